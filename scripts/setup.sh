@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need and is missing on this machine.
+# Safe to run again: it only asks apt for packages that are not installed yet.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libgtest-dev googletest libbenchmark-dev
+  clang lld libclang-rt-dev
+  mingw-w64 mingw-w64-tools
+  wine wine64
+  mono-mcs
+  fp-compiler
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native build, the sanitized build,
+# both Windows cross builds (with the platform tests under wine when it can run),
+# and a short run of each fuzz target.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh"
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "native build and tests"
+"$root/scripts/build.sh" native
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+"$root/scripts/build.sh" asan
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+
+step "Windows cross builds"
+"$root/scripts/build.sh" win32
+"$root/scripts/build.sh" win64
+"$root/scripts/wine-tests.sh"
+
+if [ -x "$root/scripts/fuzz.sh" ]; then
+  step "fuzz targets (short runs)"
+  "$root/scripts/fuzz.sh"
+fi
+step "all tests passed"
