@@ -12,12 +12,12 @@ mkdir -p "$(dirname "$VEXLO_REGISTRY")"
 out=${OUT:-$root/out/example}
 mkdir -p "$out"
 
-if [ -x build/cli/vexlo ] && [ -f examples/Example.mdl ]; then
-  build/cli/vexlo generate examples/Example.mdl --out "$out"
+if [ -x build/bin/vexlo ] && [ -f examples/Example.mdl ]; then
+  build/bin/vexlo generate examples/Example.mdl --out "$out"
   echo
   echo "Generated files:"
   find "$out" -type f | sort
 else
   # Until the command-line host exists: register the COM server and show the keys it wrote.
-  build/tools/vxregister "$root/build/Vexlo/Vexlo.so"
+  build/bin/vexlo register
 fi

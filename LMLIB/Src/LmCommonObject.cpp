@@ -1,0 +1,6 @@
+#include "LmCommonObject.h"
+
+namespace LmLib::Object
+{
+    CLmCommonObject::~CLmCommonObject() = default;
+}

@@ -1,0 +1,57 @@
+// Smart pointer that registers object-to-object references for the cycle collector.
+#pragma once
+
+#include "LmPtrBase.h"
+
+#include <cstddef>
+
+namespace LmLib
+{
+    // A pointer that is a member of a library object (its owner) and holds a target is
+    // kept in one process-wide registry. The collector runs over that registry and
+    // reclaims objects that are reachable only from inside reference cycles.
+    class CLmGCPtrBase : public CLmPtrBase
+    {
+    public:
+        CLmGCPtrBase();
+        CLmGCPtrBase(Object::CLmUnknownObject* owner, Object::CLmUnknownObject* target);
+        // A copy is not a member of anything: it has no owner and is not registered.
+        CLmGCPtrBase(const CLmGCPtrBase& other);
+        // Assignment changes the target only; the owner stays.
+        CLmGCPtrBase& operator=(const CLmGCPtrBase& other);
+        ~CLmGCPtrBase() override;
+
+        Object::CLmUnknownObject* Get() const override;
+        void Assign(Object::CLmUnknownObject* pointer) override;
+
+        Object::CLmUnknownObject* GetOwnerObject() const { return m_OwnerObject; }
+
+        static DWORD GetCollectThreshold();
+        static void SetCollectThreshold(DWORD threshold);
+        static DWORD GetCollectTimeLimit();
+        static void SetCollectTimeLimit(DWORD milliseconds);
+        static DWORD GetCollectInterval();
+        static void SetCollectInterval(DWORD milliseconds);
+        // Number of registered pointers.
+        static size_t GetRegisteredCount();
+
+        // Trial-deletion collection; true only when it ran to the end.
+        static bool Collect();
+        // Writes every registered reference to the debugger output and standard output.
+        static void DumpReferences();
+
+    protected:
+        Object::CLmUnknownObject* m_OwnerObject;
+
+    private:
+        void Register();
+        void Unregister();
+        static bool Mark(Object::CLmUnknownObject* object, DWORD start);
+        static bool Expired(DWORD start);
+
+        static DWORD s_CollectThreshold;
+        static DWORD s_CollectTimeLimit;
+        static DWORD s_CollectInterval;
+        static DWORD s_LastCollect;
+    };
+}

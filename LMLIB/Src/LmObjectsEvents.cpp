@@ -1,0 +1,8 @@
+#include "LmObjectsEvents.h"
+
+namespace LmLib::Object
+{
+    CLmObjectsEvents::CLmObjectsEvents() = default;
+
+    CLmObjectsEvents::~CLmObjectsEvents() = default;
+}

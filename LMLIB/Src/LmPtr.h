@@ -1,0 +1,52 @@
+// Typed reference-counting smart pointer.
+#pragma once
+
+#include "LmPtrBase.h"
+
+#include <cstddef>
+
+namespace LmLib
+{
+    // Holds any library object; typed access goes through the object's dynamic type,
+    // so a pointer whose object is not a T reads as null instead of failing.
+    template <class T>
+    class CLmPtr : public CLmPtrBase
+    {
+    public:
+        CLmPtr() = default;
+        CLmPtr(std::nullptr_t) {}
+        CLmPtr(T* pointer) : CLmPtrBase(ToUnknown(pointer)) {}
+        CLmPtr(const CLmPtr& other) : CLmPtrBase(other.Get()) {}
+        // From a pointer of any other type (CLmPtr<U> or CLmGCPtr<U>).
+        CLmPtr(const CLmPtrBase& other) : CLmPtrBase(other.Get()) {}
+
+        CLmPtr& operator=(const CLmPtr& other)
+        {
+            Assign(other.Get());
+            return *this;
+        }
+        CLmPtr& operator=(const CLmPtrBase& other)
+        {
+            Assign(other.Get());
+            return *this;
+        }
+        CLmPtr& operator=(T* pointer)
+        {
+            Assign(ToUnknown(pointer));
+            return *this;
+        }
+        CLmPtr& operator=(std::nullptr_t)
+        {
+            Assign(nullptr);
+            return *this;
+        }
+
+        T* GetTyped() const { return dynamic_cast<T*>(Get()); }
+        T* operator->() const { return GetTyped(); }
+        T& operator*() const { return *GetTyped(); }
+        operator T*() const { return GetTyped(); }
+
+    private:
+        static Object::CLmUnknownObject* ToUnknown(T* pointer) { return pointer; }
+    };
+}

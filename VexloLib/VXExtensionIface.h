@@ -1,0 +1,28 @@
+// The extension interface of every model item: asked to generate itself, or for its
+// declaration or implementation text, in a named language ("Delphi" or "C#"). The item
+// answers through its language extension object (GetExtension of the item).
+#pragma once
+
+#include "LmBSTR.h"
+#include "LmPtr.h"
+
+class CVXPreservedZones;
+
+class CVXExtensionIface
+{
+public:
+    CVXExtensionIface();
+    CVXExtensionIface(const CVXExtensionIface&) = delete;
+    CVXExtensionIface& operator=(const CVXExtensionIface&) = delete;
+
+    // Runs DoGenerate(language).
+    virtual void Generate(const LmLib::Values::CLmBSTR& language);
+    // The text of the item's extension in language; option is the language's own.
+    virtual LmLib::Values::CLmBSTR GetImplementation(const LmLib::Values::CLmBSTR& language,
+                                                     LmLib::CLmPtr<CVXPreservedZones> zones, long option);
+    virtual LmLib::Values::CLmBSTR GetDeclaration(const LmLib::Values::CLmBSTR& language,
+                                                  LmLib::CLmPtr<CVXPreservedZones> zones, long option);
+    // Destroys the whole element wrapper.
+    virtual ~CVXExtensionIface();
+    virtual void DoGenerate(const LmLib::Values::CLmBSTR& language) = 0;
+};

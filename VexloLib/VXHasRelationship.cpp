@@ -1,0 +1,40 @@
+#include "VXHasRelationship.h"
+
+#include "LmTranslate.h"
+#include "RoseHostIds.h"
+
+using LmLib::CLmPtr;
+using LmLib::Values::CLmBSTR;
+
+CLmPtr<CVXHasRelationship> CVXHasRelationship::Create(const CVXParentPtr& parent, IDispatch* object)
+{
+    LM_TRY
+    {
+        return LmLib::LmCreateObject<CVXHasRelationship>(parent, object);
+    }
+    LM_END_TRY
+}
+
+CVXHasRelationship::CVXHasRelationship(const CVXParentPtr& parent, IDispatch* object) : CVXClassRelation(parent, object)
+{
+}
+
+CVXHasRelationship::~CVXHasRelationship() = default;
+
+CLmPtr<CVXExtension> CVXHasRelationship::GetExtension(const CLmBSTR&)
+{
+    LM_TRY
+    {
+        return CLmPtr<CVXExtension>();
+    }
+    LM_END_TRY
+}
+
+CVXHostInterface CVXHasRelationship::GetIRoseHasRelationship()
+{
+    LM_TRY
+    {
+        return HostInterface(RoseHost::Disp::HasRelationship::Iid);
+    }
+    LM_END_TRY
+}

@@ -1,0 +1,18 @@
+// A generalisation: the client class inherits from the supplier class (host IRoseInheritRelation).
+#pragma once
+
+#include "VXClassRelation.h"
+
+class CVXInheritRelation : public CVXClassRelation
+{
+public:
+    static LmLib::CLmPtr<CVXInheritRelation> Create(const CVXParentPtr& parent, IDispatch* object);
+
+    CVXInheritRelation(const CVXParentPtr& parent, IDispatch* object);
+    ~CVXInheritRelation() override;
+
+    // No language extension exists yet: empty for every language.
+    LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
+
+    virtual CVXHostInterface GetIRoseInheritRelation();
+};

@@ -1,0 +1,21 @@
+#include "VXItem.h"
+
+#include "LmTranslate.h"
+#include "RoseHostIds.h"
+
+using LmLib::Values::CLmBSTR;
+
+CVXItem::CVXItem(const CVXParentPtr& parent, IDispatch* object) : CVXElement(parent, object) {}
+
+CVXItem::~CVXItem() = default;
+
+CLmBSTR CVXItem::GetDocumentation()
+{
+    LM_TRY
+    {
+        return ItemInterface().Get<CLmBSTR>(RoseHost::Disp::Item::Documentation);
+    }
+    LM_END_TRY
+}
+
+void CVXItem::DoGenerate(const CLmBSTR&) {}

@@ -1,0 +1,71 @@
+#include "VXPreservedZone.h"
+
+#include "LmTranslate.h"
+
+using LmLib::CLmPtr;
+using LmLib::Object::CLmRefsObject;
+using LmLib::Values::CLmBSTR;
+
+CVXPreservedZone::CVXPreservedZone(CLmPtr<CLmRefsObject> owner, CVXZoneText text, const CVXZoneSpans& spans)
+    : CLmObject(owner), m_Text(std::move(text)), m_Spans(spans)
+{
+}
+
+CLmPtr<CVXPreservedZone> CVXPreservedZone::Create(CLmPtr<CLmRefsObject> owner, CVXZoneText text,
+                                                  const CVXZoneSpans& spans)
+{
+    LM_TRY
+    {
+        return LmLib::LmCreateObject<CVXPreservedZone>(owner, std::move(text), spans);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXPreservedZone::ConvertSpan(unsigned start, unsigned end) const
+{
+    LM_TRY
+    {
+        if (end <= start || !m_Text)
+            return CLmBSTR();
+        return CLmBSTR::FromAnsi(m_Text.get() + start, static_cast<int>(end - start));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXPreservedZone::GetText()
+{
+    LM_TRY
+    {
+        return ConvertSpan(m_Spans.TextStart, m_Spans.TextEnd);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXPreservedZone::GetUniqueId()
+{
+    LM_TRY
+    {
+        return ConvertSpan(m_Spans.UniqueIdStart, m_Spans.UniqueIdEnd);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXPreservedZone::GetTag()
+{
+    LM_TRY
+    {
+        return ConvertSpan(m_Spans.TagStart, m_Spans.TagEnd);
+    }
+    LM_END_TRY
+}
+
+bool CVXPreservedZone::IsPreserved()
+{
+    LM_TRY
+    {
+        CLmBSTR value = ConvertSpan(m_Spans.PreserveStart, m_Spans.PreserveEnd);
+        value.MakeUpper();
+        return value == L"YES";
+    }
+    LM_END_TRY
+}

@@ -1,0 +1,5 @@
+#include "VXSecondaryObject.h"
+
+CVXSecondaryObject::CVXSecondaryObject(const CVXParentPtr& parent, IDispatch* object) : CVXObject(parent, object) {}
+
+CVXSecondaryObject::~CVXSecondaryObject() = default;

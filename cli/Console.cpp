@@ -1,0 +1,128 @@
+#include "Console.h"
+
+#include "vxplat/CodePage.h"
+#include "vxplat/User.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace VexloCli {
+
+CliError::CliError(int exitCode, const std::wstring& message)
+    : std::runtime_error(Narrow(message)), m_exitCode(exitCode), m_message(message)
+{
+}
+
+namespace {
+
+std::wstring Decode(const char* text, UINT codePage, DWORD flags)
+{
+    int length = static_cast<int>(std::strlen(text));
+    if (length == 0)
+        return std::wstring();
+    int count = MultiByteToWideChar(codePage, flags, text, length, nullptr, 0);
+    if (count <= 0)
+        return std::wstring();
+    std::vector<wchar_t> buffer(static_cast<size_t>(count));
+    MultiByteToWideChar(codePage, flags, text, length, buffer.data(), count);
+    return std::wstring(buffer.data(), buffer.size());
+}
+
+void WriteLine(std::FILE* stream, const std::wstring& line)
+{
+    std::string text = Narrow(line);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+int WINAPI PrintMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style)
+{
+    ErrLine(L"[" + std::wstring(caption ? caption : L"") + L"] " + std::wstring(text ? text : L""));
+    return DefaultButton(style);
+}
+
+} // namespace
+
+std::wstring ArgumentText(const char* arg)
+{
+    if (!arg || !*arg)
+        return std::wstring();
+    std::wstring text = Decode(arg, CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (text.empty())
+        text = Decode(arg, CP_ACP, 0);
+    return text;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = static_cast<uint32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+            uint32_t low = static_cast<uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void OutLine(const std::wstring& line) { WriteLine(stdout, line); }
+
+void ErrLine(const std::wstring& line)
+{
+    std::fflush(stdout);
+    WriteLine(stderr, line);
+}
+
+void Warn(const std::wstring& message) { ErrLine(L"vexlo: warning: " + message); }
+
+void TakeOverMessageBoxes() { VxpSetMessageBoxHandler(&PrintMessageBox); }
+
+int DefaultButton(unsigned style)
+{
+    static const std::vector<int> kButtons[] = {
+        {IDOK},                           // MB_OK
+        {IDOK, IDCANCEL},                 // MB_OKCANCEL
+        {IDABORT, IDRETRY, IDIGNORE},     // MB_ABORTRETRYIGNORE
+        {IDYES, IDNO, IDCANCEL},          // MB_YESNOCANCEL
+        {IDYES, IDNO},                    // MB_YESNO
+        {IDRETRY, IDCANCEL},              // MB_RETRYCANCEL
+        {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, // MB_CANCELTRYCONTINUE
+    };
+    unsigned type = style & MB_TYPEMASK;
+    if (type >= sizeof(kButtons) / sizeof(kButtons[0]))
+        return IDOK;
+    const std::vector<int>& buttons = kButtons[type];
+    size_t index = (style & MB_DEFMASK) >> 8;
+    return index < buttons.size() ? buttons[index] : buttons.front();
+}
+
+std::wstring HexCode(long code)
+{
+    wchar_t buffer[16];
+    std::swprintf(buffer, 16, L"0x%08lX", static_cast<unsigned long>(code) & 0xFFFFFFFFul);
+    return buffer;
+}
+
+} // namespace VexloCli

@@ -1,0 +1,213 @@
+#include "Options.h"
+
+#include "Console.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+
+namespace VexloCli {
+
+namespace {
+
+const wchar_t* const kUsage =
+    LR"(Usage: vexlo <command> [options]
+
+Commands:
+  generate MODEL.mdl   run code generation through the Vexlo add-in, as Rose does
+  show MODEL.mdl       print packages, classes and components with their languages,
+                       assignments and output paths
+  register [MODULE]    register the add-in module (default: the one beside vexlo)
+                       and print the registry keys it wrote
+  unregister [MODULE]  unregister it and print what is left
+
+Options of generate and show:
+  --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
+  --codepage N            code page of the model file and of the generated files
+  --language Delphi|C#    give every component this language; classes without a
+                          component get one component per logical package
+  --out DIR               "Directory" of the model for both tools: output under DIR
+
+Options of generate:
+  --class NAME            select a class ("Pkg::Sub::Name" allowed; repeatable)
+  --component NAME        select a component ("Subsystem::Name" allowed; repeatable)
+                          (default: every component of language Delphi or C#)
+  --host rose|modeler     the host the add-in sees: Rational Rose (default) or
+                          Visual Modeler
+  --menu                  use the context-menu item "Generate Code" (CODEGEN)
+  --trace-host            print host events: modules, callbacks, results, menu items
+  --fail MEMBER=HRESULT[:TIMES]
+                          make a host member fail (testing aid), e.g.
+                          --fail IRoseModel.GetSelectedClasses=0x80004005
+
+  --help, --version
+
+Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
+4 add-in could not be loaded or registered.)";
+
+[[noreturn]] void Usage(const std::wstring& message)
+{
+    throw CliError(ExitUsage, message + L" (see vexlo --help)");
+}
+
+long ParseNumber(const std::wstring& text, const std::wstring& option, bool allowNegative)
+{
+    if (text.empty())
+        Usage(L"missing number for " + option);
+    errno = 0;
+    wchar_t* end = nullptr;
+    long long value = std::wcstoll(text.c_str(), &end, 0);
+    if (errno != 0 || !end || *end != 0 || (!allowNegative && value < 0) || value > 0xFFFFFFFFll ||
+        value < -0x80000000ll)
+        Usage(L"not a number for " + option + L": " + text);
+    return static_cast<long>(static_cast<int32_t>(static_cast<uint32_t>(value)));
+}
+
+std::pair<std::wstring, std::wstring> SplitAssignment(const std::wstring& text, const std::wstring& option)
+{
+    size_t eq = text.find(L'=');
+    if (eq == std::wstring::npos || eq == 0)
+        Usage(option + L" expects NAME=VALUE, got: " + text);
+    return {text.substr(0, eq), text.substr(eq + 1)};
+}
+
+} // namespace
+
+Options ParseOptions(const std::vector<std::wstring>& args)
+{
+    Options options;
+    if (args.empty())
+        Usage(L"no command given");
+
+    size_t i = 0;
+    const std::wstring& first = args[0];
+    if (first == L"--help" || first == L"-h" || first == L"help") {
+        options.command = Command::Help;
+        return options;
+    }
+    if (first == L"--version") {
+        options.command = Command::Version;
+        return options;
+    }
+    if (first == L"generate")
+        options.command = Command::Generate;
+    else if (first == L"show")
+        options.command = Command::Show;
+    else if (first == L"register")
+        options.command = Command::Register;
+    else if (first == L"unregister")
+        options.command = Command::Unregister;
+    else
+        Usage(L"unknown command: " + first);
+    ++i;
+
+    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show;
+    const bool generate = options.command == Command::Generate;
+    bool havePath = false;
+
+    for (; i < args.size(); ++i) {
+        std::wstring arg = args[i];
+        if (arg == L"--help" || arg == L"-h") {
+            options.command = Command::Help;
+            return options;
+        }
+        if (arg.size() < 2 || arg.compare(0, 2, L"--") != 0) {
+            if (havePath)
+                Usage(L"unexpected argument: " + arg);
+            options.path = arg;
+            havePath = true;
+            continue;
+        }
+        // --name value or --name=value
+        std::wstring name = arg;
+        std::wstring value;
+        bool inlineValue = false;
+        size_t eq = arg.find(L'=');
+        if (eq != std::wstring::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            inlineValue = true;
+        }
+        auto takeValue = [&]() -> std::wstring {
+            if (inlineValue)
+                return value;
+            if (i + 1 >= args.size())
+                Usage(L"missing value for " + name);
+            return args[++i];
+        };
+        auto requireFlag = [&] {
+            if (inlineValue)
+                Usage(name + L" takes no value");
+        };
+
+        if (modelCommand && name == L"--path-map") {
+            auto [symbol, dir] = SplitAssignment(takeValue(), name);
+            if (!symbol.empty() && symbol[0] == L'$')
+                symbol.erase(0, 1);
+            if (symbol.empty())
+                Usage(L"empty symbol in --path-map");
+            options.pathMap.emplace_back(symbol, dir);
+        } else if (modelCommand && name == L"--codepage") {
+            long cp = ParseNumber(takeValue(), name, false);
+            if (cp <= 0 || cp > 65535)
+                Usage(L"--codepage must be a code page number");
+            options.codePage = static_cast<unsigned>(cp);
+        } else if (modelCommand && name == L"--language") {
+            options.language = takeValue();
+            if (options.language != L"Delphi" && options.language != L"C#")
+                Usage(L"--language must be Delphi or C#, got: " + options.language);
+        } else if (modelCommand && name == L"--out") {
+            options.outDir = takeValue();
+            if (options.outDir.empty())
+                Usage(L"--out needs a folder");
+        } else if (generate && name == L"--class") {
+            options.classes.push_back(takeValue());
+        } else if (generate && name == L"--component") {
+            options.components.push_back(takeValue());
+        } else if (generate && name == L"--host") {
+            std::wstring host = takeValue();
+            if (host == L"rose")
+                options.host = HostKind::Rose;
+            else if (host == L"modeler")
+                options.host = HostKind::Modeler;
+            else
+                Usage(L"--host must be rose or modeler, got: " + host);
+            options.hostGiven = true;
+        } else if (generate && name == L"--menu") {
+            requireFlag();
+            options.menu = true;
+        } else if (generate && name == L"--trace-host") {
+            requireFlag();
+            options.traceHost = true;
+        } else if (generate && name == L"--fail") {
+            auto [member, rest] = SplitAssignment(takeValue(), name);
+            FailureOption failure;
+            failure.member = member;
+            size_t colon = rest.find(L':');
+            failure.hresult = ParseNumber(rest.substr(0, colon), name, true);
+            if (colon != std::wstring::npos)
+                failure.times = static_cast<int>(ParseNumber(rest.substr(colon + 1), name, false));
+            options.failures.push_back(failure);
+        } else {
+            Usage(L"unknown option for " + first + L": " + name);
+        }
+    }
+
+    if (modelCommand && !havePath)
+        Usage(first + L" needs a model file");
+    return options;
+}
+
+std::wstring UsageText() { return kUsage; }
+
+std::wstring VersionText() { return L"vexlo " + ArgumentText(VEXLO_VERSION); }
+
+std::wstring HostImagePath(HostKind host)
+{
+    if (host == HostKind::Rose)
+        return L"C:\\Program Files\\Rational\\Rose\\rose.exe";
+    return L"C:\\Program Files\\Microsoft Visual Studio\\Common\\Tools\\VS-Ent98\\Vmodeler\\vm.exe";
+}
+
+} // namespace VexloCli

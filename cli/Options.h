@@ -1,0 +1,46 @@
+// The command line of the vexlo tool.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace VexloCli {
+
+enum class Command { Help, Version, Generate, Show, Register, Unregister };
+
+enum class HostKind { Rose, Modeler };
+
+// --fail MEMBER=HRESULT[:TIMES]: a host member that fails (a testing aid).
+struct FailureOption {
+    std::wstring member;
+    long hresult = 0;
+    int times = -1; // every call
+};
+
+struct Options {
+    Command command = Command::Help;
+    std::wstring path;                   // the model (generate, show) or the module (register)
+    std::vector<std::wstring> classes;   // --class
+    std::vector<std::wstring> components; // --component
+    HostKind host = HostKind::Rose;
+    bool hostGiven = false;
+    std::vector<std::pair<std::wstring, std::wstring>> pathMap; // symbol without '$' -> folder
+    unsigned codePage = 0;               // 0: the ANSI code page
+    std::wstring language;               // --language ("" = keep the model's)
+    std::wstring outDir;                 // --out ("" = keep the model's "Directory")
+    bool menu = false;                   // --menu: go through the context menu
+    bool traceHost = false;              // --trace-host
+    std::vector<FailureOption> failures; // --fail
+};
+
+// Throws CliError (ExitUsage) for a bad command line.
+Options ParseOptions(const std::vector<std::wstring>& args);
+
+std::wstring UsageText();
+std::wstring VersionText();
+
+// The executable path that the host poses as.
+std::wstring HostImagePath(HostKind host);
+
+} // namespace VexloCli

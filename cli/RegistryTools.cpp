@@ -1,0 +1,189 @@
+#include "RegistryTools.h"
+
+#include "Console.h"
+
+#include <cstring>
+#include <cwchar>
+
+namespace VexloCli {
+
+const wchar_t* const kPathMapKey = L"Software\\Microsoft\\Visual Modeler\\Virtual Path Map";
+
+namespace {
+
+class Key {
+public:
+    Key(HKEY root, const std::wstring& path, REGSAM access = KEY_READ)
+    {
+        if (RegOpenKeyExW(root, path.c_str(), 0, access, &m_key) != ERROR_SUCCESS)
+            m_key = nullptr;
+    }
+    ~Key()
+    {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    explicit operator bool() const { return m_key != nullptr; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+std::wstring StringData(const std::vector<BYTE>& data)
+{
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0')
+        text.pop_back();
+    return text;
+}
+
+bool QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data)
+{
+    DWORD size = 0;
+    const wchar_t* valueName = name.empty() ? nullptr : name.c_str();
+    if (RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    data.assign(size, 0);
+    if (size == 0)
+        return true;
+    return RegQueryValueExW(key, valueName, nullptr, &type, data.data(), &size) == ERROR_SUCCESS &&
+           (data.resize(size), true);
+}
+
+std::wstring ValueText(DWORD type, const std::vector<BYTE>& data)
+{
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        return L"\"" + StringData(data) + L"\"";
+    if (type == REG_DWORD && data.size() == 4) {
+        DWORD value;
+        std::memcpy(&value, data.data(), 4);
+        return L"dword:" + HexCode(static_cast<long>(value)).substr(2);
+    }
+    return L"(type " + std::to_wstring(type) + L", " + std::to_wstring(data.size()) + L" bytes)";
+}
+
+bool KeyExists(const std::wstring& path)
+{
+    Key key(HKEY_CURRENT_USER, path);
+    return static_cast<bool>(key);
+}
+
+} // namespace
+
+std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& valueName)
+{
+    Key k(root, key);
+    if (!k)
+        return std::nullopt;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    if (!QueryValue(k.Get(), valueName, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    return StringData(data);
+}
+
+std::vector<std::wstring> RegistrySubKeys(HKEY root, const std::wstring& key)
+{
+    std::vector<std::wstring> names;
+    Key k(root, key);
+    if (!k)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[512];
+        DWORD length = 512;
+        LSTATUS status = RegEnumKeyExW(k.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA)
+            continue; // longer than any name the add-in writes
+        if (status != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+void DumpRegistryKey(HKEY root, const std::wstring& rootName, const std::wstring& key, std::vector<std::wstring>& lines)
+{
+    Key k(root, key);
+    if (!k)
+        return;
+    lines.push_back(rootName + L"\\" + key);
+    DWORD maxName = 0, maxData = 0;
+    RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                     nullptr, nullptr);
+    for (DWORD index = 0;; ++index) {
+        std::vector<wchar_t> name(maxName + 2);
+        std::vector<BYTE> data(maxData + sizeof(wchar_t));
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        if (RegEnumValueW(k.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        data.resize(dataSize);
+        std::wstring valueName(name.data(), nameLength);
+        lines.push_back(L"  " + (valueName.empty() ? std::wstring(L"@") : valueName) + L" = " + ValueText(type, data));
+    }
+    for (const std::wstring& sub : RegistrySubKeys(root, key))
+        DumpRegistryKey(root, rootName, key + L"\\" + sub, lines);
+}
+
+ScopedPathMap::ScopedPathMap(const std::vector<std::pair<std::wstring, std::wstring>>& entries)
+{
+    if (entries.empty())
+        return;
+    // Remember which of the key's ancestors are new, to take them away again.
+    std::wstring path;
+    for (const wchar_t* p = kPathMapKey;; ++p) {
+        if (*p == L'\\' || *p == 0) {
+            if (!KeyExists(path))
+                m_createdKeys.push_back(path);
+            if (*p == 0)
+                break;
+        }
+        path += *p;
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kPathMapKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        Warn(L"cannot write the virtual path map (HKEY_CURRENT_USER\\" + std::wstring(kPathMapKey) +
+             L"); --path-map only reaches the model loader");
+        m_createdKeys.clear();
+        return;
+    }
+    for (const auto& [symbol, dir] : entries) {
+        Saved saved;
+        saved.name = symbol;
+        saved.existed = QueryValue(key, symbol, saved.type, saved.data);
+        m_saved.push_back(std::move(saved));
+        RegSetValueExW(key, symbol.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
+                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+
+ScopedPathMap::~ScopedPathMap()
+{
+    if (!m_saved.empty()) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kPathMapKey, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+            // Backwards, so that a symbol given twice gets its first saved value back.
+            for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+                if (it->existed)
+                    RegSetValueExW(key, it->name.c_str(), 0, it->type, it->data.data(),
+                                   static_cast<DWORD>(it->data.size()));
+                else
+                    RegDeleteValueW(key, it->name.c_str());
+            }
+            RegCloseKey(key);
+        }
+    }
+    for (auto it = m_createdKeys.rbegin(); it != m_createdKeys.rend(); ++it)
+        RegDeleteKeyW(HKEY_CURRENT_USER, it->c_str());
+}
+
+} // namespace VexloCli

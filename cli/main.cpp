@@ -1,0 +1,45 @@
+// vexlo: the command-line host of the Vexlo add-in (see docs/CLI.md).
+#include "Commands.h"
+#include "Console.h"
+#include "Options.h"
+
+#include <new>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using namespace VexloCli;
+    try {
+        std::vector<std::wstring> args;
+        for (int i = 1; i < argc; ++i)
+            args.push_back(ArgumentText(argv[i]));
+        Options options = ParseOptions(args);
+        Installation installation = FindInstallation();
+        switch (options.command) {
+        case Command::Help:
+            OutLine(UsageText());
+            return ExitOk;
+        case Command::Version:
+            OutLine(VersionText());
+            return ExitOk;
+        case Command::Generate:
+            return RunGenerate(options, installation);
+        case Command::Show:
+            return RunShow(options, installation);
+        case Command::Register:
+            return RunRegister(options, installation, false);
+        case Command::Unregister:
+            return RunRegister(options, installation, true);
+        }
+        return ExitOk;
+    } catch (const CliError& error) {
+        ErrLine(L"vexlo: " + error.Message());
+        return error.ExitCode();
+    } catch (const std::bad_alloc&) {
+        ErrLine(L"vexlo: out of memory");
+        return ExitHostError;
+    } catch (const std::exception& error) {
+        ErrLine(L"vexlo: " + ArgumentText(error.what()));
+        return ExitHostError;
+    }
+}

@@ -1,0 +1,32 @@
+// Any bytes given to the model loader either load or fail with RoseLoadError: no crash,
+// no hang, no other exception.
+#include "ModelLoader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    RoseHost::LoadOptions options;
+    // Unit files would read whatever the input names on disk.
+    options.loadUnits = false;
+    // Half the inputs go through the double-byte code page path.
+    options.codePage = size > 0 && (data[size - 1] & 1) ? 936 : 1252;
+    try {
+        auto model = RoseHost::LoadRoseModelFromText(text, L"fuzz.mdl", options);
+        // Walk what was built, so a dangling link would show.
+        for (const RoseHost::Class* c : model->allClasses) {
+            for (const RoseHost::Role* r : c->roles)
+                (void)r->OtherRole();
+            (void)model->GetToolProperties(*c, L"cg");
+        }
+    } catch (const RoseHost::RoseLoadError&) {
+    }
+    try {
+        (void)RoseHost::LoadPropertyFileFromText(text, L"fuzz.pty", options);
+    } catch (const RoseHost::RoseLoadError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,185 @@
+#include "RoseModel.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace RoseHost {
+
+const wchar_t* DefaultSetKindName(ElementKind kind)
+{
+    switch (kind) {
+    case ElementKind::Model: return L"Project";
+    case ElementKind::Category: return L"Category";
+    case ElementKind::Subsystem: return L"Subsystem";
+    case ElementKind::Module: return L"Module-Spec";
+    case ElementKind::Class: return L"Class";
+    case ElementKind::Attribute: return L"Attribute";
+    case ElementKind::Operation: return L"Operation";
+    case ElementKind::Parameter: return L"Param";
+    case ElementKind::Association: return L"Association";
+    case ElementKind::Role: return L"Role";
+    case ElementKind::InheritRelation: return L"Inherit";
+    case ElementKind::ClassDependency: return L"Uses";
+    case ElementKind::RealizeRelation: return L"Realize";
+    case ElementKind::HasRelationship: return L"Has";
+    case ElementKind::ModuleVisibilityRelationship: return L"Dependency";
+    }
+    return L"";
+}
+
+const wchar_t* ExportControlName(int16_t value)
+{
+    switch (value) {
+    case PublicAccess: return L"PublicAccess";
+    case ProtectedAccess: return L"ProtectedAccess";
+    case PrivateAccess: return L"PrivateAccess";
+    case ImplementationAccess: return L"ImplementationAccess";
+    }
+    return L"";
+}
+
+const wchar_t* ContainmentName(int16_t value)
+{
+    switch (value) {
+    case ContainmentUnspecified: return L"Unspecified";
+    case ContainmentByValue: return L"By Value";
+    case ContainmentByReference: return L"By Reference";
+    }
+    return L"";
+}
+
+const ToolProperty* Element::FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const
+{
+    for (const ToolProperty& p : properties)
+        if (p.tool == tool && p.name == propName)
+            return &p;
+    return nullptr;
+}
+
+Role* Role::OtherRole() const
+{
+    if (!association)
+        return nullptr;
+    if (association->role1 == this)
+        return association->role2;
+    if (association->role2 == this)
+        return association->role1;
+    return nullptr;
+}
+
+Element* Model::FindByQuid(const std::wstring& q) const
+{
+    auto it = m_byQuid.find(q);
+    return it == m_byQuid.end() ? nullptr : it->second;
+}
+
+void Model::IndexQuid(Element* e)
+{
+    // The first element with a quid keeps it: a broken file with duplicates still loads.
+    if (!e->quid.empty())
+        m_byQuid.emplace(e->quid, e);
+}
+
+static std::wstring FullClassName(const Class* c)
+{
+    std::wstring full = c->name;
+    for (const Element* o = c->owner; o && o->kind != ElementKind::Model; o = o->owner)
+        full = o->name + L"::" + full;
+    return full;
+}
+
+Class* Model::FindClass(const std::wstring& n) const
+{
+    const bool qualified = n.find(L"::") != std::wstring::npos;
+    for (Class* c : allClasses) {
+        if (qualified ? FullClassName(c) == n : c->name == n)
+            return c;
+    }
+    return nullptr;
+}
+
+std::wstring Model::DefaultSetName(const Element& e) const
+{
+    if (e.kind == ElementKind::Module) {
+        const auto& m = static_cast<const Module&>(e);
+        if (m.part == L"Body" || m.part == L"body")
+            return L"Module-Body";
+        return L"Module-Spec";
+    }
+    return DefaultSetKindName(e.kind);
+}
+
+const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+{
+    if (const ToolProperty* own = e.FindOwnProperty(tool, propName))
+        return own;
+    auto t = defaults.find(tool);
+    if (t == defaults.end())
+        return nullptr;
+    auto k = t->second.find(DefaultSetName(e));
+    if (k == t->second.end())
+        return nullptr;
+    for (const ToolProperty& p : k->second)
+        if (p.name == propName)
+            return &p;
+    return nullptr;
+}
+
+std::wstring Model::GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+{
+    const ToolProperty* p = FindProperty(e, tool, propName);
+    return p ? p->value : std::wstring();
+}
+
+std::vector<ToolProperty> Model::GetToolProperties(const Element& e, const std::wstring& tool) const
+{
+    std::vector<ToolProperty> result;
+    std::unordered_map<std::wstring, const ToolProperty*> own;
+    for (const ToolProperty& p : e.properties)
+        if (p.tool == tool)
+            own.emplace(p.name, &p);
+    std::unordered_set<std::wstring> taken;
+    auto t = defaults.find(tool);
+    if (t != defaults.end()) {
+        auto k = t->second.find(DefaultSetName(e));
+        if (k != t->second.end()) {
+            for (const ToolProperty& p : k->second) {
+                if (!taken.insert(p.name).second)
+                    continue;
+                auto o = own.find(p.name);
+                result.push_back(o != own.end() ? *o->second : p);
+            }
+        }
+    }
+    for (const ToolProperty& p : e.properties)
+        if (p.tool == tool && taken.insert(p.name).second)
+            result.push_back(p);
+    return result;
+}
+
+void MergePropertySet(std::vector<ToolProperty>& set, std::vector<ToolProperty> more)
+{
+    std::unordered_map<std::wstring, size_t> index;
+    for (size_t i = 0; i < set.size(); ++i)
+        index.emplace(set[i].name, i);
+    for (ToolProperty& p : more) {
+        auto it = index.find(p.name);
+        if (it != index.end()) {
+            set[it->second] = std::move(p);
+        } else {
+            index.emplace(p.name, set.size());
+            set.push_back(std::move(p));
+        }
+    }
+}
+
+void Model::MergeDefaults(const DefaultPropertySets& more)
+{
+    for (const auto& [tool, kinds] : more) {
+        auto& mine = defaults[tool];
+        for (const auto& [kind, props] : kinds)
+            MergePropertySet(mine[kind], props);
+    }
+}
+
+} // namespace RoseHost

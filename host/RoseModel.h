@@ -1,0 +1,309 @@
+// The in-memory Rose model that the host stand-in serves to the add-in.
+//
+// Plain C++ data, no COM: the automation objects wrap these structures. The model owns
+// every element (RoseModel::elements); elements point at each other with plain,
+// non-owning pointers that stay valid as long as the RoseModel lives. Every element
+// carries its kind, name, unique id (quid), documentation, stereotype, its own tool
+// properties and its owner.
+//
+// Conventions taken from the model files Rose writes:
+// - Export control is numbered as the host's rich type does: PublicAccess=0,
+//   ProtectedAccess=1, PrivateAccess=2, ImplementationAccess=3. A petal file leaves out
+//   a value equal to Rose's default: Private for attributes, Public for everything else
+//   (classes, operations, roles, relations, packages).
+// - Multi-line text (documentation, "(value Text ...)" properties) joins its lines with
+//   CR LF, as the Windows host hands it out.
+// - A name written as "$UNNAMED$<n>" (Rose's placeholder) is read as empty; the name of
+//   a role is its "label".
+// - Parameters have no quid in the file; each one gets "<owner quid>-P<index>" (index from
+//   1 in file order), which is stable from one load to the next.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace RoseHost {
+
+enum class ElementKind {
+    Model,
+    Category,         // logical package (Class_Category)
+    Subsystem,        // component package (SubSystem)
+    Module,           // component (module)
+    Class,            // Class, Parameterized_Class, Instantiated_Class, Class_Utility, ...
+    Attribute,        // ClassAttribute
+    Operation,
+    Parameter,        // of an operation, or a formal parameter of a parameterized class
+    Association,
+    Role,
+    InheritRelation,  // Inheritance_Relationship (superclasses)
+    ClassDependency,  // Uses_Relationship (used_nodes)
+    RealizeRelation,  // Realize_Relationship (realized_interfaces)
+    HasRelationship,  // Has_Relationship (fields)
+    ModuleVisibilityRelationship, // Dependency_Relationship / Module_Visibility_Relationship (visible_modules)
+};
+
+// Name of the kind as used by Rose's default property sets ("default__<Kind>").
+const wchar_t* DefaultSetKindName(ElementKind kind);
+
+enum ExportControl : int16_t {
+    PublicAccess = 0,
+    ProtectedAccess = 1,
+    PrivateAccess = 2,
+    ImplementationAccess = 3,
+};
+// Name of the export-control rich type value: "PublicAccess", ...
+const wchar_t* ExportControlName(int16_t value);
+
+enum Containment : int16_t {
+    ContainmentUnspecified = 0,
+    ContainmentByValue = 1,
+    ContainmentByReference = 2,
+};
+// "Unspecified", "By Value", "By Reference".
+const wchar_t* ContainmentName(int16_t value);
+
+// One tool property: (tool, name, value) with the value as text. Booleans are "TRUE" or
+// "FALSE" as written, numbers as written, multi-line text joined with CR LF. A value that
+// is a list (an enumeration's set of (name, number) pairs in a default set) keeps its
+// entries in `items`, and `value` is empty. An enumerated value written as
+// ("SetName" 801) takes the name of the matching entry of the set when the set is known,
+// else the number.
+struct ToolProperty {
+    std::wstring tool;
+    std::wstring name;
+    std::wstring value;
+    std::wstring type;               // "String", "Boolean", "Integer", "Float", "Text", "Enumeration", "List"
+    std::vector<ToolProperty> items; // entries of a list value
+    std::wstring enumSet;            // "Enumeration": the name of the set the value comes from
+};
+
+struct Model;
+struct Category;
+struct Subsystem;
+struct Module;
+struct Class;
+struct Attribute;
+struct Operation;
+struct Parameter;
+struct Association;
+struct Role;
+struct Relation;
+
+struct Element {
+    explicit Element(ElementKind k) : kind(k) {}
+    virtual ~Element() = default;
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
+
+    ElementKind kind;
+    std::wstring name;
+    std::wstring quid;          // the unique id
+    std::wstring documentation;
+    std::wstring stereotype;
+    std::vector<ToolProperty> properties; // own tool properties, in file order
+    Element* owner = nullptr;   // the containing element (nullptr for the model)
+    Model* model = nullptr;
+
+    // Own property of this element (no defaults), or nullptr.
+    const ToolProperty* FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const;
+};
+
+struct Category : Element {
+    Category() : Element(ElementKind::Category) {}
+    Category* parent = nullptr;  // nullptr for the root category ("Logical View")
+    bool isRoot = false;
+    bool global = false;
+    int16_t exportControl = PublicAccess;
+    std::wstring fileName;       // unit file as written in the model ("" when not a unit)
+    std::vector<Category*> categories;
+    std::vector<Class*> classes;
+    std::vector<Association*> associations;
+};
+
+struct Subsystem : Element {
+    Subsystem() : Element(ElementKind::Subsystem) {}
+    Subsystem* parent = nullptr; // nullptr for the root ("Component View")
+    bool isRoot = false;
+    std::wstring fileName;
+    std::wstring path;
+    std::vector<Subsystem*> subsystems;
+    std::vector<Module*> modules;
+};
+
+struct Module : Element {
+    Module() : Element(ElementKind::Module) {}
+    Subsystem* parentSubsystem = nullptr;
+    std::wstring type;      // second string of (object module "Name" "<type>" "<part>")
+    std::wstring part;      // "Specification", "Body", ...
+    std::wstring language;  // the assigned language ("" when none)
+    std::wstring path;
+    std::vector<Class*> assignedClasses;
+    std::vector<Relation*> dependencies; // ModuleVisibilityRelationship, file order
+};
+
+struct Class : Element {
+    Class() : Element(ElementKind::Class) {}
+    std::wstring objectType;        // "Class", "Parameterized_Class", "Class_Utility", ...
+    Category* parentCategory = nullptr;
+    Class* parentClass = nullptr;   // for nested classes
+    int16_t exportControl = PublicAccess;
+    bool isAbstract = false;
+    std::wstring language;          // "" when the file names none
+    std::vector<Attribute*> attributes;
+    std::vector<Operation*> operations;
+    std::vector<Parameter*> parameters;     // formal parameters of a parameterized class
+    std::vector<Relation*> superclasses;    // InheritRelation
+    std::vector<Relation*> dependencies;    // ClassDependency (used_nodes)
+    std::vector<Relation*> realizations;    // RealizeRelation
+    std::vector<Relation*> hasRelations;    // HasRelationship
+    std::vector<Role*> roles;               // roles whose class is this class
+    std::vector<Class*> nestedClasses;
+    std::vector<Module*> assignedModules;
+};
+
+struct Attribute : Element {
+    Attribute() : Element(ElementKind::Attribute) {}
+    Class* parentClass = nullptr;
+    std::wstring type;
+    std::wstring initValue;
+    int16_t exportControl = PrivateAccess;
+    bool isStatic = false;
+    bool isDerived = false;
+    int16_t containment = ContainmentUnspecified;
+};
+
+struct Operation : Element {
+    Operation() : Element(ElementKind::Operation) {}
+    Class* parentClass = nullptr;
+    std::wstring returnType;
+    int16_t exportControl = PublicAccess;
+    std::wstring concurrency;
+    bool isAbstract = false;
+    bool isStatic = false;
+    std::vector<Parameter*> parameters;
+};
+
+struct Parameter : Element {
+    Parameter() : Element(ElementKind::Parameter) {}
+    std::wstring type;
+    std::wstring initValue;
+    bool isConst = false;
+    // owner is the Operation or the parameterized Class.
+};
+
+struct Association : Element {
+    Association() : Element(ElementKind::Association) {}
+    Category* parentCategory = nullptr;
+    Role* role1 = nullptr;
+    Role* role2 = nullptr;
+    bool isDerived = false;
+};
+
+struct Role : Element {
+    Role() : Element(ElementKind::Role) {}
+    Association* association = nullptr;   // also the owner
+    Class* cls = nullptr;                  // the class at this end (the role's supplier)
+    std::wstring supplierName;             // as written ("Logical View::Pkg::Name")
+    std::wstring supplierQuid;             // quidu
+    std::wstring cardinality;              // client_cardinality (value cardinality "0..n")
+    std::wstring constraints;
+    bool isNavigable = false;
+    bool isAggregate = false;
+    bool isStatic = false;
+    bool isFriend = false;
+    int16_t exportControl = PublicAccess;
+    int16_t containment = ContainmentUnspecified;
+    // The other end of the association, or nullptr.
+    Role* OtherRole() const;
+};
+
+// Inherit relation, class dependency, realize relation, has relationship and module
+// visibility relationship: a client (the element that lists it, also the owner) and a
+// supplier found through the quidu.
+struct Relation : Element {
+    explicit Relation(ElementKind k) : Element(k) {}
+    Element* client = nullptr;
+    Element* supplier = nullptr;      // resolved supplier (Class, Module or Subsystem), may be null
+    std::wstring supplierName;        // as written
+    std::wstring supplierQuid;        // quidu
+    std::wstring clientCardinality;
+    std::wstring supplierCardinality;
+    int16_t exportControl = PublicAccess;
+    int16_t containment = ContainmentUnspecified; // has relationships
+    bool isStatic = false;
+    bool isFriend = false;
+    bool supplierIsSpec = false;      // module visibility
+};
+
+// Default property sets: tool -> element kind name ("Class", "Module-Spec", ...) ->
+// properties in file order.
+using DefaultPropertySets = std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>>>;
+
+struct Model : Element {
+    Model() : Element(ElementKind::Model) { model = this; }
+
+    std::wstring fileName;          // the model file loaded
+    int petalVersion = 0;
+    int charSet = 0;
+    Category* rootCategory = nullptr;     // "Logical View"
+    Category* useCaseCategory = nullptr;  // "Use Case View" (not used by the add-in)
+    Subsystem* rootSubsystem = nullptr;   // "Component View"
+    DefaultPropertySets defaults;
+    std::vector<Class*> selectedClasses;   // filled by the host, not by the loader
+    std::vector<Module*> selectedModules;
+
+    // Every element, owned; in load order.
+    std::vector<std::unique_ptr<Element>> elements;
+    // All of a kind, in load order.
+    std::vector<Category*> allCategories;
+    std::vector<Subsystem*> allSubsystems;
+    std::vector<Module*> allModules;
+    std::vector<Class*> allClasses;
+    std::vector<Association*> allAssociations;
+
+    template <class T, class... Args> T* Create(Element* owner, Args&&... args) {
+        auto p = std::make_unique<T>(std::forward<Args>(args)...);
+        T* raw = p.get();
+        raw->owner = owner;
+        raw->model = this;
+        elements.push_back(std::move(p));
+        return raw;
+    }
+
+    // Element by unique id (parameters included), or nullptr.
+    Element* FindByQuid(const std::wstring& quid) const;
+    void IndexQuid(Element* e);
+
+    // A class by name: the plain name or the full "Logical View::Pkg::Name".
+    Class* FindClass(const std::wstring& name) const;
+
+    // The property value the host reports: the element's own value, else the value of
+    // the tool's default set for the element's kind, else "".
+    std::wstring GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    // The own property or, failing that, the default one; nullptr when neither exists.
+    const ToolProperty* FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    // Every property of the tool for the element: the default set of its kind with the
+    // element's own values put over it, in the default set's order then the extra own ones.
+    std::vector<ToolProperty> GetToolProperties(const Element& e, const std::wstring& tool) const;
+    // Name of the default set for the element ("Class", "Module-Spec", "Module-Body", ...).
+    std::wstring DefaultSetName(const Element& e) const;
+
+    // Puts the sets of `more` over the model's: same tool and kind replaces properties by
+    // name and appends new ones.
+    void MergeDefaults(const DefaultPropertySets& more);
+
+private:
+    std::unordered_map<std::wstring, Element*> m_byQuid;
+};
+
+// Puts `more` over `set`: a property of the same name is replaced, a new one appended.
+void MergePropertySet(std::vector<ToolProperty>& set, std::vector<ToolProperty> more);
+
+using RoseModel = Model;
+
+} // namespace RoseHost

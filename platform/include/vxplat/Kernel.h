@@ -1,0 +1,63 @@
+// Kernel services: recursive critical sections, interlocked counts, tick count,
+// debugger output, last error, modules and their file names.
+#pragma once
+
+#include "vxplat/Types.h"
+
+#ifdef _WIN32
+
+// Sets what GetModuleFileNameW(NULL) reports. Windows always reports the real
+// executable, so this returns false and changes nothing there.
+bool VxpSetProcessImagePath(const wchar_t* path);
+
+#else
+
+#include <pthread.h>
+
+typedef struct _RTL_CRITICAL_SECTION {
+    pthread_mutex_t Mutex;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION, *PCRITICAL_SECTION;
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+inline LONG InterlockedIncrement(LONG volatile* p) { return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST); }
+inline LONG InterlockedDecrement(LONG volatile* p) { return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST); }
+inline LONG InterlockedExchange(LONG volatile* p, LONG v) { return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST); }
+inline LONG InterlockedExchangeAdd(LONG volatile* p, LONG v) { return __atomic_fetch_add(p, v, __ATOMIC_SEQ_CST); }
+inline LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand)
+{
+    __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    return comparand;
+}
+
+DWORD WINAPI GetTickCount();
+ULONGLONG WINAPI GetTickCount64();
+void WINAPI Sleep(DWORD dwMilliseconds);
+DWORD WINAPI GetCurrentThreadId();
+DWORD WINAPI GetCurrentProcessId();
+
+// Debugger output goes to standard error, and only when VEXLO_DEBUG is set.
+void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
+void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
+
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD dwErrCode);
+
+// Module handles are the dynamic loader's handles. NULL stands for the executable.
+HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
+DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
+
+// Sets what GetModuleFileNameW(NULL) reports (a host stand-in poses as another
+// executable); NULL restores the real path. Returns true.
+bool VxpSetProcessImagePath(const wchar_t* path);
+
+#endif

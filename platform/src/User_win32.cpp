@@ -1,0 +1,3 @@
+#include "vxplat/User.h"
+
+VxpMessageBoxHandler VxpSetMessageBoxHandler(VxpMessageBoxHandler) { return nullptr; }  // real message boxes

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# scripts/fuzz.sh [seconds]: builds the fuzz targets (scripts/build.sh fuzz) and runs each
+# one briefly on a seed corpus made from the sample models cut at several lengths.
+# Exits non-zero when a target finds a crash.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-${FUZZ_SECONDS:-20}}
+build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
+models=${VEXLO_SAMPLE_MODELS:-$root/../shared/models}
+
+if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
+  "$root/scripts/build.sh" fuzz
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+seeds=$work/seeds
+mkdir -p "$seeds"
+if [ -d "$models" ]; then
+  n=0
+  while IFS= read -r -d '' f; do
+    for len in 256 2048 16384 65536; do
+      n=$((n + 1))
+      head -c "$len" "$f" >"$seeds/seed_${n}"
+    done
+  done < <(find "$models" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
+else
+  echo "fuzz.sh: no sample models at $models; starting from an empty corpus" >&2
+fi
+
+artifacts=$build/fuzz-artifacts
+mkdir -p "$artifacts"
+status=0
+targets=$(find "$build/fuzz" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
+if [ -z "$targets" ]; then
+  echo "fuzz.sh: no fuzz targets in $build/fuzz" >&2
+  exit 1
+fi
+for t in $targets; do
+  name=$(basename "$t")
+  corpus=$work/corpus_$name
+  mkdir -p "$corpus"
+  echo "== $name (${seconds}s)"
+  if ! (cd "$work" && "$t" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="$artifacts/$name-" "$corpus" "$seeds"); then
+    echo "fuzz.sh: $name failed; the input is in $artifacts" >&2
+    status=1
+  fi
+done
+exit $status

@@ -1,0 +1,405 @@
+// The vexlo tool run as a subprocess, each test with its own registry file and folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The lines that start with the prefix, without it.
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        m_dir = fs::temp_directory_path() /
+                ("vexlo-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                 std::to_string(random()));
+        std::string name = m_dir.filename().string();
+        for (char& c : name)
+            if (c == '/')
+                c = '_';
+        m_dir = m_dir.parent_path() / name;
+        fs::create_directories(m_dir);
+        m_registry = m_dir / "registry.reg";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+    }
+
+    Result Run(const std::vector<std::string>& args)
+    {
+        std::string command = "cd " + Quote(m_dir.string()) + " && VEXLO_REGISTRY=" + Quote(m_registry.string()) +
+                              " " + Quote(VEXLO_EXE);
+        for (const std::string& arg : args)
+            command += " " + Quote(arg);
+        fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt", rc = m_dir / "rc.txt";
+        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + "; echo $? >" + Quote(rc.string());
+        Result result;
+        if (std::system(command.c_str()) != 0)
+            return result;
+        result.code = std::atoi(ReadFile(rc).c_str());
+        result.out = ReadFile(out);
+        result.err = ReadFile(err);
+        return result;
+    }
+
+    // The stand-in add-in takes the ProgIDs over in this test's registry.
+    void RegisterFakeAddin()
+    {
+        Result r = Run({"register", FAKE_ADDIN});
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+
+    std::string Registry() const { return ReadFile(m_registry); }
+    const fs::path& Dir() const { return m_dir; }
+
+private:
+    fs::path m_dir;
+    fs::path m_registry;
+};
+
+fs::path SampleModel(const char* name) { return fs::path(SAMPLE_MODELS) / name; }
+
+// ------------------------------------------------------------------ command line
+
+TEST_F(CliTest, CommandLineErrorsAreUsageErrors)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"generate"},
+        {"show"},
+        {"generate", EXAMPLE_MODEL, "--host", "eclipse"},
+        {"generate", EXAMPLE_MODEL, "--language", "Pascal"},
+        {"generate", EXAMPLE_MODEL, "--path-map", "=dir"},
+        {"generate", EXAMPLE_MODEL, "--codepage", "abc"},
+        {"generate", EXAMPLE_MODEL, "--fail", "Name"},
+        {"show", EXAMPLE_MODEL, "--class", "TBook"},
+        {"generate", EXAMPLE_MODEL, "extra.mdl"},
+    };
+    for (const auto& args : cases) {
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 2) << (args.empty() ? "(no arguments)" : args[0] + " ...") << "\n" << r.err;
+        EXPECT_TRUE(Contains(r.err, "vexlo: ")) << r.err;
+    }
+}
+
+TEST_F(CliTest, HelpAndVersion)
+{
+    Result help = Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(Contains(help.out, "Usage: vexlo"));
+    EXPECT_TRUE(Contains(help.out, "Exit codes"));
+    Result version = Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(std::regex_search(version.out, std::regex("^vexlo [0-9]+\\.[0-9]+")));
+}
+
+// ------------------------------------------------------------------ registration
+
+TEST_F(CliTest, RegisterWritesTheKeysAndUnregisterTakesThemAway)
+{
+    Result reg = Run({"register"});
+    ASSERT_EQ(reg.code, 0) << reg.err;
+    for (const char* key : {"HKEY_CLASSES_ROOT\\Vexlo.VXRoseDelphiAddin\\CLSID", "HKEY_CLASSES_ROOT\\Vexlo.VXRoseCSharpAddin.1",
+                            "HKEY_CLASSES_ROOT\\CLSID\\{CD30F4BA-FE87-40A8-91A7-807FD52140C0}\\InprocServer32",
+                            "HKEY_CLASSES_ROOT\\TypeLib\\{50442E6E-880A-498D-8831-7E810770A8D3}"})
+        EXPECT_TRUE(Contains(reg.out, key)) << key << "\n" << reg.out;
+    EXPECT_TRUE(Contains(reg.out, "ThreadingModel = \"Apartment\""));
+    // The module beside the executable is the one registered.
+    EXPECT_TRUE(Contains(reg.out, "@ = \"" + fs::path(VEXLO_MODULE).string() + "\"")) << reg.out;
+    EXPECT_TRUE(Contains(Registry(), "Vexlo.VXRoseDelphiAddin"));
+
+    Result unreg = Run({"unregister"});
+    ASSERT_EQ(unreg.code, 0) << unreg.err;
+    EXPECT_TRUE(Contains(unreg.out, "No Vexlo keys are registered.")) << unreg.out;
+    EXPECT_FALSE(Contains(Registry(), "Vexlo.VXRoseDelphiAddin"));
+}
+
+TEST_F(CliTest, AModuleThatDoesNotLoadIsAnAddinError)
+{
+    Result r = Run({"register", (Dir() / "missing.so").string()});
+    EXPECT_EQ(r.code, 4);
+    EXPECT_TRUE(Contains(r.err, "missing.so")) << r.err;
+}
+
+// ------------------------------------------------------------------ the real add-in
+
+struct ProtocolCase {
+    const char* host;
+    bool menu;
+    const char* executable;
+    const char* generation;
+};
+
+TEST_F(CliTest, GenerateRegistersTheModuleAndCallsBackInRoseOrder)
+{
+    const ProtocolCase cases[] = {
+        {"rose", false, "C:\\Program Files\\Rational\\Rose\\rose.exe", "OnGenerateCode"},
+        {"rose", true, "C:\\Program Files\\Rational\\Rose\\rose.exe", "OnSelectedContextMenuItem"},
+        {"modeler", false, "\\Vmodeler\\vm.exe", "OnGenerateCode"},
+        {"modeler", true, "\\Vmodeler\\vm.exe", "OnSelectedContextMenuItem"},
+    };
+    for (const ProtocolCase& c : cases) {
+        SCOPED_TRACE(std::string(c.host) + (c.menu ? " --menu" : ""));
+        std::vector<std::string> args = {"generate", EXAMPLE_MODEL, "--host", c.host, "--trace-host",
+                                         "--out", (Dir() / "out").string()};
+        if (c.menu)
+            args.push_back("--menu");
+        Result r = Run(args);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.out, "host: executable ")) << r.out;
+        EXPECT_TRUE(Contains(r.out, c.executable)) << r.out;
+
+        // Both add-ins have work in the example: each is activated, asked to generate
+        // and deactivated. OnEnableContextMenuItems is left out here: the host calls it
+        // only for an add-in that added the "Generate Code" item (see the stand-in's test).
+        std::vector<std::string> calls;
+        for (const std::string& call : LinesStartingWith(r.out, "host: call Vexlo."))
+            if (!Contains(call, "OnEnableContextMenuItems"))
+                calls.push_back(call.substr(0, call.find(' ')));
+        const std::string g = c.generation;
+        const std::vector<std::string> expected = {
+            "VXRoseDelphiAddin.OnActivate", "VXRoseCSharpAddin.OnActivate",   "VXRoseDelphiAddin." + g,
+            "VXRoseCSharpAddin." + g,       "VXRoseDelphiAddin.OnDeactivate", "VXRoseCSharpAddin.OnDeactivate"};
+        EXPECT_EQ(calls, expected) << r.out;
+        EXPECT_EQ(LinesStartingWith(r.out, "host: Vexlo.").size(), LinesStartingWith(r.out, "host: call Vexlo.").size());
+        for (const std::string& result : LinesStartingWith(r.out, "host: Vexlo."))
+            EXPECT_TRUE(Contains(result, "-> 0x00000000")) << result;
+    }
+    // The module was registered on the way, as `register` would have done it.
+    EXPECT_TRUE(Contains(Registry(), "Vexlo.VXRoseDelphiAddin"));
+    EXPECT_TRUE(Contains(Registry(), fs::path(VEXLO_MODULE).filename().string()));
+}
+
+TEST_F(CliTest, OnlyTheAddinOfTheSelectedLanguageIsCalled)
+{
+    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "CSharp::LendingModel", "--trace-host", "--out",
+                    (Dir() / "out").string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "host: call Vexlo.VXRoseCSharpAddin.OnGenerateCode"));
+    EXPECT_FALSE(Contains(r.out, "VXRoseDelphiAddin")) << r.out;
+}
+
+// ------------------------------------------------------------------ the stand-in add-in
+
+struct VariantCase {
+    const char* host;
+    const char* executable;
+};
+
+TEST_F(CliTest, TheAddinGetsTheApplicationByReferenceAndTheChosenExecutable)
+{
+    RegisterFakeAddin();
+    const VariantCase cases[] = {
+        {"rose", "C:\\Program Files\\Rational\\Rose\\rose.exe"},
+        {"modeler", "C:\\Program Files\\Microsoft Visual Studio\\Common\\Tools\\VS-Ent98\\Vmodeler\\vm.exe"},
+    };
+    for (const VariantCase& c : cases) {
+        SCOPED_TRACE(c.host);
+        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--host", c.host});
+        ASSERT_EQ(r.code, 0) << r.err;
+        // The stand-in refuses any other argument type, so its log lines prove the types.
+        const std::string exe = std::string(" exe=") + c.executable;
+        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnActivate" + exe)) << r.out;
+        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnGenerateCode" + exe)) << r.out;
+        EXPECT_TRUE(Contains(r.out, "fake Delphi: GetSelectedModules Catalog")) << r.out;
+        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate" + exe)) << r.out;
+        EXPECT_FALSE(Contains(r.out, "fake C#")) << r.out;
+    }
+}
+
+TEST_F(CliTest, TheContextMenuPathUsesTheItemsTheAddinAdded)
+{
+    RegisterFakeAddin();
+    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "CSharp::LendingModel", "--menu", "--trace-host"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "host: menu item added through \"C#\": type 4 \"Generate Code\" (CODEGEN)")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "host: menu item added through \"C#\": type 7 \"Generate Code\" (CODEGEN)")) << r.out;
+    std::vector<std::string> fake = LinesStartingWith(r.out, "fake C#: ");
+    ASSERT_EQ(fake.size(), 5u) << r.out;
+    EXPECT_EQ(fake[0].substr(0, 10), "OnActivate");
+    EXPECT_EQ(fake[1].substr(0, fake[1].find(" exe=")), "OnEnableContextMenuItems type=4");
+    EXPECT_EQ(fake[2].substr(0, fake[2].find(" exe=")), "OnSelectedContextMenuItem name=CODEGEN");
+    EXPECT_EQ(fake[3], "GetSelectedModules LendingModel");
+    EXPECT_EQ(fake[4].substr(0, 12), "OnDeactivate");
+    EXPECT_FALSE(Contains(r.err, "warning")) << r.err;
+}
+
+TEST_F(CliTest, EachAddinIsGivenTheSelectedElementsOfItsLanguage)
+{
+    RegisterFakeAddin();
+    Result r = Run({"generate", EXAMPLE_MODEL, "--class", "TBook", "--class", "LendingServer::Model::Loan",
+                    "--component", "Delphi::Search::SearchEngine"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(LinesStartingWith(r.out, "fake Delphi: GetSelected"),
+              (std::vector<std::string>{"Classes TBook", "Modules SearchEngine"}));
+    EXPECT_EQ(LinesStartingWith(r.out, "fake C#: GetSelected"), (std::vector<std::string>{"Classes Loan"}));
+    // Delphi is activated and asked first.
+    EXPECT_LT(r.out.find("fake Delphi: OnGenerateCode"), r.out.find("fake C#: OnGenerateCode"));
+}
+
+struct FailureCase {
+    const char* fail;
+    const char* hresult;
+    const char* text;
+};
+
+TEST_F(CliTest, AFailingHostCallEndsWithTheErrorInformation)
+{
+    RegisterFakeAddin();
+    const FailureCase cases[] = {
+        {"GetSelectedModules=0x80004005", "0x80004005", "host call GetSelectedModules failed"},
+        {"IRoseApplication.CurrentModel=-2147418113", "0x8000FFFF", "host call CurrentModel failed"},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.fail);
+        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Members", "--fail", c.fail});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(Contains(r.err, std::string("Vexlo.VXRoseDelphiAddin.OnGenerateCode failed with HRESULT ") + c.hresult))
+            << r.err;
+        EXPECT_TRUE(Contains(r.err, c.text)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "FakeAddin - Delphi")) << r.err; // the location trail
+        // The host still closes the add-in down.
+        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate")) << r.out;
+    }
+}
+
+TEST_F(CliTest, ThePathMapIsInTheRegistryOnlyDuringTheRun)
+{
+    RegisterFakeAddin();
+    const std::string dir = (Dir() / "sources").string();
+    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--path-map", "$SRC=" + dir});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "fake Delphi: path map SRC=" + dir)) << r.out;
+    EXPECT_FALSE(Contains(Registry(), "Virtual Path Map")) << Registry();
+}
+
+// ------------------------------------------------------------------ selection and models
+
+TEST_F(CliTest, NamesThatMatchNothingListCloseMatches)
+{
+    struct Case {
+        const char* option;
+        const char* name;
+        const char* suggestion;
+    };
+    const Case cases[] = {
+        {"--class", "TBok", "Catalog::TBook"},
+        {"--class", "Catalog::TLoan", "Members::TLoan"},
+        {"--component", "LendingModl", "CSharp::LendingModel"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Result r = Run({"generate", EXAMPLE_MODEL, c.option, c.name});
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(Contains(r.err, std::string("named \"") + c.name + "\"")) << r.err;
+        EXPECT_TRUE(Contains(r.err, std::string("\n  ") + c.suggestion)) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+TEST_F(CliTest, ModelErrorsNameFileLineAndColumn)
+{
+    fs::path bad = Dir() / "bad.mdl";
+    std::ofstream(bad) << "(object Petal\n    version 45\n    charSet 0)\n\n(object Design \"Logical View\"\n    quid \"1\"\n    root_category (list\n";
+    for (const char* command : {"show", "generate"}) {
+        Result r = Run({command, bad.string()});
+        EXPECT_EQ(r.code, 3) << command;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("bad\\.mdl:[0-9]+:[0-9]+: "))) << r.err;
+    }
+    Result missing = Run({"show", (Dir() / "none.mdl").string()});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_TRUE(Contains(missing.err, "none.mdl")) << missing.err;
+}
+
+TEST_F(CliTest, ShowListsTheClassesOfASampleModel)
+{
+    fs::path atm = SampleModel("atm.mdl");
+    if (!fs::exists(atm))
+        GTEST_SKIP() << "no sample model " << atm;
+    Result r = Run({"show", atm.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* cls : {"class ATM [no language] not assigned", "class bank ", "class saving account "})
+        EXPECT_TRUE(Contains(r.out, cls)) << cls << "\n" << r.out;
+
+    // --language turns the model's classes into one Delphi unit named after the model.
+    Result delphi = Run({"show", atm.string(), "--language", "Delphi", "--out", "OUT"});
+    ASSERT_EQ(delphi.code, 0) << delphi.err;
+    EXPECT_TRUE(Contains(delphi.out, "class ATM [Delphi] -> atm")) << delphi.out;
+    EXPECT_TRUE(Contains(delphi.out, "component atm [Delphi] unit -> OUT\\atm.pas")) << delphi.out;
+
+    // Nothing has a language of the add-in without it: nothing to do, and no add-in call.
+    Result nothing = Run({"generate", atm.string(), "--trace-host"});
+    EXPECT_EQ(nothing.code, 0);
+    EXPECT_TRUE(Contains(nothing.err, "nothing to generate")) << nothing.err;
+    EXPECT_FALSE(Contains(nothing.out, "host: call")) << nothing.out;
+}
+
+TEST_F(CliTest, ShowComputesOutputPathsAsTheGeneratorsDo)
+{
+    Result r = Run({"show", EXAMPLE_MODEL, "--out", "$OUT\\gen", "--path-map", "OUT=/base"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const char* expected[] = {
+        // "AUTO GENERATE" subsystems become folders below the model's "Directory".
+        "component Catalog [Delphi] unit -> /base\\gen\\Delphi\\Catalog.pas",
+        "component LendingDesk [Delphi] program -> /base\\gen\\Delphi\\LendingDesk.dpr",
+        "component LendingPackage [Delphi] package -> /base\\gen\\Delphi\\LendingPackage.dpk",
+        "component SearchEngine [Delphi] unit -> /base\\gen\\Delphi\\Search\\SearchEngine.pas",
+        // "." puts the components in the parent's folder.
+        "component LendingServices [C#] -> /base\\gen\\CSharp\\LendingServices.cs",
+        "component LendingTests [C#] -> /base\\gen\\CSharp\\LendingTests.cs (not written",
+    };
+    for (const char* line : expected)
+        EXPECT_TRUE(Contains(r.out, line)) << line << "\n" << r.out;
+    // An unknown symbol expands to nothing.
+    Result unknown = Run({"show", EXAMPLE_MODEL, "--out", "$NOWHERE\\gen"});
+    EXPECT_TRUE(Contains(unknown.out, "-> \\gen\\Delphi\\Catalog.pas")) << unknown.out;
+}
+
+} // namespace

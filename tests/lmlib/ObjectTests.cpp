@@ -1,0 +1,227 @@
+// Reference counting, the creation idiom, owner links and the cycle collector.
+#include "LmContainerObject.h"
+#include "LmDynamicObjects.h"
+#include "LmGCPtr.h"
+#include "LmTestSupport.h"
+
+using namespace LmTest;
+using LmLib::CLmGCPtrBase;
+using LmLib::Object::CLmContainerObject;
+using LmLib::Object::CLmDynamicObjects;
+
+namespace
+{
+    class ObjectTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            m_Alive = CTestNode::s_Alive;
+            m_Registered = CLmGCPtrBase::GetRegisteredCount();
+        }
+        void TearDown() override
+        {
+            CLmGCPtrBase::Collect();
+            EXPECT_EQ(CTestNode::s_Alive, m_Alive) << "test nodes left behind";
+            EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered);
+        }
+        int m_Alive = 0;
+        size_t m_Registered = 0;
+    };
+}
+
+TEST_F(ObjectTest, CreateHandsOutTheOnlyReference)
+{
+    int destroyed = CTestNode::s_Destroyed;
+    {
+        CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
+        ASSERT_TRUE(node);
+        EXPECT_EQ(node->GetRefCount(), 1);
+        EXPECT_EQ(node->AddRef(), 2);
+        EXPECT_EQ(node->Release(), 1);
+        EXPECT_EQ(CTestNode::s_Alive, m_Alive + 1);
+    }
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+    EXPECT_EQ(CTestNode::s_Destroyed, destroyed + 1) << "OnDestroy runs exactly once";
+}
+
+TEST_F(ObjectTest, FailedInitializeYieldsNullAndDestroys)
+{
+    CLmPtr<CTestNode> node = CTestNode::Create(nullptr, false);
+    EXPECT_TRUE(node.IsNull());
+    EXPECT_FALSE(node);
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+}
+
+TEST_F(ObjectTest, AssignmentsKeepCountsRight)
+{
+    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
+    CTestNode* raw = node;
+    node = node;
+    EXPECT_EQ(raw->GetRefCount(), 1);
+    node = raw;
+    EXPECT_EQ(raw->GetRefCount(), 1);
+    {
+        CLmPtr<CTestNode> copy = node;
+        CLmPtr<CLmObject> base = node;
+        EXPECT_EQ(raw->GetRefCount(), 3);
+        EXPECT_EQ(static_cast<CLmObject*>(base), static_cast<CLmObject*>(raw));
+    }
+    EXPECT_EQ(raw->GetRefCount(), 1);
+    node = nullptr;
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+}
+
+TEST_F(ObjectTest, PointerOfAnotherTypeReadsNull)
+{
+    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
+    CLmPtr<CLmDynamicObjects> wrong = node;
+    EXPECT_EQ(static_cast<CLmDynamicObjects*>(wrong), nullptr);
+    EXPECT_EQ(wrong.operator->(), nullptr);
+    // The reference is held all the same.
+    EXPECT_EQ(node->GetRefCount(), 2);
+    CLmPtr<CTestNode> back = wrong;
+    EXPECT_EQ(static_cast<CTestNode*>(back), static_cast<CTestNode*>(node));
+}
+
+TEST_F(ObjectTest, ChildrenKeepTheirOwnerAlive)
+{
+    CLmPtr<CTestNode> parent = CTestNode::Create(nullptr);
+    CLmPtr<CTestNode> child = CTestNode::Create(parent);
+    CLmPtr<CTestNode> grandchild = CTestNode::Create(child);
+    CTestNode* rawParent = parent;
+    parent = nullptr;
+    EXPECT_EQ(rawParent->GetRefCount(), 1);
+    EXPECT_EQ(static_cast<CLmRefsObject*>(child->GetOwner()), static_cast<CLmRefsObject*>(rawParent));
+
+    // Cutting the chain from the grandchild releases everything above it.
+    child = nullptr;
+    grandchild->ReleaseOwnerChain();
+    EXPECT_TRUE(grandchild->GetOwner().IsNull());
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 1);
+}
+
+TEST_F(ObjectTest, ContainerHoldsOneObject)
+{
+    CLmContainerObject container;
+    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
+    container.SetObject(node);
+    node = nullptr;
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 1);
+    EXPECT_TRUE(CLmPtr<CTestNode>(container.GetObject()));
+    container.SetObject(nullptr);
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+}
+
+TEST_F(ObjectTest, OverReleaseRaisesDeleteObjectManyTimes)
+{
+    CTestNode node(nullptr, true);
+    node.ForceRefCount(0);
+    CLmException error = Catch([&] { node.Release(); });
+    EXPECT_EQ(Text(error.GetMessage()), L"Delete object many times . Error - [FFFFFF9C]");
+    EXPECT_EQ(error.m_Code, -100);
+    node.ForceRefCount(1);
+}
+
+TEST_F(ObjectTest, FailingDestroyRaisesDeleteObject)
+{
+    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
+    CTestNode* raw = node;
+    raw->AddRef();
+    node = nullptr;  // the test holds the only reference
+    raw->m_ThrowOnDestroy = true;
+    CLmException error = Catch([&] { raw->Release(); });
+    EXPECT_EQ(Text(error.GetMessage()), L"Delete object . Error - [FFFFFF9C]");
+    EXPECT_EQ(error.m_Code, -100);
+    // The failed destruction left the object in place.
+    delete raw;
+}
+
+TEST_F(ObjectTest, OnlyOwnedNonNullMemberPointersAreRegistered)
+{
+    CLmPtr<CTestNode> a = CTestNode::Create(nullptr);
+    CLmPtr<CTestNode> b = CTestNode::Create(nullptr);
+    EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered);
+    CLmGCPtr<CTestNode> unowned(nullptr, b);
+    CLmGCPtr<CTestNode> copy = a->m_Peer;
+    EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered);
+    a->m_Peer = b;
+    EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered + 1);
+    CLmGCPtr<CTestNode> copyOfMember = a->m_Peer;
+    EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered + 1);
+    a->m_Peer = nullptr;
+    EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered);
+}
+
+TEST_F(ObjectTest, CollectorReclaimsCyclesAndKeepsReachableObjects)
+{
+    CLmPtr<CTestNode> root = CTestNode::Create(nullptr);
+    {
+        // Garbage: a and b hold each other only.
+        CLmPtr<CTestNode> a = CTestNode::Create(nullptr);
+        CLmPtr<CTestNode> b = CTestNode::Create(nullptr);
+        a->m_Peer = b;
+        b->m_Peer = a;
+        // Alive: root -> x -> y -> root, root held from outside.
+        CLmPtr<CTestNode> x = CTestNode::Create(nullptr);
+        CLmPtr<CTestNode> y = CTestNode::Create(nullptr);
+        root->m_Peer = x;
+        x->m_Peer = y;
+        y->m_Peer = root;
+    }
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 5);
+    EXPECT_TRUE(CLmGCPtrBase::Collect());
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 3);
+    CTestNode* x = root->m_Peer;
+    ASSERT_NE(x, nullptr);
+    CTestNode* y = x->m_Peer;
+    ASSERT_NE(y, nullptr);
+    EXPECT_EQ(static_cast<CTestNode*>(y->m_Peer), static_cast<CTestNode*>(root));
+
+    root = nullptr;
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 3) << "a cycle outlives its last outside reference";
+    EXPECT_TRUE(CLmGCPtrBase::Collect());
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+}
+
+TEST_F(ObjectTest, OwnerLinksFormCyclesTheCollectorBreaks)
+{
+    {
+        CLmPtr<CTestNode> parent = CTestNode::Create(nullptr);
+        CLmPtr<CTestNode> child = CTestNode::Create(parent);
+        parent->m_Peer = child;
+    }
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 2);
+    EXPECT_TRUE(CLmGCPtrBase::Collect());
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
+}
+
+TEST_F(ObjectTest, RegisteringAtTheThresholdRunsACollection)
+{
+    {
+        CLmPtr<CTestNode> a = CTestNode::Create(nullptr);
+        CLmPtr<CTestNode> b = CTestNode::Create(nullptr);
+        a->m_Peer = b;
+        b->m_Peer = a;
+    }
+    DWORD threshold = CLmGCPtrBase::GetCollectThreshold();
+    CLmGCPtrBase::SetCollectThreshold(static_cast<DWORD>(CLmGCPtrBase::GetRegisteredCount()));
+    CLmPtr<CTestNode> c = CTestNode::Create(nullptr);
+    CLmPtr<CTestNode> d = CTestNode::Create(nullptr);
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 4);
+    c->m_Peer = d;  // registers: the registry is at the threshold
+    CLmGCPtrBase::SetCollectThreshold(threshold);
+    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 2);
+    EXPECT_EQ(CLmGCPtrBase::GetCollectThreshold(), 10000u);
+}
+
+TEST_F(ObjectTest, CollectionIntervalSkipsEarlyCollections)
+{
+    EXPECT_EQ(CLmGCPtrBase::GetCollectInterval(), 0u);
+    EXPECT_EQ(CLmGCPtrBase::GetCollectTimeLimit(), 20000000u);
+    EXPECT_TRUE(CLmGCPtrBase::Collect());
+    CLmGCPtrBase::SetCollectInterval(0x7FFFFFFF);
+    EXPECT_FALSE(CLmGCPtrBase::Collect());
+    CLmGCPtrBase::SetCollectInterval(0);
+    EXPECT_TRUE(CLmGCPtrBase::Collect());
+}

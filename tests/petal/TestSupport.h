@@ -1,0 +1,58 @@
+// Helpers shared by the petal tests: where the sample models are, raw file access and
+// counting of objects straight from the text (independent of the loader).
+#pragma once
+
+#include "ModelLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace PetalTest {
+
+inline std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+inline std::string SampleDir() { return VEXLO_SAMPLE_MODELS; }
+inline std::string SamplePath(const std::string& rel) { return SampleDir() + "/" + rel; }
+inline std::wstring WSamplePath(const std::string& rel) { return Widen(SamplePath(rel)); }
+
+// The raw bytes of a sample; fails the test when the file is not there.
+inline std::string ReadSample(const std::string& rel)
+{
+    std::ifstream in(SamplePath(rel), std::ios::binary);
+    EXPECT_TRUE(in.good()) << "sample model missing: " << SamplePath(rel);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Lines whose first non-blank text starts with `prefix`.
+inline size_t CountLines(const std::string& text, const std::string& prefix)
+{
+    size_t count = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        size_t p = pos;
+        while (p < end && (text[p] == ' ' || text[p] == '\t'))
+            ++p;
+        if (text.compare(p, prefix.size(), prefix) == 0 && end - p >= prefix.size())
+            ++count;
+        pos = end + 1;
+    }
+    return count;
+}
+
+inline RoseHost::LoadOptions EmfOptions()
+{
+    RoseHost::LoadOptions o;
+    o.pathMap[L"VABASE_PLUGINS_PATH"] = WSamplePath("emf/plugins");
+    return o;
+}
+
+} // namespace PetalTest

@@ -1,0 +1,289 @@
+#include "vxplat/Com.h"
+#include "vxplat/Kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <thread>
+
+namespace {
+
+// ---------------------------------------------------------------- BSTR
+
+TEST(Bstr, LengthsFollowTheStoredByteCount)
+{
+    BSTR s = SysAllocString(L"abc");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SysStringLen(s), 3u);
+    EXPECT_EQ(SysStringByteLen(s), 3u * sizeof(OLECHAR));
+    EXPECT_EQ(s[3], L'\0');
+    SysFreeString(s);
+
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+    SysFreeString(nullptr);  // harmless
+}
+
+TEST(Bstr, EmbeddedNullsAreKept)
+{
+    const OLECHAR text[] = {L'a', L'\0', L'b'};
+    BSTR s = SysAllocStringLen(text, 3);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SysStringLen(s), 3u);
+    EXPECT_EQ(s[2], L'b');
+    EXPECT_EQ(s[3], L'\0');
+    EXPECT_EQ(std::wcslen(s), 1u);  // as a C string it stops at the first null
+    SysFreeString(s);
+}
+
+TEST(Bstr, NullSourceGivesTextOfTheRequestedLength)
+{
+    BSTR s = SysAllocStringLen(nullptr, 5);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SysStringLen(s), 5u);
+    EXPECT_EQ(s[5], L'\0');
+    for (int i = 0; i < 5; ++i) s[i] = L'x';  // writable
+    EXPECT_STREQ(s, L"xxxxx");
+    SysFreeString(s);
+}
+
+TEST(Bstr, ByteLengthAndReallocation)
+{
+    BSTR s = SysAllocStringByteLen("abcd", 4);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SysStringByteLen(s), 4u);
+    EXPECT_EQ(SysStringLen(s), 4u / sizeof(OLECHAR));
+    SysFreeString(s);
+
+    BSTR r = SysAllocString(L"first");
+    ASSERT_TRUE(SysReAllocString(&r, L"second text"));
+    EXPECT_STREQ(r, L"second text");
+    EXPECT_EQ(SysStringLen(r), 11u);
+    ASSERT_TRUE(SysReAllocStringLen(&r, r + 7, 4));  // source inside the old string
+    EXPECT_STREQ(r, L"text");
+    EXPECT_EQ(SysStringLen(r), 4u);
+    SysFreeString(r);
+}
+
+// ---------------------------------------------------------------- GUID
+
+struct KnownIid {
+    const IID* iid;
+    const wchar_t* text;
+};
+
+TEST(Guid, StandardInterfacesHaveTheirWindowsIdentities)
+{
+    const KnownIid cases[] = {
+        {&IID_IUnknown, L"{00000000-0000-0000-C000-000000000046}"},
+        {&IID_IDispatch, L"{00020400-0000-0000-C000-000000000046}"},
+        {&IID_IClassFactory, L"{00000001-0000-0000-C000-000000000046}"},
+        {&IID_ISupportErrorInfo, L"{DF0B3D60-548F-101B-8E65-08002B2BD119}"},
+        {&IID_IErrorInfo, L"{1CF2B120-547D-101B-8E65-08002B2BD119}"},
+        {&IID_ICreateErrorInfo, L"{22F03340-547D-101B-8E65-08002B2BD119}"},
+        {&IID_IConnectionPoint, L"{B196B286-BAB4-101A-B69C-00AA00341D07}"},
+        {&IID_IConnectionPointContainer, L"{B196B284-BAB4-101A-B69C-00AA00341D07}"},
+        {&IID_IEnumConnectionPoints, L"{B196B285-BAB4-101A-B69C-00AA00341D07}"},
+        {&IID_IEnumConnections, L"{B196B287-BAB4-101A-B69C-00AA00341D07}"},
+        {&IID_ITypeInfo, L"{00020401-0000-0000-C000-000000000046}"},
+    };
+    for (const auto& c : cases) {
+        OLECHAR buf[64];
+        EXPECT_EQ(StringFromGUID2(*c.iid, buf, 64), 39);
+        EXPECT_STREQ(buf, c.text);
+    }
+}
+
+TEST(Guid, TextRoundTrip)
+{
+    const GUID g = {0x12AB34CD, 0x5E6F, 0x7A8B, {0x9C, 0x0D, 0x1E, 0x2F, 0x3A, 0x4B, 0x5C, 0x6D}};
+    OLECHAR buf[39];
+    ASSERT_EQ(StringFromGUID2(g, buf, 39), 39);
+    EXPECT_STREQ(buf, L"{12AB34CD-5E6F-7A8B-9C0D-1E2F3A4B5C6D}");
+    EXPECT_EQ(StringFromGUID2(g, buf, 38), 0);  // no room for the terminator
+
+    CLSID back;
+    ASSERT_EQ(CLSIDFromString(L"{12ab34cd-5e6f-7a8b-9c0d-1e2f3a4b5c6d}", &back), S_OK);
+    EXPECT_TRUE(IsEqualGUID(back, g));
+    IID iid;
+    ASSERT_EQ(IIDFromString(buf, &iid), S_OK);
+    EXPECT_TRUE(IsEqualIID(iid, g));
+    EXPECT_FALSE(IsEqualGUID(g, IID_IUnknown));
+}
+
+TEST(Guid, MalformedTextIsRejected)
+{
+    struct Bad {
+        const wchar_t* text;
+        HRESULT asIid;
+    };
+    const Bad cases[] = {
+        {L"{12AB34CD-5E6F-7A8B-9C0D-1E2F3A4B5C6}", E_INVALIDARG},
+        {L"12AB34CD-5E6F-7A8B-9C0D-1E2F3A4B5C6D", E_INVALIDARG},
+        {L"{12AB34CD-5E6F-7A8B-9C0D-1E2F3A4B5C6G}", CO_E_IIDSTRING},
+        {L"{12AB34CD+5E6F-7A8B-9C0D-1E2F3A4B5C6D}", CO_E_IIDSTRING},
+    };
+    for (const auto& c : cases) {
+        CLSID clsid;
+        EXPECT_EQ(CLSIDFromString(c.text, &clsid), CO_E_CLASSSTRING) << c.text;
+        IID iid;
+        EXPECT_EQ(IIDFromString(c.text, &iid), c.asIid) << c.text;
+    }
+}
+
+// ---------------------------------------------------------------- error information
+
+IErrorInfo* MakeErrorInfo(const wchar_t* description, const wchar_t* source)
+{
+    ICreateErrorInfo* create = nullptr;
+    EXPECT_EQ(CreateErrorInfo(&create), S_OK);
+    create->SetDescription(const_cast<LPOLESTR>(description));
+    create->SetSource(const_cast<LPOLESTR>(source));
+    IErrorInfo* info = nullptr;
+    EXPECT_EQ(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)), S_OK);
+    create->Release();
+    return info;
+}
+
+TEST(ErrorInfo, GetHandsTheObjectOverAndEmptiesTheSlot)
+{
+    IErrorInfo* info = MakeErrorInfo(L"It failed", L"Vexlo");
+    ASSERT_EQ(SetErrorInfo(0, info), S_OK);
+    info->Release();
+
+    IErrorInfo* got = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+    ASSERT_NE(got, nullptr);
+    BSTR description = nullptr, source = nullptr;
+    got->GetDescription(&description);
+    got->GetSource(&source);
+    EXPECT_STREQ(description, L"It failed");
+    EXPECT_STREQ(source, L"Vexlo");
+    SysFreeString(description);
+    SysFreeString(source);
+    got->Release();
+
+    IErrorInfo* again = reinterpret_cast<IErrorInfo*>(1);
+    EXPECT_EQ(GetErrorInfo(0, &again), S_FALSE);
+    EXPECT_EQ(again, nullptr);
+}
+
+TEST(ErrorInfo, EachThreadHasItsOwnSlot)
+{
+    IErrorInfo* info = MakeErrorInfo(L"main thread", L"");
+    SetErrorInfo(0, info);
+    info->Release();
+
+    HRESULT otherThread = E_FAIL;
+    std::thread([&] {
+        IErrorInfo* got = nullptr;
+        otherThread = GetErrorInfo(0, &got);
+        if (got) got->Release();
+    }).join();
+    EXPECT_EQ(otherThread, S_FALSE);
+
+    IErrorInfo* got = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+    got->Release();
+}
+
+TEST(ErrorInfo, SettingNullClearsTheSlot)
+{
+    IErrorInfo* info = MakeErrorInfo(L"x", L"y");
+    SetErrorInfo(0, info);
+    info->Release();
+    EXPECT_EQ(SetErrorInfo(0, nullptr), S_OK);
+    IErrorInfo* got = nullptr;
+    EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
+}
+
+// ---------------------------------------------------------------- _com_error
+
+TEST(ComError, IssueErrorThrowsTheCode)
+{
+    try {
+        _com_issue_error(E_OUTOFMEMORY);
+        FAIL() << "no exception";
+    } catch (const _com_error& e) {
+        EXPECT_EQ(e.Error(), E_OUTOFMEMORY);
+        EXPECT_EQ(e.ErrorInfo(), nullptr);
+        const wchar_t* description = e.Description();
+        EXPECT_EQ(description, nullptr);
+        ASSERT_NE(e.ErrorMessage(), nullptr);
+        EXPECT_GT(std::wcslen(e.ErrorMessage()), 0u);
+    }
+}
+
+TEST(ComError, CarriesTheErrorInformation)
+{
+    IErrorInfo* info = MakeErrorInfo(L"Host call failed", L"Rose");
+    {
+        _com_error e(DISP_E_EXCEPTION, info, true);
+        EXPECT_STREQ(static_cast<const wchar_t*>(e.Description()), L"Host call failed");
+        EXPECT_STREQ(static_cast<const wchar_t*>(e.Source()), L"Rose");
+        _com_error copy(e);
+        EXPECT_EQ(copy.Error(), DISP_E_EXCEPTION);
+        IErrorInfo* again = copy.ErrorInfo();
+        EXPECT_EQ(again, info);
+        again->Release();
+    }
+    // All references taken above were given back: only ours remains.
+    EXPECT_EQ(info->AddRef(), 2u);
+    info->Release();
+    info->Release();
+}
+
+// An object that offers error information for one interface.
+class ErrorSource : public ISupportErrorInfo {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_ISupportErrorInfo) {
+            *ppv = static_cast<ISupportErrorInfo*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override
+    {
+        return riid == IID_IDispatch ? S_OK : S_FALSE;
+    }
+    ULONG refs = 1;
+};
+
+TEST(ComError, IssueErrorExTakesTheThreadErrorWhenSupported)
+{
+    ErrorSource source;
+    IErrorInfo* info = MakeErrorInfo(L"from the object", L"");
+    SetErrorInfo(0, info);
+    info->Release();
+    try {
+        _com_issue_errorex(E_FAIL, &source, IID_IDispatch);
+        FAIL() << "no exception";
+    } catch (const _com_error& e) {
+        EXPECT_EQ(e.Error(), E_FAIL);
+        EXPECT_STREQ(static_cast<const wchar_t*>(e.Description()), L"from the object");
+    }
+    EXPECT_EQ(source.refs, 1u);
+
+    info = MakeErrorInfo(L"left alone", L"");
+    SetErrorInfo(0, info);
+    info->Release();
+    try {
+        _com_issue_errorex(E_FAIL, &source, IID_IUnknown);  // not an interface with error info
+        FAIL() << "no exception";
+    } catch (const _com_error& e) {
+        EXPECT_EQ(e.ErrorInfo(), nullptr);
+    }
+    IErrorInfo* got = nullptr;
+    EXPECT_EQ(GetErrorInfo(0, &got), S_OK);  // still in the slot
+    if (got) got->Release();
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// What the platform layer offers only where it stands in for Windows: the
+// Vxp* settings, path case resolution on a case-sensitive file system, module
+// handles of the dynamic loader and message boxes without a screen.
+#include "vxplat/CodePage.h"
+#include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
+#include "vxplat/Module.h"
+#include "vxplat/User.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <set>
+#include <string>
+
+namespace {
+
+TEST(ProcessImagePath, CanPoseAsAnotherExecutable)
+{
+    ASSERT_TRUE(VxpSetProcessImagePath(L"C:\\Program Files\\Rational\\Rose\\ROSE.EXE"));
+    wchar_t path[261];
+    DWORD n = GetModuleFileNameW(nullptr, path, 261);
+    EXPECT_STREQ(path, L"C:\\Program Files\\Rational\\Rose\\ROSE.EXE");
+    ASSERT_GE(n, 8u);
+    std::wstring tail(path + n - 8);
+    for (auto& c : tail) c = static_cast<wchar_t>(std::towlower(c));
+    EXPECT_EQ(tail, L"rose.exe");
+
+    wchar_t small[8];
+    EXPECT_EQ(GetModuleFileNameW(nullptr, small, 8), 8u);  // truncated and terminated, as Vista and later do
+    EXPECT_STREQ(small, L"C:\\Prog");
+
+    ASSERT_TRUE(VxpSetProcessImagePath(nullptr));
+    GetModuleFileNameW(nullptr, path, 261);
+    char real[4096];
+    ssize_t len = readlink("/proc/self/exe", real, sizeof real - 1);
+    ASSERT_GT(len, 0);
+    real[len] = 0;
+    std::string narrow;
+    for (const wchar_t* p = path; *p; ++p) narrow += static_cast<char>(*p);
+    EXPECT_EQ(narrow, real);
+}
+
+TEST(AnsiCodePage, CanBeChosen)
+{
+    UINT before = GetACP();
+    ASSERT_TRUE(VxpSetAnsiCodePage(936));
+    EXPECT_EQ(GetACP(), 936u);
+    wchar_t out[4] = {};
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\xd6\xd0", 2, out, 4), 1);
+    EXPECT_EQ(out[0], L'\u4e2d');
+    // A double-byte character is left alone even when its second byte is a letter.
+    std::string text = "a\x81" "b" "c";
+    CharUpperA(text.data());
+    EXPECT_EQ(text, "A\x81" "bC");
+    EXPECT_FALSE(VxpSetAnsiCodePage(99999));
+    EXPECT_EQ(GetACP(), 936u);
+    ASSERT_TRUE(VxpSetAnsiCodePage(before));
+}
+
+TEST(AnsiCodePage, Utf8AsAnsi)
+{
+    UINT before = GetACP();
+    ASSERT_TRUE(VxpSetAnsiCodePage(CP_UTF8));
+    char out[8] = {};
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, L"\u00e9", 1, out, 8, nullptr, nullptr), 2);
+    EXPECT_EQ(std::string(out), "\xc3\xa9");
+    std::string mixed = "ab\xc3\xa9";
+    CharUpperA(mixed.data());
+    EXPECT_EQ(mixed, "AB\xc3\xa9");
+    ASSERT_TRUE(VxpSetAnsiCodePage(before));
+}
+
+class MessageBoxes : public ::testing::Test {
+protected:
+    void TearDown() override { VxpSetMessageBoxHandler(nullptr); }
+    static std::wstring s_seen;
+    static int Answer(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
+    {
+        s_seen = std::wstring(caption) + L": " + text + L" " + std::to_wstring(type);
+        return IDNO;
+    }
+};
+std::wstring MessageBoxes::s_seen;
+
+TEST_F(MessageBoxes, HandlerTakesThemOver)
+{
+    EXPECT_EQ(VxpSetMessageBoxHandler(&Answer), nullptr);
+    EXPECT_EQ(MessageBoxW(nullptr, L"Recursive dependency", L"Vexlo", MB_YESNO), IDNO);
+    EXPECT_EQ(s_seen, L"Vexlo: Recursive dependency 4");
+    EXPECT_EQ(VxpSetMessageBoxHandler(nullptr), &Answer);
+}
+
+TEST_F(MessageBoxes, WithoutHandlerTheDefaultButtonAnswers)
+{
+    struct Case {
+        UINT type;
+        int answer;
+    };
+    const Case cases[] = {{MB_OK, IDOK},
+                          {MB_YESNO | MB_ICONWARNING, IDYES},
+                          {MB_YESNO | MB_DEFBUTTON2, IDNO},
+                          {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+                          {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+                          {MB_ABORTRETRYIGNORE, IDABORT},
+                          {MB_RETRYCANCEL, IDRETRY}};
+    for (const auto& c : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(MessageBoxW(nullptr, L"the text", L"the caption", c.type), c.answer) << c.type;
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("the caption"), std::string::npos);
+        EXPECT_NE(err.find("the text"), std::string::npos);
+    }
+}
+
+TEST(DebugOutput, OnlyWhenAskedFor)
+{
+    unsetenv("VEXLO_DEBUG");
+    ::testing::internal::CaptureStderr();
+    OutputDebugStringW(L"hidden\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    setenv("VEXLO_DEBUG", "1", 1);
+    ::testing::internal::CaptureStderr();
+    OutputDebugStringW(L"shown \u00e9\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "shown \xc3\xa9\n");
+    unsetenv("VEXLO_DEBUG");
+}
+
+TEST(Modules, LoaderHandlesAndTheirPaths)
+{
+    HMODULE m = LoadLibraryW(L"libm.so.6");
+    ASSERT_NE(m, nullptr);
+    auto cosine = reinterpret_cast<double (*)(double)>(reinterpret_cast<void (*)()>(GetProcAddress(m, "cos")));
+    ASSERT_NE(cosine, nullptr);
+    EXPECT_DOUBLE_EQ(cosine(0.0), 1.0);
+    EXPECT_EQ(GetProcAddress(m, "no_such_function_4711"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+
+    wchar_t path[512];
+    DWORD n = GetModuleFileNameW(m, path, 512);
+    ASSERT_GT(n, 0u);
+    EXPECT_NE(std::wstring(path).find(L"libm"), std::wstring::npos) << path;
+    EXPECT_EQ(VxpModuleFromAddress(reinterpret_cast<const void*>(cosine)), m);
+    EXPECT_EQ(VxpModuleFromAddress(reinterpret_cast<const void*>(&GetTickCount)), nullptr) << "the executable";
+    EXPECT_TRUE(FreeLibrary(m));
+}
+
+// Names of the entries of a folder, exactly as stored.
+std::set<std::string> Entries(const std::string& dir)
+{
+    std::set<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+class PathCase : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        root = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexlo-pathcase-" + std::to_string(getpid());
+        ASSERT_EQ(mkdir(root.c_str(), 0777), 0);
+        wroot = std::wstring(root.begin(), root.end());
+    }
+    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
+    std::string root;
+    std::wstring wroot;
+};
+
+TEST_F(PathCase, MissingComponentsAreCreatedWithTheCaseGiven)
+{
+    ASSERT_EQ(mkdir((root + "/Alpha").c_str(), 0777), 0);
+    ASSERT_TRUE(CreateDirectoryW((wroot + L"\\ALPHA\\NewFolder").c_str(), nullptr));
+    EXPECT_EQ(Entries(root), std::set<std::string>{"Alpha"});
+    EXPECT_EQ(Entries(root + "/Alpha"), std::set<std::string>{"NewFolder"});
+
+    HANDLE h = CreateFileW((wroot + L"\\alpha\\NEWFOLDER\\Unit1.PAS").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(Entries(root + "/Alpha/NewFolder"), std::set<std::string>{"Unit1.PAS"});
+}
+
+TEST_F(PathCase, ExactMatchWinsOverOtherCases)
+{
+    ASSERT_EQ(mkdir((root + "/dir").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((root + "/DIR").c_str(), 0777), 0);
+    ASSERT_TRUE(CreateDirectoryW((wroot + L"\\DIR\\x").c_str(), nullptr));
+    EXPECT_EQ(Entries(root + "/DIR"), std::set<std::string>{"x"});
+    EXPECT_TRUE(Entries(root + "/dir").empty());
+    // No exact match: the first name in order that matches ignoring case.
+    ASSERT_TRUE(CreateDirectoryW((wroot + L"\\Dir\\y").c_str(), nullptr));
+    EXPECT_EQ(Entries(root + "/DIR"), (std::set<std::string>{"x", "y"}));
+}
+
+TEST_F(PathCase, ReadOnlyFilesReportTheAttribute)
+{
+    std::string file = root + "/ro.txt";
+    std::system(("touch '" + file + "' && chmod 444 '" + file + "'").c_str());
+    DWORD attributes = GetFileAttributesW((wroot + L"\\RO.TXT").c_str());
+    EXPECT_EQ(attributes, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    chmod(file.c_str(), 0644);
+    EXPECT_EQ(GetFileAttributesW((wroot + L"\\ro.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+}
+
+TEST_F(PathCase, MoveChangesTheCaseOfAName)
+{
+    std::system(("touch '" + root + "/name.txt'").c_str());
+    ASSERT_TRUE(MoveFileExW((wroot + L"\\name.txt").c_str(), (wroot + L"\\Name.TXT").c_str(), 0));
+    EXPECT_EQ(Entries(root), std::set<std::string>{"Name.TXT"});
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+#include "vxplat/Com.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+VARIANT MakeI4(LONG v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_I4;
+    x.lVal = v;
+    return x;
+}
+
+VARIANT MakeI2(SHORT v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_I2;
+    x.iVal = v;
+    return x;
+}
+
+VARIANT MakeBool(bool v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_BOOL;
+    x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+    return x;
+}
+
+VARIANT MakeText(const wchar_t* s)
+{
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_BSTR;
+    x.bstrVal = SysAllocString(s);
+    return x;
+}
+
+VARIANT MakeEmpty()
+{
+    VARIANT x;
+    VariantInit(&x);
+    return x;
+}
+
+std::wstring Describe(const VARIANT& v)
+{
+    switch (v.vt) {
+    case VT_I2: return L"I2:" + std::to_wstring(v.iVal);
+    case VT_I4: return L"I4:" + std::to_wstring(v.lVal);
+    case VT_BOOL: return L"BOOL:" + std::to_wstring(v.boolVal);
+    case VT_BSTR: return L"BSTR:" + std::wstring(v.bstrVal ? v.bstrVal : L"<null>");
+    case VT_EMPTY: return L"EMPTY";
+    default: return L"vt " + std::to_wstring(v.vt);
+    }
+}
+
+struct Conversion {
+    const char* name;
+    VARIANT (*make)();
+    USHORT flags;
+    VARTYPE to;
+    HRESULT hr;
+    const wchar_t* result;  // Describe() of the result when hr is S_OK
+};
+
+TEST(Variant, ChangeTypeOfScalars)
+{
+    const Conversion cases[] = {
+        {"I4 to text", [] { return MakeI4(42); }, 0, VT_BSTR, S_OK, L"BSTR:42"},
+        {"negative I2 to text", [] { return MakeI2(-7); }, 0, VT_BSTR, S_OK, L"BSTR:-7"},
+        {"text with blanks to I4", [] { return MakeText(L" 123 "); }, 0, VT_I4, S_OK, L"I4:123"},
+        {"negative text to I2", [] { return MakeText(L"-300"); }, 0, VT_I2, S_OK, L"I2:-300"},
+        {"text with letters to I4", [] { return MakeText(L"12abc"); }, 0, VT_I4, DISP_E_TYPEMISMATCH, nullptr},
+        {"empty text to I4", [] { return MakeText(L""); }, 0, VT_I4, DISP_E_TYPEMISMATCH, nullptr},
+        {"too big for I2", [] { return MakeText(L"70000"); }, 0, VT_I2, DISP_E_OVERFLOW, nullptr},
+        {"I4 too big for I2", [] { return MakeI4(40000); }, 0, VT_I2, DISP_E_OVERFLOW, nullptr},
+        {"half rounds to even (down)", [] { return MakeText(L"2.5"); }, 0, VT_I4, S_OK, L"I4:2"},
+        {"half rounds to even (up)", [] { return MakeText(L"3.5"); }, 0, VT_I4, S_OK, L"I4:4"},
+        {"hexadecimal text", [] { return MakeText(L"&H1F"); }, 0, VT_I4, S_OK, L"I4:31"},
+        {"True to bool", [] { return MakeText(L"True"); }, 0, VT_BOOL, S_OK, L"BOOL:-1"},
+        {"false to bool", [] { return MakeText(L"false"); }, 0, VT_BOOL, S_OK, L"BOOL:0"},
+        {"number text to bool", [] { return MakeText(L"5"); }, 0, VT_BOOL, S_OK, L"BOOL:-1"},
+        {"word to bool", [] { return MakeText(L"maybe"); }, 0, VT_BOOL, DISP_E_TYPEMISMATCH, nullptr},
+        {"zero to bool", [] { return MakeI4(0); }, 0, VT_BOOL, S_OK, L"BOOL:0"},
+        {"three to bool", [] { return MakeI4(3); }, 0, VT_BOOL, S_OK, L"BOOL:-1"},
+        {"true to I4", [] { return MakeBool(true); }, 0, VT_I4, S_OK, L"I4:-1"},
+        {"true to text", [] { return MakeBool(true); }, 0, VT_BSTR, S_OK, L"BSTR:-1"},
+        {"true to word", [] { return MakeBool(true); }, VARIANT_ALPHABOOL, VT_BSTR, S_OK, L"BSTR:True"},
+        {"false to word", [] { return MakeBool(false); }, VARIANT_ALPHABOOL, VT_BSTR, S_OK, L"BSTR:False"},
+        {"empty to I4", MakeEmpty, 0, VT_I4, S_OK, L"I4:0"},
+        {"empty to I2", MakeEmpty, 0, VT_I2, S_OK, L"I2:0"},
+        {"empty to text", MakeEmpty, 0, VT_BSTR, S_OK, L"BSTR:"},
+        {"empty to bool", MakeEmpty, 0, VT_BOOL, S_OK, L"BOOL:0"},
+        {"same type", [] { return MakeText(L"same"); }, 0, VT_BSTR, S_OK, L"BSTR:same"},
+    };
+    for (const auto& c : cases) {
+        VARIANT src = c.make();
+        VARIANT dst;
+        VariantInit(&dst);
+        HRESULT hr = VariantChangeType(&dst, &src, c.flags, c.to);
+        EXPECT_EQ(hr, c.hr) << c.name;
+        if (hr == S_OK && c.result) {
+            EXPECT_EQ(Describe(dst), c.result) << c.name;
+        }
+        if (FAILED(hr)) {
+            EXPECT_EQ(dst.vt, VT_EMPTY) << c.name << ": destination untouched";
+        }
+        VariantClear(&dst);
+        VariantClear(&src);
+    }
+}
+
+TEST(Variant, EmptyTextIsAnAllocatedString)
+{
+    VARIANT src = MakeEmpty(), dst;
+    VariantInit(&dst);
+    ASSERT_EQ(VariantChangeType(&dst, &src, 0, VT_BSTR), S_OK);
+    ASSERT_NE(dst.bstrVal, nullptr);
+    EXPECT_EQ(SysStringLen(dst.bstrVal), 0u);
+    VariantClear(&dst);
+}
+
+TEST(Variant, ChangeTypeDereferencesByRefSources)
+{
+    LONG number = 7;
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BYREF | VT_I4;
+    ref.plVal = &number;
+    VARIANT dst;
+    VariantInit(&dst);
+    ASSERT_EQ(VariantChangeType(&dst, &ref, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Describe(dst), L"BSTR:7");
+    VariantClear(&dst);
+
+    BSTR text = SysAllocString(L"-12");
+    VARIANT textRef;
+    VariantInit(&textRef);
+    textRef.vt = VT_BYREF | VT_BSTR;
+    textRef.pbstrVal = &text;
+    ASSERT_EQ(VariantChangeType(&dst, &textRef, 0, VT_I2), S_OK);
+    EXPECT_EQ(Describe(dst), L"I2:-12");
+    SHORT item = 5;
+    VARIANT shortRef;
+    VariantInit(&shortRef);
+    shortRef.vt = VT_BYREF | VT_I2;
+    shortRef.piVal = &item;
+    ASSERT_EQ(VariantChangeType(&dst, &shortRef, 0, VT_I2), S_OK);
+    EXPECT_EQ(Describe(dst), L"I2:5");
+    EXPECT_EQ(VariantClear(&textRef), S_OK);  // a reference owns nothing
+    EXPECT_STREQ(text, L"-12");
+    SysFreeString(text);
+}
+
+TEST(Variant, ChangeTypeInPlace)
+{
+    VARIANT v = MakeText(L"99");
+    ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_I4), S_OK);
+    EXPECT_EQ(Describe(v), L"I4:99");
+    VARIANT w = MakeText(L"bad");
+    EXPECT_EQ(VariantChangeType(&w, &w, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Describe(w), L"BSTR:bad");  // unchanged after a failure
+    VariantClear(&w);
+}
+
+TEST(Variant, CopyDuplicatesStringsAndKeepsReferences)
+{
+    VARIANT src = MakeText(L"copy me"), dst;
+    VariantInit(&dst);
+    ASSERT_EQ(VariantCopy(&dst, &src), S_OK);
+    EXPECT_NE(dst.bstrVal, src.bstrVal);
+    EXPECT_STREQ(dst.bstrVal, L"copy me");
+    VariantClear(&src);
+    EXPECT_STREQ(dst.bstrVal, L"copy me");
+
+    LONG number = 3;
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BYREF | VT_I4;
+    ref.plVal = &number;
+    ASSERT_EQ(VariantCopy(&dst, &ref), S_OK);  // frees the old string
+    EXPECT_EQ(dst.vt, VT_BYREF | VT_I4);
+    EXPECT_EQ(dst.plVal, &number);
+    ASSERT_EQ(VariantCopyInd(&dst, &ref), S_OK);
+    EXPECT_EQ(Describe(dst), L"I4:3");
+}
+
+// A counted object that answers IDispatch, with a value property of 41.
+class Counted : public IDispatch {
+public:
+    explicit Counted(bool dispatch) : m_dispatch(dispatch) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || (m_dispatch && riid == IID_IDispatch)) {
+            *ppv = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override
+    {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override
+    {
+        if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_I4;
+        result->lVal = 41;
+        return S_OK;
+    }
+    ULONG refs = 1;
+
+private:
+    bool m_dispatch;
+};
+
+TEST(Variant, InterfacesAreCountedAndConverted)
+{
+    Counted object(true);
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = &object;
+    object.AddRef();
+
+    VARIANT copy;
+    VariantInit(&copy);
+    ASSERT_EQ(VariantCopy(&copy, &v), S_OK);
+    EXPECT_EQ(object.refs, 3u);
+    VariantClear(&copy);
+    EXPECT_EQ(object.refs, 2u);
+
+    ASSERT_EQ(VariantChangeType(&copy, &v, 0, VT_UNKNOWN), S_OK);
+    EXPECT_EQ(copy.vt, VT_UNKNOWN);
+    EXPECT_EQ(copy.punkVal, static_cast<IUnknown*>(&object));
+    EXPECT_EQ(object.refs, 3u);
+    VariantClear(&copy);
+
+    ASSERT_EQ(VariantChangeType(&copy, &v, 0, VT_I4), S_OK);  // through the value property
+    EXPECT_EQ(Describe(copy), L"I4:41");
+
+    VariantClear(&v);
+    EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(Variant, UnknownWithoutDispatchCannotBecomeDispatch)
+{
+    Counted object(false);
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_UNKNOWN;
+    v.punkVal = &object;
+    VARIANT dst;
+    VariantInit(&dst);
+    EXPECT_EQ(VariantChangeType(&dst, &v, 0, VT_DISPATCH), E_NOINTERFACE);
+    EXPECT_EQ(dst.vt, VT_EMPTY);
+    EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(Variant, ErrorValues)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_ERROR;
+    v.scode = DISP_E_PARAMNOTFOUND;  // how a missing optional argument is passed
+    VARIANT dst;
+    VariantInit(&dst);
+    ASSERT_EQ(VariantCopy(&dst, &v), S_OK);
+    EXPECT_EQ(dst.vt, VT_ERROR);
+    EXPECT_EQ(dst.scode, DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(VariantChangeType(&dst, &v, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
+}
+
+}  // namespace
