@@ -3,6 +3,8 @@
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
 #include "VXRole.h"
+#include "VXDelphiAssociation.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -21,10 +23,13 @@ CVXAssociation::CVXAssociation(const CVXParentPtr& parent, IDispatch* object) : 
 
 CVXAssociation::~CVXAssociation() = default;
 
-CLmPtr<CVXExtension> CVXAssociation::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXAssociation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiAssociation::Create(CLmPtr<CVXAssociation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -13,7 +13,7 @@ public:
     CVXAssociation(const CVXParentPtr& parent, IDispatch* object);
     ~CVXAssociation() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseAssociation();

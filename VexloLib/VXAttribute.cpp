@@ -3,6 +3,8 @@
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
 #include "VXClass.h"
+#include "VXDelphiAttribute.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -21,10 +23,13 @@ CVXAttribute::CVXAttribute(const CVXParentPtr& parent, IDispatch* object) : CVXI
 
 CVXAttribute::~CVXAttribute() = default;
 
-CLmPtr<CVXExtension> CVXAttribute::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXAttribute::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiAttribute::Create(CLmPtr<CVXAttribute>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -16,7 +16,7 @@ public:
     CVXAttribute(const CVXParentPtr& parent, IDispatch* object);
     ~CVXAttribute() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseAttribute();

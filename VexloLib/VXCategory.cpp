@@ -1,4 +1,6 @@
 #include "VXCategory.h"
+#include "VXDelphiCategory.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -20,10 +22,13 @@ CVXCategory::CVXCategory(const CVXParentPtr& parent, IDispatch* object) : CVXPac
 
 CVXCategory::~CVXCategory() = default;
 
-CLmPtr<CVXExtension> CVXCategory::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXCategory::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiCategory::Create(CLmPtr<CVXCategory>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -11,7 +11,7 @@ public:
     CVXCategory(const CVXParentPtr& parent, IDispatch* object);
     ~CVXCategory() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseCategory();

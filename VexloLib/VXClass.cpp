@@ -14,6 +14,8 @@
 #include "VXOperationCollection.h"
 #include "VXParameterCollection.h"
 #include "VXRoleCollection.h"
+#include "VXDelphiClass.h"
+#include "VXExtension.h"
 
 #include <vxplat/User.h>
 
@@ -43,10 +45,13 @@ bool CVXClass::Initialize(CVXParentPtr)
     LM_END_TRY
 }
 
-CLmPtr<CVXExtension> CVXClass::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXClass::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiClass::Create(CLmPtr<CVXClass>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY
@@ -132,8 +137,10 @@ bool CVXClass::InheritsFrom(const CLmPtr<CVXClass>& other, LONG& counter)
             CLmPtr<CVXClass> supplier = relation->GetSupplierClass();
             if (supplier->GetUniqueID() == otherId)
                 return true;
+            // A step past the limit is not taken: a cycle of inherit relations in the
+            // model ends there instead of recursing without end.
             ++counter;
-            bool inherits = supplier->InheritsFrom(other, counter);
+            bool inherits = counter <= MaxRelationSteps && supplier->InheritsFrom(other, counter);
             if (counter > MaxRelationSteps)
                 return inherits;
             if (inherits)

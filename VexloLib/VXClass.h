@@ -30,7 +30,7 @@ public:
 
     // Always true.
     bool Initialize(CVXParentPtr parent) override;
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
     // Generates each component the class is assigned to, in the class's list order.
     void DoGenerate(const LmLib::Values::CLmBSTR& language) override;

@@ -1,4 +1,6 @@
 #include "VXClassDependency.h"
+#include "VXDelphiClassDependency.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -21,10 +23,13 @@ CVXClassDependency::CVXClassDependency(const CVXParentPtr& parent, IDispatch* ob
 
 CVXClassDependency::~CVXClassDependency() = default;
 
-CLmPtr<CVXExtension> CVXClassDependency::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXClassDependency::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiClassDependency::Create(CLmPtr<CVXClassDependency>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -1,6 +1,8 @@
 #include "VXExtensionIface.h"
 
 #include "LmTranslate.h"
+#include "VXExtension.h"
+#include "VXItem.h"
 #include "VXPreservedZones.h"
 
 using LmLib::CLmPtr;
@@ -19,21 +21,35 @@ void CVXExtensionIface::Generate(const CLmBSTR& language)
     LM_END_TRY
 }
 
-// No language extension exists yet, so no item has text in any language.
-CLmBSTR CVXExtensionIface::GetImplementation(const CLmBSTR&, CLmPtr<CVXPreservedZones>, long)
+// The item answers through its extension in the language; a language without an
+// extension has no text.
+CLmBSTR CVXExtensionIface::GetImplementation(const CLmBSTR& language, CLmPtr<CVXPreservedZones> zones, long option)
 {
     LM_TRY
     {
-        return CLmBSTR();
+        CLmPtr<CVXExtension> extension = GetItemExtension(language);
+        return extension.IsNull() ? CLmBSTR() : extension->GetImplementation(zones, option);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXExtensionIface::GetDeclaration(const CLmBSTR&, CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXExtensionIface::GetDeclaration(const CLmBSTR& language, CLmPtr<CVXPreservedZones> zones, long option)
 {
     LM_TRY
     {
-        return CLmBSTR();
+        CLmPtr<CVXExtension> extension = GetItemExtension(language);
+        return extension.IsNull() ? CLmBSTR() : extension->GetDeclaration(zones, option);
+    }
+    LM_END_TRY
+}
+
+CLmPtr<CVXExtension> CVXExtensionIface::GetItemExtension(const CLmBSTR& language)
+{
+    LM_TRY
+    {
+        // Every holder of this interface is an item (the interface is CVXItem's second base).
+        CVXItem* item = dynamic_cast<CVXItem*>(this);
+        return item ? item->GetExtension(language) : CLmPtr<CVXExtension>();
     }
     LM_END_TRY
 }

@@ -6,6 +6,7 @@
 #include "LmBSTR.h"
 #include "LmPtr.h"
 
+class CVXExtension;
 class CVXPreservedZones;
 
 class CVXExtensionIface
@@ -25,4 +26,8 @@ public:
     // Destroys the whole element wrapper.
     virtual ~CVXExtensionIface();
     virtual void DoGenerate(const LmLib::Values::CLmBSTR& language) = 0;
+
+private:
+    // The item's extension in language (empty when it has none).
+    LmLib::CLmPtr<CVXExtension> GetItemExtension(const LmLib::Values::CLmBSTR& language);
 };

@@ -1,4 +1,6 @@
 #include "VXHasRelationship.h"
+#include "VXDelphiHasRelationship.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -21,10 +23,13 @@ CVXHasRelationship::CVXHasRelationship(const CVXParentPtr& parent, IDispatch* ob
 
 CVXHasRelationship::~CVXHasRelationship() = default;
 
-CLmPtr<CVXExtension> CVXHasRelationship::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXHasRelationship::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiHasRelationship::Create(CLmPtr<CVXHasRelationship>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

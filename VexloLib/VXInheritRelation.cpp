@@ -1,4 +1,6 @@
 #include "VXInheritRelation.h"
+#include "VXDelphiInheritRelation.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -21,10 +23,13 @@ CVXInheritRelation::CVXInheritRelation(const CVXParentPtr& parent, IDispatch* ob
 
 CVXInheritRelation::~CVXInheritRelation() = default;
 
-CLmPtr<CVXExtension> CVXInheritRelation::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXInheritRelation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiInheritRelation::Create(CLmPtr<CVXInheritRelation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -2,6 +2,7 @@
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
+#include "VXExtension.h"
 
 using LmLib::Values::CLmBSTR;
 
@@ -18,4 +19,14 @@ CLmBSTR CVXItem::GetDocumentation()
     LM_END_TRY
 }
 
-void CVXItem::DoGenerate(const CLmBSTR&) {}
+void CVXItem::DoGenerate(const CLmBSTR& language)
+{
+    LM_TRY
+    {
+        // A language without an extension (any name but the exact "Delphi") does nothing.
+        LmLib::CLmPtr<CVXExtension> extension = GetExtension(language);
+        if (!extension.IsNull())
+            extension->Generate();
+    }
+    LM_END_TRY
+}

@@ -17,7 +17,8 @@ public:
     virtual LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) = 0;
     virtual LmLib::Values::CLmBSTR GetDocumentation();
 
-    // An item's own extension writes no file: only components do (and classes pass the
-    // request on to their components), so by default generation has no effect.
+    // Asks the item's extension in language to generate itself. Only the component
+    // extensions write anything (a file); classes pass the request on to their
+    // components instead.
     void DoGenerate(const LmLib::Values::CLmBSTR& language) override;
 };

@@ -5,6 +5,8 @@
 #include "VXApplication.h"
 #include "VXClassCollection.h"
 #include "VXModuleCollection.h"
+#include "VXDelphiModel.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -23,10 +25,13 @@ CVXModel::CVXModel(const CVXParentPtr& parent, IDispatch* object) : CVXPackage(p
 
 CVXModel::~CVXModel() = default;
 
-CLmPtr<CVXExtension> CVXModel::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXModel::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiModel::Create(CLmPtr<CVXModel>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

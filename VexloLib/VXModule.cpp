@@ -5,6 +5,8 @@
 #include "VXClassCollection.h"
 #include "VXModuleVisibilityRelationshipCollection.h"
 #include "VXSubsystem.h"
+#include "VXDelphiModule.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -32,10 +34,13 @@ bool CVXModule::Initialize(CVXParentPtr)
     LM_END_TRY
 }
 
-CLmPtr<CVXExtension> CVXModule::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXModule::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiModule::Create(CLmPtr<CVXModule>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -20,7 +20,7 @@ public:
 
     // Always true.
     bool Initialize(CVXParentPtr parent) override;
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     // The classes assigned to this component.

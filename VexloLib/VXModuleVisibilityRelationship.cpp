@@ -5,6 +5,8 @@
 #include "VXClass.h"
 #include "VXModule.h"
 #include "VXSubsystem.h"
+#include "VXDelphiModuleVisibilityRelationship.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -27,10 +29,13 @@ CVXModuleVisibilityRelationship::CVXModuleVisibilityRelationship(const CVXParent
 
 CVXModuleVisibilityRelationship::~CVXModuleVisibilityRelationship() = default;
 
-CLmPtr<CVXExtension> CVXModuleVisibilityRelationship::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXModuleVisibilityRelationship::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiModuleVisibilityRelationship::Create(CLmPtr<CVXModuleVisibilityRelationship>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -15,7 +15,7 @@ public:
     CVXModuleVisibilityRelationship(const CVXParentPtr& parent, IDispatch* object);
     ~CVXModuleVisibilityRelationship() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseModuleVisibilityRelationship();

@@ -4,6 +4,8 @@
 #include "RoseHostIds.h"
 #include "VXClass.h"
 #include "VXParameterCollection.h"
+#include "VXDelphiOperation.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -22,10 +24,13 @@ CVXOperation::CVXOperation(const CVXParentPtr& parent, IDispatch* object) : CVXI
 
 CVXOperation::~CVXOperation() = default;
 
-CLmPtr<CVXExtension> CVXOperation::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXOperation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiOperation::Create(CLmPtr<CVXOperation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -17,7 +17,7 @@ public:
     CVXOperation(const CVXParentPtr& parent, IDispatch* object);
     ~CVXOperation() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual LmLib::CLmPtr<CVXParameterCollection> GetParameters();

@@ -1,4 +1,6 @@
 #include "VXParameter.h"
+#include "VXDelphiParameter.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -20,10 +22,13 @@ CVXParameter::CVXParameter(const CVXParentPtr& parent, IDispatch* object) : CVXI
 
 CVXParameter::~CVXParameter() = default;
 
-CLmPtr<CVXExtension> CVXParameter::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXParameter::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiParameter::Create(CLmPtr<CVXParameter>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -13,7 +13,7 @@ public:
     CVXParameter(const CVXParentPtr& parent, IDispatch* object);
     ~CVXParameter() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseParameter();

@@ -205,8 +205,9 @@ CLmPtr<CLmObject> CVXPreservedZones::DoAdd(CLmPtr<CLmObject> element)
 {
     LM_TRY
     {
+        // A pointer holds any object; only its typed view tells a zone.
         CLmPtr<CVXPreservedZone> zone(element);
-        if (zone.IsNull())
+        if (!zone.GetTyped())
             LM_RAISE(LmLib::Errors::Exception::LmErrorGeneral, L"Can't add empty element to List");
         m_Zones.push_back(zone);
         return element;

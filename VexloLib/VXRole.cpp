@@ -4,6 +4,8 @@
 #include "RoseHostIds.h"
 #include "VXAssociation.h"
 #include "VXClass.h"
+#include "VXDelphiRole.h"
+#include "VXExtension.h"
 
 using LmLib::CLmPtr;
 using LmLib::Values::CLmBSTR;
@@ -23,10 +25,13 @@ CVXRole::CVXRole(const CVXParentPtr& parent, IDispatch* object) : CVXRelation(pa
 
 CVXRole::~CVXRole() = default;
 
-CLmPtr<CVXExtension> CVXRole::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXRole::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiRole::Create(CLmPtr<CVXRole>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

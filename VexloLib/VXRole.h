@@ -17,7 +17,7 @@ public:
     CVXRole(const CVXParentPtr& parent, IDispatch* object);
     ~CVXRole() override;
 
-    // No language extension exists yet: empty for every language.
+    // The "Delphi" extension; empty for any other language (C# has none yet).
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
     LmLib::CLmPtr<CVXClass> GetSupplier() override;
     LmLib::CLmPtr<CVXClass> GetContext() override;

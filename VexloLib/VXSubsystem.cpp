@@ -1,4 +1,6 @@
 #include "VXSubsystem.h"
+#include "VXDelphiSubsystem.h"
+#include "VXExtension.h"
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
@@ -20,10 +22,13 @@ CVXSubsystem::CVXSubsystem(const CVXParentPtr& parent, IDispatch* object) : CVXP
 
 CVXSubsystem::~CVXSubsystem() = default;
 
-CLmPtr<CVXExtension> CVXSubsystem::GetExtension(const CLmBSTR&)
+CLmPtr<CVXExtension> CVXSubsystem::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
+        // Exact names only; the C# extensions do not exist yet.
+        if (language == L"Delphi")
+            return CVXDelphiSubsystem::Create(CLmPtr<CVXSubsystem>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

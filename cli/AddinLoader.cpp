@@ -11,7 +11,6 @@ namespace {
 
 typedef HRESULT(STDAPICALLTYPE* DllGetClassObjectFn)(REFCLSID, REFIID, LPVOID*);
 typedef HRESULT(STDAPICALLTYPE* DllServerFn)();
-typedef HRESULT(STDAPICALLTYPE* DllCanUnloadNowFn)();
 
 template <class Fn>
 Fn Export(HMODULE module, const char* name)
@@ -96,13 +95,10 @@ HRESULT RunRegistration(const std::wstring& modulePath, bool unregister, const H
         throw CliError(ExitAddinLoad, L"cannot load the add-in module " + modulePath);
     const char* name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
     DllServerFn function = Export<DllServerFn>(module, name);
-    if (!function) {
-        FreeLibrary(module);
+    if (!function)
         throw CliError(ExitAddinLoad, modulePath + L" has no export " + ArgumentText(name));
-    }
     HRESULT hr = function();
     trace(ArgumentText(name) + L" of " + modulePath + L" -> " + HexCode(hr));
-    FreeLibrary(module);
     return hr;
 }
 
@@ -128,40 +124,27 @@ std::unique_ptr<Addin> Addin::Create(const std::wstring& progId, const std::wstr
     trace(L"module " + registration->module + L" for " + progId + L" " + GuidText(registration->clsid));
 
     DllGetClassObjectFn getClassObject = Export<DllGetClassObjectFn>(module, "DllGetClassObject");
-    if (!getClassObject) {
-        FreeLibrary(module);
+    if (!getClassObject)
         throw CliError(ExitAddinLoad, registration->module + L" has no export DllGetClassObject");
-    }
     IClassFactory* factory = nullptr;
     HRESULT hr = getClassObject(registration->clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr) || !factory) {
-        FreeLibrary(module);
+    if (FAILED(hr) || !factory)
         throw CliError(ExitAddinLoad, L"DllGetClassObject for " + progId + L" failed with HRESULT " + HexCode(hr));
-    }
     IDispatch* object = nullptr;
     hr = factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object));
     factory->Release();
     trace(L"CreateInstance " + progId + L" -> " + HexCode(hr));
-    if (FAILED(hr) || !object) {
-        FreeLibrary(module);
+    if (FAILED(hr) || !object)
         throw CliError(ExitAddinLoad, L"creating " + progId + L" failed with HRESULT " + HexCode(hr));
-    }
-    return std::unique_ptr<Addin>(new Addin(progId, module, object, trace));
+    return std::unique_ptr<Addin>(new Addin(progId, object, trace));
 }
 
-Addin::Addin(std::wstring progId, HMODULE module, IDispatch* object, const HostTrace& trace)
-    : m_progId(std::move(progId)), m_module(module), m_object(object), m_trace(trace)
+Addin::Addin(std::wstring progId, IDispatch* object, const HostTrace& trace)
+    : m_progId(std::move(progId)), m_object(object), m_trace(trace)
 {
 }
 
-Addin::~Addin()
-{
-    m_object->Release();
-    // As CoFreeUnusedLibraries: only a module that says it can go is unloaded.
-    DllCanUnloadNowFn canUnload = Export<DllCanUnloadNowFn>(m_module, "DllCanUnloadNow");
-    if (canUnload && canUnload() == S_OK)
-        FreeLibrary(m_module);
-}
+Addin::~Addin() { m_object->Release(); }
 
 bool Addin::Call(const wchar_t* method, IDispatch* application, const std::wstring* internalName,
                  const SHORT* itemType, CallFailure& failure)

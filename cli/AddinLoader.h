@@ -1,6 +1,10 @@
 // Finding, loading and calling the add-in the way Rose does: ProgID -> CLSID ->
 // InprocServer32 through the registry, the module's DllGetClassObject, the class
 // factory, and the five callbacks through IDispatch::GetIDsOfNames and Invoke.
+//
+// Modules stay loaded until the process ends, as in a host that keeps its in-process
+// servers for its whole session; the run is short, and what a module keeps for the
+// process's life stays reachable.
 #pragma once
 
 #include "vxplat/Com.h"
@@ -56,10 +60,9 @@ public:
               CallFailure& failure);
 
 private:
-    Addin(std::wstring progId, HMODULE module, IDispatch* object, const HostTrace& trace);
+    Addin(std::wstring progId, IDispatch* object, const HostTrace& trace);
 
     std::wstring m_progId;
-    HMODULE m_module;
     IDispatch* m_object;
     HostTrace m_trace;
 };

@@ -208,8 +208,12 @@ TEST_F(CliTest, GenerateRegistersTheModuleAndCallsBackInRoseOrder)
             "VXRoseDelphiAddin.OnActivate", "VXRoseCSharpAddin.OnActivate",   "VXRoseDelphiAddin." + g,
             "VXRoseCSharpAddin." + g,       "VXRoseDelphiAddin.OnDeactivate", "VXRoseCSharpAddin.OnDeactivate"};
         EXPECT_EQ(calls, expected) << r.out;
-        EXPECT_EQ(LinesStartingWith(r.out, "host: Vexlo.").size(), LinesStartingWith(r.out, "host: call Vexlo.").size());
-        for (const std::string& result : LinesStartingWith(r.out, "host: Vexlo."))
+        std::vector<std::string> results;
+        for (const std::string& line : LinesStartingWith(r.out, "host: Vexlo."))
+            if (Contains(line, " -> "))
+                results.push_back(line);
+        EXPECT_EQ(results.size(), LinesStartingWith(r.out, "host: call Vexlo.").size());
+        for (const std::string& result : results)
             EXPECT_TRUE(Contains(result, "-> 0x00000000")) << result;
     }
     // The module was registered on the way, as `register` would have done it.

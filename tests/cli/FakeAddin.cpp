@@ -31,13 +31,6 @@ struct HostError {
     std::wstring text;
 };
 
-std::wstring Hex(unsigned long value)
-{
-    wchar_t buffer[16];
-    std::swprintf(buffer, 16, L"%lX", value);
-    return buffer;
-}
-
 // One member of a host object; throws HostError when it fails.
 VARIANT CallHost(IDispatch* object, const wchar_t* member, WORD flags, std::vector<VARIANT> args = {})
 {

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <cwctype>
@@ -149,6 +150,36 @@ TEST(Modules, LoaderHandlesAndTheirPaths)
     EXPECT_EQ(VxpModuleFromAddress(reinterpret_cast<const void*>(cosine)), m);
     EXPECT_EQ(VxpModuleFromAddress(reinterpret_cast<const void*>(&GetTickCount)), nullptr) << "the executable";
     EXPECT_TRUE(FreeLibrary(m));
+}
+
+TEST(Modules, EntryPointRunsAtLoadAndUnload)
+{
+    unsetenv("VXP_TEST_MODULE_ATTACH");
+    unsetenv("VXP_TEST_MODULE_DETACH");
+    std::string file = VXP_TEST_MODULE;
+    std::wstring wide(file.begin(), file.end());
+    HMODULE m = LoadLibraryW(wide.c_str());
+    ASSERT_NE(m, nullptr);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "attach %p", static_cast<void*>(m));
+    const char* attach = std::getenv("VXP_TEST_MODULE_ATTACH");
+    ASSERT_NE(attach, nullptr);
+    EXPECT_STREQ(attach, expected) << "DllMain gets the handle LoadLibraryW returns";
+    EXPECT_EQ(std::getenv("VXP_TEST_MODULE_DETACH"), nullptr);
+
+    auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(m, "VxpTestModuleAnswer")));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer(), 42);
+    EXPECT_EQ(GetProcAddress(m, "VxpTestModuleHidden"), nullptr) << "only VXP_EXPORT symbols are exported";
+    wchar_t path[1024];
+    ASSERT_GT(GetModuleFileNameW(m, path, 1024), 0u);
+    EXPECT_EQ(std::wstring(path), wide);
+
+    EXPECT_TRUE(FreeLibrary(m));
+    std::snprintf(expected, sizeof expected, "detach %p", static_cast<void*>(m));
+    const char* detach = std::getenv("VXP_TEST_MODULE_DETACH");
+    ASSERT_NE(detach, nullptr);
+    EXPECT_STREQ(detach, expected);
 }
 
 // Names of the entries of a folder, exactly as stored.

@@ -69,7 +69,7 @@ TEST(VexloIds, IdlDeclaresTheHeadersIdentities)
     }
     EXPECT_NE(std::string::npos, idl.find("helpstring(\"Vexlo 1.0 Type Library\")"));
     EXPECT_NE(std::string::npos, idl.find("version(1.0)"));
-    // The eight identities are all different.
+    // All identities are different.
     std::map<std::string, int> seen;
     for (const auto& [name, guid] : ids)
         EXPECT_EQ(1, ++seen[guid]) << name;
@@ -102,4 +102,13 @@ TEST(VexloIds, RegistryScriptsNameTheClassAndTheLibrary)
         EXPECT_EQ(3, classIds) << s.file;  // both ProgIDs' CLSID and the class key
         EXPECT_EQ(1, libIds) << s.file;
     }
+}
+
+TEST(VexloIds, HostApplicationIsTheHostsInterface)
+{
+    const auto ours = IdlUuids(ReadSource("Vexlo/Vexlo.idl"));
+    const auto host = IdlUuids(ReadSource("hostapi/RoseHost.idl"));
+    ASSERT_TRUE(ours.count("IRoseApplication"));
+    ASSERT_TRUE(host.count("IRoseApplication"));
+    EXPECT_EQ(host.at("IRoseApplication"), ours.at("IRoseApplication"));
 }

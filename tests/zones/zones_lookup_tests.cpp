@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "LmException.h"
 #include "ZoneTestSupport.h"
 
 using LmLib::CLmPtr;
@@ -135,6 +136,18 @@ namespace
         EXPECT_EQ(Wide(zones->FindZone(L"ID", L"body")->GetText()), L"three\r\n");
         zones->Clear();
         EXPECT_TRUE(zones->FindZone(L"ID", L"body").IsNull());
+    }
+
+    TEST(FindZone, OnlyZonesCanBeAdded)
+    {
+        CLmPtr<CVXPreservedZones> zones = ZonesOf(Zone("S", "ID", "body", "one\r\n"));
+        CLmPtr<CVXPreservedZones> other = ZonesOf(Zone("S", "ID", "var", "v\r\n"));
+        EXPECT_THROW(zones->Add(CLmPtr<LmLib::Object::CLmObject>(other)), LmLib::CLmException);
+        EXPECT_THROW(zones->Add(CLmPtr<LmLib::Object::CLmObject>()), LmLib::CLmException);
+        // A zone added by hand is found like a scanned one, after those scanned.
+        zones->Add(CLmPtr<LmLib::Object::CLmObject>(other->GetZone(0)));
+        ASSERT_EQ(zones->GetCount(), 2);
+        EXPECT_EQ(Wide(zones->FindZone(L"ID", L"var")->GetText()), L"v\r\n");
     }
 
     TEST(FindZone, ZonesOutliveTheirSet)

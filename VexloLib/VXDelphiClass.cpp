@@ -1,0 +1,469 @@
+#include "VXDelphiClass.h"
+
+#include "LmTranslate.h"
+#include "VXAttribute.h"
+#include "VXAttributeCollection.h"
+#include "VXClass.h"
+#include "VXClassDependency.h"
+#include "VXClassDependencyCollection.h"
+#include "VXDelphiAttribute.h"
+#include "VXDelphiModel.h"
+#include "VXDelphiOperation.h"
+#include "VXDelphiRole.h"
+#include "VXInheritRelation.h"
+#include "VXInheritRelationCollection.h"
+#include "VXModule.h"
+#include "VXModuleCollection.h"
+#include "VXOperation.h"
+#include "VXOperationCollection.h"
+#include "VXRole.h"
+#include "VXRoleCollection.h"
+
+#include <array>
+
+using LmLib::CLmPtr;
+using LmLib::Object::CLmRefsObject;
+using LmLib::Values::CLmBSTR;
+
+namespace
+{
+    // The parts of a declaration, in the order the visibilities are written.
+    enum Section
+    {
+        SectionNone,
+        SectionPrivate,
+        SectionProtected,
+        SectionPublic,
+        SectionPublished,
+        SectionCount
+    };
+    const wchar_t* const SectionWords[SectionCount] = {L"", L"private", L"protected", L"public", L"published"};
+
+    // The host's visibility code: 0 public, 1 private, 2 protected, 3 implementation
+    // (written as published), anything else before the first section.
+    Section SectionOf(long visibility)
+    {
+        switch (visibility)
+        {
+        case 0:
+            return SectionPublic;
+        case 1:
+            return SectionPrivate;
+        case 2:
+            return SectionProtected;
+        case 3:
+            return SectionPublished;
+        default:
+            return SectionNone;
+        }
+    }
+
+    void Add(std::vector<std::wstring>& entries, const std::wstring& text)
+    {
+        if (!text.empty())
+            entries.push_back(text);
+    }
+
+    std::wstring Join(const std::vector<std::wstring>& entries)
+    {
+        std::wstring text;
+        for (size_t i = 0; i < entries.size(); ++i)
+        {
+            if (i > 0)
+                text += L"\r\n";
+            text += entries[i];
+        }
+        return text;
+    }
+}
+
+// Member declarations sorted by visibility, each list joined and formatted as it
+// stands in the declaration.
+struct CVXDelphiClass::Sections
+{
+    struct Lists
+    {
+        std::vector<std::wstring> AttributeFields, RoleFields, AttributeAccessors, RoleAccessors, Operations,
+            AttributeProperties, RoleProperties;
+    };
+    std::array<Lists, SectionCount> Entries;
+
+    // Operation and field lists are indented here; accessors and properties come
+    // indented from their producers.
+    static std::wstring Indented(const std::vector<std::wstring>& entries)
+    {
+        return entries.empty() ? std::wstring() : CVXDelphiModel::IndentText(Join(entries), 2) + L"\r\n";
+    }
+    static std::wstring Plain(const std::vector<std::wstring>& entries)
+    {
+        return entries.empty() ? std::wstring() : Join(entries) + L"\r\n";
+    }
+    std::wstring Fields(int section) const
+    {
+        return Indented(Entries[section].AttributeFields) + Indented(Entries[section].RoleFields);
+    }
+    std::wstring Members(int section) const
+    {
+        const Lists& lists = Entries[section];
+        return Plain(lists.AttributeAccessors) + Plain(lists.RoleAccessors) + Indented(lists.Operations) +
+               Plain(lists.AttributeProperties) + Plain(lists.RoleProperties);
+    }
+};
+
+CLmPtr<CVXDelphiClass> CVXDelphiClass::Create(const CLmPtr<CVXClass>& cls)
+{
+    LM_TRY
+    {
+        return LmLib::LmCreateObject<CVXDelphiClass>(CLmPtr<CLmRefsObject>(cls));
+    }
+    LM_END_TRY
+}
+
+CVXDelphiClass::CVXDelphiClass(const CLmPtr<CLmRefsObject>& cls) : CVXDelphiExtensionElement(cls) {}
+
+CVXDelphiClass::~CVXDelphiClass() = default;
+
+bool CVXDelphiClass::Initialize(CLmPtr<CLmRefsObject>)
+{
+    LM_TRY
+    {
+        return true;
+    }
+    LM_END_TRY
+}
+
+CLmPtr<CVXClass> CVXDelphiClass::GetClass()
+{
+    LM_TRY
+    {
+        CLmPtr<CVXClass> cls(GetOwner());
+        LM_CHECK_POINTER(cls.GetTyped(), L"class");
+        return cls;
+    }
+    LM_END_TRY
+}
+
+bool CVXDelphiClass::IsGenerated()
+{
+    LM_TRY
+    {
+        return IsPropertyTrue(L"GenerateCode");
+    }
+    LM_END_TRY
+}
+
+CVXDelphiClass::Kind CVXDelphiClass::GetClassKind()
+{
+    LM_TRY
+    {
+        std::wstring kind = GetPropertyLower(L"Kind");
+        if (kind == L"class")
+            return KindClass;
+        if (kind == L"interface")
+            return KindInterface;
+        if (kind == L"dispinterface")
+            return KindDispinterface;
+        if (kind == L"object")
+            return KindObject;
+        if (kind == L"enum")
+            return KindEnum;
+        return KindUnknown;
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiClass::GetGuid()
+{
+    LM_TRY
+    {
+        return GetProperty(L"GUID");
+    }
+    LM_END_TRY
+}
+
+bool CVXDelphiClass::HasHostObject(CVXCommon* wrapper)
+{
+    LM_TRY
+    {
+        if (!wrapper)
+            return false;
+        IDispatch* object = wrapper->GetDispatch();
+        if (!object)
+            return false;
+        object->Release();
+        return true;
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiClass::CollectSections(const CLmPtr<CVXPreservedZones>& zones, Sections& sections)
+{
+    LM_TRY
+    {
+        const CLmBSTR tool(ToolName);
+        CLmPtr<CVXClass> cls = GetClass();
+
+        CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
+        for (LONG i = 0; i < operations->GetCount(); ++i)
+        {
+            CLmPtr<CVXOperation> operation = operations->GetAt(i);
+            if (operation.IsNull())
+                continue;
+            CLmPtr<CVXDelphiOperation> extension(operation->GetExtension(tool));
+            if (extension.IsNull() || !extension->IsGenerated())
+                continue;
+            Add(sections.Entries[SectionOf(operation->GetVisibility())].Operations,
+                Text(extension->GetDeclaration(zones, 0)));
+        }
+
+        CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
+        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        {
+            CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
+            if (attribute.IsNull())
+                continue;
+            CLmPtr<CVXDelphiAttribute> extension(attribute->GetExtension(tool));
+            if (extension.IsNull())
+                continue;
+            CVXDelphiMemberText member = extension->GetMemberText();
+            if (!member.Generated)
+                continue;
+            Sections::Lists& lists = sections.Entries[SectionOf(attribute->GetVisibility())];
+            Add(sections.Entries[SectionOf(extension->GetFieldVisibility())].AttributeFields,
+                member.FieldDeclaration());
+            Add(lists.AttributeProperties, member.PropertyDeclaration(2));
+            Add(lists.AttributeAccessors, member.ReadMethodDeclaration(2));
+            Add(lists.AttributeAccessors, member.WriteMethodDeclaration(2));
+        }
+
+        CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
+        for (LONG i = 0; i < roles->GetCount(); ++i)
+        {
+            CLmPtr<CVXRole> role = roles->GetAt(i);
+            if (role.IsNull())
+                continue;
+            CLmPtr<CVXDelphiRole> extension(role->GetExtension(tool));
+            if (extension.IsNull())
+                continue;
+            CVXDelphiMemberText member = extension->GetMemberText();
+            if (!member.Generated)
+                continue;
+            // Role accessors and properties follow the role's visibility, as those of
+            // attributes follow the attribute's.
+            Sections::Lists& lists = sections.Entries[SectionOf(role->GetVisibility())];
+            Add(sections.Entries[SectionOf(extension->GetFieldVisibility())].RoleFields, member.FieldDeclaration());
+            Add(lists.RoleProperties, member.PropertyDeclaration(2));
+            Add(lists.RoleAccessors, member.ReadMethodDeclaration(2));
+            Add(lists.RoleAccessors, member.WriteMethodDeclaration(2));
+        }
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiClass::GetHeritage()
+{
+    LM_TRY
+    {
+        std::wstring base;
+        std::wstring interfaces;
+        CLmPtr<CVXInheritRelationCollection> relations = GetClass()->GetInheritRelations();
+        for (LONG i = 0; i < relations->GetCount(); ++i)
+        {
+            CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
+            if (relation.IsNull())
+                continue;
+            CLmPtr<CVXClass> superclass = relation->GetSupplierClass();
+            if (!HasHostObject(superclass))
+                continue;
+            std::wstring kind = Lower(superclass->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+            std::wstring name = Text(superclass->GetName());
+            if (IsInterfaceKind(kind))
+                interfaces += (interfaces.empty() ? L"" : L",") + name;
+            else
+                base = name;
+        }
+        std::wstring heritage = base;
+        if (!base.empty() && !interfaces.empty())
+            heritage += L",";
+        heritage += interfaces;
+        return heritage.empty() ? heritage : L"(" + heritage + L")";
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
+{
+    LM_TRY
+    {
+        if (!IsGenerated())
+            return CLmBSTR();
+        CLmPtr<CVXClass> cls = GetClass();
+        const std::wstring name = Text(cls->GetName());
+        const std::wstring id = Text(cls->GetUniqueID());
+        const std::wstring unit = Unit;
+        Kind kind = GetClassKind();
+
+        std::wstring text = Zone(zones, name, id, L"preface", unit, std::wstring());
+        if (kind == KindEnum)
+        {
+            std::wstring values;
+            CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
+            for (LONG i = 0; i < attributes->GetCount(); ++i)
+            {
+                CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
+                if (attribute.IsNull())
+                    continue;
+                values += (values.empty() ? L"" : L",") + Text(attribute->GetName());
+            }
+            if (!values.empty())
+                values = L"(" + values + L")";
+            text += unit + name + L" = " + L" " + values + L";" + L"\r\n";
+            text += Zone(zones, name, id, L"postscript", unit, std::wstring());
+            return Bstr(text);
+        }
+
+        std::wstring keyword = L"class";
+        if (kind == KindInterface)
+            keyword = L"interface";
+        else if (kind == KindDispinterface)
+            keyword = L"dispinterface";
+        else if (kind == KindObject)
+            keyword = L"object"; // an old-style Delphi object type
+        text += unit;
+        CLmBSTR documentation = cls->GetDocumentation();
+        if (!documentation.IsEmpty())
+            text += unit + L"{" + Text(documentation) + L"}" + L"\r\n";
+        text += name + L" = " + keyword + L" " + GetHeritage() + L"\r\n";
+
+        Sections sections;
+        CollectSections(zones, sections);
+        if (kind == KindInterface || kind == KindDispinterface)
+        {
+            std::wstring guid = Text(GetGuid());
+            if (!guid.empty())
+                text += unit + unit + L"['{" + guid + L"}']" + L"\r\n";
+            text += Zone(zones, name, id, L"initial", unit, std::wstring());
+            for (int section = SectionNone; section < SectionCount; ++section)
+                text += sections.Members(section);
+        }
+        else
+        {
+            text += sections.Fields(SectionNone);
+            text += Zone(zones, name, id, L"initial", unit, std::wstring());
+            text += sections.Members(SectionNone);
+            for (int section = SectionPrivate; section < SectionCount; ++section)
+            {
+                text += unit + SectionWords[section] + L"\r\n";
+                text += sections.Fields(section);
+                text += Zone(zones, name, id, SectionWords[section], unit, std::wstring());
+                text += sections.Members(section);
+            }
+        }
+        text += unit + L"end;" + L"\r\n";
+        text += Zone(zones, name, id, L"postscript", unit, std::wstring());
+        return Bstr(text);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiClass::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+{
+    LM_TRY
+    {
+        if (!IsGenerated())
+            return CLmBSTR();
+        Kind kind = GetClassKind();
+        if (kind == KindInterface || kind == KindDispinterface || kind == KindEnum)
+            return CLmBSTR();
+        const CLmBSTR tool(ToolName);
+        CLmPtr<CVXClass> cls = GetClass();
+        std::wstring text;
+        auto append = [&text](const std::wstring& piece) {
+            if (!piece.empty())
+                text += piece + L"\r\n\r\n";
+        };
+
+        CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
+        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        {
+            CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
+            CLmPtr<CVXDelphiAttribute> extension(attribute.IsNull() ? CLmPtr<CVXExtension>()
+                                                                     : attribute->GetExtension(tool));
+            if (extension.IsNull())
+                continue;
+            CVXDelphiMemberText member = extension->GetMemberText();
+            append(member.ReadMethodImplementation(zones));
+            append(member.WriteMethodImplementation(zones));
+        }
+
+        CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
+        for (LONG i = 0; i < roles->GetCount(); ++i)
+        {
+            CLmPtr<CVXRole> role = roles->GetAt(i);
+            CLmPtr<CVXDelphiRole> extension(role.IsNull() ? CLmPtr<CVXExtension>() : role->GetExtension(tool));
+            if (extension.IsNull())
+                continue;
+            CVXDelphiMemberText member = extension->GetMemberText();
+            append(member.ReadMethodImplementation(zones));
+            append(member.WriteMethodImplementation(zones));
+        }
+
+        CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
+        for (LONG i = 0; i < operations->GetCount(); ++i)
+        {
+            CLmPtr<CVXOperation> operation = operations->GetAt(i);
+            CLmPtr<CVXDelphiOperation> extension(operation.IsNull() ? CLmPtr<CVXExtension>()
+                                                                     : operation->GetExtension(tool));
+            if (extension.IsNull() || !extension->IsGenerated())
+                continue;
+            append(Text(extension->GetImplementation(zones, 0)));
+        }
+        return Bstr(text);
+    }
+    LM_END_TRY
+}
+
+std::vector<CLmPtr<CVXModule>> CVXDelphiClass::GetRequiredModules()
+{
+    LM_TRY
+    {
+        std::vector<CLmPtr<CVXModule>> modules;
+        std::vector<std::wstring> ids;
+        auto addModulesOf = [&](const CLmPtr<CVXClass>& supplier) {
+            if (!HasHostObject(supplier))
+                return;
+            CLmPtr<CVXModuleCollection> assigned = supplier->GetAssignedModules();
+            for (LONG i = 0; i < assigned->GetCount(); ++i)
+            {
+                CLmPtr<CVXModule> module = assigned->GetAt(i);
+                if (!HasHostObject(module))
+                    continue;
+                std::wstring id = Text(module->GetUniqueID());
+                bool known = false;
+                for (const std::wstring& other : ids)
+                    known = known || other == id;
+                if (known)
+                    continue;
+                ids.push_back(id);
+                modules.push_back(module);
+            }
+        };
+        CLmPtr<CVXClass> cls = GetClass();
+        CLmPtr<CVXInheritRelationCollection> relations = cls->GetInheritRelations();
+        for (LONG i = 0; i < relations->GetCount(); ++i)
+        {
+            CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
+            if (!relation.IsNull())
+                addModulesOf(relation->GetSupplierClass());
+        }
+        CLmPtr<CVXClassDependencyCollection> dependencies = cls->GetClassDependencies();
+        for (LONG i = 0; i < dependencies->GetCount(); ++i)
+        {
+            CLmPtr<CVXClassDependency> dependency = dependencies->GetAt(i);
+            if (!dependency.IsNull())
+                addModulesOf(dependency->GetSupplierClass());
+        }
+        return modules;
+    }
+    LM_END_TRY
+}

@@ -1,0 +1,54 @@
+// The Delphi extension of a class: its type declaration (visibility sections of the
+// members' declarations, heritage, kind, the class's zones) and its implementation
+// (the members' method bodies), and the components its unit needs in its uses list.
+#pragma once
+
+#include "VXDelphiExtensionElement.h"
+
+#include <vector>
+
+class CVXClass;
+class CVXCommon;
+class CVXModule;
+
+class CVXDelphiClass : public CVXDelphiExtensionElement
+{
+public:
+    // Class kinds of the "Kind" property.
+    enum Kind
+    {
+        KindUnknown = 0,
+        KindClass = 1,
+        KindInterface = 2,
+        KindDispinterface = 3,
+        KindObject = 4,
+        KindEnum = 5,
+    };
+
+    static LmLib::CLmPtr<CVXDelphiClass> Create(const LmLib::CLmPtr<CVXClass>& cls);
+
+    explicit CVXDelphiClass(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& cls);
+    ~CVXDelphiClass() override;
+
+    bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
+    // The method bodies of the class; empty for interfaces, enums and classes that
+    // are not generated.
+    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    // The type declaration; empty for a class that is not generated.
+    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    // The components of the superclasses, then of the dependency suppliers, each once.
+    virtual std::vector<LmLib::CLmPtr<CVXModule>> GetRequiredModules();
+    virtual LmLib::CLmPtr<CVXClass> GetClass();
+
+    bool IsGenerated();
+    Kind GetClassKind();
+    LmLib::Values::CLmBSTR GetGuid();
+
+    // True when the wrapper stands for a host object (a relation's far end may not).
+    static bool HasHostObject(CVXCommon* wrapper);
+
+private:
+    struct Sections;
+    void CollectSections(const LmLib::CLmPtr<CVXPreservedZones>& zones, Sections& sections);
+    std::wstring GetHeritage();
+};

@@ -1,0 +1,52 @@
+// The texts of a data member of a Delphi class, shared by attributes and association
+// roles: the field, the read and write accessors (declarations and implementations),
+// the property and the field's initialisation. The attribute and role extensions fill
+// one of these from their element's properties and ask it for the text they need.
+#pragma once
+
+#include "LmPtr.h"
+
+#include <string>
+
+class CVXPreservedZones;
+
+struct CVXDelphiMemberText
+{
+    bool Generated = false;       // "GenerateCode" (and, for a role, its aggregate flag)
+    bool DataMember = false;      // "GenerateDataMember"
+    bool IsProperty = false;      // "IsProperty"
+    bool GetOperation = false;    // "GenerateGetOperation"
+    bool SetOperation = false;    // "GenerateSetOperation"
+    std::wstring Kind;            // "Kind", lower case
+    std::wstring Parameters;      // "Parameters"
+    std::wstring ClassName;       // the class the member belongs to
+    std::wstring ClassKind;       // that class's "Kind", lower case
+    std::wstring Name;            // the member's name
+    std::wstring Type;            // the member's type
+    std::wstring InitialValue;    // the value the field is initialised with
+    std::wstring Documentation;
+    std::wstring UniqueId;
+    // Names derived from the member's name ("F", "Get", "Set" + name, the name itself),
+    // unless the "DataMemberName", "GetName", "SetName", "PropertyName" properties name
+    // them.
+    std::wstring FieldName;
+    std::wstring GetName;
+    std::wstring SetName;
+    std::wstring PropertyName;
+
+    // Derives the four names; non-empty overrides replace them.
+    void SetNames(const std::wstring& fieldName, const std::wstring& getName, const std::wstring& setName,
+                  const std::wstring& propertyName);
+
+    std::wstring FieldDeclaration() const;
+    std::wstring ReadMethodDeclaration(int levels) const;
+    std::wstring WriteMethodDeclaration(int levels) const;
+    std::wstring PropertyDeclaration(int levels) const;
+    std::wstring Initialization() const;
+    std::wstring ReadMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
+    std::wstring WriteMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
+
+private:
+    std::wstring Directive() const;
+    std::wstring WriteParameters() const;
+};

@@ -1,0 +1,357 @@
+#include "VXDelphiModule.h"
+
+#include "LmFoldersManager.h"
+#include "LmTranslate.h"
+#include "VXClass.h"
+#include "VXClassCollection.h"
+#include "VXDelphiClass.h"
+#include "VXDelphiSubsystem.h"
+#include "VXGenerator.h"
+#include "VXModel.h"
+#include "VXModule.h"
+#include "VXPreservedZones.h"
+#include "VXSubsystem.h"
+
+#include <utility>
+
+using LmLib::CLmPtr;
+using LmLib::Object::CLmRefsObject;
+using LmLib::Values::CLmBSTR;
+
+CLmPtr<CVXDelphiModule> CVXDelphiModule::Create(const CLmPtr<CVXModule>& module)
+{
+    LM_TRY
+    {
+        return LmLib::LmCreateObject<CVXDelphiModule>(CLmPtr<CLmRefsObject>(module));
+    }
+    LM_END_TRY
+}
+
+CVXDelphiModule::CVXDelphiModule(const CLmPtr<CLmRefsObject>& module) : CVXDelphiExtensionElement(module) {}
+
+CVXDelphiModule::~CVXDelphiModule() = default;
+
+bool CVXDelphiModule::Initialize(CLmPtr<CLmRefsObject>)
+{
+    LM_TRY
+    {
+        return true;
+    }
+    LM_END_TRY
+}
+
+CLmPtr<CVXModule> CVXDelphiModule::GetModule()
+{
+    LM_TRY
+    {
+        CLmPtr<CVXModule> module(GetOwner());
+        LM_CHECK_POINTER(module.GetTyped(), L"module");
+        return module;
+    }
+    LM_END_TRY
+}
+
+bool CVXDelphiModule::IsGenerated()
+{
+    LM_TRY
+    {
+        return IsPropertyTrue(L"GenerateCode");
+    }
+    LM_END_TRY
+}
+
+CVXDelphiModule::ComponentKind CVXDelphiModule::GetComponentKind()
+{
+    LM_TRY
+    {
+        std::wstring kind = GetPropertyLower(L"ComponentKind");
+        if (kind == L"library")
+            return KindLibrary;
+        if (kind == L"program")
+            return KindProgram;
+        if (kind == L"unit")
+            return KindUnit;
+        if (kind == L"package")
+            return KindPackage;
+        return KindUnknown;
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetDefaultProgramBody()
+{
+    LM_TRY
+    {
+        return GetProperty(L"DefaultProgramBody");
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetAdditionalIncludes()
+{
+    LM_TRY
+    {
+        return GetProperty(L"AdditionalIncludes");
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetFileName()
+{
+    LM_TRY
+    {
+        CLmBSTR name = GetModule()->GetName();
+        switch (GetComponentKind())
+        {
+        case KindUnit:
+            return name + L".pas";
+        case KindProgram:
+        case KindLibrary: // Delphi keeps libraries in project files too
+            return name + L".dpr";
+        case KindPackage:
+            return name + L".dpk";
+        default:
+            return name;
+        }
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetFilePath()
+{
+    LM_TRY
+    {
+        CLmBSTR directory;
+        CLmPtr<CVXSubsystem> subsystem = GetModule()->GetParentSubsystem();
+        if (!subsystem.IsNull())
+        {
+            CLmPtr<CVXDelphiSubsystem> extension(subsystem->GetExtension(CLmBSTR(ToolName)));
+            LM_CHECK_POINTER(extension.GetTyped(), L"subsystem");
+            directory = extension->GetDirectory();
+        }
+        return directory + L"\\" + GetFileName();
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiModule::WriteLog(const CLmBSTR& text)
+{
+    LM_TRY
+    {
+        CLmPtr<CVXModel> model = GetModule()->GetModel();
+        LM_CHECK_POINTER(model.GetTyped(), L"model");
+        model->WriteLog(text);
+    }
+    LM_END_TRY
+}
+
+std::vector<CLmPtr<CVXClass>> CVXDelphiModule::GetOrderedClasses()
+{
+    LM_TRY
+    {
+        std::vector<CLmPtr<CVXClass>> classes;
+        CLmPtr<CVXClassCollection> assigned = GetModule()->GetAssignedClasses();
+        for (LONG i = 0; i < assigned->GetCount(); ++i)
+        {
+            CLmPtr<CVXClass> cls = assigned->GetAt(i);
+            if (!cls.IsNull())
+                classes.push_back(cls);
+        }
+        // A class that needs a later one changes places with it, so that superclasses
+        // and dependency suppliers come first.
+        for (size_t i = 0; i + 1 < classes.size(); ++i)
+            for (size_t j = i + 1; j < classes.size(); ++j)
+                if (classes[i]->InheritsFrom(classes[j]) || classes[i]->DependsOn(classes[j]))
+                    std::swap(classes[i], classes[j]);
+        return classes;
+    }
+    LM_END_TRY
+}
+
+std::vector<CLmPtr<CVXModule>> CVXDelphiModule::GetUsedModules()
+{
+    LM_TRY
+    {
+        std::vector<CLmPtr<CVXModule>> used;
+        std::vector<std::wstring> ids{Text(GetModule()->GetUniqueID())};
+        CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
+        for (LONG i = 0; i < classes->GetCount(); ++i)
+        {
+            CLmPtr<CVXClass> cls = classes->GetAt(i);
+            if (cls.IsNull())
+                continue;
+            CLmPtr<CVXDelphiClass> extension(cls->GetExtension(CLmBSTR(ToolName)));
+            if (extension.IsNull())
+                continue;
+            for (const CLmPtr<CVXModule>& module : extension->GetRequiredModules())
+            {
+                std::wstring id = Text(module->GetUniqueID());
+                bool known = false;
+                for (const std::wstring& other : ids)
+                    known = known || other == id;
+                if (known)
+                    continue;
+                ids.push_back(id);
+                used.push_back(module);
+            }
+        }
+        return used;
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
+{
+    LM_TRY
+    {
+        if (!IsGenerated())
+            return CLmBSTR();
+        WriteLog(CLmBSTR(L"[Code generation]"));
+        CLmPtr<CVXModule> module = GetModule();
+        const std::wstring name = Text(module->GetName());
+        const std::wstring id = Text(module->GetUniqueID());
+        const CLmBSTR path = GetFilePath();
+        ComponentKind kind = GetComponentKind();
+
+        std::wstring uses = Text(GetAdditionalIncludes());
+        for (const CLmPtr<CVXModule>& used : GetUsedModules())
+            uses += (uses.empty() ? L"" : L",") + Text(used->GetName());
+
+        // Only a unit declares its classes; the other kinds still log them.
+        std::wstring types;
+        std::vector<CLmPtr<CVXClass>> classes = GetOrderedClasses();
+        if (!classes.empty())
+            types = L"type\r\n";
+        for (const CLmPtr<CVXClass>& cls : classes)
+        {
+            if (kind == KindUnit)
+                types += Text(cls->GetDeclaration(CLmBSTR(ToolName), zones, 0)) + L"\r\n";
+            WriteLog(CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
+        }
+
+        std::wstring text;
+        if (kind == KindUnit)
+            text = L"interface\r\n";
+        if (kind == KindUnit || kind == KindProgram || kind == KindLibrary)
+        {
+            if (!uses.empty())
+                text += L"\r\nuses\r\n";
+            text += Zone(zones, name, id, L"suses", std::wstring(), std::wstring());
+            if (!uses.empty())
+                text += Unit + uses + L";" + L"\r\n";
+        }
+        if (kind == KindProgram || kind == KindLibrary)
+            text += Zone(zones, name, id, L"resources", std::wstring(), Unit + std::wstring(L"{$R *.RES}") + L"\r\n");
+        if (kind == KindLibrary)
+            text += Zone(zones, name, id, L"exports", std::wstring(), std::wstring());
+        if (kind == KindUnit)
+            text += types;
+        return Bstr(text);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+{
+    LM_TRY
+    {
+        if (!IsGenerated())
+            return CLmBSTR();
+        CLmPtr<CVXModule> module = GetModule();
+        const std::wstring name = Text(module->GetName());
+        const std::wstring id = Text(module->GetUniqueID());
+        ComponentKind kind = GetComponentKind();
+        std::wstring text;
+        if (kind == KindUnit)
+        {
+            text = L"implementation\r\n";
+            text += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
+            CLmPtr<CVXClassCollection> classes = module->GetAssignedClasses();
+            for (LONG i = 0; i < classes->GetCount(); ++i)
+            {
+                CLmPtr<CVXClass> cls = classes->GetAt(i);
+                if (!cls.IsNull())
+                    text += Text(cls->GetImplementation(CLmBSTR(ToolName), zones, 0)) + L"\r\n";
+            }
+        }
+        else if (kind == KindProgram || kind == KindLibrary)
+        {
+            text = L"\r\n";
+            text += Zone(zones, name, id, L"programbody", std::wstring(), Text(GetDefaultProgramBody()) + L"\r\n");
+        }
+        return Bstr(text);
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
+{
+    LM_TRY
+    {
+        CLmPtr<CVXModule> module = GetModule();
+        const std::wstring name = Text(module->GetName());
+        const std::wstring id = Text(module->GetUniqueID());
+        std::wstring text;
+        switch (GetComponentKind())
+        {
+        case KindUnit:
+            text = L"unit " + name + L";" + L"\r\n\r\n";
+            text += Text(GetDeclaration(zones, 0));
+            text += L"\r\n";
+            text += Text(GetImplementation(zones, 0));
+            text += L"initialization\r\n";
+            text += Zone(zones, name, id, L"initialization", std::wstring(), std::wstring());
+            text += L"finalization\r\n";
+            text += Zone(zones, name, id, L"finalization", std::wstring(), std::wstring());
+            text += L"end.";
+            break;
+        case KindProgram:
+        case KindLibrary:
+            text = (GetComponentKind() == KindProgram ? L"program " : L"library ") + name + L";" + L"\r\n";
+            text += Text(GetDeclaration(zones, 0));
+            text += L"\r\nbegin";
+            text += Text(GetImplementation(zones, 0));
+            text += L"end.";
+            break;
+        case KindPackage:
+            text = L"package " + name + L";" + L"\r\n\r\n";
+            text += Text(GetDeclaration(zones, 0));
+            text += L"\r\n";
+            text += Text(GetImplementation(zones, 0));
+            text += L"requires\r\n";
+            text += Zone(zones, name, id, L"requires", std::wstring(), std::wstring());
+            text += L"contains\r\n";
+            text += Zone(zones, name, id, L"contains", std::wstring(), std::wstring());
+            text += L"end.";
+            break;
+        default:
+            break;
+        }
+        return Bstr(text);
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiModule::DoGenerate()
+{
+    LM_TRY
+    {
+        if (!IsGenerated())
+            return;
+        CLmBSTR path = GetFilePath();
+        CLmPtr<CVXGenerator> generator = CVXGenerator::Create(path, CLmPtr<CLmRefsObject>(this));
+        LM_CHECK_POINTER(generator.GetTyped(), L"generator");
+        CLmBSTR text = BuildText(generator->GetZones());
+
+        int separator = path.ReverseFind(L"\\");
+        if (separator > 0)
+        {
+            CLmPtr<LmLib::File::CLmFoldersManager> folders = LmLib::File::CLmFoldersManager::Create(nullptr);
+            folders->CreateFolder(path.Left(separator));
+        }
+        // The old file stays as it was unless the whole new text took its place.
+        if (!generator->ReplaceFile(text))
+            LM_RAISE(LmLib::Errors::Exception::LmErrorGeneral, L"Can't create file %s", path.GetBSTR());
+    }
+    LM_END_TRY
+}

@@ -1,0 +1,159 @@
+#include "VXDelphiRole.h"
+
+#include "LmTranslate.h"
+#include "VXClass.h"
+#include "VXRole.h"
+#include "VXAssociation.h"
+
+using LmLib::CLmPtr;
+using LmLib::Object::CLmRefsObject;
+using LmLib::Values::CLmBSTR;
+
+CLmPtr<CVXDelphiRole> CVXDelphiRole::Create(const CLmPtr<CVXRole>& element)
+{
+    LM_TRY
+    {
+        return LmLib::LmCreateObject<CVXDelphiRole>(CLmPtr<CLmRefsObject>(element));
+    }
+    LM_END_TRY
+}
+
+CVXDelphiRole::CVXDelphiRole(const CLmPtr<CLmRefsObject>& element) : CVXDelphiExtensionElement(element) {}
+
+CVXDelphiRole::~CVXDelphiRole() = default;
+
+CLmPtr<CVXRole> CVXDelphiRole::GetRole()
+{
+    LM_TRY
+    {
+        CLmPtr<CVXRole> element(GetOwner());
+        LM_CHECK_POINTER(element.GetTyped(), L"Role");
+        return element;
+    }
+    LM_END_TRY
+}
+
+long CVXDelphiRole::GetFieldVisibility()
+{
+    return 1;
+}
+
+CLmBSTR CVXDelphiRole::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+{
+    LM_TRY
+    {
+        return CLmBSTR();
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().FieldDeclaration());
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetReadMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().ReadMethodImplementation(zones));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().ReadMethodDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetWriteMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().WriteMethodImplementation(zones));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().WriteMethodDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetPropertyDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().PropertyDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiRole::GetInitialization()
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().Initialization());
+    }
+    LM_END_TRY
+}
+
+CVXDelphiMemberText CVXDelphiRole::GetMemberText()
+{
+    LM_TRY
+    {
+        CVXDelphiMemberText text;
+        CLmPtr<CVXRole> role = GetRole();
+        text.Generated = IsPropertyTrue(L"GenerateCode") && role->IsAggregate();
+        if (!text.Generated)
+            return text;
+        text.DataMember = IsPropertyTrue(L"GenerateDataMember");
+        text.IsProperty = IsPropertyTrue(L"IsProperty");
+        text.GetOperation = IsPropertyTrue(L"GenerateGetOperation");
+        text.SetOperation = IsPropertyTrue(L"GenerateSetOperation");
+        text.Kind = GetPropertyLower(L"Kind");
+        text.Parameters = Text(GetProperty(L"Parameters"));
+        CLmPtr<CVXClass> owner = role->GetClass();
+        if (!owner.IsNull())
+        {
+            text.ClassName = Text(owner->GetName());
+            text.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+        }
+        // The type is the class at the other end: role 1's class, unless that is this
+        // role's own class (then role 2's, which for a reflexive association is the same).
+        CLmPtr<CVXAssociation> association = role->GetAssociation();
+        if (!association.IsNull())
+        {
+            CLmPtr<CVXRole> first = association->GetRole1();
+            CLmPtr<CVXClass> other = first.IsNull() ? CLmPtr<CVXClass>() : first->GetClass();
+            std::wstring type = other.IsNull() ? std::wstring() : Text(other->GetName());
+            if (type == text.ClassName)
+            {
+                CLmPtr<CVXRole> second = association->GetRole2();
+                other = second.IsNull() ? CLmPtr<CVXClass>() : second->GetClass();
+                type = other.IsNull() ? std::wstring() : Text(other->GetName());
+            }
+            text.Type = type;
+        }
+        text.Name = Text(role->GetName());
+        text.InitialValue = Text(GetProperty(L"InitValue"));
+        text.Documentation = Text(role->GetDocumentation());
+        text.UniqueId = Text(role->GetUniqueID());
+        text.SetNames(Text(GetProperty(L"DataMemberName")), Text(GetProperty(L"GetName")),
+                      Text(GetProperty(L"SetName")), Text(GetProperty(L"PropertyName")));
+        return text;
+    }
+    LM_END_TRY
+}

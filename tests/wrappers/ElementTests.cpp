@@ -1,0 +1,210 @@
+// Element access: names, unique ids, documentation, tool properties, the creation rules
+// of the wrappers and the reference they hold on their host object.
+#include "WrapperTestSupport.h"
+
+#include "VXApplication.h"
+#include "VXAssociation.h"
+#include "VXAttribute.h"
+#include "VXCategory.h"
+#include "VXClass.h"
+#include "VXClassCollection.h"
+#include "VXModel.h"
+#include "VXModule.h"
+#include "VXOperation.h"
+#include "VXParameter.h"
+#include "VXProperty.h"
+#include "VXPropertyCollection.h"
+#include "VXRichType.h"
+#include "VXRole.h"
+#include "VXSubsystem.h"
+
+#include <functional>
+
+namespace WrapperTest {
+namespace {
+
+const char* const kAccountModel =
+    "(object Petal version 47 charSet 0)\n"
+    "(object Design \"Logical View\"\n"
+    "  quid \"D1\"\n"
+    "  root_category (object Class_Category \"Logical View\" quid \"L1\"\n"
+    "    logical_models (list unit_reference_list\n"
+    "      (object Class \"Account\" quid \"A1\"\n"
+    "        documentation \"Holds money.\"\n"
+    "        attributes (list Attribute_Set\n"
+    "          (object Attribute tool \"Delphi\" name \"GenerateCode\" value FALSE)\n"
+    "          (object Attribute tool \"Delphi\" name \"Comment\" value \"  padded Value  \")))))\n"
+    "  root_subsystem (object SubSystem \"Component View\" quid \"S1\")\n"
+    "  properties (object Properties\n"
+    "    attributes (list Attribute_Set\n"
+    "      (object Attribute tool \"Delphi\" name \"default__Class\"\n"
+    "        value (list Attribute_Set\n"
+    "          (object Attribute tool \"Delphi\" name \"GenerateCode\" value TRUE)\n"
+    "          (object Attribute tool \"Delphi\" name \"Kind\" value \"class\"))))))\n";
+
+class LoadedModelTest : public HostTest {
+protected:
+    void SetUp() override
+    {
+        LoadOptions options;
+        options.codePage = 1252;
+        build.model = LoadRoseModelFromText(kAccountModel, L"account.mdl", options);
+        account = build.model->FindClass(L"Account");
+        ASSERT_NE(nullptr, account);
+    }
+    Class* account = nullptr;
+};
+
+TEST_F(LoadedModelTest, NameUniqueIdAndDocumentationComeFromTheHost)
+{
+    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
+    ASSERT_TRUE(cls);
+    EXPECT_EQ(L"Account", Text(cls->GetName()));
+    EXPECT_EQ(L"A1", Text(cls->GetUniqueID()));
+    EXPECT_EQ(L"Holds money.", Text(cls->GetDocumentation()));
+    CLmPtr<CVXModel> model = cls->GetModel();
+    ASSERT_TRUE(model);
+    EXPECT_EQ(L"D1", Text(model->GetUniqueID()));
+}
+
+TEST_F(LoadedModelTest, PropertyValuesAreReturnedExactlyAsTheHostGivesThem)
+{
+    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
+    struct Case {
+        const wchar_t* tool;
+        const wchar_t* name;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"Delphi", L"GenerateCode", L"FALSE"},         // own value over the default
+        {L"Delphi", L"Comment", L"  padded Value  "},   // no trimming, no case change
+        {L"Delphi", L"Kind", L"class"},                 // the host's default, unchanged
+        {L"Delphi", L"NoSuchProperty", L""},            // what the host answers
+        {L"C#", L"GenerateCode", L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, Text(cls->GetPropertyValue(c.tool, c.name))) << c.tool << L"." << c.name;
+}
+
+TEST_F(LoadedModelTest, FindPropertyWrapsTheHostsPropertyOrGivesNothing)
+{
+    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
+    CLmPtr<CVXProperty> kind = cls->FindProperty(L"Delphi", L"Kind");
+    ASSERT_TRUE(kind);
+    EXPECT_EQ(L"Kind", Text(kind->GetName()));
+    EXPECT_EQ(L"class", Text(kind->GetValue()));
+    EXPECT_EQ(L"Delphi", Text(kind->GetToolName()));
+
+    EXPECT_FALSE(cls->FindProperty(L"Delphi", L"NoSuchProperty"));
+    EXPECT_FALSE(cls->FindProperty(L"NoSuchTool", L"Kind"));
+}
+
+TEST_F(LoadedModelTest, ToolPropertiesCountFromZero)
+{
+    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
+    CLmPtr<CVXPropertyCollection> properties = cls->GetToolProperties(L"Delphi");
+    ASSERT_TRUE(properties);
+    // The default set (GenerateCode, Kind) with the own values over it, then Comment.
+    ASSERT_EQ(3, properties->GetCount());
+    std::vector<std::wstring> seen;
+    for (LONG i = 0; i < properties->GetCount(); ++i)
+        seen.push_back(Text(properties->GetAt(i)->GetName()) + L"=" + Text(properties->GetAt(i)->GetValue()));
+    EXPECT_EQ((std::vector<std::wstring>{L"GenerateCode=FALSE", L"Kind=class", L"Comment=  padded Value  "}), seen);
+    EXPECT_EQ(0, cls->GetToolProperties(L"NoSuchTool")->GetCount());
+}
+
+TEST_F(LoadedModelTest, WritesReachTheHost)
+{
+    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
+    cls->SetName(L"Ledger");
+    EXPECT_EQ(L"Ledger", account->name);
+    EXPECT_EQ(L"Ledger", Text(Wrap<CVXClass>(account)->GetName()));
+
+    CLmPtr<CVXProperty> comment = cls->FindProperty(L"Delphi", L"Comment");
+    ASSERT_TRUE(comment);
+    comment->SetValue(L"new");
+    EXPECT_EQ(L"new", Text(cls->GetPropertyValue(L"Delphi", L"Comment")));
+}
+
+// Create with no host object: CVXObject-based wrappers do not exist, class and component
+// wrappers and CVXBase-based ones (application, property, collections) do.
+TEST(WrapperCreate, NullHostObject)
+{
+    struct Case {
+        const char* wrapper;
+        std::function<bool()> exists;
+        bool expected;
+    };
+    const CVXParentPtr none;
+    const Case cases[] = {
+        {"CVXAttribute", [&] { return !CVXAttribute::Create(none, nullptr).IsNull(); }, false},
+        {"CVXOperation", [&] { return !CVXOperation::Create(none, nullptr).IsNull(); }, false},
+        {"CVXParameter", [&] { return !CVXParameter::Create(none, nullptr).IsNull(); }, false},
+        {"CVXRole", [&] { return !CVXRole::Create(none, nullptr).IsNull(); }, false},
+        {"CVXAssociation", [&] { return !CVXAssociation::Create(none, nullptr).IsNull(); }, false},
+        {"CVXModel", [&] { return !CVXModel::Create(none, nullptr).IsNull(); }, false},
+        {"CVXCategory", [&] { return !CVXCategory::Create(none, nullptr).IsNull(); }, false},
+        {"CVXSubsystem", [&] { return !CVXSubsystem::Create(none, nullptr).IsNull(); }, false},
+        {"CVXRichType", [&] { return !CVXRichType::Create(none, nullptr).IsNull(); }, false},
+        {"CVXClass", [&] { return !CVXClass::Create(none, nullptr).IsNull(); }, true},
+        {"CVXModule", [&] { return !CVXModule::Create(none, nullptr).IsNull(); }, true},
+        {"CVXApplication", [&] { return !CVXApplication::Create(none, nullptr).IsNull(); }, true},
+        {"CVXProperty", [&] { return !CVXProperty::Create(none, nullptr).IsNull(); }, true},
+        {"CVXPropertyCollection", [&] { return !CVXPropertyCollection::Create(none, nullptr).IsNull(); }, true},
+        {"CVXClassCollection", [&] { return !CVXClassCollection::Create(none, nullptr).IsNull(); }, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, c.exists()) << c.wrapper;
+}
+
+// A wrapper that exists without a host object answers every host call with E_POINTER.
+TEST(WrapperCreate, WrapperWithoutHostObjectFailsWithEPointer)
+{
+    CLmPtr<CVXClass> cls = CVXClass::Create(CVXParentPtr(), nullptr);
+    ASSERT_TRUE(cls);
+    try {
+        cls->GetName();
+        FAIL() << "no error";
+    } catch (const CLmException& error) {
+        EXPECT_EQ(E_POINTER, error.m_Code);
+    }
+}
+
+class DispatchReferenceTest : public HostTest {};
+
+TEST_F(DispatchReferenceTest, WrapperOwnsExactlyOneReference)
+{
+    Class* a = build.AddClass(L"A");
+    Class* b = build.AddClass(L"B");
+    CVXDispatchRef first(Host().CreateElementObject(*a));
+    CVXDispatchRef second(Host().CreateElementObject(*b));
+    ASSERT_EQ(1u, RefCount(first.Get()));
+    {
+        CLmPtr<CVXClass> cls = CVXClass::Create(CVXParentPtr(), first.Get());
+        EXPECT_EQ(2u, RefCount(first.Get()));
+
+        cls->SetDispatch(first.Get());  // the object already held
+        EXPECT_EQ(2u, RefCount(first.Get()));
+
+        cls->SetDispatch(second.Get());
+        EXPECT_EQ(1u, RefCount(first.Get()));
+        EXPECT_EQ(2u, RefCount(second.Get()));
+        EXPECT_EQ(L"B", Text(cls->GetName()));
+
+        IDispatch* held = cls->GetDispatch();  // a new reference for the caller
+        EXPECT_EQ(second.Get(), held);
+        EXPECT_EQ(3u, RefCount(second.Get()));
+        held->Release();
+
+        cls->SetDispatch(nullptr);
+        EXPECT_EQ(1u, RefCount(second.Get()));
+        EXPECT_EQ(nullptr, cls->GetDispatch());
+        cls->SetDispatch(first.Get());
+    }
+    // The last release of the wrapper gives its reference back.
+    EXPECT_EQ(1u, RefCount(first.Get()));
+    EXPECT_EQ(1u, RefCount(second.Get()));
+}
+
+} // namespace
+} // namespace WrapperTest
