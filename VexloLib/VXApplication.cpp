@@ -2,6 +2,7 @@
 
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
+#include "VXAddinManager.h"
 #include "VXModel.h"
 
 using LmLib::CLmPtr;
@@ -53,6 +54,15 @@ CLmPtr<CVXModel> CVXApplication::GetCurrentModel()
     LM_TRY
     {
         return GetIRoseApplication().Get<CLmPtr<CVXModel>>(Host::CurrentModel);
+    }
+    LM_END_TRY
+}
+
+CLmPtr<CVXAddinManager> CVXApplication::GetAddInManager()
+{
+    LM_TRY
+    {
+        return GetIRoseApplication().Get<CLmPtr<CVXAddinManager>>(Host::AddInManager);
     }
     LM_END_TRY
 }

@@ -6,6 +6,7 @@
 
 #include "LmBSTR.h"
 
+class CVXAddinManager;
 class CVXModel;
 
 class CVXApplication : public CVXBase
@@ -22,4 +23,5 @@ public:
     virtual void WriteErrorLog(const LmLib::Values::CLmBSTR& message);
     virtual CVXHostInterface GetIRoseApplication();
     virtual LmLib::CLmPtr<CVXModel> GetCurrentModel();
+    virtual LmLib::CLmPtr<CVXAddinManager> GetAddInManager();
 };

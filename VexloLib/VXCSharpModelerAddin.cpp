@@ -3,17 +3,8 @@
 #include "LmTranslate.h"
 
 using LmLib::CLmPtr;
-using LmLib::Object::CLmRefsObject;
-using LmLib::Values::CLmBSTR;
 
-CVXCSharpModelerAddin::CVXCSharpModelerAddin(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
-    : CVXCSharpAddIn(parent, object)
-{
-}
-
-CVXCSharpModelerAddin::~CVXCSharpModelerAddin() = default;
-
-CLmPtr<CVXCSharpModelerAddin> CVXCSharpModelerAddin::Create(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
+CLmPtr<CVXCSharpModelerAddin> CVXCSharpModelerAddin::Create(const CVXParentPtr& parent, IDispatch* object)
 {
     LM_TRY
     {
@@ -21,3 +12,11 @@ CLmPtr<CVXCSharpModelerAddin> CVXCSharpModelerAddin::Create(const CLmPtr<CLmRefs
     }
     LM_END_TRY
 }
+
+CVXCSharpModelerAddin::CVXCSharpModelerAddin(const CVXParentPtr& parent, IDispatch* object) : CVXCSharpAddIn(parent, object) {}
+
+CVXCSharpModelerAddin::~CVXCSharpModelerAddin() = default;
+
+void CVXCSharpModelerAddin::OnActivate(CLmPtr<CVXApplication>) {}
+
+void CVXCSharpModelerAddin::OnDeactivate(CLmPtr<CVXApplication>) {}

@@ -3,12 +3,20 @@
 #include "LmTranslate.h"
 
 using LmLib::CLmPtr;
-using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
 
-CVXDelphiAddin::CVXDelphiAddin(const CLmPtr<CLmRefsObject>& parent, IDispatch* object) : CVXAddin(parent, object) {}
+CVXDelphiAddin::CVXDelphiAddin(const CVXParentPtr& parent, IDispatch* object) : CVXAddin(parent, object) {}
 
 CVXDelphiAddin::~CVXDelphiAddin() = default;
+
+void CVXDelphiAddin::OnGenerateCode(CLmPtr<CVXApplication> application)
+{
+    LM_TRY
+    {
+        GenerateSelection(application);
+    }
+    LM_END_TRY
+}
 
 CLmBSTR CVXDelphiAddin::GetLanguageName()
 {

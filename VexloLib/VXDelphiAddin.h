@@ -1,4 +1,5 @@
-// The Delphi add-in object.
+// The Delphi add-in object. Its generation command serves both languages: a selection
+// holding Delphi and C# elements is generated whole from either add-in.
 #pragma once
 
 #include "VXAddin.h"
@@ -6,8 +7,9 @@
 class CVXDelphiAddin : public CVXAddin
 {
 public:
-    CVXDelphiAddin(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& parent, IDispatch* object);
+    CVXDelphiAddin(const CVXParentPtr& parent, IDispatch* object);
     ~CVXDelphiAddin() override;
 
+    void OnGenerateCode(LmLib::CLmPtr<CVXApplication> application) override;
     LmLib::Values::CLmBSTR GetLanguageName() override;
 };

@@ -3,17 +3,8 @@
 #include "LmTranslate.h"
 
 using LmLib::CLmPtr;
-using LmLib::Object::CLmRefsObject;
-using LmLib::Values::CLmBSTR;
 
-CVXDelphiModelerAddin::CVXDelphiModelerAddin(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
-    : CVXDelphiAddin(parent, object)
-{
-}
-
-CVXDelphiModelerAddin::~CVXDelphiModelerAddin() = default;
-
-CLmPtr<CVXDelphiModelerAddin> CVXDelphiModelerAddin::Create(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
+CLmPtr<CVXDelphiModelerAddin> CVXDelphiModelerAddin::Create(const CVXParentPtr& parent, IDispatch* object)
 {
     LM_TRY
     {
@@ -21,3 +12,11 @@ CLmPtr<CVXDelphiModelerAddin> CVXDelphiModelerAddin::Create(const CLmPtr<CLmRefs
     }
     LM_END_TRY
 }
+
+CVXDelphiModelerAddin::CVXDelphiModelerAddin(const CVXParentPtr& parent, IDispatch* object) : CVXDelphiAddin(parent, object) {}
+
+CVXDelphiModelerAddin::~CVXDelphiModelerAddin() = default;
+
+void CVXDelphiModelerAddin::OnActivate(CLmPtr<CVXApplication>) {}
+
+void CVXDelphiModelerAddin::OnDeactivate(CLmPtr<CVXApplication>) {}

@@ -1,4 +1,5 @@
-// The Delphi add-in inside Microsoft Visual Modeler.
+// The Delphi add-in inside Microsoft Visual Modeler: the host's own code generation
+// command is the only way in, so activation and the context menus do nothing.
 #pragma once
 
 #include "VXDelphiAddin.h"
@@ -6,8 +7,12 @@
 class CVXDelphiModelerAddin : public CVXDelphiAddin
 {
 public:
-    CVXDelphiModelerAddin(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& parent, IDispatch* object);
+    static LmLib::CLmPtr<CVXDelphiModelerAddin> Create(const CVXParentPtr& parent, IDispatch* object);
+
+    CVXDelphiModelerAddin(const CVXParentPtr& parent, IDispatch* object);
     ~CVXDelphiModelerAddin() override;
 
-    static LmLib::CLmPtr<CVXDelphiModelerAddin> Create(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& parent, IDispatch* object);
+    // Nothing: the add-in is never associated with a host add-in entry here.
+    void OnActivate(LmLib::CLmPtr<CVXApplication> application) override;
+    void OnDeactivate(LmLib::CLmPtr<CVXApplication> application) override;
 };

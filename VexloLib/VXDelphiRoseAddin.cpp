@@ -1,23 +1,59 @@
 #include "VXDelphiRoseAddin.h"
 
 #include "LmTranslate.h"
+#include "VXContextMenuItem.h"
 
 using LmLib::CLmPtr;
-using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
 
-CVXDelphiRoseAddin::CVXDelphiRoseAddin(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
-    : CVXDelphiAddin(parent, object)
+namespace
 {
+    const wchar_t kCaption[] = L"Generate Code";
+    const wchar_t kInternalName[] = L"CODEGEN";
+    // The host's context menus that get the item; the numbers are the host's.
+    const short kMenuTypes[] = {4, 7};
 }
 
-CVXDelphiRoseAddin::~CVXDelphiRoseAddin() = default;
-
-CLmPtr<CVXDelphiRoseAddin> CVXDelphiRoseAddin::Create(const CLmPtr<CLmRefsObject>& parent, IDispatch* object)
+CLmPtr<CVXDelphiRoseAddin> CVXDelphiRoseAddin::Create(const CVXParentPtr& parent, IDispatch* object)
 {
     LM_TRY
     {
         return LmLib::LmCreateObject<CVXDelphiRoseAddin>(parent, object);
+    }
+    LM_END_TRY
+}
+
+CVXDelphiRoseAddin::CVXDelphiRoseAddin(const CVXParentPtr& parent, IDispatch* object) : CVXDelphiAddin(parent, object) {}
+
+CVXDelphiRoseAddin::~CVXDelphiRoseAddin() = default;
+
+void CVXDelphiRoseAddin::OnActivate(CLmPtr<CVXApplication> application)
+{
+    LM_TRY
+    {
+        CVXDelphiAddin::OnActivate(application);
+        // The items stay registered in the host; their wrappers are not needed.
+        for (short menuType : kMenuTypes)
+            AddContextMenuItem(menuType, CLmBSTR(kCaption), CLmBSTR(kInternalName));
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiRoseAddin::OnDeactivate(CLmPtr<CVXApplication> application)
+{
+    LM_TRY
+    {
+        CVXDelphiAddin::OnDeactivate(application);
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiRoseAddin::OnSelectedContextMenuItem(CLmPtr<CVXApplication> application, CLmBSTR internalName)
+{
+    LM_TRY
+    {
+        if (internalName == kInternalName)
+            OnGenerateCode(application);
     }
     LM_END_TRY
 }

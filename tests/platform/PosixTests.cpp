@@ -244,6 +244,22 @@ TEST_F(PathCase, ReadOnlyFilesReportTheAttribute)
     EXPECT_EQ(GetFileAttributesW((wroot + L"\\ro.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
 }
 
+TEST(FullPathName, FoldsDotsAgainstTheCurrentFolder)
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    std::string base = cwd;
+    std::wstring expected = std::wstring(base.begin(), base.end()) + L"/a/c.txt";
+    wchar_t buf[4096];
+    LPWSTR filePart = nullptr;
+    DWORD n = GetFullPathNameW(L"a\\b\\..\\.\\c.txt", 4096, buf, &filePart);
+    EXPECT_EQ(n, expected.size());
+    EXPECT_EQ(std::wstring(buf), expected);
+    ASSERT_NE(filePart, nullptr);
+    EXPECT_STREQ(filePart, L"c.txt");
+    EXPECT_EQ(GetFullPathNameW(L"/x/../y", 2, buf, nullptr), 3u) << "size needed, with the terminator";
+}
+
 TEST_F(PathCase, MoveChangesTheCaseOfAName)
 {
     std::system(("touch '" + root + "/name.txt'").c_str());

@@ -1,0 +1,198 @@
+// The generation protocol: every item's extension in a language, generation requests
+// passed from classes to components, the output file object that reads the old file's
+// zones and replaces the file in one step.
+#include "DelphiTestSupport.h"
+
+#include "VXAssociation.h"
+#include "VXAttribute.h"
+#include "VXAttributeCollection.h"
+#include "VXCategory.h"
+#include "VXClassDependency.h"
+#include "VXClassDependencyCollection.h"
+#include "VXDelphiExtension.h"
+#include "VXDelphiModule.h"
+#include "VXExtension.h"
+#include "VXGenerator.h"
+#include "VXHasRelationship.h"
+#include "VXHasRelationshipCollection.h"
+#include "VXInheritRelation.h"
+#include "VXInheritRelationCollection.h"
+#include "VXModel.h"
+#include "VXModuleVisibilityRelationship.h"
+#include "VXModuleVisibilityRelationshipCollection.h"
+#include "VXOperation.h"
+#include "VXOperationCollection.h"
+#include "VXParameter.h"
+#include "VXParameterCollection.h"
+#include "VXPreservedZones.h"
+#include "VXRole.h"
+#include "VXRoleCollection.h"
+#include "VXSubsystem.h"
+
+#include <functional>
+#include <typeinfo>
+
+namespace DelphiTest {
+namespace {
+
+class ExtensionTest : public GenerationTest {
+protected:
+    Subsystem* delphi = nullptr;
+    Class* base = nullptr;
+    Class* cls = nullptr;
+    Module* first = nullptr;
+    Module* second = nullptr;
+
+    void SetUp() override
+    {
+        GenerationTest::SetUp();
+        delphi = build.AddSubsystem(build.components, L"Delphi");
+        base = build.AddClass(L"TBase", L"Q-TBase");
+        cls = build.AddClass(L"TThing", L"Q-TThing");
+        build.Inherit(cls, base);
+        build.Depend(cls, base);
+        cls->hasRelations.push_back(build.AddRelation(ElementKind::HasRelationship, cls, base));
+        build.AddAttribute(cls, L"Size", L"Integer");
+        build.AddParameter(build.AddOperation(cls, L"Run"), L"A", L"Integer");
+        build.Associate(L"Link", cls, L"Next", true, base, L"Back", false);
+        // The class is in two components, second first in its list.
+        second = build.AddModule(delphi, L"Second", L"unit", {cls});
+        first = build.AddModule(delphi, L"First", L"unit", {cls});
+        build.ModuleDepends(first, second);
+    }
+
+    // Every kind of item wrapper that has an extension, with the extension class the
+    // "Delphi" name must give.
+    std::vector<std::pair<CLmPtr<CVXItem>, std::string>> Items()
+    {
+        CLmPtr<CVXClass> thing = Wrap<CVXClass>(cls);
+        CLmPtr<CVXModule> module = Wrap<CVXModule>(first);
+        CLmPtr<CVXOperation> operation = thing->GetOperations()->GetAt(0);
+        CLmPtr<CVXRole> role = thing->GetRoles()->GetAt(0);
+        return {
+            {Wrap<CVXModel>(build.model.get()), "CVXDelphiModel"},
+            {Wrap<CVXCategory>(build.root), "CVXDelphiCategory"},
+            {Wrap<CVXSubsystem>(delphi), "CVXDelphiSubsystem"},
+            {module, "CVXDelphiModule"},
+            {module->GetDependencies()->GetAt(0), "CVXDelphiModuleVisibilityRelationship"},
+            {thing, "CVXDelphiClass"},
+            {thing->GetInheritRelations()->GetAt(0), "CVXDelphiInheritRelation"},
+            {thing->GetClassDependencies()->GetAt(0), "CVXDelphiClassDependency"},
+            {thing->GetHasRelations()->GetAt(0), "CVXDelphiHasRelationship"},
+            {thing->GetAttributes()->GetAt(0), "CVXDelphiAttribute"},
+            {operation, "CVXDelphiOperation"},
+            {operation->GetParameters()->GetAt(0), "CVXDelphiParameter"},
+            {role, "CVXDelphiRole"},
+            {role->GetAssociation(), "CVXDelphiAssociation"},
+        };
+    }
+};
+
+TEST_F(ExtensionTest, EveryItemHasItsDelphiExtensionByExactNameOnly)
+{
+    for (auto& [item, expected] : Items()) {
+        ASSERT_TRUE(item) << expected;
+        CLmPtr<CVXExtension> extension = item->GetExtension(CLmBSTR(L"Delphi"));
+        ASSERT_TRUE(extension) << expected;
+        EXPECT_NE(std::string::npos, std::string(typeid(*extension.GetTyped()).name()).find(expected)) << expected;
+        EXPECT_EQ(L"Delphi", Text(extension->GetToolName()));
+        EXPECT_EQ(static_cast<CVXCommon*>(item.GetTyped()), extension->GetExtendedObject().GetTyped())
+            << "the extension's parent is the item itself";
+        EXPECT_NE(extension.GetTyped(), item->GetExtension(CLmBSTR(L"Delphi")).GetTyped())
+            << "a new extension for every request";
+        // Only "Delphi" exists so far; other names (and C#, whose generator is not
+        // built) give nothing.
+        for (const wchar_t* language : {L"delphi", L"DELPHI", L"Delphi ", L"", L"C#", L"c#", L"Pascal"})
+            EXPECT_FALSE(item->GetExtension(CLmBSTR(language))) << expected << " / " << Narrow(language);
+        EXPECT_TRUE(Text(item->GetDeclaration(CLmBSTR(L"C#"), nullptr, 0)).empty());
+        EXPECT_TRUE(Text(item->GetImplementation(CLmBSTR(L"C#"), nullptr, 0)).empty());
+    }
+}
+
+TEST_F(ExtensionTest, TextsThroughTheExtensionInterface)
+{
+    CLmPtr<CVXClass> thing = Wrap<CVXClass>(cls);
+    std::wstring declaration = Text(thing->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0));
+    EXPECT_NE(std::wstring::npos, declaration.find(L"  TThing = class (TBase)\r\n"));
+    std::wstring implementation = Text(thing->GetImplementation(CLmBSTR(L"Delphi"), nullptr, 0));
+    EXPECT_EQ(0u, implementation.find(L"procedure TThing.Run(A: Integer);\r\n"));
+    CLmPtr<CVXOperation> operation = thing->GetOperations()->GetAt(0);
+    EXPECT_EQ(L"procedure Run(A: Integer);", Text(operation->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)));
+    CLmPtr<CVXParameter> parameter = operation->GetParameters()->GetAt(0);
+    EXPECT_EQ(L"A: Integer", Text(parameter->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)));
+    // Extensions that carry no text give empty texts.
+    EXPECT_TRUE(Text(Wrap<CVXSubsystem>(delphi)->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)).empty());
+}
+
+TEST_F(ExtensionTest, ClassGeneratesItsComponentsInListOrder)
+{
+    Wrap<CVXClass>(cls)->Generate(CLmBSTR(L"Delphi"));
+    EXPECT_TRUE(fs::exists(Output(L"Delphi\\Second.pas")));
+    EXPECT_TRUE(fs::exists(Output(L"Delphi\\First.pas")));
+    std::vector<std::wstring> classLines;
+    for (const std::wstring& line : log)
+        if (line.rfind(L"Class ", 0) == 0)
+            classLines.push_back(line);
+    std::wstring folder = dir.wstring() + L"\\Delphi\\";
+    std::vector<std::wstring> expected = {L"Class TThing to " + folder + L"Second.pas",
+                                          L"Class TThing to " + folder + L"First.pas"};
+    EXPECT_EQ(expected, classLines);
+}
+
+TEST_F(ExtensionTest, NothingHappensWithoutComponentOrLanguage)
+{
+    Class* lonely = build.AddClass(L"TLonely", L"Q-TLonely");
+    Wrap<CVXClass>(lonely)->Generate(CLmBSTR(L"Delphi"));
+    for (const wchar_t* language : {L"delphi", L"C#", L""}) {
+        Wrap<CVXClass>(cls)->Generate(CLmBSTR(language));
+        Generate(first, language);
+    }
+    // Items other than classes and components write nothing.
+    for (auto& [item, name] : Items())
+        if (name != "CVXDelphiModule" && name != "CVXDelphiClass")
+            item->Generate(CLmBSTR(L"Delphi"));
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(ExtensionTest, GeneratorReadsTheOldFilesZonesOnce)
+{
+    fs::path file = dir / "Old.pas";
+    CLmBSTR path(file.wstring().c_str());
+    CLmPtr<CVXGenerator> none = CVXGenerator::Create(path, nullptr);
+    ASSERT_TRUE(none) << "a generator exists without an old file";
+    EXPECT_EQ(0, none->GetZones()->GetCount());
+
+    WriteBytes(file, "x\r\n//## begin A%ID1.body preserve=no\r\n  old\r\n//## end A%ID1.body\r\n"
+                     "//## begin B%ID2.body preserve=yes\r\n//## end B%ID2.body\r\n");
+    CLmPtr<CVXGenerator> generator = CVXGenerator::Create(path, nullptr);
+    ASSERT_TRUE(generator);
+    CLmPtr<CVXPreservedZones> zones = generator->GetZones();
+    ASSERT_EQ(2, zones->GetCount());
+    CLmPtr<CVXPreservedZone> found = zones->FindZone(CLmBSTR(L"ID1"), CLmBSTR(L"body"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(L"  old\r\n", Text(found->GetText()));
+
+    // The zones stay readable after the file changed or went away.
+    fs::remove(file);
+    EXPECT_EQ(L"  old\r\n", Text(zones->FindZone(CLmBSTR(L"ID1"), CLmBSTR(L"body"))->GetText()));
+
+    // Replacing writes the ANSI text as it is, without a byte-order mark.
+    ASSERT_TRUE(generator->ReplaceFile(CLmBSTR(L"caf\xE9\r\nend.")));
+    EXPECT_EQ("caf\xE9\r\nend.", ReadBytes(file));
+    EXPECT_EQ(1u, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+TEST(Extension, ExtendedObjectIsEmptyForAParentThatIsNoHostWrapper)
+{
+    CLmPtr<LmLib::Object::CLmRefsObject> plain(LmLib::LmCreateObject<LmLib::Object::CLmObject>(nullptr));
+    CLmPtr<CVXDelphiModule> extension = LmLib::LmCreateObject<CVXDelphiModule>(plain);
+    ASSERT_TRUE(extension);
+    EXPECT_FALSE(extension->GetExtendedObject());
+    EXPECT_EQ(L"Delphi", Text(extension->GetToolName()));
+    // Its texts need a component: the missing one is reported, not dereferenced.
+    EXPECT_EQ(-201, Raised([&] { extension->GetImplementation(nullptr, 0); }).m_Code);
+}
+
+} // namespace
+} // namespace DelphiTest
