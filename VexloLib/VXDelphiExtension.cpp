@@ -24,10 +24,39 @@ CLmBSTR CVXDelphiExtension::GetToolName()
     LM_END_TRY
 }
 
+namespace
+{
+    // Property values are nearly always plain ASCII words; for those the case change of
+    // the ANSI code page is the ASCII one, done here without converting the text.
+    bool IsAscii(const CLmBSTR& value)
+    {
+        const wchar_t* text = value.GetBSTR();
+        for (int i = 0; i < value.Length(); ++i)
+            if (text[i] == 0 || text[i] > 0x7F)
+                return false;
+        return true;
+    }
+}
+
 bool CVXDelphiExtension::IsTrue(const CLmBSTR& value)
 {
     LM_TRY
     {
+        if (IsAscii(value))
+        {
+            static const wchar_t word[] = L"TRUE";
+            if (value.Length() != 4)
+                return false;
+            for (int i = 0; i < 4; ++i)
+            {
+                wchar_t ch = value.GetBSTR()[i];
+                if (ch >= L'a' && ch <= L'z')
+                    ch = static_cast<wchar_t>(ch - L'a' + L'A');
+                if (ch != word[i])
+                    return false;
+            }
+            return true;
+        }
         CLmBSTR upper = value;
         upper.MakeUpper();
         return upper == L"TRUE";
@@ -39,6 +68,14 @@ std::wstring CVXDelphiExtension::Lower(const CLmBSTR& value)
 {
     LM_TRY
     {
+        if (IsAscii(value))
+        {
+            std::wstring lower = Text(value);
+            for (wchar_t& ch : lower)
+                if (ch >= L'A' && ch <= L'Z')
+                    ch = static_cast<wchar_t>(ch - L'A' + L'a');
+            return lower;
+        }
         CLmBSTR lower = value;
         lower.MakeLower();
         return Text(lower);

@@ -96,6 +96,17 @@ CLmBSTR CVXDelphiModel::ExpandVirtualPath(const CLmBSTR& path)
             LmLib::Registry::CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, CLmBSTR(VirtualPathMapKey));
         if (key.IsNull())
             return Bstr(rest);
+        // The key and its sub-key and value lists refer to each other; cutting the
+        // lists off when done frees the key at once instead of at the next collection.
+        struct KeyRelease
+        {
+            CLmPtr<LmLib::Registry::CLmRegKey>& Key;
+            ~KeyRelease()
+            {
+                Key->m_SubKeys = nullptr;
+                Key->m_Values = nullptr;
+            }
+        } release{key};
         // The usual buffer holds 260 bytes; a longer folder is read whole, not cut.
         std::vector<BYTE> buffer(260, 0);
         DWORD size = static_cast<DWORD>(buffer.size());

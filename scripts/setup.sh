@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev googletest libbenchmark-dev
   clang lld libclang-rt-dev
-  mingw-w64 mingw-w64-tools
+  mingw-w64 mingw-w64-tools libwine-dev
   wine wine64
   mono-mcs
   fp-compiler

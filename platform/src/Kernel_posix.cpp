@@ -31,9 +31,6 @@ std::wstring ExecutablePath()
         std::lock_guard<std::mutex> lock(g_imageMutex);
         if (g_hasImagePathOverride) return g_imagePathOverride;
     }
-    // Set by another module's copy of this layer (the host poses for a loaded add-in).
-    if (const char* env = std::getenv("VEXLO_PROCESS_IMAGE"); env && *env)
-        return vxp::FromUtf8(env, std::strlen(env));
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return std::wstring();
@@ -203,10 +200,5 @@ bool VxpSetProcessImagePath(const wchar_t* path)
     std::lock_guard<std::mutex> lock(g_imageMutex);
     g_hasImagePathOverride = path != nullptr;
     g_imagePathOverride = path ? path : L"";
-    // Modules that link their own copy of this layer see it through the environment.
-    if (path)
-        setenv("VEXLO_PROCESS_IMAGE", vxp::ToUtf8(path, std::wcslen(path)).c_str(), 1);
-    else
-        unsetenv("VEXLO_PROCESS_IMAGE");
     return true;
 }

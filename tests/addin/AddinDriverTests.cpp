@@ -174,7 +174,7 @@ protected:
         m_Registry = m_Dir.string() + ".reg";
         setenv("VEXLO_REGISTRY", m_Registry.c_str(), 1);
 
-        m_Module = LoadLibraryW(L"" VEXLO_MODULE_PATH);
+        m_Module = ServerModule();
         ASSERT_NE(nullptr, m_Module) << VEXLO_MODULE_PATH;
         BuildModel();
     }
@@ -185,14 +185,20 @@ protected:
         if (m_Application)
             m_Application->Release();
         m_Host.reset();
-        if (m_Module)
-            FreeLibrary(m_Module);
         VxpSetProcessImagePath(nullptr);
         std::error_code ignored;
         fs::remove_all(m_Dir, ignored);
         fs::remove(m_Registry, ignored);
         fs::remove(m_Registry + ".lock", ignored);
         unsetenv("VEXLO_REGISTRY");
+    }
+
+    // The module stays loaded for the whole run, as a host keeps its in-process servers
+    // for its session (what the module keeps per thread lives until the thread ends).
+    static HMODULE ServerModule()
+    {
+        static HMODULE module = LoadLibraryW(L"" VEXLO_MODULE_PATH);
+        return module;
     }
 
     // The model: the shipped "Delphi" property set as defaults and the test's folder as

@@ -50,7 +50,7 @@ TEST_F(PropertyTest, BooleansAreTrueOnlyForTrueInAnyLetterCase)
     };
     const Case cases[] = {{L"TRUE", true}, {L"true", true}, {L"True", true}, {L"tRuE", true},
                           {L"FALSE", false}, {L"", false}, {L" TRUE", false}, {L"TRUE ", false},
-                          {L"yes", false}, {L"1", false}};
+                          {L"yes", false}, {L"1", false}, {L"TRU\xC9", false}, {L"tru\xE9", false}};
     int index = 0;
     for (const Case& c : cases) {
         std::wstring name = L"Unit" + std::to_wstring(index++);

@@ -56,10 +56,9 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 
-// Sets what GetModuleFileNameW(NULL) reports (a host stand-in poses as another
-// executable), also in loaded modules with their own copy of this layer (it goes
-// through the environment variable VEXLO_PROCESS_IMAGE); NULL restores the real
-// path. Returns true.
+// Sets what GetModuleFileNameW(NULL) reports, in the program and in every module it
+// loads (a host stand-in poses as another executable); NULL restores the real path.
+// Returns true.
 bool VxpSetProcessImagePath(const wchar_t* path);
 
 #endif
