@@ -37,7 +37,7 @@ void WriteLine(std::FILE* stream, const std::wstring& line)
     std::fflush(stream);
 }
 
-int WINAPI PrintMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style)
+int PrintMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style)
 {
     ErrLine(L"[" + std::wstring(caption ? caption : L"") + L"] " + std::wstring(text ? text : L""));
     return DefaultButton(style);
