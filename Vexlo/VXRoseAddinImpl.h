@@ -1,11 +1,15 @@
 // What the two add-in COM classes share: identity and aggregation, the interface
-// map, IDispatch from the type library, error information support and the empty
-// connection-point container. The concrete class T (deriving from
-// CVXRoseAddinImpl<T, I>) supplies:
-//   static const IID& InterfaceId();            its dual interface I
-//   static const VxpDispTable& DispTable();     I's methods for IDispatch
+// map, IDispatch from the type library, error information support, the empty
+// connection-point container and the choice of the contained add-in object. The
+// language's traits struct supplies:
+//   using Interface = ...;                      the dual interface I
+//   static const IID& InterfaceId();            I's interface id
+//   using RoseAddin = ...;                      the add-in object under Rational Rose
+//   using ModelerAddin = ...;                   the add-in object under Visual Modeler
+// The concrete class T (deriving from CVXRoseAddinImpl<T, Traits>) supplies:
 //   HRESULT FinalConstruct();                   creates the contained add-in object
-// and the five methods of I.
+// and the five methods of I. Those are guarded in T's own source file, so that an
+// error's trail names it.
 #pragma once
 
 #include "VXApplication.h"
@@ -20,13 +24,42 @@
 
 #include <new>
 
-template <class T, class I>
-class CVXRoseAddinImpl : public I,
+// The declared parameters of the five methods, shared by both dual interfaces.
+inline const VARTYPE kVXApplicationParam[] = {VT_DISPATCH | VT_BYREF};
+inline const LPCOLESTR kVXApplicationParamNames[] = {L"oRoseApplication"};
+inline const VARTYPE kVXMenuItemParams[] = {VT_DISPATCH | VT_BYREF, VT_BSTR | VT_BYREF};
+inline const LPCOLESTR kVXMenuItemParamNames[] = {L"oRoseApplication", L"InternalName"};
+inline const VARTYPE kVXItemTypeParams[] = {VT_DISPATCH | VT_BYREF, VT_I2 | VT_BYREF};
+inline const LPCOLESTR kVXItemTypeParamNames[] = {L"oRoseApplication", L"itemType"};
+
+template <class T, class Traits>
+class CVXRoseAddinImpl : public Traits::Interface,
                          public ISupportErrorInfo,
                          public IConnectionPointContainer,
                          public LmLib::Object::CLmContainerObject
 {
+    using I = typename Traits::Interface;
+
 public:
+    static const IID& InterfaceId() { return Traits::InterfaceId(); }
+
+    // I's methods for IDispatch.
+    static const VxpDispTable& DispTable()
+    {
+        static const VxpDispMethod methods[] = {
+            {L"OnActivate", 1, 1, kVXApplicationParam, kVXApplicationParamNames, VXP_DISP_CALL(&I::OnActivate)},
+            {L"OnDeactivate", 2, 1, kVXApplicationParam, kVXApplicationParamNames, VXP_DISP_CALL(&I::OnDeactivate)},
+            {L"OnGenerateCode", 3, 1, kVXApplicationParam, kVXApplicationParamNames,
+             VXP_DISP_CALL(&I::OnGenerateCode)},
+            {L"OnSelectedContextMenuItem", 4, 2, kVXMenuItemParams, kVXMenuItemParamNames,
+             VXP_DISP_CALL(&I::OnSelectedContextMenuItem)},
+            {L"OnEnableContextMenuItems", 5, 2, kVXItemTypeParams, kVXItemTypeParamNames,
+             VXP_DISP_CALL(&I::OnEnableContextMenuItems)},
+        };
+        static const VxpDispTable table = {methods, 5};
+        return table;
+    }
+
     // The instance creation of the object map: a plain object, or an aggregated one
     // when outer is given (the class factory has checked that riid is IID_IUnknown then).
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv)
@@ -114,6 +147,18 @@ protected:
     // IDispatch, but not counted. The object owns the add-in object, so a counted
     // reference back would keep both alive for ever.
     IDispatch* GetSelfDispatch() { return &m_Self; }
+
+    // The Rational Rose or the Visual Modeler variant of the add-in object, for the host
+    // this module runs in. Unguarded: FinalConstruct names its own file in the trail.
+    LmLib::CLmPtr<LmLib::Object::CLmObject> CreateAddin()
+    {
+        LmLib::CLmPtr<LmLib::Object::CLmObject> addin;
+        if (CVXServerModule::IsRoseHost())
+            addin = Traits::RoseAddin::Create(LmLib::CLmPtr<LmLib::Object::CLmRefsObject>(), GetSelfDispatch());
+        else
+            addin = Traits::ModelerAddin::Create(LmLib::CLmPtr<LmLib::Object::CLmRefsObject>(), GetSelfDispatch());
+        return addin;
+    }
 
     // The application pointer from a callback's by-reference parameter, in a new wrapper.
     LmLib::CLmPtr<CVXApplication> WrapApplication(IRoseApplication** application)
@@ -213,11 +258,3 @@ private:
     IUnknown* m_Controlling;
     ULONG m_RefCount;
 };
-
-// The declared parameters of the five methods, shared by both dual interfaces.
-inline const VARTYPE kVXApplicationParam[] = {VT_DISPATCH | VT_BYREF};
-inline const LPCOLESTR kVXApplicationParamNames[] = {L"oRoseApplication"};
-inline const VARTYPE kVXMenuItemParams[] = {VT_DISPATCH | VT_BYREF, VT_BSTR | VT_BYREF};
-inline const LPCOLESTR kVXMenuItemParamNames[] = {L"oRoseApplication", L"InternalName"};
-inline const VARTYPE kVXItemTypeParams[] = {VT_DISPATCH | VT_BYREF, VT_I2 | VT_BYREF};
-inline const LPCOLESTR kVXItemTypeParamNames[] = {L"oRoseApplication", L"itemType"};

@@ -6,7 +6,6 @@
 using LmLib::Values::CLmBSTR;
 using LmLib::CLmPtr;
 using LmLib::Object::CLmObject;
-using LmLib::Object::CLmRefsObject;
 
 CVXRoseCSharpAddin::CVXRoseCSharpAddin(IUnknown* outer) : CVXRoseAddinImpl(outer)
 {
@@ -14,38 +13,11 @@ CVXRoseCSharpAddin::CVXRoseCSharpAddin(IUnknown* outer) : CVXRoseAddinImpl(outer
 
 CVXRoseCSharpAddin::~CVXRoseCSharpAddin() = default;
 
-const IID& CVXRoseCSharpAddin::InterfaceId()
-{
-    return IID_IVXRoseCSharpAddin;
-}
-
-const VxpDispTable& CVXRoseCSharpAddin::DispTable()
-{
-    static const VxpDispMethod methods[] = {
-        {L"OnActivate", 1, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseCSharpAddin::OnActivate)},
-        {L"OnDeactivate", 2, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseCSharpAddin::OnDeactivate)},
-        {L"OnGenerateCode", 3, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseCSharpAddin::OnGenerateCode)},
-        {L"OnSelectedContextMenuItem", 4, 2, kVXMenuItemParams, kVXMenuItemParamNames,
-         VXP_DISP_CALL(&IVXRoseCSharpAddin::OnSelectedContextMenuItem)},
-        {L"OnEnableContextMenuItems", 5, 2, kVXItemTypeParams, kVXItemTypeParamNames,
-         VXP_DISP_CALL(&IVXRoseCSharpAddin::OnEnableContextMenuItems)},
-    };
-    static const VxpDispTable table = {methods, 5};
-    return table;
-}
-
 HRESULT CVXRoseCSharpAddin::FinalConstruct()
 {
     LM_TRY
     {
-        CLmPtr<CLmObject> addin;
-        if (CVXServerModule::IsRoseHost())
-            addin = CVXCSharpRoseAddin::Create(CLmPtr<CLmRefsObject>(), GetSelfDispatch());
-        else
-            addin = CVXCSharpModelerAddin::Create(CLmPtr<CLmRefsObject>(), GetSelfDispatch());
+        CLmPtr<CLmObject> addin = CreateAddin();
         LM_CHECK_POINTER(addin.Get(), L"addin");
         SetObject(addin);
     }

@@ -7,14 +7,23 @@
 #include "VXRoseAddinImpl.h"
 #include "VexloIds.h"
 
-class CVXRoseCSharpAddin : public CVXRoseAddinImpl<CVXRoseCSharpAddin, IVXRoseCSharpAddin>
+class CVXCSharpModelerAddin;
+class CVXCSharpRoseAddin;
+
+struct CVXRoseCSharpAddinTraits
+{
+    using Interface = IVXRoseCSharpAddin;
+    static const IID& InterfaceId() { return IID_IVXRoseCSharpAddin; }
+    using RoseAddin = CVXCSharpRoseAddin;
+    using ModelerAddin = CVXCSharpModelerAddin;
+};
+
+class CVXRoseCSharpAddin : public CVXRoseAddinImpl<CVXRoseCSharpAddin, CVXRoseCSharpAddinTraits>
 {
 public:
     explicit CVXRoseCSharpAddin(IUnknown* outer);
     ~CVXRoseCSharpAddin() override;
 
-    static const IID& InterfaceId();
-    static const VxpDispTable& DispTable();
     // Creates the Rational Rose or the Visual Modeler variant of the add-in object.
     HRESULT FinalConstruct();
 

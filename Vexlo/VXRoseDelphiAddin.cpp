@@ -6,7 +6,6 @@
 using LmLib::Values::CLmBSTR;
 using LmLib::CLmPtr;
 using LmLib::Object::CLmObject;
-using LmLib::Object::CLmRefsObject;
 
 CVXRoseDelphiAddin::CVXRoseDelphiAddin(IUnknown* outer) : CVXRoseAddinImpl(outer)
 {
@@ -14,38 +13,11 @@ CVXRoseDelphiAddin::CVXRoseDelphiAddin(IUnknown* outer) : CVXRoseAddinImpl(outer
 
 CVXRoseDelphiAddin::~CVXRoseDelphiAddin() = default;
 
-const IID& CVXRoseDelphiAddin::InterfaceId()
-{
-    return IID_IVXRoseDelphiAddin;
-}
-
-const VxpDispTable& CVXRoseDelphiAddin::DispTable()
-{
-    static const VxpDispMethod methods[] = {
-        {L"OnActivate", 1, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseDelphiAddin::OnActivate)},
-        {L"OnDeactivate", 2, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseDelphiAddin::OnDeactivate)},
-        {L"OnGenerateCode", 3, 1, kVXApplicationParam, kVXApplicationParamNames,
-         VXP_DISP_CALL(&IVXRoseDelphiAddin::OnGenerateCode)},
-        {L"OnSelectedContextMenuItem", 4, 2, kVXMenuItemParams, kVXMenuItemParamNames,
-         VXP_DISP_CALL(&IVXRoseDelphiAddin::OnSelectedContextMenuItem)},
-        {L"OnEnableContextMenuItems", 5, 2, kVXItemTypeParams, kVXItemTypeParamNames,
-         VXP_DISP_CALL(&IVXRoseDelphiAddin::OnEnableContextMenuItems)},
-    };
-    static const VxpDispTable table = {methods, 5};
-    return table;
-}
-
 HRESULT CVXRoseDelphiAddin::FinalConstruct()
 {
     LM_TRY
     {
-        CLmPtr<CLmObject> addin;
-        if (CVXServerModule::IsRoseHost())
-            addin = CVXDelphiRoseAddin::Create(CLmPtr<CLmRefsObject>(), GetSelfDispatch());
-        else
-            addin = CVXDelphiModelerAddin::Create(CLmPtr<CLmRefsObject>(), GetSelfDispatch());
+        CLmPtr<CLmObject> addin = CreateAddin();
         LM_CHECK_POINTER(addin.Get(), L"addin");
         SetObject(addin);
     }

@@ -7,14 +7,23 @@
 #include "VXRoseAddinImpl.h"
 #include "VexloIds.h"
 
-class CVXRoseDelphiAddin : public CVXRoseAddinImpl<CVXRoseDelphiAddin, IVXRoseDelphiAddin>
+class CVXDelphiModelerAddin;
+class CVXDelphiRoseAddin;
+
+struct CVXRoseDelphiAddinTraits
+{
+    using Interface = IVXRoseDelphiAddin;
+    static const IID& InterfaceId() { return IID_IVXRoseDelphiAddin; }
+    using RoseAddin = CVXDelphiRoseAddin;
+    using ModelerAddin = CVXDelphiModelerAddin;
+};
+
+class CVXRoseDelphiAddin : public CVXRoseAddinImpl<CVXRoseDelphiAddin, CVXRoseDelphiAddinTraits>
 {
 public:
     explicit CVXRoseDelphiAddin(IUnknown* outer);
     ~CVXRoseDelphiAddin() override;
 
-    static const IID& InterfaceId();
-    static const VxpDispTable& DispTable();
     // Creates the Rational Rose or the Visual Modeler variant of the add-in object.
     HRESULT FinalConstruct();
 

@@ -118,25 +118,12 @@ CVXDelphiMemberText CVXDelphiAttribute::GetMemberText()
         if (!text.Generated)
             return text;
         CLmPtr<CVXAttribute> attribute = GetAttribute();
-        text.DataMember = IsPropertyTrue(L"GenerateDataMember");
-        text.IsProperty = IsPropertyTrue(L"IsProperty");
-        text.GetOperation = IsPropertyTrue(L"GenerateGetOperation");
-        text.SetOperation = IsPropertyTrue(L"GenerateSetOperation");
-        text.Kind = GetPropertyLower(L"Kind");
-        text.Parameters = Text(GetProperty(L"Parameters"));
-        CLmPtr<CVXClass> owner = attribute->GetParentClass();
-        if (!owner.IsNull())
-        {
-            text.ClassName = Text(owner->GetName());
-            text.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
-        }
+        text.ReadSettings(*this);
+        text.ReadClass(attribute->GetParentClass());
         text.Name = Text(attribute->GetName());
         text.Type = Text(attribute->GetType());
         text.InitialValue = Text(attribute->GetInitValue());
-        text.Documentation = Text(attribute->GetDocumentation());
-        text.UniqueId = Text(attribute->GetUniqueID());
-        text.SetNames(Text(GetProperty(L"DataMemberName")), Text(GetProperty(L"GetName")),
-                      Text(GetProperty(L"SetName")), Text(GetProperty(L"PropertyName")));
+        text.ReadIdentity(*this, *attribute);
         return text;
     }
     LM_END_TRY

@@ -19,6 +19,9 @@ public:
     virtual LmLib::CLmPtr<CVXElement> GetElement();
 
 protected:
+    // Attributes and roles read their shared settings through it.
+    friend struct CVXDelphiMemberText;
+
     // The element's "Delphi" property, as the host reports it.
     LmLib::Values::CLmBSTR GetProperty(const wchar_t* name);
     bool IsPropertyTrue(const wchar_t* name);

@@ -2,9 +2,12 @@
 
 #include "LmTranslate.h"
 #include "VXDelphiExtension.h"
+#include "VXDelphiExtensionElement.h"
 #include "VXDelphiModel.h"
+#include "VXClass.h"
 
 using Delphi = CVXDelphiExtension;
+using LmLib::Values::CLmBSTR;
 
 void CVXDelphiMemberText::SetNames(const std::wstring& fieldName, const std::wstring& getName,
                                    const std::wstring& setName, const std::wstring& propertyName)
@@ -13,6 +16,33 @@ void CVXDelphiMemberText::SetNames(const std::wstring& fieldName, const std::wst
     GetName = getName.empty() ? L"Get" + Name : getName;
     SetName = setName.empty() ? L"Set" + Name : setName;
     PropertyName = propertyName.empty() ? Name : propertyName;
+}
+
+void CVXDelphiMemberText::ReadSettings(CVXDelphiExtensionElement& extension)
+{
+    DataMember = extension.IsPropertyTrue(L"GenerateDataMember");
+    IsProperty = extension.IsPropertyTrue(L"IsProperty");
+    GetOperation = extension.IsPropertyTrue(L"GenerateGetOperation");
+    SetOperation = extension.IsPropertyTrue(L"GenerateSetOperation");
+    Kind = extension.GetPropertyLower(L"Kind");
+    Parameters = Delphi::Text(extension.GetProperty(L"Parameters"));
+}
+
+void CVXDelphiMemberText::ReadClass(const LmLib::CLmPtr<CVXClass>& owner)
+{
+    if (!owner.IsNull())
+    {
+        ClassName = Delphi::Text(owner->GetName());
+        ClassKind = Delphi::Lower(owner->GetPropertyValue(CLmBSTR(Delphi::ToolName), CLmBSTR(L"Kind")));
+    }
+}
+
+void CVXDelphiMemberText::ReadIdentity(CVXDelphiExtensionElement& extension, CVXItem& member)
+{
+    Documentation = Delphi::Text(member.GetDocumentation());
+    UniqueId = Delphi::Text(member.GetUniqueID());
+    SetNames(Delphi::Text(extension.GetProperty(L"DataMemberName")), Delphi::Text(extension.GetProperty(L"GetName")),
+             Delphi::Text(extension.GetProperty(L"SetName")), Delphi::Text(extension.GetProperty(L"PropertyName")));
 }
 
 std::wstring CVXDelphiMemberText::Directive() const

@@ -8,6 +8,9 @@
 
 #include <string>
 
+class CVXClass;
+class CVXDelphiExtensionElement;
+class CVXItem;
 class CVXPreservedZones;
 
 struct CVXDelphiMemberText
@@ -37,6 +40,15 @@ struct CVXDelphiMemberText
     // Derives the four names; non-empty overrides replace them.
     void SetNames(const std::wstring& fieldName, const std::wstring& getName, const std::wstring& setName,
                   const std::wstring& propertyName);
+
+    // Reading what attributes and roles share, in the order they read it. None has an
+    // error handler of its own: the trail names the extension that asked.
+    // The four flags, "Kind" and "Parameters" of the member's extension.
+    void ReadSettings(CVXDelphiExtensionElement& extension);
+    // The name and "Kind" of the class the member belongs to, if any.
+    void ReadClass(const LmLib::CLmPtr<CVXClass>& owner);
+    // The member's documentation and unique id, then its names (Name must be set).
+    void ReadIdentity(CVXDelphiExtensionElement& extension, CVXItem& member);
 
     std::wstring FieldDeclaration() const;
     std::wstring ReadMethodDeclaration(int levels) const;

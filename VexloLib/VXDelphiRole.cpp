@@ -119,18 +119,8 @@ CVXDelphiMemberText CVXDelphiRole::GetMemberText()
         text.Generated = IsPropertyTrue(L"GenerateCode") && role->IsAggregate();
         if (!text.Generated)
             return text;
-        text.DataMember = IsPropertyTrue(L"GenerateDataMember");
-        text.IsProperty = IsPropertyTrue(L"IsProperty");
-        text.GetOperation = IsPropertyTrue(L"GenerateGetOperation");
-        text.SetOperation = IsPropertyTrue(L"GenerateSetOperation");
-        text.Kind = GetPropertyLower(L"Kind");
-        text.Parameters = Text(GetProperty(L"Parameters"));
-        CLmPtr<CVXClass> owner = role->GetClass();
-        if (!owner.IsNull())
-        {
-            text.ClassName = Text(owner->GetName());
-            text.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
-        }
+        text.ReadSettings(*this);
+        text.ReadClass(role->GetClass());
         // The type is the class at the other end: role 1's class, unless that is this
         // role's own class (then role 2's, which for a reflexive association is the same).
         CLmPtr<CVXAssociation> association = role->GetAssociation();
@@ -149,10 +139,7 @@ CVXDelphiMemberText CVXDelphiRole::GetMemberText()
         }
         text.Name = Text(role->GetName());
         text.InitialValue = Text(GetProperty(L"InitValue"));
-        text.Documentation = Text(role->GetDocumentation());
-        text.UniqueId = Text(role->GetUniqueID());
-        text.SetNames(Text(GetProperty(L"DataMemberName")), Text(GetProperty(L"GetName")),
-                      Text(GetProperty(L"SetName")), Text(GetProperty(L"PropertyName")));
+        text.ReadIdentity(*this, *role);
         return text;
     }
     LM_END_TRY

@@ -77,7 +77,7 @@ std::optional<ComponentOutput> ComponentOutputOf(const RoseHost::Model& model, c
         out.kind = Lower(model.GetPropertyValue(module, tool, L"ComponentKind"));
         if (out.kind == L"unit")
             fileName += L".pas";
-        else if (out.kind == L"program")
+        else if (out.kind == L"program" || out.kind == L"library")
             fileName += L".dpr";
         else if (out.kind == L"package")
             fileName += L".dpk";

@@ -3,6 +3,7 @@
 #include "Automation.h"
 
 #include "AutomationState.h"
+#include "Utf8.h"
 
 #include <cstdio>
 #include <cwctype>
@@ -24,38 +25,6 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b)
         if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
             return false;
     return true;
-}
-
-// Standard output takes UTF-8, whatever the width of wchar_t.
-std::string ToUtf8(const std::wstring& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-            uint32_t low = static_cast<uint32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 const wchar_t* const kNoSuchAddIn = L"The add-in is no longer in the host's list";
@@ -182,7 +151,7 @@ void HostState::Log(const std::wstring& line) const
         logSink(line);
         return;
     }
-    std::string bytes = ToUtf8(line);
+    std::string bytes = ToUtf8(line, Utf8Repair::None);
     bytes += '\n';
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);

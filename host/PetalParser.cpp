@@ -6,41 +6,6 @@
 
 namespace RoseHost {
 
-std::string ToUtf8(std::wstring_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        // 16-bit wchar_t: join surrogate pairs.
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-            const uint32_t lo = static_cast<uint32_t>(text[i + 1]);
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                ++i;
-            }
-        }
-        if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 static std::wstring Location(const std::wstring& file, unsigned line, unsigned column, const std::wstring& message)
 {
     return file + L":" + std::to_wstring(line) + L":" + std::to_wstring(column) + L": " + message;

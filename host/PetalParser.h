@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Utf8.h"
+
 namespace RoseHost {
 
 // The one error of loading: names the file and the 1-based line and column (columns
@@ -38,9 +40,6 @@ private:
     unsigned m_column;
     std::wstring m_message;
 };
-
-// Wide text to UTF-8 (for messages and narrow file APIs).
-std::string ToUtf8(std::wstring_view text);
 
 enum class PetalKind : uint8_t {
     Object,     // text = type, names = the strings after it, keys/children = fields

@@ -17,4 +17,5 @@ case "$kind" in
   *) echo "unknown build kind: $kind" >&2; exit 2 ;;
 esac
 cmake -S "$root" -B "$root/$dir" "${args[@]}" ${CMAKE_ARGS:-} >/dev/null
-cmake --build "$root/$dir" -j"$jobs"
+# TARGETS="a b" builds only those targets.
+cmake --build "$root/$dir" -j"$jobs" ${TARGETS:+--target $TARGETS}

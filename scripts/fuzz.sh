@@ -9,7 +9,7 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 models=${VEXLO_SAMPLE_MODELS:-$root/../shared/models}
 
 if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
-  "$root/scripts/build.sh" fuzz
+  TARGETS="petal_fuzz zones_fuzz" "$root/scripts/build.sh" fuzz
 fi
 
 work=$(mktemp -d)
@@ -31,9 +31,9 @@ fi
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"
 status=0
-targets=$(find "$build/fuzz" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
+targets=$(find "$build/bin" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
 if [ -z "$targets" ]; then
-  echo "fuzz.sh: no fuzz targets in $build/fuzz" >&2
+  echo "fuzz.sh: no fuzz targets in $build/bin" >&2
   exit 1
 fi
 for t in $targets; do

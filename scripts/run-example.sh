@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main job: builds Vexlo and generates code from the bundled example model.
-# Output lands in out/example/ (override with OUT=dir).
+# The main job: builds Vexlo, then generates Delphi code from the bundled example
+# model through the command-line host, exactly as Rose would drive the add-in.
+# Output lands in out/example/ (override with OUT=dir); the registry file the run
+# uses is out/registry.reg (override with VEXLO_REGISTRY).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,12 +14,12 @@ mkdir -p "$(dirname "$VEXLO_REGISTRY")"
 out=${OUT:-$root/out/example}
 mkdir -p "$out"
 
-if [ -x build/bin/vexlo ] && [ -f examples/Example.mdl ]; then
-  build/bin/vexlo generate examples/Example.mdl --out "$out"
-  echo
-  echo "Generated files:"
-  find "$out" -type f | sort
-else
-  # Until the command-line host exists: register the COM server and show the keys it wrote.
-  build/bin/vexlo register
-fi
+vexlo="$root/build/bin/vexlo"
+echo "== What the model holds and where each component goes"
+"$vexlo" show examples/Example.mdl --out "$out"
+echo
+echo "== Generating"
+"$vexlo" generate examples/Example.mdl --out "$out"
+echo
+echo "== Generated files"
+find "$out" -type f | sort
