@@ -228,7 +228,7 @@ TEST_F(ExampleModel, UsesEveryEnumeratedValueThatChangesTheOutput)
         DocTool doc = ReadDocTool(docs, tool);
         for (const auto& [kind, set] : s_shipped[tool].kinds) {
             if (kind == "Module-Body")
-                continue; // components of the example are all of the spec kind
+                continue; // components of the example are all Module-Spec components
             for (const PropertyDef& p : set.properties) {
                 if (p.type != PropertyDef::Type::Enumeration)
                     continue;
