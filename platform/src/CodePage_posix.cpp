@@ -240,6 +240,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcL
     std::string fallback = defaultChar ? std::string(defaultChar, std::strlen(defaultChar) > 1 && IsDbcs(cp) ? 2 : 1)
                                        : std::string("?");
     std::string out;
+    out.reserve(n);  // one byte a character in the single-byte code pages: no regrowth
     bool usedDefault = false;
     for (size_t i = 0; i < n; ++i) {
         if (!encoder.Put(src[i], out)) {
