@@ -139,7 +139,7 @@ struct Module : Element {
     Module() : Element(ElementKind::Module) {}
     Subsystem* parentSubsystem = nullptr;
     std::wstring type;      // second string of (object module "Name" "<type>" "<part>")
-    std::wstring part;      // "Specification", "Body", ...
+    std::wstring part;      // the part the model file names, e.g. "Body"
     std::wstring language;  // the assigned language ("" when none)
     std::wstring path;
     std::vector<Class*> assignedClasses;

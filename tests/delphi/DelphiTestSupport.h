@@ -6,6 +6,7 @@
 
 #include "Automation.h"
 #include "LmException.h"
+#include "LmTestHelpers.h"
 #include "ModelLoader.h"
 #include "RoseModel.h"
 #include "VXClass.h"
@@ -33,10 +34,7 @@ using LmLib::CLmPtr;
 using LmLib::Errors::Exception::CLmException;
 using LmLib::Values::CLmBSTR;
 
-inline std::wstring Text(const CLmBSTR& text)
-{
-    return text.GetBSTR() ? std::wstring(text.GetBSTR(), static_cast<size_t>(text.Length())) : std::wstring();
-}
+using VexloTest::Text;
 
 inline std::wstring Widen(const std::string& text)
 {
@@ -253,18 +251,7 @@ public:
     }
 };
 
-// Runs f, which must raise a CLmException, and hands the exception back.
-template <class F>
-CLmException Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const CLmException& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no CLmException was raised";
-    return CLmException(CLmBSTR(L"none"), CLmBSTR(), "", 0, 0);
-}
+using VexloTest::Raised;
 
 // A test with a model, the stand-in host over it, a scratch folder that is the model's
 // "Directory", and the log lines the add-in wrote.

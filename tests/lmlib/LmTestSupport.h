@@ -2,6 +2,7 @@
 #pragma once
 
 #include "LmException.h"
+#include "LmTestHelpers.h"
 #include "LmObject.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +19,7 @@ namespace LmTest
     using LmLib::Object::CLmRefsObject;
     using LmLib::Values::CLmBSTR;
 
-    inline std::wstring Text(const CLmBSTR& value)
-    {
-        return value.GetBSTR() ? std::wstring(value.GetBSTR(), static_cast<size_t>(value.Length())) : std::wstring();
-    }
+    using VexloTest::Text;
 
     // Runs action, expects a CLmException and hands it back.
     inline CLmException Catch(const std::function<void()>& action)

@@ -4,6 +4,7 @@
 
 #include "Automation.h"
 #include "LmException.h"
+#include "LmTestHelpers.h"
 #include "ModelLoader.h"
 #include "RoseModel.h"
 #include "VXCommon.h"
@@ -23,10 +24,7 @@ using LmLib::CLmPtr;
 using LmLib::Errors::Exception::CLmException;
 using LmLib::Values::CLmBSTR;
 
-inline std::wstring Text(const CLmBSTR& text)
-{
-    return text.GetBSTR() ? std::wstring(text.GetBSTR(), static_cast<size_t>(text.Length())) : std::wstring();
-}
+using VexloTest::Text;
 
 // The reference count of a host object, read without changing it.
 inline ULONG RefCount(IDispatch* object)
@@ -223,18 +221,7 @@ private:
     VxpMessageBoxHandler m_previous;
 };
 
-// Runs f, which must raise a CLmException, and hands the exception back.
-template <class F>
-CLmException Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const CLmException& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no CLmException was raised";
-    return CLmException(CLmBSTR(L"none"), CLmBSTR(), "", 0, 0);
-}
+using VexloTest::Raised;
 
 // A test over a model and the stand-in host serving it. The host is made on first use,
 // so a test builds its model first.
