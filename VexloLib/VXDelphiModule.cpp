@@ -4,6 +4,7 @@
 #include "LmTranslate.h"
 #include "VXClass.h"
 #include "VXClassCollection.h"
+#include "VXClassOrder.h"
 #include "VXDelphiClass.h"
 #include "VXDelphiSubsystem.h"
 #include "VXGenerator.h"
@@ -149,21 +150,7 @@ std::vector<CLmPtr<CVXClass>> CVXDelphiModule::GetOrderedClasses()
 {
     LM_TRY
     {
-        std::vector<CLmPtr<CVXClass>> classes;
-        CLmPtr<CVXClassCollection> assigned = GetModule()->GetAssignedClasses();
-        for (LONG i = 0; i < assigned->GetCount(); ++i)
-        {
-            CLmPtr<CVXClass> cls = assigned->GetAt(i);
-            if (!cls.IsNull())
-                classes.push_back(cls);
-        }
-        // A class that needs a later one changes places with it, so that superclasses
-        // and dependency suppliers come first.
-        for (size_t i = 0; i + 1 < classes.size(); ++i)
-            for (size_t j = i + 1; j < classes.size(); ++j)
-                if (classes[i]->InheritsFrom(classes[j]) || classes[i]->DependsOn(classes[j]))
-                    std::swap(classes[i], classes[j]);
-        return classes;
+        return CVXClassOrder::GetOrderedClasses(GetModule());
     }
     LM_END_TRY
 }
