@@ -33,8 +33,12 @@ namespace
     };
 
     // Finds every zone of text, in file order. Every search is bounded by text.size().
+    // Each piece is searched from the previous one on, across lines: a stray
+    // "//## begin " (in a comment, say) pairs with the pieces of the zone that follows.
+    // Line ends are CR LF; a text with no CR LF at all is read with bare LF line ends.
     ScanResult ScanZones(std::string_view text, std::vector<CVXZoneSpans>& zones)
     {
+        const std::string_view lineEnd = text.find("\r\n") != npos ? std::string_view("\r\n") : std::string_view("\n");
         size_t begin = text.find(kBeginMarker);
         while (begin != npos)
         {
@@ -42,15 +46,13 @@ namespace
             spans.ZoneStart = static_cast<unsigned>(begin);
             spans.ScopeStart = static_cast<unsigned>(begin + kBeginMarker.size());
 
-            // The marker's fields must all stand on its own line.
-            size_t lineEnd = text.find('\n', spans.ScopeStart);
-            std::string_view line = text.substr(0, lineEnd == npos ? text.size() : lineEnd);
-            size_t percent = line.find('%', spans.ScopeStart);
-            size_t dot = percent == npos ? npos : line.find('.', percent + 1);
-            size_t preserve = dot == npos ? npos : line.find(kPreserve, dot + 1);
+            size_t percent = text.find('%', spans.ScopeStart);
+            size_t dot = percent == npos ? npos : text.find('.', percent + 1);
+            size_t preserve = dot == npos ? npos : text.find(kPreserve, dot + 1);
             if (preserve == npos)
                 return {ScanFault::IncompleteMarker, begin};
-            if (lineEnd == npos)
+            size_t valueEnd = text.find(lineEnd, preserve + kPreserve.size());
+            if (valueEnd == npos)
                 return {ScanFault::MissingEnd, begin};
 
             spans.ScopeEnd = static_cast<unsigned>(percent - 1);
@@ -59,21 +61,19 @@ namespace
             spans.TagStart = static_cast<unsigned>(dot + 1);
             spans.TagEnd = static_cast<unsigned>(preserve);
             spans.PreserveStart = static_cast<unsigned>(preserve + kPreserve.size());
-            size_t valueEnd = lineEnd;
-            if (valueEnd > spans.PreserveStart && text[valueEnd - 1] == '\r')
-                --valueEnd;
             spans.PreserveEnd = static_cast<unsigned>(valueEnd);
-            spans.TextStart = static_cast<unsigned>(lineEnd + 1);
+            spans.TextStart = static_cast<unsigned>(valueEnd + lineEnd.size());
 
             size_t end = text.find(kEndMarker, spans.TextStart);
             if (end == npos)
                 return {ScanFault::MissingEnd, begin};
             spans.TextEnd = static_cast<unsigned>(end);
-            size_t endLineEnd = text.find('\n', end + kEndMarker.size());
-            spans.ZoneEnd = static_cast<unsigned>(endLineEnd == npos ? text.size() : endLineEnd + 1);
+            // The last end marker may end the text without a line end.
+            size_t endLineEnd = text.find(lineEnd, end + kEndMarker.size());
+            spans.ZoneEnd = static_cast<unsigned>(endLineEnd == npos ? text.size() : endLineEnd + lineEnd.size());
             zones.push_back(spans);
 
-            begin = endLineEnd == npos ? npos : text.find(kBeginMarker, endLineEnd + 1);
+            begin = endLineEnd == npos ? npos : text.find(kBeginMarker, endLineEnd);
         }
         return {};
     }

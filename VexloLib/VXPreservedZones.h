@@ -2,30 +2,31 @@
 // by (unique id, tag).
 //
 // Reading an old file (LoadFile / LoadText). The file is read whole with one
-// allocation and one read; zones keep positions into that text. A zone is:
-//   a begin-marker line: "//## begin " scope "%" id "." tag " preserve=" value <line end>
-//   the zone's text:     everything up to the first "//## end" after that line
-//   an end-marker line:  "//## end" and the rest of its line (not examined)
+// allocation and one read; zones keep positions into that text. Each piece of a zone
+// is searched from the previous one on, across lines, by plain substring search:
+//   "//## begin ", then "%" (scope before it), then "." (unique id before it), then
+//   " preserve=" (tag before it), then a line end (preserve value before it),
+//   then "//## end" (the zone's text before it), then a line end (the end marker's
+//   scope, id and tag are not examined).
 // A "//## begin " inside a zone's text is part of the text (zones do not nest); the
-// search for the next zone starts after the end-marker line.
+// search for the next zone starts at the end-marker line's line end. A stray
+// "//## begin " outside a zone (in a comment, say) pairs with the pieces of the zone
+// that follows it.
 //
-// Line ends. Generated files end their lines with CR LF, but a file that went through
-// a version-control checkout may come back with bare LF line ends. Both are read: a
-// line ends at its LF, and a CR right before that LF belongs to the line end. The
-// zone's text is kept exactly as it stands, so it is written back with the line ends
-// it was found with. The last end marker of a file may also end the text without
-// any line end.
+// Line ends. Generated files end their lines with CR LF, and a line end is CR LF.
+// A file with no CR LF at all (it went through a checkout that changed every line
+// end) is read with LF as the line end. The zone's text is kept exactly as it
+// stands. The last end marker of a file may also end the text without a line end.
 //
-// Unreadable markers. No user text may be dropped silently: a new file built from an
-// old one whose markers cannot be read would lose the text of every zone from that
-// marker on. So reading refuses such a file with a CLmException (code -100) that names
-// the file and the line of the marker:
-//   - a begin marker whose line does not hold "%", then ".", then " preserve="
-//     (all of a begin marker stands on its own line);
-//   - a begin marker with no "//## end" after it (a truncated file, for instance).
-// No zone of a refused file is kept, and the generator stops before it writes.
-// The scan never looks outside the text it is given: every search is bounded by the
-// text's length (a 0 byte is searched past like any other byte).
+// Unreadable markers. A begin marker that is not followed, in this order, by "%",
+// ".", " preserve=", a line end and "//## end" anywhere before the end of the text
+// (a truncated file, or one whose lines end in bare CR) cannot be read, and a new
+// file built from the old one would lose the text of every zone from that marker on.
+// So reading refuses such a file with a CLmException (code -100) that names the file
+// and the line of the marker. No zone of a refused file is kept, and the generator
+// stops before it writes. The scan never looks outside the text it is given: every
+// search is bounded by the text's length (a 0 byte is searched past like any other
+// byte).
 //
 // Lookup. FindZone answers exactly as a walk from the first zone to the last that
 // returns the first zone whose GetUniqueId() and GetTag() equal the requested texts

@@ -7,6 +7,7 @@
 #include "OutputPaths.h"
 #include "RegistryTools.h"
 #include "VexloIds.h"
+#include "ZoneGuard.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
@@ -151,6 +152,14 @@ int RunGenerate(const Options& options, const Installation& installation)
         return ExitOk;
     }
 
+    // The old files are read, and refused when unsafe, before anything is written.
+    ZoneGuard zoneGuard(options.strictZones);
+    std::vector<std::wstring> outputFiles;
+    for (const auto& [language, selected] : work)
+        for (const std::wstring& file : GeneratedFiles(*model, selected.classes, selected.modules, PathMapLookup(options)))
+            outputFiles.push_back(file);
+    zoneGuard.ReadOldFiles(outputFiles);
+
     ScopedPathMap pathMap(options.pathMap);
     HostSession session;
     std::wstring image = HostImagePath(options.host);
@@ -193,42 +202,48 @@ int RunGenerate(const Options& options, const Installation& installation)
                   L" " + Quoted(items[i].caption) + L" (" + items[i].internalName + L")");
     }
 
-    for (LoadedAddin& a : addins) {
-        if (exitCode != ExitOk)
-            break;
-        const Selection& mine = work[a.language];
-        host.SetSelection(mine.classes, mine.modules);
-        std::vector<std::wstring> classNames, moduleNames;
-        for (Class* c : mine.classes)
-            classNames.push_back(QualifiedName(*c));
-        for (Module* m : mine.modules)
-            moduleNames.push_back(QualifiedName(*m));
-        trace(L"selection for " + a.language + L": classes " + Names(classNames) + L"; components " +
-              Names(moduleNames));
-
-        if (!options.menu) {
-            if (!a.addin->Call(L"OnGenerateCode", session.application, nullptr, nullptr, failure))
-                fail(a, L"OnGenerateCode");
-            continue;
-        }
-        // As a user opening the context menu and picking "Generate Code".
-        std::optional<SHORT> menuType;
-        for (const ContextMenuItemRecord& item : host.ContextMenuItems())
-            if (item.addIn == a.language && item.internalName == L"CODEGEN") {
-                menuType = item.itemType;
+    auto generationPass = [&] {
+        for (LoadedAddin& a : addins) {
+            if (exitCode != ExitOk)
                 break;
+            const Selection& mine = work[a.language];
+            host.SetSelection(mine.classes, mine.modules);
+            std::vector<std::wstring> classNames, moduleNames;
+            for (Class* c : mine.classes)
+                classNames.push_back(QualifiedName(*c));
+            for (Module* m : mine.modules)
+                moduleNames.push_back(QualifiedName(*m));
+            trace(L"selection for " + a.language + L": classes " + Names(classNames) + L"; components " +
+                  Names(moduleNames));
+
+            if (!options.menu) {
+                if (!a.addin->Call(L"OnGenerateCode", session.application, nullptr, nullptr, failure))
+                    fail(a, L"OnGenerateCode");
+                continue;
             }
-        if (!menuType) {
-            Warn(L"the " + a.language + L" add-in added no \"Generate Code\" menu item;"
-                 L" choosing CODEGEN anyway");
-        } else if (!a.addin->Call(L"OnEnableContextMenuItems", session.application, nullptr, &*menuType, failure)) {
-            fail(a, L"OnEnableContextMenuItems");
-            continue;
+            // As a user opening the context menu and picking "Generate Code".
+            std::optional<SHORT> menuType;
+            for (const ContextMenuItemRecord& item : host.ContextMenuItems())
+                if (item.addIn == a.language && item.internalName == L"CODEGEN") {
+                    menuType = item.itemType;
+                    break;
+                }
+            if (!menuType) {
+                Warn(L"the " + a.language + L" add-in added no \"Generate Code\" menu item;"
+                     L" choosing CODEGEN anyway");
+            } else if (!a.addin->Call(L"OnEnableContextMenuItems", session.application, nullptr, &*menuType, failure)) {
+                fail(a, L"OnEnableContextMenuItems");
+                continue;
+            }
+            const std::wstring codegen = L"CODEGEN";
+            if (!a.addin->Call(L"OnSelectedContextMenuItem", session.application, &codegen, nullptr, failure))
+                fail(a, L"OnSelectedContextMenuItem");
         }
-        const std::wstring codegen = L"CODEGEN";
-        if (!a.addin->Call(L"OnSelectedContextMenuItem", session.application, &codegen, nullptr, failure))
-            fail(a, L"OnSelectedContextMenuItem");
-    }
+    };
+    generationPass();
+    // Zones whose element moved to another file of the run are placed by a second pass.
+    if (exitCode == ExitOk && zoneGuard.CarryDroppedZones())
+        generationPass();
 
     // As when Rose closes: every active add-in is deactivated, also after a failure.
     for (LoadedAddin& a : addins) {
@@ -241,7 +256,8 @@ int RunGenerate(const Options& options, const Installation& installation)
         }
     }
     addins.clear();
-    return exitCode;
+    int zones = zoneGuard.SaveWhatWasLost();
+    return exitCode == ExitOk ? zones : exitCode;
 }
 
 int RunShow(const Options& options, const Installation& installation)

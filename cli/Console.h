@@ -13,6 +13,8 @@ enum ExitCode : int {
     ExitUsage = 2,       // bad command line, or names that match nothing
     ExitModelLoad = 3,   // the model (or a property or unit file) could not be read
     ExitAddinLoad = 4,   // the add-in could not be found, registered, loaded or created
+    ExitUserText = 5,    // an old file's preserved zones cannot be read safely, or (with
+                         // --strict-zones) user text went to a recovery file
 };
 
 // Ends the command: main prints the message to standard error and exits with the code.

@@ -37,6 +37,8 @@ Options of generate:
                           Visual Modeler
   --menu                  use the context-menu item "Generate Code" (CODEGEN)
   --trace-host            print host events: modules, callbacks, results, menu items
+  --strict-zones          fail (exit code 5) when user text of a preserved zone had
+                          to be saved to a recovery file (<file>.vxlost)
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
@@ -44,7 +46,9 @@ Options of generate:
   --help, --version
 
 Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
-4 add-in could not be loaded or registered.)";
+4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
+be read safely (nothing written), or user text was saved to a recovery file
+with --strict-zones.)";
 
 [[noreturn]] void Usage(const std::wstring& message)
 {
@@ -177,6 +181,9 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         } else if (generate && name == L"--menu") {
             requireFlag();
             options.menu = true;
+        } else if (generate && name == L"--strict-zones") {
+            requireFlag();
+            options.strictZones = true;
         } else if (generate && name == L"--trace-host") {
             requireFlag();
             options.traceHost = true;

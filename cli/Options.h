@@ -31,6 +31,7 @@ struct Options {
     std::wstring outDir;                 // --out ("" = keep the model's "Directory")
     bool menu = false;                   // --menu: go through the context menu
     bool traceHost = false;              // --trace-host
+    bool strictZones = false;            // --strict-zones
     std::vector<FailureOption> failures; // --fail
 };
 

@@ -98,7 +98,18 @@ namespace
             {"MixedLineEnds",
              "//## begin S%ID.body preserve=yes\r\na\nb\r\n//## end S%ID.body\n//## begin S%ID.var "
              "preserve=no\nc\n//## end S%ID.var\r\n",
-             {{"ID", "body", "a\nb\r\n", true}, {"ID", "var", "c\n", false}}},
+             // A CR LF file: the first end line runs to the next CR LF, over the LF zone.
+             {{"ID", "body", "a\nb\r\n", true}}},
+            {"StrayBeginPairsWithTheNextZone",
+             "{ see //## begin }\r\n//## begin S%ID.body preserve=yes\r\nq\r\n//## end S%ID.body\r\n"
+             "//## begin S%2.var preserve=yes\r\nv\r\n//## end S%2.var\r\n",
+             {{"ID", "body", "q\r\n", true}, {"2", "var", "v\r\n", true}}},
+            {"PiecesOfABeginMarkerOnLaterLines",
+             "//## begin S.body preserve=yes\r\nq\r\n//## end S.body\r\n//## begin T%ID.x preserve=yes\r\nr\r\n//## "
+             "end T%ID.x\r\n",
+             {{"ID", "x", "r\r\n", true}}},
+            {"PreserveOnTheNextLine", "//## begin S%ID.body\r\nq preserve=yes\r\n//## end S%ID.body\r\n",
+             {{"ID", "body\r\nq", "", true}}},
             {"LastEndMarkerAtEndOfText",
              "//## begin S%ID.body preserve=yes\r\nq\r\n//## end S%ID.body",
              {{"ID", "body", "q\r\n", true}}},
@@ -201,13 +212,9 @@ namespace
             {"TruncatedAfterPreserveValue", "//## begin S%ID.body preserve=yes", 1, noEnd},
             {"TruncatedInsideBeginMarker", "x\r\n//## begin S%ID.bo", 2, incomplete},
             {"TruncatedAfterBeginWord", "//## begin ", 1, incomplete},
-            {"NoPercentOnMarkerLine",
-             "//## begin S.body preserve=yes\r\nq\r\n//## end S.body\r\n//## begin T%ID.x preserve=yes\r\nr\r\n//## "
-             "end T%ID.x\r\n",
-             1, incomplete},
+            {"NoPercentBeforeTheEnd", "//## begin S.body preserve=yes\r\nq\r\n//## end S.body\r\n", 1, incomplete},
             {"NoDotAfterPercent", "//## begin S%ID preserve=yes\r\nq\r\n//## end S%ID\r\n", 1, incomplete},
-            {"NoPreserveOnMarkerLine", "//## begin S%ID.body\r\nq preserve=yes\r\n//## end S%ID.body\r\n", 1,
-             incomplete},
+            {"NoPreserveBeforeTheEnd", "//## begin S%ID.body\r\nq\r\n//## end S%ID.body\r\n", 1, incomplete},
             {"BrokenAfterGoodZones",
              "//## begin S%1.body preserve=yes\r\nq\r\n//## end S%1.body\r\n\r\n//## begin S%2.body "
              "preserve=yes\r\nlost\r\n",

@@ -31,9 +31,9 @@ namespace
                                  "    //## begin TShape%CL1.public preserve=no\r\n"
                                  "    F: Integer;\r\n"
                                  "    //## end TShape%CL1.public\r\n"
-                                 "  //## begin TShape::Load%OP2.body preserve=yes\n"
+                                 "  //## begin TShape::Load%OP2.body preserve=yes\r\n"
                                  "    Read;\n"
-                                 "  //## end TShape::Load%OP2.body\n";
+                                 "  //## end TShape::Load%OP2.body\r\n";
 
     struct WriteCase
     {
