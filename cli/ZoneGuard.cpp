@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cwctype>
 #include <filesystem>
 #include <optional>
