@@ -311,6 +311,7 @@ int RunRegister(const Options& options, const Installation& installation, bool u
     TakeOverMessageBoxes();
     HostTrace trace(false);
     std::wstring module = options.path.empty() ? installation.modulePath : options.path;
+    RegistrationLock lock(module);
     HRESULT hr = RunRegistration(module, unregister, trace);
     if (FAILED(hr)) {
         ErrLine(L"vexlo: " + std::wstring(unregister ? L"DllUnregisterServer" : L"DllRegisterServer") + L" of " + module +

@@ -9,6 +9,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,6 +212,36 @@ BOOL WINAPI CloseHandle(HANDLE h)
     }
     close(file->fd);
     delete file;
+    return TRUE;
+}
+
+BOOL WINAPI LockFileEx(HANDLE h, DWORD flags, DWORD, DWORD, DWORD, LPOVERLAPPED)
+{
+    FileObject* file = Lookup(h);
+    if (!file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    int operation = ((flags & LOCKFILE_EXCLUSIVE_LOCK) ? LOCK_EX : LOCK_SH) | ((flags & LOCKFILE_FAIL_IMMEDIATELY) ? LOCK_NB : 0);
+    while (flock(file->fd, operation) != 0) {
+        if (errno == EINTR) continue;
+        SetLastError(errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI UnlockFileEx(HANDLE h, DWORD, DWORD, DWORD, LPOVERLAPPED)
+{
+    FileObject* file = Lookup(h);
+    if (!file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (flock(file->fd, LOCK_UN) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
     return TRUE;
 }
 
