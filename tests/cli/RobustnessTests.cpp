@@ -260,32 +260,37 @@ TEST_F(RobustnessTest, ThePathMapOfTheUserIsNeverWritten)
 
 TEST_F(RobustnessTest, FilesThatCannotBeWrittenAreExplained)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
     fs::path model = Write("dangling.mdl", kDanglingModel);
     struct Case {
         const char* name;
+        bool permissions;  // needs permissions that bind (not root)
         void (*prepare)(const fs::path& out);
+        const char* out;   // below the case's folder
         const char* why;
     };
     const Case cases[] = {
-        {"read-only file",
+        {"read-only file", true,
          [](const fs::path& out) {
              std::ofstream(out / "Work.pas") << "old";
              fs::permissions(out / "Work.pas", fs::perms::owner_read);
          },
-         "the file is read-only"},
-        {"read-only folder", [](const fs::path& out) { fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec); },
+         "", "the file is read-only"},
+        {"read-only folder", true,
+         [](const fs::path& out) { fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec); }, "",
          "is read-only: no file can be created in it"},
-        {"folder in the way", [](const fs::path& out) { fs::create_directories(out / "Work.pas"); },
+        {"folder in the way", false, [](const fs::path& out) { fs::create_directories(out / "Work.pas"); }, "",
          "a folder of that name is in the way"},
+        {"file instead of a folder", false, [](const fs::path& out) { std::ofstream(out / "sub") << "x"; },
+         "sub/deeper", "sub\" is a file, not a folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.permissions && geteuid() == 0)
+            continue;  // permissions do not stop root
         fs::path out = m_dir / c.name;
         fs::create_directories(out);
         c.prepare(out);
-        Result r = Run({"generate", model.string(), "--out", out.string()});
+        Result r = Run({"generate", model.string(), "--out", (out / c.out).string()});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, "Can't create file")) << r.err;
         EXPECT_TRUE(Contains(r.err, c.why)) << r.err;
