@@ -127,7 +127,7 @@ bool CVXGenerator::ReplaceFile(const CLmBSTR& text)
         output->Close();
         // An old file keeps its permissions, and a link to it stays a link.
         if (ok && attributes != INVALID_FILE_ATTRIBUTES)
-            ok = ReplaceFileW(path, temporary.GetBSTR(), nullptr, 0, nullptr, nullptr) != FALSE;
+            ok = ::ReplaceFileW(path, temporary.GetBSTR(), nullptr, 0, nullptr, nullptr) != FALSE;
         else if (ok)
             ok = MoveFileExW(temporary.GetBSTR(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
         if (!ok)
