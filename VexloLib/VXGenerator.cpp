@@ -5,7 +5,10 @@
 #include "VXPreservedZones.h"
 
 #include <vxplat/Files.h>
+#include <vxplat/Kernel.h>
 
+#include <atomic>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -73,7 +76,11 @@ CLmBSTR CVXGenerator::GetTemporaryPath(const CLmBSTR& path)
 {
     LM_TRY
     {
-        return path + L".vxnew";
+        // The process and a count make the name unique among the writers of one folder.
+        static std::atomic<unsigned> count{0};
+        wchar_t unique[32];
+        swprintf(unique, 32, L".%lx-%x.vxnew", static_cast<unsigned long>(GetCurrentProcessId()), count++);
+        return path + unique;
     }
     LM_END_TRY
 }
@@ -97,9 +104,18 @@ bool CVXGenerator::ReplaceFile(const CLmBSTR& text)
             probe->Close();
         }
 
-        CLmBSTR temporary = GetTemporaryPath(m_Path);
-        CLmPtr<CLmBinaryFile> output = CLmBinaryFile::Create(nullptr, temporary, LmAccessWrite, LmShareWrite,
-                                                             LmCreateAlways);
+        // Created exclusively: never a file another writer has open, nor one left behind.
+        CLmBSTR temporary;
+        CLmPtr<CLmBinaryFile> output;
+        for (int attempt = 0; attempt < 100 && output.IsNull(); ++attempt)
+        {
+            temporary = GetTemporaryPath(m_Path);
+            output = CLmBinaryFile::Create(nullptr, temporary, LmAccessWrite, LmShareNone, LmCreateNew);
+            DWORD error = output.IsNull() ? GetLastError() : ERROR_SUCCESS;
+            if (output.IsNull() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+                error != ERROR_ACCESS_DENIED)
+                return false;
+        }
         if (output.IsNull())
             return false;
         std::string bytes = text.ToAnsi();
@@ -109,7 +125,10 @@ bool CVXGenerator::ReplaceFile(const CLmBSTR& text)
         // The new text must be on disk before it takes the old file's place.
         ok = ok && FlushFileBuffers(output->GetHandle()) != FALSE;
         output->Close();
-        if (ok)
+        // An old file keeps its permissions, and a link to it stays a link.
+        if (ok && attributes != INVALID_FILE_ATTRIBUTES)
+            ok = ::ReplaceFileW(path, temporary.GetBSTR(), nullptr, 0, nullptr, nullptr) != FALSE;
+        else if (ok)
             ok = MoveFileExW(temporary.GetBSTR(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
         if (!ok)
             DeleteFileW(temporary.GetBSTR());

@@ -29,13 +29,15 @@ public:
     LmLib::CLmPtr<CVXPreservedZones> GetZones() const;
 
     // Replaces the file at the path by text, converted to the ANSI code page. The text
-    // goes to a temporary file in the same folder first, which is then renamed over the
-    // old file, so the old file is either left whole or replaced by the whole new text.
+    // goes to a temporary file of its own, created exclusively in the same folder, which
+    // then takes the old file's place (keeping its permissions; a link keeps pointing at
+    // it), so the old file is either left whole or replaced by the whole new text.
     // Returns false, the old file untouched, when the file cannot be written (a
     // read-only file or folder, a path naming a folder, a full disk).
     bool ReplaceFile(const LmLib::Values::CLmBSTR& text);
 
-    // The name of the temporary file used by ReplaceFile for path.
+    // A new name for the temporary file used by ReplaceFile for path, next to it
+    // ("<path>.<process>-<count>.vxnew"); each call gives another.
     static LmLib::Values::CLmBSTR GetTemporaryPath(const LmLib::Values::CLmBSTR& path);
 
 protected:

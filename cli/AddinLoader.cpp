@@ -102,9 +102,38 @@ HRESULT RunRegistration(const std::wstring& modulePath, bool unregister, const H
     return hr;
 }
 
+RegistrationLock::RegistrationLock(const std::wstring& modulePath)
+{
+    // The module file itself names the lock: every vexlo that may register it meets there.
+    m_file = CreateFileW(modulePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_file == INVALID_HANDLE_VALUE)
+        return;
+    OVERLAPPED where = {};
+    where.Offset = 0xFFFFFFF0u; // past the end: locking it keeps no reader of the module out
+    where.OffsetHigh = 0x7FFFFFFFu;
+    m_locked = LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where) != FALSE;
+}
+
+RegistrationLock::~RegistrationLock()
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        return;
+    if (m_locked) {
+        OVERLAPPED where = {};
+        where.Offset = 0xFFFFFFF0u;
+        where.OffsetHigh = 0x7FFFFFFFu;
+        UnlockFileEx(m_file, 0, 1, 0, &where);
+    }
+    CloseHandle(m_file);
+}
+
 std::unique_ptr<Addin> Addin::Create(const std::wstring& progId, const std::wstring& fallbackModule,
                                      const HostTrace& trace)
 {
+    // The add-in's registration deletes and writes its keys again: another vexlo looking
+    // them up (or registering) meanwhile would find them half made.
+    RegistrationLock lock(fallbackModule);
     std::optional<Registration> registration = LookUp(progId);
     HMODULE module = registration ? LoadLibraryW(registration->module.c_str()) : nullptr;
     if (registration && !module)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "vxplat/Com.h"
+#include "vxplat/Files.h"
 #include "vxplat/Kernel.h"
 
 #include <memory>
@@ -35,6 +36,20 @@ struct CallFailure {
 };
 
 std::wstring GuidText(const GUID& guid);
+
+// Registrations and registry look-ups of the add-in go one process at a time while the
+// object lives (a lock on the module file; nothing when the file cannot be opened).
+class RegistrationLock {
+public:
+    explicit RegistrationLock(const std::wstring& modulePath);
+    ~RegistrationLock();
+    RegistrationLock(const RegistrationLock&) = delete;
+    RegistrationLock& operator=(const RegistrationLock&) = delete;
+
+private:
+    HANDLE m_file;
+    bool m_locked = false;
+};
 
 // Loads the module and runs DllRegisterServer (or DllUnregisterServer). Throws CliError
 // (ExitAddinLoad) when the module or the export is missing; returns the export's result.

@@ -3,9 +3,11 @@
 #include "AddinLoader.h"
 #include "Automation.h"
 #include "Console.h"
+#include "FailureNotes.h"
 #include "ModelSetup.h"
 #include "OutputPaths.h"
 #include "RegistryTools.h"
+#include "RunChecks.h"
 #include "VexloIds.h"
 #include "ZoneGuard.h"
 
@@ -74,21 +76,6 @@ std::wstring Names(const std::vector<std::wstring>& names)
     return text.empty() ? L"-" : text;
 }
 
-void PrepareModel(Model& model, const Options& options)
-{
-    if (!options.language.empty())
-        AssignLanguage(model, options.language);
-    if (!options.outDir.empty())
-        SetOutputDirectory(model, options.outDir);
-}
-
-void SetCodePage(const Options& options)
-{
-    if (options.codePage && !VxpSetAnsiCodePage(options.codePage))
-        Warn(L"the ANSI code page cannot be set to " + std::to_wstring(options.codePage) +
-             L" here; generated files use the system's");
-}
-
 PathSymbolLookup PathMapLookup(const Options& options)
 {
     return [&options](const std::wstring& symbol) -> std::optional<std::wstring> {
@@ -122,9 +109,8 @@ int RunGenerate(const Options& options, const Installation& installation)
     std::wstring properties = FindPropertiesFolder(installation.executableFolder);
     if (properties.empty())
         Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
-    SetCodePage(options);
-    std::shared_ptr<Model> model = LoadModel(options, properties);
-    PrepareModel(*model, options);
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
     Selection selection = SelectElements(*model, options.classes, options.components);
 
     // Each add-in gets the selected elements of its language: every add-in generates
@@ -161,6 +147,7 @@ int RunGenerate(const Options& options, const Installation& installation)
     zoneGuard.ReadOldFiles(outputFiles);
 
     ScopedPathMap pathMap(options.pathMap);
+    CheckOldFiles(OutputFilesOf(*model, selection.modules, selection.classes, PathMapLookup(options)), codePage.codePage);
     HostSession session;
     std::wstring image = HostImagePath(options.host);
     if (VxpSetProcessImagePath(image.c_str())) {
@@ -186,6 +173,10 @@ int RunGenerate(const Options& options, const Installation& installation)
     CallFailure failure;
     auto fail = [&](const LoadedAddin& a, const wchar_t* method) {
         PrintFailure(a.addin->ProgId() + L"." + method, failure);
+        for (const std::wstring& line : ExplainFailure(failure.hr, failure.description,
+                                                       DescribeLastHanded(*model, host.LastHanded(ElementKind::Module),
+                                                                          host.LastHanded(ElementKind::Class))))
+            ErrLine(line);
         exitCode = ExitHostError;
     };
 
@@ -266,14 +257,14 @@ int RunShow(const Options& options, const Installation& installation)
     std::wstring properties = FindPropertiesFolder(installation.executableFolder);
     if (properties.empty())
         Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
-    SetCodePage(options);
-    std::shared_ptr<Model> model = LoadModel(options, properties);
-    PrepareModel(*model, options);
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
     PathSymbolLookup lookup = PathMapLookup(options);
 
     OutLine(L"Model " + model->fileName);
     OutLine(L"  \"Directory\": Delphi " + Quoted(model->GetPropertyValue(*model, L"Delphi", L"Directory")) + L", C# " +
             Quoted(model->GetPropertyValue(*model, L"C#", L"Directory")));
+    OutLine(L"  code page: " + CodePageText(codePage));
 
     // Logical packages and their classes.
     std::function<void(const Category&, int)> showCategory = [&](const Category& category, int depth) {
@@ -336,6 +327,7 @@ int RunRegister(const Options& options, const Installation& installation, bool u
     TakeOverMessageBoxes();
     HostTrace trace(false);
     std::wstring module = options.path.empty() ? installation.modulePath : options.path;
+    RegistrationLock lock(module);
     HRESULT hr = RunRegistration(module, unregister, trace);
     if (FAILED(hr)) {
         ErrLine(L"vexlo: " + std::wstring(unregister ? L"DllUnregisterServer" : L"DllRegisterServer") + L" of " + module +

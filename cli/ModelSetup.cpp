@@ -121,6 +121,8 @@ std::vector<T*> Resolve(const std::vector<std::wstring>& names, const std::vecto
     return found;
 }
 
+} // namespace
+
 void SetOwnProperty(Element& element, const std::wstring& tool, const std::wstring& name, const std::wstring& value)
 {
     for (ToolProperty& p : element.properties) {
@@ -136,8 +138,6 @@ void SetOwnProperty(Element& element, const std::wstring& tool, const std::wstri
     p.type = L"String";
     element.properties.push_back(std::move(p));
 }
-
-} // namespace
 
 std::wstring FindPropertiesFolder(const std::wstring& executableFolder)
 {

@@ -24,6 +24,10 @@ std::shared_ptr<RoseHost::Model> LoadModel(const Options& options, const std::ws
 // logical package, named after it, in the root component package.
 void AssignLanguage(RoseHost::Model& model, const std::wstring& language);
 
+// Gives the element its own value of a tool property (a "String" when it is new).
+void SetOwnProperty(RoseHost::Element& element, const std::wstring& tool, const std::wstring& name,
+                    const std::wstring& value);
+
 // Sets the model's "Directory" of both tools.
 void SetOutputDirectory(RoseHost::Model& model, const std::wstring& folder);
 

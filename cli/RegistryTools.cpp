@@ -1,6 +1,9 @@
 #include "RegistryTools.h"
 
 #include "Console.h"
+#include "RunChecks.h"
+
+#include "vxplat/Kernel.h"
 
 #include <cstring>
 #include <cwchar>
@@ -67,12 +70,6 @@ std::wstring ValueText(DWORD type, const std::vector<BYTE>& data)
     return L"(type " + std::to_wstring(type) + L", " + std::to_wstring(data.size()) + L" bytes)";
 }
 
-bool KeyExists(const std::wstring& path)
-{
-    Key key(HKEY_CURRENT_USER, path);
-    return static_cast<bool>(key);
-}
-
 } // namespace
 
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& valueName)
@@ -136,54 +133,62 @@ ScopedPathMap::ScopedPathMap(const std::vector<std::pair<std::wstring, std::wstr
 {
     if (entries.empty())
         return;
-    // Remember which of the key's ancestors are new, to take them away again.
-    std::wstring path;
-    for (const wchar_t* p = kPathMapKey;; ++p) {
-        if (*p == L'\\' || *p == 0) {
-            if (!KeyExists(path))
-                m_createdKeys.push_back(path);
-            if (*p == 0)
-                break;
-        }
-        path += *p;
-    }
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kPathMapKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+    // A volatile key of this run's own, holding a copy of the user's map plus the entries,
+    // stands in for HKEY_CURRENT_USER while the add-in runs: the user's map is never
+    // written, whatever happens to this process, and runs at the same time do not meet.
+    std::wstring name = L"Software\\Vexlo path map of process " + std::to_wstring(GetCurrentProcessId());
+    HKEY map = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &m_overlay, nullptr) != ERROR_SUCCESS ||
+        RegCreateKeyExW(m_overlay, kPathMapKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &map,
                         nullptr) != ERROR_SUCCESS) {
-        Warn(L"cannot write the virtual path map (HKEY_CURRENT_USER\\" + std::wstring(kPathMapKey) +
-             L"); --path-map only reaches the model loader");
-        m_createdKeys.clear();
+        Warn(L"cannot set up the virtual path map for this run; --path-map only reaches the model loader");
+        Remove();
         return;
     }
-    for (const auto& [symbol, dir] : entries) {
-        Saved saved;
-        saved.name = symbol;
-        saved.existed = QueryValue(key, symbol, saved.type, saved.data);
-        m_saved.push_back(std::move(saved));
-        RegSetValueExW(key, symbol.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
-                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
-}
-
-ScopedPathMap::~ScopedPathMap()
-{
-    if (!m_saved.empty()) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kPathMapKey, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-            // Backwards, so that a symbol given twice gets its first saved value back.
-            for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-                if (it->existed)
-                    RegSetValueExW(key, it->name.c_str(), 0, it->type, it->data.data(),
-                                   static_cast<DWORD>(it->data.size()));
-                else
-                    RegDeleteValueW(key, it->name.c_str());
-            }
-            RegCloseKey(key);
+    std::vector<std::wstring> copied;
+    if (Key user(HKEY_CURRENT_USER, kPathMapKey); user) {
+        for (DWORD index = 0;; ++index) {
+            wchar_t valueName[1024];
+            DWORD nameLength = 1024;
+            DWORD type = REG_NONE, size = 0;
+            if (RegEnumValueW(user.Get(), index, valueName, &nameLength, nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS)
+                break;
+            std::vector<BYTE> data;
+            std::wstring valueText(valueName, nameLength);
+            if (QueryValue(user.Get(), valueText, type, data))
+                RegSetValueExW(map, valueText.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
         }
     }
-    for (auto it = m_createdKeys.rbegin(); it != m_createdKeys.rend(); ++it)
-        RegDeleteKeyW(HKEY_CURRENT_USER, it->c_str());
+    for (const auto& [symbol, given] : entries) {
+        // The add-in creates missing folders only below one that exists: give it a full path.
+        std::wstring dir = AbsoluteFolder(given);
+        RegSetValueExW(map, symbol.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
+                       static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(map);
+    if (RegOverridePredefKey(HKEY_CURRENT_USER, m_overlay) != ERROR_SUCCESS) {
+        Warn(L"cannot put the virtual path map in place for this run; --path-map only reaches the model loader");
+        Remove();
+        return;
+    }
+    m_overridden = true;
 }
+
+void ScopedPathMap::Remove()
+{
+    if (m_overridden)
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    m_overridden = false;
+    if (m_overlay) {
+        RegDeleteTreeW(m_overlay, nullptr);
+        RegDeleteKeyW(m_overlay, L"");
+        RegCloseKey(m_overlay);
+        m_overlay = nullptr;
+    }
+}
+
+ScopedPathMap::~ScopedPathMap() { Remove(); }
 
 } // namespace VexloCli

@@ -26,8 +26,9 @@ std::vector<std::wstring> RegistrySubKeys(HKEY root, const std::wstring& key);
 void DumpRegistryKey(HKEY root, const std::wstring& rootName, const std::wstring& key,
                      std::vector<std::wstring>& lines);
 
-// Writes the given symbols into the virtual path map for the life of the object and puts
-// back what was there before (values, and the keys it had to create).
+// Puts the given symbols into the virtual path map for the life of the object, without
+// writing the user's map: HKEY_CURRENT_USER stands, in this process only, for a volatile
+// key that holds a copy of the user's map with the symbols added.
 class ScopedPathMap {
 public:
     explicit ScopedPathMap(const std::vector<std::pair<std::wstring, std::wstring>>& entries);
@@ -36,14 +37,9 @@ public:
     ScopedPathMap& operator=(const ScopedPathMap&) = delete;
 
 private:
-    struct Saved {
-        std::wstring name;
-        bool existed = false;
-        DWORD type = REG_NONE;
-        std::vector<BYTE> data;
-    };
-    std::vector<Saved> m_saved;
-    std::vector<std::wstring> m_createdKeys; // deepest last
+    void Remove();
+    HKEY m_overlay = nullptr;
+    bool m_overridden = false;
 };
 
 } // namespace VexloCli

@@ -220,6 +220,11 @@ std::vector<ContextMenuItemRecord> AutomationHost::ContextMenuItems() const { re
 
 void AutomationHost::ClearContextMenuItems() { m_state->menuItems.clear(); }
 
+const Element* AutomationHost::LastHanded(ElementKind kind) const
+{
+    return kind == ElementKind::Module ? m_state->lastModule : kind == ElementKind::Class ? m_state->lastClass : nullptr;
+}
+
 void AutomationHost::SetLogSink(LogSink sink) { m_state->logSink = std::move(sink); }
 
 void AutomationHost::SetFailure(const std::wstring& member, HRESULT hr, int times, const std::wstring& description)

@@ -62,6 +62,9 @@ public:
     std::vector<ContextMenuItemRecord> ContextMenuItems() const;
     void ClearContextMenuItems();
 
+    // The last component (ElementKind::Module) or class handed to the add-in, or nullptr.
+    const Element* LastHanded(ElementKind kind) const;
+
     // Where WriteErrorLog lines go; an empty sink restores the default, standard output.
     void SetLogSink(LogSink sink);
 

@@ -520,6 +520,10 @@ IDispatch* NewElement(const StatePtr& state, Element* element)
 {
     if (!element)
         return nullptr;
+    if (element->kind == ElementKind::Module)
+        state->lastModule = element;
+    else if (element->kind == ElementKind::Class)
+        state->lastClass = element;
     return new ElementObject(state, *element);
 }
 

@@ -20,6 +20,9 @@ struct HostState {
     std::vector<ContextMenuItemRecord> menuItems;
     LogSink logSink;
     std::vector<Failure> failures;
+    // The last component and class handed to the add-in, to say where a failure happened.
+    const Element* lastModule = nullptr;
+    const Element* lastClass = nullptr;
 
     void Log(const std::wstring& line) const;
     // When a failure is set for this member of an object with interface `iface`, uses it

@@ -485,6 +485,8 @@ private:
                     c->classes.push_back(BuildClass(doc, item, c, nullptr));
                 else if (item.text == "Association")
                     c->associations.push_back(BuildAssociation(doc, item, c));
+                else if (std::wstring quid = FieldText(doc, item, "quid"); !quid.empty())
+                    m_otherKinds.emplace(quid, W(item.text)); // a use case, a note ...: not a class
             }
         }
         return c;
@@ -627,6 +629,7 @@ private:
         r->isFriend = IsTrue(doc.Field(node, "friend")) || IsTrue(doc.Field(node, "is_friend"));
         r->supplierIsSpec = IsTrue(doc.Field(node, "supplier_is_spec"));
         m_relations.push_back(r);
+        m_relationPlaces.push_back({doc.fileName, node.line});
         return r;
     }
 
@@ -672,6 +675,7 @@ private:
         r->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PublicAccess);
         r->containment = ParseContainment(FieldBytes(doc, node, "Containment"));
         m_roles.push_back(r);
+        m_rolePlaces.push_back({doc.fileName, node.line});
         return r;
     }
 
@@ -747,17 +751,27 @@ private:
             return it == byName.end() ? nullptr : it->second;
         };
 
-        for (Relation* r : m_relations) {
+        for (size_t i = 0; i < m_relations.size(); ++i) {
+            Relation* r = m_relations[i];
             Element* s = r->supplierQuid.empty() ? nullptr : m_model.FindByQuid(r->supplierQuid);
-            if (!s && !r->supplierName.empty() && r->kind != ElementKind::ModuleVisibilityRelationship)
-                s = classByName(r->supplierName);
+            if (r->kind != ElementKind::ModuleVisibilityRelationship) {
+                if (s && s->kind != ElementKind::Class)
+                    s = nullptr;
+                if (!s && !r->supplierName.empty())
+                    s = classByName(r->supplierName);
+                if (!s && !r->supplierName.empty())
+                    s = External(r->supplierName, r->supplierQuid, r->kind, r->client, m_relationPlaces[i]);
+            }
             r->supplier = s;
         }
-        for (Role* r : m_roles) {
+        for (size_t i = 0; i < m_roles.size(); ++i) {
+            Role* r = m_roles[i];
             Element* s = r->supplierQuid.empty() ? nullptr : m_model.FindByQuid(r->supplierQuid);
             Class* c = s && s->kind == ElementKind::Class ? static_cast<Class*>(s) : nullptr;
             if (!c && !r->supplierName.empty())
                 c = classByName(r->supplierName);
+            if (!c && !r->supplierName.empty())
+                c = External(r->supplierName, r->supplierQuid, ElementKind::Role, r->association, m_rolePlaces[i]);
             r->cls = c;
             if (c)
                 c->roles.push_back(r);
@@ -825,8 +839,38 @@ private:
     unsigned m_codePage;
     Decoder W;
     std::vector<std::wstring> m_unitChain;
+    struct Place {
+        std::wstring file;
+        unsigned line;
+    };
+
+    // The external class standing for a supplier the model does not hold: one per name as
+    // written, so that every reference to the same name meets the same object.
+    Class* External(const std::wstring& written, const std::wstring& quid, ElementKind kind, const Element* client,
+                    const Place& place)
+    {
+        auto other = m_otherKinds.find(quid);
+        m_model.unresolved.push_back(
+            {written, kind, client, place.file, place.line, other == m_otherKinds.end() ? std::wstring() : other->second});
+        Class*& c = m_external[written];
+        if (!c) {
+            c = m_model.Create<Class>(&m_model);
+            size_t sep = written.rfind(L"::");
+            c->name = sep == std::wstring::npos ? written : written.substr(sep + 2);
+            // A stable id of its own: ids are compared when relations are walked.
+            c->quid = L"external::" + written;
+            c->objectType = L"Class";
+            m_model.externalClasses.push_back(c);
+        }
+        return c;
+    }
+
     std::vector<Relation*> m_relations;
+    std::vector<Place> m_relationPlaces;  // parallel to m_relations
     std::vector<Role*> m_roles;
+    std::vector<Place> m_rolePlaces;
+    std::map<std::wstring, Class*> m_external;
+    std::unordered_map<std::wstring, std::wstring> m_otherKinds; // quid -> object type of elements not loaded
     std::vector<ClassModule> m_classModules;
 };
 

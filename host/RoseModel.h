@@ -240,6 +240,20 @@ struct Relation : Element {
     bool supplierIsSpec = false;      // module visibility
 };
 
+// A superclass, class dependency, realization, has relationship or role end that names a
+// class the model does not hold (no "quidu", or one that resolves to no class). The host
+// answers it with an external class of that name, as a host that knows the name but not
+// the class would.
+struct UnresolvedReference {
+    std::wstring written;   // the supplier as written ("Logical View::java::io::IOException")
+    ElementKind kind;       // InheritRelation, ClassDependency, RealizeRelation, HasRelationship, Role
+    const Element* client;  // the class (or association) that refers
+    std::wstring file;      // where the reference stands
+    unsigned line = 0;
+    std::wstring namedKind; // object type of what the "quidu" names when the model holds it
+                            // but it is no class ("UseCase"); "" when it names nothing
+};
+
 // Default property sets: tool -> element kind name ("Class", "Module-Spec", ...) ->
 // properties in file order.
 using DefaultPropertySets = std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>>>;
@@ -265,6 +279,11 @@ struct Model : Element {
     std::vector<Module*> allModules;
     std::vector<Class*> allClasses;
     std::vector<Association*> allAssociations;
+    // Classes made up for references to classes the model does not hold: a name only (the
+    // last part of the name as written), no package, no components, no language. Not in
+    // allClasses or any package.
+    std::vector<Class*> externalClasses;
+    std::vector<UnresolvedReference> unresolved; // in file order
 
     template <class T, class... Args> T* Create(Element* owner, Args&&... args) {
         auto p = std::make_unique<T>(std::forward<Args>(args)...);

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need and is missing on this machine.
 # Safe to run again: it only asks apt for packages that are not installed yet.
+#   scripts/setup.sh            everything: tests, cross builds, wine, fuzzing, compilers
+#   scripts/setup.sh --minimal  only what building vexlo and the add-in needs
 set -euo pipefail
 
+minimal=(cmake g++ make pkg-config)
 packages=(
-  cmake g++ make pkg-config
+  "${minimal[@]}"
   libgtest-dev googletest libbenchmark-dev
   clang lld libclang-rt-dev
   mingw-w64 mingw-w64-tools libwine-dev
@@ -12,6 +15,11 @@ packages=(
   mono-mcs
   fp-compiler
 )
+case "${1:-}" in
+  --minimal) packages=("${minimal[@]}") ;;
+  "") ;;
+  *) echo "usage: scripts/setup.sh [--minimal]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,10 +9,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -210,6 +212,36 @@ BOOL WINAPI CloseHandle(HANDLE h)
     }
     close(file->fd);
     delete file;
+    return TRUE;
+}
+
+BOOL WINAPI LockFileEx(HANDLE h, DWORD flags, DWORD, DWORD, DWORD, LPOVERLAPPED)
+{
+    FileObject* file = Lookup(h);
+    if (!file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    int operation = ((flags & LOCKFILE_EXCLUSIVE_LOCK) ? LOCK_EX : LOCK_SH) | ((flags & LOCKFILE_FAIL_IMMEDIATELY) ? LOCK_NB : 0);
+    while (flock(file->fd, operation) != 0) {
+        if (errno == EINTR) continue;
+        SetLastError(errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI UnlockFileEx(HANDLE h, DWORD, DWORD, DWORD, LPOVERLAPPED)
+{
+    FileObject* file = Lookup(h);
+    if (!file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (flock(file->fd, LOCK_UN) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -459,6 +491,85 @@ BOOL WINAPI MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags)
 }
 
 BOOL WINAPI MoveFileW(LPCWSTR existingName, LPCWSTR newName) { return MoveFileExW(existingName, newName, 0); }
+
+BOOL WINAPI ReplaceFileW(LPCWSTR replacedName, LPCWSTR replacementName, LPCWSTR backupName, DWORD, LPVOID, LPVOID)
+{
+    std::string replaced, replacement;
+    bool replacedMissing = false, replacementMissing = false;
+    if (!Resolve(replacedName, replaced, replacedMissing) || !Resolve(replacementName, replacement, replacementMissing))
+        return FALSE;
+    if (backupName) {
+        SetLastError(ERROR_INVALID_PARAMETER);  // no caller keeps a backup
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(replaced.c_str(), &st) != 0) {
+        FailWithErrno(replacedMissing);
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // A symbolic link keeps pointing where it did: the file it names is the one replaced.
+    std::string target = replaced;
+    struct stat link;
+    if (lstat(replaced.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* real = realpath(replaced.c_str(), nullptr);
+        if (!real) {
+            FailWithErrno(false);
+            return FALSE;
+        }
+        target = real;
+        std::free(real);
+    }
+    struct stat own;
+    if (lstat(replacement.c_str(), &own) != 0) {
+        FailWithErrno(replacementMissing);
+        return FALSE;
+    }
+    // The old file's permissions and, where allowed, its owner.
+    if (chmod(replacement.c_str(), st.st_mode & 07777) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
+    if ((own.st_uid != st.st_uid || own.st_gid != st.st_gid) && chown(replacement.c_str(), st.st_uid, st.st_gid) != 0) {
+        // Not ours to give away: the file keeps the writer's owner, as a copy would.
+    }
+    if (rename(replacement.c_str(), target.c_str()) == 0) return TRUE;
+    if (errno != EXDEV) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
+    // The link points to another file system: the target is rewritten in place.
+    int in = open(replacement.c_str(), O_RDONLY | O_CLOEXEC);
+    int out = in < 0 ? -1 : open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool ok = in >= 0 && out >= 0;
+    char buffer[65536];
+    while (ok) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            ok = w > 0;
+            done += ok ? w : 0;
+        }
+    }
+    int error = errno;
+    if (in >= 0) close(in);
+    if (out >= 0) ok = close(out) == 0 && ok;
+    if (!ok) {
+        SetLastError(ErrorFromErrno(error));
+        return FALSE;
+    }
+    unlink(replacement.c_str());
+    return TRUE;
+}
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer)
 {

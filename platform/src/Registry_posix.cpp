@@ -34,6 +34,7 @@ using vxp::reg::Value;
 struct KeyHandle {
     int root;
     std::vector<std::wstring> path;  // names below the root, as stored
+    bool isVolatile = false;         // in the process's own tree, never written to the file
 };
 
 struct FileStamp {
@@ -141,6 +142,10 @@ public:
     }
 
     std::unique_ptr<Tree> tree = std::make_unique<Tree>();
+    // Keys created with REG_OPTION_VOLATILE: this process's alone, gone when it ends.
+    Tree volatileTree;
+    // RegOverridePredefKey: what a predefined root stands for in this process.
+    std::unique_ptr<KeyHandle> overrides[7];
     bool loaded = false;
 
 private:
@@ -208,8 +213,13 @@ bool Describe(Registry& r, HKEY h, KeyHandle& out)
 {
     int root = RootIndex(h);
     if (root >= 0) {
+        if (r.overrides[root]) {
+            out = *r.overrides[root];
+            return true;
+        }
         out.root = root;
         out.path.clear();
+        out.isVolatile = false;
         return true;
     }
     auto* handle = reinterpret_cast<KeyHandle*>(h);
@@ -235,7 +245,7 @@ std::vector<std::wstring> SplitPath(LPCWSTR subKey)
 
 Key* Walk(Registry& r, const KeyHandle& where)
 {
-    Key* key = &r.tree->roots[where.root];
+    Key* key = where.isVolatile ? &r.volatileTree.roots[where.root] : &r.tree->roots[where.root];
     for (const auto& name : where.path) {
         key = key->Find(name);
         if (!key) return nullptr;
@@ -243,9 +253,9 @@ Key* Walk(Registry& r, const KeyHandle& where)
     return key;
 }
 
-HKEY NewHandle(Registry& r, int root, std::vector<std::wstring> path)
+HKEY NewHandle(Registry& r, int root, std::vector<std::wstring> path, bool isVolatile = false)
 {
-    auto* handle = new KeyHandle{root, std::move(path)};
+    auto* handle = new KeyHandle{root, std::move(path), isVolatile};
     r.handles.insert(handle);
     return reinterpret_cast<HKEY>(handle);
 }
@@ -258,7 +268,7 @@ LONG Read(HKEY h, F&& body)
     std::lock_guard<std::recursive_mutex> guard(r.mutex);
     KeyHandle where;
     if (!Describe(r, h, where)) return ERROR_INVALID_HANDLE;
-    if (LONG rc = r.Refresh()) return rc;
+    if (LONG rc = r.Refresh(); rc && !where.isVolatile) return rc;
     Key* key = Walk(r, where);
     if (!key) return ERROR_KEY_DELETED;
     return body(r, where, *key);
@@ -272,6 +282,12 @@ LONG Change(HKEY h, F&& body)
     std::lock_guard<std::recursive_mutex> guard(r.mutex);
     KeyHandle where;
     if (!Describe(r, h, where)) return ERROR_INVALID_HANDLE;
+    if (where.isVolatile) {
+        Key* key = Walk(r, where);
+        if (!key) return ERROR_KEY_DELETED;
+        bool changed = false;
+        return body(r, where, *key, changed);
+    }
     Registry::FileLock fileLock(Registry::FilePath());
     if (LONG rc = r.Refresh()) return rc;
     Key* key = Walk(r, where);
@@ -328,15 +344,24 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, REGSAM, PHKEY res
         return Read(hKey, [](Registry&, const KeyHandle&, Key&) { return LONG(ERROR_SUCCESS); });
     }
     return Read(hKey, [&](Registry& r, const KeyHandle& where, Key& key) {
-        Key* k = &key;
-        std::vector<std::wstring> path = where.path;
-        for (const auto& name : parts) {
-            k = k->Find(name);
-            if (!k) return LONG(ERROR_FILE_NOT_FOUND);
-            path.push_back(k->name);
+        auto open = [&](Key* k, bool isVolatile) {
+            std::vector<std::wstring> path = where.path;
+            for (const auto& name : parts) {
+                k = k ? k->Find(name) : nullptr;
+                if (!k) return LONG(ERROR_FILE_NOT_FOUND);
+                path.push_back(k->name);
+            }
+            *result = NewHandle(r, where.root, std::move(path), isVolatile);
+            return LONG(ERROR_SUCCESS);
+        };
+        LONG rc = open(&key, where.isVolatile);
+        if (rc == ERROR_FILE_NOT_FOUND && !where.isVolatile) {
+            // A volatile key below a stored one is found by its name as well.
+            KeyHandle inVolatile = where;
+            inVolatile.isVolatile = true;
+            if (Key* v = Walk(r, inVolatile)) rc = open(v, true);
         }
-        *result = NewHandle(r, where.root, std::move(path));
-        return LONG(ERROR_SUCCESS);
+        return rc;
     });
 }
 
@@ -345,8 +370,8 @@ LSTATUS WINAPI RegOpenKeyW(HKEY hKey, LPCWSTR subKey, PHKEY result)
     return RegOpenKeyExW(hKey, subKey, 0, KEY_ALL_ACCESS, result);
 }
 
-LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
-                               PHKEY result, LPDWORD disposition)
+LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM,
+                               LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
 {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -354,6 +379,32 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, LPWSTR, DWORD, 
     if (parts.empty() && RootIndex(hKey) >= 0) {
         if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
         *result = hKey;
+        return ERROR_SUCCESS;
+    }
+    if (options & REG_OPTION_VOLATILE) {
+        // An existing key is opened as it is; a new one lives in this process's memory.
+        HKEY existing = nullptr;
+        if (RegOpenKeyExW(hKey, subKey, 0, KEY_ALL_ACCESS, &existing) == ERROR_SUCCESS) {
+            if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+            *result = existing;
+            return ERROR_SUCCESS;
+        }
+        Registry& r = TheRegistry();
+        std::lock_guard<std::recursive_mutex> guard(r.mutex);
+        KeyHandle where;
+        if (!Describe(r, hKey, where)) return ERROR_INVALID_HANDLE;
+        Key* k = &r.volatileTree.roots[where.root];
+        std::vector<std::wstring> path;
+        for (const auto& name : where.path) {
+            k = k->Add(name);
+            path.push_back(k->name);
+        }
+        for (const auto& name : parts) {
+            k = k->Add(name);
+            path.push_back(k->name);
+        }
+        if (disposition) *disposition = REG_CREATED_NEW_KEY;
+        *result = NewHandle(r, where.root, std::move(path), true);
         return ERROR_SUCCESS;
     }
     return Change(hKey, [&](Registry& r, const KeyHandle& where, Key& key, bool& changed) {
@@ -369,7 +420,7 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, LPWSTR, DWORD, 
             path.push_back(k->name);
         }
         if (disposition) *disposition = changed ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-        *result = NewHandle(r, where.root, std::move(path));
+        *result = NewHandle(r, where.root, std::move(path), where.isVolatile);
         return LONG(ERROR_SUCCESS);
     });
 }
@@ -536,4 +587,20 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR className, LPDWORD cchClass, L
         if (lastWrite) *lastWrite = FILETIME{0, 0};
         return LONG(ERROR_SUCCESS);
     });
+}
+
+LSTATUS WINAPI RegOverridePredefKey(HKEY hKey, HKEY hNewHKey)
+{
+    int root = RootIndex(hKey);
+    if (root < 0) return ERROR_INVALID_HANDLE;
+    Registry& r = TheRegistry();
+    std::lock_guard<std::recursive_mutex> guard(r.mutex);
+    if (!hNewHKey) {
+        r.overrides[root].reset();
+        return ERROR_SUCCESS;
+    }
+    KeyHandle target;
+    if (!Describe(r, hNewHKey, target)) return ERROR_INVALID_HANDLE;
+    r.overrides[root] = std::make_unique<KeyHandle>(target);
+    return ERROR_SUCCESS;
 }

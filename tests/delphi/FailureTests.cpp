@@ -113,13 +113,17 @@ TEST_F(FailureTest, ReplacementIsWholeAndLeavesNoTemporaryFile)
     Generate(first);
     EXPECT_EQ(once, ReadBytes(file));
     EXPECT_TRUE(Leftovers().empty());
-    EXPECT_EQ(L"a\\b.pas.vxnew", Text(CVXGenerator::GetTemporaryPath(CLmBSTR(L"a\\b.pas"))));
+    std::wstring a = Text(CVXGenerator::GetTemporaryPath(CLmBSTR(L"a\\b.pas")));
+    std::wstring b = Text(CVXGenerator::GetTemporaryPath(CLmBSTR(L"a\\b.pas")));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(0u, a.rfind(L"a\\b.pas.", 0));
 
-    // A stale temporary file from an earlier crash is simply overwritten.
+    // A stale temporary file from an earlier crash is not in the way, and left alone.
     WriteBytes(Output(L"Good\\First.pas.vxnew"), "half");
     Generate(first);
     EXPECT_EQ(once, ReadBytes(file));
-    EXPECT_TRUE(Leftovers().empty());
+    EXPECT_EQ("half", ReadBytes(Output(L"Good\\First.pas.vxnew")));
+    EXPECT_EQ(1u, Leftovers().size());
 }
 
 } // namespace

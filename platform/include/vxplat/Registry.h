@@ -84,5 +84,8 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
                                 LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                                 LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                 LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
+// Makes a predefined key (HKEY_CURRENT_USER, ...) stand for another key in this process;
+// a null hNewHKey puts it back.
+LSTATUS WINAPI RegOverridePredefKey(HKEY hKey, HKEY hNewHKey);
 
 #endif
