@@ -113,13 +113,28 @@ CVXDelphiMemberText CVXDelphiAttribute::GetMemberText()
 {
     LM_TRY
     {
+        return GetMemberText(nullptr, nullptr);
+    }
+    LM_END_TRY
+}
+
+CVXDelphiMemberText CVXDelphiAttribute::GetMemberText(const std::wstring* className, const std::wstring* classKind)
+{
+    LM_TRY
+    {
         CVXDelphiMemberText text;
         text.Generated = IsPropertyTrue(L"GenerateCode");
         if (!text.Generated)
             return text;
         CLmPtr<CVXAttribute> attribute = GetAttribute();
         text.ReadSettings(*this);
-        text.ReadClass(attribute->GetParentClass());
+        if (className && classKind)
+        {
+            text.ClassName = *className;
+            text.ClassKind = *classKind;
+        }
+        else
+            text.ReadClass(attribute->GetParentClass());
         text.Name = Text(attribute->GetName());
         text.Type = Text(attribute->GetType());
         text.InitialValue = Text(attribute->GetInitValue());

@@ -32,4 +32,7 @@ public:
 
     // Every text of the member, read from the model now.
     CVXDelphiMemberText GetMemberText();
+    // The same, with the owning class's name and lower-case "Kind" as the caller read
+    // them (a class writing its own attributes) instead of asking the host again.
+    CVXDelphiMemberText GetMemberText(const std::wstring* className, const std::wstring* classKind);
 };

@@ -9,7 +9,9 @@
 #include "VXDelphiAttribute.h"
 #include "VXDelphiModel.h"
 #include "VXDelphiOperation.h"
+#include "VXDelphiMemberText.h"
 #include "VXDelphiRole.h"
+#include "VXGenerationMemo.h"
 #include "VXInheritRelation.h"
 #include "VXInheritRelationCollection.h"
 #include "VXModule.h"
@@ -110,6 +112,29 @@ struct CVXDelphiClass::Sections
     }
 };
 
+// What the class's declaration and implementation read of its members: the generated
+// operations, attributes and roles in the host's order, each read once.
+struct CVXDelphiClass::Members
+{
+    struct Operation
+    {
+        long Visibility;
+        CVXDelphiOperation::Values Values;
+        CLmPtr<CVXDelphiOperation> Extension; // writes the implementation
+    };
+    struct Data
+    {
+        long Visibility;
+        long FieldVisibility;
+        CVXDelphiMemberText Text;
+    };
+    std::vector<Operation> Operations;
+    std::vector<Data> Attributes;
+    std::vector<Data> Roles;
+    // What a constructor starts with: each attribute's field initialisation.
+    std::vector<std::wstring> Initializations;
+};
+
 CLmPtr<CVXDelphiClass> CVXDelphiClass::Create(const CLmPtr<CVXClass>& cls)
 {
     LM_TRY
@@ -156,7 +181,15 @@ CVXDelphiClass::Kind CVXDelphiClass::GetClassKind()
 {
     LM_TRY
     {
-        std::wstring kind = GetPropertyLower(L"Kind");
+        return KindOf(GetPropertyLower(L"Kind"));
+    }
+    LM_END_TRY
+}
+
+CVXDelphiClass::Kind CVXDelphiClass::KindOf(const std::wstring& kind)
+{
+    LM_TRY
+    {
         if (kind == L"class")
             return KindClass;
         if (kind == L"interface")
@@ -196,12 +229,13 @@ bool CVXDelphiClass::HasHostObject(CVXCommon* wrapper)
     LM_END_TRY
 }
 
-void CVXDelphiClass::CollectSections(const CLmPtr<CVXPreservedZones>& zones, Sections& sections)
+CVXDelphiClass::Members CVXDelphiClass::ReadMembers(const std::wstring& name, const std::wstring& kind)
 {
     LM_TRY
     {
         const CLmBSTR tool(ToolName);
         CLmPtr<CVXClass> cls = GetClass();
+        Members members;
 
         CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
         for (LONG i = 0; i < operations->GetCount(); ++i)
@@ -212,8 +246,8 @@ void CVXDelphiClass::CollectSections(const CLmPtr<CVXPreservedZones>& zones, Sec
             CLmPtr<CVXDelphiOperation> extension(operation->GetExtension(tool));
             if (extension.IsNull() || !extension->IsGenerated())
                 continue;
-            Add(sections.Entries[SectionOf(operation->GetVisibility())].Operations,
-                Text(extension->GetDeclaration(zones, 0)));
+            long visibility = operation->GetVisibility();
+            members.Operations.push_back({visibility, extension->ReadValues(&name, &kind), std::move(extension)});
         }
 
         CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
@@ -225,15 +259,12 @@ void CVXDelphiClass::CollectSections(const CLmPtr<CVXPreservedZones>& zones, Sec
             CLmPtr<CVXDelphiAttribute> extension(attribute->GetExtension(tool));
             if (extension.IsNull())
                 continue;
-            CVXDelphiMemberText member = extension->GetMemberText();
+            CVXDelphiMemberText member = extension->GetMemberText(&name, &kind);
             if (!member.Generated)
                 continue;
-            Sections::Lists& lists = sections.Entries[SectionOf(attribute->GetVisibility())];
-            Add(sections.Entries[SectionOf(extension->GetFieldVisibility())].AttributeFields,
-                member.FieldDeclaration());
-            Add(lists.AttributeProperties, member.PropertyDeclaration(2));
-            Add(lists.AttributeAccessors, member.ReadMethodDeclaration(2));
-            Add(lists.AttributeAccessors, member.WriteMethodDeclaration(2));
+            members.Initializations.push_back(member.Initialization());
+            long visibility = attribute->GetVisibility();
+            members.Attributes.push_back({visibility, extension->GetFieldVisibility(), std::move(member)});
         }
 
         CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
@@ -248,10 +279,52 @@ void CVXDelphiClass::CollectSections(const CLmPtr<CVXPreservedZones>& zones, Sec
             CVXDelphiMemberText member = extension->GetMemberText();
             if (!member.Generated)
                 continue;
+            long visibility = role->GetVisibility();
+            members.Roles.push_back({visibility, extension->GetFieldVisibility(), std::move(member)});
+        }
+        return members;
+    }
+    LM_END_TRY
+}
+
+std::shared_ptr<const CVXDelphiClass::Members> CVXDelphiClass::GetMembers(const std::wstring& name,
+                                                                          const std::wstring& id,
+                                                                          const std::wstring& kind)
+{
+    LM_TRY
+    {
+        // The name goes into the key with the id: two classes that a damaged model
+        // gives the same id still get their own members.
+        return CVXGenerationMemo::Get<Members>(id + L'\n' + name, [&] { return ReadMembers(name, kind); });
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiClass::CollectSections(const Members& members, Sections& sections)
+{
+    LM_TRY
+    {
+        for (const Members::Operation& operation : members.Operations)
+            Add(sections.Entries[SectionOf(operation.Visibility)].Operations,
+                CVXDelphiOperation::DeclarationText(operation.Values));
+
+        for (const Members::Data& attribute : members.Attributes)
+        {
+            const CVXDelphiMemberText& member = attribute.Text;
+            Sections::Lists& lists = sections.Entries[SectionOf(attribute.Visibility)];
+            Add(sections.Entries[SectionOf(attribute.FieldVisibility)].AttributeFields, member.FieldDeclaration());
+            Add(lists.AttributeProperties, member.PropertyDeclaration(2));
+            Add(lists.AttributeAccessors, member.ReadMethodDeclaration(2));
+            Add(lists.AttributeAccessors, member.WriteMethodDeclaration(2));
+        }
+
+        for (const Members::Data& role : members.Roles)
+        {
             // Role accessors and properties follow the role's visibility, as those of
             // attributes follow the attribute's.
-            Sections::Lists& lists = sections.Entries[SectionOf(role->GetVisibility())];
-            Add(sections.Entries[SectionOf(extension->GetFieldVisibility())].RoleFields, member.FieldDeclaration());
+            const CVXDelphiMemberText& member = role.Text;
+            Sections::Lists& lists = sections.Entries[SectionOf(role.Visibility)];
+            Add(sections.Entries[SectionOf(role.FieldVisibility)].RoleFields, member.FieldDeclaration());
             Add(lists.RoleProperties, member.PropertyDeclaration(2));
             Add(lists.RoleAccessors, member.ReadMethodDeclaration(2));
             Add(lists.RoleAccessors, member.WriteMethodDeclaration(2));
@@ -301,7 +374,8 @@ CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         const std::wstring name = Text(cls->GetName());
         const std::wstring id = Text(cls->GetUniqueID());
         const std::wstring unit = Unit;
-        Kind kind = GetClassKind();
+        const std::wstring kindText = GetPropertyLower(L"Kind");
+        Kind kind = KindOf(kindText);
 
         std::wstring text = Zone(zones, name, id, L"preface", unit, std::wstring());
         if (kind == KindEnum)
@@ -336,7 +410,7 @@ CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         text += name + L" = " + keyword + L" " + GetHeritage() + L"\r\n";
 
         Sections sections;
-        CollectSections(zones, sections);
+        CollectSections(*GetMembers(name, id, kindText), sections);
         if (kind == KindInterface || kind == KindDispinterface)
         {
             std::wstring guid = Text(GetGuid());
@@ -372,52 +446,33 @@ CLmBSTR CVXDelphiClass::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
     {
         if (!IsGenerated())
             return CLmBSTR();
-        Kind kind = GetClassKind();
+        const std::wstring kindText = GetPropertyLower(L"Kind");
+        Kind kind = KindOf(kindText);
         if (kind == KindInterface || kind == KindDispinterface || kind == KindEnum)
             return CLmBSTR();
-        const CLmBSTR tool(ToolName);
         CLmPtr<CVXClass> cls = GetClass();
+        const std::wstring name = Text(cls->GetName());
+        std::shared_ptr<const Members> members = GetMembers(name, Text(cls->GetUniqueID()), kindText);
         std::wstring text;
         auto append = [&text](const std::wstring& piece) {
             if (!piece.empty())
-                text += piece + L"\r\n\r\n";
+            {
+                text += piece;
+                text += L"\r\n\r\n";
+            }
         };
-
-        CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
-        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        for (const Members::Data& attribute : members->Attributes)
         {
-            CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
-            CLmPtr<CVXDelphiAttribute> extension(attribute.IsNull() ? CLmPtr<CVXExtension>()
-                                                                     : attribute->GetExtension(tool));
-            if (extension.IsNull())
-                continue;
-            CVXDelphiMemberText member = extension->GetMemberText();
-            append(member.ReadMethodImplementation(zones));
-            append(member.WriteMethodImplementation(zones));
+            append(attribute.Text.ReadMethodImplementation(zones));
+            append(attribute.Text.WriteMethodImplementation(zones));
         }
-
-        CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
-        for (LONG i = 0; i < roles->GetCount(); ++i)
+        for (const Members::Data& role : members->Roles)
         {
-            CLmPtr<CVXRole> role = roles->GetAt(i);
-            CLmPtr<CVXDelphiRole> extension(role.IsNull() ? CLmPtr<CVXExtension>() : role->GetExtension(tool));
-            if (extension.IsNull())
-                continue;
-            CVXDelphiMemberText member = extension->GetMemberText();
-            append(member.ReadMethodImplementation(zones));
-            append(member.WriteMethodImplementation(zones));
+            append(role.Text.ReadMethodImplementation(zones));
+            append(role.Text.WriteMethodImplementation(zones));
         }
-
-        CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
-        for (LONG i = 0; i < operations->GetCount(); ++i)
-        {
-            CLmPtr<CVXOperation> operation = operations->GetAt(i);
-            CLmPtr<CVXDelphiOperation> extension(operation.IsNull() ? CLmPtr<CVXExtension>()
-                                                                     : operation->GetExtension(tool));
-            if (extension.IsNull() || !extension->IsGenerated())
-                continue;
-            append(Text(extension->GetImplementation(zones, 0)));
-        }
+        for (const Members::Operation& operation : members->Operations)
+            append(operation.Extension->ImplementationText(operation.Values, zones, &members->Initializations));
         return Bstr(text);
     }
     LM_END_TRY

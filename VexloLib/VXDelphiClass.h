@@ -5,6 +5,8 @@
 
 #include "VXDelphiExtensionElement.h"
 
+#include <memory>
+#include <string>
 #include <vector>
 
 class CVXClass;
@@ -42,6 +44,8 @@ public:
 
     bool IsGenerated();
     Kind GetClassKind();
+    // The kind of a lower-case "Kind" value.
+    static Kind KindOf(const std::wstring& kind);
     LmLib::Values::CLmBSTR GetGuid();
 
     // True when the wrapper stands for a host object (a relation's far end may not).
@@ -49,6 +53,11 @@ public:
 
 private:
     struct Sections;
-    void CollectSections(const LmLib::CLmPtr<CVXPreservedZones>& zones, Sections& sections);
+    struct Members;
+    // The members as both texts need them, read once per file (see CVXGenerationMemo).
+    std::shared_ptr<const Members> GetMembers(const std::wstring& name, const std::wstring& id,
+                                              const std::wstring& kind);
+    Members ReadMembers(const std::wstring& name, const std::wstring& kind);
+    static void CollectSections(const Members& members, Sections& sections);
     std::wstring GetHeritage();
 };

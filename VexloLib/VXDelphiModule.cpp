@@ -7,6 +7,7 @@
 #include "VXClassOrder.h"
 #include "VXDelphiClass.h"
 #include "VXDelphiSubsystem.h"
+#include "VXGenerationMemo.h"
 #include "VXGenerator.h"
 #include "VXModel.h"
 #include "VXModule.h"
@@ -325,6 +326,8 @@ void CVXDelphiModule::DoGenerate()
     {
         if (!IsGenerated())
             return;
+        // What the file's texts read of the host is kept until the file is written.
+        CVXGenerationMemo::Scope memo;
         CLmBSTR path = GetFilePath();
         CLmPtr<CVXGenerator> generator = CVXGenerator::Create(path, CLmPtr<CLmRefsObject>(this));
         LM_CHECK_POINTER(generator.GetTyped(), L"generator");

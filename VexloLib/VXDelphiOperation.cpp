@@ -13,19 +13,6 @@ using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
 
-// What the declaration and the implementation share, read once per text.
-struct CVXDelphiOperation::Pieces
-{
-    std::wstring Name;
-    std::wstring ClassName;
-    std::wstring ClassKind;
-    std::wstring Parameters;    // joined with ";"
-    std::wstring ReturnPart;    // ": " + return type, or empty
-    std::wstring Keyword;       // function, procedure, constructor, destructor, class ...
-    std::wstring Documentation; // the prefix, "{...}" CR LF, or empty
-    std::wstring UniqueId;
-};
-
 CLmPtr<CVXDelphiOperation> CVXDelphiOperation::Create(const CLmPtr<CVXOperation>& operation)
 {
     LM_TRY
@@ -108,47 +95,151 @@ bool CVXDelphiOperation::IsGenerated()
     LM_END_TRY
 }
 
-CVXDelphiOperation::Pieces CVXDelphiOperation::GetPieces()
+CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* className,
+                                                           const std::wstring* classKind)
 {
     LM_TRY
     {
-        Pieces pieces;
+        Values values;
         CLmPtr<CVXOperation> operation = GetOperation();
-        pieces.Name = Text(operation->GetName());
-        pieces.UniqueId = Text(operation->GetUniqueID());
-        CLmPtr<CVXClass> owner = operation->GetParentClass();
-        if (!owner.IsNull())
+        values.Name = Text(operation->GetName());
+        values.UniqueId = Text(operation->GetUniqueID());
+        if (className && classKind)
         {
-            pieces.ClassName = Text(owner->GetName());
-            pieces.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+            values.ClassName = *className;
+            values.ClassKind = *classKind;
+        }
+        else
+        {
+            CLmPtr<CVXClass> owner = operation->GetParentClass();
+            if (!owner.IsNull())
+            {
+                values.ClassName = Text(owner->GetName());
+                values.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+            }
         }
         CLmPtr<CVXParameterCollection> parameters = operation->GetParameters();
+        const CLmBSTR tool(ToolName);
         for (LONG i = 0; i < parameters->GetCount(); ++i)
         {
             CLmPtr<CVXItem> parameter = parameters->GetAt(i);
             if (parameter.IsNull())
                 continue;
             if (i > 0)
-                pieces.Parameters += L";";
-            pieces.Parameters +=
-                Text(parameter->GetImplementation(CLmBSTR(ToolName), CLmPtr<CVXPreservedZones>(), 0));
+                values.Parameters += L";";
+            values.Parameters += Text(parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
         }
         std::wstring returnType = Text(operation->GetReturnType());
         if (!returnType.empty())
-            pieces.ReturnPart = L": " + returnType;
-        pieces.Keyword = returnType.empty() ? L"procedure" : L"function";
-        if (!IsInterfaceKind(pieces.ClassKind))
+            values.ReturnPart = L": " + returnType;
+        values.Keyword = returnType.empty() ? L"procedure" : L"function";
+        if (!IsInterfaceKind(values.ClassKind))
         {
             std::wstring type = GetMethodType();
             if (type == L"constructor")
-                pieces.Keyword = L"constructor";
+                values.Keyword = L"constructor";
             else if (type == L"destructor")
-                pieces.Keyword = L"destructor";
+                values.Keyword = L"destructor";
             else if (type == L"static")
-                pieces.Keyword = L"class " + pieces.Keyword;
+                values.Keyword = L"class " + values.Keyword;
         }
-        pieces.Documentation = DocumentationPrefix(operation->GetDocumentation());
-        return pieces;
+        values.Documentation = DocumentationPrefix(operation->GetDocumentation());
+        values.Overload = IsOverload();
+        values.MethodKind = GetMethodKind();
+        values.CallingConvention = GetCallingConvention();
+        return values;
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiOperation::DeclarationText(const Values& values)
+{
+    LM_TRY
+    {
+        std::wstring directives;
+        if (values.Overload)
+            directives = L"overload;";
+        if (!IsInterfaceKind(values.ClassKind))
+        {
+            std::wstring kind = KindDirective(values.MethodKind);
+            if (!kind.empty())
+                directives += (directives.empty() ? L"" : L" ") + kind;
+        }
+        // The calling convention comes after the other directives; it does not take
+        // their place, so that an overloaded or virtual method keeps its directives.
+        const std::wstring& convention = values.CallingConvention;
+        if (convention == L"stdcall" || convention == L"cdecl" || convention == L"pascal" ||
+            convention == L"register" || convention == L"safecall")
+            directives += (directives.empty() ? L"" : L" ") + convention + L";";
+        if (!directives.empty())
+            directives = L" " + directives;
+        std::wstring text;
+        text.reserve(values.Documentation.size() + values.Keyword.size() + values.Name.size() +
+                     values.Parameters.size() + values.ReturnPart.size() + directives.size() + 4);
+        text += values.Documentation;
+        text += values.Keyword;
+        text += L' ';
+        text += values.Name;
+        text += L'(';
+        text += values.Parameters;
+        text += L')';
+        text += values.ReturnPart;
+        text += L';';
+        text += directives;
+        return text;
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const CLmPtr<CVXPreservedZones>& zones,
+                                                    const std::vector<std::wstring>* initializations)
+{
+    LM_TRY
+    {
+        if (values.MethodKind == L"abstract")
+            return std::wstring();
+        std::wstring scope = values.ClassName + L"::" + values.Name;
+        std::wstring text;
+        text.reserve(256);
+        text += values.Documentation;
+        text += values.Keyword;
+        text += L' ';
+        text += values.ClassName;
+        text += L'.';
+        text += values.Name;
+        text += L'(';
+        text += values.Parameters;
+        text += L')';
+        text += values.ReturnPart;
+        text += L";\r\n";
+        text += Zone(zones, scope, values.UniqueId, L"var", std::wstring(), std::wstring());
+        text += L"begin\r\n";
+        if (values.Keyword == L"constructor")
+        {
+            // A constructor first gives the fields their initial values.
+            std::vector<std::wstring> read;
+            if (!initializations)
+            {
+                CLmPtr<CVXClass> owner = GetOperation()->GetParentClass();
+                CLmPtr<CVXAttributeCollection> attributes = owner->GetAttributes();
+                for (LONG i = 0; i < attributes->GetCount(); ++i)
+                {
+                    CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
+                    if (attribute.IsNull())
+                        continue;
+                    CLmPtr<CVXDelphiAttribute> extension(attribute->GetExtension(CLmBSTR(ToolName)));
+                    if (!extension.IsNull())
+                        read.push_back(Text(extension->GetInitialization()));
+                }
+                initializations = &read;
+            }
+            for (const std::wstring& statement : *initializations)
+                if (!statement.empty())
+                    text += Unit + statement + L"\r\n";
+        }
+        text += Zone(zones, scope, values.UniqueId, L"body", Unit, std::wstring());
+        text += L"end;";
+        return text;
     }
     LM_END_TRY
 }
@@ -157,26 +248,7 @@ CLmBSTR CVXDelphiOperation::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
 {
     LM_TRY
     {
-        Pieces pieces = GetPieces();
-        std::wstring directives;
-        if (IsOverload())
-            directives = L"overload;";
-        if (!IsInterfaceKind(pieces.ClassKind))
-        {
-            std::wstring kind = KindDirective(GetMethodKind());
-            if (!kind.empty())
-                directives += (directives.empty() ? L"" : L" ") + kind;
-        }
-        // The calling convention comes after the other directives; it does not take
-        // their place, so that an overloaded or virtual method keeps its directives.
-        std::wstring convention = GetCallingConvention();
-        if (convention == L"stdcall" || convention == L"cdecl" || convention == L"pascal" ||
-            convention == L"register" || convention == L"safecall")
-            directives += (directives.empty() ? L"" : L" ") + convention + L";";
-        if (!directives.empty())
-            directives = L" " + directives;
-        return Bstr(pieces.Documentation + pieces.Keyword + L" " + pieces.Name + L"(" + pieces.Parameters + L")" +
-                    pieces.ReturnPart + L";" + directives);
+        return Bstr(DeclarationText(ReadValues()));
     }
     LM_END_TRY
 }
@@ -187,33 +259,7 @@ CLmBSTR CVXDelphiOperation::GetImplementation(CLmPtr<CVXPreservedZones> zones, l
     {
         if (GetMethodKind() == L"abstract")
             return CLmBSTR();
-        Pieces pieces = GetPieces();
-        std::wstring scope = pieces.ClassName + L"::" + pieces.Name;
-        std::wstring text = pieces.Documentation + pieces.Keyword + L" " + pieces.ClassName + L"." + pieces.Name +
-                            L"(" + pieces.Parameters + L")" + pieces.ReturnPart + L";" + L"\r\n";
-        text += Zone(zones, scope, pieces.UniqueId, L"var", std::wstring(), std::wstring());
-        text += L"begin\r\n";
-        if (pieces.Keyword == L"constructor")
-        {
-            // A constructor first gives the fields their initial values.
-            CLmPtr<CVXClass> owner = GetOperation()->GetParentClass();
-            CLmPtr<CVXAttributeCollection> attributes = owner->GetAttributes();
-            for (LONG i = 0; i < attributes->GetCount(); ++i)
-            {
-                CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
-                if (attribute.IsNull())
-                    continue;
-                CLmPtr<CVXDelphiAttribute> extension(attribute->GetExtension(CLmBSTR(ToolName)));
-                if (extension.IsNull())
-                    continue;
-                std::wstring statement = Text(extension->GetInitialization());
-                if (!statement.empty())
-                    text += Unit + statement + L"\r\n";
-            }
-        }
-        text += Zone(zones, scope, pieces.UniqueId, L"body", Unit, std::wstring());
-        text += L"end;";
-        return Bstr(text);
+        return Bstr(ImplementationText(ReadValues(), zones, nullptr));
     }
     LM_END_TRY
 }

@@ -4,6 +4,9 @@
 
 #include "VXDelphiExtensionElement.h"
 
+#include <string>
+#include <vector>
+
 class CVXOperation;
 
 class CVXDelphiOperation : public CVXDelphiExtensionElement
@@ -32,7 +35,28 @@ public:
     // does not carry the property is generated.
     bool IsGenerated();
 
-private:
-    struct Pieces;
-    Pieces GetPieces();
+    // Everything the declaration and the implementation read of the operation, read
+    // once, so that a class writing both texts asks the host once per operation.
+    struct Values
+    {
+        std::wstring Name;
+        std::wstring UniqueId;
+        std::wstring ClassName;
+        std::wstring ClassKind;     // lower case
+        std::wstring Parameters;    // joined with ";"
+        std::wstring ReturnPart;    // ": " + return type, or empty
+        std::wstring Keyword;       // function, procedure, constructor, destructor, class ...
+        std::wstring Documentation; // the prefix, "{...}" CR LF, or empty
+        std::wstring MethodKind;
+        std::wstring CallingConvention;
+        bool Overload = false;
+    };
+    // The owning class's name and lower-case "Kind" come from the arguments when the
+    // caller has read them (a class writing its own operations), else from the host.
+    Values ReadValues(const std::wstring* className = nullptr, const std::wstring* classKind = nullptr);
+    static std::wstring DeclarationText(const Values& values);
+    // initializations: the field initialisations a constructor starts with, one
+    // statement each; read from the owning class when null.
+    std::wstring ImplementationText(const Values& values, const LmLib::CLmPtr<CVXPreservedZones>& zones,
+                                    const std::vector<std::wstring>* initializations);
 };

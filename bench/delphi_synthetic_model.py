@@ -1,17 +1,27 @@
 #!/usr/bin/env python3
 """Writes a synthetic Rose model for timing the Delphi generator.
 
-    delphi_synthetic_model.py N OUT.mdl [OUTPUT_DIR]
+    delphi_synthetic_model.py N OUT.mdl [OUTPUT_DIR] [--order ORDER] [--per-component K]
+                              [--seed S]
 
-N classes with 10 attributes and 10 operations each, in N/50 Delphi units of one
-component package. Inside a unit every class but the first inherits from the class
-before it (listed in reverse order, so the units must be sorted); the first class of
-every unit but the first depends on the first class of the unit before it (a uses
-entry). Attributes alternate between plain fields and properties with accessors.
+N classes with 10 attributes and 10 operations each, in N/K Delphi units of one
+component package (K = 50 unless --per-component says otherwise). Inside a unit every
+class but the first inherits from the class before it; the first class of every unit
+but the first depends on the first class of the unit before it (a uses entry).
+Attributes alternate between plain fields and properties with accessors.
+
+--order says in which order the host lists the classes of a unit:
+  derived-first  every class before its superclass (the default)
+  base-first     every class after its superclass, the order in which people
+                 usually create them
+  shuffled       a random order, the same for the same --seed (default 1)
 """
+import argparse
+import random
 import sys
 
 PER_UNIT = 50
+ORDERS = ("derived-first", "base-first", "shuffled")
 
 
 def quid(kind, *numbers):
@@ -22,10 +32,28 @@ def attribute(tool, name, value):
     return ('(object Attribute tool "%s" name "%s" value %s)' % (tool, name, value))
 
 
+def unit_order(first, last, order, rng):
+    classes = list(range(first, last))
+    if order == "derived-first":
+        classes.reverse()
+    elif order == "shuffled":
+        rng.shuffle(classes)
+    return classes
+
+
 def main():
-    n = int(sys.argv[1])
-    out = sys.argv[2]
-    directory = sys.argv[3] if len(sys.argv) > 3 else "generated"
+    global PER_UNIT
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("n", type=int, help="number of classes")
+    parser.add_argument("out", help="model file to write")
+    parser.add_argument("directory", nargs="?", default="generated", help="the package's Directory property")
+    parser.add_argument("--order", choices=ORDERS, default="derived-first")
+    parser.add_argument("--per-component", type=int, default=PER_UNIT, metavar="K")
+    parser.add_argument("--seed", type=int, default=1)
+    args = parser.parse_args()
+    PER_UNIT = max(1, args.per_component)
+    n, out, directory = args.n, args.out, args.directory
+    rng = random.Random(args.seed)
     units = max(1, (n + PER_UNIT - 1) // PER_UNIT)
     lines = []
     w = lines.append
@@ -39,8 +67,7 @@ def main():
     for u in range(units):
         first = u * PER_UNIT
         last = min(n, first + PER_UNIT)
-        # Listed last-first: every class comes before its superclass.
-        for c in reversed(range(first, last)):
+        for c in unit_order(first, last, args.order, rng):
             w('      (object Class "T%05d" quid %s' % (c, quid("C", c)))
             if c > first:
                 w('        superclasses (list inheritance_relationship_list (object Inheritance_Relationship'

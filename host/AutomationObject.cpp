@@ -3,15 +3,48 @@
 #include "AutomationState.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cwctype>
+#include <map>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 namespace RoseHost::Automation {
 
 namespace {
 
 std::atomic<long> g_liveObjects{0};
+std::atomic<unsigned long long> g_invokes{0};
+
+// With VEXLO_COUNT_INVOKES set, the number of Invoke calls goes to standard error when
+// the process ends; set to "members", it is broken down by interface member as well.
+struct InvokeReport {
+    bool enabled = false;
+    bool byMember = false;
+    std::map<std::wstring, unsigned long long> members;
+    InvokeReport()
+    {
+        const char* mode = std::getenv("VEXLO_COUNT_INVOKES");
+        enabled = mode != nullptr;
+        byMember = mode && std::string(mode) == "members";
+    }
+    ~InvokeReport()
+    {
+        if (!enabled)
+            return;
+        for (const auto& [name, count] : members)
+            std::fprintf(stderr, "host: %8llu %ls\n", count, name.c_str());
+        std::fprintf(stderr, "host: %llu Invoke calls\n", g_invokes.load());
+    }
+};
+
+InvokeReport& Report()
+{
+    static InvokeReport report;
+    return report;
+}
 
 bool EqualNoCase(const wchar_t* a, const wchar_t* b)
 {
@@ -41,10 +74,11 @@ std::wstring Widen(const char* text)
     return out;
 }
 
-// Releases what the converted arguments own when the call ends, however it ends.
+// Releases what the converted arguments own when the call ends, however it ends. An
+// argument that already has its declared type is lent by the caller, not copied.
 struct ArgumentList {
     VARIANT args[4];
-    unsigned count = 0;
+    bool lent[4] = {};
     ArgumentList()
     {
         for (VARIANT& v : args)
@@ -52,8 +86,9 @@ struct ArgumentList {
     }
     ~ArgumentList()
     {
-        for (VARIANT& v : args)
-            VariantClear(&v);
+        for (unsigned i = 0; i < 4; ++i)
+            if (!lent[i])
+                VariantClear(&args[i]);
     }
 };
 
@@ -208,6 +243,8 @@ Object::~Object() { --g_liveObjects; }
 
 long Object::LiveCount() { return g_liveObjects.load(); }
 
+unsigned long long Object::InvokeCount() { return g_invokes.load(); }
+
 STDMETHODIMP Object::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -273,6 +310,7 @@ STDMETHODIMP Object::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
 STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO*, UINT* argErr)
 {
+    ++g_invokes;
     if (!IsEqualGUID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
     const DispatchTable& table = Table();
@@ -280,6 +318,8 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     if (!entry || !entry->handler)
         return DISP_E_MEMBERNOTFOUND;
     const Meta::Member& member = *entry->member;
+    if (InvokeReport& report = Report(); report.byMember)
+        ++report.members[std::wstring(table.Interface().name) + L"." + member.name + KindName(member.kind)];
 
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (!params)
@@ -299,6 +339,13 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     ArgumentList args;
     for (unsigned i = 0; i < member.argc; ++i) {
         const UINT position = member.argc - 1 - i;
+        const VARIANT& given = params->rgvarg[position];
+        if (given.vt == member.args[i] && member.args[i] != VT_VARIANT) {
+            // Handlers only read their arguments: the caller's value is used as it is.
+            args.args[i] = given;
+            args.lent[i] = true;
+            continue;
+        }
         VARIANT plain;
         VariantInit(&plain);
         HRESULT hr = VariantCopyInd(&plain, &params->rgvarg[position]);

@@ -116,6 +116,8 @@ public:
 
     // Automation objects alive in the process (every class); tests use it to find leaks.
     static long LiveCount();
+    // Invoke calls made on any object so far (a measure of how often an add-in asks).
+    static unsigned long long InvokeCount();
 
     HostState& State() const { return *m_state; }
     const std::shared_ptr<HostState>& SharedState() const { return m_state; }

@@ -3,6 +3,8 @@
 #include "vxplat/CodePage.h"
 
 #include <cwchar>
+#include <deque>
+#include <iterator>
 
 namespace RoseHost {
 
@@ -330,9 +332,12 @@ private:
     // Items up to the closing ')', commas between them optional.
     void ParseItems(PetalIndex node, const Token& open, unsigned depth)
     {
+        std::vector<PetalIndex>& children = Level(depth).children;
+        children.clear();
         for (;;) {
             if (m_tok.kind == Tok::RParen) {
                 Advance();
+                m_doc.nodes[node].children.assign(children.begin(), children.end());
                 return;
             }
             if (m_tok.kind == Tok::End)
@@ -341,8 +346,7 @@ private:
                 Advance();
                 continue;
             }
-            const PetalIndex child = ParseValue(depth);
-            m_doc.nodes[node].children.push_back(child);
+            children.push_back(ParseValue(depth));
         }
     }
 
@@ -362,9 +366,15 @@ private:
             m_doc.nodes[i].tag = std::move(m_tok.text);
             Advance();
         }
+        Scratch& level = Level(depth);
+        level.keys.clear();
+        level.children.clear();
         for (;;) {
             if (m_tok.kind == Tok::RParen) {
                 Advance();
+                PetalNode& n = m_doc.nodes[i];
+                n.keys.assign(std::make_move_iterator(level.keys.begin()), std::make_move_iterator(level.keys.end()));
+                n.children.assign(level.children.begin(), level.children.end());
                 return i;
             }
             if (m_tok.kind == Tok::End)
@@ -380,10 +390,22 @@ private:
                 m_lex.Fail(m_tok.line, m_tok.column, L"the field '" + Widen(key) + L"' has no value");
             }
             const PetalIndex value = ParseValue(depth);
-            PetalNode& n = m_doc.nodes[i];
-            n.keys.push_back(std::move(key));
-            n.children.push_back(value);
+            level.keys.push_back(std::move(key));
+            level.children.push_back(value);
         }
+    }
+
+    // The fields or items of the form open at one depth, gathered here so that each
+    // node gets lists of exactly their size.
+    struct Scratch {
+        std::vector<std::string> keys;
+        std::vector<PetalIndex> children;
+    };
+    Scratch& Level(unsigned depth)
+    {
+        while (m_levels.size() <= depth)
+            m_levels.emplace_back();
+        return m_levels[depth];
     }
 
     // Field and type names are ASCII identifiers.
@@ -393,6 +415,7 @@ private:
     PetalDocument& m_doc;
     unsigned m_maxDepth;
     Token m_tok;
+    std::deque<Scratch> m_levels; // stable: a level stays in use while deeper ones are added
 };
 
 } // namespace
@@ -401,7 +424,6 @@ PetalDocument ParsePetal(std::string_view text, const std::wstring& fileName, co
 {
     PetalDocument doc;
     doc.fileName = fileName;
-    doc.nodes.reserve(text.size() / 24 + 16);
     Parser parser(text, doc, options);
     parser.ParseFile();
     return doc;

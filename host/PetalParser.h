@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -68,7 +69,9 @@ struct PetalNode {
 
 struct PetalDocument {
     std::wstring fileName;
-    std::vector<PetalNode> nodes;
+    // A deque: the nodes are never moved while the tree grows, and it takes no more
+    // memory than the nodes need.
+    std::deque<PetalNode> nodes;
     std::vector<PetalIndex> roots;      // top-level values in file order
 
     const PetalNode& operator[](PetalIndex i) const { return nodes[i]; }

@@ -18,12 +18,24 @@ namespace LmLib
         CLmGCPtr(Object::CLmUnknownObject* owner, const CLmPtrBase& target) : CLmGCPtrBase(owner, target.Get()) {}
         CLmGCPtr(Object::CLmUnknownObject* owner, std::nullptr_t) : CLmGCPtrBase(owner, nullptr) {}
         CLmGCPtr(const CLmGCPtr& other) : CLmGCPtrBase(other) {}
+        CLmGCPtr(CLmGCPtr&& other) noexcept : CLmGCPtrBase(static_cast<CLmGCPtrBase&&>(other)) {}
         // An unowned copy of any other pointer.
         CLmGCPtr(const CLmPtrBase& other) : CLmGCPtrBase(nullptr, other.Get()) {}
 
         CLmGCPtr& operator=(const CLmGCPtr& other)
         {
             Assign(other.Get());
+            return *this;
+        }
+        CLmGCPtr& operator=(CLmGCPtr&& other)
+        {
+            CLmGCPtrBase::operator=(static_cast<CLmGCPtrBase&&>(other));
+            return *this;
+        }
+        // Takes over the reference of any other pointer.
+        CLmGCPtr& operator=(CLmPtrBase&& other)
+        {
+            CLmPtrBase::operator=(static_cast<CLmPtrBase&&>(other));
             return *this;
         }
         CLmGCPtr& operator=(const CLmPtrBase& other)

@@ -69,6 +69,46 @@ namespace LmLib
         LM_END_TRY
     }
 
+    CLmGCPtrBase::CLmGCPtrBase(CLmGCPtrBase&& other) noexcept
+        : CLmPtrBase(static_cast<CLmPtrBase&&>(other)), m_OwnerObject(nullptr)
+    {
+    }
+
+    CLmGCPtrBase& CLmGCPtrBase::operator=(CLmGCPtrBase&& other)
+    {
+        LM_TRY
+        {
+            CLmPtrBase::operator=(static_cast<CLmPtrBase&&>(other));
+            return *this;
+        }
+        LM_END_TRY
+    }
+
+    CLmUnknownObject* CLmGCPtrBase::Detach() noexcept
+    {
+        CLmLock lock;
+        if (m_OwnerObject && m_Pointer)
+            Unregister();
+        return CLmPtrBase::Detach();
+    }
+
+    void CLmGCPtrBase::Adopt(CLmUnknownObject* pointer)
+    {
+        LM_TRY
+        {
+            CLmLock lock;
+            if (m_OwnerObject && m_Pointer)
+                Unregister();
+            CLmUnknownObject* old = m_Pointer;
+            m_Pointer = pointer;
+            if (m_OwnerObject && pointer)
+                Register();
+            if (old)
+                old->Release();
+        }
+        LM_END_TRY
+    }
+
     CLmGCPtrBase::~CLmGCPtrBase()
     {
         try

@@ -19,6 +19,10 @@ namespace LmLib
         CLmGCPtrBase(const CLmGCPtrBase& other);
         // Assignment changes the target only; the owner stays.
         CLmGCPtrBase& operator=(const CLmGCPtrBase& other);
+        // A moved pointer is, like a copy, not a member of anything; the source leaves
+        // the registry and is empty afterwards.
+        CLmGCPtrBase(CLmGCPtrBase&& other) noexcept;
+        CLmGCPtrBase& operator=(CLmGCPtrBase&& other);
         ~CLmGCPtrBase() override;
 
         Object::CLmUnknownObject* Get() const override;
@@ -41,6 +45,9 @@ namespace LmLib
         static void DumpReferences();
 
     protected:
+        Object::CLmUnknownObject* Detach() noexcept override;
+        void Adopt(Object::CLmUnknownObject* pointer) override;
+
         Object::CLmUnknownObject* m_OwnerObject;
 
     private:

@@ -17,23 +17,26 @@ namespace LmLib
             return section.m_Section;
         }
 
-        volatile LONG g_LockDepth = 0;
+        // Changed only by the thread inside the section, so the section itself orders
+        // every access: no interlocked instruction on top of the mutex.
+        LONG g_LockDepth = 0;
     }
 
     CLmLock::CLmLock()
     {
-        InterlockedIncrement(&g_LockDepth);
         EnterCriticalSection(&LockSection());
+        ++g_LockDepth;
     }
 
     CLmLock::~CLmLock()
     {
-        InterlockedDecrement(&g_LockDepth);
+        --g_LockDepth;
         LeaveCriticalSection(&LockSection());
     }
 
     LONG CLmLock::GetDepth()
     {
-        return g_LockDepth;
+        CLmLock lock;
+        return g_LockDepth - 1;
     }
 }

@@ -16,7 +16,8 @@ namespace LmLib
         CLmLock(const CLmLock&) = delete;
         CLmLock& operator=(const CLmLock&) = delete;
 
-        // Number of guards currently inside the lock (diagnostics only).
+        // Number of guards the calling thread holds (diagnostics only; waits while
+        // another thread is inside).
         static LONG GetDepth();
     };
 }

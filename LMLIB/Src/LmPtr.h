@@ -19,6 +19,12 @@ namespace LmLib
         CLmPtr(const CLmPtr& other) : CLmPtrBase(other.Get()) {}
         // From a pointer of any other type (CLmPtr<U> or CLmGCPtr<U>).
         CLmPtr(const CLmPtrBase& other) : CLmPtrBase(other.Get()) {}
+        // Moves hand the reference over without touching the count.
+        CLmPtr(CLmPtr&& other) noexcept : CLmPtrBase(static_cast<CLmPtrBase&&>(other)) {}
+        template <class U>
+        CLmPtr(CLmPtr<U>&& other) noexcept : CLmPtrBase(static_cast<CLmPtrBase&&>(other))
+        {
+        }
 
         CLmPtr& operator=(const CLmPtr& other)
         {
@@ -28,6 +34,17 @@ namespace LmLib
         CLmPtr& operator=(const CLmPtrBase& other)
         {
             Assign(other.Get());
+            return *this;
+        }
+        CLmPtr& operator=(CLmPtr&& other)
+        {
+            CLmPtrBase::operator=(static_cast<CLmPtrBase&&>(other));
+            return *this;
+        }
+        template <class U>
+        CLmPtr& operator=(CLmPtr<U>&& other)
+        {
+            CLmPtrBase::operator=(static_cast<CLmPtrBase&&>(other));
             return *this;
         }
         CLmPtr& operator=(T* pointer)

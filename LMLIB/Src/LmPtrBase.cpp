@@ -24,6 +24,41 @@ namespace LmLib
     {
     }
 
+    CLmPtrBase::CLmPtrBase(CLmPtrBase&& other) noexcept : m_Pointer(other.Detach())
+    {
+    }
+
+    CLmPtrBase& CLmPtrBase::operator=(CLmPtrBase&& other)
+    {
+        LM_TRY
+        {
+            if (this != &other)
+                Adopt(other.Detach());
+            return *this;
+        }
+        LM_END_TRY
+    }
+
+    Object::CLmUnknownObject* CLmPtrBase::Detach() noexcept
+    {
+        Object::CLmUnknownObject* pointer = m_Pointer;
+        m_Pointer = nullptr;
+        return pointer;
+    }
+
+    void CLmPtrBase::Adopt(Object::CLmUnknownObject* pointer)
+    {
+        LM_TRY
+        {
+            // As in Assign: store first, release last.
+            Object::CLmUnknownObject* old = m_Pointer;
+            m_Pointer = pointer;
+            if (old)
+                old->Release();
+        }
+        LM_END_TRY
+    }
+
     CLmPtrBase& CLmPtrBase::operator=(const CLmPtrBase& other)
     {
         LM_TRY

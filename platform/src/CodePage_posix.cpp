@@ -146,6 +146,24 @@ public:
 
     bool Valid() const { return m_cp == CP_UTF8 || m_cp == 1252 || m_cd != reinterpret_cast<iconv_t>(-1); }
 
+    // True when the code page writes every ASCII character as its own byte, so that a
+    // run of ASCII text is copied as it is. Asked of the converter once per code page.
+    bool KeepsAscii()
+    {
+        if (m_cp == CP_UTF8 || m_cp == 1252) return true;
+        thread_local UINT knownCp = 0;
+        thread_local bool known = false;
+        if (knownCp != m_cp) {
+            std::string out;
+            known = true;
+            for (wchar_t c = 0; c < 0x80 && known; ++c)
+                known = Put(c, out) && out.size() == static_cast<size_t>(c) + 1 &&
+                        static_cast<unsigned char>(out.back()) == c;
+            knownCp = m_cp;
+        }
+        return known;
+    }
+
     bool Put(wchar_t c, std::string& out)
     {
         if (m_cp == CP_UTF8) {
@@ -242,7 +260,20 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcL
     std::string out;
     out.reserve(n);  // one byte a character in the single-byte code pages: no regrowth
     bool usedDefault = false;
+    const bool keepsAscii = encoder.KeepsAscii();
     for (size_t i = 0; i < n; ++i) {
+        if (keepsAscii && static_cast<unsigned>(src[i]) < 0x80) {
+            // A run of ASCII characters: one byte each, no converter call.
+            size_t end = i + 1;
+            while (end < n && static_cast<unsigned>(src[end]) < 0x80)
+                ++end;
+            size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k)
+                out[at + (k - i)] = static_cast<char>(src[k]);
+            i = end - 1;
+            continue;
+        }
         if (!encoder.Put(src[i], out)) {
             if (flags & WC_ERR_INVALID_CHARS) {
                 SetLastError(ERROR_NO_UNICODE_TRANSLATION);
