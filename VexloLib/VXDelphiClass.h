@@ -44,8 +44,6 @@ public:
     Kind GetClassKind();
     LmLib::Values::CLmBSTR GetGuid();
 
-    // True when the wrapper stands for a host object (a relation's far end may not).
-    static bool HasHostObject(CVXCommon* wrapper);
 
 private:
     struct Sections;
