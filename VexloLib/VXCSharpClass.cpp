@@ -54,6 +54,15 @@ namespace
         return visibility >= 0 && visibility < GroupOther ? static_cast<Group>(visibility) : GroupOther;
     }
 
+    // A constructor assigns the initial value of every attribute with a backing field
+    // that is not const (a type that is an interface has no constructors).
+    void AddInitializer(CVXCSharpOwner& owner, const CVXCSharpMemberText& member)
+    {
+        std::wstring statement = member.Const || owner.IsInterface ? std::wstring() : member.Initialization();
+        if (!statement.empty())
+            owner.Initializers += CVXExtension::Unit + statement + L"\r\n";
+    }
+
     std::wstring UniqueId(CVXElement& element)
     {
         return CVXExtension::Text(element.GetUniqueID());
@@ -99,6 +108,15 @@ CLmPtr<CVXCSharpClass> CVXCSharpClass::Create(const CLmPtr<CVXClass>& cls)
 CVXCSharpClass::CVXCSharpClass(const CLmPtr<CLmRefsObject>& cls) : CVXCSharpExtensionElement(cls) {}
 
 CVXCSharpClass::~CVXCSharpClass() = default;
+
+bool CVXCSharpClass::Initialize(CLmPtr<CLmRefsObject>)
+{
+    LM_TRY
+    {
+        return true;
+    }
+    LM_END_TRY
+}
 
 CLmPtr<CVXClass> CVXCSharpClass::GetClass()
 {
@@ -230,10 +248,7 @@ void CVXCSharpClass::ReadInitializers(const CLmPtr<CVXClass>& cls, CVXCSharpOwne
                                                                     : attribute->GetExtension(CLmBSTR(ToolName)));
             if (extension.IsNull())
                 continue;
-            CVXCSharpMemberText member = extension->GetMemberText(owner);
-            std::wstring statement = member.Const ? std::wstring() : member.Initialization();
-            if (!statement.empty())
-                owner.Initializers += Unit + statement + L"\r\n";
+            AddInitializer(owner, extension->GetMemberText(owner));
         }
     }
     LM_END_TRY
@@ -264,9 +279,7 @@ void CVXCSharpClass::CollectMembers(const CLmPtr<CVXPreservedZones>& zones, CVXC
                 continue;
             groups.Add(extension->GetFieldBucket(), AttributeFields, member.FieldText());
             groups.Add(member.Visibility, AttributeProperties, member.PropertyText(zones, level, owner));
-            std::wstring statement = member.Const || owner.IsInterface ? std::wstring() : member.Initialization();
-            if (!statement.empty())
-                owner.Initializers += Unit + statement + L"\r\n";
+            AddInitializer(owner, member);
         }
 
         CLmPtr<CVXOperationCollection> operations = cls->GetOperations();

@@ -31,6 +31,7 @@ public:
     explicit CVXCSharpClass(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& cls);
     ~CVXCSharpClass() override;
 
+    bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // Always empty.
     LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
     // The type text, ending with a line break; empty when the class is not generated.
