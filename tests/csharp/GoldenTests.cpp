@@ -203,5 +203,29 @@ TEST_F(GoldenTest, NamespacesBaseListsAndUsingList)
     EXPECT_EQ(expectedLog, log);
 }
 
+// Modes.cs: enums (the layout Vexlo chose): values in model order, an initial value as
+// the number, documentation, access word; no modifier, bases, operations or roles; an
+// enum without values; inside a namespace and at the top.
+TEST_F(GoldenTest, Enums)
+{
+    Class* base = build.AddClass(L"Base", L"Q-Base");
+    Class* mode = build.AddClass(L"Mode", L"Q-Mode", AddPackage(nullptr, L"Core"));
+    mode->documentation = L"Modes.";
+    for (const auto& [name, value] : {std::pair{L"Kind", L"Enum"}, {L"Accessibility", L"internal"},
+                                      {L"Inheritance", L"sealed"}})
+        Set(mode, name, value);
+    build.AddAttribute(mode, L"Fast", L"", PublicAccess, L"1");
+    build.AddAttribute(mode, L"Slow", L"int", PrivateAccess);
+    build.AddOperation(mode, L"Run", L"void");
+    build.Inherit(mode, base);
+    build.Associate(L"Pick", mode, L"picked", true, base, L"picker", false);
+    Class* empty = build.AddClass(L"Empty", L"Q-Empty");
+    Set(empty, L"Kind", L"enum");
+
+    Module* modes = AddComponent(L"Modes", {mode, empty});
+    Generate(modes);
+    ExpectGolden(modes);
+}
+
 } // namespace
 } // namespace CSharpTest

@@ -1,6 +1,6 @@
 // The user's code survives generation at namespace depth 2: text in every kind of C#
-// zone comes back in its place after the model's elements are renamed, and generating
-// again without a change gives the same bytes.
+// zone (of a class and of an enum) comes back in its place after the model's elements
+// are renamed, and generating again without a change gives the same bytes.
 #include "CSharpTestSupport.h"
 
 #include <set>
@@ -76,7 +76,10 @@ protected:
         build.AddParameter(run, L"count", L"int");
         next = build.Associate(L"Link", trip, L"next", true, other, L"back", false)->role1;
         Set(next, L"IsProperty", L"TRUE");
-        trips = AddComponent(L"Trips", {trip, other});
+        Class* mode = build.AddClass(L"Mode", L"Q-Mode", inner);
+        Set(mode, L"Kind", L"enum");
+        build.AddAttribute(mode, L"On", L"", PublicAccess, L"1");
+        trips = AddComponent(L"Trips", {trip, other, mode});
     }
 };
 
