@@ -28,7 +28,7 @@ void CVXCSharpMemberText::ReadSettings(CVXCSharpExtensionElement& extension)
 
 void CVXCSharpMemberText::ReadNames(CVXCSharpExtensionElement& extension)
 {
-    FieldName = CSharp::Text(extension.GetProperty(L"DataMemberName"));
+    FieldName = DataMember ? CSharp::Text(extension.GetProperty(L"DataMemberName")) : std::wstring();
     if (FieldName.empty())
         FieldName = L"F" + Name;
     PropertyName = IsProperty ? CSharp::Text(extension.GetProperty(L"PropertyName")) : std::wstring();
