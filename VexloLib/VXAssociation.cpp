@@ -3,6 +3,7 @@
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
 #include "VXRole.h"
+#include "VXCSharpAssociation.h"
 #include "VXDelphiAssociation.h"
 #include "VXExtension.h"
 
@@ -27,9 +28,11 @@ CLmPtr<CVXExtension> CVXAssociation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiAssociation::Create(CLmPtr<CVXAssociation>(this));
+        if (language == L"C#")
+            return CVXCSharpAssociation::Create(CLmPtr<CVXAssociation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

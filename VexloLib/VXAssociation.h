@@ -13,7 +13,7 @@ public:
     CVXAssociation(const CVXParentPtr& parent, IDispatch* object);
     ~CVXAssociation() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseAssociation();

@@ -3,6 +3,7 @@
 #include "LmTranslate.h"
 #include "RoseHostIds.h"
 #include "VXClass.h"
+#include "VXCSharpAttribute.h"
 #include "VXDelphiAttribute.h"
 #include "VXExtension.h"
 
@@ -27,9 +28,11 @@ CLmPtr<CVXExtension> CVXAttribute::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiAttribute::Create(CLmPtr<CVXAttribute>(this));
+        if (language == L"C#")
+            return CVXCSharpAttribute::Create(CLmPtr<CVXAttribute>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -16,7 +16,7 @@ public:
     CVXAttribute(const CVXParentPtr& parent, IDispatch* object);
     ~CVXAttribute() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseAttribute();

@@ -1,4 +1,5 @@
 #include "VXCategory.h"
+#include "VXCSharpCategory.h"
 #include "VXDelphiCategory.h"
 #include "VXExtension.h"
 
@@ -26,9 +27,11 @@ CLmPtr<CVXExtension> CVXCategory::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiCategory::Create(CLmPtr<CVXCategory>(this));
+        if (language == L"C#")
+            return CVXCSharpCategory::Create(CLmPtr<CVXCategory>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -14,6 +14,7 @@
 #include "VXOperationCollection.h"
 #include "VXParameterCollection.h"
 #include "VXRoleCollection.h"
+#include "VXCSharpClass.h"
 #include "VXDelphiClass.h"
 #include "VXExtension.h"
 
@@ -49,9 +50,11 @@ CLmPtr<CVXExtension> CVXClass::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiClass::Create(CLmPtr<CVXClass>(this));
+        if (language == L"C#")
+            return CVXCSharpClass::Create(CLmPtr<CVXClass>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -30,7 +30,7 @@ public:
 
     // Always true.
     bool Initialize(CVXParentPtr parent) override;
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
     // Generates each component the class is assigned to, in the class's list order.
     void DoGenerate(const LmLib::Values::CLmBSTR& language) override;

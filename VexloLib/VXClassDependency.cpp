@@ -1,4 +1,5 @@
 #include "VXClassDependency.h"
+#include "VXCSharpClassDependency.h"
 #include "VXDelphiClassDependency.h"
 #include "VXExtension.h"
 
@@ -27,9 +28,11 @@ CLmPtr<CVXExtension> CVXClassDependency::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiClassDependency::Create(CLmPtr<CVXClassDependency>(this));
+        if (language == L"C#")
+            return CVXCSharpClassDependency::Create(CLmPtr<CVXClassDependency>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

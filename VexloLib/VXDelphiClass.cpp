@@ -4,8 +4,7 @@
 #include "VXAttribute.h"
 #include "VXAttributeCollection.h"
 #include "VXClass.h"
-#include "VXClassDependency.h"
-#include "VXClassDependencyCollection.h"
+#include "VXClassSuppliers.h"
 #include "VXDelphiAttribute.h"
 #include "VXDelphiModel.h"
 #include "VXDelphiOperation.h"
@@ -15,7 +14,6 @@
 #include "VXInheritRelation.h"
 #include "VXInheritRelationCollection.h"
 #include "VXModule.h"
-#include "VXModuleCollection.h"
 #include "VXOperation.h"
 #include "VXOperationCollection.h"
 #include "VXRole.h"
@@ -210,21 +208,6 @@ CLmBSTR CVXDelphiClass::GetGuid()
     LM_TRY
     {
         return GetProperty(L"GUID");
-    }
-    LM_END_TRY
-}
-
-bool CVXDelphiClass::HasHostObject(CVXCommon* wrapper)
-{
-    LM_TRY
-    {
-        if (!wrapper)
-            return false;
-        IDispatch* object = wrapper->GetDispatch();
-        if (!object)
-            return false;
-        object->Release();
-        return true;
     }
     LM_END_TRY
 }
@@ -482,43 +465,7 @@ std::vector<CLmPtr<CVXModule>> CVXDelphiClass::GetRequiredModules()
 {
     LM_TRY
     {
-        std::vector<CLmPtr<CVXModule>> modules;
-        std::vector<std::wstring> ids;
-        auto addModulesOf = [&](const CLmPtr<CVXClass>& supplier) {
-            if (!HasHostObject(supplier))
-                return;
-            CLmPtr<CVXModuleCollection> assigned = supplier->GetAssignedModules();
-            for (LONG i = 0; i < assigned->GetCount(); ++i)
-            {
-                CLmPtr<CVXModule> module = assigned->GetAt(i);
-                if (!HasHostObject(module))
-                    continue;
-                std::wstring id = Text(module->GetUniqueID());
-                bool known = false;
-                for (const std::wstring& other : ids)
-                    known = known || other == id;
-                if (known)
-                    continue;
-                ids.push_back(id);
-                modules.push_back(module);
-            }
-        };
-        CLmPtr<CVXClass> cls = GetClass();
-        CLmPtr<CVXInheritRelationCollection> relations = cls->GetInheritRelations();
-        for (LONG i = 0; i < relations->GetCount(); ++i)
-        {
-            CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
-            if (!relation.IsNull())
-                addModulesOf(relation->GetSupplierClass());
-        }
-        CLmPtr<CVXClassDependencyCollection> dependencies = cls->GetClassDependencies();
-        for (LONG i = 0; i < dependencies->GetCount(); ++i)
-        {
-            CLmPtr<CVXClassDependency> dependency = dependencies->GetAt(i);
-            if (!dependency.IsNull())
-                addModulesOf(dependency->GetSupplierClass());
-        }
-        return modules;
+        return CVXClassSuppliers::GetSupplierModules(GetClass());
     }
     LM_END_TRY
 }

@@ -48,8 +48,6 @@ public:
     static Kind KindOf(const std::wstring& kind);
     LmLib::Values::CLmBSTR GetGuid();
 
-    // True when the wrapper stands for a host object (a relation's far end may not).
-    static bool HasHostObject(CVXCommon* wrapper);
 
 private:
     struct Sections;

@@ -43,7 +43,7 @@ CLmBSTR CVXDelphiExtensionElement::GetProperty(const wchar_t* name)
 {
     LM_TRY
     {
-        return GetElement()->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(name));
+        return GetToolProperty(*GetElement(), ToolName, name);
     }
     LM_END_TRY
 }

@@ -29,6 +29,4 @@ public:
     static std::wstring IndentText(const std::wstring& text, int levels);
     // The model's "Directory" property, expanded.
     LmLib::Values::CLmBSTR GetDirectory();
-
-    static const wchar_t* const VirtualPathMapKey;
 };

@@ -1,18 +1,15 @@
 #include "VXDelphiModule.h"
 
-#include "LmFoldersManager.h"
 #include "LmTranslate.h"
 #include "VXClass.h"
 #include "VXClassCollection.h"
 #include "VXClassOrder.h"
 #include "VXDelphiClass.h"
-#include "VXDelphiSubsystem.h"
 #include "VXGenerationMemo.h"
 #include "VXGenerator.h"
-#include "VXModel.h"
 #include "VXModule.h"
+#include "VXModuleOutput.h"
 #include "VXPreservedZones.h"
-#include "VXSubsystem.h"
 
 #include <utility>
 
@@ -123,15 +120,7 @@ CLmBSTR CVXDelphiModule::GetFilePath()
 {
     LM_TRY
     {
-        CLmBSTR directory;
-        CLmPtr<CVXSubsystem> subsystem = GetModule()->GetParentSubsystem();
-        if (!subsystem.IsNull())
-        {
-            CLmPtr<CVXDelphiSubsystem> extension(subsystem->GetExtension(CLmBSTR(ToolName)));
-            LM_CHECK_POINTER(extension.GetTyped(), L"subsystem");
-            directory = extension->GetDirectory();
-        }
-        return directory + L"\\" + GetFileName();
+        return CVXModuleOutput::GetFilePath(GetModule(), ToolName, GetFileName());
     }
     LM_END_TRY
 }
@@ -140,9 +129,7 @@ void CVXDelphiModule::WriteLog(const CLmBSTR& text)
 {
     LM_TRY
     {
-        CLmPtr<CVXModel> model = GetModule()->GetModel();
-        LM_CHECK_POINTER(model.GetTyped(), L"model");
-        model->WriteLog(text);
+        CVXModuleOutput::WriteLog(GetModule(), text);
     }
     LM_END_TRY
 }
@@ -331,17 +318,7 @@ void CVXDelphiModule::DoGenerate()
         CLmBSTR path = GetFilePath();
         CLmPtr<CVXGenerator> generator = CVXGenerator::Create(path, CLmPtr<CLmRefsObject>(this));
         LM_CHECK_POINTER(generator.GetTyped(), L"generator");
-        CLmBSTR text = BuildText(generator->GetZones());
-
-        int separator = path.ReverseFind(L"\\");
-        if (separator > 0)
-        {
-            CLmPtr<LmLib::File::CLmFoldersManager> folders = LmLib::File::CLmFoldersManager::Create(nullptr);
-            folders->CreateFolder(path.Left(separator));
-        }
-        // The old file stays as it was unless the whole new text took its place.
-        if (!generator->ReplaceFile(text))
-            LM_RAISE(LmLib::Errors::Exception::LmErrorGeneral, L"Can't create file %s", path.GetBSTR());
+        CVXModuleOutput::WriteFile(generator, path, BuildText(generator->GetZones()));
     }
     LM_END_TRY
 }

@@ -1,7 +1,7 @@
 #include "VXDelphiSubsystem.h"
 
 #include "LmTranslate.h"
-#include "VXDelphiModel.h"
+#include "VXModuleOutput.h"
 #include "VXSubsystem.h"
 
 using LmLib::CLmPtr;
@@ -39,28 +39,7 @@ CLmBSTR CVXDelphiSubsystem::GetDirectory()
 {
     LM_TRY
     {
-        CLmPtr<CVXDelphiModel> model = GetModel();
-        LM_CHECK_POINTER(model.GetTyped(), L"model");
-        CLmBSTR value = model->ExpandVirtualPath(GetProperty(L"Directory"));
-        value.MakeUpper();
-        bool automatic = value == L"AUTO GENERATE";
-        if (!automatic && !(value == L"."))
-            return value;
-
-        CLmPtr<CVXSubsystem> subsystem = GetSubsystem();
-        CLmPtr<CVXSubsystem> parent = subsystem->GetParentSubsystem();
-        if (parent.IsNull())
-            return model->GetDirectory();
-        CLmPtr<CVXDelphiSubsystem> parentExtension(parent->GetExtension(CLmBSTR(ToolName)));
-        LM_CHECK_POINTER(parentExtension.GetTyped(), L"parent subsystem");
-        CLmBSTR directory = parentExtension->GetDirectory();
-        if (automatic && !subsystem->IsRootPackage())
-        {
-            if (!directory.IsEmpty())
-                directory += L"\\";
-            directory += subsystem->GetName();
-        }
-        return directory;
+        return CVXModuleOutput::GetSubsystemDirectory(GetSubsystem(), ToolName);
     }
     LM_END_TRY
 }

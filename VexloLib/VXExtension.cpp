@@ -2,11 +2,15 @@
 
 #include "LmTranslate.h"
 #include "VXCommon.h"
+#include "VXElement.h"
 #include "VXPreservedZones.h"
+#include "VXZoneWriter.h"
 
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
+
+const wchar_t* const CVXExtension::Unit = L"  ";
 
 CVXExtension::CVXExtension(const CLmPtr<CLmRefsObject>& parent) : CLmObject(parent) {}
 
@@ -62,6 +66,171 @@ void CVXExtension::DoGenerate()
 {
     LM_TRY
     {
+    }
+    LM_END_TRY
+}
+
+namespace
+{
+    // Property values are nearly always plain ASCII words; for those the case change of
+    // the ANSI code page is the ASCII one, done here without converting the text.
+    bool IsAscii(const CLmBSTR& value)
+    {
+        const wchar_t* text = value.GetBSTR();
+        for (int i = 0; i < value.Length(); ++i)
+            if (text[i] == 0 || text[i] > 0x7F)
+                return false;
+        return true;
+    }
+}
+
+bool CVXExtension::IsTrue(const CLmBSTR& value)
+{
+    LM_TRY
+    {
+        if (IsAscii(value))
+        {
+            static const wchar_t word[] = L"TRUE";
+            if (value.Length() != 4)
+                return false;
+            for (int i = 0; i < 4; ++i)
+            {
+                wchar_t ch = value.GetBSTR()[i];
+                if (ch >= L'a' && ch <= L'z')
+                    ch = static_cast<wchar_t>(ch - L'a' + L'A');
+                if (ch != word[i])
+                    return false;
+            }
+            return true;
+        }
+        CLmBSTR upper = value;
+        upper.MakeUpper();
+        return upper == L"TRUE";
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtension::Lower(const CLmBSTR& value)
+{
+    LM_TRY
+    {
+        if (IsAscii(value))
+        {
+            std::wstring lower = Text(value);
+            for (wchar_t& ch : lower)
+                if (ch >= L'A' && ch <= L'Z')
+                    ch = static_cast<wchar_t>(ch - L'A' + L'a');
+            return lower;
+        }
+        CLmBSTR lower = value;
+        lower.MakeLower();
+        return Text(lower);
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtension::Text(const CLmBSTR& value)
+{
+    return value.GetBSTR() ? std::wstring(value.GetBSTR(), static_cast<size_t>(value.Length())) : std::wstring();
+}
+
+CLmBSTR CVXExtension::Bstr(const std::wstring& text)
+{
+    return CLmBSTR(text.c_str());
+}
+
+CLmBSTR CVXExtension::GetToolProperty(CVXElement& element, const wchar_t* tool, const wchar_t* name)
+{
+    LM_TRY
+    {
+        return element.GetPropertyValue(CLmBSTR(tool), CLmBSTR(name));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtension::IndentText(const std::wstring& text, int levels)
+{
+    std::wstring result = text;
+    const std::wstring unit = Unit;
+    const std::wstring dangling = L"\r\n" + unit;
+    for (int level = 0; level < levels; ++level)
+    {
+        std::wstring indented = unit;
+        indented.reserve(result.size() + result.size() / 8 + 2);
+        for (size_t i = 0; i < result.size(); ++i)
+        {
+            indented += result[i];
+            if (result[i] == L'\r' && i + 1 < result.size() && result[i + 1] == L'\n')
+            {
+                indented += L'\n';
+                ++i;
+                indented += unit;
+            }
+        }
+        if (indented.size() >= dangling.size() &&
+            indented.compare(indented.size() - dangling.size(), dangling.size(), dangling) == 0)
+            indented.erase(indented.size() - unit.size());
+        result.swap(indented);
+    }
+    return result;
+}
+
+std::wstring CVXExtension::UnindentText(const std::wstring& text, int levels)
+{
+    std::wstring result = text;
+    const std::wstring unit = Unit;
+    for (int level = 0; level < levels; ++level)
+    {
+        std::wstring unindented;
+        unindented.reserve(result.size());
+        size_t i = 0;
+        if (result.compare(0, unit.size(), unit) == 0)
+            i = unit.size();
+        while (i < result.size())
+        {
+            unindented += result[i];
+            if (result[i] == L'\r' && i + 1 < result.size() && result[i + 1] == L'\n')
+            {
+                unindented += L'\n';
+                i += 2;
+                if (result.compare(i, unit.size(), unit) == 0)
+                    i += unit.size();
+                continue;
+            }
+            ++i;
+        }
+        result.swap(unindented);
+    }
+    return result;
+}
+
+std::wstring CVXExtension::Zone(const CLmPtr<CVXPreservedZones>& zones, const std::wstring& scope,
+                                const std::wstring& uniqueId, const wchar_t* tag, const std::wstring& indentation,
+                                const std::wstring& defaultBody,
+                                const std::function<std::wstring(const std::wstring&)>& foundText)
+{
+    LM_TRY
+    {
+        CVXZoneWriter::FoundTextFilter filter;
+        if (foundText)
+            filter = [&foundText](const CLmBSTR& text) { return Bstr(foundText(Text(text))); };
+        return Text(CVXZoneWriter::Write(zones, Bstr(scope), Bstr(uniqueId), CLmBSTR(tag), Bstr(indentation),
+                                         Bstr(defaultBody), filter));
+    }
+    LM_END_TRY
+}
+
+bool CVXExtension::HasHostObject(CVXCommon* wrapper)
+{
+    LM_TRY
+    {
+        if (!wrapper)
+            return false;
+        IDispatch* object = wrapper->GetDispatch();
+        if (!object)
+            return false;
+        object->Release();
+        return true;
     }
     LM_END_TRY
 }

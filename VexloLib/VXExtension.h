@@ -7,7 +7,11 @@
 #include "LmObject.h"
 #include "LmPtr.h"
 
+#include <functional>
+#include <string>
+
 class CVXCommon;
+class CVXElement;
 class CVXPreservedZones;
 
 class CVXExtension : public LmLib::Object::CLmObject
@@ -29,4 +33,31 @@ public:
     virtual LmLib::Values::CLmBSTR GetToolName() = 0;
     // Only the module extensions write anything (their file).
     virtual void DoGenerate();
+
+    // What every language reads and writes the same way; the tool name is data.
+
+    // One indentation unit (two blanks).
+    static const wchar_t* const Unit;
+    // A tool property of element, exactly as the host answers it.
+    static LmLib::Values::CLmBSTR GetToolProperty(CVXElement& element, const wchar_t* tool, const wchar_t* name);
+    // A boolean property value: true only for "TRUE" in any letter case.
+    static bool IsTrue(const LmLib::Values::CLmBSTR& value);
+    // An enumerated property value, in lower case for comparison.
+    static std::wstring Lower(const LmLib::Values::CLmBSTR& value);
+    static std::wstring Text(const LmLib::Values::CLmBSTR& value);
+    static LmLib::Values::CLmBSTR Bstr(const std::wstring& text);
+    // Puts levels units after every CR LF and in front of the text; a text that ends
+    // with a line break gets no indentation after it.
+    static std::wstring IndentText(const std::wstring& text, int levels);
+    // Takes levels units off the start of the text and after every CR LF; a line with
+    // less indentation keeps what it has.
+    static std::wstring UnindentText(const std::wstring& text, int levels);
+    // One zone, found in zones or with its default body (see CVXZoneWriter); found
+    // text goes through foundText when one is given.
+    static std::wstring Zone(const LmLib::CLmPtr<CVXPreservedZones>& zones, const std::wstring& scope,
+                             const std::wstring& uniqueId, const wchar_t* tag, const std::wstring& indentation,
+                             const std::wstring& defaultBody,
+                             const std::function<std::wstring(const std::wstring&)>& foundText = nullptr);
+    // True when the wrapper stands for a host object (a relation's far end may not).
+    static bool HasHostObject(CVXCommon* wrapper);
 };

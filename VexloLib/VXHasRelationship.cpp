@@ -1,4 +1,5 @@
 #include "VXHasRelationship.h"
+#include "VXCSharpHasRelationship.h"
 #include "VXDelphiHasRelationship.h"
 #include "VXExtension.h"
 
@@ -27,9 +28,11 @@ CLmPtr<CVXExtension> CVXHasRelationship::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiHasRelationship::Create(CLmPtr<CVXHasRelationship>(this));
+        if (language == L"C#")
+            return CVXCSharpHasRelationship::Create(CLmPtr<CVXHasRelationship>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

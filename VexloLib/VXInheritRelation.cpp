@@ -1,4 +1,5 @@
 #include "VXInheritRelation.h"
+#include "VXCSharpInheritRelation.h"
 #include "VXDelphiInheritRelation.h"
 #include "VXExtension.h"
 
@@ -27,9 +28,11 @@ CLmPtr<CVXExtension> CVXInheritRelation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiInheritRelation::Create(CLmPtr<CVXInheritRelation>(this));
+        if (language == L"C#")
+            return CVXCSharpInheritRelation::Create(CLmPtr<CVXInheritRelation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -5,6 +5,7 @@
 #include "VXApplication.h"
 #include "VXClassCollection.h"
 #include "VXModuleCollection.h"
+#include "VXCSharpModel.h"
 #include "VXDelphiModel.h"
 #include "VXExtension.h"
 
@@ -29,9 +30,11 @@ CLmPtr<CVXExtension> CVXModel::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiModel::Create(CLmPtr<CVXModel>(this));
+        if (language == L"C#")
+            return CVXCSharpModel::Create(CLmPtr<CVXModel>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

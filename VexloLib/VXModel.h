@@ -18,7 +18,7 @@ public:
     CVXModel(const CVXParentPtr& parent, IDispatch* object);
     ~CVXModel() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     // The classes selected in the host's browser or diagram, in the host's order.

@@ -5,6 +5,7 @@
 #include "VXClassCollection.h"
 #include "VXModuleVisibilityRelationshipCollection.h"
 #include "VXSubsystem.h"
+#include "VXCSharpModule.h"
 #include "VXDelphiModule.h"
 #include "VXExtension.h"
 
@@ -38,9 +39,11 @@ CLmPtr<CVXExtension> CVXModule::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiModule::Create(CLmPtr<CVXModule>(this));
+        if (language == L"C#")
+            return CVXCSharpModule::Create(CLmPtr<CVXModule>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

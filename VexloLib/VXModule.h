@@ -20,7 +20,7 @@ public:
 
     // Always true.
     bool Initialize(CVXParentPtr parent) override;
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     // The classes assigned to this component.

@@ -5,6 +5,7 @@
 #include "VXClass.h"
 #include "VXModule.h"
 #include "VXSubsystem.h"
+#include "VXCSharpModuleVisibilityRelationship.h"
 #include "VXDelphiModuleVisibilityRelationship.h"
 #include "VXExtension.h"
 
@@ -33,9 +34,11 @@ CLmPtr<CVXExtension> CVXModuleVisibilityRelationship::GetExtension(const CLmBSTR
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiModuleVisibilityRelationship::Create(CLmPtr<CVXModuleVisibilityRelationship>(this));
+        if (language == L"C#")
+            return CVXCSharpModuleVisibilityRelationship::Create(CLmPtr<CVXModuleVisibilityRelationship>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

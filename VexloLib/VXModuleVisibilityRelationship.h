@@ -15,7 +15,7 @@ public:
     CVXModuleVisibilityRelationship(const CVXParentPtr& parent, IDispatch* object);
     ~CVXModuleVisibilityRelationship() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseModuleVisibilityRelationship();

@@ -4,6 +4,7 @@
 #include "RoseHostIds.h"
 #include "VXClass.h"
 #include "VXParameterCollection.h"
+#include "VXCSharpOperation.h"
 #include "VXDelphiOperation.h"
 #include "VXExtension.h"
 
@@ -28,9 +29,11 @@ CLmPtr<CVXExtension> CVXOperation::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiOperation::Create(CLmPtr<CVXOperation>(this));
+        if (language == L"C#")
+            return CVXCSharpOperation::Create(CLmPtr<CVXOperation>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

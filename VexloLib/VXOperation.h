@@ -17,7 +17,7 @@ public:
     CVXOperation(const CVXParentPtr& parent, IDispatch* object);
     ~CVXOperation() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual LmLib::CLmPtr<CVXParameterCollection> GetParameters();

@@ -1,4 +1,5 @@
 #include "VXParameter.h"
+#include "VXCSharpParameter.h"
 #include "VXDelphiParameter.h"
 #include "VXExtension.h"
 
@@ -26,9 +27,11 @@ CLmPtr<CVXExtension> CVXParameter::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiParameter::Create(CLmPtr<CVXParameter>(this));
+        if (language == L"C#")
+            return CVXCSharpParameter::Create(CLmPtr<CVXParameter>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

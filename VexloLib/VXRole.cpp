@@ -4,6 +4,7 @@
 #include "RoseHostIds.h"
 #include "VXAssociation.h"
 #include "VXClass.h"
+#include "VXCSharpRole.h"
 #include "VXDelphiRole.h"
 #include "VXExtension.h"
 
@@ -29,9 +30,11 @@ CLmPtr<CVXExtension> CVXRole::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiRole::Create(CLmPtr<CVXRole>(this));
+        if (language == L"C#")
+            return CVXCSharpRole::Create(CLmPtr<CVXRole>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

@@ -17,7 +17,7 @@ public:
     CVXRole(const CVXParentPtr& parent, IDispatch* object);
     ~CVXRole() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
     LmLib::CLmPtr<CVXClass> GetSupplier() override;
     LmLib::CLmPtr<CVXClass> GetContext() override;

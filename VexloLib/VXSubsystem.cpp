@@ -1,4 +1,5 @@
 #include "VXSubsystem.h"
+#include "VXCSharpSubsystem.h"
 #include "VXDelphiSubsystem.h"
 #include "VXExtension.h"
 
@@ -26,9 +27,11 @@ CLmPtr<CVXExtension> CVXSubsystem::GetExtension(const CLmBSTR& language)
 {
     LM_TRY
     {
-        // Exact names only; the C# extensions do not exist yet.
+        // Exact names only.
         if (language == L"Delphi")
             return CVXDelphiSubsystem::Create(CLmPtr<CVXSubsystem>(this));
+        if (language == L"C#")
+            return CVXCSharpSubsystem::Create(CLmPtr<CVXSubsystem>(this));
         return CLmPtr<CVXExtension>();
     }
     LM_END_TRY

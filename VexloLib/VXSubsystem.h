@@ -11,7 +11,7 @@ public:
     CVXSubsystem(const CVXParentPtr& parent, IDispatch* object);
     ~CVXSubsystem() override;
 
-    // The "Delphi" extension; empty for any other language (C# has none yet).
+    // The "Delphi" or "C#" extension; empty for any other language.
     LmLib::CLmPtr<CVXExtension> GetExtension(const LmLib::Values::CLmBSTR& language) override;
 
     virtual CVXHostInterface GetIRoseSubsystem();

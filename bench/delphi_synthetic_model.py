@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes a synthetic Rose model for timing the Delphi generator.
+"""Writes a synthetic Rose model for timing the Delphi (or the C#) generator.
 
     delphi_synthetic_model.py N OUT.mdl [OUTPUT_DIR] [--order ORDER] [--per-component K]
-                              [--seed S]
+                              [--seed S] [--language Delphi|C#]
 
 N classes with 10 attributes and 10 operations each, in N/K Delphi units of one
 component package (K = 50 unless --per-component says otherwise). Inside a unit every
@@ -15,6 +15,10 @@ Attributes alternate between plain fields and properties with accessors.
   base-first     every class after its superclass, the order in which people
                  usually create them
   shuffled       a random order, the same for the same --seed (default 1)
+
+With --language C# the model has the same shape with the tool "C#": C# files instead
+of units, the classes in a namespace package "Bench" (so every type is wrapped in a
+namespace and the dependency gives a "using" line), C# type names.
 """
 import argparse
 import random
@@ -50,20 +54,31 @@ def main():
     parser.add_argument("--order", choices=ORDERS, default="derived-first")
     parser.add_argument("--per-component", type=int, default=PER_UNIT, metavar="K")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--language", choices=["Delphi", "C#"], default="Delphi")
     args = parser.parse_args()
     PER_UNIT = max(1, args.per_component)
     n, out, directory = args.n, args.out, args.directory
     rng = random.Random(args.seed)
+    language = args.language
+    csharp = language == "C#"
+    tool = language
+    integer = "int" if csharp else "Integer"
+    virtual = '("MemberKindSet" 231)' if csharp else '("MemberKindSet" 121)'
+    package = "Logical View::Bench::" if csharp else "Logical View::"
     units = max(1, (n + PER_UNIT - 1) // PER_UNIT)
     lines = []
     w = lines.append
     w('(object Petal version 45 _written "Vexlo" charSet 0)')
     w('(object Design "Logical View" is_unit TRUE is_loaded TRUE')
-    w('  attributes (list Attribute_Set %s)' % attribute("Delphi", "Directory", '"%s"' % directory))
+    w('  attributes (list Attribute_Set %s)' % attribute(tool, "Directory", '"%s"' % directory))
     w('  quid "DESIGN0001"')
     w('  root_category (object Class_Category "Logical View" quid "CATROOT001" exportControl "Public"')
     w('    global TRUE subsystem "Component View" quidu "SUBROOT001"')
     w('    logical_models (list unit_reference_list')
+    if csharp:
+        w('     (object Class_Category "Bench" quid "CATBENCH01" exportControl "Public"')
+        w('      attributes (list Attribute_Set %s)' % attribute(tool, "IsNamespace", "TRUE"))
+        w('      logical_models (list unit_reference_list')
     for u in range(units):
         first = u * PER_UNIT
         last = min(n, first + PER_UNIT)
@@ -71,33 +86,35 @@ def main():
             w('      (object Class "T%05d" quid %s' % (c, quid("C", c)))
             if c > first:
                 w('        superclasses (list inheritance_relationship_list (object Inheritance_Relationship'
-                  ' quid %s supplier "Logical View::T%05d" quidu %s))' % (quid("I", c), c - 1, quid("C", c - 1)))
+                  ' quid %s supplier "%sT%05d" quidu %s))' % (quid("I", c), package, c - 1, quid("C", c - 1)))
             elif u > 0:
                 w('        used_nodes (list uses_relationship_list (object Uses_Relationship'
-                  ' quid %s supplier "Logical View::T%05d" quidu %s))'
-                  % (quid("D", c), first - PER_UNIT, quid("C", first - PER_UNIT)))
+                  ' quid %s supplier "%sT%05d" quidu %s))'
+                  % (quid("D", c), package, first - PER_UNIT, quid("C", first - PER_UNIT)))
             w('        operations (list Operations')
             for o in range(10):
                 props = ""
                 if o == 0:
-                    props = 'attributes (list Attribute_Set %s) ' % attribute("Delphi", "Kind", '("MemberKindSet" 121)')
+                    props = 'attributes (list Attribute_Set %s) ' % attribute(tool, "Kind", virtual)
                 w('          (object Operation "Op%d" %squid %s parameters (list Parameters'
-                  ' (object Parameter "AValue" type "Integer") (object Parameter "AText" type "string"))'
-                  ' result "Integer" concurrency "Sequential" opExportControl "Public" uid 0)'
-                  % (o, props, quid("O", c, o)))
+                  ' (object Parameter "AValue" type "%s") (object Parameter "AText" type "string"))'
+                  ' result "%s" concurrency "Sequential" opExportControl "Public" uid 0)'
+                  % (o, props, quid("O", c, o), integer, integer))
             w('        )')
             w('        class_attributes (list class_attribute_list')
             for a in range(10):
                 props = ""
                 if a % 2:
                     props = 'attributes (list Attribute_Set %s %s %s) ' % (
-                        attribute("Delphi", "IsProperty", "TRUE"),
-                        attribute("Delphi", "GenerateGetOperation", "TRUE"),
-                        attribute("Delphi", "GenerateSetOperation", "TRUE"))
-                w('          (object ClassAttribute "F%d" %squid %s type "Integer" initv "%d" exportControl "Public")'
-                  % (a, props, quid("A", c, a), a))
+                        attribute(tool, "IsProperty", "TRUE"),
+                        attribute(tool, "GenerateGetOperation", "TRUE"),
+                        attribute(tool, "GenerateSetOperation", "TRUE"))
+                w('          (object ClassAttribute "F%d" %squid %s type "%s" initv "%d" exportControl "Public")'
+                  % (a, props, quid("A", c, a), integer, a))
             w('        )')
-            w('        module "Component View::Bench::U%05d" quidu %s language "Delphi")' % (u, quid("M", u)))
+            w('        module "Component View::Bench::U%05d" quidu %s language "%s")' % (u, quid("M", u), language))
+    if csharp:
+        w('     ))')
     w('    )')
     w('    logical_presentations (list unit_reference_list))')
     w('  root_subsystem (object SubSystem "Component View" quid "SUBROOT001"')
@@ -105,8 +122,8 @@ def main():
     w('      (object SubSystem "Bench" quid "SUBBENCH01"')
     w('        physical_models (list unit_reference_list')
     for u in range(units):
-        w('          (object module "U%05d" "NotAModuleType" "NotAModulePart" quid %s language "Delphi")'
-          % (u, quid("M", u)))
+        w('          (object module "U%05d" "NotAModuleType" "NotAModulePart" quid %s language "%s")'
+          % (u, quid("M", u), language))
     w('        ))')
     w('    )))')
     with open(out, "w") as f:

@@ -9,51 +9,11 @@
 namespace DelphiTest {
 namespace {
 
-std::string Shell(const std::string& command, int& status)
-{
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char buffer[4096];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, read);
-    status = pclose(pipe);
-    return output;
-}
-
 bool HaveFpc()
 {
     int status = 0;
     Shell("fpc -iV", status);
     return status == 0;
-}
-
-// Puts body into the zone of the given scope and tag (replacing what is there); false
-// when the file has no such zone.
-bool FillZone(const fs::path& file, const std::string& scope, const std::string& tag, const std::string& body)
-{
-    std::string text = ReadBytes(file);
-    const std::string head = "//## begin " + scope + "%";
-    size_t begin = text.find(head);
-    while (begin != std::string::npos) {
-        size_t tagEnd = text.find(" preserve=", begin);
-        size_t dot = text.find('.', begin + head.size());
-        if (text.compare(dot + 1, tagEnd - dot - 1, tag) == 0)
-            break;
-        begin = text.find(head, begin + 1);
-    }
-    if (begin == std::string::npos)
-        return false;
-    size_t textStart = text.find("\r\n", begin) + 2;
-    size_t end = text.find("//## end", textStart);
-    size_t lineStart = text.rfind("\r\n", end) + 2;
-    text.replace(textStart, lineStart - textStart, body);
-    WriteBytes(file, text);
-    return true;
 }
 
 class CompilerTest : public GenerationTest {

@@ -62,7 +62,7 @@ protected:
     }
 
     // Every kind of item wrapper that has an extension, with the extension class the
-    // "Delphi" name must give.
+    // "Delphi" name must give ("CSharp" in place of "Delphi" for "C#").
     std::vector<std::pair<CLmPtr<CVXItem>, std::string>> Items()
     {
         CLmPtr<CVXClass> thing = Wrap<CVXClass>(cls);
@@ -88,24 +88,29 @@ protected:
     }
 };
 
-TEST_F(ExtensionTest, EveryItemHasItsDelphiExtensionByExactNameOnly)
+TEST_F(ExtensionTest, EveryItemHasItsExtensionPerLanguageByExactNameOnly)
 {
-    for (auto& [item, expected] : Items()) {
-        ASSERT_TRUE(item) << expected;
-        CLmPtr<CVXExtension> extension = item->GetExtension(CLmBSTR(L"Delphi"));
-        ASSERT_TRUE(extension) << expected;
-        EXPECT_NE(std::string::npos, std::string(typeid(*extension.GetTyped()).name()).find(expected)) << expected;
-        EXPECT_EQ(L"Delphi", Text(extension->GetToolName()));
-        EXPECT_EQ(static_cast<CVXCommon*>(item.GetTyped()), extension->GetExtendedObject().GetTyped())
-            << "the extension's parent is the item itself";
-        EXPECT_NE(extension.GetTyped(), item->GetExtension(CLmBSTR(L"Delphi")).GetTyped())
-            << "a new extension for every request";
-        // Only "Delphi" exists so far; other names (and C#, whose generator is not
-        // built) give nothing.
-        for (const wchar_t* language : {L"delphi", L"DELPHI", L"Delphi ", L"", L"C#", L"c#", L"Pascal"})
-            EXPECT_FALSE(item->GetExtension(CLmBSTR(language))) << expected << " / " << Narrow(language);
-        EXPECT_TRUE(Text(item->GetDeclaration(CLmBSTR(L"C#"), nullptr, 0)).empty());
-        EXPECT_TRUE(Text(item->GetImplementation(CLmBSTR(L"C#"), nullptr, 0)).empty());
+    for (auto& [item, delphiClass] : Items()) {
+        ASSERT_TRUE(item) << delphiClass;
+        for (const std::wstring tool : {L"Delphi", L"C#"}) {
+            std::string expected = delphiClass;
+            if (tool == L"C#")
+                expected.replace(expected.find("Delphi"), 6, "CSharp");
+            CLmPtr<CVXExtension> extension = item->GetExtension(CLmBSTR(tool.c_str()));
+            ASSERT_TRUE(extension) << expected;
+            EXPECT_NE(std::string::npos, std::string(typeid(*extension.GetTyped()).name()).find(expected))
+                << expected;
+            EXPECT_EQ(tool, Text(extension->GetToolName()));
+            EXPECT_EQ(static_cast<CVXCommon*>(item.GetTyped()), extension->GetExtendedObject().GetTyped())
+                << "the extension's parent is the item itself";
+            EXPECT_NE(extension.GetTyped(), item->GetExtension(CLmBSTR(tool.c_str())).GetTyped())
+                << "a new extension for every request";
+        }
+        // The names are compared exactly; any other name gives nothing.
+        for (const wchar_t* language : {L"delphi", L"DELPHI", L"Delphi ", L"", L"c#", L"C# ", L"Pascal"})
+            EXPECT_FALSE(item->GetExtension(CLmBSTR(language))) << delphiClass << " / " << Narrow(language);
+        EXPECT_TRUE(Text(item->GetDeclaration(CLmBSTR(L"Pascal"), nullptr, 0)).empty());
+        EXPECT_TRUE(Text(item->GetImplementation(CLmBSTR(L"Pascal"), nullptr, 0)).empty());
     }
 }
 

@@ -1,0 +1,20 @@
+// The C# extension of a parameter: its type, a blank and its name.
+#pragma once
+
+#include "VXCSharpExtensionElement.h"
+
+class CVXParameter;
+
+class CVXCSharpParameter : public CVXCSharpExtensionElement
+{
+public:
+    static LmLib::CLmPtr<CVXCSharpParameter> Create(const LmLib::CLmPtr<CVXParameter>& parameter);
+
+    explicit CVXCSharpParameter(const LmLib::CLmPtr<LmLib::Object::CLmRefsObject>& parameter);
+    ~CVXCSharpParameter() override;
+
+    bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
+    // type " " name; no default value, no direction keyword.
+    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    virtual LmLib::CLmPtr<CVXParameter> GetParameter();
+};

@@ -1,0 +1,70 @@
+#include "VXClassSuppliers.h"
+
+#include "LmTranslate.h"
+#include "VXClass.h"
+#include "VXClassDependency.h"
+#include "VXClassDependencyCollection.h"
+#include "VXExtension.h"
+#include "VXInheritRelation.h"
+#include "VXInheritRelationCollection.h"
+#include "VXModule.h"
+#include "VXModuleCollection.h"
+
+#include <string>
+
+using LmLib::CLmPtr;
+
+std::vector<CLmPtr<CVXClass>> CVXClassSuppliers::GetSupplierClasses(const CLmPtr<CVXClass>& cls)
+{
+    LM_TRY
+    {
+        std::vector<CLmPtr<CVXClass>> suppliers;
+        CLmPtr<CVXInheritRelationCollection> relations = cls->GetInheritRelations();
+        for (LONG i = 0; i < relations->GetCount(); ++i)
+        {
+            CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
+            CLmPtr<CVXClass> supplier = relation.IsNull() ? CLmPtr<CVXClass>() : relation->GetSupplierClass();
+            if (CVXExtension::HasHostObject(supplier))
+                suppliers.push_back(supplier);
+        }
+        CLmPtr<CVXClassDependencyCollection> dependencies = cls->GetClassDependencies();
+        for (LONG i = 0; i < dependencies->GetCount(); ++i)
+        {
+            CLmPtr<CVXClassDependency> dependency = dependencies->GetAt(i);
+            CLmPtr<CVXClass> supplier = dependency.IsNull() ? CLmPtr<CVXClass>() : dependency->GetSupplierClass();
+            if (CVXExtension::HasHostObject(supplier))
+                suppliers.push_back(supplier);
+        }
+        return suppliers;
+    }
+    LM_END_TRY
+}
+
+std::vector<CLmPtr<CVXModule>> CVXClassSuppliers::GetSupplierModules(const CLmPtr<CVXClass>& cls)
+{
+    LM_TRY
+    {
+        std::vector<CLmPtr<CVXModule>> modules;
+        std::vector<std::wstring> ids;
+        for (const CLmPtr<CVXClass>& supplier : GetSupplierClasses(cls))
+        {
+            CLmPtr<CVXModuleCollection> assigned = supplier->GetAssignedModules();
+            for (LONG i = 0; i < assigned->GetCount(); ++i)
+            {
+                CLmPtr<CVXModule> module = assigned->GetAt(i);
+                if (!CVXExtension::HasHostObject(module))
+                    continue;
+                std::wstring id = CVXExtension::Text(module->GetUniqueID());
+                bool known = false;
+                for (const std::wstring& other : ids)
+                    known = known || other == id;
+                if (known)
+                    continue;
+                ids.push_back(id);
+                modules.push_back(module);
+            }
+        }
+        return modules;
+    }
+    LM_END_TRY
+}
