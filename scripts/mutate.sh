@@ -2,7 +2,8 @@
 # scripts/mutate.sh [mutations-file]: a small mutation run, to see what the tests catch.
 # Applies each mutation of the list (default scripts/mutations.txt, lines
 # "file @@ original text @@ mutated text") alone, rebuilds the native tree incrementally,
-# runs ctest, records whether a test failed (caught) or not (missed), restores the file.
+# runs the tests, records whether a test failed (caught) or not (missed), restores the file.
+# Only the tests whose programs the rebuild changed run (see changed_tests).
 # Not part of CI. Environment: BUILD (default build), JOBS (2), TIMEOUT per test (60 s),
 # OUT (results file, default $BUILD/mutation-results.txt), ONLY="3 7" (numbers of the list).
 set -uo pipefail
@@ -37,9 +38,42 @@ open(path, "w", encoding="utf-8", newline="").write(text.replace(old, new))
 PY
 }
 
+# The numbers of the ctest tests whose program the last build changed (newer than the
+# stamp file), or that load the built module or run the built program when those changed.
+# EXCLUDE (default: cli_tests, which runs the whole program on the sample models and takes
+# most of a run) names programs left out.
+changed_tests() {
+  ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
+import json, os, sys
+stamp = os.path.getmtime(sys.argv[1])
+bin_dir = sys.argv[2]
+excluded = set(sys.argv[3].split())
+runtime_users = {"addin_tests", "vexlo_module_test", "cli_tests"}
+def changed(path):
+    return os.path.exists(path) and os.path.getmtime(path) > stamp
+runtime = any(changed(os.path.join(bin_dir, f)) for f in os.listdir(bin_dir) if f.startswith(("Vexlo", "vexlo")))
+numbers = []
+for n, t in enumerate(json.load(sys.stdin)["tests"], 1):
+    program = t["command"][0]
+    name = os.path.basename(program)
+    if name in excluded:
+        continue
+    if changed(program) or (runtime and name in runtime_users):
+        numbers.append(str(n))
+print(",".join(numbers))' "$stamp" "$build/bin" "${EXCLUDE-cli_tests}"
+}
+run_tests() {
+  local numbers
+  numbers=$(changed_tests)
+  [ -z "$numbers" ] && { echo "no test program changed"; return 0; }
+  nice -n 10 ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" --stop-on-failure -Q -I "0,0,0,$numbers"
+}
+stamp="$build/mutation.stamp"
+
 echo "checking that the unmutated tree builds and passes"
 nice -n 10 cmake --build "$build" -j"$jobs" >/dev/null || { echo "the unmutated tree does not build" >&2; exit 1; }
-nice -n 10 ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" -Q || { echo "the unmutated tree fails its tests" >&2; exit 1; }
+touch -d @0 "$stamp"
+run_tests >"$build/mutant.log" 2>&1 || { echo "the unmutated tree fails its tests (see $build/mutant.log)" >&2; exit 1; }
 
 : >"$out"
 n=0 caught=0 missed=0 broken=0
@@ -52,12 +86,13 @@ while IFS= read -r line || [ -n "$line" ]; do
   cp "$file" "$backup"
   current=$file
   start=$SECONDS
+  touch "$stamp"
+  sleep 1
   if ! apply "$file" "$old" "$new"; then
     result=invalid
   elif ! nice -n 10 cmake --build "$build" -j"$jobs" >"$build/mutant.log" 2>&1; then
     result=unbuilt
-  elif nice -n 10 ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" --stop-on-failure -Q \
-         >>"$build/mutant.log" 2>&1; then
+  elif run_tests >>"$build/mutant.log" 2>&1; then
     result=missed
   else
     result=caught
