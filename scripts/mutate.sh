@@ -39,7 +39,8 @@ PY
 }
 
 # The numbers of the ctest tests whose program the last build changed (newer than the
-# stamp file), or that load the built module or run the built program when those changed.
+# stamp file), or that load the built module or run the built program when those changed;
+# all of them when a shared library changed.
 # EXCLUDE (default: cli_tests, which runs the whole program on the sample models and takes
 # most of a run) names programs left out.
 changed_tests() {
@@ -51,7 +52,10 @@ excluded = set(sys.argv[3].split())
 runtime_users = {"addin_tests", "vexlo_module_test", "cli_tests"}
 def changed(path):
     return os.path.exists(path) and os.path.getmtime(path) > stamp
-runtime = any(changed(os.path.join(bin_dir, f)) for f in os.listdir(bin_dir) if f.startswith(("Vexlo", "vexlo")))
+files = os.listdir(bin_dir)
+runtime = any(changed(os.path.join(bin_dir, f)) for f in files if f.startswith(("Vexlo", "vexlo")))
+# A changed shared library (the platform layer) is used by every program.
+shared = any(changed(os.path.join(bin_dir, f)) for f in files if f.startswith("lib") and ".so" in f)
 broken = set()
 if os.path.exists(sys.argv[4]):
     broken = {line.split(":")[0] for line in open(sys.argv[4])}
@@ -61,7 +65,7 @@ for n, t in enumerate(json.load(sys.stdin)["tests"], 1):
     name = os.path.basename(program)
     if name in excluded or str(n) in broken:
         continue
-    if changed(program) or (runtime and name in runtime_users):
+    if shared or changed(program) or (runtime and name in runtime_users):
         numbers.append(str(n))
 print(",".join(numbers))' "$stamp" "$build/bin" "${EXCLUDE-cli_tests}" "$baseline"
 }
