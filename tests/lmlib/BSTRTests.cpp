@@ -123,7 +123,7 @@ TEST(BSTRTest, TrimReplaceAndInPlaceEdits)
     CLmBSTR blank(L" \t\r\n ");
     blank.Trim();
     EXPECT_EQ(blank.Length(), 0);
-    CLmBSTR padded(L"  a b \t");
+    CLmBSTR padded(L"\t\n a b \t");
     padded.Trim();
     EXPECT_EQ(Text(padded), L"a b");
 

@@ -2,7 +2,6 @@
 // files and their merge into a model.
 #include "TestSupport.h"
 
-#include <chrono>
 
 using namespace RoseHost;
 
@@ -170,51 +169,6 @@ TEST(PropertyFiles, MalformedPropertyFile)
         EXPECT_EQ(e.File(), L"bad.pty");
         EXPECT_EQ(e.Line(), 2u);
     }
-}
-
-} // namespace
-
-namespace {
-
-// Big sets stay linear: a set of n entries given twice, n enumerated own values and one
-// operation with n parameters. Four times the input may take about four times as long,
-// far from the sixteen of a quadratic pass.
-double LoadBig(int n)
-{
-    std::string set = "(list Attribute_Set\n";
-    for (int i = 0; i < n; ++i)
-        set += "(object Attribute tool \"T\" name \"P" + std::to_string(i) + "\" value (\"S\" " + std::to_string(i % 3) + "))\n";
-    set += "(object Attribute tool \"T\" name \"S\" value (list Attribute_Set (object Attribute tool \"T\" name \"zero\" value 0)"
-           " (object Attribute tool \"T\" name \"one\" value 1) (object Attribute tool \"T\" name \"two\" value 2))))";
-    std::string params;
-    for (int i = 0; i < n; ++i)
-        params += "(object Parameter \"p" + std::to_string(i) + "\" type \"T\")\n";
-    const std::string text =
-        "(object Design \"Logical View\" root_category (object Class_Category \"Logical View\" logical_models (list L\n"
-        "(object Class \"C\" quid \"C1\" attributes " + set + " operations (list Operations (object Operation \"o\" quid \"O\" "
-        "parameters (list Parameters " + params + "))))))\n"
-        "properties (object Properties attributes (list Attribute_Set\n"
-        "(object Attribute tool \"T\" name \"default__Class\" value " + set + ")\n"
-        "(object Attribute tool \"T\" name \"default__Class\" value " + set + "))))\n";
-    const auto start = std::chrono::steady_clock::now();
-    const auto m = RoseHost::LoadRoseModelFromText(text, L"big.mdl", RoseHost::LoadOptions{});
-    const Class& c = *m->FindClass(L"C");
-    const auto props = m->GetToolProperties(c, L"T");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(m->defaults.at(L"T").at(L"Class").size(), static_cast<size_t>(n + 1));
-    EXPECT_EQ(props.size(), static_cast<size_t>(n + 1));
-    EXPECT_EQ(props.at(4).value, L"one");
-    EXPECT_EQ(c.operations.at(0)->parameters.size(), static_cast<size_t>(n));
-    EXPECT_EQ(c.operations[0]->parameters.back()->quid, L"O-P" + std::to_wstring(n));
-    return seconds;
-}
-
-TEST(Properties, LargeSetsLoadInLinearTime)
-{
-    LoadBig(500); // warm up the allocator
-    const double small = LoadBig(2500);
-    const double large = LoadBig(10000);
-    EXPECT_LT(large, small * 9 + 0.05) << small << " s for 2500, " << large << " s for 10000";
 }
 
 } // namespace

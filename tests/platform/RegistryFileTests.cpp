@@ -116,12 +116,15 @@ TEST_F(RegistryFile, RoundTripThroughTheFile)
           "\"$ROOT\"=\"/srv/models\"\r\n"
           "\"$LONG\"=hex(2):2f,00,78,00,\\\r\n"
           "  00,00\r\n"
+          "\"$TRAIL\"=hex(2):2f,00,79,00,00,00,\r\n"  // a trailing comma, as some editors leave
           "\r\n"
           "[HKEY_CLASSES_ROOT\\CLSID]\r\n");
     EXPECT_EQ(QueryText(HKEY_CURRENT_USER, L"software\\microsoft\\visual modeler\\virtual path map", L"$root"),
               L"/srv/models");
     EXPECT_EQ(QueryText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Modeler\\Virtual Path Map", L"$LONG"),
               L"/x");
+    EXPECT_EQ(QueryText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Modeler\\Virtual Path Map", L"$TRAIL"),
+              L"/y");
     HKEY clsid = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &clsid), ERROR_SUCCESS);
     RegCloseKey(clsid);

@@ -57,7 +57,10 @@ TEST_F(RegistrarTest, WritesKeysAndValuesOfEveryKind)
     BYTE bytes[4] = {};
     DWORD type = 0, size = sizeof bytes;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Bytes", nullptr, &type, bytes, &size));
+    DWORD textSize = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Percent", nullptr, nullptr, nullptr, &textSize));
     RegCloseKey(key);
+    EXPECT_EQ(5 * sizeof(wchar_t), textSize) << "text values keep their terminator";
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     ASSERT_EQ(2u, size);
     EXPECT_EQ(0x0A, bytes[0]);
@@ -104,12 +107,14 @@ TEST_F(RegistrarTest, UnregisterRemovesOnlyWhatTheRulesAllow)
                             L"  Plain = s 'mine' { Child = s 'c' val Named = s 'n' }\n"
                             L"  Shared = s 'mine' { Child = s 'c' }\n"
                             L"  Valued = s 'mine' { val Named = s 'n' }\n"
+                            L"  Bare { val Named = s 'n' }\n"
                             L"  NoRemove Root { ForceRemove Forced { Inner = s 'i' } }\n"
                             L"}\n";
     ASSERT_EQ(S_OK, m_Registrar.RegisterScript(script));
     // Content of others.
     WriteText(HKEY_CURRENT_USER, L"Shared\\Foreign", nullptr, L"theirs");
     WriteText(HKEY_CURRENT_USER, L"Valued", L"Foreign", L"theirs");
+    WriteText(HKEY_CURRENT_USER, L"Bare", L"Foreign", L"theirs");
     WriteText(HKEY_CURRENT_USER, L"Root\\Forced\\Added", nullptr, L"later");
 
     ASSERT_EQ(S_OK, m_Registrar.UnregisterScript(script));
@@ -119,6 +124,7 @@ TEST_F(RegistrarTest, UnregisterRemovesOnlyWhatTheRulesAllow)
     EXPECT_EQ(L"theirs", ReadText(HKEY_CURRENT_USER, L"Shared\\Foreign").value_or(L"?"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Valued")) << "still has a named value of others";
     EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, L"Valued", L"Named").has_value()) << "the script's own value is gone";
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Bare")) << "its only value is one of others";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Root")) << "NoRemove keys stay";
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Root\\Forced")) << "ForceRemove takes all subkeys along";
 
