@@ -38,11 +38,6 @@ namespace
         return reinterpret_cast<HRSRC>(static_cast<ULONG_PTR>(kReplaced));
     }
 
-    DWORD WINAPI ReplacementProcessId()
-    {
-        return kReplaced;
-    }
-
     void* Export(const wchar_t* module, const char* name)
     {
         return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), name));
@@ -233,36 +228,39 @@ TEST(ApiHook, TablePatchesWhereModulesArePeImages)
 {
     HMODULE user32 = GetModuleHandleW(L"user32");
     HMODULE program = GetModuleHandleW(nullptr);
-    void* messageBoxW = Export(L"user32", "MessageBoxW");
-    void* processId = reinterpret_cast<void*>(&ReplacementProcessId);
+    // The export table holds offsets from its module: the new entry is an address in
+    // user32 itself (looked up, never called).
+    void* inUser32 = static_cast<BYTE*>(Export(L"user32", "MessageBoxIndirectA")) + 16;
+    void* findResource = reinterpret_cast<void*>(&ReplacementFindResource);
     const struct
     {
         const char* what;
         HMODULE image;
         DWORD method;
-        HMODULE target;
+        const char* module;
         const char* function;
         void* replacement;
     } cases[] = {
-        {"export", user32, LmHookExport, nullptr, "MessageBoxIndirectA", messageBoxW},
-        {"import", program, LmHookImport, program, "GetCurrentProcessId", processId},
+        {"export", user32, LmHookExport, "user32", "MessageBoxIndirectA", inUser32},
+        {"import", program, LmHookImport, "kernel32", "FindResourceExW", findResource},
     };
-    const DWORD realId = GetCurrentProcessId();
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        CLmPtr<CLmAPIHook> hook = MakeHook(L"kernel32", L"GetCurrentProcessId", nullptr, 0, 0);
+        CLmPtr<CLmAPIHook> hook = MakeHook(nullptr, nullptr, nullptr, 0, 0);
         const bool image = *reinterpret_cast<const WORD*>(c.image) == 0x5A4D;
         EXPECT_EQ(image, hook->GetDirectory(c.image, c.method == LmHookExport ? 0 : 1) != nullptr);
 
         LmHookDescriptor descriptor = {};
         descriptor.Method = c.method;
         descriptor.Flags = kNameFlags;
-        descriptor.ModuleName = c.method == LmHookExport ? "user32" : "kernel32";
+        descriptor.ModuleName = c.module;
         descriptor.FunctionName = c.function;
-        descriptor.TargetModule = c.target;
+        descriptor.TargetModule = program;
         descriptor.NewFunction = c.replacement;
-        void* original = Export(c.method == LmHookExport ? L"user32" : L"kernel32", c.function);
+        std::wstring module(c.module, c.module + std::strlen(c.module));
+        void* original = Export(module.c_str(), c.function);
+        ASSERT_NE(nullptr, original);
         SetLastError(0);
         bool hooked = hook->HookDescriptor(descriptor);
         if (!image)
@@ -274,18 +272,19 @@ TEST(ApiHook, TablePatchesWhereModulesArePeImages)
         ASSERT_TRUE(hooked);
         EXPECT_EQ(hook.GetTyped(), CLmAPIHook::FindHook(c.replacement).GetTyped());
         if (c.method == LmHookExport)
-            EXPECT_EQ(messageBoxW, Export(L"user32", c.function));
+            EXPECT_EQ(inUser32, Export(L"user32", c.function));
         else
-            EXPECT_EQ(static_cast<DWORD>(kReplaced), GetCurrentProcessId());
+            EXPECT_EQ(reinterpret_cast<HRSRC>(static_cast<ULONG_PTR>(kReplaced)),
+                      FindResourceExW(program, L"T", L"N", 0));
         EXPECT_TRUE(hook->Remove());
-        EXPECT_EQ(original, Export(c.method == LmHookExport ? L"user32" : L"kernel32", c.function));
-        EXPECT_EQ(realId, GetCurrentProcessId());
+        EXPECT_EQ(original, Export(module.c_str(), c.function));
+        EXPECT_EQ(nullptr, FindResourceExW(program, L"T", L"N", 0));
     }
     // A function the table does not hold: ERROR_INVALID_FUNCTION, where there are tables.
     CLmPtr<CLmAPIHook> hook = MakeHook(nullptr, nullptr, nullptr, 0, 0);
     int notExported = 0;
     SetLastError(0);
-    EXPECT_FALSE(hook->HookExport(user32, &notExported, processId));
+    EXPECT_FALSE(hook->HookExport(user32, &notExported, inUser32));
     EXPECT_EQ(static_cast<DWORD>(hook->GetDirectory(user32, 0) ? ERROR_INVALID_FUNCTION : ERROR_INVALID_HANDLE),
               GetLastError());
 }

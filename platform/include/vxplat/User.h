@@ -76,8 +76,9 @@ typedef struct tagMSGBOXPARAMSA {
 
 // The texts in the ANSI code page, shown as MessageBoxW shows them. There are no
 // windows here, so a box with an owner fails as Windows fails for an owner that is
-// not a window: 0 and ERROR_INVALID_WINDOW_HANDLE.
-int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA* lpmbp);
+// not a window: 0 and ERROR_INVALID_WINDOW_HANDLE. Exported under its plain name, as
+// user32 exports it: GetProcAddress finds it (the add-in hooks it).
+extern "C" int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA* lpmbp);
 
 // Installs a handler (NULL restores the default); returns the previous one.
 VxpMessageBoxHandler VxpSetMessageBoxHandler(VxpMessageBoxHandler handler);
