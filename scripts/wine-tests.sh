@@ -83,6 +83,7 @@ run_bitness() {
   export VEXLO_REGISTRY=$work/linux-registry.reg
   generate_both() { # generate_both <as> <exe> <dir>: the same run on Linux and under wine
     local as=$1 exe=$2 dir=$3
+    mkdir -p "$work/linux/$dir" "$work/wine/$dir"
     (cd "$work/linux" && "$linux" generate "$root/examples/Example.mdl" --host "$as" --out "$dir" >/dev/null) &&
       (cd "$work/wine" && wine "$host/bin/$exe" generate "$model" --host "$as" --out "$dir" >/dev/null) &&
       diff -r "$work/linux/$dir" "$work/wine/$dir"
