@@ -33,7 +33,7 @@ status=0
 for binary in Vexlo.dll vexlo.exe; do
   imports=$(i686-w64-mingw32-objdump -p "$stage/$binary" | awk '
     /DLL Name:/ { dll = tolower($3) }
-    /^\t[0-9a-f]+ +[0-9]+ +[A-Za-z_]/ && dll { print dll ":" $3 }' | sort -u)
+    /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ && dll { print dll ":" $3 }' | sort -u)
   if [ -z "$imports" ]; then
     echo "package: no imports read from $binary" >&2; status=1; continue
   fi

@@ -11,7 +11,8 @@
 #      preserved zones hold user text;
 #   5. regsvr32 /u, after which no key of the server is left.
 # Ends with one line "wine tests: PASSED ..." or "wine tests: FAILED ...".
-#   WINE_BITS="win64 win32" picks the bitnesses (default both).
+#   WINE_BITS="win64 win32" picks the bitnesses (default both); WINE_CTEST_ARGS is
+#   passed to ctest (e.g. "-R hook_tests").
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if ! command -v wine >/dev/null 2>&1; then
@@ -63,7 +64,7 @@ run_bitness() {
   }
   echo "== $bits under wine"
   check "fresh WINEPREFIX ($arch)" env WINEARCH=$arch wine wineboot -i
-  check "CROSS test suites" ctest --test-dir "$build" --output-on-failure
+  check "CROSS test suites" ctest --test-dir "$build" --output-on-failure ${WINE_CTEST_ARGS:-}
 
   local dll client
   dll=$(winpath "$bin/Vexlo.dll")
