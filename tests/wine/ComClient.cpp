@@ -272,9 +272,14 @@ namespace
             }
             hr = Call(addin, L"OnGenerateCode", &app, nullptr, nullptr, &exception);
             Check(hr == DISP_E_EXCEPTION, progId + L".OnGenerateCode with a failing host did not raise");
-            Check(exception.scode == FailingApplication::kFailure, progId + L": the host's error code was not passed on");
+            Check(exception.scode == FailingApplication::kFailure,
+                  progId + L": the host's error code was not passed on (scode " + std::to_wstring(static_cast<unsigned long>(exception.scode)) + L", wCode " + std::to_wstring(exception.wCode) + L")");
+            // The add-in's description: what failed, then the trail of the methods it
+            // crossed, ending at the add-in's own COM class.
             const std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
-            Check(description.find(L". Error - [80041234]") != std::wstring::npos,
+            const std::wstring ownClass = std::wstring(L"Vexlo/VXRose") + a.name + L"Addin.cpp - ";
+            Check(description.find(L"VexloLib/VXApplication.cpp - ") != std::wstring::npos &&
+                      description.find(ownClass) != std::wstring::npos,
                   progId + L": unexpected description \"" + description + L"\"");
             SysFreeString(exception.bstrDescription);
             SysFreeString(exception.bstrSource);
