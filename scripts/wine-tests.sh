@@ -65,6 +65,7 @@ run_bitness() {
   echo "== $bits under wine"
   check "fresh WINEPREFIX ($arch)" env WINEARCH=$arch wine wineboot -i
   check "CROSS test suites" ctest --test-dir "$build" --output-on-failure ${WINE_CTEST_ARGS:-}
+  grep -h "tests passed" "$work/step.log" | sed 's/^/       /'
 
   local dll client
   dll=$(winpath "$bin/Vexlo.dll")

@@ -144,6 +144,9 @@ namespace
         Check(KeyExists(L"CLSID"), L"HKCR\\CLSID itself was removed");
     }
 
+    // The host's IRoseApplication.
+    const IID kIID_IRoseApplication = {0x1961992B, 0x3905, 0x4993, {0x8E, 0x99, 0x56, 0x48, 0x2E, 0x60, 0x7F, 0x0A}};
+
     // The host's application object as far as the add-in gets: every member fails
     // with the host's own error.
     class FailingApplication : public IDispatch
@@ -152,7 +155,8 @@ namespace
         static constexpr HRESULT kFailure = 0x80041234;
         STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
         {
-            if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch))
+            if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                IsEqualIID(riid, kIID_IRoseApplication))
             {
                 *ppv = static_cast<IDispatch*>(this);
                 AddRef();
