@@ -127,5 +127,3 @@ BOOL WINAPI VirtualFree(LPVOID address, SIZE_T size, DWORD type)
     g_allocations.erase(it);
     return TRUE;
 }
-
-SIZE_T VxpAllocationGranularity() { return static_cast<SIZE_T>(PageSize()); }

@@ -32,7 +32,3 @@ LPVOID WINAPI VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationTy
 BOOL WINAPI VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType);
 
 #endif
-
-// The granularity at which VirtualAlloc places new regions (64 KiB on Windows,
-// the page size elsewhere).
-SIZE_T VxpAllocationGranularity();

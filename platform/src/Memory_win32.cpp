@@ -1,8 +1,0 @@
-#include "vxplat/Memory.h"
-
-SIZE_T VxpAllocationGranularity()
-{
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    return info.dwAllocationGranularity;
-}
