@@ -67,6 +67,49 @@ void CVXServerModule::Term()
     m_MapCount = 0;
 }
 
+void CVXServerModule::InstallHooks()
+{
+    // Loading goes on whatever happens here: a hook is a convenience, not a need.
+    try
+    {
+        if (!m_MessageHook)
+        {
+            m_MessageHook = CVXFinalMessageHookModeler::Create(nullptr);
+            if (m_MessageHook)
+                m_MessageHook->Install();
+        }
+        if (!m_ResourceHook)
+        {
+            m_ResourceHook = CVXResourceHookModeler::Create(nullptr);
+            if (m_ResourceHook)
+                m_ResourceHook->Install();
+        }
+    }
+    catch (...)
+    {
+    }
+}
+
+void CVXServerModule::RemoveHooks()
+{
+    try
+    {
+        if (m_MessageHook)
+        {
+            m_MessageHook->Remove();
+            m_MessageHook = nullptr;
+        }
+        if (m_ResourceHook)
+        {
+            m_ResourceHook->Remove();
+            m_ResourceHook = nullptr;
+        }
+    }
+    catch (...)
+    {
+    }
+}
+
 LONG CVXServerModule::Lock()
 {
     return InterlockedIncrement(&m_LockCount);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "LmObject.h"
+#include "VXFinalMessageHookModeler.h"
+#include "VXResourceHookModeler.h"
 
 #include <vxplat/Com.h>
 
@@ -47,11 +49,17 @@ public:
     // The same for the executable of the current process.
     static bool IsRoseHost();
 
-    // The integration hooks of the Visual Modeler host (the final message hook and
-    // the resource hook). They are not built yet, so the slots stay empty and process
-    // attach and detach pass over them.
-    LmLib::CLmPtr<LmLib::Object::CLmObject> m_MessageHook;
-    LmLib::CLmPtr<LmLib::Object::CLmObject> m_ResourceHook;
+    // Process attach, before Init: creates and installs each integration hook whose
+    // slot is empty (message hook first). A hook that fails to install stays in its
+    // slot and changes nothing.
+    void InstallHooks();
+    // Process detach, before Term: removes each hook (message hook first) and empties
+    // its slot.
+    void RemoveHooks();
+
+    // The integration hooks of the Visual Modeler host.
+    LmLib::CLmPtr<CVXFinalMessageHookModeler> m_MessageHook;
+    LmLib::CLmPtr<CVXResourceHookModeler> m_ResourceHook;
 
 private:
     HRESULT UpdateRegistry(bool doRegister);

@@ -10,14 +10,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     CVXServerModule& module = VXModule();
     if (reason == DLL_PROCESS_ATTACH)
     {
-        // The Visual Modeler integration hooks would be installed here, before the
-        // module is initialised; they are not built yet and their slots stay empty.
+        module.InstallHooks();
         module.Init(g_VXObjectMap, g_VXObjectMapCount, instance);
         DisableThreadLibraryCalls(instance);
     }
     else if (reason == DLL_PROCESS_DETACH)
     {
-        // The hooks (none yet) would be removed here, before the module is terminated.
+        module.RemoveHooks();
         module.Term();
     }
     return TRUE;

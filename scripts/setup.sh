@@ -14,6 +14,7 @@ packages=(
   wine wine64
   mono-mcs
   fp-compiler
+  zip
 )
 case "${1:-}" in
   --minimal) packages=("${minimal[@]}") ;;
@@ -34,3 +35,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# 32-bit wine for the i686 build (scripts/wine-tests.sh): only where the kernel runs
+# 32-bit programs. Elsewhere the i386 loader would take the place of wine64's and
+# break wine altogether, so it stays off. The probe is the smallest i386 program
+# (exit(0) through int 0x80).
+probe=$(mktemp)
+printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+chmod +x "$probe"
+if "$probe" 2>/dev/null; then
+  if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+    echo "setup: installing wine32:i386"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  fi
+else
+  echo "setup: this kernel does not run 32-bit programs: no wine32, the i686 build is not run under wine"
+fi
+rm -f "$probe"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build, the sanitized build,
-# both Windows cross builds (with the platform tests under wine when it can run),
-# and a short run of each fuzz target.
+# both Windows cross builds with their tests and the end-to-end run under wine, the
+# Windows package, and a short run of each fuzz target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,7 +20,12 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$
 step "Windows cross builds"
 "$root/scripts/build.sh" win32
 "$root/scripts/build.sh" win64
+
+step "Windows under wine: CROSS suites, registration, COM, generation (both bitnesses)"
 "$root/scripts/wine-tests.sh"
+
+step "Windows package (i686 Release, XP-era imports)"
+"$root/scripts/package-windows.sh"
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
   step "fuzz targets (short runs)"

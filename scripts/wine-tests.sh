@@ -1,12 +1,133 @@
 #!/usr/bin/env bash
-# Runs the cross-built (x86_64) test programs under wine against the real Win32 API.
-set -euo pipefail
+# The Windows builds under wine, for each bitness whose cross build exists and whose
+# wine can run here, each in a fresh WINEPREFIX that is thrown away afterwards:
+#   1. the CROSS test suites (platform, foundation library, hooks) against the real API;
+#   2. regsvr32 of Vexlo.dll and a check of every key it wrote, the type library's
+#      included (tests/wine/ComClient.cpp);
+#   3. both add-ins created by ProgID and called by name through the type library, with
+#      a host whose calls fail: DISP_E_EXCEPTION with the add-in's description;
+#   4. vexlo.exe generate on the bundled example, once as rose.exe and once as vm.exe,
+#      byte-identical to the Linux build's output; then again over files whose
+#      preserved zones hold user text;
+#   5. regsvr32 /u, after which no key of the server is left.
+# Ends with one line "wine tests: PASSED ..." or "wine tests: FAILED ...".
+#   WINE_BITS="win64 win32" picks the bitnesses (default both); WINE_CTEST_ARGS is
+#   passed to ctest (e.g. "-R hook_tests").
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if ! command -v wine >/dev/null 2>&1; then
-  echo "wine is not installed: skipping the Windows test run" >&2
+  echo "wine tests: SKIPPED (wine is not installed)"
   exit 0
 fi
-export WINEPREFIX=${WINEPREFIX:-$root/build-win64/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-ctest --test-dir "$root/build-win64" --output-on-failure
+
+failures=()
+skipped=()
+ran=()
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f s", b - a }'; }
+winpath() { local p; p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); printf 'Z:%s' "${p//\//\\}"; }
+
+# Whether this machine runs programs of the bitness at all: a 32-bit wine needs
+# the i386 loader and a kernel that executes 32-bit programs.
+can_run() {
+  case "$1" in
+    win64) [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null 2>&1 ;;
+    win32) [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
+  esac
+}
+
+# Adds user text after the opening marker of every preserved zone.
+add_user_text() {
+  find "$1" -type f | while read -r f; do
+    awk '{ print } /\/\/## begin .*preserve=yes/ { n++; printf "  // user text %d kept\r\n", n }' "$f" >"$f.tmp" && mv "$f.tmp" "$f"
+  done
+}
+
+run_bitness() {
+  local bits=$1 build=$root/build-$1 step_start
+  local bin=$build/bin work prefix fail=0
+  work=$(mktemp -d "/tmp/vexlo-$bits.XXXXXX")
+  prefix=$work/prefix
+  export WINEPREFIX=$prefix
+  local arch=win64; [ "$bits" = win32 ] && arch=win32
+  check() { # check <what> <command...>
+    local what=$1; shift
+    step_start=$(now)
+    if "$@" >"$work/step.log" 2>&1; then
+      echo "  ok   $what ($(since "$step_start"))"
+    else
+      echo "  FAIL $what ($(since "$step_start"))"; sed 's/^/       /' "$work/step.log" | tail -40
+      fail=1
+    fi
+  }
+  echo "== $bits under wine"
+  check "fresh WINEPREFIX ($arch)" env WINEARCH=$arch wine wineboot -i
+  check "CROSS test suites" ctest --test-dir "$build" --output-on-failure ${WINE_CTEST_ARGS:-}
+  grep -h "tests passed" "$work/step.log" | sed 's/^/       /'
+
+  local dll client
+  dll=$(winpath "$bin/Vexlo.dll")
+  client="$bin/vexlo_com_client.exe"
+  check "regsvr32 Vexlo.dll" wine regsvr32 /s "$dll"
+  check "every registered key" wine "$client" registered "$dll"
+  check "both add-ins through IDispatch" wine "$client" invoke "$dll"
+
+  # The installed layout: programs in bin, the property sets in share/vexlo/properties.
+  local host=$work/host
+  mkdir -p "$host/bin" "$host/share/vexlo/properties"
+  cp "$bin/vexlo.exe" "$host/bin/rose.exe"
+  cp "$bin/vexlo.exe" "$host/bin/vm.exe"
+  cp "$root/properties/Delphi.pty" "$root/properties/CSharp.pty" "$host/share/vexlo/properties/"
+  local model linux=$root/build/bin/vexlo
+  model=$(winpath "$root/examples/Example.mdl")
+  export VEXLO_REGISTRY=$work/linux-registry.reg
+  generate_both() { # generate_both <as> <exe> <dir>: the same run on Linux and under wine
+    local as=$1 exe=$2 dir=$3
+    mkdir -p "$work/linux/$dir" "$work/wine/$dir"
+    (cd "$work/linux" && "$linux" generate "$root/examples/Example.mdl" --host "$as" --out "$dir" >/dev/null) &&
+      (cd "$work/wine" && wine "$host/bin/$exe" generate "$model" --host "$as" --out "$dir" >/dev/null) &&
+      diff -r "$work/linux/$dir" "$work/wine/$dir"
+  }
+  mkdir -p "$work/linux" "$work/wine"
+  if [ ! -x "$linux" ]; then
+    echo "  FAIL the Linux build ($linux) is missing: nothing to compare with"; fail=1
+  else
+    check "generate as rose.exe, same files as on Linux" generate_both rose rose.exe out-rose
+    check "generate as vm.exe, same files as on Linux" generate_both modeler vm.exe out-vm
+    zones() {
+      add_user_text "$work/linux/out-rose" && rm -rf "$work/wine/out-rose" &&
+        cp -r "$work/linux/out-rose" "$work/wine/out-rose" && generate_both rose rose.exe out-rose &&
+        [ "$(grep -r -c 'user text' "$work/wine/out-rose" | awk -F: '{ s += $2 } END { print s }')" -gt 0 ]
+    }
+    check "generate again over user text in the zones" zones
+  fi
+
+  check "regsvr32 /u Vexlo.dll" wine regsvr32 /u /s "$dll"
+  check "no key left behind" wine "$client" unregistered "$dll"
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+  unset WINEPREFIX VEXLO_REGISTRY
+  return $fail
+}
+
+total_start=$(now)
+for bits in ${WINE_BITS:-win64 win32}; do
+  if [ ! -d "$root/build-$bits" ]; then
+    skipped+=("$bits: no cross build")
+  elif ! can_run "$bits"; then
+    skipped+=("$bits: this machine cannot run $bits programs under wine")
+  else
+    start=$(now)
+    if run_bitness "$bits"; then ran+=("$bits $(since "$start")"); else failures+=("$bits"); fi
+  fi
+done
+
+summary="ran: ${ran[*]:-none}; total $(since "$total_start")"
+[ ${#skipped[@]} -gt 0 ] && summary+="; skipped: $(IFS=,; echo "${skipped[*]}")"
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "wine tests: FAILED (${failures[*]}) $summary"
+  exit 1
+fi
+echo "wine tests: PASSED $summary"

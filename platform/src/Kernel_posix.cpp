@@ -2,6 +2,7 @@
 #include "vxplat/Kernel.h"
 
 #include "PosixText.h"
+#include "vxplat/Module.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -157,9 +158,23 @@ BOOL WINAPI FreeLibrary(HMODULE module)
     return TRUE;
 }
 
+// The Windows system DLLs whose functions this layer provides: their names stand
+// for this layer's own library, so that a module looked up as "user32" or
+// "kernel32.dll" exports what the system DLL would.
+static bool IsSystemModuleName(const std::wstring& name)
+{
+    static const wchar_t* const names[] = {L"kernel32", L"user32", L"advapi32", L"ole32", L"oleaut32"};
+    for (const wchar_t* system : names) {
+        std::wstring plain(system);
+        if (vxp::EqualNoCase(name, plain) || vxp::EqualNoCase(name, plain + L".dll")) return true;
+    }
+    return false;
+}
+
 HMODULE WINAPI GetModuleHandleW(LPCWSTR name)
 {
     if (!name) return static_cast<HMODULE>(dlopen(nullptr, RTLD_NOW));
+    if (IsSystemModuleName(name)) return VxpModuleFromAddress(reinterpret_cast<const void*>(&GetModuleHandleW));
     std::string path = vxp::ToUtf8(name, std::wcslen(name));
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (!handle) {
@@ -168,6 +183,13 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR name)
     }
     dlclose(handle);  // GetModuleHandle takes no reference
     return static_cast<HMODULE>(handle);
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name)
+{
+    if (!name) return GetModuleHandleW(nullptr);
+    std::wstring wide = vxp::FromUtf8(name, std::strlen(name));
+    return GetModuleHandleW(wide.c_str());
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)

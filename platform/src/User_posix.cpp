@@ -2,10 +2,13 @@
 #include "vxplat/User.h"
 
 #include "PosixText.h"
+#include "vxplat/CodePage.h"
+#include "vxplat/Kernel.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -39,6 +42,37 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR text, LPCWSTR caption, UINT type)
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     std::fflush(stderr);
     return DefaultButton(type);
+}
+
+namespace {
+
+std::wstring FromAnsi(LPCSTR text)
+{
+    if (!text) return std::wstring();
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+}  // namespace
+
+int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA* params)
+{
+    if (!params) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (params->hwndOwner) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    std::wstring text = FromAnsi(params->lpszText);
+    std::wstring caption = FromAnsi(params->lpszCaption);
+    return MessageBoxW(nullptr, params->lpszText ? text.c_str() : nullptr,
+                       params->lpszCaption ? caption.c_str() : nullptr, params->dwStyle);
 }
 
 VxpMessageBoxHandler VxpSetMessageBoxHandler(VxpMessageBoxHandler handler) { return g_handler.exchange(handler); }

@@ -52,7 +52,10 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
+// The names of the system DLLs this layer stands for ("kernel32", "user32.dll", ...)
+// give the handle of the layer's own library.
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 

@@ -7,6 +7,12 @@
 #include "vxplat/Types.h"
 
 #ifdef _WIN32
+
+// RegDeleteTreeW came with Windows Vista; the add-in also loads on Windows XP, so
+// the name stands for the layer's own recursive deletion with the same contract.
+LSTATUS WINAPI VxpRegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
+#define RegDeleteTreeW VxpRegDeleteTreeW
+
 #else
 
 typedef DWORD REGSAM;

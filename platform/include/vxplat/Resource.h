@@ -28,7 +28,9 @@ typedef HRSRC__* HRSRC;
 // A name or type is an integer made by MAKEINTRESOURCEW, "#<decimal>" for the same
 // integer, or a string compared without regard to case.
 HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
-HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage);
+// Exported under its plain name, as kernel32 exports it: GetProcAddress finds it (the
+// add-in hooks it).
+extern "C" HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage);
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
 LPVOID WINAPI LockResource(HGLOBAL hResData);
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);

@@ -56,6 +56,30 @@ VxpMessageBoxHandler VxpSetMessageBoxHandler(VxpMessageBoxHandler handler);
 // button is the answer.
 int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+
+typedef struct tagHELPINFO HELPINFO, *LPHELPINFO;
+typedef void(CALLBACK* MSGBOXCALLBACK)(LPHELPINFO lpHelpInfo);
+
+typedef struct tagMSGBOXPARAMSA {
+    UINT cbSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCSTR lpszText;
+    LPCSTR lpszCaption;
+    DWORD dwStyle;
+    LPCSTR lpszIcon;
+    DWORD_PTR dwContextHelpId;
+    MSGBOXCALLBACK lpfnMsgBoxCallback;
+    DWORD dwLanguageId;
+} MSGBOXPARAMSA, *PMSGBOXPARAMSA, *LPMSGBOXPARAMSA;
+
+// The texts in the ANSI code page, shown as MessageBoxW shows them. There are no
+// windows here, so a box with an owner fails as Windows fails for an owner that is
+// not a window: 0 and ERROR_INVALID_WINDOW_HANDLE. Exported under its plain name, as
+// user32 exports it: GetProcAddress finds it (the add-in hooks it).
+extern "C" int WINAPI MessageBoxIndirectA(const MSGBOXPARAMSA* lpmbp);
+
 // Installs a handler (NULL restores the default); returns the previous one.
 VxpMessageBoxHandler VxpSetMessageBoxHandler(VxpMessageBoxHandler handler);
 

@@ -1,0 +1,8 @@
+#include "LmBaseApiHook.h"
+
+namespace LmLib::Hook
+{
+    CLmBaseApiHook::CLmBaseApiHook() = default;
+
+    CLmBaseApiHook::~CLmBaseApiHook() = default;
+}
