@@ -33,7 +33,8 @@ PetalNode PetalDocument::operator[](PetalIndex i) const
     n.kind = r.kind;
     n.line = r.line;
     n.column = r.column;
-    n.text = std::string_view(r.text, r.textSize);
+    if (r.textSize)
+        n.text = std::string_view(m_blocks[r.text >> kBlockBits].get() + (r.text & ((1u << kBlockBits) - 1)), r.textSize);
     n.names = PetalSpan<std::string_view>(m_names.data() + r.firstName, r.nameCount);
     if (r.hasTag)
         n.tag = m_names[r.firstName + r.nameCount];
@@ -56,7 +57,9 @@ class PetalBuilder {
 public:
     explicit PetalBuilder(PetalDocument& doc) : m_doc(doc)
     {
+        static_assert(sizeof(PetalDocument::Record) == 32, "a node record stays small");
         m_doc.m_keyNames.push_back(std::string_view()); // id 0: the items of lists
+        m_keyRefs.push_back(0);
         m_ids.emplace(std::string_view(), 0);
     }
 
@@ -73,21 +76,15 @@ public:
     void SetText(PetalIndex i, std::string_view text)
     {
         const std::string_view kept = Store(text);
-        m_doc.m_records[i].text = kept.data();
-        m_doc.m_records[i].textSize = static_cast<uint32_t>(kept.size());
+        Place(i, kept, m_ref);
     }
     // Identifiers and type names repeat thousands of times: kept once.
     void SetName(PetalIndex i, std::string_view text)
     {
-        const std::string_view kept = m_doc.m_keyNames[Intern(text)];
-        m_doc.m_records[i].text = kept.data();
-        m_doc.m_records[i].textSize = static_cast<uint32_t>(kept.size());
+        const uint32_t id = Intern(text);
+        Place(i, m_doc.m_keyNames[id], m_keyRefs[id]);
     }
-    std::string_view Text(PetalIndex i) const
-    {
-        const PetalDocument::Record& r = m_doc.m_records[i];
-        return std::string_view(r.text, r.textSize);
-    }
+    std::string_view Text(PetalIndex i) const { return m_doc[i].text; }
 
     // Names and the tag of an object, gathered until the object's fields begin.
     void SetNames(PetalIndex i, const std::vector<std::string_view>& names, bool hasTag)
@@ -119,19 +116,26 @@ public:
         const std::string_view kept = Store(name);
         const uint32_t id = static_cast<uint32_t>(m_doc.m_keyNames.size());
         m_doc.m_keyNames.push_back(kept);
+        m_keyRefs.push_back(m_ref);
         m_ids.emplace(kept, id);
         return id;
     }
 
     std::string_view KeyName(uint32_t id) const { return m_doc.m_keyNames[id]; }
 
+    // Copies a text into the document; m_ref tells where it went.
     std::string_view Store(std::string_view s)
     {
+        m_ref = 0;
         if (s.empty())
             return std::string_view();
         if (s.size() > m_left) {
+            // Block numbers have 32 - kBlockBits bits: beyond about 4 GB of texts.
+            if (m_doc.m_blocks.size() >= (size_t(1) << (32 - PetalDocument::kBlockBits)))
+                throw std::length_error("petal document too large");
             if (s.size() > kBlock / 4) {
                 // A long text gets a block of its own; the current one stays open.
+                m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
                 m_doc.m_blocks.push_back(std::make_unique<char[]>(s.size()));
                 std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
                 return std::string_view(m_doc.m_blocks.back().get(), s.size());
@@ -140,6 +144,8 @@ public:
             m_next = m_doc.m_blocks.back().get();
             m_left = kBlock;
         }
+        m_ref = (static_cast<uint32_t>(m_doc.m_blocks.size() - 1) << PetalDocument::kBlockBits) |
+                static_cast<uint32_t>(kBlock - m_left);
         std::memcpy(m_next, s.data(), s.size());
         const std::string_view kept(m_next, s.size());
         m_next += s.size();
@@ -147,9 +153,26 @@ public:
         return kept;
     }
 
+    // The shared arrays are final: no room kept for growth.
+    void Finish()
+    {
+        m_doc.m_children.shrink_to_fit();
+        m_doc.m_keyIds.shrink_to_fit();
+        m_doc.m_names.shrink_to_fit();
+    }
+
 private:
-    static constexpr size_t kBlock = 256 * 1024;
+    static constexpr size_t kBlock = size_t(1) << PetalDocument::kBlockBits;
+
+    void Place(PetalIndex i, std::string_view text, uint32_t ref)
+    {
+        m_doc.m_records[i].text = ref;
+        m_doc.m_records[i].textSize = static_cast<uint32_t>(text.size());
+    }
+
     PetalDocument& m_doc;
+    std::vector<uint32_t> m_keyRefs; // parallel to the document's key names
+    uint32_t m_ref = 0;
     std::unordered_map<std::string_view, uint32_t> m_ids;
     char* m_next = nullptr;
     size_t m_left = 0;
@@ -380,6 +403,7 @@ public:
                 m_lex.Fail(m_tok.line, m_tok.column, L"expected '(' at the top level");
             m_doc.roots.push_back(ParseValue(0));
         }
+        m_build.Finish();
     }
 
 private:

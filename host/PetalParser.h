@@ -137,7 +137,7 @@ private:
 };
 
 // The tree of one file. A 10 MB model holds about 700,000 nodes, so a node is a small
-// fixed record: its texts live in a few large blocks of the document (field and type
+// fixed record of 32 bytes: its texts live in a few large blocks of the document (field and type
 // names once each), its items and fields in shared arrays.
 class PetalDocument {
 public:
@@ -151,8 +151,10 @@ public:
 
 private:
     friend class PetalBuilder;
+    // Where a text starts: block number << kBlockBits | offset in the block.
+    static constexpr unsigned kBlockBits = 18;
     struct Record {
-        const char* text = nullptr;
+        uint32_t text = 0;
         uint32_t textSize = 0;
         uint32_t line = 0;
         uint32_t column = 0;
@@ -168,7 +170,7 @@ private:
     std::vector<uint32_t> m_keyIds;       // parallel to m_children (0 for items of lists)
     std::vector<std::string_view> m_names;
     std::vector<std::string_view> m_keyNames;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<std::unique_ptr<char[]>> m_blocks; // of 1 << kBlockBits bytes, or one long text
 };
 
 struct PetalParseOptions {
