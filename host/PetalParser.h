@@ -136,7 +136,7 @@ private:
     bool m_found = false;
 };
 
-// The tree of one file. A 10 MB model holds about 700,000 nodes, so a node is a small
+// The tree of one file. A 10 MB model holds about 500,000 nodes, so a node is a small
 // fixed record of 32 bytes: its texts live in a few large blocks of the document (field and type
 // names once each), its items and fields in shared arrays.
 class PetalDocument {
