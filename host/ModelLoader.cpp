@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -169,18 +170,18 @@ public:
     void BuildModel(const PetalDocument& doc)
     {
         m_unitChain.push_back(doc.fileName);
-        const PetalNode* design = nullptr;
+        std::optional<PetalNode> design;
         for (PetalIndex r : doc.roots) {
             const PetalNode& n = doc[r];
             if (n.kind != PetalKind::Object)
                 continue;
             if (n.text == "Petal") {
-                if (const PetalNode* v = doc.Field(n, "version"))
+                if (auto v = doc.Field(n, "version"))
                     m_model.petalVersion = ToInt(v->text);
-                if (const PetalNode* c = doc.Field(n, "charSet"))
+                if (auto c = doc.Field(n, "charSet"))
                     m_model.charSet = ToInt(c->text);
             } else if (n.text == "Design" && !design) {
-                design = &n;
+                design = n;
             }
         }
         if (!design) {
@@ -193,16 +194,16 @@ public:
         }
         m_model.fileName = doc.fileName;
         m_model.name = FileStem(doc.fileName);
-        if (const PetalNode* q = doc.Field(*design, "quid"))
+        if (auto q = doc.Field(*design, "quid"))
             m_model.quid = W(q->text);
         m_model.IndexQuid(&m_model);
-        if (const PetalNode* d = doc.Field(*design, "documentation"))
+        if (auto d = doc.Field(*design, "documentation"))
             m_model.documentation = TextOf(doc, *d);
-        if (const PetalNode* a = doc.Field(*design, "attributes"))
+        if (auto a = doc.Field(*design, "attributes"))
             ReadProperties(doc, *a, m_model.properties);
 
         for (size_t i = 0; i < design->keys.size(); ++i) {
-            const std::string& key = design->keys[i];
+            const std::string_view key = design->keys[i];
             const PetalNode& v = doc[design->children[i]];
             if (v.kind != PetalKind::Object)
                 continue;
@@ -215,7 +216,7 @@ public:
                 m_model.rootSubsystem = BuildSubsystem(doc, v, nullptr, &m_model);
                 m_model.rootSubsystem->isRoot = true;
             } else if (key == "properties" && v.text == "Properties") {
-                if (const PetalNode* a = doc.Field(v, "attributes"))
+                if (auto a = doc.Field(v, "attributes"))
                     ReadPropertySets(doc, *a, m_model.defaults, &m_model.properties);
             }
         }
@@ -232,7 +233,7 @@ public:
             } else if (n.kind == PetalKind::Object && n.text == "Attribute") {
                 ReadPropertySet(doc, n, sets, nullptr);
             } else if (n.kind == PetalKind::Object && n.text == "Properties") {
-                if (const PetalNode* a = doc.Field(n, "attributes"))
+                if (auto a = doc.Field(n, "attributes"))
                     ReadPropertySets(doc, *a, sets, nullptr);
             }
         }
@@ -240,7 +241,7 @@ public:
     }
 
 private:
-    static int ToInt(const std::string& s)
+    static int ToInt(std::string_view s)
     {
         long v = 0;
         bool neg = false;
@@ -255,10 +256,11 @@ private:
         return static_cast<int>(neg ? -v : v);
     }
 
-    static bool IsTrue(const PetalNode* n)
+    static bool IsTrue(const PetalNode& n)
     {
-        return n && n->kind == PetalKind::Identifier && EqualsNoCase(n->text, "TRUE");
+        return n.kind == PetalKind::Identifier && EqualsNoCase(n.text, "TRUE");
     }
+    static bool IsTrue(const PetalField& f) { return f && IsTrue(*f); }
 
     // Text of a scalar, of a "(value Text ...)" / "(value cardinality ...)" form, or of
     // an enumerated "(name number)" pair (its number).
@@ -290,7 +292,7 @@ private:
 
     std::wstring FieldText(const PetalDocument& doc, const PetalNode& obj, std::string_view key) const
     {
-        const PetalNode* f = doc.Field(obj, key);
+        const PetalField f = doc.Field(obj, key);
         return f ? TextOf(doc, *f) : std::wstring();
     }
 
@@ -307,7 +309,7 @@ private:
             ToolProperty p;
             p.tool = FieldText(doc, a, "tool");
             p.name = FieldText(doc, a, "name");
-            if (const PetalNode* v = doc.Field(a, "value"))
+            if (auto v = doc.Field(a, "value"))
                 ReadValue(doc, *v, p);
             out.push_back(std::move(p));
         }
@@ -380,7 +382,7 @@ private:
         ToolProperty p;
         p.tool = FieldText(doc, a, "tool");
         p.name = FieldText(doc, a, "name");
-        if (const PetalNode* v = doc.Field(a, "value"))
+        if (auto v = doc.Field(a, "value"))
             ReadValue(doc, *v, p);
         static const std::wstring prefix = L"default__";
         if (p.type == L"List" && p.name.compare(0, prefix.size(), prefix) == 0) {
@@ -397,7 +399,7 @@ private:
         if (!n.names.empty() && n.names[0].compare(0, 9, "$UNNAMED$") != 0)
             e.name = W(n.names[0]);
         for (size_t i = 0; i < n.keys.size(); ++i) {
-            const std::string& key = n.keys[i];
+            const std::string_view key = n.keys[i];
             const PetalNode& v = doc[n.children[i]];
             if (key == "quid" && e.quid.empty())
                 e.quid = TextOf(doc, v);
@@ -414,12 +416,12 @@ private:
     // A controlled unit that the file names but does not hold: read its own file.
     struct Unit {
         std::unique_ptr<PetalDocument> doc;
-        const PetalNode* root = nullptr;
+        std::optional<PetalNode> root;
     };
 
     Unit LoadUnit(const PetalDocument& doc, const PetalNode& stub)
     {
-        const PetalNode* fn = doc.Field(stub, "file_name");
+        const PetalField fn = doc.Field(stub, "file_name");
         if (!fn || fn->kind != PetalKind::String)
             throw RoseLoadError(doc.fileName, stub.line, stub.column, L"the unit \"" + (stub.names.empty() ? std::wstring() : W(stub.names[0])) +
                                                                           L"\" is not loaded and names no file");
@@ -439,7 +441,7 @@ private:
         for (PetalIndex r : unit.doc->roots) {
             const PetalNode& n = (*unit.doc)[r];
             if (n.kind == PetalKind::Object && n.text == stub.text) {
-                unit.root = &n;
+                unit.root = n;
                 break;
             }
         }
@@ -450,7 +452,7 @@ private:
 
     bool IsUnloadedUnit(const PetalDocument& doc, const PetalNode& n) const
     {
-        const PetalNode* loaded = doc.Field(n, "is_loaded");
+        const PetalField loaded = doc.Field(n, "is_loaded");
         return m_options.loadUnits && IsTrue(doc.Field(n, "is_unit")) && loaded &&
                loaded->kind == PetalKind::Identifier && EqualsNoCase(loaded->text, "FALSE");
     }
@@ -474,7 +476,7 @@ private:
         c->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PublicAccess);
         c->global = IsTrue(doc.Field(node, "global"));
         c->fileName = FieldText(doc, node, "file_name");
-        if (const PetalNode* models = doc.Field(node, "logical_models"); models && models->kind == PetalKind::List) {
+        if (auto models = doc.Field(node, "logical_models"); models && models->kind == PetalKind::List) {
             for (PetalIndex i : models->children) {
                 const PetalNode& item = doc[i];
                 if (item.kind != PetalKind::Object)
@@ -494,7 +496,7 @@ private:
 
     static std::string_view FieldBytes(const PetalDocument& doc, const PetalNode& n, std::string_view key)
     {
-        const PetalNode* f = doc.Field(n, key);
+        const PetalField f = doc.Field(n, key);
         return f && (f->kind == PetalKind::String || f->kind == PetalKind::Identifier) ? std::string_view(f->text)
                                                                                        : std::string_view();
     }
@@ -510,12 +512,12 @@ private:
         std::wstring pendingModuleName;
         bool pendingModule = false;
         for (size_t i = 0; i < node.keys.size(); ++i) {
-            const std::string& key = node.keys[i];
+            const std::string_view key = node.keys[i];
             const PetalNode& v = doc[node.children[i]];
             if (key == "exportControl") {
                 c->exportControl = ParseExportControl(v.text, c->exportControl);
             } else if (key == "abstract") {
-                c->isAbstract = IsTrue(&v);
+                c->isAbstract = IsTrue(v);
             } else if (key == "language") {
                 c->language = TextOf(doc, v);
             } else if (key == "class_attributes") {
@@ -594,7 +596,7 @@ private:
         o->concurrency = FieldText(doc, node, "concurrency");
         o->isAbstract = IsTrue(doc.Field(node, "abstract"));
         o->isStatic = IsTrue(doc.Field(node, "static"));
-        if (const PetalNode* params = doc.Field(node, "parameters"))
+        if (auto params = doc.Field(node, "parameters"))
             ForEachObject(doc, *params, "Parameter", [&](const PetalNode& p) { o->parameters.push_back(BuildParameter(doc, p, o, o->parameters.size())); });
         return o;
     }
@@ -640,7 +642,7 @@ private:
         ReadCommon(doc, node, *a);
         m_model.allAssociations.push_back(a);
         a->isDerived = IsTrue(doc.Field(node, "derived"));
-        if (const PetalNode* roles = doc.Field(node, "roles")) {
+        if (auto roles = doc.Field(node, "roles")) {
             ForEachObject(doc, *roles, "Role", [&](const PetalNode& rn) {
                 Role* r = BuildRole(doc, rn, a);
                 if (!a->role1)
@@ -658,7 +660,7 @@ private:
         r->association = assoc;
         ReadCommon(doc, node, *r);
         // The role name the user gave is the label; the object's own name is internal.
-        if (const PetalNode* label = doc.Field(node, "label"); label && label->kind == PetalKind::String)
+        if (auto label = doc.Field(node, "label"); label && label->kind == PetalKind::String)
             r->name = W(label->text);
         r->supplierName = FieldText(doc, node, "supplier");
         r->supplierQuid = FieldText(doc, node, "quidu");
@@ -697,7 +699,7 @@ private:
         m_model.allSubsystems.push_back(s);
         s->path = FieldText(doc, node, "path");
         s->fileName = FieldText(doc, node, "file_name");
-        if (const PetalNode* models = doc.Field(node, "physical_models"); models && models->kind == PetalKind::List) {
+        if (auto models = doc.Field(node, "physical_models"); models && models->kind == PetalKind::List) {
             for (PetalIndex i : models->children) {
                 const PetalNode& item = doc[i];
                 if (item.kind != PetalKind::Object)
@@ -723,7 +725,7 @@ private:
             m->part = W(node.names[2]);
         m->language = FieldText(doc, node, "language");
         m->path = FieldText(doc, node, "path");
-        if (const PetalNode* deps = doc.Field(node, "visible_modules"); deps && deps->kind == PetalKind::List) {
+        if (auto deps = doc.Field(node, "visible_modules"); deps && deps->kind == PetalKind::List) {
             for (PetalIndex i : deps->children) {
                 const PetalNode& d = doc[i];
                 if (d.kind == PetalKind::Object &&
@@ -918,8 +920,16 @@ std::unique_ptr<Model> LoadRoseModelFromText(std::string_view text, const std::w
 
 std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOptions& options)
 {
-    const std::string text = ReadModelFile(fileName);
-    return LoadRoseModelFromText(text, fileName, options);
+    auto model = std::make_unique<Model>();
+    Builder builder(*model, options);
+    PetalDocument doc;
+    {
+        // The document keeps its own copy of every text: the file goes before the model grows.
+        const std::string text = ReadModelFile(fileName);
+        doc = builder.Parse(text, fileName);
+    }
+    builder.BuildModel(doc);
+    return model;
 }
 
 DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::wstring& fileName,

@@ -2,7 +2,9 @@
 
 #include "vxplat/CodePage.h"
 
+#include <cstring>
 #include <cwchar>
+#include <unordered_map>
 #include <deque>
 #include <iterator>
 
@@ -24,13 +26,157 @@ std::wstring RoseLoadError::WideWhat() const
     return Location(m_file, m_line, m_column, m_message);
 }
 
-const PetalNode* PetalDocument::Field(const PetalNode& object, std::string_view key) const
+PetalNode PetalDocument::operator[](PetalIndex i) const
+{
+    const Record& r = m_records[i];
+    PetalNode n;
+    n.kind = r.kind;
+    n.line = r.line;
+    n.column = r.column;
+    if (r.textSize)
+        n.text = std::string_view(m_blocks[r.text >> kBlockBits].get() + (r.text & ((1u << kBlockBits) - 1)), r.textSize);
+    n.names = PetalSpan<std::string_view>(m_names.data() + r.firstName, r.nameCount);
+    if (r.hasTag)
+        n.tag = m_names[r.firstName + r.nameCount];
+    n.children = PetalSpan<PetalIndex>(m_children.data() + r.first, r.count);
+    n.keys = PetalKeys(m_keyIds.data() + r.first, r.count, m_keyNames.data());
+    return n;
+}
+
+PetalField PetalDocument::Field(const PetalNode& object, std::string_view key) const
 {
     for (size_t i = 0; i < object.keys.size(); ++i)
         if (object.keys[i] == key)
-            return &nodes[object.children[i]];
-    return nullptr;
+            return PetalField((*this)[object.children[i]]);
+    return PetalField();
 }
+
+// Fills a document while the parser reads: texts go to large blocks, names used as field
+// names or identifiers are kept once.
+class PetalBuilder {
+public:
+    explicit PetalBuilder(PetalDocument& doc) : m_doc(doc)
+    {
+        static_assert(sizeof(PetalDocument::Record) == 32, "a node record stays small");
+        m_doc.m_keyNames.push_back(std::string_view()); // id 0: the items of lists
+        m_keyRefs.push_back(0);
+        m_ids.emplace(std::string_view(), 0);
+    }
+
+    PetalIndex NewNode(PetalKind kind, unsigned line, unsigned column)
+    {
+        PetalDocument::Record r;
+        r.kind = kind;
+        r.line = line;
+        r.column = column;
+        m_doc.m_records.push_back(r);
+        return static_cast<PetalIndex>(m_doc.m_records.size() - 1);
+    }
+
+    void SetText(PetalIndex i, std::string_view text)
+    {
+        const std::string_view kept = Store(text);
+        Place(i, kept, m_ref);
+    }
+    // Identifiers and type names repeat thousands of times: kept once.
+    void SetName(PetalIndex i, std::string_view text)
+    {
+        const uint32_t id = Intern(text);
+        Place(i, m_doc.m_keyNames[id], m_keyRefs[id]);
+    }
+    std::string_view Text(PetalIndex i) const { return m_doc[i].text; }
+
+    // Names and the tag of an object, gathered until the object's fields begin.
+    void SetNames(PetalIndex i, const std::vector<std::string_view>& names, bool hasTag)
+    {
+        PetalDocument::Record& r = m_doc.m_records[i];
+        r.firstName = static_cast<uint32_t>(m_doc.m_names.size());
+        r.nameCount = static_cast<uint16_t>(names.size() - (hasTag ? 1 : 0));
+        r.hasTag = hasTag;
+        m_doc.m_names.insert(m_doc.m_names.end(), names.begin(), names.end());
+    }
+
+    void SetItems(PetalIndex i, const std::vector<PetalIndex>& children, const std::vector<uint32_t>* keys)
+    {
+        PetalDocument::Record& r = m_doc.m_records[i];
+        r.first = static_cast<uint32_t>(m_doc.m_children.size());
+        r.count = static_cast<uint32_t>(children.size());
+        m_doc.m_children.insert(m_doc.m_children.end(), children.begin(), children.end());
+        if (keys)
+            m_doc.m_keyIds.insert(m_doc.m_keyIds.end(), keys->begin(), keys->end());
+        else
+            m_doc.m_keyIds.resize(m_doc.m_children.size(), 0);
+    }
+
+    uint32_t Intern(std::string_view name)
+    {
+        auto it = m_ids.find(name);
+        if (it != m_ids.end())
+            return it->second;
+        const std::string_view kept = Store(name);
+        const uint32_t id = static_cast<uint32_t>(m_doc.m_keyNames.size());
+        m_doc.m_keyNames.push_back(kept);
+        m_keyRefs.push_back(m_ref);
+        m_ids.emplace(kept, id);
+        return id;
+    }
+
+    std::string_view KeyName(uint32_t id) const { return m_doc.m_keyNames[id]; }
+
+    // Copies a text into the document; m_ref tells where it went.
+    std::string_view Store(std::string_view s)
+    {
+        m_ref = 0;
+        if (s.empty())
+            return std::string_view();
+        if (s.size() > m_left) {
+            // Block numbers have 32 - kBlockBits bits: beyond about 4 GB of texts.
+            if (m_doc.m_blocks.size() >= (size_t(1) << (32 - PetalDocument::kBlockBits)))
+                throw std::length_error("petal document too large");
+            if (s.size() > kBlock / 4) {
+                // A long text gets a block of its own; the current one stays open.
+                m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
+                m_doc.m_blocks.push_back(std::make_unique<char[]>(s.size()));
+                std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
+                return std::string_view(m_doc.m_blocks.back().get(), s.size());
+            }
+            m_doc.m_blocks.push_back(std::make_unique<char[]>(kBlock));
+            m_next = m_doc.m_blocks.back().get();
+            m_left = kBlock;
+        }
+        m_ref = (static_cast<uint32_t>(m_doc.m_blocks.size() - 1) << PetalDocument::kBlockBits) |
+                static_cast<uint32_t>(kBlock - m_left);
+        std::memcpy(m_next, s.data(), s.size());
+        const std::string_view kept(m_next, s.size());
+        m_next += s.size();
+        m_left -= s.size();
+        return kept;
+    }
+
+    // The shared arrays are final: no room kept for growth.
+    void Finish()
+    {
+        m_doc.m_children.shrink_to_fit();
+        m_doc.m_keyIds.shrink_to_fit();
+        m_doc.m_names.shrink_to_fit();
+    }
+
+private:
+    static constexpr size_t kBlock = size_t(1) << PetalDocument::kBlockBits;
+
+    void Place(PetalIndex i, std::string_view text, uint32_t ref)
+    {
+        m_doc.m_records[i].text = ref;
+        m_doc.m_records[i].textSize = static_cast<uint32_t>(text.size());
+    }
+
+    PetalDocument& m_doc;
+    std::vector<uint32_t> m_keyRefs; // parallel to the document's key names
+    uint32_t m_ref = 0;
+    std::unordered_map<std::string_view, uint32_t> m_ids;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+};
 
 namespace {
 
@@ -40,7 +186,7 @@ struct Token {
     Tok kind = Tok::End;
     unsigned line = 1;
     unsigned column = 1;
-    std::string text;
+    std::string_view text; // valid until the next token is read
 };
 
 // Bytes shown in messages: printable ASCII as is, anything else as a code.
@@ -83,7 +229,7 @@ public:
             if (m_pos == start)
                 Fail(t.line, t.column, L"'@' without a number");
             t.kind = Tok::Ref;
-            t.text.assign(m_text.substr(start, m_pos - start));
+            t.text = m_text.substr(start, m_pos - start);
             return t;
         }
         if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && m_pos + 1 < m_text.size() &&
@@ -96,7 +242,7 @@ public:
                                               (m_text[m_pos - 1] == 'e' || m_text[m_pos - 1] == 'E'))))
                 ++m_pos;
             t.kind = Tok::Number;
-            t.text.assign(m_text.substr(start, m_pos - start));
+            t.text = m_text.substr(start, m_pos - start);
             return t;
         }
         if (IsIdentStart(c)) {
@@ -104,7 +250,7 @@ public:
             while (m_pos < m_text.size() && IsIdentChar(m_text[m_pos]))
                 ++m_pos;
             t.kind = Tok::Ident;
-            t.text.assign(m_text.substr(start, m_pos - start));
+            t.text = m_text.substr(start, m_pos - start);
             return t;
         }
         Fail(t.line, t.column, L"unexpected " + Describe(c));
@@ -154,12 +300,27 @@ private:
     {
         t.kind = Tok::String;
         ++m_pos; // opening quote
+        // Most strings hold no escape, line break or double-byte character: a view of the file.
+        const size_t start = m_pos;
+        while (m_pos < m_text.size()) {
+            const char c = m_text[m_pos];
+            if (c == '"') {
+                t.text = m_text.substr(start, m_pos - start);
+                ++m_pos;
+                return;
+            }
+            if (c == '\\' || c == '\n' || c == '\r' || IsLeadByte(c))
+                break;
+            ++m_pos;
+        }
+        m_buf.assign(m_text.substr(start, m_pos - start));
         for (;;) {
             if (m_pos >= m_text.size())
                 Fail(t.line, t.column, L"unterminated string (end of file)");
             const char c = m_text[m_pos];
             if (c == '"') {
                 ++m_pos;
+                t.text = m_buf;
                 return;
             }
             if (c == '\n' || (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')) {
@@ -170,22 +331,22 @@ private:
                 if (next >= m_text.size() || m_text[next] == ' ' || m_text[next] == '\t' || m_text[next] == '(' ||
                     m_text[next] == '|' || m_text[next] == '\r' || m_text[next] == '\n')
                     Fail(t.line, t.column, L"unterminated string (end of line)");
-                t.text += "\r\n";
+                m_buf += "\r\n";
                 m_pos = next;
                 NewLineAt(m_pos);
                 continue;
             }
             if (c == '\\' && m_pos + 1 < m_text.size() && (m_text[m_pos + 1] == '\\' || m_text[m_pos + 1] == '"')) {
-                t.text += m_text[m_pos + 1];
+                m_buf += m_text[m_pos + 1];
                 m_pos += 2;
                 continue;
             }
             if (IsLeadByte(c) && m_pos + 1 < m_text.size() && m_text[m_pos + 1] != '\n' && m_text[m_pos + 1] != '\r') {
-                t.text.append(m_text.substr(m_pos, 2));
+                m_buf.append(m_text.substr(m_pos, 2));
                 m_pos += 2;
                 continue;
             }
-            t.text += c;
+            m_buf += c;
             ++m_pos;
         }
     }
@@ -194,6 +355,7 @@ private:
     void ReadText(Token& t)
     {
         t.kind = Tok::Text;
+        m_buf.clear();
         bool first = true;
         while (m_pos < m_text.size() && m_pos == m_lineStart && m_text[m_pos] == '|') {
             ++m_pos;
@@ -204,9 +366,9 @@ private:
             if (stop > m_pos && m_text[stop - 1] == '\r')
                 --stop;
             if (!first)
-                t.text += "\r\n";
+                m_buf += "\r\n";
             first = false;
-            t.text.append(m_text.substr(m_pos, stop - m_pos));
+            m_buf.append(m_text.substr(m_pos, stop - m_pos));
             if (end < m_text.size()) {
                 m_pos = end + 1;
                 NewLineAt(m_pos);
@@ -214,6 +376,7 @@ private:
                 m_pos = end;
             }
         }
+        t.text = m_buf;
     }
 
     std::string_view m_text;
@@ -222,12 +385,13 @@ private:
     size_t m_pos = 0;
     size_t m_lineStart = 0;
     unsigned m_line = 1;
+    std::string m_buf; // texts that differ from their spelling in the file
 };
 
 class Parser {
 public:
     Parser(std::string_view text, PetalDocument& doc, const PetalParseOptions& options)
-        : m_lex(text, doc.fileName, options.codePage), m_doc(doc), m_maxDepth(options.maxDepth)
+        : m_lex(text, doc.fileName, options.codePage), m_doc(doc), m_build(doc), m_maxDepth(options.maxDepth)
     {
         Advance();
     }
@@ -239,20 +403,13 @@ public:
                 m_lex.Fail(m_tok.line, m_tok.column, L"expected '(' at the top level");
             m_doc.roots.push_back(ParseValue(0));
         }
+        m_build.Finish();
     }
 
 private:
     void Advance() { m_tok = m_lex.Next(); }
 
-    PetalIndex NewNode(PetalKind kind, const Token& at)
-    {
-        PetalNode n;
-        n.kind = kind;
-        n.line = at.line;
-        n.column = at.column;
-        m_doc.nodes.push_back(std::move(n));
-        return static_cast<PetalIndex>(m_doc.nodes.size() - 1);
-    }
+    PetalIndex NewNode(PetalKind kind, const Token& at) { return m_build.NewNode(kind, at.line, at.column); }
 
     [[noreturn]] void Unclosed(const Token& open)
     {
@@ -273,7 +430,10 @@ private:
                                                   PetalKind::String, PetalKind::Text, PetalKind::Number,
                                                   PetalKind::Identifier, PetalKind::Reference};
             const PetalIndex i = NewNode(kinds[static_cast<int>(m_tok.kind)], m_tok);
-            m_doc.nodes[i].text = std::move(m_tok.text);
+            if (m_tok.kind == Tok::Ident)
+                m_build.SetName(i, m_tok.text);
+            else
+                m_build.SetText(i, m_tok.text);
             Advance();
             return i;
         }
@@ -301,7 +461,7 @@ private:
             const PetalIndex i = NewNode(PetalKind::List, open);
             Advance();
             if (m_tok.kind == Tok::Ident) {
-                m_doc.nodes[i].text = std::move(m_tok.text);
+                m_build.SetName(i, m_tok.text);
                 Advance();
             }
             ParseItems(i, open, depth);
@@ -312,7 +472,7 @@ private:
             Advance();
             if (m_tok.kind != Tok::Ident)
                 ExpectedAfter(L"a type name", L"'(value'");
-            m_doc.nodes[i].text = std::move(m_tok.text);
+            m_build.SetName(i, m_tok.text);
             Advance();
             ParseItems(i, open, depth);
             return i;
@@ -337,7 +497,7 @@ private:
         for (;;) {
             if (m_tok.kind == Tok::RParen) {
                 Advance();
-                m_doc.nodes[node].children.assign(children.begin(), children.end());
+                m_build.SetItems(node, children, nullptr);
                 return;
             }
             if (m_tok.kind == Tok::End)
@@ -356,49 +516,52 @@ private:
         Advance();
         if (m_tok.kind != Tok::Ident)
             ExpectedAfter(L"a type name", L"'(object'");
-        m_doc.nodes[i].text = std::move(m_tok.text);
+        m_build.SetName(i, m_tok.text);
         Advance();
-        while (m_tok.kind == Tok::String) {
-            m_doc.nodes[i].names.push_back(std::move(m_tok.text));
-            Advance();
-        }
-        if (m_tok.kind == Tok::Ref) {
-            m_doc.nodes[i].tag = std::move(m_tok.text);
-            Advance();
-        }
         Scratch& level = Level(depth);
+        level.names.clear();
+        while (m_tok.kind == Tok::String) {
+            level.names.push_back(m_build.Store(m_tok.text));
+            Advance();
+        }
+        const bool hasTag = m_tok.kind == Tok::Ref;
+        if (hasTag) {
+            level.names.push_back(m_build.Store(m_tok.text));
+            Advance();
+        }
+        if (!level.names.empty())
+            m_build.SetNames(i, level.names, hasTag);
         level.keys.clear();
         level.children.clear();
         for (;;) {
             if (m_tok.kind == Tok::RParen) {
                 Advance();
-                PetalNode& n = m_doc.nodes[i];
-                n.keys.assign(std::make_move_iterator(level.keys.begin()), std::make_move_iterator(level.keys.end()));
-                n.children.assign(level.children.begin(), level.children.end());
+                m_build.SetItems(i, level.children, &level.keys);
                 return i;
             }
             if (m_tok.kind == Tok::End)
                 Unclosed(open);
             if (m_tok.kind != Tok::Ident)
                 m_lex.Fail(m_tok.line, m_tok.column, L"expected a field name in the object '" +
-                                                         Widen(m_doc.nodes[i].text) + L"'");
-            std::string key = std::move(m_tok.text);
+                                                         Widen(m_build.Text(i)) + L"'");
+            const uint32_t key = m_build.Intern(m_tok.text);
             Advance();
             if (m_tok.kind == Tok::RParen || m_tok.kind == Tok::End) {
                 if (m_tok.kind == Tok::End)
                     Unclosed(open);
-                m_lex.Fail(m_tok.line, m_tok.column, L"the field '" + Widen(key) + L"' has no value");
+                m_lex.Fail(m_tok.line, m_tok.column, L"the field '" + Widen(m_build.KeyName(key)) + L"' has no value");
             }
             const PetalIndex value = ParseValue(depth);
-            level.keys.push_back(std::move(key));
+            level.keys.push_back(key);
             level.children.push_back(value);
         }
     }
 
     // The fields or items of the form open at one depth, gathered here so that each
-    // node gets lists of exactly their size.
+    // node's lists are stored in one piece.
     struct Scratch {
-        std::vector<std::string> keys;
+        std::vector<std::string_view> names;
+        std::vector<uint32_t> keys;
         std::vector<PetalIndex> children;
     };
     Scratch& Level(unsigned depth)
@@ -409,10 +572,11 @@ private:
     }
 
     // Field and type names are ASCII identifiers.
-    static std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+    static std::wstring Widen(std::string_view s) { return std::wstring(s.begin(), s.end()); }
 
     Lexer m_lex;
     PetalDocument& m_doc;
+    PetalBuilder m_build;
     unsigned m_maxDepth;
     Token m_tok;
     std::deque<Scratch> m_levels; // stable: a level stays in use while deeper ones are added

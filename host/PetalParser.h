@@ -11,7 +11,10 @@
 // Strings stay in the file's 8-bit encoding here; the model builder converts them.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -56,27 +59,118 @@ enum class PetalKind : uint8_t {
 
 using PetalIndex = uint32_t;
 
+// A read-only run of items stored in a document.
+template <class T> class PetalSpan {
+public:
+    PetalSpan() = default;
+    PetalSpan(const T* first, size_t count) : m_first(first), m_count(count) {}
+    const T* begin() const { return m_first; }
+    const T* end() const { return m_first + m_count; }
+    size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    const T& operator[](size_t i) const { return m_first[i]; }
+    const T& at(size_t i) const
+    {
+        if (i >= m_count)
+            throw std::out_of_range("PetalSpan::at");
+        return m_first[i];
+    }
+    template <class U> friend bool operator==(const PetalSpan& a, const std::vector<U>& b)
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+private:
+    const T* m_first = nullptr;
+    size_t m_count = 0;
+};
+
+// Field names of an object: stored once per distinct name, each field holds a number.
+class PetalKeys {
+public:
+    PetalKeys() = default;
+    PetalKeys(const uint32_t* ids, size_t count, const std::string_view* names) : m_ids(ids), m_count(count), m_names(names) {}
+    size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    std::string_view operator[](size_t i) const { return m_names[m_ids[i]]; }
+    template <class U> friend bool operator==(const PetalKeys& a, const std::vector<U>& b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
+
+private:
+    const uint32_t* m_ids = nullptr;
+    size_t m_count = 0;
+    const std::string_view* m_names = nullptr;
+};
+
+// A node as the reader hands it out: a view into the document, valid while it lives.
 struct PetalNode {
     PetalKind kind = PetalKind::Identifier;
     uint32_t line = 0;
     uint32_t column = 0;
-    std::string text;
-    std::vector<std::string> names;
-    std::vector<std::string> keys;      // objects: field names, parallel to children
-    std::vector<PetalIndex> children;
-    std::string tag;                    // objects: "N" of a trailing @N, else empty
+    std::string_view text;
+    PetalSpan<std::string_view> names;
+    PetalKeys keys;                     // objects: field names, parallel to children
+    PetalSpan<PetalIndex> children;
+    std::string_view tag;               // objects: "N" of a trailing @N, else empty
 };
 
-struct PetalDocument {
+// The result of a field look-up: a node or nothing.
+class PetalField {
+public:
+    PetalField() = default;
+    explicit PetalField(const PetalNode& node) : m_node(node), m_found(true) {}
+    explicit operator bool() const { return m_found; }
+    const PetalNode* operator->() const { return &m_node; }
+    const PetalNode& operator*() const { return m_node; }
+    friend bool operator==(const PetalField& f, std::nullptr_t) { return !f.m_found; }
+
+private:
+    PetalNode m_node;
+    bool m_found = false;
+};
+
+// The tree of one file. A 10 MB model holds about 500,000 nodes, so a node is a small
+// fixed record of 32 bytes: its texts live in a few large blocks of the document (field and type
+// names once each), its items and fields in shared arrays.
+class PetalDocument {
+public:
     std::wstring fileName;
-    // A deque: the nodes are never moved while the tree grows, and it takes no more
-    // memory than the nodes need.
-    std::deque<PetalNode> nodes;
     std::vector<PetalIndex> roots;      // top-level values in file order
 
-    const PetalNode& operator[](PetalIndex i) const { return nodes[i]; }
-    // First field `key` of an object, or nullptr.
-    const PetalNode* Field(const PetalNode& object, std::string_view key) const;
+    PetalNode operator[](PetalIndex i) const;
+    size_t size() const { return m_records.size(); }
+    // First field `key` of an object, or nothing.
+    PetalField Field(const PetalNode& object, std::string_view key) const;
+
+private:
+    friend class PetalBuilder;
+    // Where a text starts: block number << kBlockBits | offset in the block.
+    static constexpr unsigned kBlockBits = 18;
+    struct Record {
+        uint32_t text = 0;
+        uint32_t textSize = 0;
+        uint32_t line = 0;
+        uint32_t column = 0;
+        uint32_t first = 0;      // in m_children / m_keyIds
+        uint32_t count = 0;
+        uint32_t firstName = 0;  // in m_names; the tag follows the names
+        uint16_t nameCount = 0;
+        PetalKind kind = PetalKind::Identifier;
+        bool hasTag = false;
+    };
+    std::deque<Record> m_records;
+    std::vector<PetalIndex> m_children;
+    std::vector<uint32_t> m_keyIds;       // parallel to m_children (0 for items of lists)
+    std::vector<std::string_view> m_names;
+    std::vector<std::string_view> m_keyNames;
+    std::vector<std::unique_ptr<char[]>> m_blocks; // of 1 << kBlockBits bytes, or one long text
 };
 
 struct PetalParseOptions {

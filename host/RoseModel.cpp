@@ -69,7 +69,7 @@ Role* Role::OtherRole() const
 
 Element* Model::FindByQuid(const std::wstring& q) const
 {
-    auto it = m_byQuid.find(q);
+    auto it = m_byQuid.find(std::wstring_view(q));
     return it == m_byQuid.end() ? nullptr : it->second;
 }
 
@@ -77,7 +77,7 @@ void Model::IndexQuid(Element* e)
 {
     // The first element with a quid keeps it: a broken file with duplicates still loads.
     if (!e->quid.empty())
-        m_byQuid.emplace(e->quid, e);
+        m_byQuid.emplace(std::wstring_view(e->quid), e);
 }
 
 static std::wstring FullClassName(const Class* c)

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -317,7 +318,9 @@ struct Model : Element {
     void MergeDefaults(const DefaultPropertySets& more);
 
 private:
-    std::unordered_map<std::wstring, Element*> m_byQuid;
+    // Keyed by a view of the element's own quid: an element's quid is set before it is
+    // indexed and never changes after.
+    std::unordered_map<std::wstring_view, Element*> m_byQuid;
 };
 
 // Puts `more` over `set`: a property of the same name is replaced, a new one appended.

@@ -12,7 +12,7 @@ namespace {
 
 PetalDocument Parse(const std::string& text) { return ParsePetal(text, L"t.mdl"); }
 
-const PetalNode& Root(const PetalDocument& d, size_t i = 0) { return d[d.roots.at(i)]; }
+PetalNode Root(const PetalDocument& d, size_t i = 0) { return d[d.roots.at(i)]; }
 
 struct TreeCase {
     const char* name;
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         TreeCase{"text block", "(object X\n\tdocumentation \t\n|first line\n|\n|third\n\t\n\tquid \"Q\")",
                  [](const PetalDocument& d) {
-                     const PetalNode* t = d.Field(Root(d), "documentation");
+                     const PetalField t = d.Field(Root(d), "documentation");
                      ASSERT_NE(t, nullptr);
                      EXPECT_EQ(t->kind, PetalKind::Text);
                      EXPECT_EQ(t->text, "first line\r\n\r\nthird");
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         TreeCase{"value tuple with text", "(object X value (value Text \n|a\n|b\n\t))",
                  [](const PetalDocument& d) {
-                     const PetalNode* v = d.Field(Root(d), "value");
+                     const PetalField v = d.Field(Root(d), "value");
                      ASSERT_EQ(v->kind, PetalKind::ValueTuple);
                      EXPECT_EQ(v->text, "Text");
                      ASSERT_EQ(v->children.size(), 1u);
@@ -91,11 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         TreeCase{"plain tuples", "(object X location (1136, -544) value (\"DataBaseSet\" 800) f 0.250000)",
                  [](const PetalDocument& d) {
-                     const PetalNode* loc = d.Field(Root(d), "location");
+                     const PetalField loc = d.Field(Root(d), "location");
                      ASSERT_EQ(loc->kind, PetalKind::Tuple);
                      ASSERT_EQ(loc->children.size(), 2u);
                      EXPECT_EQ(d[loc->children[1]].text, "-544");
-                     const PetalNode* e = d.Field(Root(d), "value");
+                     const PetalField e = d.Field(Root(d), "value");
                      ASSERT_EQ(e->children.size(), 2u);
                      EXPECT_EQ(d[e->children[0]].kind, PetalKind::String);
                      EXPECT_EQ(d[e->children[1]].kind, PetalKind::Number);
@@ -104,15 +104,15 @@ INSTANTIATE_TEST_SUITE_P(
         TreeCase{"lists with and without a type",
                  "(object X a (list unit_reference_list) b (list (object A) (object B \"n\")) c (list RoleViews @3))",
                  [](const PetalDocument& d) {
-                     const PetalNode* a = d.Field(Root(d), "a");
+                     const PetalField a = d.Field(Root(d), "a");
                      EXPECT_EQ(a->kind, PetalKind::List);
                      EXPECT_EQ(a->text, "unit_reference_list");
                      EXPECT_TRUE(a->children.empty());
-                     const PetalNode* b = d.Field(Root(d), "b");
+                     const PetalField b = d.Field(Root(d), "b");
                      EXPECT_EQ(b->text, "");
                      ASSERT_EQ(b->children.size(), 2u);
                      EXPECT_EQ(d[b->children[1]].text, "B");
-                     const PetalNode* c = d.Field(Root(d), "c");
+                     const PetalField c = d.Field(Root(d), "c");
                      ASSERT_EQ(c->children.size(), 1u);
                      EXPECT_EQ(d[c->children[0]].kind, PetalKind::Reference);
                      EXPECT_EQ(d[c->children[0]].text, "3");
