@@ -27,6 +27,27 @@ std::wstring Slashed(std::wstring path)
     return path;
 }
 
+// Paths travel as UTF-8, the file names' encoding here: the standard library's own
+// wide-to-narrow conversion knows only ASCII on Linux, whatever the locale.
+fs::path PathOf(const std::wstring& text)
+{
+    std::string utf8 = Narrow(text);
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::wstring WideOf(const fs::path& path)
+{
+    std::u8string utf8 = path.u8string();
+    if (utf8.empty())
+        return std::wstring();
+    const char* bytes = reinterpret_cast<const char*>(utf8.data());
+    int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
 std::wstring Lower(std::wstring text)
 {
     for (wchar_t& c : text)
@@ -132,7 +153,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         File file;
         file.path = Slashed(output);
         file.inRun = true;
-        if (!seen.insert(Lower(fs::path(file.path).lexically_normal().wstring())).second)
+        if (!seen.insert(Lower(WideOf(PathOf(file.path).lexically_normal()))).second)
             continue;
         file.text = ReadWhole(file.path).value_or(std::string());
         const std::string& text = file.text;
@@ -191,19 +212,19 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     // there, and its zones follow their elements.
     std::set<std::wstring> folders;
     for (const File& file : m_files)
-        folders.insert(fs::path(file.path).parent_path().wstring());
+        folders.insert(WideOf(PathOf(file.path).parent_path()));
     for (const std::wstring& folder : folders) {
         std::error_code error;
-        for (fs::directory_iterator it(folder.empty() ? fs::path(L".") : fs::path(folder), error), end;
+        for (fs::directory_iterator it(folder.empty() ? fs::path(L".") : PathOf(folder), error), end;
              !error && it != end; it.increment(error)) {
-            std::wstring extension = Lower(it->path().extension().wstring());
+            std::wstring extension = Lower(WideOf(it->path().extension()));
             if (!it->is_regular_file(error) ||
                 std::find(std::begin(kGeneratedExtensions), std::end(kGeneratedExtensions), extension) ==
                     std::end(kGeneratedExtensions))
                 continue;
             File file;
-            file.path = folder.empty() ? it->path().filename().wstring() : it->path().wstring();
-            if (seen.count(Lower(fs::path(file.path).lexically_normal().wstring())))
+            file.path = folder.empty() ? WideOf(it->path().filename()) : WideOf(it->path());
+            if (seen.count(Lower(WideOf(PathOf(file.path).lexically_normal()))))
                 continue;
             std::optional<std::string> text = ReadWhole(file.path);
             if (!text || text->find('\0') != std::string::npos)
