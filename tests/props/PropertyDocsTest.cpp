@@ -115,8 +115,9 @@ TEST_P(PropertyFile, MatchesTheDocumentation)
             }
             const ToolProperty& p = *def->second;
             EXPECT_EQ(Narrow(p.value), row.defaultValue) << "default of " << what;
-            if (p.type == L"Boolean")
+            if (p.type == L"Boolean") {
                 EXPECT_EQ(row.values, "boolean") << what;
+            }
             if (p.type == L"Enumeration") {
                 // The values column lists the words of the set, in its order.
                 std::string words;
