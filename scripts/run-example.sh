@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: builds Vexlo, then generates Delphi code from the bundled example
+# The main job: builds Vexlo, then generates Delphi and C# code from the bundled example
 # model through the command-line host, exactly as Rose would drive the add-in.
 # Output lands in out/example/ (override with OUT=dir); the registry file the run
 # uses is out/registry.reg (override with VEXLO_REGISTRY). Only what this needs is
