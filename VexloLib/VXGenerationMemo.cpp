@@ -4,25 +4,27 @@
 
 namespace
 {
-    // Generation runs on the host's one user-interface thread; each thread still gets
-    // its own chain of scopes.
-    thread_local CVXGenerationMemo* t_Current = nullptr;
+    // Generation runs on the host's one user-interface thread, so one chain of scopes
+    // serves the module. No thread-local slot: a module with its own TLS is not safe to
+    // load and unload at run time (XP's LoadLibrary refuses it; unloading leaves stale
+    // dynamic TLS behind on Linux).
+    CVXGenerationMemo* s_Current = nullptr;
 }
 
-CVXGenerationMemo::Scope::Scope() : m_Previous(t_Current)
+CVXGenerationMemo::Scope::Scope() : m_Previous(s_Current)
 {
-    t_Current = new CVXGenerationMemo();
+    s_Current = new CVXGenerationMemo();
 }
 
 CVXGenerationMemo::Scope::~Scope()
 {
-    delete t_Current;
-    t_Current = m_Previous;
+    delete s_Current;
+    s_Current = m_Previous;
 }
 
 CVXGenerationMemo* CVXGenerationMemo::Current()
 {
-    return t_Current;
+    return s_Current;
 }
 
 size_t CVXGenerationMemo::KeyHash::operator()(const std::pair<std::type_index, std::wstring>& key) const noexcept
