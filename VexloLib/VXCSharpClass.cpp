@@ -11,6 +11,7 @@
 #include "VXCategory.h"
 #include "VXClass.h"
 #include "VXClassSuppliers.h"
+#include "VXIdSet.h"
 #include "VXInheritRelation.h"
 #include "VXInheritRelationCollection.h"
 #include "VXModule.h"
@@ -504,20 +505,14 @@ std::vector<CLmPtr<CVXCategory>> CVXCSharpClass::GetUsedCategories()
     LM_TRY
     {
         std::vector<CLmPtr<CVXCategory>> categories;
-        std::vector<std::wstring> ids;
+        CVXIdSet ids;
         for (const CLmPtr<CVXClass>& supplier : CVXClassSuppliers::GetSupplierClasses(GetClass()))
         {
             CLmPtr<CVXCategory> category = supplier->GetParentCategory();
             if (category.IsNull())
                 continue;
-            std::wstring id = UniqueId(*category);
-            bool known = false;
-            for (const std::wstring& other : ids)
-                known = known || other == id;
-            if (known)
-                continue;
-            ids.push_back(id);
-            categories.push_back(category);
+            if (ids.Add(UniqueId(*category)))
+                categories.push_back(category);
         }
         return categories;
     }

@@ -8,6 +8,7 @@
 #include "VXClassCollection.h"
 #include "VXClassOrder.h"
 #include "VXGenerator.h"
+#include "VXIdSet.h"
 #include "VXModule.h"
 #include "VXModuleOutput.h"
 #include "VXPreservedZones.h"
@@ -81,7 +82,7 @@ std::vector<CLmPtr<CVXCategory>> CVXCSharpModule::GetUsedCategories()
     LM_TRY
     {
         std::vector<CLmPtr<CVXCategory>> used;
-        std::vector<std::wstring> ids;
+        CVXIdSet ids;
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
         for (LONG i = 0; i < classes->GetCount(); ++i)
         {
@@ -92,14 +93,8 @@ std::vector<CLmPtr<CVXCategory>> CVXCSharpModule::GetUsedCategories()
                 continue;
             for (const CLmPtr<CVXCategory>& category : extension->GetUsedCategories())
             {
-                std::wstring id = Text(category->GetUniqueID());
-                bool known = false;
-                for (const std::wstring& other : ids)
-                    known = known || other == id;
-                if (known)
-                    continue;
-                ids.push_back(id);
-                used.push_back(category);
+                if (ids.Add(Text(category->GetUniqueID())))
+                    used.push_back(category);
             }
         }
         return used;
@@ -112,7 +107,7 @@ std::vector<CLmPtr<CVXModule>> CVXCSharpModule::GetUsedModules()
     LM_TRY
     {
         std::vector<CLmPtr<CVXModule>> used;
-        std::vector<std::wstring> ids{Text(GetModule()->GetUniqueID())};
+        CVXIdSet ids(Text(GetModule()->GetUniqueID()));
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
         for (LONG i = 0; i < classes->GetCount(); ++i)
         {
@@ -123,14 +118,8 @@ std::vector<CLmPtr<CVXModule>> CVXCSharpModule::GetUsedModules()
                 continue;
             for (const CLmPtr<CVXModule>& module : extension->GetUsedModules())
             {
-                std::wstring id = Text(module->GetUniqueID());
-                bool known = false;
-                for (const std::wstring& other : ids)
-                    known = known || other == id;
-                if (known)
-                    continue;
-                ids.push_back(id);
-                used.push_back(module);
+                if (ids.Add(Text(module->GetUniqueID())))
+                    used.push_back(module);
             }
         }
         return used;

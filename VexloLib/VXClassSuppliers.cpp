@@ -5,6 +5,7 @@
 #include "VXClassDependency.h"
 #include "VXClassDependencyCollection.h"
 #include "VXExtension.h"
+#include "VXIdSet.h"
 #include "VXInheritRelation.h"
 #include "VXInheritRelationCollection.h"
 #include "VXModule.h"
@@ -45,7 +46,7 @@ std::vector<CLmPtr<CVXModule>> CVXClassSuppliers::GetSupplierModules(const CLmPt
     LM_TRY
     {
         std::vector<CLmPtr<CVXModule>> modules;
-        std::vector<std::wstring> ids;
+        CVXIdSet ids;
         for (const CLmPtr<CVXClass>& supplier : GetSupplierClasses(cls))
         {
             CLmPtr<CVXModuleCollection> assigned = supplier->GetAssignedModules();
@@ -54,14 +55,8 @@ std::vector<CLmPtr<CVXModule>> CVXClassSuppliers::GetSupplierModules(const CLmPt
                 CLmPtr<CVXModule> module = assigned->GetAt(i);
                 if (!CVXExtension::HasHostObject(module))
                     continue;
-                std::wstring id = CVXExtension::Text(module->GetUniqueID());
-                bool known = false;
-                for (const std::wstring& other : ids)
-                    known = known || other == id;
-                if (known)
-                    continue;
-                ids.push_back(id);
-                modules.push_back(module);
+                if (ids.Add(CVXExtension::Text(module->GetUniqueID())))
+                    modules.push_back(module);
             }
         }
         return modules;

@@ -7,6 +7,7 @@
 #include "VXDelphiClass.h"
 #include "VXGenerationMemo.h"
 #include "VXGenerator.h"
+#include "VXIdSet.h"
 #include "VXModule.h"
 #include "VXModuleOutput.h"
 #include "VXPreservedZones.h"
@@ -148,7 +149,7 @@ std::vector<CLmPtr<CVXModule>> CVXDelphiModule::GetUsedModules()
     LM_TRY
     {
         std::vector<CLmPtr<CVXModule>> used;
-        std::vector<std::wstring> ids{Text(GetModule()->GetUniqueID())};
+        CVXIdSet ids(Text(GetModule()->GetUniqueID()));
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
         for (LONG i = 0; i < classes->GetCount(); ++i)
         {
@@ -160,14 +161,8 @@ std::vector<CLmPtr<CVXModule>> CVXDelphiModule::GetUsedModules()
                 continue;
             for (const CLmPtr<CVXModule>& module : extension->GetRequiredModules())
             {
-                std::wstring id = Text(module->GetUniqueID());
-                bool known = false;
-                for (const std::wstring& other : ids)
-                    known = known || other == id;
-                if (known)
-                    continue;
-                ids.push_back(id);
-                used.push_back(module);
+                if (ids.Add(Text(module->GetUniqueID())))
+                    used.push_back(module);
             }
         }
         return used;
