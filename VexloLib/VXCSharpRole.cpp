@@ -20,7 +20,7 @@ CLmPtr<CVXCSharpRole> CVXCSharpRole::Create(const CLmPtr<CVXRole>& element)
     LM_END_TRY
 }
 
-CVXCSharpRole::CVXCSharpRole(const CLmPtr<CLmRefsObject>& element) : CVXCSharpExtensionElement(element) {}
+CVXCSharpRole::CVXCSharpRole(const CLmPtr<CLmRefsObject>& element) : CVXCSharpFieldMember(element) {}
 
 CVXCSharpRole::~CVXCSharpRole() = default;
 
@@ -31,140 +31,6 @@ CLmPtr<CVXRole> CVXCSharpRole::GetRole()
         CLmPtr<CVXRole> element(GetOwner());
         LM_CHECK_POINTER(element.GetTyped(), L"Role");
         return element;
-    }
-    LM_END_TRY
-}
-
-long CVXCSharpRole::GetFieldBucket()
-{
-    return 1;
-}
-
-bool CVXCSharpRole::IsProperty()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"IsProperty");
-    }
-    LM_END_TRY
-}
-
-bool CVXCSharpRole::IsDataMember()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"GenerateDataMember");
-    }
-    LM_END_TRY
-}
-
-bool CVXCSharpRole::HasGetOperation()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"GenerateGetOperation");
-    }
-    LM_END_TRY
-}
-
-bool CVXCSharpRole::HasSetOperation()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"GenerateSetOperation");
-    }
-    LM_END_TRY
-}
-
-int CVXCSharpRole::GetMemberKind()
-{
-    LM_TRY
-    {
-        return MemberKindOf(GetPropertyLower(L"Kind"));
-    }
-    LM_END_TRY
-}
-
-bool CVXCSharpRole::IsReadOnly()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"ReadOnly");
-    }
-    LM_END_TRY
-}
-
-bool CVXCSharpRole::IsConst()
-{
-    LM_TRY
-    {
-        return IsPropertyTrue(L"Const");
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXCSharpRole::GetParameters()
-{
-    LM_TRY
-    {
-        return GetProperty(L"Parameters");
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXCSharpRole::GetImplementation(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return CLmBSTR();
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXCSharpRole::GetGetDeclaration(CLmPtr<CVXPreservedZones>, int)
-{
-    return CLmBSTR();
-}
-
-CLmBSTR CVXCSharpRole::GetGetText(CLmPtr<CVXPreservedZones>, int)
-{
-    return CLmBSTR();
-}
-
-CLmBSTR CVXCSharpRole::GetSetDeclaration(CLmPtr<CVXPreservedZones>, int)
-{
-    return CLmBSTR();
-}
-
-CLmBSTR CVXCSharpRole::GetSetText(CLmPtr<CVXPreservedZones>, int)
-{
-    return CLmBSTR();
-}
-
-CLmBSTR CVXCSharpRole::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText(ReadOwner()).FieldText());
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXCSharpRole::GetPropertyText(CLmPtr<CVXPreservedZones> zones, int level)
-{
-    LM_TRY
-    {
-        CVXCSharpOwner owner = ReadOwner();
-        return Bstr(GetMemberText(owner).PropertyText(zones, level, owner));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXCSharpRole::GetInitialization()
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText(ReadOwner()).Initialization());
     }
     LM_END_TRY
 }
