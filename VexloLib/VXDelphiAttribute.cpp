@@ -17,7 +17,7 @@ CLmPtr<CVXDelphiAttribute> CVXDelphiAttribute::Create(const CLmPtr<CVXAttribute>
     LM_END_TRY
 }
 
-CVXDelphiAttribute::CVXDelphiAttribute(const CLmPtr<CLmRefsObject>& element) : CVXDelphiExtensionElement(element) {}
+CVXDelphiAttribute::CVXDelphiAttribute(const CLmPtr<CLmRefsObject>& element) : CVXDelphiFieldMember(element) {}
 
 CVXDelphiAttribute::~CVXDelphiAttribute() = default;
 
@@ -28,83 +28,6 @@ CLmPtr<CVXAttribute> CVXDelphiAttribute::GetAttribute()
         CLmPtr<CVXAttribute> element(GetOwner());
         LM_CHECK_POINTER(element.GetTyped(), L"Attribute");
         return element;
-    }
-    LM_END_TRY
-}
-
-long CVXDelphiAttribute::GetFieldVisibility()
-{
-    return 1;
-}
-
-CLmBSTR CVXDelphiAttribute::GetImplementation(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return CLmBSTR();
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().FieldDeclaration());
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetReadMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().ReadMethodImplementation(zones));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().ReadMethodDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetWriteMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().WriteMethodImplementation(zones));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().WriteMethodDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetPropertyDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().PropertyDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiAttribute::GetInitialization()
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().Initialization());
     }
     LM_END_TRY
 }

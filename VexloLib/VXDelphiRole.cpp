@@ -18,7 +18,7 @@ CLmPtr<CVXDelphiRole> CVXDelphiRole::Create(const CLmPtr<CVXRole>& element)
     LM_END_TRY
 }
 
-CVXDelphiRole::CVXDelphiRole(const CLmPtr<CLmRefsObject>& element) : CVXDelphiExtensionElement(element) {}
+CVXDelphiRole::CVXDelphiRole(const CLmPtr<CLmRefsObject>& element) : CVXDelphiFieldMember(element) {}
 
 CVXDelphiRole::~CVXDelphiRole() = default;
 
@@ -29,83 +29,6 @@ CLmPtr<CVXRole> CVXDelphiRole::GetRole()
         CLmPtr<CVXRole> element(GetOwner());
         LM_CHECK_POINTER(element.GetTyped(), L"Role");
         return element;
-    }
-    LM_END_TRY
-}
-
-long CVXDelphiRole::GetFieldVisibility()
-{
-    return 1;
-}
-
-CLmBSTR CVXDelphiRole::GetImplementation(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return CLmBSTR();
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().FieldDeclaration());
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetReadMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().ReadMethodImplementation(zones));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().ReadMethodDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetWriteMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().WriteMethodImplementation(zones));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().WriteMethodDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetPropertyDeclaration(CLmPtr<CVXPreservedZones>, int levels)
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().PropertyDeclaration(levels));
-    }
-    LM_END_TRY
-}
-
-CLmBSTR CVXDelphiRole::GetInitialization()
-{
-    LM_TRY
-    {
-        return Bstr(GetMemberText().Initialization());
     }
     LM_END_TRY
 }

@@ -1,0 +1,88 @@
+#include "VXDelphiFieldMember.h"
+
+#include "LmTranslate.h"
+
+using LmLib::CLmPtr;
+using LmLib::Object::CLmRefsObject;
+using LmLib::Values::CLmBSTR;
+
+CVXDelphiFieldMember::CVXDelphiFieldMember(const CLmPtr<CLmRefsObject>& element) : CVXDelphiExtensionElement(element) {}
+
+CVXDelphiFieldMember::~CVXDelphiFieldMember() = default;
+
+long CVXDelphiFieldMember::GetFieldVisibility()
+{
+    return 1;
+}
+
+CLmBSTR CVXDelphiFieldMember::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+{
+    LM_TRY
+    {
+        return CLmBSTR();
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().FieldDeclaration());
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetReadMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().ReadMethodImplementation(zones));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().ReadMethodDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetWriteMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().WriteMethodImplementation(zones));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().WriteMethodDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetPropertyDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().PropertyDeclaration(levels));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiFieldMember::GetInitialization()
+{
+    LM_TRY
+    {
+        return Bstr(GetMemberText().Initialization());
+    }
+    LM_END_TRY
+}
