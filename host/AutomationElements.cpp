@@ -129,11 +129,12 @@ private:
         return nullptr;
     }
 
-    HRESULT Change(std::wstring ToolProperty::*field, const std::wstring& value)
+    HRESULT Change(ModelText ToolProperty::*field, const std::wstring& value)
     {
+        const ModelText text(value);
         if (ToolProperty* own = OwnProperty())
-            own->*field = value;
-        m_property.*field = value;
+            own->*field = text;
+        m_property.*field = text;
         return S_OK;
     }
 
@@ -145,8 +146,9 @@ private:
             m_element->properties.push_back(m_property);
             own = &m_element->properties.back();
         }
-        own->value = value;
-        m_property.value = value;
+        const ModelText text(value);
+        own->value = text;
+        m_property.value = text;
         return S_OK;
     }
 

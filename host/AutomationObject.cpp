@@ -122,6 +122,19 @@ HRESULT Call::Return(const std::wstring& text)
     return S_OK;
 }
 
+HRESULT Call::Return(const ModelText& text)
+{
+    // The model's texts go straight into the BSTR, without a wide copy first.
+    BSTR s = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (!s)
+        return E_OUTOFMEMORY;
+    text.CopyTo(s);
+    VariantClear(m_result);
+    m_result->vt = VT_BSTR;
+    m_result->bstrVal = s;
+    return S_OK;
+}
+
 HRESULT Call::Return(SHORT value)
 {
     VariantClear(m_result);

@@ -11,6 +11,7 @@
 // the failure, so a caller sees the host's code directly.
 #pragma once
 
+#include "ModelText.h"
 #include "RoseHostIds.h"
 #include "vxplat/Com.h"
 
@@ -37,6 +38,8 @@ public:
     bool Bool(unsigned index) const;
 
     HRESULT Return(const std::wstring& text);
+    HRESULT Return(const ModelText& text);
+    HRESULT Return(const wchar_t* text) { return Return(std::wstring(text)); }
     HRESULT Return(SHORT value);
     HRESULT ReturnBool(bool value);
     // Takes over the one reference of `object`, which may be null (no object).

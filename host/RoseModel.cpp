@@ -1,5 +1,6 @@
 #include "RoseModel.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -67,17 +68,48 @@ Role* Role::OtherRole() const
     return nullptr;
 }
 
-Element* Model::FindByQuid(const std::wstring& q) const
+template <class Key> Element* Model::FindQuid(const Key& q, size_t hash) const
 {
-    auto it = m_byQuid.find(std::wstring_view(q));
-    return it == m_byQuid.end() ? nullptr : it->second;
+    if (q.empty() || m_quidSlots.empty())
+        return nullptr;
+    const size_t mask = m_quidSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        Element* e = m_quidSlots[i];
+        if (!e)
+            return nullptr;
+        if (e->quid == q)
+            return e;
+    }
 }
+
+Element* Model::FindByQuid(const std::wstring& q) const { return FindQuid(q, ModelText::Hash(q)); }
+
+Element* Model::FindByQuid(const ModelText& q) const { return FindQuid(q, q.Hash()); }
 
 void Model::IndexQuid(Element* e)
 {
-    // The first element with a quid keeps it: a broken file with duplicates still loads.
-    if (!e->quid.empty())
-        m_byQuid.emplace(std::wstring_view(e->quid), e);
+    if (e->quid.empty())
+        return;
+    if ((m_quidCount + 1) * 2 > m_quidSlots.size()) {
+        std::vector<Element*> old(std::max<size_t>(m_quidSlots.size() * 2, 1024), nullptr);
+        old.swap(m_quidSlots);
+        m_quidCount = 0;
+        for (Element* kept : old)
+            if (kept)
+                IndexQuid(kept);
+    }
+    const size_t mask = m_quidSlots.size() - 1;
+    for (size_t i = e->quid.Hash() & mask;; i = (i + 1) & mask) {
+        Element*& slot = m_quidSlots[i];
+        if (!slot) {
+            slot = e;
+            ++m_quidCount;
+            return;
+        }
+        // The first element with a quid keeps it: a broken file with duplicates still loads.
+        if (slot->quid == e->quid)
+            return;
+    }
 }
 
 static std::wstring FullClassName(const Class* c)
@@ -128,7 +160,7 @@ const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& to
 std::wstring Model::GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const
 {
     const ToolProperty* p = FindProperty(e, tool, propName);
-    return p ? p->value : std::wstring();
+    return p ? p->value.str() : std::wstring();
 }
 
 std::vector<ToolProperty> Model::GetToolProperties(const Element& e, const std::wstring& tool) const

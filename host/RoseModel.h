@@ -28,6 +28,8 @@
 #include <utility>
 #include <vector>
 
+#include "ModelText.h"
+
 namespace RoseHost {
 
 enum class ElementKind {
@@ -75,12 +77,12 @@ const wchar_t* ContainmentName(int16_t value);
 // ("SetName" 801) takes the name of the matching entry of the set when the set is known,
 // else the number.
 struct ToolProperty {
-    std::wstring tool;
-    std::wstring name;
-    std::wstring value;
-    std::wstring type;               // "String", "Boolean", "Integer", "Float", "Text", "Enumeration", "List"
+    ModelText tool;
+    ModelText name;
+    ModelText value;
+    ModelText type;                  // "String", "Boolean", "Integer", "Float", "Text", "Enumeration", "List"
     std::vector<ToolProperty> items; // entries of a list value
-    std::wstring enumSet;            // "Enumeration": the name of the set the value comes from
+    ModelText enumSet;               // "Enumeration": the name of the set the value comes from
 };
 
 struct Model;
@@ -102,10 +104,10 @@ struct Element {
     Element& operator=(const Element&) = delete;
 
     ElementKind kind;
-    std::wstring name;
-    std::wstring quid;          // the unique id
-    std::wstring documentation;
-    std::wstring stereotype;
+    ModelText name;
+    ModelText quid;             // the unique id
+    ModelText documentation;
+    ModelText stereotype;
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
     Model* model = nullptr;
@@ -149,12 +151,12 @@ struct Module : Element {
 
 struct Class : Element {
     Class() : Element(ElementKind::Class) {}
-    std::wstring objectType;        // "Class", "Parameterized_Class", "Class_Utility", ...
+    ModelText objectType;           // "Class", "Parameterized_Class", "Class_Utility", ...
     Category* parentCategory = nullptr;
     Class* parentClass = nullptr;   // for nested classes
     int16_t exportControl = PublicAccess;
     bool isAbstract = false;
-    std::wstring language;          // "" when the file names none
+    ModelText language;             // "" when the file names none
     std::vector<Attribute*> attributes;
     std::vector<Operation*> operations;
     std::vector<Parameter*> parameters;     // formal parameters of a parameterized class
@@ -170,8 +172,8 @@ struct Class : Element {
 struct Attribute : Element {
     Attribute() : Element(ElementKind::Attribute) {}
     Class* parentClass = nullptr;
-    std::wstring type;
-    std::wstring initValue;
+    ModelText type;
+    ModelText initValue;
     int16_t exportControl = PrivateAccess;
     bool isStatic = false;
     bool isDerived = false;
@@ -181,9 +183,9 @@ struct Attribute : Element {
 struct Operation : Element {
     Operation() : Element(ElementKind::Operation) {}
     Class* parentClass = nullptr;
-    std::wstring returnType;
+    ModelText returnType;
     int16_t exportControl = PublicAccess;
-    std::wstring concurrency;
+    ModelText concurrency;
     bool isAbstract = false;
     bool isStatic = false;
     std::vector<Parameter*> parameters;
@@ -191,8 +193,8 @@ struct Operation : Element {
 
 struct Parameter : Element {
     Parameter() : Element(ElementKind::Parameter) {}
-    std::wstring type;
-    std::wstring initValue;
+    ModelText type;
+    ModelText initValue;
     bool isConst = false;
     // owner is the Operation or the parameterized Class.
 };
@@ -209,10 +211,10 @@ struct Role : Element {
     Role() : Element(ElementKind::Role) {}
     Association* association = nullptr;   // also the owner
     Class* cls = nullptr;                  // the class at this end (the role's supplier)
-    std::wstring supplierName;             // as written ("Logical View::Pkg::Name")
-    std::wstring supplierQuid;             // quidu
-    std::wstring cardinality;              // client_cardinality (value cardinality "0..n")
-    std::wstring constraints;
+    ModelText supplierName;                // as written ("Logical View::Pkg::Name")
+    ModelText supplierQuid;                // quidu
+    ModelText cardinality;                 // client_cardinality (value cardinality "0..n")
+    ModelText constraints;
     bool isNavigable = false;
     bool isAggregate = false;
     bool isStatic = false;
@@ -230,10 +232,10 @@ struct Relation : Element {
     explicit Relation(ElementKind k) : Element(k) {}
     Element* client = nullptr;
     Element* supplier = nullptr;      // resolved supplier (Class, Module or Subsystem), may be null
-    std::wstring supplierName;        // as written
-    std::wstring supplierQuid;        // quidu
-    std::wstring clientCardinality;
-    std::wstring supplierCardinality;
+    ModelText supplierName;           // as written
+    ModelText supplierQuid;           // quidu
+    ModelText clientCardinality;
+    ModelText supplierCardinality;
     int16_t exportControl = PublicAccess;
     int16_t containment = ContainmentUnspecified; // has relationships
     bool isStatic = false;
@@ -297,6 +299,8 @@ struct Model : Element {
 
     // Element by unique id (parameters included), or nullptr.
     Element* FindByQuid(const std::wstring& quid) const;
+    Element* FindByQuid(const wchar_t* quid) const { return FindByQuid(std::wstring(quid)); }
+    Element* FindByQuid(const ModelText& quid) const;
     void IndexQuid(Element* e);
 
     // A class by name: the plain name or the full "Logical View::Pkg::Name".
@@ -318,9 +322,11 @@ struct Model : Element {
     void MergeDefaults(const DefaultPropertySets& more);
 
 private:
-    // Keyed by a view of the element's own quid: an element's quid is set before it is
-    // indexed and never changes after.
-    std::unordered_map<std::wstring_view, Element*> m_byQuid;
+    // Open addressing over the elements themselves, hashed by their quid: an element's
+    // quid is set before it is indexed and never changes after.
+    std::vector<Element*> m_quidSlots; // a power of two long, at most half full
+    size_t m_quidCount = 0;
+    template <class Key> Element* FindQuid(const Key& quid, size_t hash) const;
 };
 
 // Puts `more` over `set`: a property of the same name is replaced, a new one appended.
