@@ -79,14 +79,15 @@ std::wstring Widen(const char* text)
 struct ArgumentList {
     VARIANT args[4];
     bool lent[4] = {};
-    ArgumentList()
+    unsigned count;
+    explicit ArgumentList(unsigned n) : count(n)
     {
-        for (VARIANT& v : args)
-            VariantInit(&v);
+        for (unsigned i = 0; i < count; ++i)
+            VariantInit(&args[i]);
     }
     ~ArgumentList()
     {
-        for (unsigned i = 0; i < 4; ++i)
+        for (unsigned i = 0; i < count; ++i)
             if (!lent[i])
                 VariantClear(&args[i]);
     }
@@ -105,6 +106,12 @@ std::wstring Call::Str(unsigned index) const
 {
     BSTR s = m_args[index].bstrVal;
     return s ? std::wstring(s, SysStringLen(s)) : std::wstring();
+}
+
+std::wstring_view Call::StrView(unsigned index) const
+{
+    BSTR s = m_args[index].bstrVal;
+    return s ? std::wstring_view(s, SysStringLen(s)) : std::wstring_view();
 }
 
 SHORT Call::I2(unsigned index) const { return m_args[index].iVal; }
@@ -349,7 +356,7 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
         return E_INVALIDARG;
 
     // rgvarg holds the arguments last one first.
-    ArgumentList args;
+    ArgumentList args(member.argc);
     for (unsigned i = 0; i < member.argc; ++i) {
         const UINT position = member.argc - 1 - i;
         const VARIANT& given = params->rgvarg[position];
@@ -379,11 +386,13 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     }
 
     const Meta::Interface& iface = table.Interface();
-    HRESULT injected = S_OK;
-    std::wstring description;
-    if (m_state && m_state->TakeFailure(iface, member, injected, description)) {
-        SetCallError(*iface.iid, description);
-        return injected;
+    if (m_state && !m_state->failures.empty()) {
+        HRESULT injected = S_OK;
+        std::wstring description;
+        if (m_state->TakeFailure(iface, member, injected, description)) {
+            SetCallError(*iface.iid, description);
+            return injected;
+        }
     }
 
     VARIANT out;

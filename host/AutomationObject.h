@@ -34,6 +34,8 @@ public:
     const Meta::Member& Member() const { return m_member; }
 
     std::wstring Str(unsigned index) const;
+    // The argument's text itself, valid for the call.
+    std::wstring_view StrView(unsigned index) const;
     SHORT I2(unsigned index) const;
     bool Bool(unsigned index) const;
 

@@ -81,7 +81,14 @@ private:
     unsigned m_codePage;
 };
 
-bool ReadWholeFile(const std::wstring& path, std::string& out)
+// A file's bytes, read without clearing the buffer first (a model file is megabytes).
+struct FileText {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    operator std::string_view() const { return std::string_view(data.get(), size); }
+};
+
+bool ReadWholeFile(const std::wstring& path, FileText& out)
 {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,12 +100,13 @@ bool ReadWholeFile(const std::wstring& path, std::string& out)
         CloseHandle(h);
         return false;
     }
-    out.resize(size);
+    out.data = std::make_unique_for_overwrite<char[]>(size);
+    out.size = size;
     DWORD done = 0;
     bool ok = true;
     while (done < size) {
         DWORD got = 0;
-        if (!ReadFile(h, out.data() + done, size - done, &got, nullptr) || got == 0) {
+        if (!ReadFile(h, out.data.get() + done, size - done, &got, nullptr) || got == 0) {
             ok = false;
             break;
         }
@@ -474,7 +482,7 @@ private:
                 throw RoseLoadError(doc.fileName, fn->line, fn->column, L"the unit file \"" + path + L"\" includes itself");
         if (m_unitChain.size() > 64)
             throw RoseLoadError(doc.fileName, fn->line, fn->column, L"unit files nested too deeply");
-        std::string text;
+        FileText text;
         if (!ReadWholeFile(path, text))
             throw RoseLoadError(doc.fileName, fn->line, fn->column, L"cannot read the unit file \"" + path + L"\"");
         Unit unit;
@@ -924,9 +932,9 @@ private:
     std::vector<ClassModule> m_classModules;
 };
 
-std::string ReadModelFile(const std::wstring& fileName)
+FileText ReadModelFile(const std::wstring& fileName)
 {
-    std::string text;
+    FileText text;
     if (!ReadWholeFile(fileName, text))
         throw RoseLoadError(fileName, 1, 1, L"cannot read the file");
     return text;
@@ -973,7 +981,7 @@ std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOpt
     PetalDocument doc;
     {
         // The document keeps its own copy of every text: the file goes before the model grows.
-        const std::string text = ReadModelFile(fileName);
+        const FileText text = ReadModelFile(fileName);
         doc = builder.Parse(text, fileName);
     }
     builder.BuildModel(doc);
@@ -993,7 +1001,7 @@ DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::w
 
 DefaultPropertySets LoadPropertyFile(const std::wstring& fileName, const LoadOptions& options)
 {
-    const std::string text = ReadModelFile(fileName);
+    const FileText text = ReadModelFile(fileName);
     return LoadPropertyFileFromText(text, fileName, options);
 }
 

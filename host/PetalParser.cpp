@@ -28,7 +28,7 @@ std::wstring RoseLoadError::WideWhat() const
 
 PetalNode PetalDocument::operator[](PetalIndex i) const
 {
-    const Record& r = m_records[i];
+    const Record& r = At(i);
     PetalNode n;
     n.kind = r.kind;
     n.line = r.line;
@@ -69,8 +69,14 @@ public:
         r.kind = kind;
         r.line = line;
         r.column = column;
-        m_doc.m_records.push_back(r);
-        return static_cast<PetalIndex>(m_doc.m_records.size() - 1);
+        const size_t i = m_doc.m_recordCount;
+        if (i > UINT32_MAX)
+            throw std::length_error("petal document too large");
+        if ((i >> PetalDocument::kChunkBits) == m_doc.m_chunks.size())
+            m_doc.m_chunks.push_back(std::make_unique_for_overwrite<PetalDocument::Record[]>(size_t(1) << PetalDocument::kChunkBits));
+        m_doc.At(static_cast<PetalIndex>(i)) = r;
+        ++m_doc.m_recordCount;
+        return static_cast<PetalIndex>(i);
     }
 
     void SetText(PetalIndex i, std::string_view text)
@@ -89,7 +95,7 @@ public:
     // Names and the tag of an object, gathered until the object's fields begin.
     void SetNames(PetalIndex i, const std::vector<std::string_view>& names, bool hasTag)
     {
-        PetalDocument::Record& r = m_doc.m_records[i];
+        PetalDocument::Record& r = m_doc.At(i);
         r.firstName = static_cast<uint32_t>(m_doc.m_names.size());
         r.nameCount = static_cast<uint16_t>(names.size() - (hasTag ? 1 : 0));
         r.hasTag = hasTag;
@@ -98,7 +104,7 @@ public:
 
     void SetItems(PetalIndex i, const std::vector<PetalIndex>& children, const std::vector<uint32_t>* keys)
     {
-        PetalDocument::Record& r = m_doc.m_records[i];
+        PetalDocument::Record& r = m_doc.At(i);
         r.first = static_cast<uint32_t>(m_doc.m_children.size());
         r.count = static_cast<uint32_t>(children.size());
         m_doc.m_children.insert(m_doc.m_children.end(), children.begin(), children.end());
@@ -136,11 +142,11 @@ public:
             if (s.size() > kBlock / 4) {
                 // A long text gets a block of its own; the current one stays open.
                 m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
-                m_doc.m_blocks.push_back(std::make_unique<char[]>(s.size()));
+                m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(s.size()));
                 std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
                 return std::string_view(m_doc.m_blocks.back().get(), s.size());
             }
-            m_doc.m_blocks.push_back(std::make_unique<char[]>(kBlock));
+            m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlock));
             m_next = m_doc.m_blocks.back().get();
             m_left = kBlock;
         }
@@ -166,8 +172,8 @@ private:
 
     void Place(PetalIndex i, std::string_view text, uint32_t ref)
     {
-        m_doc.m_records[i].text = ref;
-        m_doc.m_records[i].textSize = static_cast<uint32_t>(text.size());
+        m_doc.At(i).text = ref;
+        m_doc.At(i).textSize = static_cast<uint32_t>(text.size());
     }
 
     PetalDocument& m_doc;

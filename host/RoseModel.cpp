@@ -49,7 +49,7 @@ const wchar_t* ContainmentName(int16_t value)
     return L"";
 }
 
-const ToolProperty* Element::FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const
+const ToolProperty* Element::FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const
 {
     for (const ToolProperty& p : properties)
         if (p.tool == tool && p.name == propName)
@@ -74,11 +74,11 @@ template <class Key> Element* Model::FindQuid(const Key& q, size_t hash) const
         return nullptr;
     const size_t mask = m_quidSlots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        Element* e = m_quidSlots[i];
-        if (!e)
+        const QuidSlot& slot = m_quidSlots[i];
+        if (!slot.element)
             return nullptr;
-        if (e->quid == q)
-            return e;
+        if (slot.hash == hash && slot.element->quid == q)
+            return slot.element;
     }
 }
 
@@ -90,24 +90,30 @@ void Model::IndexQuid(Element* e)
 {
     if (e->quid.empty())
         return;
-    if ((m_quidCount + 1) * 2 > m_quidSlots.size()) {
-        std::vector<Element*> old(std::max<size_t>(m_quidSlots.size() * 2, 1024), nullptr);
+    if ((m_quidCount + 1) * 4 > m_quidSlots.size() * 3) {
+        std::vector<QuidSlot> old(std::max<size_t>(m_quidSlots.size() * 2, 1024));
         old.swap(m_quidSlots);
-        m_quidCount = 0;
-        for (Element* kept : old)
-            if (kept)
-                IndexQuid(kept);
+        const size_t mask = m_quidSlots.size() - 1;
+        for (const QuidSlot& kept : old) {
+            if (!kept.element)
+                continue;
+            size_t i = kept.hash & mask;
+            while (m_quidSlots[i].element)
+                i = (i + 1) & mask;
+            m_quidSlots[i] = kept;
+        }
     }
+    const size_t hash = e->quid.Hash();
     const size_t mask = m_quidSlots.size() - 1;
-    for (size_t i = e->quid.Hash() & mask;; i = (i + 1) & mask) {
-        Element*& slot = m_quidSlots[i];
-        if (!slot) {
-            slot = e;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        QuidSlot& slot = m_quidSlots[i];
+        if (!slot.element) {
+            slot = {e, hash};
             ++m_quidCount;
             return;
         }
         // The first element with a quid keeps it: a broken file with duplicates still loads.
-        if (slot->quid == e->quid)
+        if (slot.element == e || (slot.hash == hash && slot.element->quid == e->quid))
             return;
     }
 }
@@ -130,7 +136,7 @@ Class* Model::FindClass(const std::wstring& n) const
     return nullptr;
 }
 
-std::wstring Model::DefaultSetName(const Element& e) const
+std::wstring_view Model::DefaultSetKey(const Element& e)
 {
     if (e.kind == ElementKind::Module) {
         const auto& m = static_cast<const Module&>(e);
@@ -141,14 +147,14 @@ std::wstring Model::DefaultSetName(const Element& e) const
     return DefaultSetKindName(e.kind);
 }
 
-const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+const ToolProperty* Model::FindProperty(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     if (const ToolProperty* own = e.FindOwnProperty(tool, propName))
         return own;
     auto t = defaults.find(tool);
     if (t == defaults.end())
         return nullptr;
-    auto k = t->second.find(DefaultSetName(e));
+    auto k = t->second.find(DefaultSetKey(e));
     if (k == t->second.end())
         return nullptr;
     for (const ToolProperty& p : k->second)
@@ -157,7 +163,7 @@ const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& to
     return nullptr;
 }
 
-std::wstring Model::GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+std::wstring Model::GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     const ToolProperty* p = FindProperty(e, tool, propName);
     return p ? p->value.str() : std::wstring();

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -113,7 +114,7 @@ struct Element {
     Model* model = nullptr;
 
     // Own property of this element (no defaults), or nullptr.
-    const ToolProperty* FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const;
+    const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
 };
 
 struct Category : Element {
@@ -259,7 +260,8 @@ struct UnresolvedReference {
 
 // Default property sets: tool -> element kind name ("Class", "Module-Spec", ...) ->
 // properties in file order.
-using DefaultPropertySets = std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>>>;
+using DefaultPropertySets =
+    std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>, std::less<>>, std::less<>>;
 
 struct Model : Element {
     Model() : Element(ElementKind::Model) { model = this; }
@@ -308,14 +310,14 @@ struct Model : Element {
 
     // The property value the host reports: the element's own value, else the value of
     // the tool's default set for the element's kind, else "".
-    std::wstring GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    std::wstring GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const;
     // The own property or, failing that, the default one; nullptr when neither exists.
-    const ToolProperty* FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    const ToolProperty* FindProperty(const Element& e, std::wstring_view tool, std::wstring_view propName) const;
     // Every property of the tool for the element: the default set of its kind with the
     // element's own values put over it, in the default set's order then the extra own ones.
     std::vector<ToolProperty> GetToolProperties(const Element& e, const std::wstring& tool) const;
     // Name of the default set for the element ("Class", "Module-Spec", "Module-Body", ...).
-    std::wstring DefaultSetName(const Element& e) const;
+    std::wstring DefaultSetName(const Element& e) const { return std::wstring(DefaultSetKey(e)); }
 
     // Puts the sets of `more` over the model's: same tool and kind replaces properties by
     // name and appends new ones.
@@ -323,10 +325,16 @@ struct Model : Element {
 
 private:
     // Open addressing over the elements themselves, hashed by their quid: an element's
-    // quid is set before it is indexed and never changes after.
-    std::vector<Element*> m_quidSlots; // a power of two long, at most half full
+    // quid is set before it is indexed and never changes after. A slot keeps the hash, so
+    // a probe reads no element but the one it finds.
+    struct QuidSlot {
+        Element* element = nullptr;
+        size_t hash = 0;
+    };
+    std::vector<QuidSlot> m_quidSlots; // a power of two long, at most three quarters full
     size_t m_quidCount = 0;
     template <class Key> Element* FindQuid(const Key& quid, size_t hash) const;
+    static std::wstring_view DefaultSetKey(const Element& e);
 };
 
 // Puts `more` over `set`: a property of the same name is replaced, a new one appended.
