@@ -166,7 +166,10 @@ T* IfKind(Element* e, ElementKind kind)
 
 class ElementObject : public Object {
 public:
-    ElementObject(const StatePtr& state, Element& element) : Object(state), m_element(element) {}
+    ElementObject(const StatePtr& state, Element& element)
+        : Object(state), m_element(element), m_table(&TableFor(element.kind))
+    {
+    }
 
     Element& Get() const { return m_element; }
     template <class T>
@@ -188,10 +191,13 @@ public:
     }
 
 protected:
-    const DispatchTable& Table() const override;
+    const DispatchTable& Table() const override { return *m_table; }
 
 private:
+    static const DispatchTable& TableFor(ElementKind kind);
+
     Element& m_element;
+    const DispatchTable* m_table; // chosen once: Invoke asks for it on every call
 };
 
 using E = ElementObject;
@@ -466,7 +472,7 @@ DispatchTable AssociationTable()
     return t;
 }
 
-const DispatchTable& ElementObject::Table() const
+const DispatchTable& ElementObject::TableFor(ElementKind kind)
 {
     static const DispatchTable model = ModelTable();
     static const DispatchTable category = CategoryTable();
@@ -483,7 +489,7 @@ const DispatchTable& ElementObject::Table() const
     static const DispatchTable realize = ClassRelationTable(Meta::IRoseClassRelation);
     static const DispatchTable has = ClassRelationTable(Meta::IRoseHasRelationship);
     static const DispatchTable visibility = ModuleVisibilityTable();
-    switch (m_element.kind) {
+    switch (kind) {
     case ElementKind::Model:
         return model;
     case ElementKind::Category:

@@ -2,6 +2,7 @@
 
 #include "AutomationState.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -193,6 +194,9 @@ DispatchTable::DispatchTable(const Meta::Interface& iface) : m_iface(&iface)
                 m_entries.push_back({&m, nullptr});
         }
     }
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_byId.push_back({m_entries[i].member->id, static_cast<uint32_t>(i)});
+    std::sort(m_byId.begin(), m_byId.end());
 }
 
 void DispatchTable::BindHandler(DISPID id, WORD kind, Handler handler)
@@ -219,9 +223,9 @@ const DispatchTable::Entry* DispatchTable::Find(DISPID id, WORD flags) const
     const Entry* get = nullptr;
     const Entry* put = nullptr;
     const Entry* method = nullptr;
-    for (const Entry& e : m_entries) {
-        if (e.member->id != id)
-            continue;
+    auto it = std::lower_bound(m_byId.begin(), m_byId.end(), std::pair<DISPID, uint32_t>(id, 0));
+    for (; it != m_byId.end() && it->first == id; ++it) {
+        const Entry& e = m_entries[it->second];
         if (e.member->kind == DISPATCH_PROPERTYGET)
             get = &e;
         else if (e.member->kind == DISPATCH_PROPERTYPUT)

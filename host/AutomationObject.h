@@ -15,9 +15,11 @@
 #include "RoseHostIds.h"
 #include "vxplat/Com.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace RoseHost::Automation {
@@ -99,6 +101,7 @@ private:
 
     const Meta::Interface* m_iface;
     std::vector<Entry> m_entries;
+    std::vector<std::pair<DISPID, uint32_t>> m_byId; // (member id, entry), by id: Find's index
 };
 
 class Object : public IDispatch, public ISupportErrorInfo {
