@@ -246,6 +246,10 @@ bool ZoneGuard::CarryDroppedZones()
         std::set<std::pair<std::string, std::string>> keys, oldKeys;
         std::string carried;
     };
+    // Only an old file's zone can be carried: without one (a first run into an empty
+    // folder) the new files need not be read at all.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
+        return false;
     std::vector<NewFile> news;
     std::unordered_set<std::string> kept;
     for (File& file : m_files) {
@@ -298,6 +302,9 @@ bool ZoneGuard::CarryDroppedZones()
 
 int ZoneGuard::SaveWhatWasLost()
 {
+    // Only a zone of a file the run wrote can be lost.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
+        return m_strict && m_saved ? ExitUserText : ExitOk;
     std::unordered_set<std::string> kept;
     for (const File& file : m_files) {
         std::optional<std::string> text = file.inRun ? ReadWhole(file.path) : std::nullopt;
