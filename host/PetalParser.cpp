@@ -2,6 +2,7 @@
 
 #include "vxplat/CodePage.h"
 
+#include <array>
 #include <cstring>
 #include <cwchar>
 #include <unordered_map>
@@ -206,6 +207,32 @@ std::wstring Describe(char c)
     return buf;
 }
 
+// Character classes of the lexer, one table look-up per byte.
+enum : uint8_t { kBlank = 1, kIdentStart = 2, kIdentChar = 4, kDigit = 8, kStringStop = 16 };
+
+constexpr std::array<uint8_t, 256> MakeClasses()
+{
+    std::array<uint8_t, 256> t{};
+    for (int c : {' ', '\t', '\r', '\f', '\v', '\0', '\x1A'})
+        t[static_cast<unsigned char>(c)] |= kBlank; // a NUL or an EOF mark after the text is padding of old editors
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c : {'_', '$'})
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] |= kDigit | kIdentChar;
+    for (int c : {'-', '.', ':'})
+        t[c] |= kIdentChar;
+    for (int c : {'"', '\\', '\n', '\r'})
+        t[static_cast<unsigned char>(c)] |= kStringStop;
+    return t;
+}
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
+
+inline bool Is(char c, uint8_t cls) { return (kClasses[static_cast<unsigned char>(c)] & cls) != 0; }
+
 class Lexer {
 public:
     Lexer(std::string_view text, const std::wstring& file, unsigned codePage)
@@ -268,9 +295,9 @@ public:
     }
 
 private:
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-    static bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$'; }
-    static bool IsIdentChar(char c) { return IsIdentStart(c) || IsDigit(c) || c == '-' || c == '.' || c == ':'; }
+    static bool IsDigit(char c) { return Is(c, kDigit); }
+    static bool IsIdentStart(char c) { return Is(c, kIdentStart); }
+    static bool IsIdentChar(char c) { return Is(c, kIdentChar); }
 
     unsigned Column() const { return static_cast<unsigned>(m_pos - m_lineStart) + 1; }
 
@@ -287,8 +314,7 @@ private:
             if (c == '\n') {
                 ++m_pos;
                 NewLineAt(m_pos);
-            } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v' || c == '\0' || c == '\x1A') {
-                // A NUL or an EOF mark (Ctrl-Z) after the text is padding of old editors.
+            } else if (Is(c, kBlank)) {
                 ++m_pos;
             } else {
                 break;
@@ -310,12 +336,14 @@ private:
         const size_t start = m_pos;
         while (m_pos < m_text.size()) {
             const char c = m_text[m_pos];
-            if (c == '"') {
+            if (Is(c, kStringStop)) {
+                if (c != '"')
+                    break;
                 t.text = m_text.substr(start, m_pos - start);
                 ++m_pos;
                 return;
             }
-            if (c == '\\' || c == '\n' || c == '\r' || IsLeadByte(c))
+            if (IsLeadByte(c))
                 break;
             ++m_pos;
         }
