@@ -269,7 +269,7 @@ int RunShow(const Options& options, const Installation& installation)
     // Logical packages and their classes.
     std::function<void(const Category&, int)> showCategory = [&](const Category& category, int depth) {
         std::wstring indent(static_cast<size_t>(depth) * 2, L' ');
-        OutLine(indent + (category.isRoot ? category.name : L"package " + category.name));
+        OutLine(indent + (category.isRoot ? category.name.str() : L"package " + category.name));
         std::function<void(const Class&, int)> showClass = [&](const Class& cls, int level) {
             std::wstring line(static_cast<size_t>(level) * 2, L' ');
             std::wstring language = LanguageOf(cls);
@@ -294,7 +294,7 @@ int RunShow(const Options& options, const Installation& installation)
     // Component packages and their components with the file each one becomes.
     std::function<void(const Subsystem&, int)> showSubsystem = [&](const Subsystem& subsystem, int depth) {
         std::wstring indent(static_cast<size_t>(depth) * 2, L' ');
-        OutLine(indent + (subsystem.isRoot ? subsystem.name : L"subsystem " + subsystem.name) + L"  \"Directory\": Delphi " +
+        OutLine(indent + (subsystem.isRoot ? subsystem.name.str() : L"subsystem " + subsystem.name) + L"  \"Directory\": Delphi " +
                 Quoted(model->GetPropertyValue(subsystem, L"Delphi", L"Directory")) + L", C# " +
                 Quoted(model->GetPropertyValue(subsystem, L"C#", L"Directory")));
         for (const Module* module : subsystem.modules) {

@@ -200,7 +200,7 @@ void AssignLanguage(Model& model, const std::wstring& language)
         Category* package = cls->parentCategory;
         Module*& module = byPackage[package];
         if (!module) {
-            std::wstring base = IdentifierOf(package->isRoot ? FileStem(model.fileName) : package->name);
+            std::wstring base = IdentifierOf(package->isRoot ? FileStem(model.fileName) : package->name.str());
             std::wstring name = base;
             for (int n = 2; taken.count(Lower(name)); ++n)
                 name = base + std::to_wstring(n);
@@ -232,17 +232,17 @@ void SetOutputDirectory(Model& model, const std::wstring& folder)
 std::wstring QualifiedName(const Category& category)
 {
     if (category.isRoot || !category.parent)
-        return category.isRoot ? std::wstring() : category.name;
+        return category.isRoot ? std::wstring() : category.name.str();
     std::wstring parent = QualifiedName(*category.parent);
-    return parent.empty() ? category.name : parent + L"::" + category.name;
+    return parent.empty() ? category.name.str() : parent + L"::" + category.name;
 }
 
 std::wstring QualifiedName(const Subsystem& subsystem)
 {
     if (subsystem.isRoot || !subsystem.parent)
-        return subsystem.isRoot ? std::wstring() : subsystem.name;
+        return subsystem.isRoot ? std::wstring() : subsystem.name.str();
     std::wstring parent = QualifiedName(*subsystem.parent);
-    return parent.empty() ? subsystem.name : parent + L"::" + subsystem.name;
+    return parent.empty() ? subsystem.name.str() : parent + L"::" + subsystem.name;
 }
 
 std::wstring QualifiedName(const Class& cls)
@@ -252,13 +252,13 @@ std::wstring QualifiedName(const Class& cls)
         outer = QualifiedName(*cls.parentClass);
     else if (cls.parentCategory)
         outer = QualifiedName(*cls.parentCategory);
-    return outer.empty() ? cls.name : outer + L"::" + cls.name;
+    return outer.empty() ? cls.name.str() : outer + L"::" + cls.name;
 }
 
 std::wstring QualifiedName(const Module& module)
 {
     std::wstring outer = module.parentSubsystem ? QualifiedName(*module.parentSubsystem) : std::wstring();
-    return outer.empty() ? module.name : outer + L"::" + module.name;
+    return outer.empty() ? module.name.str() : outer + L"::" + module.name;
 }
 
 std::wstring LanguageOf(const Class& cls)

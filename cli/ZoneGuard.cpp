@@ -239,12 +239,17 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
 
 bool ZoneGuard::CarryDroppedZones()
 {
+    // A new file's text is not kept: a run writes tens of megabytes, and few files (often
+    // none) receive a zone; those are read again when they are written.
     struct NewFile {
         File* old;
-        std::string text;
         std::set<std::pair<std::string, std::string>> keys, oldKeys;
         std::string carried;
     };
+    // Only an old file's zone can be carried: without one (a first run into an empty
+    // folder) the new files need not be read at all.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
+        return false;
     std::vector<NewFile> news;
     std::unordered_set<std::string> kept;
     for (File& file : m_files) {
@@ -254,10 +259,10 @@ bool ZoneGuard::CarryDroppedZones()
         if (!text)
             continue;
         ZoneScanResult scan = ScanZoneText(*text);
-        NewFile current{&file, std::move(*text), {}, {}, {}};
+        NewFile current{&file, {}, {}, {}};
         for (const ScannedZone& zone : scan.zones) {
             current.keys.insert({zone.id, zone.tag});
-            kept.insert(ComparableText(std::string_view(current.text).substr(zone.textStart, zone.textEnd - zone.textStart)));
+            kept.insert(ComparableText(std::string_view(*text).substr(zone.textStart, zone.textEnd - zone.textStart)));
         }
         for (const ScannedZone& zone : file.scan.zones)
             current.oldKeys.insert({zone.id, zone.tag});
@@ -287,7 +292,8 @@ bool ZoneGuard::CarryDroppedZones()
     for (NewFile& target : news) {
         if (target.carried.empty())
             continue;
-        if (!WriteAt(target.old->path, target.carried + target.text, false))
+        const std::optional<std::string> text = ReadWhole(target.old->path);
+        if (!text || !WriteAt(target.old->path, target.carried + *text, false))
             throw CliError(ExitHostError, target.old->path + L": the zones carried into this file could not be written");
         carried = true;
     }
@@ -296,6 +302,9 @@ bool ZoneGuard::CarryDroppedZones()
 
 int ZoneGuard::SaveWhatWasLost()
 {
+    // Only a zone of a file the run wrote can be lost.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
+        return m_strict && m_saved ? ExitUserText : ExitOk;
     std::unordered_set<std::string> kept;
     for (const File& file : m_files) {
         std::optional<std::string> text = file.inRun ? ReadWhole(file.path) : std::nullopt;

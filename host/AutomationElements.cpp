@@ -129,11 +129,12 @@ private:
         return nullptr;
     }
 
-    HRESULT Change(std::wstring ToolProperty::*field, const std::wstring& value)
+    HRESULT Change(ModelText ToolProperty::*field, const std::wstring& value)
     {
+        const ModelText text(value);
         if (ToolProperty* own = OwnProperty())
-            own->*field = value;
-        m_property.*field = value;
+            own->*field = text;
+        m_property.*field = text;
         return S_OK;
     }
 
@@ -145,8 +146,9 @@ private:
             m_element->properties.push_back(m_property);
             own = &m_element->properties.back();
         }
-        own->value = value;
-        m_property.value = value;
+        const ModelText text(value);
+        own->value = text;
+        m_property.value = text;
         return S_OK;
     }
 
@@ -164,7 +166,10 @@ T* IfKind(Element* e, ElementKind kind)
 
 class ElementObject : public Object {
 public:
-    ElementObject(const StatePtr& state, Element& element) : Object(state), m_element(element) {}
+    ElementObject(const StatePtr& state, Element& element)
+        : Object(state), m_element(element), m_table(&TableFor(element.kind))
+    {
+    }
 
     Element& Get() const { return m_element; }
     template <class T>
@@ -186,10 +191,13 @@ public:
     }
 
 protected:
-    const DispatchTable& Table() const override;
+    const DispatchTable& Table() const override { return *m_table; }
 
 private:
+    static const DispatchTable& TableFor(ElementKind kind);
+
     Element& m_element;
+    const DispatchTable* m_table; // chosen once: Invoke asks for it on every call
 };
 
 using E = ElementObject;
@@ -204,10 +212,12 @@ DispatchTable ItemTable(const Meta::Interface& iface)
     t.Get<E>(D::Item::Model, [](E& o, Call& c) { return o.ReturnElement(c, &o.TheModel()); });
     t.Method<E>(D::Item::GetUniqueID, [](E& o, Call& c) { return c.Return(o.Get().quid); });
     t.Method<E>(D::Item::GetPropertyValue, [](E& o, Call& c) {
-        return c.Return(o.TheModel().GetPropertyValue(o.Get(), c.Str(0), c.Str(1)));
+        // The most frequent question an add-in asks: answered without copying its texts.
+        const ToolProperty* p = o.TheModel().FindProperty(o.Get(), c.StrView(0), c.StrView(1));
+        return p ? c.Return(p->value) : c.Return(ModelText());
     });
     t.Method<E>(D::Item::FindProperty, [](E& o, Call& c) {
-        const ToolProperty* p = o.TheModel().FindProperty(o.Get(), c.Str(0), c.Str(1));
+        const ToolProperty* p = o.TheModel().FindProperty(o.Get(), c.StrView(0), c.StrView(1));
         return c.ReturnObject(p ? NewProperty(o.SharedState(), &o.Get(), *p) : nullptr);
     });
     t.Method<E>(D::Item::GetToolProperties, [](E& o, Call& c) {
@@ -462,7 +472,7 @@ DispatchTable AssociationTable()
     return t;
 }
 
-const DispatchTable& ElementObject::Table() const
+const DispatchTable& ElementObject::TableFor(ElementKind kind)
 {
     static const DispatchTable model = ModelTable();
     static const DispatchTable category = CategoryTable();
@@ -479,7 +489,7 @@ const DispatchTable& ElementObject::Table() const
     static const DispatchTable realize = ClassRelationTable(Meta::IRoseClassRelation);
     static const DispatchTable has = ClassRelationTable(Meta::IRoseHasRelationship);
     static const DispatchTable visibility = ModuleVisibilityTable();
-    switch (m_element.kind) {
+    switch (kind) {
     case ElementKind::Model:
         return model;
     case ElementKind::Category:

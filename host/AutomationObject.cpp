@@ -2,6 +2,7 @@
 
 #include "AutomationState.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -79,14 +80,15 @@ std::wstring Widen(const char* text)
 struct ArgumentList {
     VARIANT args[4];
     bool lent[4] = {};
-    ArgumentList()
+    unsigned count;
+    explicit ArgumentList(unsigned n) : count(n)
     {
-        for (VARIANT& v : args)
-            VariantInit(&v);
+        for (unsigned i = 0; i < count; ++i)
+            VariantInit(&args[i]);
     }
     ~ArgumentList()
     {
-        for (unsigned i = 0; i < 4; ++i)
+        for (unsigned i = 0; i < count; ++i)
             if (!lent[i])
                 VariantClear(&args[i]);
     }
@@ -107,6 +109,12 @@ std::wstring Call::Str(unsigned index) const
     return s ? std::wstring(s, SysStringLen(s)) : std::wstring();
 }
 
+std::wstring_view Call::StrView(unsigned index) const
+{
+    BSTR s = m_args[index].bstrVal;
+    return s ? std::wstring_view(s, SysStringLen(s)) : std::wstring_view();
+}
+
 SHORT Call::I2(unsigned index) const { return m_args[index].iVal; }
 
 bool Call::Bool(unsigned index) const { return m_args[index].boolVal != VARIANT_FALSE; }
@@ -116,6 +124,19 @@ HRESULT Call::Return(const std::wstring& text)
     BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!s)
         return E_OUTOFMEMORY;
+    VariantClear(m_result);
+    m_result->vt = VT_BSTR;
+    m_result->bstrVal = s;
+    return S_OK;
+}
+
+HRESULT Call::Return(const ModelText& text)
+{
+    // The model's texts go straight into the BSTR, without a wide copy first.
+    BSTR s = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (!s)
+        return E_OUTOFMEMORY;
+    text.CopyTo(s);
     VariantClear(m_result);
     m_result->vt = VT_BSTR;
     m_result->bstrVal = s;
@@ -173,6 +194,9 @@ DispatchTable::DispatchTable(const Meta::Interface& iface) : m_iface(&iface)
                 m_entries.push_back({&m, nullptr});
         }
     }
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_byId.push_back({m_entries[i].member->id, static_cast<uint32_t>(i)});
+    std::sort(m_byId.begin(), m_byId.end());
 }
 
 void DispatchTable::BindHandler(DISPID id, WORD kind, Handler handler)
@@ -199,9 +223,9 @@ const DispatchTable::Entry* DispatchTable::Find(DISPID id, WORD flags) const
     const Entry* get = nullptr;
     const Entry* put = nullptr;
     const Entry* method = nullptr;
-    for (const Entry& e : m_entries) {
-        if (e.member->id != id)
-            continue;
+    auto it = std::lower_bound(m_byId.begin(), m_byId.end(), std::pair<DISPID, uint32_t>(id, 0));
+    for (; it != m_byId.end() && it->first == id; ++it) {
+        const Entry& e = m_entries[it->second];
         if (e.member->kind == DISPATCH_PROPERTYGET)
             get = &e;
         else if (e.member->kind == DISPATCH_PROPERTYPUT)
@@ -336,7 +360,7 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
         return E_INVALIDARG;
 
     // rgvarg holds the arguments last one first.
-    ArgumentList args;
+    ArgumentList args(member.argc);
     for (unsigned i = 0; i < member.argc; ++i) {
         const UINT position = member.argc - 1 - i;
         const VARIANT& given = params->rgvarg[position];
@@ -366,11 +390,13 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     }
 
     const Meta::Interface& iface = table.Interface();
-    HRESULT injected = S_OK;
-    std::wstring description;
-    if (m_state && m_state->TakeFailure(iface, member, injected, description)) {
-        SetCallError(*iface.iid, description);
-        return injected;
+    if (m_state && !m_state->failures.empty()) {
+        HRESULT injected = S_OK;
+        std::wstring description;
+        if (m_state->TakeFailure(iface, member, injected, description)) {
+            SetCallError(*iface.iid, description);
+            return injected;
+        }
     }
 
     VARIANT out;

@@ -11,12 +11,15 @@
 // the failure, so a caller sees the host's code directly.
 #pragma once
 
+#include "ModelText.h"
 #include "RoseHostIds.h"
 #include "vxplat/Com.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace RoseHost::Automation {
@@ -33,10 +36,14 @@ public:
     const Meta::Member& Member() const { return m_member; }
 
     std::wstring Str(unsigned index) const;
+    // The argument's text itself, valid for the call.
+    std::wstring_view StrView(unsigned index) const;
     SHORT I2(unsigned index) const;
     bool Bool(unsigned index) const;
 
     HRESULT Return(const std::wstring& text);
+    HRESULT Return(const ModelText& text);
+    HRESULT Return(const wchar_t* text) { return Return(std::wstring(text)); }
     HRESULT Return(SHORT value);
     HRESULT ReturnBool(bool value);
     // Takes over the one reference of `object`, which may be null (no object).
@@ -94,6 +101,7 @@ private:
 
     const Meta::Interface* m_iface;
     std::vector<Entry> m_entries;
+    std::vector<std::pair<DISPID, uint32_t>> m_byId; // (member id, entry), by id: Find's index
 };
 
 class Object : public IDispatch, public ISupportErrorInfo {

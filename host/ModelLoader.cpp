@@ -81,7 +81,14 @@ private:
     unsigned m_codePage;
 };
 
-bool ReadWholeFile(const std::wstring& path, std::string& out)
+// A file's bytes, read without clearing the buffer first (a model file is megabytes).
+struct FileText {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    operator std::string_view() const { return std::string_view(data.get(), size); }
+};
+
+bool ReadWholeFile(const std::wstring& path, FileText& out)
 {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,12 +100,13 @@ bool ReadWholeFile(const std::wstring& path, std::string& out)
         CloseHandle(h);
         return false;
     }
-    out.resize(size);
+    out.data = std::make_unique_for_overwrite<char[]>(size);
+    out.size = size;
     DWORD done = 0;
     bool ok = true;
     while (done < size) {
         DWORD got = 0;
-        if (!ReadFile(h, out.data() + done, size - done, &got, nullptr) || got == 0) {
+        if (!ReadFile(h, out.data.get() + done, size - done, &got, nullptr) || got == 0) {
             ok = false;
             break;
         }
@@ -157,7 +165,7 @@ int16_t ParseContainment(std::string_view v)
 class Builder {
 public:
     Builder(Model& model, const LoadOptions& options)
-        : m_model(model), m_options(options), m_codePage(EffectiveCodePage(options.codePage)), W(m_codePage) {}
+        : m_model(model), m_options(options), m_codePage(EffectiveCodePage(options.codePage)), m_decode(m_codePage) {}
 
     PetalDocument Parse(std::string_view text, const std::wstring& fileName) const
     {
@@ -195,7 +203,7 @@ public:
         m_model.fileName = doc.fileName;
         m_model.name = FileStem(doc.fileName);
         if (auto q = doc.Field(*design, "quid"))
-            m_model.quid = W(q->text);
+            m_model.quid = Unique(q->text);
         m_model.IndexQuid(&m_model);
         if (auto d = doc.Field(*design, "documentation"))
             m_model.documentation = TextOf(doc, *d);
@@ -256,6 +264,37 @@ private:
         return static_cast<int>(neg ? -v : v);
     }
 
+    static bool IsAscii(std::string_view s)
+    {
+        for (char c : s)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return false;
+        return true;
+    }
+
+    // A text of the file as the model keeps it, shared with its earlier copies.
+    ModelText W(std::string_view s) const
+    {
+        if (s.empty())
+            return ModelText();
+        if (!IsAscii(s))
+            return ModelText(m_decode(s));
+        if (s.size() > kSharedTextSize)
+            return ModelText::FromAscii(s);
+        auto it = m_texts.find(s);
+        if (it != m_texts.end())
+            return it->second;
+        ModelText t = ModelText::FromAscii(s);
+        m_texts.emplace(t.Ascii(), t);
+        return t;
+    }
+    // A unique id: not worth keeping for sharing.
+    ModelText Unique(std::string_view s) const
+    {
+        return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
+    }
+    static constexpr size_t kSharedTextSize = 48;
+
     static bool IsTrue(const PetalNode& n)
     {
         return n.kind == PetalKind::Identifier && EqualsNoCase(n.text, "TRUE");
@@ -264,7 +303,7 @@ private:
 
     // Text of a scalar, of a "(value Text ...)" / "(value cardinality ...)" form, or of
     // an enumerated "(name number)" pair (its number).
-    std::wstring TextOf(const PetalDocument& doc, const PetalNode& n) const
+    ModelText TextOf(const PetalDocument& doc, const PetalNode& n) const
     {
         switch (n.kind) {
         case PetalKind::String:
@@ -274,26 +313,36 @@ private:
             return W(n.text);
         case PetalKind::ValueTuple:
         case PetalKind::Tuple: {
-            std::wstring out;
-            for (PetalIndex c : n.children) {
-                const PetalNode& item = doc[c];
-                if (item.kind == PetalKind::Object || item.kind == PetalKind::List)
-                    continue;
-                if (!out.empty() && n.kind == PetalKind::Tuple)
-                    out += L' ';
-                out += TextOf(doc, item);
-            }
-            return out;
+            if (n.children.size() == 1 && doc[n.children[0]].kind != PetalKind::Object &&
+                doc[n.children[0]].kind != PetalKind::List)
+                return TextOf(doc, doc[n.children[0]]);
+            return ModelText(WideTextOf(doc, n));
         }
         default:
-            return std::wstring();
+            return ModelText();
         }
     }
 
-    std::wstring FieldText(const PetalDocument& doc, const PetalNode& obj, std::string_view key) const
+    std::wstring WideTextOf(const PetalDocument& doc, const PetalNode& n) const
+    {
+        if (n.kind != PetalKind::ValueTuple && n.kind != PetalKind::Tuple)
+            return TextOf(doc, n);
+        std::wstring out;
+        for (PetalIndex c : n.children) {
+            const PetalNode& item = doc[c];
+            if (item.kind == PetalKind::Object || item.kind == PetalKind::List)
+                continue;
+            if (!out.empty() && n.kind == PetalKind::Tuple)
+                out += L' ';
+            out += WideTextOf(doc, item);
+        }
+        return out;
+    }
+
+    ModelText FieldText(const PetalDocument& doc, const PetalNode& obj, std::string_view key) const
     {
         const PetalField f = doc.Field(obj, key);
-        return f ? TextOf(doc, *f) : std::wstring();
+        return f ? TextOf(doc, *f) : ModelText();
     }
 
     // Reads "(list Attribute_Set (object Attribute tool .. name .. value ..) ...)".
@@ -319,43 +368,43 @@ private:
     {
         switch (v.kind) {
         case PetalKind::String:
-            p.type = L"String";
+            p.type = W("String");
             p.value = W(v.text);
             break;
         case PetalKind::Text:
-            p.type = L"Text";
+            p.type = W("Text");
             p.value = W(v.text);
             break;
         case PetalKind::Number:
-            p.type = v.text.find_first_of(".eE") == std::string::npos ? L"Integer" : L"Float";
+            p.type = W(v.text.find_first_of(".eE") == std::string::npos ? "Integer" : "Float");
             p.value = W(v.text);
             break;
         case PetalKind::Identifier:
             if (EqualsNoCase(v.text, "TRUE") || EqualsNoCase(v.text, "FALSE")) {
-                p.type = L"Boolean";
-                p.value = EqualsNoCase(v.text, "TRUE") ? L"TRUE" : L"FALSE";
+                p.type = W("Boolean");
+                p.value = W(EqualsNoCase(v.text, "TRUE") ? "TRUE" : "FALSE");
             } else {
-                p.type = L"String";
+                p.type = W("String");
                 p.value = W(v.text);
             }
             break;
         case PetalKind::ValueTuple:
-            p.type = v.text == "Text" ? L"Text" : L"String";
+            p.type = W(v.text == "Text" ? "Text" : "String");
             p.value = TextOf(doc, v);
             break;
         case PetalKind::Tuple:
             if (v.children.size() == 2 && doc[v.children[0]].kind == PetalKind::String &&
                 doc[v.children[1]].kind == PetalKind::Number) {
-                p.type = L"Enumeration";
+                p.type = W("Enumeration");
                 p.enumSet = W(doc[v.children[0]].text);
                 p.value = W(doc[v.children[1]].text); // the entry's name once the set is known
             } else {
-                p.type = L"String";
+                p.type = W("String");
                 p.value = TextOf(doc, v);
             }
             break;
         case PetalKind::List:
-            p.type = L"List";
+            p.type = W("List");
             ReadProperties(doc, v, p.items);
             break;
         default:
@@ -385,8 +434,8 @@ private:
         if (auto v = doc.Field(a, "value"))
             ReadValue(doc, *v, p);
         static const std::wstring prefix = L"default__";
-        if (p.type == L"List" && p.name.compare(0, prefix.size(), prefix) == 0) {
-            MergePropertySet(sets[p.tool][p.name.substr(prefix.size())], std::move(p.items));
+        if (p.type == L"List" && p.name.StartsWith(prefix)) {
+            MergePropertySet(sets[p.tool.str()][p.name.str().substr(prefix.size())], std::move(p.items));
         } else if (plain) {
             plain->push_back(std::move(p));
         }
@@ -402,7 +451,7 @@ private:
             const std::string_view key = n.keys[i];
             const PetalNode& v = doc[n.children[i]];
             if (key == "quid" && e.quid.empty())
-                e.quid = TextOf(doc, v);
+                e.quid = v.kind == PetalKind::Tuple || v.kind == PetalKind::ValueTuple ? TextOf(doc, v) : Unique(v.text);
             else if (key == "documentation")
                 e.documentation = TextOf(doc, v);
             else if (key == "stereotype" && v.kind == PetalKind::String)
@@ -423,7 +472,7 @@ private:
     {
         const PetalField fn = doc.Field(stub, "file_name");
         if (!fn || fn->kind != PetalKind::String)
-            throw RoseLoadError(doc.fileName, stub.line, stub.column, L"the unit \"" + (stub.names.empty() ? std::wstring() : W(stub.names[0])) +
+            throw RoseLoadError(doc.fileName, stub.line, stub.column, L"the unit \"" + (stub.names.empty() ? std::wstring() : W(stub.names[0]).str()) +
                                                                           L"\" is not loaded and names no file");
         std::wstring path = ExpandVirtualPath(W(fn->text), m_options.pathMap, doc.fileName, fn->line, fn->column);
         if (!IsAbsolutePath(path))
@@ -433,7 +482,7 @@ private:
                 throw RoseLoadError(doc.fileName, fn->line, fn->column, L"the unit file \"" + path + L"\" includes itself");
         if (m_unitChain.size() > 64)
             throw RoseLoadError(doc.fileName, fn->line, fn->column, L"unit files nested too deeply");
-        std::string text;
+        FileText text;
         if (!ReadWholeFile(path, text))
             throw RoseLoadError(doc.fileName, fn->line, fn->column, L"cannot read the unit file \"" + path + L"\"");
         Unit unit;
@@ -504,12 +553,12 @@ private:
     Class* BuildClass(const PetalDocument& doc, const PetalNode& node, Category* cat, Class* outer)
     {
         Class* c = m_model.Create<Class>(outer ? static_cast<Element*>(outer) : static_cast<Element*>(cat));
-        c->objectType = std::wstring(node.text.begin(), node.text.end());
+        c->objectType = W(node.text);
         c->parentCategory = cat;
         c->parentClass = outer;
         ReadCommon(doc, node, *c);
         m_model.allClasses.push_back(c);
-        std::wstring pendingModuleName;
+        ModelText pendingModuleName;
         bool pendingModule = false;
         for (size_t i = 0; i < node.keys.size(); ++i) {
             const std::string_view key = node.keys[i];
@@ -610,7 +659,11 @@ private:
         p->isConst = IsTrue(doc.Field(node, "const"));
         // Parameters have no id in the file: derive one from the owner's and the position.
         if (p->quid.empty()) {
-            p->quid = owner->quid + L"-P" + std::to_wstring(index + 1);
+            const std::string_view owned = owner->quid.Ascii();
+            if (!owned.empty() || owner->quid.empty())
+                p->quid = ModelText::FromAscii(std::string(owned) + "-P" + std::to_string(index + 1));
+            else
+                p->quid = owner->quid + L"-P" + std::to_wstring(index + 1);
             m_model.IndexQuid(p);
         }
         return p;
@@ -832,14 +885,17 @@ private:
 
     struct ClassModule {
         Class* cls;
-        std::wstring moduleQuid;
-        std::wstring moduleName;
+        ModelText moduleQuid;
+        ModelText moduleName;
     };
 
     Model& m_model;
     const LoadOptions& m_options;
     unsigned m_codePage;
-    Decoder W;
+    Decoder m_decode;
+    // Short ASCII texts met so far, keyed by the bytes of their own block: type names,
+    // property names and values, member names repeat thousands of times in a model.
+    mutable std::unordered_map<std::string_view, ModelText> m_texts;
     std::vector<std::wstring> m_unitChain;
     struct Place {
         std::wstring file;
@@ -876,9 +932,9 @@ private:
     std::vector<ClassModule> m_classModules;
 };
 
-std::string ReadModelFile(const std::wstring& fileName)
+FileText ReadModelFile(const std::wstring& fileName)
 {
-    std::string text;
+    FileText text;
     if (!ReadWholeFile(fileName, text))
         throw RoseLoadError(fileName, 1, 1, L"cannot read the file");
     return text;
@@ -925,7 +981,7 @@ std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOpt
     PetalDocument doc;
     {
         // The document keeps its own copy of every text: the file goes before the model grows.
-        const std::string text = ReadModelFile(fileName);
+        const FileText text = ReadModelFile(fileName);
         doc = builder.Parse(text, fileName);
     }
     builder.BuildModel(doc);
@@ -945,7 +1001,7 @@ DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::w
 
 DefaultPropertySets LoadPropertyFile(const std::wstring& fileName, const LoadOptions& options)
 {
-    const std::string text = ReadModelFile(fileName);
+    const FileText text = ReadModelFile(fileName);
     return LoadPropertyFileFromText(text, fileName, options);
 }
 

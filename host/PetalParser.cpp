@@ -2,6 +2,7 @@
 
 #include "vxplat/CodePage.h"
 
+#include <array>
 #include <cstring>
 #include <cwchar>
 #include <unordered_map>
@@ -28,7 +29,7 @@ std::wstring RoseLoadError::WideWhat() const
 
 PetalNode PetalDocument::operator[](PetalIndex i) const
 {
-    const Record& r = m_records[i];
+    const Record& r = At(i);
     PetalNode n;
     n.kind = r.kind;
     n.line = r.line;
@@ -69,8 +70,14 @@ public:
         r.kind = kind;
         r.line = line;
         r.column = column;
-        m_doc.m_records.push_back(r);
-        return static_cast<PetalIndex>(m_doc.m_records.size() - 1);
+        const size_t i = m_doc.m_recordCount;
+        if (i > UINT32_MAX)
+            throw std::length_error("petal document too large");
+        if ((i >> PetalDocument::kChunkBits) == m_doc.m_chunks.size())
+            m_doc.m_chunks.push_back(std::make_unique_for_overwrite<PetalDocument::Record[]>(size_t(1) << PetalDocument::kChunkBits));
+        m_doc.At(static_cast<PetalIndex>(i)) = r;
+        ++m_doc.m_recordCount;
+        return static_cast<PetalIndex>(i);
     }
 
     void SetText(PetalIndex i, std::string_view text)
@@ -89,7 +96,7 @@ public:
     // Names and the tag of an object, gathered until the object's fields begin.
     void SetNames(PetalIndex i, const std::vector<std::string_view>& names, bool hasTag)
     {
-        PetalDocument::Record& r = m_doc.m_records[i];
+        PetalDocument::Record& r = m_doc.At(i);
         r.firstName = static_cast<uint32_t>(m_doc.m_names.size());
         r.nameCount = static_cast<uint16_t>(names.size() - (hasTag ? 1 : 0));
         r.hasTag = hasTag;
@@ -98,7 +105,7 @@ public:
 
     void SetItems(PetalIndex i, const std::vector<PetalIndex>& children, const std::vector<uint32_t>* keys)
     {
-        PetalDocument::Record& r = m_doc.m_records[i];
+        PetalDocument::Record& r = m_doc.At(i);
         r.first = static_cast<uint32_t>(m_doc.m_children.size());
         r.count = static_cast<uint32_t>(children.size());
         m_doc.m_children.insert(m_doc.m_children.end(), children.begin(), children.end());
@@ -136,11 +143,11 @@ public:
             if (s.size() > kBlock / 4) {
                 // A long text gets a block of its own; the current one stays open.
                 m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
-                m_doc.m_blocks.push_back(std::make_unique<char[]>(s.size()));
+                m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(s.size()));
                 std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
                 return std::string_view(m_doc.m_blocks.back().get(), s.size());
             }
-            m_doc.m_blocks.push_back(std::make_unique<char[]>(kBlock));
+            m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlock));
             m_next = m_doc.m_blocks.back().get();
             m_left = kBlock;
         }
@@ -166,8 +173,8 @@ private:
 
     void Place(PetalIndex i, std::string_view text, uint32_t ref)
     {
-        m_doc.m_records[i].text = ref;
-        m_doc.m_records[i].textSize = static_cast<uint32_t>(text.size());
+        m_doc.At(i).text = ref;
+        m_doc.At(i).textSize = static_cast<uint32_t>(text.size());
     }
 
     PetalDocument& m_doc;
@@ -199,6 +206,32 @@ std::wstring Describe(char c)
     swprintf(buf, 16, L"byte 0x%02X", u);
     return buf;
 }
+
+// Character classes of the lexer, one table look-up per byte.
+enum : uint8_t { kBlank = 1, kIdentStart = 2, kIdentChar = 4, kDigit = 8, kStringStop = 16 };
+
+constexpr std::array<uint8_t, 256> MakeClasses()
+{
+    std::array<uint8_t, 256> t{};
+    for (int c : {' ', '\t', '\r', '\f', '\v', '\0', '\x1A'})
+        t[static_cast<unsigned char>(c)] |= kBlank; // a NUL or an EOF mark after the text is padding of old editors
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c : {'_', '$'})
+        t[c] |= kIdentStart | kIdentChar;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] |= kDigit | kIdentChar;
+    for (int c : {'-', '.', ':'})
+        t[c] |= kIdentChar;
+    for (int c : {'"', '\\', '\n', '\r'})
+        t[static_cast<unsigned char>(c)] |= kStringStop;
+    return t;
+}
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
+
+inline bool Is(char c, uint8_t cls) { return (kClasses[static_cast<unsigned char>(c)] & cls) != 0; }
 
 class Lexer {
 public:
@@ -262,9 +295,9 @@ public:
     }
 
 private:
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-    static bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$'; }
-    static bool IsIdentChar(char c) { return IsIdentStart(c) || IsDigit(c) || c == '-' || c == '.' || c == ':'; }
+    static bool IsDigit(char c) { return Is(c, kDigit); }
+    static bool IsIdentStart(char c) { return Is(c, kIdentStart); }
+    static bool IsIdentChar(char c) { return Is(c, kIdentChar); }
 
     unsigned Column() const { return static_cast<unsigned>(m_pos - m_lineStart) + 1; }
 
@@ -281,8 +314,7 @@ private:
             if (c == '\n') {
                 ++m_pos;
                 NewLineAt(m_pos);
-            } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v' || c == '\0' || c == '\x1A') {
-                // A NUL or an EOF mark (Ctrl-Z) after the text is padding of old editors.
+            } else if (Is(c, kBlank)) {
                 ++m_pos;
             } else {
                 break;
@@ -304,12 +336,14 @@ private:
         const size_t start = m_pos;
         while (m_pos < m_text.size()) {
             const char c = m_text[m_pos];
-            if (c == '"') {
+            if (Is(c, kStringStop)) {
+                if (c != '"')
+                    break;
                 t.text = m_text.substr(start, m_pos - start);
                 ++m_pos;
                 return;
             }
-            if (c == '\\' || c == '\n' || c == '\r' || IsLeadByte(c))
+            if (IsLeadByte(c))
                 break;
             ++m_pos;
         }

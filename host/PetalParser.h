@@ -15,7 +15,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <deque>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -145,7 +144,7 @@ public:
     std::vector<PetalIndex> roots;      // top-level values in file order
 
     PetalNode operator[](PetalIndex i) const;
-    size_t size() const { return m_records.size(); }
+    size_t size() const { return m_recordCount; }
     // First field `key` of an object, or nothing.
     PetalField Field(const PetalNode& object, std::string_view key) const;
 
@@ -165,7 +164,13 @@ private:
         PetalKind kind = PetalKind::Identifier;
         bool hasTag = false;
     };
-    std::deque<Record> m_records;
+    // Records in chunks of 2,048 (64 KB): nothing is copied as the document grows, and a
+    // small file costs little.
+    static constexpr unsigned kChunkBits = 11;
+    Record& At(PetalIndex i) { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
+    const Record& At(PetalIndex i) const { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
+    std::vector<std::unique_ptr<Record[]>> m_chunks;
+    size_t m_recordCount = 0;
     std::vector<PetalIndex> m_children;
     std::vector<uint32_t> m_keyIds;       // parallel to m_children (0 for items of lists)
     std::vector<std::string_view> m_names;

@@ -1,5 +1,6 @@
 #include "RoseModel.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -48,7 +49,7 @@ const wchar_t* ContainmentName(int16_t value)
     return L"";
 }
 
-const ToolProperty* Element::FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const
+const ToolProperty* Element::FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const
 {
     for (const ToolProperty& p : properties)
         if (p.tool == tool && p.name == propName)
@@ -67,17 +68,54 @@ Role* Role::OtherRole() const
     return nullptr;
 }
 
-Element* Model::FindByQuid(const std::wstring& q) const
+template <class Key> Element* Model::FindQuid(const Key& q, size_t hash) const
 {
-    auto it = m_byQuid.find(std::wstring_view(q));
-    return it == m_byQuid.end() ? nullptr : it->second;
+    if (q.empty() || m_quidSlots.empty())
+        return nullptr;
+    const size_t mask = m_quidSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const QuidSlot& slot = m_quidSlots[i];
+        if (!slot.element)
+            return nullptr;
+        if (slot.hash == hash && slot.element->quid == q)
+            return slot.element;
+    }
 }
+
+Element* Model::FindByQuid(const std::wstring& q) const { return FindQuid(q, ModelText::Hash(q)); }
+
+Element* Model::FindByQuid(const ModelText& q) const { return FindQuid(q, q.Hash()); }
 
 void Model::IndexQuid(Element* e)
 {
-    // The first element with a quid keeps it: a broken file with duplicates still loads.
-    if (!e->quid.empty())
-        m_byQuid.emplace(std::wstring_view(e->quid), e);
+    if (e->quid.empty())
+        return;
+    if ((m_quidCount + 1) * 4 > m_quidSlots.size() * 3) {
+        std::vector<QuidSlot> old(std::max<size_t>(m_quidSlots.size() * 2, 1024));
+        old.swap(m_quidSlots);
+        const size_t mask = m_quidSlots.size() - 1;
+        for (const QuidSlot& kept : old) {
+            if (!kept.element)
+                continue;
+            size_t i = kept.hash & mask;
+            while (m_quidSlots[i].element)
+                i = (i + 1) & mask;
+            m_quidSlots[i] = kept;
+        }
+    }
+    const size_t hash = e->quid.Hash();
+    const size_t mask = m_quidSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        QuidSlot& slot = m_quidSlots[i];
+        if (!slot.element) {
+            slot = {e, hash};
+            ++m_quidCount;
+            return;
+        }
+        // The first element with a quid keeps it: a broken file with duplicates still loads.
+        if (slot.element == e || (slot.hash == hash && slot.element->quid == e->quid))
+            return;
+    }
 }
 
 static std::wstring FullClassName(const Class* c)
@@ -98,7 +136,7 @@ Class* Model::FindClass(const std::wstring& n) const
     return nullptr;
 }
 
-std::wstring Model::DefaultSetName(const Element& e) const
+std::wstring_view Model::DefaultSetKey(const Element& e)
 {
     if (e.kind == ElementKind::Module) {
         const auto& m = static_cast<const Module&>(e);
@@ -109,14 +147,14 @@ std::wstring Model::DefaultSetName(const Element& e) const
     return DefaultSetKindName(e.kind);
 }
 
-const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+const ToolProperty* Model::FindProperty(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     if (const ToolProperty* own = e.FindOwnProperty(tool, propName))
         return own;
     auto t = defaults.find(tool);
     if (t == defaults.end())
         return nullptr;
-    auto k = t->second.find(DefaultSetName(e));
+    auto k = t->second.find(DefaultSetKey(e));
     if (k == t->second.end())
         return nullptr;
     for (const ToolProperty& p : k->second)
@@ -125,10 +163,10 @@ const ToolProperty* Model::FindProperty(const Element& e, const std::wstring& to
     return nullptr;
 }
 
-std::wstring Model::GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const
+std::wstring Model::GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     const ToolProperty* p = FindProperty(e, tool, propName);
-    return p ? p->value : std::wstring();
+    return p ? p->value.str() : std::wstring();
 }
 
 std::vector<ToolProperty> Model::GetToolProperties(const Element& e, const std::wstring& tool) const

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "ModelText.h"
 
 namespace RoseHost {
 
@@ -75,12 +78,12 @@ const wchar_t* ContainmentName(int16_t value);
 // ("SetName" 801) takes the name of the matching entry of the set when the set is known,
 // else the number.
 struct ToolProperty {
-    std::wstring tool;
-    std::wstring name;
-    std::wstring value;
-    std::wstring type;               // "String", "Boolean", "Integer", "Float", "Text", "Enumeration", "List"
+    ModelText tool;
+    ModelText name;
+    ModelText value;
+    ModelText type;                  // "String", "Boolean", "Integer", "Float", "Text", "Enumeration", "List"
     std::vector<ToolProperty> items; // entries of a list value
-    std::wstring enumSet;            // "Enumeration": the name of the set the value comes from
+    ModelText enumSet;               // "Enumeration": the name of the set the value comes from
 };
 
 struct Model;
@@ -102,16 +105,16 @@ struct Element {
     Element& operator=(const Element&) = delete;
 
     ElementKind kind;
-    std::wstring name;
-    std::wstring quid;          // the unique id
-    std::wstring documentation;
-    std::wstring stereotype;
+    ModelText name;
+    ModelText quid;             // the unique id
+    ModelText documentation;
+    ModelText stereotype;
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
     Model* model = nullptr;
 
     // Own property of this element (no defaults), or nullptr.
-    const ToolProperty* FindOwnProperty(const std::wstring& tool, const std::wstring& propName) const;
+    const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
 };
 
 struct Category : Element {
@@ -149,12 +152,12 @@ struct Module : Element {
 
 struct Class : Element {
     Class() : Element(ElementKind::Class) {}
-    std::wstring objectType;        // "Class", "Parameterized_Class", "Class_Utility", ...
+    ModelText objectType;           // "Class", "Parameterized_Class", "Class_Utility", ...
     Category* parentCategory = nullptr;
     Class* parentClass = nullptr;   // for nested classes
     int16_t exportControl = PublicAccess;
     bool isAbstract = false;
-    std::wstring language;          // "" when the file names none
+    ModelText language;             // "" when the file names none
     std::vector<Attribute*> attributes;
     std::vector<Operation*> operations;
     std::vector<Parameter*> parameters;     // formal parameters of a parameterized class
@@ -170,8 +173,8 @@ struct Class : Element {
 struct Attribute : Element {
     Attribute() : Element(ElementKind::Attribute) {}
     Class* parentClass = nullptr;
-    std::wstring type;
-    std::wstring initValue;
+    ModelText type;
+    ModelText initValue;
     int16_t exportControl = PrivateAccess;
     bool isStatic = false;
     bool isDerived = false;
@@ -181,9 +184,9 @@ struct Attribute : Element {
 struct Operation : Element {
     Operation() : Element(ElementKind::Operation) {}
     Class* parentClass = nullptr;
-    std::wstring returnType;
+    ModelText returnType;
     int16_t exportControl = PublicAccess;
-    std::wstring concurrency;
+    ModelText concurrency;
     bool isAbstract = false;
     bool isStatic = false;
     std::vector<Parameter*> parameters;
@@ -191,8 +194,8 @@ struct Operation : Element {
 
 struct Parameter : Element {
     Parameter() : Element(ElementKind::Parameter) {}
-    std::wstring type;
-    std::wstring initValue;
+    ModelText type;
+    ModelText initValue;
     bool isConst = false;
     // owner is the Operation or the parameterized Class.
 };
@@ -209,10 +212,10 @@ struct Role : Element {
     Role() : Element(ElementKind::Role) {}
     Association* association = nullptr;   // also the owner
     Class* cls = nullptr;                  // the class at this end (the role's supplier)
-    std::wstring supplierName;             // as written ("Logical View::Pkg::Name")
-    std::wstring supplierQuid;             // quidu
-    std::wstring cardinality;              // client_cardinality (value cardinality "0..n")
-    std::wstring constraints;
+    ModelText supplierName;                // as written ("Logical View::Pkg::Name")
+    ModelText supplierQuid;                // quidu
+    ModelText cardinality;                 // client_cardinality (value cardinality "0..n")
+    ModelText constraints;
     bool isNavigable = false;
     bool isAggregate = false;
     bool isStatic = false;
@@ -230,10 +233,10 @@ struct Relation : Element {
     explicit Relation(ElementKind k) : Element(k) {}
     Element* client = nullptr;
     Element* supplier = nullptr;      // resolved supplier (Class, Module or Subsystem), may be null
-    std::wstring supplierName;        // as written
-    std::wstring supplierQuid;        // quidu
-    std::wstring clientCardinality;
-    std::wstring supplierCardinality;
+    ModelText supplierName;           // as written
+    ModelText supplierQuid;           // quidu
+    ModelText clientCardinality;
+    ModelText supplierCardinality;
     int16_t exportControl = PublicAccess;
     int16_t containment = ContainmentUnspecified; // has relationships
     bool isStatic = false;
@@ -257,7 +260,8 @@ struct UnresolvedReference {
 
 // Default property sets: tool -> element kind name ("Class", "Module-Spec", ...) ->
 // properties in file order.
-using DefaultPropertySets = std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>>>;
+using DefaultPropertySets =
+    std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>, std::less<>>, std::less<>>;
 
 struct Model : Element {
     Model() : Element(ElementKind::Model) { model = this; }
@@ -297,6 +301,8 @@ struct Model : Element {
 
     // Element by unique id (parameters included), or nullptr.
     Element* FindByQuid(const std::wstring& quid) const;
+    Element* FindByQuid(const wchar_t* quid) const { return FindByQuid(std::wstring(quid)); }
+    Element* FindByQuid(const ModelText& quid) const;
     void IndexQuid(Element* e);
 
     // A class by name: the plain name or the full "Logical View::Pkg::Name".
@@ -304,23 +310,31 @@ struct Model : Element {
 
     // The property value the host reports: the element's own value, else the value of
     // the tool's default set for the element's kind, else "".
-    std::wstring GetPropertyValue(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    std::wstring GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const;
     // The own property or, failing that, the default one; nullptr when neither exists.
-    const ToolProperty* FindProperty(const Element& e, const std::wstring& tool, const std::wstring& propName) const;
+    const ToolProperty* FindProperty(const Element& e, std::wstring_view tool, std::wstring_view propName) const;
     // Every property of the tool for the element: the default set of its kind with the
     // element's own values put over it, in the default set's order then the extra own ones.
     std::vector<ToolProperty> GetToolProperties(const Element& e, const std::wstring& tool) const;
     // Name of the default set for the element ("Class", "Module-Spec", "Module-Body", ...).
-    std::wstring DefaultSetName(const Element& e) const;
+    std::wstring DefaultSetName(const Element& e) const { return std::wstring(DefaultSetKey(e)); }
 
     // Puts the sets of `more` over the model's: same tool and kind replaces properties by
     // name and appends new ones.
     void MergeDefaults(const DefaultPropertySets& more);
 
 private:
-    // Keyed by a view of the element's own quid: an element's quid is set before it is
-    // indexed and never changes after.
-    std::unordered_map<std::wstring_view, Element*> m_byQuid;
+    // Open addressing over the elements themselves, hashed by their quid: an element's
+    // quid is set before it is indexed and never changes after. A slot keeps the hash, so
+    // a probe reads no element but the one it finds.
+    struct QuidSlot {
+        Element* element = nullptr;
+        size_t hash = 0;
+    };
+    std::vector<QuidSlot> m_quidSlots; // a power of two long, at most three quarters full
+    size_t m_quidCount = 0;
+    template <class Key> Element* FindQuid(const Key& quid, size_t hash) const;
+    static std::wstring_view DefaultSetKey(const Element& e);
 };
 
 // Puts `more` over `set`: a property of the same name is replaced, a new one appended.

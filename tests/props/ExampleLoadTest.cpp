@@ -158,7 +158,7 @@ TEST(PropertyFilesThroughLoader, ResolveEveryEnumeratedDefault)
                 if (p.type == L"Enumeration") {
                     ++enumerated;
                     EXPECT_FALSE(p.value.empty()) << file;
-                    EXPECT_EQ(p.value.find_first_of(L"0123456789"), std::wstring::npos)
+                    EXPECT_EQ(p.value.str().find_first_of(L"0123456789"), std::wstring::npos)
                         << file << ": enumerated default not resolved to a word";
                 }
         EXPECT_GE(enumerated, 8u) << file;
