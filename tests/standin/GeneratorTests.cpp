@@ -107,17 +107,6 @@ TEST_F(GeneratorTest, WritesIdsDispidsAndMemberDescriptions)
         EXPECT_NE(std::string::npos, header.find(text)) << text << "\n--- in ---\n" << header;
 }
 
-TEST_F(GeneratorTest, AMemberAddedToTheDefinitionAppearsInTheHeader)
-{
-    std::string idl = kBase;
-    ASSERT_EQ(0, Generate(idl)) << messages;
-    EXPECT_EQ(std::string::npos, header.find("Weight"));
-    idl.insert(idl.rfind("};"), "    [id(0x2FF), propget] HRESULT Weight([out, retval] long* pValue);\n");
-    ASSERT_EQ(0, Generate(idl)) << messages;
-    EXPECT_NE(std::string::npos, header.find("    Weight = 0x2ff,\n"));
-    EXPECT_NE(std::string::npos, header.find("{L\"Weight\", 0x2ff, DISPATCH_PROPERTYGET, VT_I4, nullptr, 0, {}},"));
-}
-
 TEST_F(GeneratorTest, RefusesDefinitionsThatWouldMisleadACaller)
 {
     struct Case {

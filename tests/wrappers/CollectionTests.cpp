@@ -48,8 +48,8 @@ protected:
         build.AddOperation(circle, L"move");
         build.Associate(L"Centre", circle, L"centre", point, L"circle");
         Subsystem* units = build.AddSubsystem(build.components, L"Units");
-        shapes = build.AddModule(units, L"Shapes", L"Delphi", {shape, circle});
-        points = build.AddModule(units, L"Points", L"C#", {point});
+        shapes = build.AddComponent(units, L"Shapes", L"Delphi", {shape, circle});
+        points = build.AddComponent(units, L"Points", L"C#", {point});
         build.ModuleDepends(shapes, points);
         build.model->selectedClasses = {point, circle};
         build.model->selectedModules = {points};
@@ -135,7 +135,7 @@ TEST_F(CollectionTest, ElementsAreTypedWrappersOfTheRightHostObjects)
     CLmPtr<CVXItem> second = attributes->GetAt(1);
     EXPECT_NE(first.Get(), second.Get());
     EXPECT_EQ(Text(first->GetUniqueID()), Text(second->GetUniqueID()));
-    EXPECT_EQ(L"Q-colour", Text(second->GetUniqueID()));
+    EXPECT_EQ(L"Q-Circle-colour", Text(second->GetUniqueID()));
 }
 
 // GetAt(i) asks the host for element i + 1: the last index is count - 1, and the

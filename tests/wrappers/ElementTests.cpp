@@ -55,18 +55,6 @@ protected:
     Class* account = nullptr;
 };
 
-TEST_F(LoadedModelTest, NameUniqueIdAndDocumentationComeFromTheHost)
-{
-    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
-    ASSERT_TRUE(cls);
-    EXPECT_EQ(L"Account", Text(cls->GetName()));
-    EXPECT_EQ(L"A1", Text(cls->GetUniqueID()));
-    EXPECT_EQ(L"Holds money.", Text(cls->GetDocumentation()));
-    CLmPtr<CVXModel> model = cls->GetModel();
-    ASSERT_TRUE(model);
-    EXPECT_EQ(L"D1", Text(model->GetUniqueID()));
-}
-
 TEST_F(LoadedModelTest, PropertyValuesAreReturnedExactlyAsTheHostGivesThem)
 {
     CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
@@ -111,19 +99,6 @@ TEST_F(LoadedModelTest, ToolPropertiesCountFromZero)
         seen.push_back(Text(properties->GetAt(i)->GetName()) + L"=" + Text(properties->GetAt(i)->GetValue()));
     EXPECT_EQ((std::vector<std::wstring>{L"GenerateCode=FALSE", L"Kind=class", L"Comment=  padded Value  "}), seen);
     EXPECT_EQ(0, cls->GetToolProperties(L"NoSuchTool")->GetCount());
-}
-
-TEST_F(LoadedModelTest, WritesReachTheHost)
-{
-    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
-    cls->SetName(L"Ledger");
-    EXPECT_EQ(L"Ledger", account->name);
-    EXPECT_EQ(L"Ledger", Text(Wrap<CVXClass>(account)->GetName()));
-
-    CLmPtr<CVXProperty> comment = cls->FindProperty(L"Delphi", L"Comment");
-    ASSERT_TRUE(comment);
-    comment->SetValue(L"new");
-    EXPECT_EQ(L"new", Text(cls->GetPropertyValue(L"Delphi", L"Comment")));
 }
 
 // Create with no host object: CVXObject-based wrappers do not exist, class and component

@@ -28,8 +28,8 @@ protected:
         point = build.AddClass(L"Point", shapes);
         units = build.AddSubsystem(build.components, L"Units");
         lib = build.AddSubsystem(build.components, L"Lib");
-        figures = build.AddModule(units, L"Figures", L"Delphi", {circle, square});
-        geometry = build.AddModule(units, L"Geometry", L"C#", {point});
+        figures = build.AddComponent(units, L"Figures", L"Delphi", {circle, square});
+        geometry = build.AddComponent(units, L"Geometry", L"C#", {point});
         build.ModuleDepends(figures, geometry);
         build.ModuleDepends(figures, lib);
     }
@@ -99,19 +99,6 @@ TEST_F(ModelTest, ComponentClassesPackageAndLanguage)
     EXPECT_EQ(L"C#", figures->language);
 }
 
-TEST_F(ModelTest, CategoriesUpToTheRoot)
-{
-    CLmPtr<CVXCategory> category = Wrap<CVXClass>(circle)->GetParentCategory();
-    ASSERT_TRUE(category);
-    EXPECT_EQ(L"Shapes", Text(category->GetName()));
-    EXPECT_FALSE(category->IsRootPackage());
-    CLmPtr<CVXCategory> root = category->GetParentCategory();
-    ASSERT_TRUE(root);
-    EXPECT_EQ(L"Logical View", Text(root->GetName()));
-    EXPECT_TRUE(root->IsRootPackage());
-    EXPECT_FALSE(root->GetParentCategory());
-}
-
 // A dependency on a component gives both the component and its package; one on a
 // package gives no component.
 TEST_F(ModelTest, ComponentDependencies)
@@ -141,22 +128,6 @@ TEST_F(ModelTest, ComponentDependencies)
     ASSERT_TRUE(asClass);
     EXPECT_EQ(L"Lib", Text(asClass->GetName()));
     EXPECT_EQ(E_POINTER, Raised([&] { asClass->GetAssignedLanguage(); }).m_Code);
-}
-
-TEST_F(ModelTest, WriteLogReachesTheHostsLog)
-{
-    std::vector<std::wstring> lines;
-    Host().SetLogSink([&](const std::wstring& line) { lines.push_back(line); });
-    CLmPtr<CVXModel> model = Wrap<CVXClass>(circle)->GetModel();
-    ASSERT_TRUE(model);
-    model->WriteLog(L"[Code generation] Figures.pas");
-    model->WriteLog(L"");  // still one call of the host
-    EXPECT_EQ((std::vector<std::wstring>{L"[Code generation] Figures.pas", L""}), lines);
-
-    CLmPtr<CVXApplication> application = model->GetApplication();
-    ASSERT_TRUE(application);
-    application->WriteErrorLog(L"direct");
-    EXPECT_EQ(L"direct", lines.back());
 }
 
 } // namespace
