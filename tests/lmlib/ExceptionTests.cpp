@@ -104,14 +104,6 @@ TEST(ExceptionTest, TrailRecordsEveryMethodFromTheRaiseOutwards)
     EXPECT_EQ(Lines(error.GetLocation()), expected);
 }
 
-TEST(ExceptionTest, ComErrorWithoutInformationKeepsOnlyTheBrackets)
-{
-    CLmException error = Catch([] { LM_TRY { _com_issue_error(E_FAIL); } LM_END_TRY });
-    EXPECT_EQ(Text(error.GetMessage()), L" [ ]");
-    EXPECT_EQ(error.m_Code, static_cast<LONG>(E_FAIL));
-    EXPECT_EQ(Lines(error.GetLocation()).size(), 1u);
-}
-
 TEST(ExceptionTest, ComErrorCarriesDescriptionAndSource)
 {
     IErrorInfo* info = MakeErrorInfo(L"Object not found", L"Rose.Application");
