@@ -1,42 +1,11 @@
 // The vexlo tool run as a subprocess, each test with its own registry file and folder.
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace CliTest;
 
 namespace {
-
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The lines that start with the prefix, without it.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix)
@@ -49,58 +18,14 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-class CliTest : public ::testing::Test {
+class CliTest : public VexloRunTest {
 protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        m_dir = fs::temp_directory_path() /
-                ("vexlo-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                 std::to_string(random()));
-        std::string name = m_dir.filename().string();
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        m_dir = m_dir.parent_path() / name;
-        fs::create_directories(m_dir);
-        m_registry = m_dir / "registry.reg";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
-
-    Result Run(const std::vector<std::string>& args)
-    {
-        std::string command = "cd " + Quote(m_dir.string()) + " && VEXLO_REGISTRY=" + Quote(m_registry.string()) +
-                              " " + Quote(VEXLO_EXE);
-        for (const std::string& arg : args)
-            command += " " + Quote(arg);
-        fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt", rc = m_dir / "rc.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + "; echo $? >" + Quote(rc.string());
-        Result result;
-        if (std::system(command.c_str()) != 0)
-            return result;
-        result.code = std::atoi(ReadFile(rc).c_str());
-        result.out = ReadFile(out);
-        result.err = ReadFile(err);
-        return result;
-    }
-
     // The stand-in add-in takes the ProgIDs over in this test's registry.
     void RegisterFakeAddin()
     {
         Result r = Run({"register", FAKE_ADDIN});
         ASSERT_EQ(r.code, 0) << r.err;
     }
-
-    std::string Registry() const { return ReadFile(m_registry); }
-    const fs::path& Dir() const { return m_dir; }
-
-private:
-    fs::path m_dir;
-    fs::path m_registry;
 };
 
 fs::path SampleModel(const char* name) { return fs::path(SAMPLE_MODELS) / name; }
@@ -221,15 +146,6 @@ TEST_F(CliTest, GenerateRegistersTheModuleAndCallsBackInRoseOrder)
     EXPECT_TRUE(Contains(Registry(), fs::path(VEXLO_MODULE).filename().string()));
 }
 
-TEST_F(CliTest, OnlyTheAddinOfTheSelectedLanguageIsCalled)
-{
-    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "CSharp::LendingModel", "--trace-host", "--out",
-                    (Dir() / "out").string()});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "host: call Vexlo.VXRoseCSharpAddin.OnGenerateCode"));
-    EXPECT_FALSE(Contains(r.out, "VXRoseDelphiAddin")) << r.out;
-}
-
 // ------------------------------------------------------------------ the stand-in add-in
 
 struct VariantCase {
@@ -312,16 +228,6 @@ TEST_F(CliTest, AFailingHostCallEndsWithTheErrorInformation)
         // The host still closes the add-in down.
         EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate")) << r.out;
     }
-}
-
-TEST_F(CliTest, ThePathMapIsInTheRegistryOnlyDuringTheRun)
-{
-    RegisterFakeAddin();
-    const std::string dir = (Dir() / "sources").string();
-    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--path-map", "$SRC=" + dir});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "fake Delphi: path map SRC=" + dir)) << r.out;
-    EXPECT_FALSE(Contains(Registry(), "Virtual Path Map")) << Registry();
 }
 
 // ------------------------------------------------------------------ selection and models
