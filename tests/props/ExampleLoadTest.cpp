@@ -107,62 +107,7 @@ TEST_P(ExampleThroughLoader, ReportsTheModelledValues)
     }
 }
 
-TEST_P(ExampleThroughLoader, AssignsComponentsAndLanguages)
-{
-    std::unique_ptr<Model> model = Load();
-    struct Case {
-        const wchar_t* module;
-        const wchar_t* language;
-        size_t classes;
-    };
-    const Case cases[] = {{L"Catalog", L"Delphi", 8},       {L"Members", L"Delphi", 3},
-                          {L"LendingDesk", L"Delphi", 1},    {L"LendingLib", L"Delphi", 0},
-                          {L"LendingModel", L"C#", 8},       {L"LendingServices", L"C#", 4}};
-    for (const Case& c : cases) {
-        Module* m = ByName(model->allModules, c.module);
-        ASSERT_NE(m, nullptr);
-        EXPECT_EQ(m->language, c.language);
-        EXPECT_EQ(m->assignedClasses.size(), c.classes) << "classes of component";
-    }
-    // The named, aggregated end of an association belongs to the class that gets the field;
-    // TCatalog is also the plain far end of two associations.
-    Class* catalog = ByName(model->allClasses, L"TCatalog");
-    ASSERT_NE(catalog, nullptr);
-    ASSERT_EQ(catalog->roles.size(), 3u);
-    std::vector<Role*> aggregates;
-    for (Role* r : catalog->roles)
-        if (r->isAggregate)
-            aggregates.push_back(r);
-    ASSERT_EQ(aggregates.size(), 1u);
-    EXPECT_EQ(aggregates[0]->name, L"Items");
-    EXPECT_EQ(aggregates[0]->cardinality, L"0..n");
-    ASSERT_NE(aggregates[0]->OtherRole(), nullptr);
-    EXPECT_EQ(aggregates[0]->OtherRole()->cls, ByName(model->allClasses, L"TItem"));
-}
-
 INSTANTIATE_TEST_SUITE_P(Defaults, ExampleThroughLoader, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "WithPropertyFiles" : "ModelSetsOnly"; });
-
-// The loader reads every property of the files, enumerations resolved to their words.
-TEST(PropertyFilesThroughLoader, ResolveEveryEnumeratedDefault)
-{
-    for (const char* file : {"properties/Delphi.pty", "properties/CSharp.pty"}) {
-        DefaultPropertySets sets;
-        ASSERT_NO_THROW(sets = LoadPropertyFile(SourceFile(file), LoadOptions{})) << file;
-        ASSERT_EQ(sets.size(), 1u) << file;
-        const auto& kinds = sets.begin()->second;
-        EXPECT_EQ(kinds.size(), 10u) << file;
-        size_t enumerated = 0;
-        for (const auto& [kind, props] : kinds)
-            for (const ToolProperty& p : props)
-                if (p.type == L"Enumeration") {
-                    ++enumerated;
-                    EXPECT_FALSE(p.value.empty()) << file;
-                    EXPECT_EQ(p.value.find_first_of(L"0123456789"), std::wstring::npos)
-                        << file << ": enumerated default not resolved to a word";
-                }
-        EXPECT_GE(enumerated, 8u) << file;
-    }
-}
 
 } // namespace

@@ -150,14 +150,4 @@ namespace
         EXPECT_EQ(Wide(zones->FindZone(L"ID", L"var")->GetText()), L"v\r\n");
     }
 
-    TEST(FindZone, ZonesOutliveTheirSet)
-    {
-        CLmPtr<CVXPreservedZone> zone;
-        {
-            CLmPtr<CVXPreservedZones> zones = ZonesOf(Zone("S", "ID", "body", "kept\r\n"));
-            zone = zones->FindZone(L"ID", L"body");
-        }
-        ASSERT_FALSE(zone.IsNull());
-        EXPECT_EQ(Wide(zone->GetText()), L"kept\r\n");
-    }
 } // namespace

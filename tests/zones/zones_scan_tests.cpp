@@ -308,14 +308,6 @@ namespace
         EXPECT_TRUE(zones->FindZone(L"ID", L"body").IsNull());
     }
 
-    TEST_F(ScanFileTest, EmptyFileHasNoZones)
-    {
-        std::wstring path = Write("Empty.pas", "");
-        CLmPtr<CVXPreservedZones> zones = CVXPreservedZones::Create(nullptr);
-        EXPECT_TRUE(zones->LoadFile(path.c_str()));
-        EXPECT_EQ(zones->GetCount(), 0);
-    }
-
     TEST_F(ScanFileTest, UnreadableMarkersNameTheFile)
     {
         std::wstring path = Write("Cut.pas", "unit Cut;\r\n\r\n//## begin Cut%M.iuses preserve=yes\r\nuses A");
