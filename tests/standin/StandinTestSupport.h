@@ -51,13 +51,6 @@ struct Var {
         r.v.iVal = i;
         return r;
     }
-    static Var I4(LONG i)
-    {
-        Var r;
-        r.v.vt = VT_I4;
-        r.v.lVal = i;
-        return r;
-    }
     static Var Bool(bool b)
     {
         Var r;
@@ -70,22 +63,7 @@ struct Var {
 struct Outcome {
     HRESULT hr = E_FAIL;
     Var result;
-    UINT argErr = 0xFFFF;
 };
-
-// Error description left by the last failing call of this thread, "" when none.
-inline std::wstring TakeErrorDescription()
-{
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK || !info)
-        return L"";
-    BSTR text = nullptr;
-    info->GetDescription(&text);
-    std::wstring result = text ? text : L"";
-    SysFreeString(text);
-    info->Release();
-    return result;
-}
 
 // An owned IDispatch reference with calls by member name.
 class Auto {
@@ -137,7 +115,7 @@ public:
             params.rgdispidNamedArgs = &put;
             params.cNamedArgs = 1;
         }
-        out.hr = m_p->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v, nullptr, &out.argErr);
+        out.hr = m_p->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v, nullptr, nullptr);
         return out;
     }
 
@@ -158,13 +136,6 @@ public:
     {
         return Invoke(name, DISPATCH_METHOD, std::move(args));
     }
-    HRESULT Set(const std::wstring& name, Var value) const
-    {
-        std::vector<Var> args;
-        args.push_back(std::move(value));
-        return Invoke(name, DISPATCH_PROPERTYPUT, std::move(args)).hr;
-    }
-
     // Typed reads that expect success and the declared type.
     std::wstring Str(const Outcome& o) const
     {
@@ -175,10 +146,6 @@ public:
         return o.result.v.bstrVal;
     }
     std::wstring StrProp(const std::wstring& name) const { return Str(Prop(name)); }
-    std::wstring StrCall(const std::wstring& name, std::vector<Var> args = {}) const
-    {
-        return Str(Call(name, std::move(args)));
-    }
     SHORT I2Prop(const std::wstring& name) const
     {
         Outcome o = Prop(name);
@@ -209,14 +176,6 @@ public:
         args.push_back(Var::I2(index));
         return ObjCall(L"GetAt", std::move(args));
     }
-    std::vector<std::wstring> Names() const
-    {
-        std::vector<std::wstring> names;
-        for (SHORT i = 1; i <= Count(); ++i)
-            names.push_back(At(i).StrProp(L"Name"));
-        return names;
-    }
-
     bool Answers(REFIID iid) const
     {
         void* p = nullptr;

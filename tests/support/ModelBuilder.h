@@ -139,10 +139,6 @@ public:
         owner->attributes.push_back(a);
         return a;
     }
-    Attribute* AddAttribute(Class* owner, const std::wstring& name, int16_t exportControl)
-    {
-        return AddAttribute(owner, name, L"", exportControl);
-    }
     Operation* AddOperation(Class* owner, const std::wstring& name, const std::wstring& returnType = L"",
                             int16_t exportControl = PublicAccess, const std::wstring& quid = L"")
     {
@@ -152,10 +148,6 @@ public:
         o->exportControl = exportControl;
         owner->operations.push_back(o);
         return o;
-    }
-    Operation* AddOperation(Class* owner, const std::wstring& name, int16_t exportControl)
-    {
-        return AddOperation(owner, name, L"", exportControl);
     }
     Parameter* AddParameter(Operation* owner, const std::wstring& name, const std::wstring& type,
                             const std::wstring& init = L"")
