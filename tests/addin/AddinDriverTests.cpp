@@ -330,21 +330,6 @@ TEST_P(AddinDriverTest, RoseActivationWithoutItsEntryFailsWithErrorForTheHost)
     EXPECT_TRUE(Host().ContextMenuItems().empty());
 }
 
-TEST_P(AddinDriverTest, RoseActivationFailureOfTheHostReachesTheHost)
-{
-    Addin();
-    for (const wchar_t* member : {L"AddInManager", L"IRoseAddIn.AddContextMenuItem"})
-    {
-        Host().ClearContextMenuItems();
-        Host().SetFailure(member, kHostFailure, 1);
-        EXPECT_EQ(kHostFailure, Call(kOnActivate).hr) << Narrow(member);
-        // The failure is the host's only once: the next activation works.
-        Host().ClearContextMenuItems();
-        EXPECT_EQ(S_OK, Call(kOnActivate).hr);
-        EXPECT_EQ(2u, Host().ContextMenuItems().size());
-    }
-}
-
 TEST_P(AddinDriverTest, OnlyTheExactInternalNameRunsGeneration)
 {
     Class* a = AddClass(L"A");
@@ -374,25 +359,6 @@ TEST_P(AddinDriverTest, OnlyTheExactInternalNameRunsGeneration)
         EXPECT_EQ(S_OK, Call(kOnEnableContextMenuItems, std::nullopt, itemType).hr);
     EXPECT_TRUE(m_Log.empty());
     EXPECT_EQ(2u, Host().ContextMenuItems().size());
-}
-
-TEST_P(AddinDriverTest, NothingSelectedGeneratesNothing)
-{
-    Class* a = AddClass(L"A");
-    AddModule(L"M1", L"Delphi", {a});
-    for (const wchar_t* executable : {kRoseExecutable, kModelerExecutable})
-    {
-        SCOPED_TRACE(Narrow(executable));
-        m_Addin.reset();
-        EXPECT_EQ(S_OK, Addin(executable).Call(kOnGenerateCode, m_Application).hr);
-        EXPECT_TRUE(m_Log.empty());
-    }
-    m_Addin.reset();
-    Addin(kRoseExecutable);
-    ASSERT_EQ(S_OK, Call(kOnActivate).hr);
-    EXPECT_EQ(S_OK, Call(kOnSelectedContextMenuItem, std::wstring(L"CODEGEN")).hr);
-    EXPECT_TRUE(m_Log.empty());
-    EXPECT_TRUE(fs::is_empty(m_Dir));
 }
 
 TEST_P(AddinDriverTest, ClassAsksEachOfItsComponentsInListOrder)
