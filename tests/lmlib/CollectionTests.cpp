@@ -2,7 +2,6 @@
 #include "LmDynamicObjects.h"
 #include "LmGCPtr.h"
 #include "LmTestSupport.h"
-#include "LmVirtualObjects.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +11,6 @@ using LmLib::CLmGCPtrBase;
 using LmLib::Object::CLmDynamicObjects;
 using LmLib::Object::CLmObjects;
 using LmLib::Object::CLmObjectsEvents;
-using LmLib::Object::CLmVirtualObjects;
 
 namespace
 {
@@ -77,29 +75,6 @@ namespace
         }
     };
 
-    // Produces a fresh node for each index it is asked for.
-    class CTestVirtualObjects : public CLmVirtualObjects
-    {
-    public:
-        explicit CTestVirtualObjects(const CLmPtr<CLmRefsObject>& owner) : CLmVirtualObjects(owner) {}
-        static CLmPtr<CTestVirtualObjects> Create(CLmPtr<CLmRefsObject> owner)
-        {
-            return LmLib::LmCreateObject<CTestVirtualObjects>(owner);
-        }
-        bool Initialize(CLmPtr<CLmRefsObject>) override { return true; }
-        int m_Produced = 0;
-
-    protected:
-        CLmPtr<CLmObject> DoGetItem(int) override
-        {
-            ++m_Produced;
-            return CTestNode::Create(nullptr);
-        }
-        CLmPtr<CLmObject> DoAdd(CLmPtr<CLmObject>) override { return nullptr; }
-        void DoRemoveAt(int) override {}
-        void DoRemove(CLmPtr<CLmObject>) override {}
-        void DoClear() override {}
-    };
 
     class CollectionTest : public ::testing::Test
     {
@@ -225,16 +200,3 @@ TEST_F(CollectionTest, CollectionWithElementsOwnedByItIsReclaimed)
     EXPECT_EQ(CTestNode::s_Alive, m_Alive);
 }
 
-TEST_F(CollectionTest, VirtualCollectionProducesItemsOnDemand)
-{
-    CLmPtr<CTestVirtualObjects> items = CTestVirtualObjects::Create(nullptr);
-    EXPECT_EQ(items->GetCount(), 0);
-    EXPECT_TRUE(items->IsEmpty());
-    items->SetCount(4);
-    EXPECT_EQ(items->GetCount(), 4);
-    EXPECT_FALSE(items->IsEmpty());
-    EXPECT_TRUE(CLmPtr<CTestNode>(items->Item(2)));
-    EXPECT_EQ(items->m_Produced, 1);
-    items->Clear();
-    EXPECT_EQ(items->GetCount(), 0);
-}

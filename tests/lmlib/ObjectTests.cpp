@@ -45,37 +45,6 @@ TEST_F(ObjectTest, CreateHandsOutTheOnlyReference)
     EXPECT_EQ(CTestNode::s_Alive, m_Alive);
 }
 
-TEST_F(ObjectTest, AssignmentsKeepCountsRight)
-{
-    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
-    CTestNode* raw = node;
-    node = node;
-    EXPECT_EQ(raw->GetRefCount(), 1);
-    node = raw;
-    EXPECT_EQ(raw->GetRefCount(), 1);
-    {
-        CLmPtr<CTestNode> copy = node;
-        CLmPtr<CLmObject> base = node;
-        EXPECT_EQ(raw->GetRefCount(), 3);
-        EXPECT_EQ(static_cast<CLmObject*>(base), static_cast<CLmObject*>(raw));
-    }
-    EXPECT_EQ(raw->GetRefCount(), 1);
-    node = nullptr;
-    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
-}
-
-TEST_F(ObjectTest, PointerOfAnotherTypeReadsNull)
-{
-    CLmPtr<CTestNode> node = CTestNode::Create(nullptr);
-    CLmPtr<CLmDynamicObjects> wrong = node;
-    EXPECT_EQ(static_cast<CLmDynamicObjects*>(wrong), nullptr);
-    EXPECT_EQ(wrong.operator->(), nullptr);
-    // The reference is held all the same.
-    EXPECT_EQ(node->GetRefCount(), 2);
-    CLmPtr<CTestNode> back = wrong;
-    EXPECT_EQ(static_cast<CTestNode*>(back), static_cast<CTestNode*>(node));
-}
-
 TEST_F(ObjectTest, ChildrenKeepTheirOwnerAlive)
 {
     CLmPtr<CTestNode> parent = CTestNode::Create(nullptr);
