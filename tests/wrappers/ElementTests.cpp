@@ -74,33 +74,6 @@ TEST_F(LoadedModelTest, PropertyValuesAreReturnedExactlyAsTheHostGivesThem)
         EXPECT_EQ(c.expected, Text(cls->GetPropertyValue(c.tool, c.name))) << c.tool << L"." << c.name;
 }
 
-TEST_F(LoadedModelTest, FindPropertyWrapsTheHostsPropertyOrGivesNothing)
-{
-    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
-    CLmPtr<CVXProperty> kind = cls->FindProperty(L"Delphi", L"Kind");
-    ASSERT_TRUE(kind);
-    EXPECT_EQ(L"Kind", Text(kind->GetName()));
-    EXPECT_EQ(L"class", Text(kind->GetValue()));
-    EXPECT_EQ(L"Delphi", Text(kind->GetToolName()));
-
-    EXPECT_FALSE(cls->FindProperty(L"Delphi", L"NoSuchProperty"));
-    EXPECT_FALSE(cls->FindProperty(L"NoSuchTool", L"Kind"));
-}
-
-TEST_F(LoadedModelTest, ToolPropertiesCountFromZero)
-{
-    CLmPtr<CVXClass> cls = Wrap<CVXClass>(account);
-    CLmPtr<CVXPropertyCollection> properties = cls->GetToolProperties(L"Delphi");
-    ASSERT_TRUE(properties);
-    // The default set (GenerateCode, Kind) with the own values over it, then Comment.
-    ASSERT_EQ(3, properties->GetCount());
-    std::vector<std::wstring> seen;
-    for (LONG i = 0; i < properties->GetCount(); ++i)
-        seen.push_back(Text(properties->GetAt(i)->GetName()) + L"=" + Text(properties->GetAt(i)->GetValue()));
-    EXPECT_EQ((std::vector<std::wstring>{L"GenerateCode=FALSE", L"Kind=class", L"Comment=  padded Value  "}), seen);
-    EXPECT_EQ(0, cls->GetToolProperties(L"NoSuchTool")->GetCount());
-}
-
 // Create with no host object: CVXObject-based wrappers do not exist, class and component
 // wrappers and CVXBase-based ones (application, property, collections) do.
 TEST(WrapperCreate, NullHostObject)

@@ -48,26 +48,6 @@ protected:
     Class* line = nullptr;
 };
 
-TEST_F(RelationTest, RoleEndsAndAssociation)
-{
-    CLmPtr<CVXRole> lines = Wrap<CVXClass>(order)->GetAssociateRoles()->GetAt(0);
-    ASSERT_TRUE(lines);
-    EXPECT_EQ(L"R1", Text(lines->GetUniqueID()));
-    EXPECT_EQ(L"Line", Text(lines->GetSupplier()->GetName()));
-    EXPECT_EQ(L"Order", Text(lines->GetContext()->GetName()));
-    EXPECT_EQ(L"Line", Text(lines->GetClass()->GetName()));
-
-    CLmPtr<CVXAssociation> association = lines->GetAssociation();
-    ASSERT_TRUE(association);
-    EXPECT_EQ(L"Contains", Text(association->GetName()));
-    EXPECT_EQ(L"lines", Text(association->GetRole1()->GetName()));
-    CLmPtr<CVXRole> role2 = association->GetRole2();
-    ASSERT_TRUE(role2);
-    EXPECT_EQ(L"order", Text(role2->GetName()));
-    EXPECT_EQ(L"Order", Text(role2->GetSupplier()->GetName()));
-    EXPECT_EQ(L"Line", Text(role2->GetContext()->GetName()));
-}
-
 TEST_F(RelationTest, RoleValuesAsTheModelSays)
 {
     CLmPtr<CVXRole> lines = Wrap<CVXRole>(line->roles.at(0));
