@@ -153,27 +153,6 @@ struct VariantCase {
     const char* executable;
 };
 
-TEST_F(CliTest, TheAddinGetsTheApplicationByReferenceAndTheChosenExecutable)
-{
-    RegisterFakeAddin();
-    const VariantCase cases[] = {
-        {"rose", "C:\\Program Files\\Rational\\Rose\\rose.exe"},
-        {"modeler", "C:\\Program Files\\Microsoft Visual Studio\\Common\\Tools\\VS-Ent98\\Vmodeler\\vm.exe"},
-    };
-    for (const VariantCase& c : cases) {
-        SCOPED_TRACE(c.host);
-        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--host", c.host});
-        ASSERT_EQ(r.code, 0) << r.err;
-        // The stand-in refuses any other argument type, so its log lines prove the types.
-        const std::string exe = std::string(" exe=") + c.executable;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnActivate" + exe)) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnGenerateCode" + exe)) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: GetSelectedModules Catalog")) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate" + exe)) << r.out;
-        EXPECT_FALSE(Contains(r.out, "fake C#")) << r.out;
-    }
-}
-
 TEST_F(CliTest, TheContextMenuPathUsesTheItemsTheAddinAdded)
 {
     RegisterFakeAddin();
