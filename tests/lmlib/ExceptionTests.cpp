@@ -85,16 +85,6 @@ TEST(ExceptionTest, ConstructorAppendsDetailAndStartsTheTrail)
     EXPECT_EQ(copy.m_Code, -100);
 }
 
-TEST(ExceptionTest, NullPointerCheckRaisesMinus201)
-{
-    int value = 0;
-    EXPECT_NO_THROW(LM_CHECK_POINTER(&value, L"this"));
-    CLmException error = Catch([] { LM_CHECK_POINTER(nullptr, L"m_FunctionAddress!=NULL"); });
-    EXPECT_EQ(Text(error.GetMessage()),
-              L"El puntero del elemento m_FunctionAddress!=NULL no puede ser NULL . Error - [FFFFFF37]");
-    EXPECT_EQ(error.m_Code, -201);
-}
-
 TEST(ExceptionTest, TrailRecordsEveryMethodFromTheRaiseOutwards)
 {
     CLmException error = Catch(Level1);

@@ -133,18 +133,6 @@ TEST_F(ObjectTest, CollectorReclaimsCyclesAndKeepsReachableObjects)
     EXPECT_EQ(CTestNode::s_Alive, m_Alive);
 }
 
-TEST_F(ObjectTest, OwnerLinksFormCyclesTheCollectorBreaks)
-{
-    {
-        CLmPtr<CTestNode> parent = CTestNode::Create(nullptr);
-        CLmPtr<CTestNode> child = CTestNode::Create(parent);
-        parent->m_Peer = child;
-    }
-    EXPECT_EQ(CTestNode::s_Alive, m_Alive + 2);
-    EXPECT_TRUE(CLmGCPtrBase::Collect());
-    EXPECT_EQ(CTestNode::s_Alive, m_Alive);
-}
-
 TEST_F(ObjectTest, RegisteringAtTheThresholdRunsACollection)
 {
     {

@@ -89,14 +89,4 @@ TEST(SplitPath, LikeWindows)
     EXPECT_STREQ(onlyName, L"y");
 }
 
-TEST(CompareIgnoringCase, OrdersLikeLowerCase)
-{
-    EXPECT_EQ(_wcsicmp(L"Hello", L"hELLO"), 0);
-    EXPECT_LT(_wcsicmp(L"apple", L"Banana"), 0);
-    EXPECT_GT(_wcsicmp(L"Cherry", L"banana"), 0);
-    EXPECT_LT(_wcsicmp(L"abc", L"ABCD"), 0);
-    EXPECT_EQ(_wcsnicmp(L"ROSE.exe", L"rose.EXE-extra", 8), 0);
-    EXPECT_NE(_wcsnicmp(L"ROSE.exe", L"rise.exe", 8), 0);
-}
-
 }  // namespace
