@@ -96,6 +96,8 @@ TEST_F(RegistryFile, ChangesAreWrittenInRegExportFormat)
         {L"Long", REG_BINARY, longBinary,
          "\"Long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
          "  16,17,18,19,1a,1b,1c,1d\r\n"},
+        // Characters beyond the first plane as UTF-16 surrogate pairs.
+        {L"Face", REG_EXPAND_SZ, text(L"\U0001F600"), "\"Face\"=hex(2):3d,d8,00,de,00,00\r\n"},
         {L"", REG_SZ, text(L"default"), "@=\"default\"\r\n"},
     };
     HKEY k = Create(L"Software\\Vexlo\\Paths");
