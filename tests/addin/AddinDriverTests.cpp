@@ -5,8 +5,7 @@
 // back from the host: the context-menu items it registered, the lines it wrote to the
 // log and the files of the components it generated.
 #include "Automation.h"
-#include "ModelLoader.h"
-#include "RoseModel.h"
+#include "ModelBuilder.h"
 #include "VexloIds.h"
 #include "VexloInterfaces.h"
 
@@ -97,36 +96,26 @@ public:
         BSTR nameArg = name ? SysAllocStringLen(name->data(), static_cast<UINT>(name->size())) : nullptr;
         short typeArg = itemType.value_or(0);
         IDispatch* applicationArg = application;
-
-        VARIANTARG args[2];  // last argument first, as Invoke wants them
-        UINT count = 1;
-        VARIANTARG& app = (name || itemType) ? args[1] : args[0];
-        VariantInit(&app);
-        app.vt = VT_DISPATCH | VT_BYREF;
-        app.ppdispVal = &applicationArg;
+        std::vector<VARIANTARG> args(1);  // last argument first, as Invoke wants them
         if (name || itemType)
+            args.resize(2);
+        args.back().vt = VT_DISPATCH | VT_BYREF;
+        args.back().ppdispVal = &applicationArg;
+        if (name)
         {
-            count = 2;
-            VariantInit(&args[0]);
-            if (name)
-            {
-                args[0].vt = VT_BSTR | VT_BYREF;
-                args[0].pbstrVal = &nameArg;
-            }
-            else
-            {
-                args[0].vt = VT_I2 | VT_BYREF;
-                args[0].piVal = &typeArg;
-            }
+            args[0].vt = VT_BSTR | VT_BYREF;
+            args[0].pbstrVal = &nameArg;
         }
-        DISPPARAMS params = {args, nullptr, count, 0};
-        VARIANT result;
-        VariantInit(&result);
+        else if (itemType)
+        {
+            args[0].vt = VT_I2 | VT_BYREF;
+            args[0].piVal = &typeArg;
+        }
+        DISPPARAMS params = {args.data(), nullptr, static_cast<UINT>(args.size()), 0};
         EXCEPINFO exception = {};
-        UINT argError = 0;
         CallResult answer;
-        answer.hr = m_Object->Invoke(method, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
-                                     &exception, &argError);
+        answer.hr = m_Object->Invoke(method, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                                     &exception, nullptr);
         if (answer.hr == DISP_E_EXCEPTION)
         {
             answer.hr = exception.scode;
@@ -136,7 +125,6 @@ public:
         SysFreeString(exception.bstrSource);
         SysFreeString(exception.bstrDescription);
         SysFreeString(exception.bstrHelpFile);
-        VariantClear(&result);
         SysFreeString(nameArg);
         return answer;
     }
@@ -205,58 +193,13 @@ protected:
     // the output directory; elements are added by the tests.
     void BuildModel()
     {
-        m_Model = std::make_shared<Model>();
-        m_Model->name = L"Model";
-        m_Model->quid = L"Q-MODEL";
-        m_Model->rootCategory = Add(m_Model->Create<Category>(m_Model.get()), L"Logical View", L"Q-LOGICAL");
-        m_Model->rootCategory->isRoot = true;
-        m_Model->rootSubsystem = Add(m_Model->Create<Subsystem>(m_Model.get()), L"Component View", L"Q-COMPONENTS");
-        m_Model->rootSubsystem->isRoot = true;
-        const char* sourceDir = std::getenv("VEXLO_TEST_SOURCE_DIR");
-        fs::path properties = fs::path(sourceDir ? sourceDir : VEXLO_SOURCE_DIR) / "properties" / "Delphi.pty";
-        MergePropertyFile(*m_Model, properties.wstring(), LoadOptions());
-        ToolProperty directory;
-        directory.tool = L"Delphi";
-        directory.name = L"Directory";
-        directory.value = m_Dir.wstring();
-        directory.type = L"String";
-        m_Model->properties.push_back(directory);
+        m_Build.Prop(m_Build.model.get(), L"Directory", m_Dir.wstring());
+        m_Model = m_Build.model;
     }
-
-    template <class T>
-    T* Add(T* element, const std::wstring& name, const std::wstring& quid)
-    {
-        element->name = name;
-        element->quid = quid;
-        m_Model->IndexQuid(element);
-        return element;
-    }
-
-    // The host answers a class's language from its first component.
-    Class* AddClass(const std::wstring& name)
-    {
-        Category* root = m_Model->rootCategory;
-        Class* c = Add(m_Model->Create<Class>(root), name, L"Q-" + name);
-        c->objectType = L"Class";
-        c->parentCategory = root;
-        root->classes.push_back(c);
-        m_Model->allClasses.push_back(c);
-        return c;
-    }
-
+    Class* AddClass(const std::wstring& name) { return m_Build.AddClass(name); }
     Module* AddModule(const std::wstring& name, const std::wstring& language, std::vector<Class*> classes)
     {
-        Subsystem* root = m_Model->rootSubsystem;
-        Module* m = Add(m_Model->Create<Module>(root), name, L"Q-" + name);
-        m->parentSubsystem = root;
-        m->language = language;
-        m->part = L"Specification";
-        m->assignedClasses = classes;
-        for (Class* c : classes)
-            c->assignedModules.push_back(m);
-        root->modules.push_back(m);
-        m_Model->allModules.push_back(m);
-        return m;
+        return m_Build.AddComponent(m_Build.components, name, language, std::move(classes));
     }
 
     AutomationHost& Host()
@@ -312,6 +255,7 @@ protected:
     fs::path m_Dir;
     std::string m_Registry;
     HMODULE m_Module = nullptr;
+    VexloTest::ModelBuilder m_Build{L"Delphi"};
     std::shared_ptr<Model> m_Model;
     std::unique_ptr<AutomationHost> m_Host;
     IDispatch* m_Application = nullptr;
@@ -386,17 +330,6 @@ TEST_P(AddinDriverTest, RoseActivationWithoutItsEntryFailsWithErrorForTheHost)
     EXPECT_TRUE(Host().ContextMenuItems().empty());
 }
 
-TEST_P(AddinDriverTest, RoseActivationFailureOfTheHostReachesTheHost)
-{
-    Addin();
-    Host().SetFailure(L"IRoseAddIn.AddContextMenuItem", kHostFailure, 1);
-    EXPECT_EQ(kHostFailure, Call(kOnActivate).hr);
-    // The failure is the host's only once: the next activation works.
-    Host().ClearContextMenuItems();
-    EXPECT_EQ(S_OK, Call(kOnActivate).hr);
-    EXPECT_EQ(2u, Host().ContextMenuItems().size());
-}
-
 TEST_P(AddinDriverTest, OnlyTheExactInternalNameRunsGeneration)
 {
     Class* a = AddClass(L"A");
@@ -426,25 +359,6 @@ TEST_P(AddinDriverTest, OnlyTheExactInternalNameRunsGeneration)
         EXPECT_EQ(S_OK, Call(kOnEnableContextMenuItems, std::nullopt, itemType).hr);
     EXPECT_TRUE(m_Log.empty());
     EXPECT_EQ(2u, Host().ContextMenuItems().size());
-}
-
-TEST_P(AddinDriverTest, NothingSelectedGeneratesNothing)
-{
-    Class* a = AddClass(L"A");
-    AddModule(L"M1", L"Delphi", {a});
-    for (const wchar_t* executable : {kRoseExecutable, kModelerExecutable})
-    {
-        SCOPED_TRACE(Narrow(executable));
-        m_Addin.reset();
-        EXPECT_EQ(S_OK, Addin(executable).Call(kOnGenerateCode, m_Application).hr);
-        EXPECT_TRUE(m_Log.empty());
-    }
-    m_Addin.reset();
-    Addin(kRoseExecutable);
-    ASSERT_EQ(S_OK, Call(kOnActivate).hr);
-    EXPECT_EQ(S_OK, Call(kOnSelectedContextMenuItem, std::wstring(L"CODEGEN")).hr);
-    EXPECT_TRUE(m_Log.empty());
-    EXPECT_TRUE(fs::is_empty(m_Dir));
 }
 
 TEST_P(AddinDriverTest, ClassAsksEachOfItsComponentsInListOrder)
@@ -560,11 +474,4 @@ TEST_P(AddinDriverTest, InVisualModelerOnlyGenerationHasAnEffect)
     EXPECT_EQ((std::vector<std::wstring>{L"A>M1"}), Generated());
 }
 
-TEST_P(AddinDriverTest, RoseHostFailingTheAddinManagerFailsActivation)
-{
-    Addin(kRoseExecutable);
-    Host().SetFailure(L"AddInManager", kHostFailure, 1);
-    EXPECT_EQ(kHostFailure, Call(kOnActivate).hr);
-    EXPECT_TRUE(Host().ContextMenuItems().empty());
-}
 }  // namespace

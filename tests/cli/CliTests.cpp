@@ -1,42 +1,12 @@
 // The vexlo tool run as a subprocess, each test with its own registry file and folder.
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <algorithm>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace CliTest;
 
 namespace {
-
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The lines that start with the prefix, without it.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix)
@@ -49,65 +19,13 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        m_dir = fs::temp_directory_path() /
-                ("vexlo-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                 std::to_string(random()));
-        std::string name = m_dir.filename().string();
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        m_dir = m_dir.parent_path() / name;
-        fs::create_directories(m_dir);
-        m_registry = m_dir / "registry.reg";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
-
-    Result Run(const std::vector<std::string>& args)
-    {
-        std::string command = "cd " + Quote(m_dir.string()) + " && VEXLO_REGISTRY=" + Quote(m_registry.string()) +
-                              " " + Quote(VEXLO_EXE);
-        for (const std::string& arg : args)
-            command += " " + Quote(arg);
-        fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt", rc = m_dir / "rc.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + "; echo $? >" + Quote(rc.string());
-        Result result;
-        if (std::system(command.c_str()) != 0)
-            return result;
-        result.code = std::atoi(ReadFile(rc).c_str());
-        result.out = ReadFile(out);
-        result.err = ReadFile(err);
-        return result;
-    }
-
-    // The stand-in add-in takes the ProgIDs over in this test's registry.
-    void RegisterFakeAddin()
-    {
-        Result r = Run({"register", FAKE_ADDIN});
-        ASSERT_EQ(r.code, 0) << r.err;
-    }
-
-    std::string Registry() const { return ReadFile(m_registry); }
-    const fs::path& Dir() const { return m_dir; }
-
-private:
-    fs::path m_dir;
-    fs::path m_registry;
-};
+using CliTest = VexloRunTest;
 
 fs::path SampleModel(const char* name) { return fs::path(SAMPLE_MODELS) / name; }
 
 // ------------------------------------------------------------------ command line
 
-TEST_F(CliTest, CommandLineErrorsAreUsageErrors)
+TEST_F(CliTest, CommandLineErrorsAreUsageErrorsAndHelpIsNot)
 {
     const std::vector<std::vector<std::string>> cases = {
         {},
@@ -127,17 +45,12 @@ TEST_F(CliTest, CommandLineErrorsAreUsageErrors)
         EXPECT_EQ(r.code, 2) << (args.empty() ? "(no arguments)" : args[0] + " ...") << "\n" << r.err;
         EXPECT_TRUE(Contains(r.err, "vexlo: ")) << r.err;
     }
-}
-
-TEST_F(CliTest, HelpAndVersion)
-{
     Result help = Run({"--help"});
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(Contains(help.out, "Usage: vexlo"));
-    EXPECT_TRUE(Contains(help.out, "Exit codes"));
+    EXPECT_TRUE(Contains(help.out, "Usage: vexlo") && Contains(help.out, "Exit codes")) << help.out;
     Result version = Run({"--version"});
     EXPECT_EQ(version.code, 0);
-    EXPECT_TRUE(std::regex_search(version.out, std::regex("^vexlo [0-9]+\\.[0-9]+")));
+    EXPECT_TRUE(std::regex_search(version.out, std::regex("^vexlo [0-9]+\\.[0-9]+"))) << version.out;
 }
 
 // ------------------------------------------------------------------ registration
@@ -221,107 +134,71 @@ TEST_F(CliTest, GenerateRegistersTheModuleAndCallsBackInRoseOrder)
     EXPECT_TRUE(Contains(Registry(), fs::path(VEXLO_MODULE).filename().string()));
 }
 
-TEST_F(CliTest, OnlyTheAddinOfTheSelectedLanguageIsCalled)
-{
-    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "CSharp::LendingModel", "--trace-host", "--out",
-                    (Dir() / "out").string()});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "host: call Vexlo.VXRoseCSharpAddin.OnGenerateCode"));
-    EXPECT_FALSE(Contains(r.out, "VXRoseDelphiAddin")) << r.out;
-}
-
 // ------------------------------------------------------------------ the stand-in add-in
 
-struct VariantCase {
-    const char* host;
-    const char* executable;
-};
-
-TEST_F(CliTest, TheAddinGetsTheApplicationByReferenceAndTheChosenExecutable)
-{
-    RegisterFakeAddin();
-    const VariantCase cases[] = {
-        {"rose", "C:\\Program Files\\Rational\\Rose\\rose.exe"},
-        {"modeler", "C:\\Program Files\\Microsoft Visual Studio\\Common\\Tools\\VS-Ent98\\Vmodeler\\vm.exe"},
-    };
-    for (const VariantCase& c : cases) {
-        SCOPED_TRACE(c.host);
-        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--host", c.host});
-        ASSERT_EQ(r.code, 0) << r.err;
-        // The stand-in refuses any other argument type, so its log lines prove the types.
-        const std::string exe = std::string(" exe=") + c.executable;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnActivate" + exe)) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnGenerateCode" + exe)) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: GetSelectedModules Catalog")) << r.out;
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate" + exe)) << r.out;
-        EXPECT_FALSE(Contains(r.out, "fake C#")) << r.out;
-    }
-}
-
+// The calls of the menu path, in order, with the items the add-in added through its
+// own entry.
 TEST_F(CliTest, TheContextMenuPathUsesTheItemsTheAddinAdded)
 {
-    RegisterFakeAddin();
     Result r = Run({"generate", EXAMPLE_MODEL, "--component", "CSharp::LendingModel", "--menu", "--trace-host"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "host: menu item added through \"C#\": type 4 \"Generate Code\" (CODEGEN)")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "host: menu item added through \"C#\": type 7 \"Generate Code\" (CODEGEN)")) << r.out;
-    std::vector<std::string> fake = LinesStartingWith(r.out, "fake C#: ");
-    ASSERT_EQ(fake.size(), 5u) << r.out;
-    EXPECT_EQ(fake[0].substr(0, 10), "OnActivate");
-    EXPECT_EQ(fake[1].substr(0, fake[1].find(" exe=")), "OnEnableContextMenuItems type=4");
-    EXPECT_EQ(fake[2].substr(0, fake[2].find(" exe=")), "OnSelectedContextMenuItem name=CODEGEN");
-    EXPECT_EQ(fake[3], "GetSelectedModules LendingModel");
-    EXPECT_EQ(fake[4].substr(0, 12), "OnDeactivate");
+    std::vector<std::string> lines;
+    for (const std::string& line : LinesStartingWith(r.out, "host: "))
+        if (line.rfind("call ", 0) == 0 || line.rfind("menu item", 0) == 0)
+            lines.push_back(line);
+    const std::vector<std::string> expected = {
+        "call Vexlo.VXRoseCSharpAddin.OnActivate (DISPID 1)",
+        "menu item added through \"C#\": type 4 \"Generate Code\" (CODEGEN)",
+        "menu item added through \"C#\": type 7 \"Generate Code\" (CODEGEN)",
+        "call Vexlo.VXRoseCSharpAddin.OnEnableContextMenuItems (DISPID 5)",
+        "call Vexlo.VXRoseCSharpAddin.OnSelectedContextMenuItem (DISPID 4)",
+        "call Vexlo.VXRoseCSharpAddin.OnDeactivate (DISPID 2)"};
+    EXPECT_EQ(lines, expected) << r.out;
     EXPECT_FALSE(Contains(r.err, "warning")) << r.err;
 }
 
+// Delphi is asked first, each add-in with the selected elements of its language, and
+// only their files are written.
 TEST_F(CliTest, EachAddinIsGivenTheSelectedElementsOfItsLanguage)
 {
-    RegisterFakeAddin();
     Result r = Run({"generate", EXAMPLE_MODEL, "--class", "TBook", "--class", "LendingServer::Model::Loan",
-                    "--component", "Delphi::Search::SearchEngine"});
+                    "--component", "Delphi::Search::SearchEngine", "--trace-host", "--out", "out"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(LinesStartingWith(r.out, "fake Delphi: GetSelected"),
-              (std::vector<std::string>{"Classes TBook", "Modules SearchEngine"}));
-    EXPECT_EQ(LinesStartingWith(r.out, "fake C#: GetSelected"), (std::vector<std::string>{"Classes Loan"}));
-    // Delphi is activated and asked first.
-    EXPECT_LT(r.out.find("fake Delphi: OnGenerateCode"), r.out.find("fake C#: OnGenerateCode"));
+    EXPECT_EQ(LinesStartingWith(r.out, "host: selection for "),
+              (std::vector<std::string>{"Delphi: classes Catalog::TBook; components Delphi::Search::SearchEngine",
+                                        "C#: classes LendingServer::Model::Loan; components -"}));
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(Dir() / "out"))
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), Dir() / "out").string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"CSharp/LendingModel.cs", "Delphi/Catalog.pas",
+                                               "Delphi/Search/SearchEngine.pas"}));
 }
 
-struct FailureCase {
-    const char* fail;
-    const char* hresult;
-    const char* text;
-};
-
+// A host call made to fail: the add-in's error information, its location trail, and the
+// add-in still closed down.
 TEST_F(CliTest, AFailingHostCallEndsWithTheErrorInformation)
 {
-    RegisterFakeAddin();
-    const FailureCase cases[] = {
-        {"GetSelectedModules=0x80004005", "0x80004005", "host call GetSelectedModules failed"},
-        {"IRoseApplication.CurrentModel=-2147418113", "0x8000FFFF", "host call CurrentModel failed"},
+    const struct {
+        const char* fail;
+        const char* hresult;
+        const char* text;
+    } cases[] = {
+        {"GetSelectedModules=0x80004005", "0x80004005", "IRoseModel.GetSelectedModules failed"},
+        {"IRoseApplication.CurrentModel=-2147418113", "0x8000FFFF", "IRoseApplication.CurrentModel failed"},
     };
-    for (const FailureCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.fail);
-        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Members", "--fail", c.fail});
+        Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Members", "--fail", c.fail, "--trace-host",
+                        "--out", "out"});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, std::string("Vexlo.VXRoseDelphiAddin.OnGenerateCode failed with HRESULT ") + c.hresult))
             << r.err;
         EXPECT_TRUE(Contains(r.err, c.text)) << r.err;
-        EXPECT_TRUE(Contains(r.err, "FakeAddin - Delphi")) << r.err; // the location trail
-        // The host still closes the add-in down.
-        EXPECT_TRUE(Contains(r.out, "fake Delphi: OnDeactivate")) << r.out;
+        EXPECT_TRUE(Contains(r.err, "\nVexlo/VXRoseDelphiAddin.cpp - ")) << r.err;
+        EXPECT_TRUE(Contains(r.out, "host: call Vexlo.VXRoseDelphiAddin.OnDeactivate")) << r.out;
     }
-}
-
-TEST_F(CliTest, ThePathMapIsInTheRegistryOnlyDuringTheRun)
-{
-    RegisterFakeAddin();
-    const std::string dir = (Dir() / "sources").string();
-    Result r = Run({"generate", EXAMPLE_MODEL, "--component", "Delphi::Catalog", "--path-map", "$SRC=" + dir});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "fake Delphi: path map SRC=" + dir)) << r.out;
-    EXPECT_FALSE(Contains(Registry(), "Virtual Path Map")) << Registry();
 }
 
 // ------------------------------------------------------------------ selection and models

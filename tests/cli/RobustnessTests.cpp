@@ -1,34 +1,16 @@
 // vexlo against what real use throws at it: references to classes a model does not hold,
 // relative folders, runs at the same time, Ctrl-C, files that cannot be written, models
 // saved in other code pages.
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace CliTest;
 
 namespace {
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 size_t Count(const std::string& text, const std::string& part)
 {
@@ -37,11 +19,6 @@ size_t Count(const std::string& text, const std::string& part)
         ++n;
     return n;
 }
-
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
 
 // One class TWorker in a Delphi unit, whose relations name classes the model lacks: a
 // superclass and a dependency without "quidu", a realization, a has relationship and an
@@ -83,44 +60,8 @@ const char* const kDanglingModel = R"((object Petal
             (object module "Work" "NotAModuleType" "NotAModulePart" quid "K1" language "Delphi"))))
 )";
 
-class RobustnessTest : public ::testing::Test {
+class RobustnessTest : public VexloRunTest {
 protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        m_dir = fs::temp_directory_path() / ("vexlo-robust-" + std::to_string(random()));
-        fs::create_directories(m_dir);
-        m_dir = fs::canonical(m_dir);
-        m_registry = m_dir / "registry.reg";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ignored))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_dir, ignored);
-    }
-
-    // The command line for vexlo run in `cwd` (relative to the test folder).
-    std::string Command(const std::vector<std::string>& args, const std::string& cwd = ".",
-                        const std::string& env = "") const
-    {
-        std::string command = "cd '" + (m_dir / cwd).string() + "' && " + env + " VEXLO_REGISTRY='" +
-                              m_registry.string() + "' exec '" + VEXLO_EXE + "'";
-        for (const std::string& arg : args)
-            command += " '" + arg + "'";
-        return command;
-    }
-
-    Result Run(const std::vector<std::string>& args, const std::string& cwd = ".", const std::string& env = "")
-    {
-        fs::path out = m_dir / "stdout", err = m_dir / "stderr";
-        int status =
-            std::system(("(" + Command(args, cwd, env) + ") >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-    }
-
     fs::path Write(const std::string& name, const std::string& text) const
     {
         fs::path path = m_dir / name;
@@ -128,9 +69,6 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-
-    fs::path m_dir;
-    fs::path m_registry;
 };
 
 TEST_F(RobustnessTest, UnresolvedReferencesGenerateAndAreListedOnce)

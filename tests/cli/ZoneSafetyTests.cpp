@@ -2,34 +2,18 @@
 // every zone of the example's output gets unique lines, one change is made, and the run
 // must keep each line in a generated file, save it to a recovery file that a warning
 // names, or refuse naming the file and line with nothing written.
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace CliTest;
 
 namespace {
 
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+std::string Read(const fs::path& path) { return ReadFile(path); }
+void Write(const fs::path& path, const std::string& text) { WriteFile(path, text); }
 
 std::string Replace(std::string text, const std::string& pattern, const std::string& with)
 {
@@ -77,29 +61,17 @@ struct Row {
     const char* flag = "";  // of the regeneration
 };
 
-class ZoneSafetyTest : public ::testing::Test {
+class ZoneSafetyTest : public VexloRunTest {
 protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vexlo-zones-" + std::to_string(std::random_device()()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
-
     int Run(const fs::path& model, std::string& out, std::string& err, const std::string& flag = "")
     {
-        std::string command = "cd '" + m_dir.string() + "' && VEXLO_REGISTRY='" + (m_dir / "registry.reg").string() +
-                              "' '" VEXLO_EXE "' generate '" + model.string() + "' --out '" + (m_dir / "out").string() +
-                              "' " + flag + " >stdout.txt 2>stderr.txt; echo $? >rc.txt";
-        if (std::system(command.c_str()) != 0)
-            return -1;
-        out = Read(m_dir / "stdout.txt");
-        err = Read(m_dir / "stderr.txt");
-        return std::atoi(Read(m_dir / "rc.txt").c_str());
+        std::vector<std::string> args = {"generate", model.string(), "--out", (m_dir / "out").string()};
+        if (!flag.empty())
+            args.push_back(flag);
+        Result r = VexloRunTest::Run(args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
 
     // Puts two unique lines into every zone of every generated file.
@@ -135,11 +107,6 @@ protected:
                 files[entry.path()] = Read(entry.path());
         return files;
     }
-
-    const fs::path& Dir() const { return m_dir; }
-
-private:
-    fs::path m_dir;
 };
 
 std::string Same(std::string model) { return model; }
@@ -270,30 +237,6 @@ TEST_F(ZoneSafetyTest, NoUserLineIsSilentlyLost)
                 EXPECT_TRUE(Contains(file->second, line)) << line << " not in " << row.expectedIn;
             }
     }
-}
-
-// A begin marker inside a zone's text (its end marker deleted): the zone runs to the next
-// end marker, and that whole text is written back, unchanged, with a warning.
-TEST_F(ZoneSafetyTest, ABeginMarkerInsideAZoneIsKeptAsItsText)
-{
-    fs::path model = Dir() / "model.mdl";
-    Write(model, Read(EXAMPLE_MODEL));
-    std::string out, err;
-    ASSERT_EQ(Run(model, out, err), 0) << err;
-    std::vector<Zone> zones = FillZones();
-    const Zone& zone = zones.front();
-    std::string text = Read(zone.file);
-    size_t end = LineStart(text, EndOf(text, zone));
-    text.erase(end, text.find('\n', end) + 1 - end);
-    Write(zone.file, text);
-    size_t textStart = text.find('\n', BeginOf(text, zone)) + 1;
-    std::string expected = zone.marker + "\n" + text.substr(textStart, EndOf(text, zone) - textStart) + "//## end";
-
-    ASSERT_EQ(Run(model, out, err), 0) << err;
-    EXPECT_TRUE(Contains(Read(zone.file), expected)) << Read(zone.file);
-    EXPECT_TRUE(std::regex_search(err, std::regex(zone.file.filename().string() + ":[0-9]+: a preserved-zone begin "
-                                                                                  "marker inside the text")))
-        << err;
 }
 
 } // namespace

@@ -7,24 +7,9 @@ namespace {
 
 class GoldenTest : public CSharpGenerationTest {
 protected:
-    // The generated file against the expected one; on a difference, the first differing
-    // line of each.
     void ExpectGolden(const Module* module)
     {
-        const std::string name = Narrow(module->name) + ".cs";
-        std::string expected = ReadBytes(SourceDir() / "tests" / "csharp" / "golden" / name);
-        ASSERT_FALSE(expected.empty()) << "missing expected file " << name;
-        ASSERT_TRUE(fs::exists(FileOf(module))) << FileOf(module);
-        std::string actual = ReadBytes(FileOf(module));
-        if (actual == expected)
-            return;
-        std::istringstream a(actual), e(expected);
-        std::string al, el;
-        int line = 1;
-        while (std::getline(a, al) && std::getline(e, el) && al == el)
-            ++line;
-        ADD_FAILURE() << name << " differs at line " << line << "\n  generated: [" << al << "]\n  expected:  [" << el
-                      << "]";
+        GenTest::ExpectGolden(FileOf(module), SourceDir() / "tests" / "csharp" / "golden" / (Narrow(module->name) + ".cs"));
     }
 };
 

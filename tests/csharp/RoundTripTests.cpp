@@ -8,45 +8,6 @@
 namespace CSharpTest {
 namespace {
 
-struct Zone {
-    std::string key;    // "id.tag"
-    std::string indent; // of the begin marker
-    std::string text;
-};
-
-std::vector<Zone> ZonesOf(const std::string& text)
-{
-    std::vector<Zone> zones;
-    size_t position = 0;
-    while ((position = text.find("//## begin ", position)) != std::string::npos) {
-        size_t lineStart = text.rfind('\n', position) + 1;
-        size_t percent = text.find('%', position);
-        size_t preserve = text.find(" preserve=", percent);
-        size_t textStart = text.find("\r\n", preserve) + 2;
-        size_t end = text.find("//## end", textStart);
-        zones.push_back({text.substr(percent + 1, preserve - percent - 1), text.substr(lineStart, position - lineStart),
-                         text.substr(textStart, end - textStart)});
-        position = text.find("\r\n", end);
-    }
-    return zones;
-}
-
-// The text with each zone's content replaced by make(zone); the end marker keeps the
-// indentation it had.
-template <class F>
-std::string FillZones(const std::string& text, F&& make)
-{
-    std::string result;
-    size_t position = 0;
-    for (const Zone& zone : ZonesOf(text)) {
-        size_t textStart = text.find("\r\n", text.find("%" + zone.key + " preserve=", position)) + 2;
-        size_t end = text.find("//## end", textStart);
-        result += text.substr(position, textStart - position) + make(zone) + zone.indent;
-        position = end;
-    }
-    return result + text.substr(position);
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -88,14 +49,14 @@ TEST_F(RoundTripTest, UserTextInEveryZoneSurvivesRenamingAndRegeneration)
     const fs::path file = FileOf(trips);
     std::string first = GenerateText(trips);
     std::set<std::string> tags;
-    for (const Zone& zone : ZonesOf(first))
+    for (const TextZone& zone : ZonesIn(first))
         tags.insert(zone.key.substr(zone.key.find('.') + 1));
     const std::set<std::string> allTags = {"suses",    "preface", "initial", "private", "protected", "public",
                                            "internal", "postscript", "getbody", "setbody", "body"};
     EXPECT_EQ(allTags, tags);
 
     // Text at the zone's indentation or deeper comes back byte for byte.
-    std::string deep = FillZones(first, [](const Zone& zone) {
+    std::string deep = FillZones(first, [](const TextZone& zone) {
         return zone.indent + "// user \xE9 " + zone.key + "\r\n" + zone.indent + "  deeper();\r\n";
     });
     WriteBytes(file, deep);
@@ -103,7 +64,7 @@ TEST_F(RoundTripTest, UserTextInEveryZoneSurvivesRenamingAndRegeneration)
 
     // Lines less indented than the zone and preprocessor lines at column 0 keep their
     // text and their place; the model's elements are renamed (their ids stay).
-    std::string user = FillZones(first, [](const Zone& zone) {
+    std::string user = FillZones(first, [](const TextZone& zone) {
         return zone.indent + "// user " + zone.key + "\r\n#if DEBUG\r\n shallow(); // " + zone.key + "\r\n#endif\r\n" +
                zone.indent + "  deep();\r\n\r\n";
     });
@@ -114,7 +75,7 @@ TEST_F(RoundTripTest, UserTextInEveryZoneSurvivesRenamingAndRegeneration)
     next->name = L"following";
     std::string second = GenerateText(trips);
 
-    std::vector<Zone> before = ZonesOf(user), after = ZonesOf(second);
+    std::vector<TextZone> before = ZonesIn(user), after = ZonesIn(second);
     ASSERT_EQ(before.size(), after.size());
     for (size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(before[i].key, after[i].key);

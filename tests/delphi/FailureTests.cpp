@@ -4,6 +4,8 @@
 
 #include "VXGenerator.h"
 
+#include <functional>
+
 namespace DelphiTest {
 namespace {
 
@@ -57,33 +59,38 @@ protected:
     }
 };
 
-TEST_F(FailureTest, FolderThatCannotBeCreated)
+TEST_F(FailureTest, FileThatCannotBeCreatedIsLeftAsItWas)
 {
-    WriteBytes(dir / "Bad", "a file where the folder should be");
-    ExpectCantCreate(GenerateClass(), L"Bad\\Second.pas");
-    EXPECT_TRUE(fs::exists(Output(L"Good\\First.pas"))) << "the file written before stays";
-    EXPECT_TRUE(Leftovers().empty());
-}
-
-TEST_F(FailureTest, ReadOnlyFileIsLeftUnchanged)
-{
-    fs::create_directories(dir / "Bad");
     const std::string old = "unit Second;\r\n// the user's own file\r\nend.";
-    fs::path file = Output(L"Bad\\Second.pas");
-    WriteBytes(file, old);
-    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    ExpectCantCreate(GenerateClass(), L"Bad\\Second.pas");
-    EXPECT_EQ(old, ReadBytes(file));
-    EXPECT_TRUE(fs::exists(Output(L"Good\\First.pas")));
-    EXPECT_TRUE(Leftovers().empty());
-}
-
-TEST_F(FailureTest, PathNamingAFolderIsNotReplaced)
-{
-    fs::create_directories(Output(L"Bad\\Second.pas") / "inside");
-    ExpectCantCreate(GenerateClass(), L"Bad\\Second.pas");
-    EXPECT_TRUE(fs::is_directory(Output(L"Bad\\Second.pas") / "inside"));
-    EXPECT_TRUE(Leftovers().empty());
+    const fs::path file = Output(L"Bad\\Second.pas");
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"a file where the folder should be", [&] { WriteBytes(dir / "Bad", "no folder"); }},
+        {"a read-only old file",
+         [&] {
+             fs::create_directories(dir / "Bad");
+             WriteBytes(file, old);
+             fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         }},
+        {"a folder where the file should be", [&] { fs::create_directories(file / "inside"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::error_code ignored;
+        fs::permissions(file, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(dir, ignored);
+        fs::create_directories(dir);
+        c.arrange();
+        std::string before = fs::is_regular_file(file) ? ReadBytes(file) : "";
+        ExpectCantCreate(GenerateClass(), L"Bad\\Second.pas");
+        EXPECT_TRUE(fs::exists(Output(L"Good\\First.pas"))) << "the file written before stays";
+        if (!before.empty()) {
+            EXPECT_EQ(before, ReadBytes(file));
+        }
+        EXPECT_TRUE(Leftovers().empty());
+    }
 }
 
 // An old file whose markers cannot be read would lose the user's text: it is refused

@@ -15,24 +15,9 @@ protected:
         delphi = build.AddSubsystem(build.components, L"Delphi");
     }
 
-    // The generated file against the expected one; on a difference, the first
-    // differing line of each.
     void ExpectGolden(const std::wstring& fileName)
     {
-        std::string expected = ReadBytes(SourceDir() / "tests" / "delphi" / "golden" / Narrow(fileName));
-        ASSERT_FALSE(expected.empty()) << "missing expected file " << Narrow(fileName);
-        fs::path output = Output(L"Delphi\\" + fileName);
-        ASSERT_TRUE(fs::exists(output)) << output;
-        std::string actual = ReadBytes(output);
-        if (actual == expected)
-            return;
-        std::istringstream a(actual), e(expected);
-        std::string al, el;
-        int line = 1;
-        while (std::getline(a, al) && std::getline(e, el) && al == el)
-            ++line;
-        ADD_FAILURE() << Narrow(fileName) << " differs at line " << line << "\n  generated: [" << al
-                      << "]\n  expected:  [" << el << "]";
+        GenTest::ExpectGolden(Output(L"Delphi\\" + fileName), SourceDir() / "tests" / "delphi" / "golden" / Narrow(fileName));
     }
 
     std::wstring PathOf(const std::wstring& fileName) const { return dir.wstring() + L"\\Delphi\\" + fileName; }

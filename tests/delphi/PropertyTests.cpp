@@ -101,14 +101,18 @@ TEST_F(PropertyTest, EnumerationsAreComparedInLowerCase)
     ModelBuilder::Set(convention, L"CallingConvention", L"CDecl");
     Operation* none = build.AddOperation(cls, L"Plain");
     ModelBuilder::Set(none, L"CallingConvention", L"none");
-    std::string text = UnitText(build.AddModule(delphi, L"KindUnit", L"unit", {cls}));
+    // A dispinterface is an interface: its members take no directives.
+    Class* disp = build.AddClass(L"IDisp", L"Q-IDisp");
+    ModelBuilder::Set(disp, L"Kind", L"DispInterface");
+    ModelBuilder::Set(build.AddOperation(disp, L"Ping"), L"Kind", L"virtual");
+    std::string text = UnitText(build.AddModule(delphi, L"KindUnit", L"unit", {cls, disp}));
     for (const char* line : {"    procedure OpVIRTUAL(); virtual;\r\n", "    procedure OpDynamic(); dynamic;\r\n",
                              "    procedure OpREINTRODUCE(); reintroduce;\r\n",
                              "    procedure Opoverride(); override;\r\n",
                              "    procedure OpAbstract(); virtual; abstract;\r\n", "    procedure Opcommon();\r\n",
                              "    procedure Opstatic();\r\n", "    constructor Make();\r\n",
                              "    class function Count(): Integer;\r\n", "    procedure Call(); cdecl;\r\n",
-                             "    procedure Plain();\r\n"})
+                             "    procedure Plain();\r\n", "    procedure Ping();\r\n"})
         EXPECT_NE(std::string::npos, text.find(line)) << line;
     EXPECT_EQ(std::string::npos, text.find("procedure TKinds.OpAbstract")) << "abstract methods have no body";
 }

@@ -9,44 +9,17 @@
 namespace DelphiTest {
 namespace {
 
-// The zones of a file: "id.tag" -> the zone's text, in file order of first appearance.
+// The zones of a file: "id.tag" -> the zone's text (the first of duplicates), and the
+// keys in file order.
 std::map<std::string, std::string> ZonesOf(const std::string& text, std::vector<std::string>* order = nullptr)
 {
     std::map<std::string, std::string> zones;
-    size_t position = 0;
-    while ((position = text.find("//## begin ", position)) != std::string::npos) {
-        size_t percent = text.find('%', position);
-        size_t preserve = text.find(" preserve=", percent);
-        size_t lineEnd = text.find("\r\n", preserve);
-        size_t end = text.find("//## end", lineEnd);
-        std::string key = text.substr(percent + 1, preserve - percent - 1);
-        zones.emplace(key, text.substr(lineEnd + 2, end - lineEnd - 2));
+    for (const TextZone& zone : ZonesIn(text)) {
+        zones.emplace(zone.key, zone.text);
         if (order)
-            order->push_back(key);
-        position = text.find("\r\n", end);
+            order->push_back(zone.key);
     }
     return zones;
-}
-
-// The text with every zone's content replaced by a line naming the zone (and an ANSI
-// character, which must come back as the same byte).
-std::string FillZones(const std::string& text)
-{
-    std::string result;
-    size_t position = 0;
-    size_t begin;
-    while ((begin = text.find("//## begin ", position)) != std::string::npos) {
-        size_t percent = text.find('%', begin);
-        size_t preserve = text.find(" preserve=", percent);
-        size_t lineEnd = text.find("\r\n", preserve);
-        size_t end = text.find("//## end", lineEnd);
-        size_t lineStart = text.rfind("\r\n", end) + 2;
-        result += text.substr(position, lineEnd + 2 - position);
-        result += "    {user \xE9 " + text.substr(percent + 1, preserve - percent - 1) + "}\r\n";
-        result += text.substr(lineStart, end - lineStart); // the end marker's indentation
-        position = end;
-    }
-    return result + text.substr(position);
 }
 
 class RoundTripTest : public GenerationTest {
@@ -106,7 +79,10 @@ TEST_F(RoundTripTest, UserTextInEveryZoneSurvivesRenamingAndRegeneration)
         ZonesOf(text, &keys[file]);
         for (const std::string& key : keys[file])
             tags.insert(key.substr(key.find('.') + 1));
-        std::string user = FillZones(text);
+        // Every zone's text becomes a line naming the zone, with an ANSI character that
+        // must come back as the same byte.
+        std::string user =
+            FillZones(text, [](const TextZone& zone) { return "    {user \xE9 " + zone.key + "}\r\n"; });
         filled[file] = ZonesOf(user);
         WriteBytes(file, user);
     }
@@ -146,27 +122,6 @@ TEST_F(RoundTripTest, UserTextInEveryZoneSurvivesRenamingAndRegeneration)
     GenerateAll();
     for (const fs::path& file : files)
         EXPECT_EQ(second[file], ReadBytes(file)) << file;
-}
-
-// Zones found in the old file are written back as they are, whatever their preserve
-// value; their text keeps the old end marker's indentation and gets none added.
-TEST_F(RoundTripTest, FoundZonesAreCopiedUnchanged)
-{
-    Generate(unit);
-    fs::path file = Output(L"Delphi\\Trip.pas");
-    std::string text = ReadBytes(file);
-    const std::string from = "  //## begin TTrip::Run%Q-TTrip-Run.body preserve=yes\r\n"
-                             "  //## end TTrip::Run%Q-TTrip-Run.body\r\n";
-    const std::string to = "  //## begin TTrip::Run%Q-TTrip-Run.body preserve=no\r\n"
-                           "  Result := Count > 0;\r\n"
-                           "      //## end SomethingElse%X.y\r\n";
-    ASSERT_NE(std::string::npos, text.find(from));
-    text.replace(text.find(from), from.size(), to);
-    WriteBytes(file, text);
-    Generate(unit);
-    EXPECT_NE(std::string::npos, ReadBytes(file).find("  //## begin TTrip::Run%Q-TTrip-Run.body preserve=yes\r\n"
-                                                      "  Result := Count > 0;\r\n"
-                                                      "      //## end TTrip::Run%Q-TTrip-Run.body\r\n"));
 }
 
 } // namespace

@@ -114,36 +114,6 @@ TEST_F(ExtensionTest, EveryItemHasItsExtensionPerLanguageByExactNameOnly)
     }
 }
 
-TEST_F(ExtensionTest, TextsThroughTheExtensionInterface)
-{
-    CLmPtr<CVXClass> thing = Wrap<CVXClass>(cls);
-    std::wstring declaration = Text(thing->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0));
-    EXPECT_NE(std::wstring::npos, declaration.find(L"  TThing = class (TBase)\r\n"));
-    std::wstring implementation = Text(thing->GetImplementation(CLmBSTR(L"Delphi"), nullptr, 0));
-    EXPECT_EQ(0u, implementation.find(L"procedure TThing.Run(A: Integer);\r\n"));
-    CLmPtr<CVXOperation> operation = thing->GetOperations()->GetAt(0);
-    EXPECT_EQ(L"procedure Run(A: Integer);", Text(operation->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)));
-    CLmPtr<CVXParameter> parameter = operation->GetParameters()->GetAt(0);
-    EXPECT_EQ(L"A: Integer", Text(parameter->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)));
-    // Extensions that carry no text give empty texts.
-    EXPECT_TRUE(Text(Wrap<CVXSubsystem>(delphi)->GetDeclaration(CLmBSTR(L"Delphi"), nullptr, 0)).empty());
-}
-
-TEST_F(ExtensionTest, ClassGeneratesItsComponentsInListOrder)
-{
-    Wrap<CVXClass>(cls)->Generate(CLmBSTR(L"Delphi"));
-    EXPECT_TRUE(fs::exists(Output(L"Delphi\\Second.pas")));
-    EXPECT_TRUE(fs::exists(Output(L"Delphi\\First.pas")));
-    std::vector<std::wstring> classLines;
-    for (const std::wstring& line : log)
-        if (line.rfind(L"Class ", 0) == 0)
-            classLines.push_back(line);
-    std::wstring folder = dir.wstring() + L"\\Delphi\\";
-    std::vector<std::wstring> expected = {L"Class TThing to " + folder + L"Second.pas",
-                                          L"Class TThing to " + folder + L"First.pas"};
-    EXPECT_EQ(expected, classLines);
-}
-
 TEST_F(ExtensionTest, NothingHappensWithoutComponentOrLanguage)
 {
     Class* lonely = build.AddClass(L"TLonely", L"Q-TLonely");

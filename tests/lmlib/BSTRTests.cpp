@@ -50,6 +50,7 @@ TEST(BSTRTest, SubstringsFollowTheirRanges)
     EXPECT_EQ(Text(text.Right(10)), L"abcdef");
     EXPECT_EQ(Text(text.Right(2)), L"ef");
     EXPECT_EQ(Text(text.Left(3)), L"abc");
+    EXPECT_EQ(Text(text.Left(10)), L"abcdef");
     EXPECT_TRUE(text.Left(0).IsEmpty());
 }
 

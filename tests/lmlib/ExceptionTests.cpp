@@ -85,16 +85,6 @@ TEST(ExceptionTest, ConstructorAppendsDetailAndStartsTheTrail)
     EXPECT_EQ(copy.m_Code, -100);
 }
 
-TEST(ExceptionTest, NullPointerCheckRaisesMinus201)
-{
-    int value = 0;
-    EXPECT_NO_THROW(LM_CHECK_POINTER(&value, L"this"));
-    CLmException error = Catch([] { LM_CHECK_POINTER(nullptr, L"m_FunctionAddress!=NULL"); });
-    EXPECT_EQ(Text(error.GetMessage()),
-              L"El puntero del elemento m_FunctionAddress!=NULL no puede ser NULL . Error - [FFFFFF37]");
-    EXPECT_EQ(error.m_Code, -201);
-}
-
 TEST(ExceptionTest, TrailRecordsEveryMethodFromTheRaiseOutwards)
 {
     CLmException error = Catch(Level1);
@@ -102,14 +92,6 @@ TEST(ExceptionTest, TrailRecordsEveryMethodFromTheRaiseOutwards)
     std::vector<std::wstring> expected = {Location(Level3Line), Location(Level3Line), Location(Level2Line),
                                           Location(Level1Line)};
     EXPECT_EQ(Lines(error.GetLocation()), expected);
-}
-
-TEST(ExceptionTest, ComErrorWithoutInformationKeepsOnlyTheBrackets)
-{
-    CLmException error = Catch([] { LM_TRY { _com_issue_error(E_FAIL); } LM_END_TRY });
-    EXPECT_EQ(Text(error.GetMessage()), L" [ ]");
-    EXPECT_EQ(error.m_Code, static_cast<LONG>(E_FAIL));
-    EXPECT_EQ(Lines(error.GetLocation()).size(), 1u);
 }
 
 TEST(ExceptionTest, ComErrorCarriesDescriptionAndSource)
@@ -159,17 +141,3 @@ TEST(ExceptionTest, BoundaryPublishesErrorInformationAndReturnsTheCode)
     EXPECT_TRUE(IsEqualGUID(guid, IID_IDispatch));
 }
 
-TEST(ExceptionTest, BoundaryTranslatesComAndForeignErrors)
-{
-    EXPECT_EQ(Boundary([] { _com_issue_error(E_OUTOFMEMORY); }), E_OUTOFMEMORY);
-    IErrorInfo* info = nullptr;
-    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-    BSTR description = nullptr;
-    info->GetDescription(&description);
-    info->Release();
-    EXPECT_EQ(std::wstring(description), L"\r\n [ ]\r\n" + Location(BoundaryLine));
-    SysFreeString(description);
-
-    EXPECT_EQ(Boundary([] { throw 1; }), static_cast<HRESULT>(-100));
-    EXPECT_EQ(Boundary([] {}), S_OK);
-}

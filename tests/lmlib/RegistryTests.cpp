@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
-    const wchar_t* const TestRoot = L"Software\\Vexlo Tests";
+    const std::wstring TestRoot = L"Software\\Vexlo Tests";
 
     class RegistryTest : public ::testing::Test
     {
@@ -43,19 +43,22 @@ namespace
             fs::remove(m_File, ignored);
         }
 
-        HKEY CreateKey(const std::wstring& path)
+        // Creates the key below the test root with the given values (type, data).
+        void CreateKey(const std::wstring& path, const std::vector<std::pair<std::wstring, DWORD>>& values = {})
         {
             HKEY key = nullptr;
-            EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                      nullptr),
-                      ERROR_SUCCESS)
-                << "creating " << std::string(path.begin(), path.end());
-            return key;
+            ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (TestRoot + path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                      nullptr, &key, nullptr),
+                      ERROR_SUCCESS);
+            const wchar_t text[] = L"C:\\Models";
+            for (const auto& [name, type] : values)
+                EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text), sizeof text),
+                          ERROR_SUCCESS);
+            RegCloseKey(key);
         }
-
-        void SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size)
+        static CLmPtr<CLmRegKey> Open(const std::wstring& path)
         {
-            EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+            return CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, (TestRoot + path).c_str());
         }
 
         fs::path m_File;
@@ -79,60 +82,36 @@ namespace
 
 TEST_F(RegistryTest, ValuesOfEveryHandledTypeAreListed)
 {
-    HKEY key = CreateKey(std::wstring(TestRoot) + L"\\Values");
-    const wchar_t text[] = L"C:\\Models";
-    DWORD number = 42;
-    BYTE bytes[] = {1, 2, 3};
-    const wchar_t multi[] = L"a\0b\0";
-    struct Case
-    {
-        const wchar_t* name;
-        DWORD type;
-        const void* data;
-        DWORD size;
+    // Every type the library lists, and names up to the longest a value may have.
+    const std::vector<std::pair<std::wstring, DWORD>> values = {
+        {L"None", REG_NONE},          {L"$ROSE", REG_SZ},          {L"Expand", REG_EXPAND_SZ},
+        {L"Binary", REG_BINARY},      {L"Number", REG_DWORD},      {L"BigEndian", REG_DWORD_BIG_ENDIAN},
+        {L"Link", REG_LINK},          {L"Multi", REG_MULTI_SZ},    {L"Resources", REG_RESOURCE_LIST},
+        {std::wstring(100, L'n'), REG_SZ}, {std::wstring(250, L'm'), REG_SZ},
     };
-    const Case cases[] = {
-        {L"None", REG_NONE, bytes, sizeof bytes},
-        {L"$ROSE", REG_SZ, text, sizeof text},
-        {L"Expand", REG_EXPAND_SZ, text, sizeof text},
-        {L"Binary", REG_BINARY, bytes, sizeof bytes},
-        {L"Number", REG_DWORD, &number, sizeof number},
-        {L"BigEndian", REG_DWORD_BIG_ENDIAN, &number, sizeof number},
-        {L"Link", REG_LINK, text, sizeof text},
-        {L"Multi", REG_MULTI_SZ, multi, sizeof multi},
-        {L"Resources", REG_RESOURCE_LIST, bytes, sizeof bytes},
-    };
+    CreateKey(L"\\Values", values);
     std::set<std::wstring> expected;
-    for (const Case& c : cases)
-    {
-        SetValue(key, c.name, c.type, c.data, c.size);
-        expected.insert(c.name);
-    }
-    RegCloseKey(key);
+    for (const auto& value : values)
+        expected.insert(value.first);
 
-    CLmPtr<CLmRegKey> opened = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, std::wstring(TestRoot).append(L"\\Values").c_str());
+    CLmPtr<CLmRegKey> opened = Open(L"\\Values");
     ASSERT_TRUE(opened);
-    EXPECT_EQ(opened->GetValues()->GetCount(), 9);
+    EXPECT_EQ(opened->GetValues()->GetCount(), static_cast<int>(values.size()));
     EXPECT_EQ(ValueNames(opened), expected);
     EXPECT_EQ(opened->GetSubKeys()->GetCount(), 0);
 
     // The add-in reads the values straight through the handle.
     wchar_t buffer[64] = {};
     DWORD size = sizeof buffer;
-    DWORD type = 0;
-    EXPECT_EQ(RegQueryValueExW(opened->GetHandle(), L"$ROSE", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+    EXPECT_EQ(RegQueryValueExW(opened->GetHandle(), L"$ROSE", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
               ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(buffer), text);
+    EXPECT_EQ(std::wstring(buffer), L"C:\\Models");
 }
 
 TEST_F(RegistryTest, UnexpectedValueTypeRaises)
 {
-    HKEY key = CreateKey(std::wstring(TestRoot) + L"\\Odd");
-    unsigned long long wide = 7;
-    SetValue(key, L"Quad", 11, &wide, sizeof wide);
-    RegCloseKey(key);
-
-    CLmPtr<CLmRegKey> opened = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, std::wstring(TestRoot).append(L"\\Odd").c_str());
+    CreateKey(L"\\Odd", {{L"Quad", REG_QWORD}});
+    CLmPtr<CLmRegKey> opened = Open(L"\\Odd");
     ASSERT_TRUE(opened);
     ASSERT_EQ(opened->GetValues()->GetCount(), 1);
     CLmException error = Catch([&] { opened->GetValues()->Item(0); });
@@ -143,13 +122,10 @@ TEST_F(RegistryTest, UnexpectedValueTypeRaises)
 TEST_F(RegistryTest, SubKeysAreEnumeratedAndOpened)
 {
     for (const wchar_t* name : {L"Alpha", L"Beta", L"Gamma"})
-        RegCloseKey(CreateKey(std::wstring(TestRoot) + L"\\Tree\\" + name));
-    HKEY deep = CreateKey(std::wstring(TestRoot) + L"\\Tree\\Beta\\Inner");
-    DWORD number = 1;
-    SetValue(deep, L"Flag", REG_DWORD, &number, sizeof number);
-    RegCloseKey(deep);
+        CreateKey(std::wstring(L"\\Tree\\") + name);
+    CreateKey(L"\\Tree\\Beta\\Inner", {{L"Flag", REG_SZ}});
 
-    CLmPtr<CLmRegKey> tree = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, std::wstring(TestRoot).append(L"\\Tree").c_str());
+    CLmPtr<CLmRegKey> tree = Open(L"\\Tree");
     ASSERT_TRUE(tree);
     CLmPtr<CLmRegKeys> subKeys = tree->GetSubKeys();
     ASSERT_EQ(subKeys->GetCount(), 3);
@@ -172,17 +148,12 @@ TEST_F(RegistryTest, SubKeysAreEnumeratedAndOpened)
     EXPECT_TRUE(subKeys->Item(3).IsNull()) << "past the last sub-key";
 }
 
-TEST_F(RegistryTest, MissingKeyYieldsNull)
+TEST_F(RegistryTest, RootNamesInAnyCaseOpenTheRootAndMissingKeysYieldNull)
 {
-    RegCloseKey(CreateKey(TestRoot));
-    CLmPtr<CLmRegKey> key;
-    EXPECT_NO_THROW(key = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, L"Software\\Vexlo Tests\\Nowhere"));
-    EXPECT_TRUE(key.IsNull());
-}
-
-TEST_F(RegistryTest, RootNamesInAnyCaseOpenTheRoot)
-{
-    RegCloseKey(CreateKey(std::wstring(TestRoot) + L"\\Marker"));
+    CreateKey(L"\\Marker");
+    CLmPtr<CLmRegKey> missing;
+    EXPECT_NO_THROW(missing = Open(L"\\Nowhere"));
+    EXPECT_TRUE(missing.IsNull());
     for (const wchar_t* name : {L"HKEY_CURRENT_USER", L"hkey_current_user", L"Hkey_Current_User"})
     {
         CLmPtr<CLmRegKey> root = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, name);
@@ -194,21 +165,4 @@ TEST_F(RegistryTest, RootNamesInAnyCaseOpenTheRoot)
             software = software || CLmPtr<CLmRegKey>(subKeys->Item(i))->GetName() == L"Software";
         EXPECT_TRUE(software);
     }
-}
-
-TEST_F(RegistryTest, ValueNamesOfIncreasingLengthAreAllListed)
-{
-    HKEY key = CreateKey(std::wstring(TestRoot) + L"\\Names");
-    std::set<std::wstring> expected;
-    for (size_t length = 1; length <= 250; length += 7)
-    {
-        std::wstring name(length, L'n');
-        DWORD number = static_cast<DWORD>(length);
-        SetValue(key, name.c_str(), REG_DWORD, &number, sizeof number);
-        expected.insert(name);
-    }
-    RegCloseKey(key);
-    CLmPtr<CLmRegKey> opened = CLmRegKey::Create(nullptr, HKEY_CURRENT_USER, std::wstring(TestRoot).append(L"\\Names").c_str());
-    ASSERT_TRUE(opened);
-    EXPECT_EQ(ValueNames(opened), expected);
 }

@@ -77,17 +77,6 @@ TEST_P(BrokenSamples, MissingParenthesisIsReportedWhereTheNextObjectStarts)
     EXPECT_NE(e.Message().find(L"expected a field name"), std::wstring::npos) << e.what();
 }
 
-TEST_P(BrokenSamples, ExtraParenthesisIsReportedWhereTheTextGoesWrong)
-{
-    std::string text = ReadSample(GetParam());
-    const size_t cls = text.find("(object Class \"");
-    const size_t eol = text.find('\n', cls);
-    text.insert(eol, ")");
-    const unsigned insertedLine = PlaceOf(text, eol).first;
-    const RoseLoadError e = LoadError(text, L"m.mdl");
-    EXPECT_GE(e.Line(), insertedLine);
-}
-
 TEST_P(BrokenSamples, UnterminatedStringPointsAtItsQuote)
 {
     std::string text = ReadSample(GetParam());

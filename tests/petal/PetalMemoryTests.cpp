@@ -1,6 +1,5 @@
 // What the petal reader and the model loader cost in memory, counted by this program's
-// allocator, and that the tree the reader returns does not depend on the text it was read
-// from.
+// allocator.
 #include "ModelLoader.h"
 #include "PetalParser.h"
 
@@ -105,28 +104,4 @@ TEST(PetalMemory, PeakStaysWithinFiveTimesTheText)
             EXPECT_EQ(g_live.load(), before) << reader.name << " left memory behind";
         }
     }
-}
-
-TEST(PetalMemory, TheTreeOutlivesTheText)
-{
-    PetalDocument d;
-    {
-        std::string text = SampleText(3);
-        d = ParsePetal(text, L"m.mdl");
-        text.assign(text.size(), 'x');
-    }
-    const PetalNode design = d[d.roots.at(1)];
-    EXPECT_EQ(design.text, "Design");
-    EXPECT_EQ(design.names, (std::vector<std::string>{"Logical View"}));
-    const PetalNode classes = *d.Field(*d.Field(design, "root_category"), "logical_models");
-    ASSERT_EQ(classes.children.size(), 3u);
-    const PetalNode last = d[classes.children[2]];
-    EXPECT_EQ(last.names.at(0), "T2");
-    EXPECT_EQ(d.Field(last, "documentation")->text, "Class 2\r\nsecond line");
-    EXPECT_EQ(d.Field(last, "abstract")->text, "TRUE");
-    const PetalNode op = d[d.Field(last, "operations")->children.at(9)];
-    EXPECT_EQ(d.Field(op, "quid")->text, "O2_9");
-    const PetalNode param = d[d.Field(op, "parameters")->children.at(1)];
-    EXPECT_EQ(param.names.at(0), "A\"Text\"");
-    EXPECT_EQ(param.keys, (std::vector<std::string>{"type"}));
 }

@@ -224,6 +224,32 @@ TEST(PetalParser, DoubleByteTrailBytesAreNotEscapes)
     EXPECT_EQ(d.Field(Root(d), "m")->text, "z");
 }
 
+// The tree does not depend on the text it was read from.
+TEST(PetalParser, TheTreeOutlivesTheText)
+{
+    PetalDocument d;
+    {
+        std::string text = "(object Petal version 42)\n(object Design \"Logical View\" quid \"Q0\"\n"
+                           "  root (object Class \"T2\" documentation\n|Class 2\n|second line\n"
+                           "    abstract TRUE ops (list Operations (object Operation \"Op\" quid \"O2\"\n"
+                           "      parameters (list Parameters (object Parameter \"A\\\"Text\\\"\" type \"string\"))))))\n";
+        d = Parse(text);
+        text.assign(text.size(), 'x');
+    }
+    const PetalNode design = Root(d, 1);
+    EXPECT_EQ(design.text, "Design");
+    EXPECT_EQ(design.names, (std::vector<std::string>{"Logical View"}));
+    const PetalNode cls = *d.Field(design, "root");
+    EXPECT_EQ(cls.names.at(0), "T2");
+    EXPECT_EQ(d.Field(cls, "documentation")->text, "Class 2\r\nsecond line");
+    EXPECT_EQ(d.Field(cls, "abstract")->text, "TRUE");
+    const PetalNode op = d[d.Field(cls, "ops")->children.at(0)];
+    EXPECT_EQ(d.Field(op, "quid")->text, "O2");
+    const PetalNode param = d[d.Field(op, "parameters")->children.at(0)];
+    EXPECT_EQ(param.names.at(0), "A\"Text\"");
+    EXPECT_EQ(param.keys, (std::vector<std::string>{"type"}));
+}
+
 TEST(RoseLoadErrorTest, WhatIsUtf8WithThePlace)
 {
     const RoseLoadError e(L"mod\u00e8le.mdl", 12, 7, L"bad \u4e2d");

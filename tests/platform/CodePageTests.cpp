@@ -61,7 +61,7 @@ TEST(CodePage, UnmappableCharactersBecomeTheDefaultCharacter)
     EXPECT_TRUE(used);
 }
 
-TEST(CodePage, SizeQueriesAndSmallBuffers)
+TEST(CodePage, SizeQueriesSmallBuffersAndInvalidSequences)
 {
     // -1: the terminator is converted and counted.
     EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", -1, nullptr, 0), 4);
@@ -83,13 +83,8 @@ TEST(CodePage, SizeQueriesAndSmallBuffers)
     SetLastError(0);
     EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 0, wide, 8), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
-TEST(CodePage, InvalidSequencesCanBeRefused)
-{
-    wchar_t out[8];
     SetLastError(0);
-    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xff", 2, out, 8), 0);
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xff", 2, wide, 8), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
 }
 
@@ -122,18 +117,11 @@ TEST_F(AnsiCase, UpperAndLowerInPlace)
         EXPECT_EQ(up, c.upper) << c.in;
         EXPECT_EQ(down, c.lower) << c.in;
     }
-}
-
-TEST_F(AnsiCase, SingleCharacterForm)
-{
+    // The single-character form, and the default code page's conversions.
     auto upper = reinterpret_cast<ULONG_PTR>(CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>('q'))));
     EXPECT_EQ(upper & 0xFF, static_cast<ULONG_PTR>('Q'));
     auto lower = reinterpret_cast<ULONG_PTR>(CharLowerA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(0xC9))));
     EXPECT_EQ(lower & 0xFF, 0xE9u);
-}
-
-TEST_F(AnsiCase, DefaultCodePageConversions)
-{
     EXPECT_EQ(ToBytes(CP_ACP, L"\u00e9"), "\xe9");
     EXPECT_EQ(ToWide(CP_ACP, "\x80"), L"\u20ac");
 }

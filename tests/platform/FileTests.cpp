@@ -138,18 +138,6 @@ TEST_F(Files, ReadWriteSeekAndSize)
     EXPECT_EQ(ReadText(path), "hello world!");
 }
 
-TEST_F(Files, ReadOnlyHandleCannotWrite)
-{
-    std::wstring path = dir.Path(L"ro.txt");
-    WriteText(path, "x");
-    HANDLE h = Open(path, GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD n = 0;
-    EXPECT_FALSE(WriteFile(h, "y", 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    CloseHandle(h);
-}
-
 TEST_F(Files, MissingFolderInThePath)
 {
     std::wstring path = dir.Root() + L"\\no-such-folder\\file.txt";

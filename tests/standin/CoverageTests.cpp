@@ -1,5 +1,6 @@
 // Every member of every interface in the host's definition, called on a live object of
-// that interface, answers with the type the definition declares.
+// that interface, answers with the type the definition declares; the generated header
+// follows the shared DISPID rules; the objects outlive their host.
 #include "StandinTestSupport.h"
 
 #include <cwchar>
@@ -137,6 +138,42 @@ TEST_F(CoverageTest, EveryMemberAnswersWithItsDeclaredType)
             }
         }
     }
+}
+
+TEST(HostIdsTest, TheHeaderInUseFollowsTheSharedDispidRules)
+{
+    // Members that every element or every collection has are called by one DISPID.
+    EXPECT_EQ(RoseHost::Disp::Item::Name, RoseHost::Disp::Class::Name);
+    EXPECT_EQ(RoseHost::Disp::Item::GetPropertyValue, RoseHost::Disp::ModuleVisibilityRelationship::GetPropertyValue);
+    EXPECT_EQ(RoseHost::Disp::ClassCollection::GetAt, RoseHost::Disp::AddInCollection::GetAt);
+    EXPECT_EQ(RoseHost::Disp::RoleCollection::Count, RoseHost::Disp::PropertyCollection::Count);
+    // Every interface has an identifier of its own.
+    for (const auto* a : RoseHost::Meta::All) {
+        for (const auto* b : RoseHost::Meta::All) {
+            if (a != b) {
+                EXPECT_FALSE(IsEqualGUID(*a->iid, *b->iid)) << static_cast<const void*>(a);
+            }
+        }
+    }
+}
+
+// The host's objects stay usable after the host that made them is gone.
+TEST(AutomationHostTest, ObjectsOutliveTheHostThatMadeThem)
+{
+    long before = Automation::Object::LiveCount();
+    IDispatch* raw = nullptr;
+    {
+        SmallModel sm;
+        AutomationHost host(sm.model);
+        raw = host.CreateApplication();
+    }
+    {
+        Auto app(raw);
+        Auto model = app.ObjProp(L"CurrentModel");
+        EXPECT_EQ(L"Small", model.StrProp(L"Name"));
+        EXPECT_EQ(0, model.ObjCall(L"GetSelectedClasses").Count());
+    }
+    EXPECT_EQ(before, Automation::Object::LiveCount());
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // Helpers for the stand-in host's tests: calling automation objects by name through
-// IDispatch (as a client does), owning VARIANTs and references, and a small model built
-// directly in memory.
+// IDispatch (as a client does), owning VARIANTs and references, and a small model.
 #pragma once
 
 #include "Automation.h"
 #include "AutomationObject.h"
+#include "ModelBuilder.h"
 #include "RoseHostIds.h"
 #include "RoseModel.h"
 
@@ -51,13 +51,6 @@ struct Var {
         r.v.iVal = i;
         return r;
     }
-    static Var I4(LONG i)
-    {
-        Var r;
-        r.v.vt = VT_I4;
-        r.v.lVal = i;
-        return r;
-    }
     static Var Bool(bool b)
     {
         Var r;
@@ -70,22 +63,7 @@ struct Var {
 struct Outcome {
     HRESULT hr = E_FAIL;
     Var result;
-    UINT argErr = 0xFFFF;
 };
-
-// Error description left by the last failing call of this thread, "" when none.
-inline std::wstring TakeErrorDescription()
-{
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK || !info)
-        return L"";
-    BSTR text = nullptr;
-    info->GetDescription(&text);
-    std::wstring result = text ? text : L"";
-    SysFreeString(text);
-    info->Release();
-    return result;
-}
 
 // An owned IDispatch reference with calls by member name.
 class Auto {
@@ -137,7 +115,7 @@ public:
             params.rgdispidNamedArgs = &put;
             params.cNamedArgs = 1;
         }
-        out.hr = m_p->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v, nullptr, &out.argErr);
+        out.hr = m_p->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out.result.v, nullptr, nullptr);
         return out;
     }
 
@@ -158,13 +136,6 @@ public:
     {
         return Invoke(name, DISPATCH_METHOD, std::move(args));
     }
-    HRESULT Set(const std::wstring& name, Var value) const
-    {
-        std::vector<Var> args;
-        args.push_back(std::move(value));
-        return Invoke(name, DISPATCH_PROPERTYPUT, std::move(args)).hr;
-    }
-
     // Typed reads that expect success and the declared type.
     std::wstring Str(const Outcome& o) const
     {
@@ -175,22 +146,12 @@ public:
         return o.result.v.bstrVal;
     }
     std::wstring StrProp(const std::wstring& name) const { return Str(Prop(name)); }
-    std::wstring StrCall(const std::wstring& name, std::vector<Var> args = {}) const
-    {
-        return Str(Call(name, std::move(args)));
-    }
     SHORT I2Prop(const std::wstring& name) const
     {
         Outcome o = Prop(name);
         EXPECT_EQ(S_OK, o.hr);
         EXPECT_EQ(VT_I2, o.result.v.vt);
         return o.result.v.vt == VT_I2 ? o.result.v.iVal : SHORT(-999);
-    }
-    VARIANT_BOOL BoolOf(Outcome o) const
-    {
-        EXPECT_EQ(S_OK, o.hr);
-        EXPECT_EQ(VT_BOOL, o.result.v.vt);
-        return o.result.v.vt == VT_BOOL ? o.result.v.boolVal : VARIANT_BOOL(42);
     }
     // An object result (possibly none); takes over its reference.
     static Auto Obj(Outcome o)
@@ -215,14 +176,6 @@ public:
         args.push_back(Var::I2(index));
         return ObjCall(L"GetAt", std::move(args));
     }
-    std::vector<std::wstring> Names() const
-    {
-        std::vector<std::wstring> names;
-        for (SHORT i = 1; i <= Count(); ++i)
-            names.push_back(At(i).StrProp(L"Name"));
-        return names;
-    }
-
     bool Answers(REFIID iid) const
     {
         void* p = nullptr;
@@ -246,113 +199,57 @@ std::vector<Var> Args(T&&... values)
 
 // A small model:
 //   Logical View (root) / Pkg: classes Base, Derived (inherits Base, depends on Helper,
-//   has Helper by value), Helper; association Owns between Derived ("items", navigable,
-//   aggregate, 0..n, protected, by reference) and Helper ("owner").
+//   has Helper by value), Helper; association Owns between Helper ("items", navigable,
+//   aggregate, 0..n, protected, by reference) and Derived ("owner").
 //   Base: attributes Count (Integer = 0, public), Secret (private); operation
 //   Compute(a: Integer, b: String = '') : Integer; formal parameter T.
 //   Component View (root) / Units: modules UnitBase (Delphi; Base, Derived),
 //   UnitHelper (C#; Helper), UnitMain (no language, depends on UnitBase and on Units).
 //   Tool properties: Base has Delphi.GenerateCode = "False"; the Delphi defaults for
 //   classes set GenerateCode = "True" and Kind = "Class".
-struct SmallModel {
-    std::shared_ptr<Model> model = std::make_shared<Model>();
-    Category* root = nullptr;
-    Category* pkg = nullptr;
-    Subsystem* components = nullptr;
-    Subsystem* units = nullptr;
-    Class* base = nullptr;
-    Class* derived = nullptr;
-    Class* helper = nullptr;
-    Attribute* count = nullptr;
-    Attribute* secret = nullptr;
-    Operation* compute = nullptr;
-    Parameter* paramA = nullptr;
-    Parameter* paramB = nullptr;
-    Parameter* formalT = nullptr;
-    Association* owns = nullptr;
-    Role* items = nullptr;
-    Role* owner = nullptr;
-    Relation* inherit = nullptr;
-    Relation* uses = nullptr;
-    Relation* has = nullptr;
-    Module* unitBase = nullptr;
-    Module* unitHelper = nullptr;
-    Module* unitMain = nullptr;
-    Relation* mainOnBase = nullptr;
-    Relation* mainOnUnits = nullptr;
+struct SmallModel : VexloTest::ModelBuilder {
+    Category* pkg = AddCategory(root, L"Pkg");
+    Subsystem* units = AddSubsystem(components, L"Units");
+    Class* base = AddClass(L"Base", pkg);
+    Class* derived = AddClass(L"Derived", pkg);
+    Class* helper = AddClass(L"Helper", pkg);
+    Attribute* count = AddAttribute(base, L"Count", L"Integer", PublicAccess, L"0");
+    Attribute* secret = AddAttribute(base, L"Secret", L"String", PrivateAccess);
+    Operation* compute = AddOperation(base, L"Compute", L"Integer", ProtectedAccess);
+    Parameter* paramA = AddParameter(compute, L"a", L"Integer");
+    Parameter* paramB = AddParameter(compute, L"b", L"String", L"''");
+    Parameter* formalT = Add(model->Create<Parameter>(base), L"T", L"Q-Base-PT");
+    Association* owns = Associate(L"Owns", helper, L"items", true, derived, L"owner", false);
+    Role* items = owns->role1;
+    Role* owner = owns->role2;
+    Relation* inherit = Inherit(derived, base);
+    Relation* uses = Depend(derived, helper);
+    Relation* has = Has(derived, helper);
+    Module* unitBase = AddComponent(units, L"UnitBase", L"Delphi", {base, derived});
+    Module* unitHelper = AddComponent(units, L"UnitHelper", L"C#", {helper});
+    Module* unitMain = AddComponent(units, L"UnitMain", L"", {});
+    Relation* mainOnBase = ModuleDepends(unitMain, unitBase);
+    Relation* mainOnUnits = ModuleDepends(unitMain, units);
 
     SmallModel()
     {
-        Model& m = *model;
-        m.name = L"Small";
-        m.quid = L"Q-MODEL";
-
-        root = Named<Category>(m.Create<Category>(&m), L"Logical View", L"Q-ROOT");
-        root->isRoot = true;
-        m.rootCategory = root;
-        pkg = Named<Category>(m.Create<Category>(root), L"Pkg", L"Q-PKG");
-        pkg->parent = root;
-        root->categories.push_back(pkg);
-
-        base = NewClass(L"Base", L"Q-BASE");
+        model->name = L"Small";
         base->documentation = L"The base class.";
-        derived = NewClass(L"Derived", L"Q-DERIVED");
-        helper = NewClass(L"Helper", L"Q-HELPER");
-
-        count = NewAttribute(L"Count", L"Q-COUNT", L"Integer", L"0", PublicAccess);
-        secret = NewAttribute(L"Secret", L"Q-SECRET", L"String", L"", PrivateAccess);
-
-        compute = Named<Operation>(m.Create<Operation>(base), L"Compute", L"Q-COMPUTE");
-        compute->parentClass = base;
-        compute->returnType = L"Integer";
-        compute->exportControl = ProtectedAccess;
-        base->operations.push_back(compute);
-        paramA = NewParameter(compute, L"a", L"Integer", L"");
-        paramB = NewParameter(compute, L"b", L"String", L"''");
-        compute->parameters = {paramA, paramB};
-        formalT = NewParameter(base, L"T", L"", L"");
         base->parameters.push_back(formalT);
-
-        inherit = NewRelation(ElementKind::InheritRelation, derived, base, L"Q-INHERIT");
-        derived->superclasses.push_back(inherit);
-        uses = NewRelation(ElementKind::ClassDependency, derived, helper, L"Q-USES");
-        derived->dependencies.push_back(uses);
-        has = NewRelation(ElementKind::HasRelationship, derived, helper, L"Q-HAS");
         has->containment = ContainmentByValue;
-        derived->hasRelations.push_back(has);
-
-        owns = Named<Association>(m.Create<Association>(pkg), L"Owns", L"Q-OWNS");
-        owns->parentCategory = pkg;
+        // The association belongs to the package.
+        root->associations.clear();
+        owns->owner = owns->parentCategory = pkg;
         pkg->associations.push_back(owns);
-        items = NewRole(L"items", L"Q-ITEMS", helper);
         items->cardinality = L"0..n";
         items->isNavigable = true;
-        items->isAggregate = true;
         items->exportControl = ProtectedAccess;
         items->containment = ContainmentByReference;
         items->constraints = L"ordered";
-        owner = NewRole(L"owner", L"Q-OWNER", derived);
         owner->isFriend = true;
-        owns->role1 = items;
-        owns->role2 = owner;
-        m.allAssociations.push_back(owns);
-
-        components = Named<Subsystem>(m.Create<Subsystem>(&m), L"Component View", L"Q-COMPONENTS");
-        components->isRoot = true;
-        m.rootSubsystem = components;
-        units = Named<Subsystem>(m.Create<Subsystem>(components), L"Units", L"Q-UNITS");
-        units->parent = components;
-        components->subsystems.push_back(units);
-        unitBase = NewModule(L"UnitBase", L"Q-UNITBASE", L"Delphi", {base, derived});
-        unitHelper = NewModule(L"UnitHelper", L"Q-UNITHELPER", L"C#", {helper});
-        unitMain = NewModule(L"UnitMain", L"Q-UNITMAIN", L"", {});
-        mainOnBase = NewRelation(ElementKind::ModuleVisibilityRelationship, unitMain, unitBase, L"Q-MAIN-BASE");
-        mainOnUnits = NewRelation(ElementKind::ModuleVisibilityRelationship, unitMain, units, L"Q-MAIN-UNITS");
-        unitMain->dependencies = {mainOnBase, mainOnUnits};
-
         base->properties.push_back(Property(L"GenerateCode", L"False", L"Boolean"));
-        m.defaults[L"Delphi"][L"Class"] = {Property(L"GenerateCode", L"True", L"Boolean"),
-                                           Property(L"Kind", L"Class", L"Enumeration")};
+        model->defaults[L"Delphi"][L"Class"] = {Property(L"GenerateCode", L"True", L"Boolean"),
+                                                Property(L"Kind", L"Class", L"Enumeration")};
     }
 
     static ToolProperty Property(const wchar_t* name, const wchar_t* value, const wchar_t* type)
@@ -363,78 +260,6 @@ struct SmallModel {
         p.value = value;
         p.type = type;
         return p;
-    }
-    template <class T>
-    T* Named(T* e, const wchar_t* name, const wchar_t* quid)
-    {
-        e->name = name;
-        e->quid = quid;
-        model->IndexQuid(e);
-        return e;
-    }
-    Class* NewClass(const wchar_t* name, const wchar_t* quid)
-    {
-        Class* c = Named<Class>(model->Create<Class>(pkg), name, quid);
-        c->objectType = L"Class";
-        c->parentCategory = pkg;
-        pkg->classes.push_back(c);
-        model->allClasses.push_back(c);
-        return c;
-    }
-    Attribute* NewAttribute(const wchar_t* name, const wchar_t* quid, const wchar_t* type, const wchar_t* init,
-                            int16_t exportControl)
-    {
-        Attribute* a = Named<Attribute>(model->Create<Attribute>(base), name, quid);
-        a->parentClass = base;
-        a->type = type;
-        a->initValue = init;
-        a->exportControl = exportControl;
-        base->attributes.push_back(a);
-        return a;
-    }
-    Parameter* NewParameter(Element* owner, const wchar_t* name, const wchar_t* type, const wchar_t* init)
-    {
-        std::wstring quid = owner->quid + L"-P" + name;
-        Parameter* p = model->Create<Parameter>(owner);
-        p->name = name;
-        p->quid = quid;
-        p->type = type;
-        p->initValue = init;
-        return p;
-    }
-    Relation* NewRelation(ElementKind kind, Element* client, Element* supplier, const wchar_t* quid)
-    {
-        auto owned = std::make_unique<Relation>(kind);
-        Relation* r = owned.get();
-        r->owner = client;
-        r->model = model.get();
-        model->elements.push_back(std::move(owned));
-        r->quid = quid;
-        r->client = client;
-        r->supplier = supplier;
-        r->supplierName = supplier->name;
-        r->supplierQuid = supplier->quid;
-        return r;
-    }
-    Role* NewRole(const wchar_t* name, const wchar_t* quid, Class* cls)
-    {
-        Role* r = Named<Role>(model->Create<Role>(owns), name, quid);
-        r->association = owns;
-        r->cls = cls;
-        cls->roles.push_back(r);
-        return r;
-    }
-    Module* NewModule(const wchar_t* name, const wchar_t* quid, const wchar_t* language, std::vector<Class*> classes)
-    {
-        Module* mod = Named<Module>(model->Create<Module>(units), name, quid);
-        mod->parentSubsystem = units;
-        mod->language = language;
-        mod->assignedClasses = classes;
-        for (Class* c : classes)
-            c->assignedModules.push_back(mod);
-        units->modules.push_back(mod);
-        model->allModules.push_back(mod);
-        return mod;
     }
 };
 

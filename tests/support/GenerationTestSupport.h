@@ -1,14 +1,12 @@
-// Helpers for the generators' tests: a model built element by element with a tool's
-// shipped property set as its defaults, the stand-in host serving it, a scratch output
-// folder, a private registry, and generation through the components' extension
-// interface as the add-in's driver calls it. The tool ("Delphi" or "C#") is data.
+// Helpers for the generators' tests: a model of one tool (ModelBuilder.h), the stand-in
+// host serving it, a scratch output folder, a private registry, and generation through
+// the components' extension interface as the add-in's driver calls it. The tool ("Delphi" or "C#") is data.
 #pragma once
 
 #include "Automation.h"
 #include "LmException.h"
 #include "LmTestHelpers.h"
-#include "ModelLoader.h"
-#include "RoseModel.h"
+#include "ModelBuilder.h"
 #include "VXClass.h"
 #include "VXCommon.h"
 #include "VXModule.h"
@@ -35,7 +33,9 @@ using LmLib::CLmPtr;
 using LmLib::Errors::Exception::CLmException;
 using LmLib::Values::CLmBSTR;
 
+using VexloTest::ModelBuilder;
 using VexloTest::Raised;
+using VexloTest::SourceDir;
 using VexloTest::Text;
 
 inline std::wstring Widen(const std::string& text)
@@ -49,12 +49,6 @@ inline std::string Narrow(const std::wstring& text)
     for (wchar_t ch : text)
         result += static_cast<char>(ch);
     return result;
-}
-
-inline fs::path SourceDir()
-{
-    const char* dir = std::getenv("VEXLO_TEST_SOURCE_DIR");
-    return fs::path(dir ? dir : VEXLO_SOURCE_DIR);
 }
 
 inline std::string ReadBytes(const fs::path& path)
@@ -112,6 +106,65 @@ inline bool FillZone(const fs::path& file, const std::string& scope, const std::
     return true;
 }
 
+// A generated file against the expected file written by hand; on a difference, the
+// first differing line of each.
+inline void ExpectGolden(const fs::path& output, const fs::path& golden)
+{
+    std::string expected = ReadBytes(golden);
+    ASSERT_FALSE(expected.empty()) << "missing expected file " << golden;
+    ASSERT_TRUE(fs::exists(output)) << output;
+    std::string actual = ReadBytes(output);
+    if (actual == expected)
+        return;
+    std::istringstream a(actual), e(expected);
+    std::string al, el;
+    int line = 1;
+    while (std::getline(a, al) && std::getline(e, el) && al == el)
+        ++line;
+    ADD_FAILURE() << golden.filename() << " differs at line " << line << "\n  generated: [" << al
+                  << "]\n  expected:  [" << el << "]";
+}
+
+// The preserved zones of a generated text, in file order.
+struct TextZone {
+    std::string key;    // "id.tag"
+    std::string indent; // of the begin marker
+    std::string text;
+};
+
+inline std::vector<TextZone> ZonesIn(const std::string& text)
+{
+    std::vector<TextZone> zones;
+    size_t position = 0;
+    while ((position = text.find("//## begin ", position)) != std::string::npos) {
+        size_t lineStart = text.rfind('\n', position) + 1;
+        size_t percent = text.find('%', position);
+        size_t preserve = text.find(" preserve=", percent);
+        size_t textStart = text.find("\r\n", preserve) + 2;
+        size_t end = text.find("//## end", textStart);
+        zones.push_back({text.substr(percent + 1, preserve - percent - 1), text.substr(lineStart, position - lineStart),
+                         text.substr(textStart, end - textStart)});
+        position = text.find("\r\n", end);
+    }
+    return zones;
+}
+
+// The text with each zone's content replaced by make(zone); the end marker keeps the
+// indentation it had.
+template <class F>
+inline std::string FillZones(const std::string& text, F&& make)
+{
+    std::string result;
+    size_t position = 0;
+    for (const TextZone& zone : ZonesIn(text)) {
+        size_t textStart = text.find("\r\n", text.find("%" + zone.key + " preserve=", position)) + 2;
+        size_t end = text.find("//## end", textStart);
+        result += text.substr(position, textStart - position) + make(zone) + zone.indent;
+        position = end;
+    }
+    return result + text.substr(position);
+}
+
 // Every test process uses a registry file of its own, set before the first registry use.
 inline fs::path TestRegistryFile()
 {
@@ -138,180 +191,6 @@ inline void SetPathSymbol(const std::wstring& name, const std::wstring& value)
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
-
-// Builds a model element by element for one tool, whose shipped property set gives the
-// defaults; unique ids are given by the test (they must not hold a ".").
-class ModelBuilder {
-public:
-    std::wstring tool;
-    std::shared_ptr<Model> model = std::make_shared<Model>();
-    Category* root = nullptr;
-    Subsystem* components = nullptr;
-
-    explicit ModelBuilder(std::wstring toolName) : tool(std::move(toolName))
-    {
-        model->name = L"Model";
-        model->quid = L"Q-MODEL";
-        root = Add(model->Create<Category>(model.get()), L"Logical View", L"Q-LOGICAL");
-        root->isRoot = true;
-        model->rootCategory = root;
-        components = Add(model->Create<Subsystem>(model.get()), L"Component View", L"Q-COMPONENTS");
-        components->isRoot = true;
-        model->rootSubsystem = components;
-        const wchar_t* file = tool == L"C#" ? L"CSharp.pty" : L"Delphi.pty";
-        MergePropertyFile(*model, (SourceDir() / "properties" / file).wstring(), LoadOptions());
-    }
-
-    template <class T>
-    T* Add(T* element, const std::wstring& name, const std::wstring& quid)
-    {
-        element->name = name;
-        element->quid = quid;
-        model->IndexQuid(element);
-        return element;
-    }
-
-    static void SetProperty(Element* element, const std::wstring& tool, const std::wstring& name,
-                            const std::wstring& value)
-    {
-        for (ToolProperty& property : element->properties)
-            if (property.tool == tool && property.name == name) {
-                property.value = value;
-                return;
-            }
-        ToolProperty property;
-        property.tool = tool;
-        property.name = name;
-        property.value = value;
-        property.type = L"String";
-        element->properties.push_back(property);
-    }
-    // Sets a property of this builder's tool.
-    void Prop(Element* element, const std::wstring& name, const std::wstring& value) const
-    {
-        SetProperty(element, tool, name, value);
-    }
-
-    Category* AddCategory(Category* parent, const std::wstring& name, const std::wstring& quid = L"")
-    {
-        Category* c = Add(model->Create<Category>(parent), name, quid.empty() ? L"Q-" + name : quid);
-        c->parent = parent;
-        parent->categories.push_back(c);
-        model->allCategories.push_back(c);
-        return c;
-    }
-    Class* AddClass(const std::wstring& name, const std::wstring& quid, Category* category = nullptr)
-    {
-        if (!category)
-            category = root;
-        Class* c = Add(model->Create<Class>(category), name, quid);
-        c->objectType = L"Class";
-        c->parentCategory = category;
-        c->language = tool;
-        category->classes.push_back(c);
-        model->allClasses.push_back(c);
-        return c;
-    }
-    Relation* AddRelation(ElementKind kind, Element* client, Element* supplier)
-    {
-        Relation* r = model->Create<Relation>(client, kind);
-        r->quid = client->quid + L"-" + supplier->quid;
-        r->client = client;
-        r->supplier = supplier;
-        r->supplierName = supplier->name;
-        r->supplierQuid = supplier->quid;
-        model->IndexQuid(r);
-        return r;
-    }
-    void Inherit(Class* sub, Class* super)
-    {
-        sub->superclasses.push_back(AddRelation(ElementKind::InheritRelation, sub, super));
-    }
-    void Depend(Class* client, Class* supplier)
-    {
-        client->dependencies.push_back(AddRelation(ElementKind::ClassDependency, client, supplier));
-    }
-    Attribute* AddAttribute(Class* owner, const std::wstring& name, const std::wstring& type,
-                            int16_t exportControl = PrivateAccess, const std::wstring& init = L"")
-    {
-        Attribute* a = Add(model->Create<Attribute>(owner), name, owner->quid + L"-" + name);
-        a->parentClass = owner;
-        a->type = type;
-        a->initValue = init;
-        a->exportControl = exportControl;
-        owner->attributes.push_back(a);
-        return a;
-    }
-    Operation* AddOperation(Class* owner, const std::wstring& name, const std::wstring& returnType = L"",
-                            int16_t exportControl = PublicAccess, const std::wstring& quid = L"")
-    {
-        Operation* o = Add(model->Create<Operation>(owner), name, quid.empty() ? owner->quid + L"-" + name : quid);
-        o->parentClass = owner;
-        o->returnType = returnType;
-        o->exportControl = exportControl;
-        owner->operations.push_back(o);
-        return o;
-    }
-    Parameter* AddParameter(Operation* owner, const std::wstring& name, const std::wstring& type)
-    {
-        Parameter* p = Add(model->Create<Parameter>(owner), name, owner->quid + L"-" + name);
-        p->type = type;
-        owner->parameters.push_back(p);
-        return p;
-    }
-    // An association whose role 1 ends at `first` and role 2 at `second`.
-    Association* Associate(const std::wstring& name, Class* first, const std::wstring& firstRole, bool firstAggregate,
-                           Class* second, const std::wstring& secondRole, bool secondAggregate)
-    {
-        Association* a = Add(model->Create<Association>(root), name, L"Q-" + name);
-        a->parentCategory = root;
-        root->associations.push_back(a);
-        model->allAssociations.push_back(a);
-        a->role1 = AddRole(a, firstRole, first, firstAggregate);
-        a->role2 = AddRole(a, secondRole, second, secondAggregate);
-        return a;
-    }
-    Role* AddRole(Association* association, const std::wstring& name, Class* end, bool aggregate)
-    {
-        Role* r = Add(model->Create<Role>(association), name, association->quid + L"-" + name);
-        r->association = association;
-        r->cls = end;
-        r->supplierName = end->name;
-        r->supplierQuid = end->quid;
-        r->isAggregate = aggregate;
-        end->roles.push_back(r);
-        return r;
-    }
-    void ModuleDepends(Module* client, Element* supplier)
-    {
-        client->dependencies.push_back(AddRelation(ElementKind::ModuleVisibilityRelationship, client, supplier));
-    }
-    Subsystem* AddSubsystem(Subsystem* parent, const std::wstring& name)
-    {
-        Subsystem* s = Add(model->Create<Subsystem>(parent), name, L"Q-" + name);
-        s->parent = parent;
-        parent->subsystems.push_back(s);
-        model->allSubsystems.push_back(s);
-        return s;
-    }
-    // A component of this builder's language; `kind` sets "ComponentKind" when not empty.
-    Module* AddModule(Subsystem* parent, const std::wstring& name, const std::wstring& kind,
-                      std::vector<Class*> classes = {})
-    {
-        Module* m = Add(model->Create<Module>(parent), name, L"Q-" + name);
-        m->parentSubsystem = parent;
-        m->language = tool;
-        m->part = L"Specification";
-        m->assignedClasses = classes;
-        for (Class* c : classes)
-            c->assignedModules.push_back(m);
-        parent->modules.push_back(m);
-        model->allModules.push_back(m);
-        if (!kind.empty())
-            Prop(m, L"ComponentKind", kind);
-        return m;
-    }
-};
 
 // A test with a model of one tool, the stand-in host over it, a scratch folder that is
 // the model's "Directory", and the log lines the add-in wrote.

@@ -139,7 +139,7 @@ TEST_F(ClassOrderTest, SameOrderAndMessagesAsThePlainPairwiseWalk)
         std::vector<Class*> assigned;
         for (const std::wstring& name : c.hostOrder)
             assigned.push_back(classes[name]);
-        Module* module = build.AddModule(build.components, L"M" + std::to_wstring(&c - cases), L"Delphi", assigned);
+        Module* module = build.AddComponent(build.components, L"M" + std::to_wstring(&c - cases), L"Delphi", assigned);
 
         plain.boxes.clear();
         std::vector<std::wstring> expected = plain.Order(c.hostOrder);
@@ -175,7 +175,7 @@ TEST_F(ClassOrderTest, HostFailureWhileReadingRelationsIsRaised)
     } cases[] = {{L"IRoseInheritRelation.GetSupplierClass"}, {L"IRoseClass.GetClassDependencies"}};
     Inherit(L"A", L"B");
     Depend(L"A", L"C");
-    Module* module = build.AddModule(build.components, L"M", L"Delphi", {C(L"A"), C(L"C")});
+    Module* module = build.AddComponent(build.components, L"M", L"Delphi", {C(L"A"), C(L"C")});
     for (const auto& c : cases) {
         Host().ClearFailures();
         Host().SetFailure(c.member, E_FAIL, -1, L"the host failed");

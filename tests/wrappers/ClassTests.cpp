@@ -85,63 +85,6 @@ TEST_F(InheritanceTest, CounterCountsStepsOfTheWholeWalk)
     EXPECT_EQ(1, counter);  // found one step below Left
 }
 
-TEST_F(InheritanceTest, InheritanceCycleEndsAboveTheLimitWithoutAMessage)
-{
-    Class* a = build.AddClass(L"A");
-    Class* b = build.AddClass(L"B");
-    Class* sought = build.AddClass(L"Sought");
-    build.Inherit(a, b);
-    build.Inherit(b, a);
-    MessageBoxRecorder boxes;
-    LONG counter = 0;
-    EXPECT_FALSE(W(a)->InheritsFrom(W(sought), counter));
-    EXPECT_EQ(CVXClass::MaxRelationSteps + 1, counter);
-    EXPECT_TRUE(boxes.Shows().empty());
-}
-
-TEST_F(InheritanceTest, DependencyChainIsFollowed)
-{
-    Class* a = build.AddClass(L"A");
-    Class* b = build.AddClass(L"B");
-    Class* c = build.AddClass(L"C");
-    build.Depend(a, b);
-    build.Depend(b, c);
-    EXPECT_TRUE(W(a)->DependsOn(W(c)));
-    EXPECT_TRUE(W(c)->IsDependedOnBy(W(a)));
-    EXPECT_FALSE(W(c)->DependsOn(W(a)));
-    EXPECT_FALSE(W(a)->IsDependedOnBy(W(c)));
-    // Inheritance is not dependency.
-    build.Inherit(c, a);
-    EXPECT_FALSE(W(c)->DependsOn(W(a)));
-}
-
-// Two classes that depend on each other, asked for a third they never reach: the walk
-// ends after 501 steps with one "Recursive" message naming the class walked at that
-// moment (A: odd steps are taken from A) and the class sought.
-TEST_F(InheritanceTest, DependencyCycleStopsAfter501StepsWithOneMessage)
-{
-    Class* a = build.AddClass(L"A");
-    Class* b = build.AddClass(L"B");
-    Class* sought = build.AddClass(L"Sought");
-    build.Depend(a, b);
-    build.Depend(b, a);
-    MessageBoxRecorder boxes;
-    LONG counter = 0;
-    EXPECT_FALSE(W(a)->DependsOn(W(sought), counter));
-    EXPECT_EQ(501, counter);
-    ASSERT_EQ(1u, boxes.Shows().size());
-    EXPECT_EQ(L"Recursive", boxes.Shows()[0].caption);
-    EXPECT_EQ(L"A - Sought recursive dependency !!!", boxes.Shows()[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Shows()[0].type);
-
-    // The counter is the caller's: a walk that starts near the limit stops sooner.
-    counter = 499;
-    EXPECT_FALSE(W(b)->DependsOn(W(sought), counter));
-    EXPECT_EQ(501, counter);
-    ASSERT_EQ(2u, boxes.Shows().size());
-    EXPECT_EQ(L"A - Sought recursive dependency !!!", boxes.Shows()[1].text);
-}
-
 class MemberTest : public HostTest {};
 
 // Host export control -> visibility code: 0 public, 1 (protected) -> 2, 2 (private) -> 1,
@@ -176,8 +119,8 @@ TEST_F(MemberTest, LanguagesOfClassesOperationsAndParameters)
     Class* sharp = build.AddClass(L"Sharp");
     Class* pascal = build.AddClass(L"Pascal");
     Class* none = build.AddClass(L"None");
-    build.AddModule(build.components, L"SharpUnit", L"C#", {sharp});
-    build.AddModule(build.components, L"PascalUnit", L"Delphi", {pascal});
+    build.AddComponent(build.components, L"SharpUnit", L"C#", {sharp});
+    build.AddComponent(build.components, L"PascalUnit", L"Delphi", {pascal});
     Operation* run = build.AddOperation(sharp, L"Run");
     Parameter* count = build.AddParameter(run, L"count", L"int", L"0");
 
@@ -187,48 +130,6 @@ TEST_F(MemberTest, LanguagesOfClassesOperationsAndParameters)
     EXPECT_EQ(L"C#", Text(Wrap<CVXOperation>(run)->GetAssignedLanguage()));
     // A parameter's language is "Delphi" whatever its class's.
     EXPECT_EQ(L"Delphi", Text(Wrap<CVXParameter>(count)->GetAssignedLanguage()));
-}
-
-TEST_F(MemberTest, MembersReadAndWriteTheirOwnValues)
-{
-    Class* owner = build.AddClass(L"Owner", build.AddCategory(build.root, L"Shapes"));
-    Attribute* field = build.AddAttribute(owner, L"size");
-    field->type = L"Integer";
-    field->initValue = L"  42 ";
-    Operation* method = build.AddOperation(owner, L"Area");
-    method->returnType = L"Double";
-    Parameter* scale = build.AddParameter(method, L"scale", L"Double", L"1.0");
-
-    CLmPtr<CVXAttribute> attribute = Wrap<CVXAttribute>(field);
-    EXPECT_EQ(L"Integer", Text(attribute->GetType()));
-    EXPECT_EQ(L"  42 ", Text(attribute->GetInitValue()));
-    EXPECT_EQ(L"Owner", Text(attribute->GetParentClass()->GetName()));
-    attribute->SetType(L"Int64");
-    EXPECT_EQ(L"Int64", field->type);
-
-    CLmPtr<CVXOperation> operation = Wrap<CVXOperation>(method);
-    EXPECT_EQ(L"Double", Text(operation->GetReturnType()));
-    operation->SetReturnType(L"Single");
-    EXPECT_EQ(L"Single", method->returnType);
-    EXPECT_EQ(L"Owner", Text(operation->GetParentClass()->GetName()));
-
-    CLmPtr<CVXParameter> parameter = operation->GetParameters()->GetAt(0);
-    ASSERT_TRUE(parameter);
-    EXPECT_EQ(L"Double", Text(parameter->GetType()));
-    EXPECT_EQ(L"1.0", Text(parameter->GetInitValue()));
-    parameter->SetInitValue(L"2.0");
-    parameter->SetType(L"Extended");
-    EXPECT_EQ(L"2.0", scale->initValue);
-    EXPECT_EQ(L"Extended", scale->type);
-
-    CLmPtr<CVXCategory> category = Wrap<CVXClass>(owner)->GetParentCategory();
-    ASSERT_TRUE(category);
-    EXPECT_EQ(L"Shapes", Text(category->GetName()));
-
-    CLmPtr<CVXRichType> exportControl = attribute->GetExportControl();
-    exportControl->SetValue(3);  // a rich type is a value of its own
-    EXPECT_EQ(3, exportControl->GetValue());
-    EXPECT_EQ(PrivateAccess, field->exportControl);
 }
 
 } // namespace

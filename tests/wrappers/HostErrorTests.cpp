@@ -50,7 +50,7 @@ protected:
         base = build.AddClass(L"Base");
         derived = build.AddClass(L"Derived");
         build.Depend(derived, base);
-        build.AddModule(build.components, L"Unit", L"Delphi", {base, derived});
+        build.AddComponent(build.components, L"Unit", L"Delphi", {base, derived});
         method = build.AddOperation(derived, L"Run");
     }
     Class* base = nullptr;

@@ -44,48 +44,9 @@ protected:
         ASSERT_NE(nullptr, line);
     }
 
-    static std::vector<std::wstring> RoleNames(const CLmPtr<CVXRoleCollection>& roles)
-    {
-        std::vector<std::wstring> names;
-        for (LONG i = 0; i < roles->GetCount(); ++i)
-            names.push_back(Text(roles->GetAt(i)->GetName()));
-        return names;
-    }
-
     Class* order = nullptr;
     Class* line = nullptr;
 };
-
-TEST_F(RelationTest, EachClassSeesItsOwnRolesAndTheFarEnds)
-{
-    CLmPtr<CVXClass> orderClass = Wrap<CVXClass>(order);
-    CLmPtr<CVXClass> lineClass = Wrap<CVXClass>(line);
-    // A class's roles are those that end at it; its associate roles the far ends.
-    EXPECT_EQ(std::vector<std::wstring>{L"order"}, RoleNames(orderClass->GetRoles()));
-    EXPECT_EQ(std::vector<std::wstring>{L"lines"}, RoleNames(orderClass->GetAssociateRoles()));
-    EXPECT_EQ(std::vector<std::wstring>{L"lines"}, RoleNames(lineClass->GetRoles()));
-    EXPECT_EQ(std::vector<std::wstring>{L"order"}, RoleNames(lineClass->GetAssociateRoles()));
-}
-
-TEST_F(RelationTest, RoleEndsAndAssociation)
-{
-    CLmPtr<CVXRole> lines = Wrap<CVXClass>(order)->GetAssociateRoles()->GetAt(0);
-    ASSERT_TRUE(lines);
-    EXPECT_EQ(L"R1", Text(lines->GetUniqueID()));
-    EXPECT_EQ(L"Line", Text(lines->GetSupplier()->GetName()));
-    EXPECT_EQ(L"Order", Text(lines->GetContext()->GetName()));
-    EXPECT_EQ(L"Line", Text(lines->GetClass()->GetName()));
-
-    CLmPtr<CVXAssociation> association = lines->GetAssociation();
-    ASSERT_TRUE(association);
-    EXPECT_EQ(L"Contains", Text(association->GetName()));
-    EXPECT_EQ(L"lines", Text(association->GetRole1()->GetName()));
-    CLmPtr<CVXRole> role2 = association->GetRole2();
-    ASSERT_TRUE(role2);
-    EXPECT_EQ(L"order", Text(role2->GetName()));
-    EXPECT_EQ(L"Order", Text(role2->GetSupplier()->GetName()));
-    EXPECT_EQ(L"Line", Text(role2->GetContext()->GetName()));
-}
 
 TEST_F(RelationTest, RoleValuesAsTheModelSays)
 {

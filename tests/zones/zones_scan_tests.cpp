@@ -2,8 +2,6 @@
 // files whose markers cannot be read.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include <vxplat/CodePage.h>
@@ -260,77 +258,4 @@ namespace
                              [](const testing::TestParamInfo<BrokenCase>& info) {
                                  return std::string(info.param.Name);
                              });
-
-    // Files on disk.
-    class ScanFileTest : public testing::Test
-    {
-    protected:
-        void SetUp() override
-        {
-            VxpSetAnsiCodePage(1252);
-            m_Dir = std::filesystem::temp_directory_path() /
-                    ("vexlo_zones_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-            std::filesystem::remove_all(m_Dir);
-            std::filesystem::create_directories(m_Dir);
-        }
-        void TearDown() override { std::filesystem::remove_all(m_Dir); }
-
-        std::wstring Write(const char* name, const std::string& content)
-        {
-            std::filesystem::path path = m_Dir / name;
-            std::ofstream(path, std::ios::binary) << content;
-            return path.wstring();
-        }
-
-        std::filesystem::path m_Dir;
-    };
-
-    TEST_F(ScanFileTest, ReadsTheZonesOfAnExistingFile)
-    {
-        std::wstring path =
-            Write("Unit1.pas",
-                  "unit Unit1;\r\n//## begin Unit1%M1.suses preserve=yes\r\nuses Extra;\r\n//## end Unit1%M1.suses\r\n"
-                  "initialization\r\n//## begin Unit1%M1.initialization preserve=no\r\n  Go;\r\n"
-                  "//## end Unit1%M1.initialization\r\nend.");
-        CLmPtr<CVXPreservedZones> zones = CVXPreservedZones::Create(nullptr);
-        EXPECT_TRUE(zones->LoadFile(path.c_str()));
-        ASSERT_EQ(zones->GetCount(), 2);
-        EXPECT_EQ(Wide(zones->GetZone(0)->GetText()), L"uses Extra;\r\n");
-        EXPECT_EQ(Wide(zones->GetZone(1)->GetTag()), L"initialization");
-        EXPECT_FALSE(zones->GetZone(1)->IsPreserved());
-    }
-
-    TEST_F(ScanFileTest, MissingFileLeavesTheSetEmpty)
-    {
-        CLmPtr<CVXPreservedZones> zones = CVXPreservedZones::Create(nullptr);
-        EXPECT_FALSE(zones->LoadFile((m_Dir / "Missing.pas").wstring().c_str()));
-        EXPECT_EQ(zones->GetCount(), 0);
-        EXPECT_TRUE(zones->FindZone(L"ID", L"body").IsNull());
-    }
-
-    TEST_F(ScanFileTest, EmptyFileHasNoZones)
-    {
-        std::wstring path = Write("Empty.pas", "");
-        CLmPtr<CVXPreservedZones> zones = CVXPreservedZones::Create(nullptr);
-        EXPECT_TRUE(zones->LoadFile(path.c_str()));
-        EXPECT_EQ(zones->GetCount(), 0);
-    }
-
-    TEST_F(ScanFileTest, UnreadableMarkersNameTheFile)
-    {
-        std::wstring path = Write("Cut.pas", "unit Cut;\r\n\r\n//## begin Cut%M.iuses preserve=yes\r\nuses A");
-        CLmPtr<CVXPreservedZones> zones = CVXPreservedZones::Create(nullptr);
-        try
-        {
-            zones->LoadFile(path.c_str());
-            FAIL() << "no error raised";
-        }
-        catch (const CLmException& error)
-        {
-            std::wstring message = Wide(error.GetMessage());
-            EXPECT_NE(message.find(path), std::wstring::npos) << message;
-            EXPECT_NE(message.find(L"line 3 has no end marker"), std::wstring::npos) << message;
-        }
-        EXPECT_EQ(zones->GetCount(), 0);
-    }
 } // namespace

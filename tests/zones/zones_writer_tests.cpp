@@ -14,14 +14,6 @@ using ZoneTest::ZonesOf;
 
 namespace
 {
-    TEST(ZoneMarkers, TextsOfTheMarkerLines)
-    {
-        EXPECT_EQ(Wide(CVXZoneWriter::BeginMarker(L"TShape::GetWidth", L"3A1B", L"getbody")),
-                  L"//## begin TShape::GetWidth%3A1B.getbody preserve=yes\r\n");
-        EXPECT_EQ(Wide(CVXZoneWriter::EndMarker(L"TShape::GetWidth", L"3A1B", L"getbody")),
-                  L"//## end TShape::GetWidth%3A1B.getbody\r\n");
-    }
-
     const std::string kOldFile = "  //## begin TShape::Draw%OP1.body preserve=yes\r\n"
                                  "    Canvas.Draw;\r\n"
                                  "      Deeper;\r\n"
@@ -92,13 +84,6 @@ namespace
                              [](const testing::TestParamInfo<WriteCase>& info) {
                                  return std::string(info.param.Name);
                              });
-
-    TEST(WriteZone, NoOldFileGivesTheDefault)
-    {
-        CLmPtr<CVXPreservedZones> none;
-        EXPECT_EQ(Wide(CVXZoneWriter::Write(none, L"C", L"ID", L"body", L"  ", L"    x;\r\n")),
-                  L"  //## begin C%ID.body preserve=yes\r\n    x;\r\n  //## end C%ID.body\r\n");
-    }
 
     TEST(WriteZone, FilterAdaptsOnlyFoundText)
     {
