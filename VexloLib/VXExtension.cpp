@@ -1,5 +1,7 @@
 #include "VXExtension.h"
 
+#include <cwchar>
+
 #include "LmTranslate.h"
 #include "VXCommon.h"
 #include "VXElement.h"
@@ -211,11 +213,18 @@ std::wstring CVXExtension::Zone(const CLmPtr<CVXPreservedZones>& zones, const st
 {
     LM_TRY
     {
-        CVXZoneWriter::FoundTextFilter filter;
+        // The texts count up to their first terminator, as BSTRs made of them would.
+        auto upToTerminator = [](const std::wstring& text) { return std::wstring_view(text.c_str()); };
+        std::function<std::wstring(const std::wstring&)> filter;
         if (foundText)
-            filter = [&foundText](const CLmBSTR& text) { return Bstr(foundText(Text(text))); };
-        return Text(CVXZoneWriter::Write(zones, Bstr(scope), Bstr(uniqueId), CLmBSTR(tag), Bstr(indentation),
-                                         Bstr(defaultBody), filter));
+            filter = [&foundText](const std::wstring& text) {
+                std::wstring adapted = foundText(text);
+                adapted.resize(std::wcslen(adapted.c_str()));
+                return adapted;
+            };
+        return CVXZoneWriter::WriteText(zones, upToTerminator(scope), upToTerminator(uniqueId),
+                                        tag ? std::wstring_view(tag) : std::wstring_view(), upToTerminator(indentation),
+                                        upToTerminator(defaultBody), filter);
     }
     LM_END_TRY
 }

@@ -176,8 +176,17 @@ CLmPtr<CVXPreservedZone> CVXPreservedZones::FindZone(const CLmBSTR& uniqueId, co
 {
     LM_TRY
     {
+        return FindZoneView(std::wstring_view(TextOf(uniqueId)), std::wstring_view(TextOf(tag)));
+    }
+    LM_END_TRY
+}
+
+CLmPtr<CVXPreservedZone> CVXPreservedZones::FindZoneView(std::wstring_view uniqueId, std::wstring_view tag)
+{
+    LM_TRY
+    {
         ExtendIndex();
-        auto found = m_Index.find(Key{std::wstring_view(TextOf(uniqueId)), std::wstring_view(TextOf(tag))});
+        auto found = m_Index.find(Key{uniqueId, tag});
         if (found == m_Index.end())
             return nullptr;
         return m_Zones[found->second];

@@ -64,6 +64,8 @@ public:
     // The first zone with this unique id and tag, or null when there is none.
     virtual LmLib::CLmPtr<CVXPreservedZone> FindZone(const LmLib::Values::CLmBSTR& uniqueId,
                                                      const LmLib::Values::CLmBSTR& tag);
+    // The same for texts the caller already holds, without making strings of them.
+    LmLib::CLmPtr<CVXPreservedZone> FindZoneView(std::wstring_view uniqueId, std::wstring_view tag);
 
     // Reads the file at path and adds its zones. Returns false, adding nothing, when
     // the file cannot be opened or read; raises when its markers cannot be read.

@@ -13,6 +13,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "LmBSTR.h"
 #include "LmPtr.h"
@@ -39,4 +41,11 @@ public:
                                         const LmLib::Values::CLmBSTR& tag, const LmLib::Values::CLmBSTR& indentation,
                                         const LmLib::Values::CLmBSTR& defaultBody,
                                         const FoundTextFilter& foundText = nullptr);
+
+    // The same zone built in one reserved buffer, for generators that assemble their
+    // text as wide strings.
+    static std::wstring WriteText(const LmLib::CLmPtr<CVXPreservedZones>& zones, std::wstring_view scope,
+                                  std::wstring_view uniqueId, std::wstring_view tag, std::wstring_view indentation,
+                                  std::wstring_view defaultBody,
+                                  const std::function<std::wstring(const std::wstring&)>& foundText = nullptr);
 };
