@@ -25,13 +25,6 @@ using namespace RoseHost;
 
 namespace {
 
-const wchar_t* const kLanguages[] = {L"Delphi", L"C#"};
-
-std::wstring ProgIdOf(const std::wstring& language)
-{
-    return language == L"Delphi" ? L"Vexlo.VXRoseDelphiAddin" : L"Vexlo.VXRoseCSharpAddin";
-}
-
 std::wstring FolderOf(const std::wstring& path)
 {
     size_t slash = path.find_last_of(L"/\\");
@@ -40,50 +33,12 @@ std::wstring FolderOf(const std::wstring& path)
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// Releases the application object and puts the real executable back on every way out.
-struct HostSession {
-    IDispatch* application = nullptr;
-    bool imagePathSet = false;
-    ~HostSession()
-    {
-        if (application)
-            application->Release();
-        if (imagePathSet)
-            VxpSetProcessImagePath(nullptr);
-    }
-};
-
-struct LoadedAddin {
-    std::wstring language;
-    std::unique_ptr<Addin> addin;
-    bool active = false;
-};
-
-void PrintFailure(const std::wstring& what, const CallFailure& failure)
-{
-    ErrLine(L"vexlo: " + what + L" failed with HRESULT " + HexCode(failure.hr));
-    if (!failure.description.empty())
-        ErrLine(failure.description);
-    if (!failure.source.empty())
-        ErrLine(L"source: " + failure.source);
-}
-
 std::wstring Names(const std::vector<std::wstring>& names)
 {
     std::wstring text;
     for (const std::wstring& n : names)
         text += (text.empty() ? L"" : L", ") + n;
     return text.empty() ? L"-" : text;
-}
-
-PathSymbolLookup PathMapLookup(const Options& options)
-{
-    return [&options](const std::wstring& symbol) -> std::optional<std::wstring> {
-        for (auto it = options.pathMap.rbegin(); it != options.pathMap.rend(); ++it)
-            if (it->first == symbol)
-                return it->second;
-        return ReadRegistryString(HKEY_CURRENT_USER, kPathMapKey, symbol);
-    };
 }
 
 } // namespace
@@ -101,156 +56,6 @@ Installation FindInstallation()
     return installation;
 }
 
-int RunGenerate(const Options& options, const Installation& installation)
-{
-    TakeOverMessageBoxes();
-    HostTrace trace(options.traceHost);
-
-    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
-    if (properties.empty())
-        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
-    CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
-    Selection selection = SelectElements(*model, options.classes, options.components);
-
-    // Each add-in gets the selected elements of its language: every add-in generates
-    // whatever language an element has, so a shared selection would be written twice.
-    std::map<std::wstring, Selection> work;
-    for (Class* cls : selection.classes) {
-        std::wstring language = LanguageOf(*cls);
-        if (language == L"Delphi" || language == L"C#")
-            work[language].classes.push_back(cls);
-        else
-            Warn(L"class " + QualifiedName(*cls) + L" is skipped: " +
-                 (language.empty() ? std::wstring(L"it has no language") : L"its language is " + Quoted(language)));
-    }
-    for (Module* module : selection.modules) {
-        if (module->language == L"Delphi" || module->language == L"C#")
-            work[module->language].modules.push_back(module);
-        else
-            Warn(L"component " + QualifiedName(*module) + L" is skipped: " +
-                 (module->language.empty() ? std::wstring(L"it has no language")
-                                           : L"its language is " + Quoted(module->language)));
-    }
-    if (work.empty()) {
-        Warn(L"nothing to generate: no selected class or component has the language Delphi or C#"
-             L" (--language assigns one)");
-        return ExitOk;
-    }
-
-    // The old files are read, and refused when unsafe, before anything is written.
-    ZoneGuard zoneGuard(options.strictZones);
-    std::vector<std::wstring> outputFiles;
-    for (const auto& [language, selected] : work)
-        for (const std::wstring& file : GeneratedFiles(*model, selected.classes, selected.modules, PathMapLookup(options)))
-            outputFiles.push_back(file);
-    zoneGuard.ReadOldFiles(outputFiles);
-
-    ScopedPathMap pathMap(options.pathMap);
-    CheckOldFiles(OutputFilesOf(*model, selection.modules, selection.classes, PathMapLookup(options)), codePage.codePage);
-    HostSession session;
-    std::wstring image = HostImagePath(options.host);
-    if (VxpSetProcessImagePath(image.c_str())) {
-        session.imagePathSet = true;
-        trace(L"executable " + image);
-    } else if (options.hostGiven) {
-        Warn(L"--host is only honoured through the real executable name here (the add-in sees " +
-             installation.executablePath + L")");
-    }
-
-    AutomationHost host(model);
-    host.SetLogSink([](const std::wstring& line) { OutLine(line); });
-    for (const FailureOption& failure : options.failures)
-        host.SetFailure(failure.member, static_cast<HRESULT>(failure.hresult), failure.times);
-    session.application = host.CreateApplication();
-
-    std::vector<LoadedAddin> addins;
-    for (const wchar_t* language : kLanguages)
-        if (work.count(language))
-            addins.push_back({language, Addin::Create(ProgIdOf(language), installation.modulePath, trace), false});
-
-    int exitCode = ExitOk;
-    CallFailure failure;
-    auto fail = [&](const LoadedAddin& a, const wchar_t* method) {
-        PrintFailure(a.addin->ProgId() + L"." + method, failure);
-        for (const std::wstring& line : ExplainFailure(failure.hr, failure.description,
-                                                       DescribeLastHanded(*model, host.LastHanded(ElementKind::Module),
-                                                                          host.LastHanded(ElementKind::Class))))
-            ErrLine(line);
-        exitCode = ExitHostError;
-    };
-
-    for (LoadedAddin& a : addins) {
-        size_t before = host.ContextMenuItems().size();
-        if (!a.addin->Call(L"OnActivate", session.application, nullptr, nullptr, failure)) {
-            fail(a, L"OnActivate");
-            break;
-        }
-        a.active = true;
-        std::vector<ContextMenuItemRecord> items = host.ContextMenuItems();
-        for (size_t i = before; i < items.size(); ++i)
-            trace(L"menu item added through " + Quoted(items[i].addIn) + L": type " + std::to_wstring(items[i].itemType) +
-                  L" " + Quoted(items[i].caption) + L" (" + items[i].internalName + L")");
-    }
-
-    auto generationPass = [&] {
-        for (LoadedAddin& a : addins) {
-            if (exitCode != ExitOk)
-                break;
-            const Selection& mine = work[a.language];
-            host.SetSelection(mine.classes, mine.modules);
-            std::vector<std::wstring> classNames, moduleNames;
-            for (Class* c : mine.classes)
-                classNames.push_back(QualifiedName(*c));
-            for (Module* m : mine.modules)
-                moduleNames.push_back(QualifiedName(*m));
-            trace(L"selection for " + a.language + L": classes " + Names(classNames) + L"; components " +
-                  Names(moduleNames));
-
-            if (!options.menu) {
-                if (!a.addin->Call(L"OnGenerateCode", session.application, nullptr, nullptr, failure))
-                    fail(a, L"OnGenerateCode");
-                continue;
-            }
-            // As a user opening the context menu and picking "Generate Code".
-            std::optional<SHORT> menuType;
-            for (const ContextMenuItemRecord& item : host.ContextMenuItems())
-                if (item.addIn == a.language && item.internalName == L"CODEGEN") {
-                    menuType = item.itemType;
-                    break;
-                }
-            if (!menuType) {
-                Warn(L"the " + a.language + L" add-in added no \"Generate Code\" menu item;"
-                     L" choosing CODEGEN anyway");
-            } else if (!a.addin->Call(L"OnEnableContextMenuItems", session.application, nullptr, &*menuType, failure)) {
-                fail(a, L"OnEnableContextMenuItems");
-                continue;
-            }
-            const std::wstring codegen = L"CODEGEN";
-            if (!a.addin->Call(L"OnSelectedContextMenuItem", session.application, &codegen, nullptr, failure))
-                fail(a, L"OnSelectedContextMenuItem");
-        }
-    };
-    generationPass();
-    // Zones whose element moved to another file of the run are placed by a second pass.
-    if (exitCode == ExitOk && zoneGuard.CarryDroppedZones())
-        generationPass();
-
-    // As when Rose closes: every active add-in is deactivated, also after a failure.
-    for (LoadedAddin& a : addins) {
-        if (!a.active)
-            continue;
-        CallFailure deactivation;
-        if (!a.addin->Call(L"OnDeactivate", session.application, nullptr, nullptr, deactivation)) {
-            PrintFailure(a.addin->ProgId() + L".OnDeactivate", deactivation);
-            exitCode = ExitHostError;
-        }
-    }
-    addins.clear();
-    int zones = zoneGuard.SaveWhatWasLost();
-    return exitCode == ExitOk ? zones : exitCode;
-}
-
 int RunShow(const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
@@ -259,7 +64,7 @@ int RunShow(const Options& options, const Installation& installation)
         Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
-    PathSymbolLookup lookup = PathMapLookup(options);
+    PathSymbolLookup lookup = PathMapLookup(options.pathMap);
 
     OutLine(L"Model " + model->fileName);
     OutLine(L"  \"Directory\": Delphi " + Quoted(model->GetPropertyValue(*model, L"Delphi", L"Directory")) + L", C# " +

@@ -69,7 +69,18 @@ void ErrLine(const std::wstring& line)
     WriteLine(stderr, line);
 }
 
-void Warn(const std::wstring& message) { ErrLine(L"vexlo: warning: " + message); }
+namespace {
+std::function<void(const std::wstring&)> g_warningObserver;
+}
+
+void Warn(const std::wstring& message)
+{
+    if (g_warningObserver)
+        g_warningObserver(message);
+    ErrLine(L"vexlo: warning: " + message);
+}
+
+void ObserveWarnings(std::function<void(const std::wstring&)> observer) { g_warningObserver = std::move(observer); }
 
 void TakeOverMessageBoxes() { VxpSetMessageBoxHandler(&PrintMessageBox); }
 

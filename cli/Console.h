@@ -2,6 +2,7 @@
 // command, text conversion for arguments and output, and the message-box takeover.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -41,6 +42,9 @@ void OutLine(const std::wstring& line);
 void ErrLine(const std::wstring& line);
 // "vexlo: warning: ..." to standard error.
 void Warn(const std::wstring& message);
+
+// Every warning is also handed to this observer (the run's report); nullptr ends it.
+void ObserveWarnings(std::function<void(const std::wstring&)> observer);
 
 // Message boxes of the add-in go to standard error as "[Caption] text" and are answered
 // with their default button.

@@ -39,13 +39,20 @@ Options of generate:
   --trace-host            print host events: modules, callbacks, results, menu items
   --strict-zones          fail (exit code 5) when user text of a preserved zone had
                           to be saved to a recovery file (<file>.vxlost)
+  --dry-run               write nothing; print what each file would become (create,
+                          replace, unchanged) and where zones would be carried or saved
+  --check                 as --dry-run, but exit 1 when any file would be created or
+                          changed (a CI gate)
+  --diff                  print a unified diff of each file that would change (writes
+                          nothing; combines with --check)
+  --report FILE.json      write a JSON report of the run (files, zones, warnings, exit code)
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
 
   --help, --version
 
-Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
+Exit codes: 0 ok, 1 generation or host error (or, with --check, files that differ), 2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
 with --strict-zones.)";
@@ -181,6 +188,19 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         } else if (generate && name == L"--menu") {
             requireFlag();
             options.menu = true;
+        } else if (generate && name == L"--dry-run") {
+            requireFlag();
+            options.dryRun = true;
+        } else if (generate && name == L"--check") {
+            requireFlag();
+            options.check = true;
+        } else if (generate && name == L"--diff") {
+            requireFlag();
+            options.diff = true;
+        } else if (generate && name == L"--report") {
+            options.report = takeValue();
+            if (options.report.empty())
+                Usage(L"--report needs a file name");
         } else if (generate && name == L"--strict-zones") {
             requireFlag();
             options.strictZones = true;

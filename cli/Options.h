@@ -32,6 +32,10 @@ struct Options {
     bool menu = false;                   // --menu: go through the context menu
     bool traceHost = false;              // --trace-host
     bool strictZones = false;            // --strict-zones
+    bool dryRun = false;                 // --dry-run
+    bool check = false;                  // --check
+    bool diff = false;                   // --diff
+    std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
 };
 

@@ -24,44 +24,84 @@ std::wstring Lower(std::wstring text)
 
 bool IsTrue(const std::wstring& value) { return Upper(value) == L"TRUE"; }
 
+struct Folder {
+    std::wstring path;
+    std::wstring base;
+    const RoseHost::Element* setBy = nullptr;
+    std::wstring unknownSymbol;
+    const RoseHost::Element* badName = nullptr;
+};
+
+Folder ModelFolder(const RoseHost::Model& model, const std::wstring& tool, const PathSymbolLookup& lookup)
+{
+    Folder f;
+    f.path = ExpandPathSymbol(model.GetPropertyValue(model, tool, L"Directory"), lookup, &f.unknownSymbol);
+    f.base = f.path;
+    f.setBy = &model;
+    return f;
+}
+
+// The add-in's rule: a folder of its own (upper-cased), the parent's folder ("."), or the
+// parent's folder and the package name ("AUTO GENERATE").
+Folder SubsystemFolder(const RoseHost::Model& model, const RoseHost::Subsystem& subsystem, const std::wstring& tool,
+                       const PathSymbolLookup& lookup)
+{
+    std::wstring unknown;
+    std::wstring v = Upper(ExpandPathSymbol(model.GetPropertyValue(subsystem, tool, L"Directory"), lookup, &unknown));
+    if (!IsDirectoryKeyword(v)) {
+        Folder f;
+        f.path = f.base = v;
+        f.setBy = &subsystem;
+        f.unknownSymbol = unknown;
+        return f;
+    }
+    if (!subsystem.parent)
+        return ModelFolder(model, tool, lookup);
+    Folder f = SubsystemFolder(model, *subsystem.parent, tool, lookup);
+    if (v == L"AUTO GENERATE" && !subsystem.isRoot) {
+        if (!f.path.empty())
+            f.path += L"\\";
+        f.path += subsystem.name;
+        if (!f.badName && !IsPlainName(subsystem.name))
+            f.badName = &subsystem;
+    }
+    return f;
+}
+
 } // namespace
 
-std::wstring ExpandPathSymbol(const std::wstring& path, const PathSymbolLookup& lookup)
+std::wstring ExpandPathSymbol(const std::wstring& path, const PathSymbolLookup& lookup, std::wstring* unknown)
 {
-    size_t dollar = path.find(L'$');
-    if (path.empty() || dollar == std::wstring::npos)
+    // Only a leading "$" starts a symbol, as in the add-in.
+    if (path.empty() || path[0] != L'$')
         return path;
-    size_t slash = path.find(L'\\', dollar);
-    std::wstring symbol = path.substr(dollar + 1, slash == std::wstring::npos ? std::wstring::npos : slash - dollar - 1);
+    size_t slash = path.find(L'\\');
+    std::wstring symbol = path.substr(1, slash == std::wstring::npos ? std::wstring::npos : slash - 1);
     std::wstring rest = slash == std::wstring::npos ? std::wstring() : path.substr(slash);
     if (symbol.empty())
         return rest;
     std::optional<std::wstring> value = lookup ? lookup(symbol) : std::nullopt;
     if (value && !value->empty())
         return *value + rest;
+    if (unknown)
+        *unknown = symbol;
     return rest;
 }
 
-std::wstring ModelDirectory(const RoseHost::Model& model, const std::wstring& tool, const PathSymbolLookup& lookup)
+bool IsDirectoryKeyword(const std::wstring& value)
 {
-    return ExpandPathSymbol(model.GetPropertyValue(model, tool, L"Directory"), lookup);
+    std::wstring upper = Upper(value);
+    return upper == L"AUTO GENERATE" || upper == L".";
 }
 
-std::wstring SubsystemDirectory(const RoseHost::Model& model, const RoseHost::Subsystem& subsystem,
-                                const std::wstring& tool, const PathSymbolLookup& lookup)
+bool IsPlainName(const std::wstring& name)
 {
-    std::wstring v = Upper(ExpandPathSymbol(model.GetPropertyValue(subsystem, tool, L"Directory"), lookup));
-    if (v != L"AUTO GENERATE" && v != L".")
-        return v;
-    if (!subsystem.parent)
-        return ModelDirectory(model, tool, lookup);
-    std::wstring d = SubsystemDirectory(model, *subsystem.parent, tool, lookup);
-    if (v == L"AUTO GENERATE" && !subsystem.isRoot) {
-        if (!d.empty())
-            d += L"\\";
-        d += subsystem.name;
-    }
-    return d;
+    if (name.empty() || name == L"." || name == L"..")
+        return false;
+    for (wchar_t c : name)
+        if (c == L'/' || c == L'\\' || c == L':' || c < 0x20)
+            return false;
+    return true;
 }
 
 std::optional<ComponentOutput> ComponentOutputOf(const RoseHost::Model& model, const RoseHost::Module& module,
@@ -84,9 +124,13 @@ std::optional<ComponentOutput> ComponentOutputOf(const RoseHost::Model& model, c
     } else {
         fileName += L".cs";
     }
-    std::wstring folder = module.parentSubsystem ? SubsystemDirectory(model, *module.parentSubsystem, tool, lookup)
-                                                 : ModelDirectory(model, tool, lookup);
-    out.path = folder + L"\\" + fileName;
+    Folder folder = module.parentSubsystem ? SubsystemFolder(model, *module.parentSubsystem, tool, lookup)
+                                           : ModelFolder(model, tool, lookup);
+    out.path = folder.path + L"\\" + fileName;
+    out.base = folder.base;
+    out.baseSetBy = folder.setBy;
+    out.unknownSymbol = folder.unknownSymbol;
+    out.badName = folder.badName ? folder.badName : IsPlainName(module.name) ? nullptr : &module;
     return out;
 }
 

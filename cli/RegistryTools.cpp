@@ -191,4 +191,15 @@ void ScopedPathMap::Remove()
 
 ScopedPathMap::~ScopedPathMap() { Remove(); }
 
+std::function<std::optional<std::wstring>(const std::wstring&)>
+PathMapLookup(const std::vector<std::pair<std::wstring, std::wstring>>& pathMap)
+{
+    return [&pathMap](const std::wstring& symbol) -> std::optional<std::wstring> {
+        for (auto it = pathMap.rbegin(); it != pathMap.rend(); ++it)
+            if (it->first == symbol)
+                return AbsoluteFolder(it->second); // as the path map of the run holds it
+        return ReadRegistryString(HKEY_CURRENT_USER, kPathMapKey, symbol);
+    };
+}
+
 } // namespace VexloCli

@@ -4,6 +4,7 @@
 
 #include "vxplat/Registry.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,10 @@ namespace VexloCli {
 
 // The host's virtual path map, under HKEY_CURRENT_USER.
 extern const wchar_t* const kPathMapKey;
+
+// A virtual path symbol's folder: the last --path-map given for it, else the user's map.
+std::function<std::optional<std::wstring>(const std::wstring&)>
+PathMapLookup(const std::vector<std::pair<std::wstring, std::wstring>>& pathMap);
 
 // A string value ("" = the default value) of a key, or nothing when the key or value is
 // missing or not a string.

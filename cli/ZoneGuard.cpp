@@ -1,6 +1,7 @@
 #include "ZoneGuard.h"
 
 #include "Console.h"
+#include "run/RunFiles.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <cwctype>
 #include <filesystem>
 #include <optional>
 #include <unordered_set>
@@ -20,84 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const wchar_t* const kGeneratedExtensions[] = {L".pas", L".dpr", L".dpk", L".cs"};
-
-std::wstring Slashed(std::wstring path)
-{
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return path;
-}
-
-// Paths travel as UTF-8, the file names' encoding here: the standard library's own
-// wide-to-narrow conversion knows only ASCII on Linux, whatever the locale.
-fs::path PathOf(const std::wstring& text)
-{
-    std::string utf8 = Narrow(text);
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::wstring WideOf(const fs::path& path)
-{
-    std::u8string utf8 = path.u8string();
-    if (utf8.empty())
-        return std::wstring();
-    const char* bytes = reinterpret_cast<const char*>(utf8.data());
-    int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return text;
-}
-
-// 8-bit file text as the add-in reads it (the ANSI code page).
-std::wstring Ansi(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-// Through the platform's files, which find a path the way the add-in does.
-std::optional<std::string> ReadWhole(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr)) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    if (!ok)
-        return std::nullopt;
-    return text;
-}
-
-bool WriteAt(const std::wstring& path, const std::string& text, bool append)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = !append || SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
-    DWORD written = 0;
-    ok = ok && WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size();
-    return CloseHandle(file) && ok;
-}
 
 std::wstring At(const std::wstring& path, int line) { return path + L":" + std::to_wstring(line); }
 
@@ -129,7 +51,41 @@ bool LooksLikeUtf16(const std::string& text)
     return pairs > 0 && (even * 2 > pairs || odd * 2 > pairs);
 }
 
+std::string ZoneText(const std::string& text, const ScannedZone& zone)
+{
+    return ComparableText(std::string_view(text).substr(zone.textStart, zone.textEnd - zone.textStart));
+}
+
+std::wstring ZoneName(const ScannedZone& zone)
+{
+    return L"the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")";
+}
+
 } // namespace
+
+std::string ConsistentLineEnds(const std::string& text, size_t* changed)
+{
+    size_t bare = 0;
+    bool crlf = false;
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        if (at > 0 && text[at - 1] == '\r')
+            crlf = true;
+        else
+            ++bare;
+    }
+    if (changed)
+        *changed = crlf ? bare : 0;
+    if (!crlf || bare == 0)
+        return text;
+    std::string result;
+    result.reserve(text.size() + bare);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            result += '\r';
+        result += text[i];
+    }
+    return result;
+}
 
 std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
                                          const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup)
@@ -155,9 +111,26 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         file.inRun = true;
         if (!seen.insert(Lower(WideOf(PathOf(file.path).lexically_normal()))).second)
             continue;
-        file.text = ReadWhole(file.path).value_or(std::string());
-        const std::string& text = file.text;
         const std::wstring repair = L"; nothing was written. ";
+        if (IsDanglingLink(file.path))
+            throw CliError(ExitUserText, file.path + L": the file is a symbolic link to " +
+                                             WideOf(fs::read_symlink(PathOf(file.path))) +
+                                             L", which does not exist" + repair +
+                                             L"Create the link's target, or remove the link, and run again.");
+        std::optional<std::string> bytes = ReadWhole(file.path);
+        DWORD attributes = GetFileAttributesW(file.path.c_str());
+        // A folder in the way holds no zone: the commit explains why the file cannot be written.
+        if (!bytes && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw CliError(ExitUserText, file.path + L": the old file cannot be read (" + LastErrorText() +
+                                             L"), and its preserved zones would be lost" + repair +
+                                             L"Make it readable and run again.");
+        file.original = bytes.value_or(std::string());
+        size_t mixed = 0;
+        file.text = ConsistentLineEnds(file.original, &mixed);
+        const std::string& text = file.text;
+        if (mixed)
+            OutLine(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
+                    L" line(s) end in LF alone; they are read as CR LF, the line end of the new file");
         if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0 || LooksLikeUtf16(text))
             throw CliError(ExitUserText,
                            At(file.path, 1) + L": the file is UTF-16 text" +
@@ -229,7 +202,8 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             std::optional<std::string> text = ReadWhole(file.path);
             if (!text || text->find('\0') != std::string::npos)
                 continue;
-            file.text = std::move(*text);
+            file.original = std::move(*text);
+            file.text = ConsistentLineEnds(file.original);
             file.scan = ScanZoneText(file.text);
             if (!file.scan.unreadable && !file.scan.zones.empty())
                 m_files.push_back(std::move(file));
@@ -237,116 +211,131 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     }
 }
 
-bool ZoneGuard::CarryDroppedZones()
+const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
 {
-    // A new file's text is not kept: a run writes tens of megabytes, and few files (often
-    // none) receive a zone; those are read again when they are written.
-    struct NewFile {
-        File* old;
-        std::set<std::pair<std::string, std::string>> keys, oldKeys;
-        std::string carried;
-    };
+    std::wstring wanted = Lower(Slashed(path));
+    for (const File& file : m_files)
+        if (file.inRun && Lower(file.path) == wanted)
+            return &file;
+    return nullptr;
+}
+
+const std::string* ZoneGuard::OriginalText(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->original : nullptr;
+}
+
+const std::string* ZoneGuard::TextForAddin(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->text : nullptr;
+}
+
+// The zones the new files of the run hold, by key and text; with keys, also each run
+// file's keys.
+std::set<ZoneGuard::ZoneKey> ZoneGuard::PresentIn(
+    const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys) const
+{
+    std::set<ZoneKey> present;
+    for (const File& file : m_files) {
+        if (!file.inRun)
+            continue;
+        std::optional<std::string> text = ReadWhole(newPath(file.path));
+        if (!text)
+            continue;
+        for (const ScannedZone& zone : ScanZoneText(*text).zones) {
+            present.insert({zone.id, zone.tag, ZoneText(*text, zone)});
+            if (keys)
+                (*keys)[&file].insert({zone.id, zone.tag});
+        }
+    }
+    return present;
+}
+
+bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
+{
     // Only an old file's zone can be carried: without one (a first run into an empty
     // folder) the new files need not be read at all.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
         return false;
-    std::vector<NewFile> news;
-    std::unordered_set<std::string> kept;
-    for (File& file : m_files) {
-        if (!file.inRun)
-            continue;
-        std::optional<std::string> text = ReadWhole(file.path);
-        if (!text)
-            continue;
-        ZoneScanResult scan = ScanZoneText(*text);
-        NewFile current{&file, {}, {}, {}};
-        for (const ScannedZone& zone : scan.zones) {
-            current.keys.insert({zone.id, zone.tag});
-            kept.insert(ComparableText(std::string_view(*text).substr(zone.textStart, zone.textEnd - zone.textStart)));
-        }
-        for (const ScannedZone& zone : file.scan.zones)
-            current.oldKeys.insert({zone.id, zone.tag});
-        news.push_back(std::move(current));
-    }
-
-    bool carried = false;
+    std::map<const File*, std::set<std::pair<std::string, std::string>>> newKeys;
+    std::set<ZoneKey> present = PresentIn(newPath, &newKeys);
+    std::map<const File*, std::string> carried;
     for (const File& source : m_files) {
         for (const ScannedZone& zone : source.scan.zones) {
-            std::string_view text = std::string_view(source.text).substr(zone.textStart, zone.textEnd - zone.textStart);
-            std::string comparable = ComparableText(text);
-            if (comparable.empty() || kept.count(comparable))
+            std::string comparable = ZoneText(source.text, zone);
+            if (comparable.empty() || present.count({zone.id, zone.tag, comparable}))
                 continue;
             std::pair<std::string, std::string> key{zone.id, zone.tag};
-            for (NewFile& target : news) {
-                if (!target.keys.count(key) || target.oldKeys.count(key) || !m_carried[target.old->path].insert(key).second)
+            for (const File& target : m_files) {
+                if (!target.inRun || !newKeys[&target].count(key) ||
+                    std::any_of(target.scan.zones.begin(), target.scan.zones.end(),
+                                [&](const ScannedZone& z) { return z.id == zone.id && z.tag == zone.tag; }) ||
+                    !m_carried[target.path].insert(key).second)
                     continue;
-                // The first zone of an (id, tag) is the one the add-in takes: in front.
-                target.carried += MarkerForm(zone, source.text);
-                OutLine(L"vexlo: carrying the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) +
-                        L") from " + At(source.path, LineOf(source.text, zone.start)) + L" into " + target.old->path);
-                kept.insert(comparable);
+                // The first zone of a key is the one the add-in takes: in front.
+                carried[&target] += MarkerForm(zone, source.text);
+                int line = LineOf(source.text, zone.start);
+                OutLine(L"vexlo: carrying " + ZoneName(zone) + L" from " + At(source.path, line) + L" into " +
+                        target.path);
+                m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
+                                          source.path, target.path, line});
+                present.insert({zone.id, zone.tag, comparable});
                 break;
             }
         }
     }
-    for (NewFile& target : news) {
-        if (target.carried.empty())
-            continue;
-        const std::optional<std::string> text = ReadWhole(target.old->path);
-        if (!text || !WriteAt(target.old->path, target.carried + *text, false))
-            throw CliError(ExitHostError, target.old->path + L": the zones carried into this file could not be written");
-        carried = true;
+    for (const auto& [target, zones] : carried) {
+        std::wstring path = newPath(target->path);
+        const std::optional<std::string> text = ReadWhole(path);
+        if (!text || !WriteScratch(path, zones + *text))
+            throw CliError(ExitHostError, target->path + L": the zones carried into this file could not be written to "
+                                                         L"the run's scratch copy: " + LastErrorText() +
+                                                         L"; nothing was written.");
     }
-    return carried;
+    return !carried.empty();
 }
 
-int ZoneGuard::SaveWhatWasLost()
+void ZoneGuard::Account(const NewPath& newPath)
 {
-    // Only a zone of a file the run wrote can be lost.
+    // Only a zone of a file the run writes can be lost.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
-        return m_strict && m_saved ? ExitUserText : ExitOk;
-    std::unordered_set<std::string> kept;
-    for (const File& file : m_files) {
-        std::optional<std::string> text = file.inRun ? ReadWhole(file.path) : std::nullopt;
-        if (!text)
-            continue;
-        ZoneScanResult scan = ScanZoneText(*text);
-        for (const ScannedZone& zone : scan.zones)
-            kept.insert(ComparableText(std::string_view(*text).substr(zone.textStart, zone.textEnd - zone.textStart)));
-    }
+        return;
+    std::set<ZoneKey> present = PresentIn(newPath, nullptr);
     for (const File& file : m_files) {
         if (!file.inRun)
             continue;
         for (const ScannedZone& zone : file.scan.zones) {
-            std::string comparable =
-                ComparableText(std::string_view(file.text).substr(zone.textStart, zone.textEnd - zone.textStart));
-            if (comparable.empty() || !kept.insert(comparable).second)
+            std::string comparable = ZoneText(file.text, zone);
+            if (comparable.empty() || !present.insert({zone.id, zone.tag, comparable}).second)
                 continue;
             Save(file, MarkerForm(zone, file.text), LineOf(file.text, zone.start),
-                 L"the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L") of " +
-                     Lines(file.text, zone.start, zone.end) + L" is in no generated file");
+                 ZoneName(zone) + L" of " + Lines(file.text, zone.start, zone.end) + L" is in no generated file");
         }
     }
-    return m_strict && m_saved ? ExitUserText : ExitOk;
 }
 
 void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason)
 {
-    std::wstring recovery = file.path + L".vxlost";
     if (!chunk.empty() && chunk.back() != '\n')
         chunk += "\r\n";
-    std::wstring header = L"// vexlo, " + UtcNow() + L", " + file.path + L": " + reason + L"\r\n";
-    int length = WideCharToMultiByte(CP_ACP, 0, header.c_str(), static_cast<int>(header.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string narrowHeader(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, header.c_str(), static_cast<int>(header.size()), narrowHeader.data(), length,
-                            nullptr, nullptr);
-    if (!WriteAt(recovery, narrowHeader + chunk + "\r\n", true))
-        throw CliError(ExitUserText, recovery + L": the recovery file cannot be written, and " + file.path + L" holds " +
-                                         reason + L"; nothing more is written. Make the folder writable and run again.");
-    m_saved = true;
-    Warn(At(file.path, line) + L": " + reason + L"; its text was saved to " + recovery);
+    m_recovery.push_back({file.path, file.path + L".vxlost", line, std::move(chunk), reason});
 }
+
+void ZoneGuard::WriteRecovery() const
+{
+    for (const RecoveryEntry& entry : m_recovery) {
+        std::string header = AnsiBytes(L"// vexlo, " + UtcNow() + L", " + entry.file + L": " + entry.reason + L"\r\n");
+        if (!AppendDurably(entry.recovery, header + entry.chunk + "\r\n"))
+            throw CliError(ExitUserText, entry.recovery + L": the recovery file cannot be written (" + LastErrorText() +
+                                             L"), and " + At(entry.file, entry.line) + L" holds " + entry.reason +
+                                             L"; nothing was written. Make the folder writable or free space, and run "
+                                             L"again.");
+        Warn(At(entry.file, entry.line) + L": " + entry.reason + L"; its text was saved to " + entry.recovery);
+    }
+}
+
+int ZoneGuard::ExitCode() const { return m_strict && !m_recovery.empty() ? ExitUserText : ExitOk; }
 
 } // namespace VexloCli

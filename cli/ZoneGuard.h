@@ -2,14 +2,17 @@
 // writes back only the zones that its elements ask for, reads old files as 8-bit text,
 // and ends a zone at the first end marker; what it does not carry over is gone once the
 // old file is replaced. The host therefore reads every old file of the run first,
-// refuses files that the add-in would misread, carries zones whose element now lives in
-// another file of the run, and saves whatever no new file holds to a recovery file
-// beside the old one ("<file>.vxlost", appended to), with a warning for each.
+// refuses files that the add-in would misread, makes their line ends consistent for the
+// add-in, carries zones whose element now lives in another file of the run, and accounts
+// for every old zone by its key (element unique id and tag): it ends in a new file with
+// the same key and text, or in the recovery file beside the old one ("<file>.vxlost"),
+// with a warning naming it.
 #pragma once
 
 #include "OutputPaths.h"
 #include "ZoneScan.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,6 +25,25 @@ namespace VexloCli {
 std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
                                          const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup);
 
+// Bare LF line ends made CR LF in a text that has CR LF ones (the add-in reads such a
+// text by its CR LF line ends alone); *changed counts them. Other texts come back as they are.
+std::string ConsistentLineEnds(const std::string& text, size_t* changed = nullptr);
+
+// Zone text on its way to a recovery file.
+struct RecoveryEntry {
+    std::wstring file;     // the old file ("/" separated)
+    std::wstring recovery; // its recovery file
+    int line = 0;
+    std::string chunk;     // marker form
+    std::wstring reason;
+};
+
+// A zone carried into another file.
+struct CarriedZone {
+    std::wstring zone, from, to;
+    int line = 0;
+};
+
 class ZoneGuard {
 public:
     // strict: a text saved to a recovery file makes the run fail (--strict-zones).
@@ -32,31 +54,52 @@ public:
     // line when an old file cannot be read safely; nothing has been written then.
     void ReadOldFiles(const std::vector<std::wstring>& outputPaths);
 
-    // After a generation pass: zones that the pass dropped but whose element (its unique
-    // id and tag) now stands in another new file of the run are put into that file, so
-    // that the next pass places them. True when another pass is needed.
-    bool CarryDroppedZones();
+    // An old file of the run: its bytes, and its text as the add-in is to read it.
+    const std::string* OriginalText(const std::wstring& path) const;
+    const std::string* TextForAddin(const std::wstring& path) const;
 
-    // After the last pass: every zone text of an old file that is in no new file is
-    // appended to the recovery file. ExitOk, or ExitUserText in strict mode when
-    // anything was saved.
-    int SaveWhatWasLost();
+    // Where the new file of a run's path is (the shadow).
+    using NewPath = std::function<std::wstring(const std::wstring& path)>;
+
+    // After a generation pass: zones whose text is in no new file under their key, but
+    // whose key now stands in another new file of the run (the class moved, the component
+    // was renamed) are put into that new file, so that the next pass places them. True
+    // when another pass is needed.
+    bool CarryDroppedZones(const NewPath& newPath);
+
+    // After the last pass: every zone of an old file of the run whose text is under its key
+    // in no new file becomes a recovery entry.
+    void Account(const NewPath& newPath);
+
+    const std::vector<RecoveryEntry>& Recovery() const { return m_recovery; }
+    const std::vector<CarriedZone>& Carried() const { return m_carriedNotes; }
+
+    // Appends the recovery entries to their files (flushed) and warns for each. Throws
+    // CliError (ExitUserText) naming the recovery file when one cannot be written.
+    void WriteRecovery() const;
+
+    // ExitOk, or ExitUserText in strict mode when anything goes to a recovery file.
+    int ExitCode() const;
 
 private:
     struct File {
-        std::wstring path; // as shown to the user ("/" separated)
-        std::string text;
+        std::wstring path;    // as shown to the user ("/" separated)
+        std::string original; // as on disk
+        std::string text;     // line ends made consistent: what the add-in and the guard read
         ZoneScanResult scan;
-        bool inRun = false; // written by this run (else only a source of zones)
+        bool inRun = false;   // written by this run (else only a source of zones)
     };
+    using ZoneKey = std::tuple<std::string, std::string, std::string>; // id, tag, comparable text
 
-    // Appends chunk to the file's recovery file and warns, naming the line it came from.
+    std::set<ZoneKey> PresentIn(const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys) const;
+    const File* Find(const std::wstring& path) const;
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
 
     bool m_strict;
-    bool m_saved = false;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
+    std::vector<RecoveryEntry> m_recovery;
+    std::vector<CarriedZone> m_carriedNotes;
 };
 
 } // namespace VexloCli

@@ -163,6 +163,13 @@ const ToolProperty* Model::FindProperty(const Element& e, std::wstring_view tool
     return nullptr;
 }
 
+std::wstring Model::PlaceOf(const Element& element) const
+{
+    if (element.line == 0 || element.sourceFile >= sourceFiles.size())
+        return std::wstring();
+    return sourceFiles[element.sourceFile] + L":" + std::to_wstring(element.line);
+}
+
 std::wstring Model::GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     const ToolProperty* p = FindProperty(e, tool, propName);

@@ -112,6 +112,8 @@ struct Element {
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
     Model* model = nullptr;
+    uint32_t line = 0;          // where the element's object starts (0: made by the host)
+    uint16_t sourceFile = 0;    // index into Model::sourceFiles: the model or a unit file
 
     // Own property of this element (no defaults), or nullptr.
     const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
@@ -289,6 +291,10 @@ struct Model : Element {
     // allClasses or any package.
     std::vector<Class*> externalClasses;
     std::vector<UnresolvedReference> unresolved; // in file order
+    std::vector<std::wstring> sourceFiles;       // the model file and the unit files read
+
+    // "file:line" of an element's object in the files read; "" when the host made it.
+    std::wstring PlaceOf(const Element& element) const;
 
     template <class T, class... Args> T* Create(Element* owner, Args&&... args) {
         auto p = std::make_unique<T>(std::forward<Args>(args)...);

@@ -3,6 +3,7 @@
 // what already exists (exact name first, else the first name equal ignoring
 // case); what does not exist yet is created with the case given.
 #include "vxplat/Files.h"
+#include "vxplat/Durability.h"
 #include "vxplat/Kernel.h"
 
 #include "PosixText.h"
@@ -160,6 +161,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD access, DWORD /*shareMode: not
     bool read = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
     bool write = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
     flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    if (write && !VxpFaultBeforeChange()) return INVALID_HANDLE_VALUE;
     struct stat st;
     bool existed = stat(path.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode)) {
@@ -277,6 +279,7 @@ BOOL WINAPI ReadFile(HANDLE h, LPVOID buffer, DWORD count, LPDWORD done, LPOVERL
 BOOL WINAPI WriteFile(HANDLE h, LPCVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED overlapped)
 {
     if (done) *done = 0;
+    if (!VxpFaultBeforeChange()) return FALSE;
     FileObject* file = Lookup(h);
     if (!file) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -363,6 +366,7 @@ DWORD WINAPI GetFileSize(HANDLE h, LPDWORD high)
 
 BOOL WINAPI SetEndOfFile(HANDLE h)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     FileObject* file = Lookup(h);
     if (!file) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -388,6 +392,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE h)
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     std::string path;
     bool missingParents = false;
     if (!Resolve(pathName, path, missingParents)) return FALSE;
@@ -405,6 +410,7 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
 
 BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     std::string path;
     bool missingParents = false;
     if (!Resolve(pathName, path, missingParents)) return FALSE;
@@ -433,6 +439,7 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)
 
 BOOL WINAPI DeleteFileW(LPCWSTR fileName)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     std::string path;
     bool missingParents = false;
     if (!Resolve(fileName, path, missingParents)) return FALSE;
@@ -450,6 +457,7 @@ BOOL WINAPI DeleteFileW(LPCWSTR fileName)
 
 BOOL WINAPI MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     std::string from, to;
     bool fromMissing = false, toMissing = false;
     if (!Resolve(existingName, from, fromMissing) || !Resolve(newName, to, toMissing)) return FALSE;
@@ -494,6 +502,7 @@ BOOL WINAPI MoveFileW(LPCWSTR existingName, LPCWSTR newName) { return MoveFileEx
 
 BOOL WINAPI ReplaceFileW(LPCWSTR replacedName, LPCWSTR replacementName, LPCWSTR backupName, DWORD, LPVOID, LPVOID)
 {
+    if (!VxpFaultBeforeChange()) return FALSE;
     std::string replaced, replacement;
     bool replacedMissing = false, replacementMissing = false;
     if (!Resolve(replacedName, replaced, replacedMissing) || !Resolve(replacementName, replacement, replacementMissing))

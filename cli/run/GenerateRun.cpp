@@ -1,0 +1,377 @@
+// `vexlo generate` as a transaction: the files of the run are planned and confined
+// first, the output folders locked and a journal an interrupted run left recovered, the
+// old files read (and refused when unsafe), then the add-in generates into a shadow of
+// the output folders, every old zone is accounted for by its key, and only then the
+// changed files are committed (journal first) with the recovery files, or, for
+// --dry-run/--check/--diff, described.
+#include "Commands.h"
+
+#include "AddinLoader.h"
+#include "Automation.h"
+#include "Console.h"
+#include "FailureNotes.h"
+#include "ModelSetup.h"
+#include "RegistryTools.h"
+#include "RunChecks.h"
+#include "ZoneGuard.h"
+#include "run/Journal.h"
+#include "run/RunFiles.h"
+#include "run/RunLock.h"
+#include "run/RunPlan.h"
+#include "run/RunReport.h"
+#include "run/Shadow.h"
+#include "run/TextDiff.h"
+
+#include "vxplat/Kernel.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+
+namespace VexloCli {
+
+using namespace RoseHost;
+
+namespace {
+
+const wchar_t* const kLanguages[] = {L"Delphi", L"C#"};
+
+std::wstring ProgIdOf(const std::wstring& language)
+{
+    return language == L"Delphi" ? L"Vexlo.VXRoseDelphiAddin" : L"Vexlo.VXRoseCSharpAddin";
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::wstring Names(const std::vector<std::wstring>& names)
+{
+    std::wstring text;
+    for (const std::wstring& n : names)
+        text += (text.empty() ? L"" : L", ") + n;
+    return text.empty() ? L"-" : text;
+}
+
+// Releases the application object and puts the real executable back on every way out.
+struct HostSession {
+    IDispatch* application = nullptr;
+    bool imagePathSet = false;
+    ~HostSession()
+    {
+        if (application)
+            application->Release();
+        if (imagePathSet)
+            VxpSetProcessImagePath(nullptr);
+    }
+};
+
+struct LoadedAddin {
+    std::wstring language;
+    std::unique_ptr<Addin> addin;
+    bool active = false;
+};
+
+void PrintFailure(const std::wstring& what, const CallFailure& failure, const Shadow& shadow)
+{
+    ErrLine(L"vexlo: " + what + L" failed with HRESULT " + HexCode(failure.hr));
+    if (!failure.description.empty())
+        ErrLine(shadow.ToReal(failure.description));
+    if (!failure.source.empty())
+        ErrLine(L"source: " + failure.source);
+}
+
+size_t CountZones(const std::string& text) { return ScanZoneText(text).zones.size(); }
+
+struct Outcome {
+    std::vector<FileChange> changes;
+    std::vector<std::wstring> unchanged;
+};
+
+int Generate(RunReport& report, const Options& options, const Installation& installation)
+{
+    TakeOverMessageBoxes();
+    HostTrace trace(options.traceHost);
+    const bool preview = options.dryRun || options.check || options.diff;
+
+    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
+    if (properties.empty())
+        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
+    report.Time("load");
+    Selection selection = SelectElements(*model, options.classes, options.components);
+
+    // Each add-in gets the selected elements of its language: every add-in generates
+    // whatever language an element has, so a shared selection would be written twice.
+    std::map<std::wstring, Selection> work;
+    for (Class* cls : selection.classes) {
+        std::wstring language = LanguageOf(*cls);
+        if (language == L"Delphi" || language == L"C#")
+            work[language].classes.push_back(cls);
+        else
+            Warn(L"class " + QualifiedName(*cls) + L" is skipped: " +
+                 (language.empty() ? std::wstring(L"it has no language") : L"its language is " + Quoted(language)));
+    }
+    for (Module* module : selection.modules) {
+        if (module->language == L"Delphi" || module->language == L"C#")
+            work[module->language].modules.push_back(module);
+        else
+            Warn(L"component " + QualifiedName(*module) + L" is skipped: " +
+                 (module->language.empty() ? std::wstring(L"it has no language")
+                                           : L"its language is " + Quoted(module->language)));
+    }
+    for (const auto& [language, selected] : work) {
+        for (Class* c : selected.classes)
+            report.classes.push_back(QualifiedName(*c));
+        for (Module* m : selected.modules)
+            report.components.push_back(QualifiedName(*m));
+    }
+    if (work.empty()) {
+        Warn(L"nothing to generate: no selected class or component has the language Delphi or C#"
+             L" (--language assigns one)");
+        return ExitOk;
+    }
+
+    // Before anything is written: where every file goes (refusing names that would leave
+    // the output folders), the folders to ourselves, the old files read and checked.
+    PathSymbolLookup lookup = PathMapLookup(options.pathMap);
+    std::vector<const Module*> modules;
+    for (const auto& [language, selected] : work) {
+        modules.insert(modules.end(), selected.modules.begin(), selected.modules.end());
+        for (const Class* cls : selected.classes)
+            modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
+    }
+    RunPlan plan = PlanRun(*model, modules, lookup);
+    std::optional<RunLock> lock;
+    if (!preview)
+        lock.emplace(plan.tops);
+    RecoverInterruptedRuns(plan, preview);
+    ZoneGuard zoneGuard(options.strictZones);
+    std::vector<std::wstring> paths;
+    for (const PlannedFile& file : plan.files)
+        paths.push_back(file.path);
+    zoneGuard.ReadOldFiles(paths);
+    ScopedPathMap pathMap(options.pathMap);
+    CheckOldFiles(OutputFilesOf(*model, selection.modules, selection.classes, lookup), codePage.codePage);
+
+    // The add-in works in the shadow, on copies of the old files.
+    Shadow shadow(plan);
+    std::map<std::wstring, const PlannedFile*> byPath;
+    for (const PlannedFile& file : plan.files) {
+        byPath[Lower(Slashed(file.path))] = &file;
+        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
+            std::wstring copy = shadow.PathOf(file);
+            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, *text))
+                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
+                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
+        }
+    }
+    shadow.Redirect(*model, lookup);
+    auto newPath = [&](const std::wstring& path) {
+        auto it = byPath.find(Lower(Slashed(path)));
+        return it == byPath.end() ? std::wstring() : shadow.PathOf(*it->second);
+    };
+    report.Time("prepare");
+
+    HostSession session;
+    std::wstring image = HostImagePath(options.host);
+    if (VxpSetProcessImagePath(image.c_str())) {
+        session.imagePathSet = true;
+        trace(L"executable " + image);
+    } else if (options.hostGiven) {
+        Warn(L"--host is only honoured through the real executable name here (the add-in sees " +
+             installation.executablePath + L")");
+    }
+
+    AutomationHost host(model);
+    std::wstring lastFile; // the file the add-in said it writes last
+    host.SetLogSink([&](const std::wstring& line) {
+        std::wstring real = shadow.ToReal(line);
+        if (size_t to = real.rfind(L" to "); real.compare(0, 6, L"Class ") == 0 && to != std::wstring::npos)
+            lastFile = real.substr(to + 4);
+        if (!preview)
+            OutLine(real);
+    });
+    for (const FailureOption& failure : options.failures)
+        host.SetFailure(failure.member, static_cast<HRESULT>(failure.hresult), failure.times);
+    session.application = host.CreateApplication();
+
+    std::vector<LoadedAddin> addins;
+    for (const wchar_t* language : kLanguages)
+        if (work.count(language))
+            addins.push_back({language, Addin::Create(ProgIdOf(language), installation.modulePath, trace), false});
+
+    int exitCode = ExitOk;
+    CallFailure failure;
+    auto fail = [&](const LoadedAddin& a, const wchar_t* method) {
+        PrintFailure(a.addin->ProgId() + L"." + method, failure, shadow);
+        std::wstring description = shadow.ToReal(failure.description);
+        // The file the failure names, or else the one being written, tells the component.
+        std::wstring element;
+        for (const PlannedFile& file : plan.files) {
+            std::wstring path = Lower(file.path);
+            if (Lower(description).find(path) != std::wstring::npos || Lower(lastFile) == path)
+                element = L"component " + QualifiedName(*file.module) + L" (file " + Slashed(file.path) + L")";
+        }
+        if (element.empty())
+            element = DescribeLastHanded(*model, host.LastHanded(ElementKind::Module), host.LastHanded(ElementKind::Class));
+        for (const std::wstring& line : ExplainFailure(failure.hr, description, element))
+            ErrLine(line);
+        report.Message(L"error", a.addin->ProgId() + L"." + method + L" failed: " + description);
+        exitCode = ExitHostError;
+    };
+
+    for (LoadedAddin& a : addins) {
+        size_t before = host.ContextMenuItems().size();
+        if (!a.addin->Call(L"OnActivate", session.application, nullptr, nullptr, failure)) {
+            fail(a, L"OnActivate");
+            break;
+        }
+        a.active = true;
+        std::vector<ContextMenuItemRecord> items = host.ContextMenuItems();
+        for (size_t i = before; i < items.size(); ++i)
+            trace(L"menu item added through " + Quoted(items[i].addIn) + L": type " + std::to_wstring(items[i].itemType) +
+                  L" " + Quoted(items[i].caption) + L" (" + items[i].internalName + L")");
+    }
+
+    auto generationPass = [&] {
+        for (LoadedAddin& a : addins) {
+            if (exitCode != ExitOk)
+                break;
+            const Selection& mine = work[a.language];
+            host.SetSelection(mine.classes, mine.modules);
+            std::vector<std::wstring> classNames, moduleNames;
+            for (Class* c : mine.classes)
+                classNames.push_back(QualifiedName(*c));
+            for (Module* m : mine.modules)
+                moduleNames.push_back(QualifiedName(*m));
+            trace(L"selection for " + a.language + L": classes " + Names(classNames) + L"; components " +
+                  Names(moduleNames));
+
+            if (!options.menu) {
+                if (!a.addin->Call(L"OnGenerateCode", session.application, nullptr, nullptr, failure))
+                    fail(a, L"OnGenerateCode");
+                continue;
+            }
+            // As a user opening the context menu and picking "Generate Code".
+            std::optional<SHORT> menuType;
+            for (const ContextMenuItemRecord& item : host.ContextMenuItems())
+                if (item.addIn == a.language && item.internalName == L"CODEGEN") {
+                    menuType = item.itemType;
+                    break;
+                }
+            if (!menuType) {
+                Warn(L"the " + a.language + L" add-in added no \"Generate Code\" menu item;"
+                     L" choosing CODEGEN anyway");
+            } else if (!a.addin->Call(L"OnEnableContextMenuItems", session.application, nullptr, &*menuType, failure)) {
+                fail(a, L"OnEnableContextMenuItems");
+                continue;
+            }
+            const std::wstring codegen = L"CODEGEN";
+            if (!a.addin->Call(L"OnSelectedContextMenuItem", session.application, &codegen, nullptr, failure))
+                fail(a, L"OnSelectedContextMenuItem");
+        }
+    };
+    generationPass();
+    // Zones whose element moved to another file of the run are placed by a second pass.
+    if (exitCode == ExitOk && zoneGuard.CarryDroppedZones(newPath))
+        generationPass();
+
+    // As when Rose closes: every active add-in is deactivated, also after a failure.
+    for (LoadedAddin& a : addins) {
+        if (!a.active)
+            continue;
+        CallFailure deactivation;
+        if (!a.addin->Call(L"OnDeactivate", session.application, nullptr, nullptr, deactivation)) {
+            PrintFailure(a.addin->ProgId() + L".OnDeactivate", deactivation, shadow);
+            exitCode = ExitHostError;
+        }
+    }
+    addins.clear();
+    report.Time("generate");
+    if (exitCode != ExitOk) {
+        ErrLine(L"vexlo: no file of the run was changed");
+        return exitCode;
+    }
+
+    // What the run changes, file by file, against the user's real files.
+    zoneGuard.Account(newPath);
+    Outcome outcome;
+    std::map<std::wstring, size_t> carriedInto, savedFrom;
+    for (const CarriedZone& c : zoneGuard.Carried())
+        ++carriedInto[Lower(c.to)];
+    for (const RecoveryEntry& e : zoneGuard.Recovery())
+        ++savedFrom[Lower(e.file)];
+    std::string diffs;
+    for (const PlannedFile& file : plan.files) {
+        std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
+        if (!now)
+            continue; // the add-in wrote nothing there (its log says why)
+        const std::string* old = zoneGuard.OriginalText(file.path);
+        std::wstring shown = Slashed(file.path);
+        std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
+        report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
+                                savedFrom[Lower(shown)]});
+        if (action == L"unchanged") {
+            outcome.unchanged.push_back(shown);
+            continue;
+        }
+        if (options.diff) {
+            std::wstring relative = Below(plan.tops[plan.TopOf(file.path)], file.path).value_or(shown);
+            diffs += UnifiedDiff(old, *now, Narrow(Slashed(relative)));
+        }
+        outcome.changes.push_back({file.path, std::move(*now), old ? std::optional<std::string>(*old) : std::nullopt,
+                                   L"component " + QualifiedName(*file.module)});
+    }
+
+    if (preview) {
+        for (const ReportFile& f : report.files)
+            if (!options.check || f.action != L"unchanged" || options.dryRun)
+                OutLine(f.action + L": " + f.path);
+        for (const RecoveryEntry& e : zoneGuard.Recovery())
+            OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " +
+                    e.recovery + L")");
+        if (!diffs.empty())
+            std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
+        if (options.check && !outcome.changes.empty()) {
+            ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) +
+                    L" file(s) differ from what the model generates (--check)");
+            return ExitHostError;
+        }
+        return zoneGuard.ExitCode();
+    }
+
+    report.Time("compare");
+    CommitRun(plan, outcome.changes, model->fileName, [&] { zoneGuard.WriteRecovery(); });
+    for (const std::wstring& file : outcome.unchanged)
+        OutLine(L"unchanged: " + file);
+    report.Time("commit");
+    return zoneGuard.ExitCode();
+}
+
+} // namespace
+
+int RunGenerate(const Options& options, const Installation& installation)
+{
+    RunReport report;
+    report.model = options.path;
+    report.host = options.host == HostKind::Rose ? L"rose" : L"modeler";
+    report.language = options.language;
+    report.mode = options.check ? L"check" : options.diff ? L"diff" : options.dryRun ? L"dry-run" : L"generate";
+    ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
+    auto finish = [&](int code) {
+        ObserveWarnings(nullptr);
+        if (!options.report.empty() && !report.Write(options.report, code))
+            ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
+    };
+    try {
+        int code = Generate(report, options, installation);
+        finish(code);
+        return code;
+    } catch (const CliError& error) {
+        report.Message(L"error", error.Message());
+        finish(error.ExitCode());
+        throw;
+    }
+}
+
+} // namespace VexloCli

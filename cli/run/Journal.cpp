@@ -1,0 +1,291 @@
+#include "Journal.h"
+
+#include "Console.h"
+#include "FailureNotes.h"
+#include "RunFiles.h"
+#include "RunLock.h"
+#include "ZoneScan.h"
+
+#include "vxplat/CodePage.h"
+#include "vxplat/Durability.h"
+#include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace VexloCli {
+
+namespace {
+
+const char kMagic[] = "vexlo journal 1";
+
+std::wstring JournalOf(const std::wstring& top) { return StateFolderOf(top) + L"\\journal"; }
+
+std::string UtcNow()
+{
+    std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", std::gmtime(&now));
+    return text;
+}
+
+struct Entry {
+    bool replace = false;
+    bool linked = false;     // the old file's own second name, not a copy
+    std::wstring name;       // in the journal folder
+    std::wstring path;       // real
+};
+
+struct Manifest {
+    std::wstring process, model, started;
+    std::vector<Entry> entries;
+    bool complete = false;
+};
+
+std::optional<Manifest> ReadManifest(const std::wstring& journal)
+{
+    std::optional<std::string> text = ReadWhole(journal + L"\\manifest");
+    if (!text)
+        return std::nullopt;
+    Manifest m;
+    std::istringstream lines(*text);
+    std::string line;
+    if (!std::getline(lines, line) || line != kMagic)
+        return m;
+    while (std::getline(lines, line)) {
+        size_t blank = line.find(' ');
+        std::string word = line.substr(0, blank), rest = blank == std::string::npos ? "" : line.substr(blank + 1);
+        std::wstring value; // written as UTF-8
+        int length = MultiByteToWideChar(CP_UTF8, 0, rest.data(), static_cast<int>(rest.size()), nullptr, 0);
+        value.assign(static_cast<size_t>(std::max(length, 0)), L'\0');
+        if (length > 0)
+            MultiByteToWideChar(CP_UTF8, 0, rest.data(), static_cast<int>(rest.size()), value.data(), length);
+        if (word == "process")
+            m.process = value;
+        else if (word == "model")
+            m.model = value;
+        else if (word == "started")
+            m.started = value;
+        else if (word == "complete")
+            m.complete = true;
+        else if (word == "link" || word == "copy" || word == "create") {
+            Entry e;
+            e.replace = word != "create";
+            e.linked = word == "link";
+            size_t tab = value.find(L'\t');
+            e.name = e.replace ? value.substr(0, tab) : std::wstring();
+            e.path = e.replace ? (tab == std::wstring::npos ? std::wstring() : value.substr(tab + 1)) : value;
+            m.entries.push_back(e);
+        }
+    }
+    return m;
+}
+
+void RemoveJournal(const std::wstring& journal)
+{
+    // The manifest first: a journal without one changed nothing and is simply removed.
+    DeleteFileW((journal + L"\\manifest").c_str());
+    VxpFlushFolder(journal.c_str());
+    std::error_code error;
+    std::filesystem::remove_all(PathOf(Slashed(journal)), error);
+    RemoveDirectoryW(ParentFolder(journal).c_str()); // ".vexlo" goes when nothing else is in it
+    VxpFlushFolder(ParentFolder(ParentFolder(journal)).c_str());
+}
+
+// Puts an old file back from the journal.
+bool Restore(const std::wstring& journal, const Entry& e)
+{
+    std::wstring saved = journal + L"\\" + e.name;
+    if (e.linked)
+        return MoveFileExW(saved.c_str(), e.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    std::optional<std::string> text = ReadWhole(saved);
+    return text && ReplaceDurably(e.path, *text);
+}
+
+struct Scope {
+    Scope() { VxpDeferTermination(true); }
+    ~Scope() { VxpDeferTermination(false); }
+};
+
+std::string Utf8(const std::wstring& text) { return Narrow(text); }
+
+} // namespace
+
+void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, const std::wstring& modelFile,
+               const std::function<void()>& writeRecovery)
+{
+    Scope deferred; // a request to stop waits until the run is whole again
+    std::map<size_t, std::vector<const FileChange*>> byTop;
+    for (const FileChange& change : changes)
+        byTop[plan.TopOf(change.path)].push_back(&change);
+
+    struct Journal {
+        std::wstring folder;
+        std::vector<Entry> entries;
+    };
+    std::vector<Journal> journals;
+    auto dropJournals = [&] {
+        for (const Journal& j : journals)
+            if (!j.folder.empty())
+                RemoveJournal(j.folder);
+    };
+    for (const auto& [top, files] : byTop) {
+        if (top >= plan.tops.size())
+            throw CliError(ExitHostError, Slashed(files.front()->path) + L": lies in no output folder of the run; "
+                                                                         L"nothing was written.");
+        Journal j;
+        // Only replacing needs a journal: a file the run creates takes no old text with it.
+        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText.has_value(); });
+        j.folder = replaces ? JournalOf(plan.tops[top]) : std::wstring();
+        std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) +
+                               "\nmodel " + Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
+        bool ok = !replaces || CreateFolders(j.folder);
+        int n = 0;
+        for (const FileChange* change : files) {
+            Entry e;
+            e.path = change->path;
+            e.replace = change->oldText.has_value();
+            if (e.replace && ok) {
+                e.name = L"old-" + std::to_wstring(++n);
+                std::wstring saved = j.folder + L"\\" + e.name;
+                // A second name keeps the old file without a byte written, and puts it
+                // back with a rename even on a full disk; a link or another volume is copied.
+                e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
+                ok = e.linked || ReplaceDurably(saved, *change->oldText);
+            }
+            manifest += (e.replace ? (e.linked ? "link " : "copy ") + Utf8(e.name) + "\t" : std::string("create ")) +
+                        Utf8(e.path) + "\n";
+            j.entries.push_back(e);
+        }
+        ok = ok && (!replaces || ReplaceDurably(j.folder + L"\\manifest", manifest + "complete\n"));
+        journals.push_back(j);
+        if (!ok) {
+            std::wstring why = LastErrorText(), where = WhyCannotCreate(j.folder + L"\\manifest");
+            dropJournals();
+            throw CliError(ExitHostError, Slashed(j.folder) + L": the run's journal cannot be written: " + why +
+                                              (where.empty() ? L"" : L"; " + where) + L"; nothing was written.");
+        }
+    }
+
+    std::vector<const Entry*> done;
+    auto rollBack = [&](const std::wstring& what) {
+        bool restored = true;
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            const Entry& e = **it;
+            for (const Journal& j : journals)
+                for (const Entry& mine : j.entries)
+                    if (&mine == &e)
+                        restored = (e.replace ? Restore(j.folder, e) : DeleteFileW(e.path.c_str()) != FALSE) && restored;
+        }
+        if (restored) {
+            dropJournals();
+            throw CliError(ExitHostError, what + L" Every file of the run is as it was before.");
+        }
+        throw CliError(ExitHostError, what + L" Not every old file could be put back either; the journal in " +
+                                          Slashed(journals.front().folder) +
+                                          L" keeps them, and the next run recovers it (see docs/CLI.md).");
+    };
+    for (Journal& j : journals) {
+        for (const Entry& e : j.entries) {
+            const FileChange* change = nullptr;
+            for (const FileChange& c : changes)
+                if (c.path == e.path)
+                    change = &c;
+            if (!CreateFolders(ParentFolder(e.path)) || !ReplaceDurably(e.path, change->newText)) {
+                std::wstring error = LastErrorText(), why = WhyCannotCreate(e.path);
+                rollBack(Slashed(e.path) + L": the new file" + (change->component.empty() ? L"" : L" of " + change->component) +
+                         L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".");
+            }
+            done.push_back(&e);
+            OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
+        }
+    }
+    try {
+        writeRecovery();
+    } catch (const CliError& error) {
+        rollBack(error.Message());
+    }
+    dropJournals();
+}
+
+void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
+{
+    for (const std::wstring& top : plan.tops) {
+        std::wstring journal = JournalOf(top);
+        if (GetFileAttributesW(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        std::optional<Manifest> manifest = ReadManifest(journal);
+        if (dryRun) {
+            OutLine(L"vexlo: " + Slashed(journal) + L" holds the journal of an interrupted run; a run without "
+                                                      L"--dry-run, --check or --diff recovers it first");
+            continue;
+        }
+        if (!manifest || !manifest->complete) {
+            // Cut off before its first file was replaced: it changed nothing.
+            OutLine(L"vexlo: removing the unfinished journal of an interrupted run in " + Slashed(journal) +
+                    L" (it had changed no file)");
+            RemoveJournal(journal);
+            continue;
+        }
+        OutLine(L"vexlo: found the journal of an interrupted run (process " + manifest->process + L", model " +
+                manifest->model + L", started " + manifest->started + L") in " + Slashed(journal) +
+                L"; recovering it");
+        // What the run's files hold now, and what their recovery files already kept.
+        std::set<std::tuple<std::string, std::string, std::string>> present;
+        auto index = [&present](const std::string& text) {
+            for (const ScannedZone& z : ScanZoneText(text).zones)
+                present.insert({z.id, z.tag, ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart))});
+        };
+        for (const Entry& e : manifest->entries) {
+            if (std::optional<std::string> text = ReadWhole(e.path))
+                index(*text);
+            if (std::optional<std::string> text = ReadWhole(e.path + L".vxlost"))
+                index(*text);
+        }
+        for (const Entry& e : manifest->entries) {
+            if (!e.replace)
+                continue;
+            std::optional<std::string> old = ReadWhole(journal + L"\\" + e.name);
+            if (!old)
+                continue;
+            std::optional<std::string> now = ReadWhole(e.path);
+            bool torn = !now || (now->empty() && !old->empty()) || ScanZoneText(*now).unreadable ||
+                        now->find('\0') != std::string::npos;
+            if (torn) {
+                if (!Restore(journal, e))
+                    throw CliError(ExitUserText, Slashed(e.path) + L": the file is damaged and its old text in " +
+                                                     Slashed(journal) + L"\\" + e.name + L" cannot be put back: " +
+                                                     LastErrorText() + L"; nothing was written. Copy it back by hand "
+                                                     L"(see docs/CLI.md) and run again.");
+                Warn(Slashed(e.path) + L": the interrupted run left this file damaged; its old text is back");
+                continue;
+            }
+            for (const ScannedZone& z : ScanZoneText(*old).zones) {
+                std::string comparable = ComparableText(std::string_view(*old).substr(z.textStart, z.textEnd - z.textStart));
+                if (comparable.empty() || present.count({z.id, z.tag, comparable}))
+                    continue;
+                std::wstring recovery = e.path + L".vxlost";
+                std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
+                                      L") of line " + std::to_wstring(LineOf(*old, z.start)) +
+                                      L", kept in the journal of an interrupted run, is in no file";
+                std::string chunk = AnsiBytes(L"// vexlo, " + Slashed(e.path) + L": " + reason + L"\r\n") +
+                                    MarkerForm(z, *old) + "\r\n";
+                if (!AppendDurably(recovery, chunk))
+                    throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file cannot be written (" +
+                                                     LastErrorText() + L"), and " + reason + L"; nothing was written. "
+                                                     L"The journal stays in " + Slashed(journal) + L".");
+                present.insert({z.id, z.tag, comparable});
+                Warn(Slashed(e.path) + L":" + std::to_wstring(LineOf(*old, z.start)) + L": " + reason +
+                     L"; its text was saved to " + Slashed(recovery));
+            }
+        }
+        RemoveJournal(journal);
+    }
+}
+
+} // namespace VexloCli

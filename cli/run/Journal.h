@@ -1,0 +1,38 @@
+// Putting a run's new files in place so that an interruption at any instant, or a disk
+// that fills up, loses no line of the user's: before the first old file is replaced, the
+// journal in "<top>/.vexlo/journal" holds every old file the run replaces (a second name
+// for it, or a copy) and a manifest; the new files are then put in place one by one, the
+// recovery files written, and only then the journal removed. A failure on the way puts
+// the old files back. A journal that a killed run left is recovered by the next run.
+#pragma once
+
+#include "RunPlan.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace VexloCli {
+
+struct FileChange {
+    std::wstring path;                  // the real path, as the add-in names it
+    std::string newText;
+    std::optional<std::string> oldText; // the old file's bytes; nothing for a new file
+    std::wstring component;             // "component Pkg::Name", for messages
+};
+
+// Commits the changes; `writeRecovery` appends the recovery files (throwing CliError when
+// it cannot) after the files are in place. Throws CliError when the run cannot be
+// committed, after putting every old file back (or, where even that fails, keeping the
+// journal and saying so).
+void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, const std::wstring& modelFile,
+               const std::function<void()>& writeRecovery);
+
+// Recovers the journal of an interrupted run in each top folder: zone text of an old file
+// that is in no current file of that run (nor already in its recovery file) is saved to
+// the recovery file with a warning; a file left torn or missing gets its old text back.
+// With dryRun, only says that a journal is there.
+void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun);
+
+} // namespace VexloCli

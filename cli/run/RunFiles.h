@@ -1,0 +1,49 @@
+// Reading and writing the files of a run through the platform (which finds a path the
+// way the add-in does), with the writes made durable: a file is written beside its place
+// under a temporary name, flushed, and renamed into place, and the folder is flushed.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace VexloCli {
+
+std::wstring Slashed(std::wstring path);
+std::wstring ParentFolder(const std::wstring& path); // "" when there is none
+std::wstring Lower(std::wstring text);
+
+// Paths travel as UTF-8, the file names' encoding here: the standard library's own
+// wide-to-narrow conversion knows only ASCII on Linux, whatever the locale.
+std::filesystem::path PathOf(const std::wstring& text);
+std::wstring WideOf(const std::filesystem::path& path);
+
+std::optional<std::string> ReadWhole(const std::wstring& path);
+
+// Creates the folder and the missing ones above it.
+bool CreateFolders(const std::wstring& folder);
+
+// The whole text as the file's new content: written to "<path>.<process>.vxnew",
+// flushed, and put in place (keeping an old file's permissions; a symbolic link stays a
+// link). False with the system's error set; nothing of the old file is lost then.
+bool ReplaceDurably(const std::wstring& path, const std::string& text);
+
+// Appends and flushes (creating the file).
+bool AppendDurably(const std::wstring& path, const std::string& text);
+
+// Creates or truncates and writes, without flushing (for files of our own scratch folder).
+bool WriteScratch(const std::wstring& path, const std::string& text);
+
+// The system's last error in words ("no space is left on the device").
+std::wstring LastErrorText();
+
+bool IsSymbolicLink(const std::wstring& path);
+
+// A symbolic link whose target does not exist.
+bool IsDanglingLink(const std::wstring& path);
+
+// Text of the ANSI code page <-> wide.
+std::wstring Ansi(const std::string& text);
+std::string AnsiBytes(const std::wstring& text);
+
+} // namespace VexloCli

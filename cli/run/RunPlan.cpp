@@ -1,0 +1,156 @@
+#include "RunPlan.h"
+
+#include "Console.h"
+#include "ModelSetup.h"
+#include "RunFiles.h"
+
+#include "vxplat/Crt.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace VexloCli {
+
+using namespace RoseHost;
+
+namespace {
+
+std::wstring Normal(const std::wstring& path)
+{
+    std::wstring text = Lower(Slashed(path));
+    while (text.size() > 1 && text.back() == L'/')
+        text.pop_back();
+    return text;
+}
+
+std::wstring Where(const Model& model, const Element& element)
+{
+    std::wstring place = model.PlaceOf(element);
+    return place.empty() ? model.fileName : place;
+}
+
+std::wstring Describe(const Element& element)
+{
+    if (element.kind == ElementKind::Module)
+        return L"component " + QualifiedName(static_cast<const Module&>(element));
+    if (element.kind == ElementKind::Subsystem) {
+        std::wstring name = QualifiedName(static_cast<const Subsystem&>(element));
+        return name.empty() ? L"the component view" : L"component package " + name;
+    }
+    return L"the model";
+}
+
+std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::wstring Upper(std::wstring text)
+{
+    if (!text.empty())
+        _wcsupr(text.data());
+    return text;
+}
+
+const std::wstring kNothing = L"; nothing was written. ";
+
+[[noreturn]] void Refuse(const Model& model, const Element& element, const std::wstring& why, const std::wstring& fix)
+{
+    throw CliError(ExitModelLoad, Where(model, element) + L": " + Describe(element) + L" " + why + kNothing + fix);
+}
+
+bool IsAbsolute(const std::wstring& folder)
+{
+    return !folder.empty() && (folder[0] == L'\\' || folder[0] == L'/' || PathOf(Slashed(folder)).is_absolute());
+}
+
+} // namespace
+
+std::optional<std::wstring> Below(const std::wstring& folder, const std::wstring& path)
+{
+    std::wstring f = Normal(folder), p = Normal(path);
+    if (p == f)
+        return std::wstring();
+    if (f == L"/" && p.size() > 1 && p[0] == L'/')
+        return Slashed(path).substr(1);
+    if (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == L'/')
+        return path.substr(f.size() + 1);
+    return std::nullopt;
+}
+
+size_t RunPlan::TopOf(const std::wstring& path) const
+{
+    for (size_t i = 0; i < tops.size(); ++i)
+        if (Below(tops[i], path))
+            return i;
+    return tops.size();
+}
+
+RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const PathSymbolLookup& lookup)
+{
+    RunPlan plan;
+    auto baseIndex = [&plan](const std::wstring& folder) {
+        for (size_t i = 0; i < plan.bases.size(); ++i)
+            if (Normal(plan.bases[i]) == Normal(folder))
+                return i;
+        plan.bases.push_back(folder);
+        return plan.bases.size() - 1;
+    };
+    for (const wchar_t* tool : {L"Delphi", L"C#"}) {
+        baseIndex(ExpandPathSymbol(model.GetPropertyValue(model, tool, L"Directory"), lookup));
+        for (const Subsystem* subsystem : model.allSubsystems) {
+            std::wstring value = ExpandPathSymbol(model.GetPropertyValue(*subsystem, tool, L"Directory"), lookup);
+            if (!IsDirectoryKeyword(value))
+                baseIndex(Upper(value)); // the add-in upper-cases a package's own folder
+        }
+    }
+
+    for (const Module* module : modules) {
+        std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup);
+        if (!out || !out->generated)
+            continue;
+        const Element& setBy = out->baseSetBy ? *out->baseSetBy : model;
+        if (!out->unknownSymbol.empty())
+            Refuse(model, setBy,
+                   L"has the \"Directory\" " + Quote(model.GetPropertyValue(setBy, module->language, L"Directory")) +
+                       L", and neither the virtual path map nor --path-map defines $" + out->unknownSymbol +
+                       L" (it would expand to nothing and " + Quote(out->path) + L" would be written)",
+                   L"Define it with --path-map " + out->unknownSymbol + L"=FOLDER and run again.");
+        if (out->badName) {
+            const Element& bad = *out->badName;
+            Refuse(model, bad,
+                   bad.name.empty() ? std::wstring(L"has no name, so its file or folder name would be empty")
+                                    : L"is named " + Quote(bad.name.str()) +
+                                          L", which is not a plain file or folder name (it holds \"/\", \"\\\", \":\" "
+                                          L"or a control character, or is \".\" or \"..\"), so its file would not lie "
+                                          L"in " + Quote(out->base),
+                   L"Rename it in the model and run again.");
+        }
+        if (!IsAbsolute(out->base))
+            Refuse(model, setBy,
+                   L"has an empty \"Directory\" for " + module->language + L", so " + Quote(out->path) +
+                       L" would be written at the top of the file system",
+                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out, and run again.");
+        std::optional<std::wstring> relative = Below(out->base, out->path);
+        if (!relative || relative->empty())
+            Refuse(model, *module, L"would be written to " + Quote(out->path) + L", outside " + Quote(out->base),
+                   L"Check the component's name and its packages' \"Directory\" settings.");
+        if (std::any_of(plan.files.begin(), plan.files.end(),
+                        [&](const PlannedFile& f) { return Normal(f.path) == Normal(out->path); }))
+            continue;
+        plan.files.push_back({out->path, module, baseIndex(out->base), *relative});
+    }
+
+    // Only bases that receive a file: the lock and journal go nowhere else.
+    std::vector<std::wstring> used;
+    for (const PlannedFile& file : plan.files)
+        used.push_back(plan.bases[file.base]);
+    for (const std::wstring& base : used) {
+        bool inner = std::any_of(used.begin(), used.end(), [&](const std::wstring& other) {
+            return Normal(other) != Normal(base) && Below(other, base);
+        });
+        if (!inner && IsAbsolute(base) &&
+            std::none_of(plan.tops.begin(), plan.tops.end(), [&](const std::wstring& t) { return Normal(t) == Normal(base); }))
+            plan.tops.push_back(base);
+    }
+    return plan;
+}
+
+} // namespace VexloCli

@@ -1,0 +1,43 @@
+// The files a generation run will write, worked out before anything is written, and the
+// rule that keeps a run inside the folders the user gave: every file lies below a
+// "Directory" setting of the model or of a component package (after --out and the path
+// map), reached through plain package and component names only. A name that would climb
+// out (a separator, "..", a drive), a "$SYMBOL" nothing defines, and a "Directory" that
+// would start at the top of the file system refuse the run with the model file's line.
+#pragma once
+
+#include "OutputPaths.h"
+
+#include <string>
+#include <vector>
+
+namespace VexloCli {
+
+struct PlannedFile {
+    std::wstring path;                        // as the add-in names it
+    const RoseHost::Module* module = nullptr;
+    size_t base = 0;                          // index into RunPlan::bases
+    std::wstring relative;                    // below the base ("\" separated)
+};
+
+struct RunPlan {
+    // Every "Directory" folder of the model (of both tools and every component package),
+    // whether or not a file of this run lies below it: the add-in is pointed away from
+    // each one during the run.
+    std::vector<std::wstring> bases;
+    std::vector<PlannedFile> files;          // one per path (the first component naming it)
+    // The bases that lie in no other base: each holds the run's lock and journal.
+    std::vector<std::wstring> tops;
+    size_t TopOf(const std::wstring& path) const;
+};
+
+// Throws CliError (ExitModelLoad) naming the model file's line, the element and the name
+// when a file of the run would leave its base.
+RunPlan PlanRun(RoseHost::Model& model, const std::vector<const RoseHost::Module*>& modules,
+                const PathSymbolLookup& lookup);
+
+// Where a folder lies below another one (both "\" or "/" separated, letter case ignored
+// as the platform finds names): the rest of the path, or nothing.
+std::optional<std::wstring> Below(const std::wstring& folder, const std::wstring& path);
+
+} // namespace VexloCli

@@ -1,0 +1,126 @@
+#include "Shadow.h"
+
+#include "Console.h"
+#include "ModelSetup.h"
+#include "RunFiles.h"
+
+#include "vxplat/Crt.h"
+#include "vxplat/Durability.h"
+#include "vxplat/Kernel.h"
+
+#include <atomic>
+#include <filesystem>
+
+namespace VexloCli {
+
+using namespace RoseHost;
+namespace fs = std::filesystem;
+
+namespace {
+
+const wchar_t kPrefix[] = L"vexlo-shadow-";
+
+std::wstring Upper(std::wstring text)
+{
+    if (!text.empty())
+        _wcsupr(text.data());
+    return text;
+}
+
+// Scratch folders of processes that no longer run (killed before they could clean up).
+void RemoveStale(const fs::path& temp)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(temp, error), end; !error && it != end; it.increment(error)) {
+        std::wstring name = WideOf(it->path().filename());
+        if (name.compare(0, std::size(kPrefix) - 1, kPrefix) != 0)
+            continue;
+        unsigned long pid = std::wcstoul(name.c_str() + std::size(kPrefix) - 1, nullptr, 10);
+        std::error_code ignored;
+        if (pid && pid != GetCurrentProcessId() && !VxpProcessAlive(pid))
+            fs::remove_all(it->path(), ignored);
+    }
+}
+
+} // namespace
+
+Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
+{
+    std::error_code error;
+    fs::path temp = fs::temp_directory_path(error);
+    if (error)
+        temp = fs::current_path();
+    RemoveStale(temp);
+    static std::atomic<int> count{0};
+    for (;;) {
+        fs::path folder = temp / (std::wstring(kPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(count++));
+        if (fs::create_directory(folder, error)) {
+            m_root = WideOf(folder);
+            break;
+        }
+        if (error)
+            throw CliError(ExitHostError, WideOf(folder) + L": the run's scratch folder cannot be created: " +
+                                              Ansi(error.message()) + L"; nothing was written.");
+    }
+    VxpRemoveOnTermination(m_root.c_str());
+    for (size_t i = 0; i < plan.bases.size(); ++i) {
+        m_folders.push_back(m_root + L"/b" + std::to_wstring(i));
+        fs::create_directory(VexloCli::PathOf(m_folders.back()), error);
+    }
+}
+
+Shadow::~Shadow()
+{
+    VxpRemoveOnTermination(nullptr);
+    std::error_code error;
+    fs::remove_all(VexloCli::PathOf(m_root), error);
+}
+
+void Shadow::Redirect(Model& model, const PathSymbolLookup& lookup) const
+{
+    auto shadowOf = [this](const std::wstring& folder) -> std::wstring {
+        for (size_t i = 0; i < m_plan.bases.size(); ++i)
+            if (Lower(Slashed(m_plan.bases[i])) == Lower(Slashed(folder)))
+                return m_folders[i];
+        return m_root; // not a base of the run: still nothing real is touched
+    };
+    for (const wchar_t* tool : {L"Delphi", L"C#"}) {
+        std::wstring value = ExpandPathSymbol(model.GetPropertyValue(model, tool, L"Directory"), lookup);
+        SetOwnProperty(model, tool, L"Directory", shadowOf(value));
+        for (Subsystem* subsystem : model.allSubsystems) {
+            std::wstring own = ExpandPathSymbol(model.GetPropertyValue(*subsystem, tool, L"Directory"), lookup);
+            if (!IsDirectoryKeyword(own))
+                SetOwnProperty(*subsystem, tool, L"Directory", shadowOf(Upper(own)));
+        }
+    }
+}
+
+std::wstring Shadow::PathOf(const PlannedFile& file) const { return m_folders[file.base] + L"\\" + file.relative; }
+
+std::wstring Shadow::ToReal(const std::wstring& text) const
+{
+    // The add-in may have upper-cased a package's folder: look for it in any letter case.
+    std::wstring result = text, lower = Lower(text);
+    for (size_t i = m_folders.size(); i-- > 0;) {
+        std::wstring folder = Lower(m_folders[i]);
+        for (size_t at = lower.find(folder); at != std::wstring::npos; at = lower.find(folder, at + 1)) {
+            size_t after = at + folder.size();
+            if (after < lower.size() && lower[after] != L'\\' && lower[after] != L'/')
+                continue; // "b1" inside "b12"
+            result.replace(at, folder.size(), m_plan.bases[i]);
+            lower.replace(at, folder.size(), Lower(m_plan.bases[i]));
+        }
+    }
+    return result;
+}
+
+std::wstring Shadow::RealPathOf(const std::wstring& shadowPath) const
+{
+    for (size_t i = 0; i < m_folders.size(); ++i)
+        if (std::optional<std::wstring> rest = Below(m_folders[i], shadowPath))
+            return rest->empty() ? m_plan.bases[i] : m_plan.bases[i] + L"\\" + *rest;
+    return std::wstring();
+}
+
+} // namespace VexloCli

@@ -1,0 +1,14 @@
+// A unified diff of two texts ("--- a/PATH", "+++ b/PATH", "@@ -l,n +l,n @@" hunks with
+// three lines of context), as reviewers and `patch -p1` read it. Lines are compared with
+// their line ends, so a change of line end alone shows; a CR before the LF is written as
+// it is (patch needs it) and not as "^M".
+#pragma once
+
+#include <string>
+
+namespace VexloCli {
+
+// "" when the texts are equal. oldText absent (a new file): "--- /dev/null".
+std::string UnifiedDiff(const std::string* oldText, const std::string& newText, const std::string& path);
+
+} // namespace VexloCli

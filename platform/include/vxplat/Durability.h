@@ -1,0 +1,34 @@
+// What a run needs to change files so that an interruption at any instant loses
+// nothing: flushing a folder's entries, hard links, signals deferred while a commit
+// runs, and a folder removed when the process is told to stop. Also a test switch that
+// makes the Nth change to the file system fail or kill the process, so that every
+// instant of a run can be tried deterministically (see VxpFaultBeforeChange).
+#pragma once
+
+#include "vxplat/Types.h"
+
+// Makes the entries of a folder (created, renamed, removed files) durable. True where
+// the system has nothing more to do.
+bool VxpFlushFolder(const wchar_t* folder);
+
+// A second name for an existing file (a hard link); false where the file system has none
+// or the two names are on different volumes (the caller copies then).
+bool VxpLinkFile(const wchar_t* existing, const wchar_t* newName);
+
+// Whether a process of this number runs.
+bool VxpProcessAlive(unsigned long pid);
+
+// While deferred, a request to stop (SIGTERM, SIGINT, SIGHUP, Ctrl+C) waits; it takes
+// effect when deferral ends. Calls nest.
+void VxpDeferTermination(bool defer);
+
+// A folder removed, with everything in it, when the process is stopped by such a request
+// (nullptr: none). Its path is kept; the removal uses only what a signal handler may.
+void VxpRemoveOnTermination(const wchar_t* folder);
+
+// The test switch VEXLO_FAULT="N:kill|term|full" (or "count"): the Nth change to the file
+// system (a write, rename, replacement, link, deletion, folder creation) kills the
+// process (SIGKILL), asks it to stop (SIGTERM), or fails with a full disk from then on;
+// "count" prints the number of changes at exit. Returns false when the change must fail
+// (the error is set). Without the variable it only returns true.
+bool VxpFaultBeforeChange();
