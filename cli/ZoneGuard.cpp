@@ -172,6 +172,15 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                      L"an end marker that no begin marker opens on line " + std::to_wstring(line) +
                          L" (a deleted begin marker, or \"//## end\" in the code)");
                 break;
+            case ZoneAnomaly::MismatchedEnd:
+                if (!ComparableText(std::string_view(text).substr(anomaly.from, anomaly.to - anomaly.from)).empty())
+                    Save(file, text.substr(anomaly.from, anomaly.to - anomaly.from), LineOf(text, anomaly.from),
+                         L"the end marker on line " + std::to_wstring(line) +
+                             L" names another zone than the one begun on line " +
+                             std::to_wstring(LineOf(text, anomaly.to)) +
+                             L" (a deleted begin marker?), so the text before that begin marker, from line " +
+                             std::to_wstring(LineOf(text, anomaly.from)) + L" on, may be a zone's text");
+                break;
             case ZoneAnomaly::EndLineText:
                 Save(file, text.substr(anomaly.from, anomaly.to - anomaly.from), line,
                      L"the zone's end marker on line " + std::to_wstring(line) +
@@ -313,6 +322,67 @@ void ZoneGuard::Account(const NewPath& newPath)
             Save(file, MarkerForm(zone, file.text), LineOf(file.text, zone.start),
                  ZoneName(zone) + L" of " + Lines(file.text, zone.start, zone.end) + L" is in no generated file");
         }
+    }
+    SaveStrayLines(newPath);
+}
+
+// Text outside the zones is the generator's, and regeneration replaces it; but a line of
+// the user's lands there when a marker line is deleted or moved, or lines are swapped. A
+// line outside the zones of a file that changes, which no new file of the run holds, is
+// therefore saved (one entry per file): it may be old generated text the model changed,
+// or the user's.
+void ZoneGuard::SaveStrayLines(const NewPath& newPath)
+{
+    std::unordered_set<std::string> newLines;
+    bool read = false;
+    for (const File& file : m_files) {
+        if (!file.inRun || file.scan.zones.empty())
+            continue;
+        std::optional<std::string> now = ReadWhole(newPath(file.path));
+        if (!now || *now == file.original)
+            continue;
+        if (!read) {
+            for (const File& other : m_files) {
+                std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
+                for (size_t at = 0; text && at < text->size();) {
+                    size_t end = std::min(text->find('\n', at), text->size());
+                    newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
+                    at = end + 1;
+                }
+            }
+            read = true;
+        }
+        std::string chunk;
+        std::vector<int> lines;
+        size_t at = 0;
+        auto outside = [&](size_t from, size_t to) {
+            for (size_t p = from; p < to;) {
+                size_t end = std::min(file.text.find('\n', p), to);
+                std::string_view line = std::string_view(file.text).substr(p, end - p);
+                std::string comparable = ComparableText(line);
+                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos) {
+                    chunk.append(line).append(line.empty() || line.back() != '\r' ? "\r\n" : "\n");
+                    lines.push_back(LineOf(file.text, p));
+                }
+                p = end + 1;
+            }
+        };
+        for (const ScannedZone& zone : file.scan.zones) {
+            outside(at, zone.start);
+            at = std::max(at, zone.end);
+        }
+        outside(at, file.text.size());
+        if (lines.empty())
+            continue;
+        std::wstring where;
+        for (size_t i = 0; i < lines.size() && i < 8; ++i)
+            where += (i ? L", " : L"") + std::to_wstring(lines[i]);
+        if (lines.size() > 8)
+            where += L", ...";
+        Save(file, chunk, lines.front(),
+             std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where +
+                 L") are in no generated file: regeneration replaces text outside the zones, and these may be "
+                 L"yours (a marker deleted or moved?) or generated text the model changed");
     }
 }
 

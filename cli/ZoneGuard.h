@@ -93,6 +93,7 @@ private:
 
     std::set<ZoneKey> PresentIn(const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys) const;
     const File* Find(const std::wstring& path) const;
+    void SaveStrayLines(const NewPath& newPath);
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
 
     bool m_strict;

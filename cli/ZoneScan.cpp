@@ -76,8 +76,17 @@ ZoneScanResult ScanZoneText(std::string_view text)
              at = text.find(kBegin, at + 1))
             result.anomalies.push_back({ZoneAnomaly::BeginInsideText, at, at, at});
         std::string_view tail = text.substr(zone.textEnd + kEnd.size(), zone.end - zone.textEnd - kEnd.size());
-        if (!LooksLikeMarkerTail(tail))
+        if (!LooksLikeMarkerTail(tail)) {
             result.anomalies.push_back({ZoneAnomaly::EndLineText, zone.textEnd, zone.textEnd, zone.end});
+        } else {
+            // An end marker that names another zone: the begin marker of that zone is gone
+            // (deleted or merged away), and its text stands before this zone's begin marker.
+            while (!tail.empty() && IsBlank(tail.back()))
+                tail.remove_suffix(1);
+            std::string key = " " + zone.scope + "%" + zone.id + "." + zone.tag;
+            if (!tail.empty() && tail != key && previousEnd < zone.start)
+                result.anomalies.push_back({ZoneAnomaly::MismatchedEnd, zone.textEnd, previousEnd, zone.start});
+        }
         previousEnd = zone.end;
     }
     for (size_t at = text.find(kEnd, previousEnd); at != npos; at = text.find(kEnd, at + 1)) {

@@ -27,6 +27,7 @@ struct ZoneAnomaly {
         BeginInsideText, // a begin marker inside another zone's text (nothing is lost)
         OrphanEnd,       // an end marker that no begin marker opens
         EndLineText,     // an end-marker line that also holds other text or lines
+        MismatchedEnd,   // a zone's end marker names another zone (text before its begin is at risk)
     } kind;
     size_t at = 0; // the marker
     size_t from = 0, to = 0;

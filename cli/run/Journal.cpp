@@ -173,7 +173,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
     }
 
     std::vector<const Entry*> done;
-    auto rollBack = [&](const std::wstring& what) {
+    auto rollBack = [&](const std::wstring& what, int code) {
         bool restored = true;
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
             const Entry& e = **it;
@@ -184,9 +184,9 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         }
         if (restored) {
             dropJournals();
-            throw CliError(ExitHostError, what + L" Every file of the run is as it was before.");
+            throw CliError(code, what + L" Every file of the run is as it was before.");
         }
-        throw CliError(ExitHostError, what + L" Not every old file could be put back either; the journal in " +
+        throw CliError(code, what + L" Not every old file could be put back either; the journal in " +
                                           Slashed(journals.front().folder) +
                                           L" keeps them, and the next run recovers it (see docs/CLI.md).");
     };
@@ -199,7 +199,8 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
             if (!CreateFolders(ParentFolder(e.path)) || !ReplaceDurably(e.path, change->newText)) {
                 std::wstring error = LastErrorText(), why = WhyCannotCreate(e.path);
                 rollBack(Slashed(e.path) + L": the new file" + (change->component.empty() ? L"" : L" of " + change->component) +
-                         L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".");
+                         L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
+                         ExitHostError);
             }
             done.push_back(&e);
             OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
@@ -208,17 +209,47 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
     try {
         writeRecovery();
     } catch (const CliError& error) {
-        rollBack(error.Message());
+        rollBack(error.Message(), error.ExitCode());
     }
     dropJournals();
 }
 
+void RemoveStaleTemporaries(const RunPlan& plan)
+{
+    // "<name>.<process>.vxnew" and the add-in's "<name>.<process>-<count>.vxnew" of
+    // processes that no longer run: a run killed while it wrote one.
+    std::set<std::wstring> folders;
+    for (const PlannedFile& file : plan.files)
+        folders.insert(ParentFolder(file.path));
+    for (const std::wstring& folder : folders) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(PathOf(Slashed(folder)), error), end; !error && it != end;
+             it.increment(error)) {
+            std::wstring name = WideOf(it->path().filename());
+            if (name.size() < 7 || name.compare(name.size() - 6, 6, L".vxnew") != 0)
+                continue;
+            std::wstring stem = name.substr(0, name.size() - 6);
+            size_t dot = stem.rfind(L'.');
+            if (dot == std::wstring::npos)
+                continue;
+            unsigned long pid = std::wcstoul(stem.c_str() + dot + 1, nullptr, 10);
+            if (pid && !VxpProcessAlive(pid))
+                DeleteFileW((folder + L"\\" + name).c_str());
+        }
+    }
+}
+
 void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
 {
+    if (!dryRun)
+        RemoveStaleTemporaries(plan);
     for (const std::wstring& top : plan.tops) {
         std::wstring journal = JournalOf(top);
-        if (GetFileAttributesW(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(journal.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (!dryRun)
+                RemoveDirectoryW(StateFolderOf(top).c_str()); // left empty by a run killed as it finished
             continue;
+        }
         std::optional<Manifest> manifest = ReadManifest(journal);
         if (dryRun) {
             OutLine(L"vexlo: " + Slashed(journal) + L" holds the journal of an interrupted run; a run without "

@@ -2,7 +2,7 @@
 // every zone of the example's output gets unique lines, one change is made, and the run
 // must keep each line in a generated file, save it to a recovery file that a warning
 // names, or refuse naming the file and line with nothing written.
-#include "CliTestSupport.h"
+#include "FilledOutput.h"
 
 #include <functional>
 #include <map>
@@ -35,12 +35,6 @@ std::string Remove(std::string text, const std::string& head)
     return text.erase(start, at + 1 - start);
 }
 
-struct Zone {
-    fs::path file;
-    std::string marker; // the begin-marker line
-    std::vector<std::string> lines; // the user's lines put into it
-};
-
 // A change to the generated file that holds zone; text is that file's text.
 using FileEdit = std::function<void(std::string& text, const Zone& zone)>;
 
@@ -59,6 +53,7 @@ struct Row {
     const char* err;        // standard error holds this ("" for nothing in particular)
     const char* expectedIn; // the followed zone's lines end up in this file ("" if anywhere)
     const char* flag = "";  // of the regeneration
+    bool clean = false;     // no recovery file may be written
 };
 
 class ZoneSafetyTest : public VexloRunTest {
@@ -74,39 +69,8 @@ protected:
         return r.code;
     }
 
-    // Puts two unique lines into every zone of every generated file.
-    std::vector<Zone> FillZones()
-    {
-        std::vector<Zone> zones;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir / "out")) {
-            if (!entry.is_regular_file())
-                continue;
-            std::string text = Read(entry.path()), filled;
-            std::istringstream in(text);
-            for (std::string line; std::getline(in, line);) {
-                filled += line + "\n";
-                if (!Contains(line, "//## begin "))
-                    continue;
-                Zone zone{entry.path(), line.substr(line.find("//## begin ")), {}};
-                for (const char* part : {"a", "b"})
-                    zone.lines.push_back("user" + std::to_string(zones.size()) + part);
-                for (const std::string& user : zone.lines)
-                    filled += "    " + user + ";\r\n";
-                zones.push_back(zone);
-            }
-            Write(entry.path(), filled);
-        }
-        return zones;
-    }
-
-    std::map<fs::path, std::string> Outputs()
-    {
-        std::map<fs::path, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir / "out"))
-            if (entry.is_regular_file())
-                files[entry.path()] = Read(entry.path());
-        return files;
-    }
+    std::vector<Zone> FillZones() { return CliTest::FillZones(m_dir / "out"); }
+    std::map<fs::path, std::string> Outputs() { return CliTest::Outputs(m_dir / "out"); }
 };
 
 std::string Same(std::string model) { return model; }
@@ -127,7 +91,7 @@ TEST_F(ZoneSafetyTest, NoUserLineIsSilentlyLost)
     const FileEdit none = [](std::string&, const Zone&) {};
     const Row rows[] = {
         {"class moved to another component", Same, MoveEngineToMembers, kEngine, none, 0, "carrying the zone",
-         "Members.pas"},
+         "Members.pas", "", true},
         {"component renamed", Same,
          [](std::string m) {
              return Replace(Replace(m, "\\(object module \"Members\"", "(object module \"Patrons\""),
@@ -183,6 +147,15 @@ TEST_F(ZoneSafetyTest, NoUserLineIsSilentlyLost)
              text.insert(text.find(zone.lines[0], BeginOf(text, zone)) + zone.lines[0].size(), " //## end of loop");
          },
          0, "stands on a line with other text", ""},
+        {"LF checkout where the last line ends in CR LF", Same, Same, kEngine,
+         [](std::string& text, const Zone&) {
+             text = Replace(text, "\r\n", "\n");
+             text.insert(text.size() - 1, "\r");
+         },
+         0, "has mixed line ends", "SearchEngine.pas", "", true},
+        {"CR LF file where a begin-marker line ends in LF", Same, Same, kSearch,
+         [](std::string& text, const Zone& zone) { text.erase(text.find("\r\n", BeginOf(text, zone)), 1); }, 0,
+         "has mixed line ends", "SearchEngine.pas", "", true},
         {"truncated file", Same, Same, kSearch,
          [](std::string& text, const Zone& zone) { text.erase(EndOf(text, zone)); }, 5,
          "cannot be read (no \"//## end\" follows it", ""},
@@ -228,6 +201,8 @@ TEST_F(ZoneSafetyTest, NoUserLineIsSilentlyLost)
                 }
                 EXPECT_TRUE(found) << line << " of " << zone.marker << "\n" << err;
             }
+        for (const auto& [path, text] : after)
+            EXPECT_FALSE(row.clean && path.extension() == ".vxlost") << path << "\n" << err;
         if (*row.expectedIn)
             for (const std::string& line : followed->lines) {
                 auto file = std::find_if(after.begin(), after.end(), [&](const auto& entry) {

@@ -1,0 +1,339 @@
+// A generation run as a transaction, tried as a careless user and an attacker would: the
+// example's output with a unique line in every zone, then a fault at every change the run
+// makes to the file system (killed, asked to stop, a full disk), names in the model that
+// climb out of the output folder, a recovery file that cannot be written, runs at once,
+// equal zone bodies in a moved class, and random damage to the old files. No user line
+// may be lost without a warning naming where it went, and no file outside the output
+// folder may change.
+#include "FilledOutput.h"
+
+#include <regex>
+
+using namespace CliTest;
+
+namespace {
+
+std::string Replace(std::string text, const std::string& pattern, const std::string& with)
+{
+    return std::regex_replace(text, std::regex(pattern), with);
+}
+
+std::string MoveEngineToMembers(std::string model)
+{
+    return Replace(model, "module\\s+\"Component View::Delphi::Search::SearchEngine\"\\s+quidu\\s+\"62B0A1C3000C\"",
+                   "module \"Component View::Delphi::Members\" quidu \"62B0A1C30008\"");
+}
+
+class TransactionTest : public VexloRunTest {
+protected:
+    void SetUp() override
+    {
+        VexloRunTest::SetUp();
+        fs::create_directories(m_dir / "tmp");
+        m_model = m_dir / "model.mdl";
+        WriteFile(m_model, ReadFile(EXAMPLE_MODEL));
+        Result first = Generate();
+        ASSERT_EQ(first.code, 0) << first.err;
+        m_zones = FillZones(Out());
+        m_lines = LinesOf(m_zones);
+    }
+
+    fs::path Out() const { return m_dir / "out"; }
+
+    // The run's scratch folder and locks go to a folder of the test's own.
+    Result Generate(const std::string& env = "", const std::vector<std::string>& more = {})
+    {
+        std::vector<std::string> args = {"generate", m_model.string(), "--out", Out().string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args, ".", "TMPDIR=" + Quote((m_dir / "tmp").string()) + " " + env);
+    }
+
+    // Scratch folders left in the test's own temporary folder.
+    size_t Shadows() const
+    {
+        size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(m_dir / "tmp"))
+            count += entry.path().filename().string().rfind("vexlo-shadow-", 0) == 0;
+        return count;
+    }
+
+    fs::path m_model;
+    std::vector<Zone> m_zones;
+    std::vector<std::string> m_lines;
+};
+
+// Runs cut off at every change they make, then a normal run: every user line is in a
+// generated file or a recovery file that a warning names, and a faulted run leaves each
+// file either old or new.
+class FaultTest : public TransactionTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FaultTest, EveryChangeOfARunCanFail)
+{
+    // A class moved: the run carries zones between files and replaces several.
+    WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
+    const std::map<fs::path, std::string> start = Outputs(Out());
+    auto restore = [&] {
+        fs::remove_all(Out());
+        for (const auto& [path, text] : start) {
+            fs::create_directories(path.parent_path());
+            WriteFile(path, text);
+        }
+    };
+    restore();
+    Result probe = Generate("VEXLO_FAULT=count");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    const int changes = std::stoi(m[1]);
+    ASSERT_GT(changes, 10);
+    const std::map<fs::path, std::string> done = Outputs(Out());
+
+    bool journalRecovered = false;
+    for (int n = 1; n <= changes; ++n) {
+        SCOPED_TRACE("fault at change " + std::to_string(n) + " of " + std::to_string(changes));
+        restore();
+        Result faulted = Generate(std::string("VEXLO_FAULT=") + std::to_string(n) + ":" + GetParam());
+        if (std::string(GetParam()) == "term") {
+            EXPECT_EQ(Shadows(), 0u) << "a run asked to stop removes its scratch folder";
+        }
+        for (const auto& [path, text] : Outputs(Out())) {
+            auto old = start.find(path), fresh = done.find(path);
+            bool whole = (old != start.end() && old->second == text) || (fresh != done.end() && fresh->second == text) ||
+                         path.extension() == ".vxlost" || path.extension() == ".vxnew" ||
+                         path.string().find("/.vexlo/") != std::string::npos;
+            EXPECT_TRUE(whole) << path << " is neither the old nor the new file\n" << faulted.err;
+        }
+        Result again = Generate();
+        EXPECT_EQ(again.code, 0) << again.err;
+        journalRecovered = journalRecovered || Contains(again.out, "found the journal of an interrupted run");
+        EXPECT_EQ(SilentlyLost(m_lines, Outputs(Out()), faulted.err + again.err), std::vector<std::string>())
+            << faulted.out << faulted.err << again.out << again.err;
+        EXPECT_FALSE(fs::exists(Out() / ".vexlo")) << "the journal is gone once recovered";
+        for (const auto& [path, text] : Outputs(Out()))
+            EXPECT_NE(path.extension(), ".vxnew") << "a killed run's temporary file is cleared away";
+        EXPECT_EQ(Shadows(), 0u);
+    }
+    if (std::string(GetParam()) == "kill") {
+        EXPECT_TRUE(journalRecovered) << "some kill fell into a commit";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::Values("kill", "term", "full"));
+
+TEST_F(TransactionTest, NamesThatClimbOutAreRefusedBeforeAnythingIsWritten)
+{
+    fs::path victim = m_dir / "victim.txt", keep = m_dir / "keep.pas";
+    WriteFile(victim, "precious\n");
+    WriteFile(keep, "unit keep;\n");
+    struct Case {
+        const char* name;
+        std::function<std::string(std::string)> edit;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"unknown kind named out of the folder",
+         [](std::string m) {
+             m = Replace(m, "object module \"Catalog\"", "object module \"../../victim.txt\"");
+             return Replace(m, "\\(\"ComponentKindSet\" 100\\)\\)\\)\\s+quid\\s+\"62B0A1C30007\"",
+                            "(\"ComponentKindSet\" 199)))\n quid \"62B0A1C30007\"");
+         },
+         "is named \"../../victim.txt\""},
+        {"unit named out of the folder",
+         [](std::string m) { return Replace(m, "object module \"SearchEngine\"", "object module \"../../../keep\""); },
+         "is named \"../../../keep\""},
+        {"backslashes", [](std::string m) { return Replace(m, "object module \"Members\"", "object module \"..\\\\\\\\..\\\\\\\\keep\""); },
+         "component Delphi::..\\"},
+        {"a slash in a component name",
+         [](std::string m) { return Replace(m, "object module \"Members\"", "object module \"Mem/bers\""); },
+         "is named \"Mem/bers\""},
+        {"a package named ..",
+         [](std::string m) { return Replace(m, "object SubSystem \"Search\"", "object SubSystem \"..\""); },
+         "component package Delphi::.. is named \"..\""},
+        {"an absolute component name",
+         [](std::string m) { return Replace(m, "object module \"Members\"", "object module \"/tmp/x\""); },
+         "is named \"/tmp/x\""},
+        {"an undefined path symbol",
+         [](std::string m) {
+             return std::regex_replace(m, std::regex("\"AUTO GENERATE\""), "\"$$NOPE\\\\x\"",
+                                       std::regex_constants::format_first_only);
+         },
+         "neither the virtual path map nor --path-map defines $NOPE"},
+    };
+    const std::string example = ReadFile(EXAMPLE_MODEL);
+    const std::map<fs::path, std::string> before = Outputs(Out());
+    auto Listing = [this] {
+        std::set<fs::path> names;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            if (entry.path().filename() != "stdout.txt" && entry.path().filename() != "stderr.txt")
+                names.insert(entry.path());
+        return names;
+    };
+    const std::set<fs::path> beside = Listing();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string edited = c.edit(example);
+        ASSERT_NE(edited, example);
+        WriteFile(m_model, edited);
+        Result r = Generate();
+        EXPECT_EQ(r.code, 3) << r.out << r.err;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex("model\\.mdl:[0-9]+: "))) << r.err;
+        EXPECT_TRUE(Contains(r.err, c.err)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "nothing was written")) << r.err;
+        EXPECT_EQ(ReadFile(victim), "precious\n");
+        EXPECT_EQ(ReadFile(keep), "unit keep;\n");
+        EXPECT_EQ(Outputs(Out()), before);
+        EXPECT_EQ(Listing(), beside) << "nothing new beside the output folder";
+    }
+}
+
+TEST_F(TransactionTest, ARecoveryFileThatCannotBeWrittenChangesNothing)
+{
+    // The operation Search goes, and its zones' recovery file is a folder.
+    std::string model = ReadFile(m_model);
+    size_t start = model.find("(object Operation \"Search\"");
+    ASSERT_NE(start, std::string::npos);
+    size_t at = start;
+    for (int depth = 0; at < model.size(); ++at) {
+        depth += model[at] == '(' ? 1 : model[at] == ')' ? -1 : 0;
+        if (depth == 0)
+            break;
+    }
+    WriteFile(m_model, model.erase(start, at + 1 - start));
+    fs::create_directories(Out() / "Delphi" / "Search" / "SearchEngine.pas.vxlost");
+    const std::map<fs::path, std::string> before = Outputs(Out());
+    auto stamp = fs::last_write_time(Out() / "Delphi" / "Search" / "SearchEngine.pas");
+    Result r = Generate();
+    EXPECT_EQ(r.code, 5) << r.err;
+    EXPECT_TRUE(Contains(r.err, "SearchEngine.pas.vxlost: the recovery file cannot be written")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
+    EXPECT_EQ(Outputs(Out()), before);
+    EXPECT_EQ(fs::last_write_time(Out() / "Delphi" / "Search" / "SearchEngine.pas"), stamp);
+}
+
+TEST_F(TransactionTest, EqualBodiesFollowTheirElementByKey)
+{
+    // Every zone of the class that moves holds the same text as a zone of its new unit.
+    std::string members = ReadFile(Out() / "Delphi" / "Members.pas");
+    std::string engine = ReadFile(Out() / "Delphi" / "Search" / "SearchEngine.pas");
+    for (const Zone& zone : m_zones)
+        if (zone.file.filename() == "SearchEngine.pas" && Contains(zone.marker, "TSearchEngine"))
+            for (size_t i = 0; i < zone.lines.size(); ++i)
+                engine = Replace(engine, zone.lines[i] + ";", i ? "Result := '';" : "inherited Create;");
+    members = Replace(members, "user[0-9]+a;", "inherited Create;");
+    members = Replace(members, "user[0-9]+b;", "Result := '';");
+    WriteFile(Out() / "Delphi" / "Search" / "SearchEngine.pas", engine);
+    WriteFile(Out() / "Delphi" / "Members.pas", members);
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    size_t moved = count(engine, "inherited Create;"), staying = count(members, "inherited Create;");
+    ASSERT_GT(moved, 3u);
+    WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
+    Result r = Generate();
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string after = ReadFile(Out() / "Delphi" / "Members.pas");
+    EXPECT_EQ(count(after, "inherited Create;"), moved + staying) << r.out;
+    EXPECT_EQ(count(after, "Result := '';"), moved + staying) << r.out;
+    EXPECT_FALSE(fs::exists(Out() / "Delphi" / "Search" / "SearchEngine.pas.vxlost"));
+}
+
+TEST_F(TransactionTest, RunsAtOnceTakeTurns)
+{
+    WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
+    for (int runs : {2, 4}) {
+        SCOPED_TRACE(std::to_string(runs) + " runs");
+        std::string script;
+        for (int i = 0; i < runs; ++i)
+            script += "(" + Command({"generate", m_model.string(), "--out", Out().string()}, ".",
+                                    "TMPDIR=" + Quote((m_dir / "tmp").string())) +
+                      ") >" + Quote((m_dir / ("o" + std::to_string(i))).string()) + " 2>&1; echo $? >" +
+                      Quote((m_dir / ("rc" + std::to_string(i))).string()) + " & ";
+        ASSERT_EQ(0, std::system((script + "wait").c_str()));
+        std::string all;
+        for (int i = 0; i < runs; ++i) {
+            EXPECT_EQ(ReadFile(m_dir / ("rc" + std::to_string(i))), "0\n") << ReadFile(m_dir / ("o" + std::to_string(i)));
+            all += ReadFile(m_dir / ("o" + std::to_string(i)));
+        }
+        std::map<fs::path, std::string> files = Outputs(Out());
+        EXPECT_EQ(SilentlyLost(m_lines, files, all), std::vector<std::string>()) << all;
+        for (const auto& [path, text] : files)
+            EXPECT_NE(path.extension(), ".vxlost") << path << "\n" << all;
+    }
+}
+
+// Random damage to the old files, as editors, merges and careless hands do it.
+TEST_F(TransactionTest, RandomEditsLoseNothingSilently)
+{
+    std::mt19937 random(20261207);
+    auto pick = [&random](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    std::vector<fs::path> files;
+    for (const auto& [path, text] : Outputs(Out()))
+        files.push_back(path);
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("edit " + std::to_string(round));
+        const fs::path file = files[pick(files.size())];
+        const std::string old = ReadFile(file);
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < old.size();) {
+            size_t end = old.find('\n', at);
+            end = end == std::string::npos ? old.size() : end + 1;
+            lines.push_back(old.substr(at, end - at));
+            at = end;
+        }
+        if (lines.size() < 2)
+            continue;
+        size_t i = pick(lines.size()), j = pick(lines.size());
+        const size_t op = pick(5);
+        SCOPED_TRACE(file.filename().string() + ": edit " + std::to_string(op) + " at lines " + std::to_string(i + 1) +
+                     ", " + std::to_string(j + 1));
+        switch (op) {
+        case 0: lines.erase(lines.begin() + static_cast<long>(i)); break;
+        case 1: lines.insert(lines.begin() + static_cast<long>(i), lines[j]); break;
+        case 2: std::swap(lines[i], lines[j]); break;
+        case 3: {
+            static const char bytes[] = "%.;{}/# \r\n\tx\xE9";
+            lines[i].insert(pick(lines[i].size() + 1), 1, bytes[pick(sizeof bytes - 1)]);
+            break;
+        }
+        default: {
+            std::string& line = lines[i];
+            bool crlf = line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0;
+            if (crlf)
+                line.erase(line.size() - 2, 1);
+            else if (!line.empty() && line.back() == '\n')
+                line.insert(line.size() - 1, "\r");
+        }
+        }
+        std::string edited;
+        for (const std::string& line : lines)
+            edited += line;
+        WriteFile(file, edited);
+        std::vector<std::string> present;
+        std::map<fs::path, std::string> before = Outputs(Out());
+        // Lines a recovery file already holds stay there: recovery files are only added to.
+        for (const std::string& line : m_lines)
+            for (const auto& [path, text] : before)
+                if (path.extension() != ".vxlost" && Contains(text, line)) {
+                    present.push_back(line);
+                    break;
+                }
+        Result r = Generate();
+        if (r.code == 5) {
+            // Refused, naming the file and line, with nothing written; the user repairs it.
+            EXPECT_TRUE(std::regex_search(r.err, std::regex("\\.(pas|dpr|dpk|cs):[0-9]+: "))) << r.err;
+            EXPECT_EQ(Outputs(Out()), before);
+            WriteFile(file, old);
+            ++refused;
+            continue;
+        }
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(SilentlyLost(present, Outputs(Out()), r.err), std::vector<std::string>())
+            << r.out << r.err << "--- before\n" << old << "--- edited\n" << edited;
+    }
+    EXPECT_LT(refused, 150);
+}
+
+} // namespace
