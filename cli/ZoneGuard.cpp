@@ -11,6 +11,8 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <cctype>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace VexloCli {
@@ -327,13 +329,27 @@ void ZoneGuard::Account(const NewPath& newPath)
 }
 
 // Text outside the zones is the generator's, and regeneration replaces it; but a line of
-// the user's lands there when a marker line is deleted or moved, or lines are swapped. A
-// line outside the zones of a file that changes, which no new file of the run holds, is
-// therefore saved (one entry per file): it may be old generated text the model changed,
-// or the user's.
+// the user's lands there when a marker line is deleted or moved, or lines are swapped.
+// Such a line is told from generated text the model changed by a word of its own: a word
+// that no new file of the run holds and that the old file has nowhere else outside its
+// zones (a renamed class's name stands in many generated lines). Those lines of a file
+// that changes are saved, one entry per file.
 void ZoneGuard::SaveStrayLines(const NewPath& newPath)
 {
-    std::unordered_set<std::string> newLines;
+    auto words = [](std::string_view text, auto&& each) {
+        for (size_t i = 0; i < text.size();) {
+            auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+            if (!isWord(text[i])) {
+                ++i;
+                continue;
+            }
+            size_t start = i;
+            while (i < text.size() && isWord(text[i]))
+                ++i;
+            each(text.substr(start, i - start));
+        }
+    };
+    std::unordered_set<std::string> newLines, newWords;
     bool read = false;
     for (const File& file : m_files) {
         if (!file.inRun || file.scan.zones.empty())
@@ -344,34 +360,49 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         if (!read) {
             for (const File& other : m_files) {
                 std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
-                for (size_t at = 0; text && at < text->size();) {
+                if (!text)
+                    continue;
+                for (size_t at = 0; at < text->size();) {
                     size_t end = std::min(text->find('\n', at), text->size());
                     newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
                     at = end + 1;
                 }
+                words(*text, [&](std::string_view w) { newWords.emplace(w); });
             }
             read = true;
         }
+        // The text outside the zones, as ranges.
+        std::vector<std::pair<size_t, size_t>> outside;
+        size_t at = 0;
+        for (const ScannedZone& zone : file.scan.zones) {
+            if (zone.start > at)
+                outside.emplace_back(at, zone.start);
+            at = std::max(at, zone.end);
+        }
+        outside.emplace_back(at, file.text.size());
+        std::unordered_map<std::string, int> oldWords;
+        for (auto [from, to] : outside)
+            words(std::string_view(file.text).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
+
         std::string chunk;
         std::vector<int> lines;
-        size_t at = 0;
-        auto outside = [&](size_t from, size_t to) {
+        for (auto [from, to] : outside) {
             for (size_t p = from; p < to;) {
                 size_t end = std::min(file.text.find('\n', p), to);
                 std::string_view line = std::string_view(file.text).substr(p, end - p);
                 std::string comparable = ComparableText(line);
-                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos) {
-                    chunk.append(line).append(line.empty() || line.back() != '\r' ? "\r\n" : "\n");
+                bool own = false;
+                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos)
+                    words(line, [&](std::string_view w) {
+                        own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
+                    });
+                if (own) {
+                    chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
                     lines.push_back(LineOf(file.text, p));
                 }
                 p = end + 1;
             }
-        };
-        for (const ScannedZone& zone : file.scan.zones) {
-            outside(at, zone.start);
-            at = std::max(at, zone.end);
         }
-        outside(at, file.text.size());
         if (lines.empty())
             continue;
         std::wstring where;
@@ -381,8 +412,8 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
             where += L", ...";
         Save(file, chunk, lines.front(),
              std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where +
-                 L") are in no generated file: regeneration replaces text outside the zones, and these may be "
-                 L"yours (a marker deleted or moved?) or generated text the model changed");
+                 L") are in no generated file and hold words no generated file has: regeneration replaces text "
+                 L"outside the zones, and these look like yours (a marker deleted or moved?)");
     }
 }
 
