@@ -105,6 +105,7 @@ struct Element {
     Element& operator=(const Element&) = delete;
 
     ElementKind kind;
+    unsigned line = 0;          // line of the element's object in its file (0: not loaded from a file)
     ModelText name;
     ModelText quid;             // the unique id
     ModelText documentation;
@@ -112,6 +113,10 @@ struct Element {
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
     Model* model = nullptr;
+    ModelText unitFile;         // the .cat/.sub unit file the element stands in ("": the model file)
+
+    // The file the element was read from: its unit file, else the model file.
+    std::wstring SourceFile() const;
 
     // Own property of this element (no defaults), or nullptr.
     const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
