@@ -13,7 +13,7 @@ namespace {
 std::vector<const Rule*> AllRules()
 {
     std::vector<const Rule*> rules;
-    for (const std::vector<Rule>* group : {&MemberRules(), &DelphiRules(), &CSharpRules()})
+    for (const std::vector<Rule>* group : {&MemberRules(), &DelphiRules(), &CSharpRules(), &SettingRules()})
         for (const Rule& rule : *group)
             rules.push_back(&rule);
     return rules;

@@ -52,8 +52,11 @@ void AddFieldMember(const UnitText& unit, ClassText& text, const Element& elemen
         if (IsTrue(Property(model, element, tool, L"GenerateSetOperation")))
             add(Member::Method, L"write accessor", L"SetName", L"Set" + name);
     }
-    if (isProperty)
+    if (isProperty) {
         add(Member::Property, L"property", L"PropertyName", name);
+        text.members.back().accessors = IsTrue(Property(model, element, tool, L"GenerateGetOperation")) ||
+                                        IsTrue(Property(model, element, tool, L"GenerateSetOperation"));
+    }
 }
 
 ClassText ReadClass(const UnitText& unit, const Class& cls)

@@ -24,6 +24,7 @@ struct Member {
     std::wstring indexParameters; // "Parameters" of a property or accessor
     std::vector<const RoseHost::Parameter*> parameters; // of an operation
     int16_t visibility = RoseHost::PublicAccess;
+    bool accessors = false;     // a property with a read or a write accessor
     bool overload = false;      // Delphi "IsOverload"
     bool constructor = false;   // C#: named like its class and returning it
 };
@@ -90,6 +91,7 @@ struct Rule {
 const std::vector<Rule>& MemberRules();
 const std::vector<Rule>& DelphiRules();
 const std::vector<Rule>& CSharpRules();
+const std::vector<Rule>& SettingRules();
 
 // Identifiers of the languages: "" when the text is a valid identifier, else why not
 // ("it is empty", "it holds a blank", "it is a reserved word", ...).

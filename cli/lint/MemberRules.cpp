@@ -66,6 +66,18 @@ void UntypedOperations(const UnitText& unit, Report& report)
                            L"give " + member.name + L" a return type in the model (void when it returns nothing)");
 }
 
+void PropertiesWithoutAccessor(const UnitText& unit, Report& report)
+{
+    for (const ClassText& text : unit.classes)
+        for (const Member& member : text.members)
+            if (member.kind == Member::Property && !member.accessors)
+                report.Add(*member.element, L"property-without-accessor",
+                           L"the property " + Quoted(member.name) + L" is written without " +
+                               (unit.language == Language::Delphi ? L"a read or write clause" : L"a get or set accessor") +
+                               L", which " + LanguageName(unit) + L" requires",
+                           L"set its \"GenerateGetOperation\" (or \"GenerateSetOperation\") to TRUE, or \"IsProperty\" to FALSE");
+}
+
 void CheckName(const UnitText& unit, const Element& element, const std::wstring& name, const std::wstring& what,
                const std::wstring& property, Report& report)
 {
@@ -175,6 +187,9 @@ const std::vector<Rule>& MemberRules()
          UntypedAttributes},
         {{L"untyped-parameter", L"Delphi, C#", L"a parameter without a type"}, UntypedParameters},
         {{L"untyped-operation", L"C#", L"a method without a return type that is no constructor"}, UntypedOperations},
+        {{L"property-without-accessor", L"Delphi, C#",
+          L"a property (\"IsProperty\") with neither \"GenerateGetOperation\" nor \"GenerateSetOperation\""},
+         PropertiesWithoutAccessor},
         {{L"not-an-identifier", L"Delphi, C#",
           L"a written name (unit, namespace, class, member, parameter) with blanks or other characters, or a reserved word"},
          Names},

@@ -67,11 +67,11 @@ const LintCase kCases[] = {
      [](Fixture& f) { f.build.AddOperation(f.Add(L"TTask"), L"End"); },
      [](Fixture& f) { f.Named(L"TTask")->operations[0]->name = L"Finish"; }},
     {"DelphiPublishedWithoutRtti", L"Delphi", L"delphi-published-rtti",
-     [](Fixture& f) {
-         Attribute* title = f.build.AddAttribute(f.Add(L"TItem"), L"Title", L"Integer", ImplementationAccess);
-         f.Set(title, L"IsProperty", L"TRUE");
-     },
+     [](Fixture& f) { f.build.AddOperation(f.Add(L"TItem"), L"Show", L"", ImplementationAccess); },
      nullptr, {L"TItem", L"preface", "  {$M+}\r\n"}},
+    {"DelphiPropertyWithoutAccessor", L"Delphi", L"property-without-accessor",
+     [](Fixture& f) { f.Set(f.build.AddAttribute(f.Add(L"TItem"), L"Title", L"Integer", PublicAccess), L"IsProperty", L"TRUE"); },
+     [](Fixture& f) { f.Set(f.Named(L"TItem")->attributes[0], L"GenerateGetOperation", L"TRUE"); }},
     {"DelphiClassesReferringToEachOther", L"Delphi", L"delphi-forward-declaration",
      [](Fixture& f) {
          Class* member = f.Add(L"TMember");
@@ -87,6 +87,9 @@ const LintCase kCases[] = {
          f.build.AddOperation(list, L"GetCount", L"Integer");
      },
      [](Fixture& f) { f.Named(L"TList")->operations[0]->name = L"CountItems"; }},
+    {"DelphiDocumentationWithBrace", L"Delphi", L"documentation-breaks-comment",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TShape"), L"Width", L"Integer")->documentation = L"in pixels}"; },
+     [](Fixture& f) { f.Named(L"TShape")->attributes[0]->documentation = L"in pixels"; }},
     {"CSharpUntypedAttribute", L"C#", L"untyped-attribute",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"count"); },
      [](Fixture& f) { f.Named(L"Account")->attributes[0]->type = L"int"; }},
@@ -99,6 +102,14 @@ const LintCase kCases[] = {
     {"CSharpKeyword", L"C#", L"not-an-identifier",
      [](Fixture& f) { f.build.AddParameter(f.build.AddOperation(f.Add(L"Account"), L"Reset", L"void"), L"default", L"int"); },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->parameters[0]->name = L"fallback"; }},
+    {"CSharpPropertyWithoutAccessor", L"C#", L"property-without-accessor",
+     [](Fixture& f) {
+         Attribute* count = f.build.AddAttribute(f.Add(L"Account"), L"count", L"int", PublicAccess);
+         f.Set(count, L"IsProperty", L"TRUE");
+         f.Set(count, L"GenerateGetOperation", L"FALSE");
+         f.Set(count, L"GenerateSetOperation", L"FALSE");
+     },
+     [](Fixture& f) { f.Set(f.Named(L"Account")->attributes[0], L"GenerateGetOperation", L"TRUE"); }},
     {"CSharpPrivateTopLevelType", L"C#", L"csharp-top-level-access",
      [](Fixture& f) { f.Set(f.Add(L"Account"), L"Accessibility", L"private"); },
      [](Fixture& f) { f.Set(f.Named(L"Account"), L"Accessibility", L"internal"); }},
@@ -119,6 +130,32 @@ const LintCase kCases[] = {
     {"CSharpMethodNamedLikeClass", L"C#", L"csharp-member-named-like-class",
      [](Fixture& f) { f.build.AddOperation(f.Add(L"Account"), L"Account", L"void"); },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->returnType = L"Account"; }},
+    {"CSharpDocumentationOfTwoLines", L"C#", L"documentation-breaks-comment",
+     [](Fixture& f) { f.Add(L"Account")->documentation = L"A bank account\r\nof one customer"; },
+     [](Fixture& f) { f.Named(L"Account")->documentation = L"A bank account of one customer"; }},
+    {"CSharpInterfaceGuid", L"C#", L"csharp-interface-guid",
+     [](Fixture& f) {
+         Class* lendable = f.Add(L"ILendable");
+         f.Set(lendable, L"Kind", L"interface");
+         f.Set(lendable, L"GUID", L"8F2C1E60-2A41-4B4C-9E7D-0C1F3A5B6D7E");
+     },
+     [](Fixture& f) { f.Set(f.Named(L"ILendable"), L"GUID", L""); }},
+    {"CSharpConstWithoutValue", L"C#", L"csharp-const-without-value",
+     [](Fixture& f) { f.Set(f.build.AddAttribute(f.Add(L"Account"), L"Limit", L"int"), L"Const", L"TRUE"); },
+     [](Fixture& f) { f.Named(L"Account")->attributes[0]->initValue = L"100"; }},
+    {"CSharpEventOperation", L"C#", L"csharp-event-operation",
+     [](Fixture& f) { f.Set(f.build.AddOperation(f.Add(L"Account"), L"Changed", L"void"), L"Type", L"event"); },
+     [](Fixture& f) { f.Set(f.Named(L"Account")->operations[0], L"Type", L"operation"); }},
+    {"CSharpIndexerName", L"C#", L"csharp-indexer-name",
+     [](Fixture& f) {
+         Attribute* items = f.build.AddAttribute(f.Add(L"Shelf"), L"Items", L"int", PublicAccess);
+         f.Set(items, L"IsProperty", L"TRUE");
+         f.Set(items, L"Parameters", L"int i");
+     },
+     [](Fixture& f) { f.Set(f.Named(L"Shelf")->attributes[0], L"PropertyName", L"this"); }},
+    {"CSharpAbstractMemberOfConcreteClass", L"C#", L"csharp-abstract-member",
+     [](Fixture& f) { f.Set(f.build.AddOperation(f.Add(L"Shape"), L"Draw", L"void"), L"Kind", L"abstract"); },
+     [](Fixture& f) { f.Set(f.Named(L"Shape"), L"Inheritance", L"abstract"); }},
 };
 
 class LintCompilerTest : public ::testing::TestWithParam<LintCase> {
