@@ -66,13 +66,30 @@ void PublishedWithoutRtti(const UnitText& unit, Report& report)
         std::set<const Class*> seen;
         if (published == text.members.end() || HasRtti(unit, *text.cls, seen, report))
             continue;
-        const std::wstring& name = text.cls->name;
+        // RTTI is inherited: the fix belongs to the topmost class of the model above it.
+        const Class* root = text.cls;
+        std::set<const Class*> climbed = {root};
+        for (bool up = true; up;) {
+            up = false;
+            for (const Relation* relation : root->superclasses)
+                if (const Class* super = relation->supplier && relation->supplier->kind == ElementKind::Class
+                                             ? static_cast<const Class*>(relation->supplier)
+                                             : nullptr;
+                    super && !super->assignedModules.empty() && climbed.insert(super).second &&
+                    Lower(Property(*unit.model, *super, unit.tool, L"Kind")).find(L"interface") == std::wstring::npos) {
+                    root = super;
+                    up = true;
+                    break;
+                }
+        }
+        const std::wstring& name = root->name;
         report.Add(*text.cls, L"delphi-published-rtti",
                    L"the " + published->what + L" " + published->name +
-                       L" is published (export control Implementation), but " + name +
+                       L" is published (export control Implementation), but " + text.cls->name +
                        L" has no RTTI: Free Pascal rejects published members of such a class",
                    L"derive " + name + L" from TPersistent (\"AdditionalIncludes\" Classes), or put {$M+} into the "
-                   L"\"preface\" zone of " + name + L", or give the member another export control");
+                   L"\"preface\" zone of " + name + (root == text.cls ? L"" : L" (its subclasses inherit the RTTI)") +
+                       L", or give the member another export control");
     }
 }
 

@@ -43,24 +43,30 @@ public:
     std::optional<std::string> Find(const Module& module, const std::wstring& scope, const std::wstring& tag)
     {
         auto [it, added] = m_files.try_emplace(&module);
+        OldFile& file = it->second;
         if (added) {
             std::optional<ComponentOutput> out = ComponentOutputOf(m_model, module, m_lookup);
             if (out && out->generated)
-                if (std::optional<std::string> text = ReadOldFile(out->path))
-                    it->second = *text;
+                if (std::optional<std::string> text = ReadOldFile(out->path)) {
+                    file.text = std::move(*text);
+                    file.zones = ScanZoneText(file.text).zones;
+                }
         }
-        const std::string& text = it->second;
         const std::string wantScope = Narrow(scope), wantTag = Narrow(tag);
-        for (const ScannedZone& zone : ScanZoneText(text).zones)
+        for (const ScannedZone& zone : file.zones)
             if (zone.scope == wantScope && zone.tag == wantTag)
-                return text.substr(zone.textStart, zone.textEnd - zone.textStart);
+                return file.text.substr(zone.textStart, zone.textEnd - zone.textStart);
         return std::nullopt;
     }
 
 private:
+    struct OldFile {
+        std::string text;
+        std::vector<ScannedZone> zones;
+    };
     const Model& m_model;
     PathSymbolLookup m_lookup;
-    std::map<const Module*, std::string> m_files;
+    std::map<const Module*, OldFile> m_files;
 };
 
 } // namespace

@@ -42,7 +42,7 @@ struct LintCase {
     const wchar_t* rule;
     std::function<void(Fixture&)> model;
     std::function<void(Fixture&)> fix; // a model change; or, when empty, the zone below
-    ZoneFill zone;
+    ZoneFill zone = {};
 };
 
 // A namespace package of the C# cases.
@@ -163,8 +163,8 @@ protected:
     void TearDown() override
     {
         std::error_code ignored;
-        if (!m_dir.empty())
-            fs::remove_all(m_dir, ignored);
+        for (const fs::path& dir : m_dirs)
+            fs::remove_all(dir, ignored);
     }
 
     // The component's file as the add-in writes it, in a new folder each time.
@@ -174,6 +174,7 @@ protected:
         m_dir = fs::temp_directory_path() / ("vexlo_lint_" + std::string(GetParam().name) + "_" +
                                              std::to_string(std::random_device{}()));
         fs::create_directories(m_dir);
+        m_dirs.push_back(m_dir);
         build.Prop(build.model.get(), L"Directory", m_dir.wstring());
         AutomationHost host(build.model);
         CVXDispatchRef object(host.CreateElementObject(*module));
@@ -209,6 +210,7 @@ protected:
     }
 
     fs::path m_dir;
+    std::vector<fs::path> m_dirs;
 };
 
 TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
@@ -231,6 +233,13 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
     fs::path file = Generate(build, module);
     std::string output;
     EXPECT_FALSE(Compiles(file, output)) << "the unlinted model's file compiles:\n" << ReadBytes(file);
+    // The compiler's first complaint, for the test report (--gtest_output=xml).
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("rror") != std::string::npos || line.find("Fatal") != std::string::npos) {
+            RecordProperty("rejected", line);
+            break;
+        }
 
     // The fix: lint says nothing more under the rule, and the file compiles.
     VexloLint::ZoneLookup zones;
