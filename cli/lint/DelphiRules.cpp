@@ -87,7 +87,7 @@ void PublishedWithoutRtti(const UnitText& unit, Report& report)
                    L"the " + published->what + L" " + published->name +
                        L" is published (export control Implementation), but " + text.cls->name +
                        L" has no RTTI: Free Pascal rejects published members of such a class",
-                   L"derive " + name + L" from TPersistent (\"AdditionalIncludes\" Classes), or put {$M+} into the "
+                   L"derive " + name + L" from TPersistent (with Classes in the component's \"AdditionalIncludes\"), or put {$M+} into the "
                    L"\"preface\" zone of " + name + (root == text.cls ? L"" : L" (its subclasses inherit the RTTI)") +
                        L", or give the member another export control");
     }

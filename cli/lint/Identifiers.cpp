@@ -3,7 +3,6 @@
 #include "LintModel.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <iterator>
 
 namespace VexloLint {
@@ -35,17 +34,23 @@ const wchar_t* const kCSharpReserved[] = {
 
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
-bool IdentifierStart(Language language, wchar_t c)
+// C# takes letters of any script. Without the Unicode tables at hand, a character
+// beyond ASCII counts as a letter unless it is a blank or punctuation of the blocks
+// that hold them (Latin-1, general punctuation, CJK and full-width punctuation).
+bool UnicodeLetter(wchar_t c)
 {
-    // Delphi names are ASCII; C# takes any letter.
-    return c == L'_' || IsAsciiLetter(c) || (language == Language::CSharp && c > 0x7F && std::iswalpha(c));
+    auto in = [c](unsigned from, unsigned to) { return unsigned(c) >= from && unsigned(c) <= to; };
+    return c > 0x7F && !in(0x80, 0xBF) && c != 0xD7 && c != 0xF7 && !in(0x2000, 0x206F) && !in(0x3000, 0x303F) &&
+           !in(0xFF00, 0xFF0F) && !in(0xFF1A, 0xFF20) && !in(0xFF3B, 0xFF40) && !in(0xFF5B, 0xFF65);
 }
 
-bool IdentifierPart(Language language, wchar_t c)
+bool IdentifierStart(Language language, wchar_t c)
 {
-    return IdentifierStart(language, c) || (c >= L'0' && c <= L'9') ||
-           (language == Language::CSharp && c > 0x7F && std::iswalnum(c));
+    // Delphi names are ASCII.
+    return c == L'_' || IsAsciiLetter(c) || (language == Language::CSharp && UnicodeLetter(c));
 }
+
+bool IdentifierPart(Language language, wchar_t c) { return IdentifierStart(language, c) || (c >= L'0' && c <= L'9'); }
 
 } // namespace
 

@@ -168,7 +168,8 @@ void DuplicateMembers(const UnitText& unit, Report& report)
                                                                           : L" (or change its \"" + member.nameProperty + L"\")");
                 report.Add(*member.element, L"duplicate-member",
                            L"the " + member.what + L" " + Quoted(member.name) + L" has the name of the " + earlier->what +
-                               L" of " + ElementPath(*earlier->element) + L" in the same " +
+                               L" " + Quoted(earlier->name) + L" of " + ElementPath(*earlier->element) + L" (line " +
+                               std::to_wstring(earlier->element->line) + L") in the same " +
                                (text.isEnum ? L"enum" : L"class") + L" " + text.cls->name,
                            fix);
                 break;
