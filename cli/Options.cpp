@@ -48,7 +48,7 @@ Options of generate:
 
   --help, --version
 
-Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
+Exit codes: 0 ok, 1 generation or host error (lint: findings), 2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
 with --strict-zones.)";
