@@ -99,12 +99,13 @@ void TypesOfOtherNamespaces(const UnitText& unit, Report& report)
     }
 }
 
-// Every namespace path the model's packages give, with the paths above them.
+// Every namespace that holds a class of the model, with the namespaces around it (a
+// namespace package without classes declares nothing).
 std::set<std::wstring> KnownNamespaces(const Model& model)
 {
     std::set<std::wstring> known;
-    for (const Category* category : model.allCategories) {
-        std::wstring path = NamespaceOf(model, category);
+    for (const Class* cls : model.allClasses) {
+        std::wstring path = NamespaceOf(model, cls->parentCategory);
         for (size_t dot = 0; (dot = path.find(L'.', dot + 1)) != std::wstring::npos;)
             known.insert(path.substr(0, dot));
         if (!path.empty())

@@ -120,6 +120,15 @@ const LintCase kCases[] = {
          f.build.Associate(L"Keeps", account, L"ledger", true, ledger, L"accounts", false);
      },
      [](Fixture& f) { f.build.Depend(f.Named(L"Account"), f.Named(L"Ledger")); }},
+    {"CSharpSuperclassNamespaceHidden", L"C#", L"csharp-missing-using",
+     [](Fixture& f) {
+         Category* lending = Namespace(f, L"Lending");
+         Category* inner = f.build.AddCategory(lending, L"Core");
+         f.Set(inner, L"IsNamespace", L"TRUE");
+         f.Add(L"Rule", inner);
+         f.build.Inherit(f.Add(L"Loan", lending), f.Add(L"Entity", Namespace(f, L"Core")));
+     },
+     [](Fixture& f) { f.Named(L"Rule")->parentCategory->name = L"Policies"; }},
     {"CSharpDuplicateMember", L"C#", L"duplicate-member",
      [](Fixture& f) {
          Class* account = f.Add(L"Account");
