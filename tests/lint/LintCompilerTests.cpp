@@ -87,6 +87,16 @@ const LintCase kCases[] = {
          f.build.AddOperation(list, L"GetCount", L"Integer");
      },
      [](Fixture& f) { f.Named(L"TList")->operations[0]->name = L"CountItems"; }},
+    {"DelphiOverloadsWithoutDirective", L"Delphi", L"duplicate-member",
+     [](Fixture& f) {
+         Class* list = f.Add(L"TNames");
+         f.build.AddParameter(f.build.AddOperation(list, L"Add", L"", PublicAccess, L"Q-ADD1"), L"Index", L"Integer");
+         f.build.AddParameter(f.build.AddOperation(list, L"Add", L"", PublicAccess, L"Q-ADD2"), L"Name", L"string");
+     },
+     [](Fixture& f) {
+         for (Operation* add : f.Named(L"TNames")->operations)
+             f.Set(add, L"IsOverload", L"TRUE");
+     }},
     {"DelphiDocumentationWithBrace", L"Delphi", L"documentation-breaks-comment",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"TShape"), L"Width", L"Integer")->documentation = L"in pixels}"; },
      [](Fixture& f) { f.Named(L"TShape")->attributes[0]->documentation = L"in pixels"; }},
