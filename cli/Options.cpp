@@ -21,8 +21,10 @@ Commands:
   register [MODULE]    register the add-in module (default: the one beside vexlo)
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
+  lint MODEL.mdl       report the model settings that give code the Delphi or C#
+                       compilers reject (exit code 1 when there are findings)
 
-Options of generate and show:
+Options of generate, show and lint:
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
   --codepage N            code page of the model file and of the generated files
   --language Delphi|C#    give every component this language; classes without a
@@ -32,7 +34,8 @@ Options of generate and show:
 Options of generate:
   --class NAME            select a class ("Pkg::Sub::Name" allowed; repeatable)
   --component NAME        select a component ("Subsystem::Name" allowed; repeatable)
-                          (default: every component of language Delphi or C#)
+                          (default: every component of language Delphi or C#);
+                          also an option of lint
   --host rose|modeler     the host the add-in sees: Rational Rose (default) or
                           Visual Modeler
   --menu                  use the context-menu item "Generate Code" (CODEGEN)
@@ -52,7 +55,8 @@ Options of generate:
 
   --help, --version
 
-Exit codes: 0 ok, 1 generation or host error (or, with --check, files that differ), 2 usage error, 3 model load error,
+Exit codes: 0 ok, 1 generation or host error (--check: files differ; lint: findings),
+2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
 with --strict-zones.)";
@@ -109,11 +113,14 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         options.command = Command::Register;
     else if (first == L"unregister")
         options.command = Command::Unregister;
+    else if (first == L"lint")
+        options.command = Command::Lint;
     else
         Usage(L"unknown command: " + first);
     ++i;
 
-    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show;
+    const bool lint = options.command == Command::Lint;
+    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || lint;
     const bool generate = options.command == Command::Generate;
     bool havePath = false;
 
@@ -174,7 +181,7 @@ Options ParseOptions(const std::vector<std::wstring>& args)
                 Usage(L"--out needs a folder");
         } else if (generate && name == L"--class") {
             options.classes.push_back(takeValue());
-        } else if (generate && name == L"--component") {
+        } else if ((generate || lint) && name == L"--component") {
             options.components.push_back(takeValue());
         } else if (generate && name == L"--host") {
             std::wstring host = takeValue();

@@ -7,7 +7,7 @@
 
 namespace VexloCli {
 
-enum class Command { Help, Version, Generate, Show, Register, Unregister };
+enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint };
 
 enum class HostKind { Rose, Modeler };
 
@@ -20,7 +20,7 @@ struct FailureOption {
 
 struct Options {
     Command command = Command::Help;
-    std::wstring path;                   // the model (generate, show) or the module (register)
+    std::wstring path;                   // the model (generate, show, lint) or the module (register)
     std::vector<std::wstring> classes;   // --class
     std::vector<std::wstring> components; // --component
     HostKind host = HostKind::Rose;

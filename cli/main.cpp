@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "Options.h"
+#include "lint/RunLint.h"
 
 #include <new>
 #include <vector>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
             return RunRegister(options, installation, false);
         case Command::Unregister:
             return RunRegister(options, installation, true);
+        case Command::Lint:
+            return RunLint(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {

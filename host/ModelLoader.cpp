@@ -462,6 +462,15 @@ private:
         // Rose writes "$UNNAMED$<n>" for elements the user left without a name.
         if (!n.names.empty() && n.names[0].compare(0, 9, "$UNNAMED$") != 0)
             e.name = W(n.names[0]);
+        e.line = n.line;
+        if (doc.fileName != m_model.fileName) {
+            // One shared text per unit file.
+            if (m_unitFileName != doc.fileName) {
+                m_unitFileName = doc.fileName;
+                m_unitFileText = ModelText(doc.fileName);
+            }
+            e.unitFile = m_unitFileText;
+        }
         for (size_t i = 0; i < n.keys.size(); ++i) {
             const std::string_view key = n.keys[i];
             const PetalNode& v = doc[n.children[i]];
@@ -913,6 +922,8 @@ private:
     // property names and values, member names repeat thousands of times in a model.
     mutable std::unordered_map<std::string_view, ModelText> m_texts;
     std::vector<std::wstring> m_unitChain;
+    std::wstring m_unitFileName; // the unit file of the last element read from one, and its text
+    ModelText m_unitFileText;
     struct Place {
         std::wstring file;
         unsigned line;

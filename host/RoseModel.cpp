@@ -57,6 +57,13 @@ const ToolProperty* Element::FindOwnProperty(std::wstring_view tool, std::wstrin
     return nullptr;
 }
 
+std::wstring Element::SourceFile() const
+{
+    if (!unitFile.empty())
+        return unitFile;
+    return model ? model->fileName : std::wstring();
+}
+
 Role* Role::OtherRole() const
 {
     if (!association)

@@ -105,6 +105,7 @@ struct Element {
     Element& operator=(const Element&) = delete;
 
     ElementKind kind;
+    unsigned line = 0;          // line of the element's object in its file (0: not loaded from a file)
     ModelText name;
     ModelText quid;             // the unique id
     ModelText documentation;
@@ -112,8 +113,10 @@ struct Element {
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
     Model* model = nullptr;
-    uint32_t line = 0;          // where the element's object starts (0: made by the host)
-    uint16_t sourceFile = 0;    // index into Model::sourceFiles: the model or a unit file
+    ModelText unitFile;         // the .cat/.sub unit file the element stands in ("": the model file)
+
+    // The file the element was read from: its unit file, else the model file.
+    std::wstring SourceFile() const;
 
     // Own property of this element (no defaults), or nullptr.
     const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
@@ -291,7 +294,6 @@ struct Model : Element {
     // allClasses or any package.
     std::vector<Class*> externalClasses;
     std::vector<UnresolvedReference> unresolved; // in file order
-    std::vector<std::wstring> sourceFiles;       // the model file and the unit files read
 
     // "file:line" of an element's object in the files read; "" when the host made it.
     std::wstring PlaceOf(const Element& element) const;

@@ -177,7 +177,7 @@ TEST(UnitErrors, ErrorInsideAUnitNamesTheUnitFile)
 {
     TempDir dir;
     std::filesystem::create_directories(std::filesystem::path(dir.Write("x", "")).parent_path() / "sub");
-    const std::wstring unit = dir.Write("sub/p.cat", "(object Petal version 42)\n(object Class_Category \"P\"\n  quid \"P1\"\n  x \"open");
+    dir.Write("sub/p.cat", "(object Petal version 42)\n(object Class_Category \"P\"\n  quid \"P1\"\n  x \"open");
     const std::wstring model = dir.Write("m.mdl", kModelWithUnit);
     try {
         LoadRoseModel(model, LoadOptions{});
@@ -194,11 +194,16 @@ TEST(UnitErrors, ErrorInsideAUnitNamesTheUnitFile)
     ASSERT_EQ(m->allClasses.size(), 1u);
     EXPECT_EQ(m->allClasses[0]->parentCategory->name, L"P");
     EXPECT_EQ(m->allClasses[0]->parentCategory->parent, m->rootCategory);
+    // Each element knows the file and line of its object: the unit's, or the model's.
+    EXPECT_EQ(m->allClasses[0]->line, 4u);
+    EXPECT_NE(m->allClasses[0]->SourceFile().find(L"p.cat"), std::wstring::npos);
+    EXPECT_EQ(m->rootCategory->line, 3u);
+    EXPECT_EQ(m->rootCategory->SourceFile(), model);
+    EXPECT_TRUE(m->rootCategory->unitFile.empty());
     // The same model with units left alone.
     LoadOptions noUnits;
     noUnits.loadUnits = false;
     EXPECT_TRUE(LoadRoseModel(model, noUnits)->allClasses.empty());
-    (void)unit;
 }
 
 TEST(UnitErrors, UnitThatIncludesItself)

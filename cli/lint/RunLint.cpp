@@ -1,0 +1,119 @@
+#include "RunLint.h"
+
+#include "Console.h"
+#include "ModelSetup.h"
+#include "OutputPaths.h"
+#include "RegistryTools.h"
+#include "RunChecks.h"
+#include "ZoneScan.h"
+
+#include "vxplat/Files.h"
+
+#include <map>
+
+namespace VexloCli {
+
+using namespace RoseHost;
+
+namespace {
+
+// Findings share the exit code of a failed generation; the summary line tells them apart.
+constexpr int kExitFindings = 1;
+
+std::optional<std::string> ReadOldFile(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+// The zones of the components' existing files, each file read once.
+class OldZones {
+public:
+    OldZones(const Model& model, PathSymbolLookup lookup) : m_model(model), m_lookup(std::move(lookup)) {}
+
+    std::optional<std::string> Find(const Module& module, const std::wstring& scope, const std::wstring& tag)
+    {
+        auto [it, added] = m_files.try_emplace(&module);
+        OldFile& file = it->second;
+        if (added) {
+            std::optional<ComponentOutput> out = ComponentOutputOf(m_model, module, m_lookup);
+            if (out && out->generated)
+                if (std::optional<std::string> text = ReadOldFile(out->path)) {
+                    file.text = std::move(*text);
+                    file.zones = ScanZoneText(file.text).zones;
+                }
+        }
+        const std::string wantScope = Narrow(scope), wantTag = Narrow(tag);
+        for (const ScannedZone& zone : file.zones)
+            if (zone.scope == wantScope && zone.tag == wantTag)
+                return file.text.substr(zone.textStart, zone.textEnd - zone.textStart);
+        return std::nullopt;
+    }
+
+private:
+    struct OldFile {
+        std::string text;
+        std::vector<ScannedZone> zones;
+    };
+    const Model& m_model;
+    PathSymbolLookup m_lookup;
+    std::map<const Module*, OldFile> m_files;
+};
+
+} // namespace
+
+LintRun LintModelFile(const Options& options, const Installation& installation)
+{
+    TakeOverMessageBoxes();
+    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
+    if (properties.empty())
+        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
+    Selection selection = SelectElements(*model, {}, options.components);
+
+    std::vector<const Module*> modules;
+    for (const Module* module : selection.modules)
+        if (module->language == L"Delphi" || module->language == L"C#")
+            modules.push_back(module);
+    OldZones zones(*model, [&options](const std::wstring& symbol) -> std::optional<std::wstring> {
+        for (auto it = options.pathMap.rbegin(); it != options.pathMap.rend(); ++it)
+            if (it->first == symbol)
+                return it->second;
+        return ReadRegistryString(HKEY_CURRENT_USER, kPathMapKey, symbol);
+    });
+    LintRun run;
+    run.components = modules.size();
+    run.findings = VexloLint::LintComponents(
+        *model, modules, [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
+            return zones.Find(module, scope, tag);
+        });
+    return run;
+}
+
+int RunLint(const Options& options, const Installation& installation)
+{
+    LintRun run = LintModelFile(options, installation);
+    for (const VexloLint::Finding& finding : run.findings)
+        OutLine(VexloLint::FindingText(finding));
+    std::wstring components = std::to_wstring(run.components) + (run.components == 1 ? L" component" : L" components");
+    if (run.findings.empty()) {
+        OutLine(L"vexlo lint: no findings in " + components);
+        return ExitOk;
+    }
+    OutLine(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
+            (run.findings.size() == 1 ? L" finding" : L" findings") + L" in " + components +
+            L"; the compilers would reject the generated code");
+    return kExitFindings;
+}
+
+} // namespace VexloCli
