@@ -442,23 +442,8 @@ private:
     }
 
     // Name, quid, documentation, stereotype and tool properties.
-    uint16_t SourceFileIndex(const std::wstring& file)
-    {
-        // Elements come in runs from one file: the last answer is usually right.
-        std::vector<std::wstring>& files = m_model.sourceFiles;
-        if (m_lastSource < files.size() && files[m_lastSource] == file)
-            return m_lastSource;
-        auto it = std::find(files.begin(), files.end(), file);
-        if (it == files.end())
-            it = files.insert(files.end(), file);
-        m_lastSource = static_cast<uint16_t>(it - files.begin());
-        return m_lastSource;
-    }
-
     void ReadCommon(const PetalDocument& doc, const PetalNode& n, Element& e)
     {
-        e.line = n.line;
-        e.sourceFile = SourceFileIndex(doc.fileName);
         // Rose writes "$UNNAMED$<n>" for elements the user left without a name.
         if (!n.names.empty() && n.names[0].compare(0, 9, "$UNNAMED$") != 0)
             e.name = W(n.names[0]);
@@ -914,7 +899,6 @@ private:
     };
 
     Model& m_model;
-    uint16_t m_lastSource = 0;
     const LoadOptions& m_options;
     unsigned m_codePage;
     Decoder m_decode;

@@ -172,9 +172,9 @@ const ToolProperty* Model::FindProperty(const Element& e, std::wstring_view tool
 
 std::wstring Model::PlaceOf(const Element& element) const
 {
-    if (element.line == 0 || element.sourceFile >= sourceFiles.size())
+    if (element.line == 0)
         return std::wstring();
-    return sourceFiles[element.sourceFile] + L":" + std::to_wstring(element.line);
+    return element.SourceFile() + L":" + std::to_wstring(element.line);
 }
 
 std::wstring Model::GetPropertyValue(const Element& e, std::wstring_view tool, std::wstring_view propName) const

@@ -6,6 +6,7 @@
 #include "RegistryTools.h"
 #include "RunChecks.h"
 #include "ZoneScan.h"
+#include "run/RunFiles.h"
 
 #include "vxplat/Files.h"
 
@@ -20,21 +21,6 @@ namespace {
 // Findings share the exit code of a failed generation; the summary line tells them apart.
 constexpr int kExitFindings = 1;
 
-std::optional<std::string> ReadOldFile(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
 // The zones of the components' existing files, each file read once.
 class OldZones {
 public:
@@ -47,7 +33,7 @@ public:
         if (added) {
             std::optional<ComponentOutput> out = ComponentOutputOf(m_model, module, m_lookup);
             if (out && out->generated)
-                if (std::optional<std::string> text = ReadOldFile(out->path)) {
+                if (std::optional<std::string> text = ReadWhole(out->path)) {
                     file.text = std::move(*text);
                     file.zones = ScanZoneText(file.text).zones;
                 }
