@@ -100,9 +100,11 @@ package_steps() {
   entries_gone() {
     local left; left=$(actual_entries); [ -z "$left" ] || { echo "left behind:"; echo "$left"; false; }
   }
+  # From the folder itself: wine's cmd /c takes no quoted path with blanks, and the
+  # Linux folder inside drive_c is C:\Vexlo (x86) test to it.
   run_script() { # run_script <script> <what it says when it worked>
     local said
-    said=$(cd "$folder" && wine cmd /c "$winfolder\\$1" </dev/null 2>&1); local code=$?
+    said=$(cd "$folder" && wine cmd /c "$1" </dev/null 2>&1); local code=$?
     echo "$said"
     [ $code -eq 0 ] && grep -q "$2" <<<"$said"
   }
