@@ -100,8 +100,8 @@ package_steps() {
   entries_gone() {
     local left; left=$(actual_entries); [ -z "$left" ] || { echo "left behind:"; echo "$left"; false; }
   }
-  # From the folder itself: wine's cmd /c takes no quoted path with blanks, and the
-  # Linux folder inside drive_c is C:\Vexlo (x86) test to it.
+  # Started from its folder, as a double click does (the Linux folder inside drive_c is
+  # C:\Vexlo (x86) test to wine): a path with blanks would need quotes inside cmd's /c.
   run_script() { # run_script <script> <what it says when it worked>
     local said
     said=$(cd "$folder" && wine cmd /c "$1" </dev/null 2>&1); local code=$?
