@@ -26,6 +26,7 @@ struct ModelFile {
     const char* file;
     bool own;
 };
+inline std::ostream& operator<<(std::ostream& os, const ModelFile& m) { return os << m.file; }
 inline std::string PathOf(const ModelFile& m)
 {
     return m.own ? std::string(VEXLO_SOURCE_DIR) + "/" + m.file : SamplePath(m.file);
