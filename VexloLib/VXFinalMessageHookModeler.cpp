@@ -9,10 +9,11 @@ using namespace LmLib::Hook;
 
 namespace
 {
-    // The host's messages, byte for byte.
+    // The host's messages, byte for byte. The first is one message of two lines: the
+    // parentheses say the two literals are joined on purpose.
     const char* const kSwallowed[] = {
-        "Code generation cannot be started because no classes that should be generated are selected. \n"
-        "Select the classes or components you want to generate and choose this command again.\n",
+        ("Code generation cannot be started because no classes that should be generated are selected. \n"
+         "Select the classes or components you want to generate and choose this command again.\n"),
         "The selected language Delphi is not recognized by the code generator.",
         "The selected language C# is not recognized by the code generator.",
     };

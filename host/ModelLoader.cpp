@@ -2,6 +2,7 @@
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -943,11 +944,26 @@ private:
     std::vector<ClassModule> m_classModules;
 };
 
+// Why a file cannot be read, in the words of the error the system gave.
+std::wstring WhyUnreadable(const std::wstring& fileName)
+{
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return L"is a folder";
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return L"no such file";
+    case ERROR_ACCESS_DENIED: return L"cannot read the file: access is denied";
+    default: return L"cannot read the file (system error " + std::to_wstring(error) + L")";
+    }
+}
+
 FileText ReadModelFile(const std::wstring& fileName)
 {
     FileText text;
     if (!ReadWholeFile(fileName, text))
-        throw RoseLoadError(fileName, 1, 1, L"cannot read the file");
+        throw RoseLoadError(fileName, 0, 0, WhyUnreadable(fileName));
     return text;
 }
 

@@ -11,8 +11,11 @@
 
 namespace RoseHost {
 
+// Line 0: the error concerns the file as a whole (it cannot be read), no place in it.
 static std::wstring Location(const std::wstring& file, unsigned line, unsigned column, const std::wstring& message)
 {
+    if (line == 0)
+        return file + L": " + message;
     return file + L":" + std::to_wstring(line) + L":" + std::to_wstring(column) + L": " + message;
 }
 

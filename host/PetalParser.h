@@ -25,7 +25,8 @@
 namespace RoseHost {
 
 // The one error of loading: names the file and the 1-based line and column (columns
-// count bytes). what() is "FILE:LINE:COL: message" in UTF-8.
+// count bytes). what() is "FILE:LINE:COL: message" in UTF-8; line 0 stands for the file
+// as a whole (it cannot be read) and gives "FILE: message".
 class RoseLoadError : public std::runtime_error {
 public:
     RoseLoadError(const std::wstring& file, unsigned line, unsigned column, const std::wstring& message);
@@ -34,7 +35,7 @@ public:
     unsigned Line() const noexcept { return m_line; }
     unsigned Column() const noexcept { return m_column; }
     const std::wstring& Message() const noexcept { return m_message; }
-    // "FILE:LINE:COL: message" as wide text.
+    // what() as wide text.
     std::wstring WideWhat() const;
 
 private:

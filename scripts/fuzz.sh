@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/fuzz.sh [seconds]: builds the fuzz targets (scripts/build.sh fuzz) and runs each
-# one briefly on a seed corpus made from the sample models cut at several lengths.
+# one briefly on a seed corpus made from the example and sample models cut at several lengths.
 # Exits non-zero when a target finds a crash.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,17 +16,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 seeds=$work/seeds
 mkdir -p "$seeds"
+# The repository's own models always; the samples beside the project where present.
+folders=("$root/examples")
 if [ -d "$models" ]; then
-  n=0
-  while IFS= read -r -d '' f; do
-    for len in 256 2048 16384 65536; do
-      n=$((n + 1))
-      head -c "$len" "$f" >"$seeds/seed_${n}"
-    done
-  done < <(find "$models" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
+  folders+=("$models")
 else
-  echo "fuzz.sh: no sample models at $models; starting from an empty corpus" >&2
+  echo "fuzz.sh: no sample models at $models (set VEXLO_SAMPLE_MODELS); seeds from examples/ only" >&2
 fi
+n=0
+while IFS= read -r -d '' f; do
+  for len in 256 2048 16384 65536; do
+    n=$((n + 1))
+    head -c "$len" "$f" >"$seeds/seed_${n}"
+  done
+done < <(find "${folders[@]}" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
 
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"

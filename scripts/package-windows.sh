@@ -19,14 +19,8 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
 cmake --build "$build" -j"$jobs" --target Vexlo vexlo >/dev/null
 
 rm -rf "$stage" "$root/dist/$name.zip"
-mkdir -p "$stage"
-cp "$build/bin/Vexlo.dll" "$build/bin/vexlo.exe" "$stage/"
+"$root/scripts/stage-windows.sh" "$build/bin" "$stage"
 i686-w64-mingw32-strip --strip-unneeded "$stage/Vexlo.dll" "$stage/vexlo.exe"
-cp properties/Delphi.pty properties/CSharp.pty "$stage/"
-for f in install.cmd uninstall.cmd addins.reg.in INSTALL.txt; do
-  # Windows line ends; the version filled in.
-  sed -e "s/@VERSION@/$version/g" -e 's/\r$//' -e 's/$/\r/' "packaging/windows/$f" >"$stage/$f"
-done
 
 # Every imported function must be in the allow-list of what Windows XP SP3 has.
 status=0

@@ -24,3 +24,7 @@ echo "== Generating"
 echo
 echo "== Generated files"
 find "$out" -type f | sort
+echo
+echo "== The tool"
+echo "vexlo is $vexlo (the add-in beside it), for example:"
+echo "  ${vexlo#"$PWD"/} generate examples/Example.mdl --out out/mine"

@@ -1,50 +1,84 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build, the sanitized build,
 # both Windows cross builds with their tests and the end-to-end run under wine, the
-# Windows package, and a short run of each fuzz target.
-set -euo pipefail
+# Windows package, and a short run of each fuzz target. Stops at the first stage that
+# fails; a table of the stages (passed, failed, skipped, not run; time) ends the run
+# either way.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/setup.sh"
 
-step() { printf '\n== %s ==\n' "$*"; }
+names=() states=() times=() finished=0
+now() { date +%s.%N; }
+summary() {
+  local i
+  printf '\n== stages ==\n'
+  for i in "${!names[@]}"; do
+    printf '  %-8s %8s  %s\n' "${states[$i]}" "${times[$i]}" "${names[$i]}"
+  done
+  if [ $failed -ne 0 ]; then echo "tests FAILED"
+  elif [ $finished -eq 0 ]; then echo "tests INTERRUPTED"
+  else echo "all tests passed"; fi
+}
+trap summary EXIT
 
-step "native build and tests"
-"$root/scripts/build.sh" native
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+# stage <name> <command...>: runs one stage; the first failure ends the run.
+failed=0
+stage() {
+  local name=$1; shift
+  names+=("$name")
+  if [ $failed -ne 0 ]; then
+    states+=("not run"); times+=("-")
+    return
+  fi
+  printf '\n== %s ==\n' "$name"
+  local start; start=$(now)
+  local log; log=$(mktemp)
+  "$@" 2>&1 | tee "$log"
+  local code=${PIPESTATUS[0]}
+  times+=("$(awk -v a="$start" -v b="$(now)" 'BEGIN { printf "%.0f s", b - a }')")
+  if [ "$code" -ne 0 ]; then
+    states+=("FAILED"); failed=1
+  elif grep -q "SKIPPED" "$log"; then
+    states+=("skipped")
+  else
+    states+=("passed")
+  fi
+  rm -f "$log"
+}
 
-step "vexlo lint on the example model"
+native() { "$root/scripts/build.sh" native && ctest --test-dir build --output-on-failure -j"$(nproc)"; }
+asan() {
+  "$root/scripts/build.sh" asan &&
+    ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+}
+cross() { "$root/scripts/build.sh" win32 && "$root/scripts/build.sh" win64; }
+
 # The example's Delphi code needs two zone fixes ({$M+} for TItem, which TBook
 # inherits, and the forward declaration of TLoan): three findings while no generated
-# file holds them (docs/CI.md); any other count fails the step.
-lint_dir=$(mktemp -d)
-lint_status=0
-VEXLO_REGISTRY="$lint_dir/registry.reg" build/bin/vexlo lint examples/Example.mdl --out "$lint_dir/out" \
-  >"$lint_dir/lint.txt" || lint_status=$?
-cat "$lint_dir/lint.txt"
-if [ "$lint_status" -ne 1 ] || ! grep -q '^vexlo lint: 3 findings in ' "$lint_dir/lint.txt"; then
-  echo "lint: expected exit code 1 and the example's 3 known findings (exit code $lint_status)" >&2
-  rm -rf "$lint_dir"
-  exit 1
-fi
-rm -rf "$lint_dir"
+# file holds them (docs/CI.md); any other count fails the stage.
+lint_example() {
+  local dir status=0
+  dir=$(mktemp -d)
+  VEXLO_REGISTRY="$dir/registry.reg" build/bin/vexlo lint examples/Example.mdl --out "$dir/out" \
+    >"$dir/lint.txt" || status=$?
+  cat "$dir/lint.txt"
+  if [ "$status" -ne 1 ] || ! grep -q '^vexlo lint: 3 findings in ' "$dir/lint.txt"; then
+    echo "lint: expected exit code 1 and the example's 3 known findings (exit code $status)" >&2
+    rm -rf "$dir"; return 1
+  fi
+  rm -rf "$dir"
+}
 
-step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
-"$root/scripts/build.sh" asan
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
-
-step "Windows cross builds"
-"$root/scripts/build.sh" win32
-"$root/scripts/build.sh" win64
-
-step "Windows under wine: CROSS suites, registration, COM, generation (both bitnesses)"
-"$root/scripts/wine-tests.sh"
-
-step "Windows package (i686 Release, XP-era imports)"
-"$root/scripts/package-windows.sh"
-
+stage "set-up (scripts/setup.sh)" "$root/scripts/setup.sh"
+stage "native build and tests" native
+stage "vexlo lint on the example model" lint_example
+stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests" asan
+stage "Windows cross builds" cross
+stage "Windows under wine: CROSS suites, registration, COM, generation, install.cmd" "$root/scripts/wine-tests.sh"
+stage "Windows package (i686 Release, XP-era imports)" "$root/scripts/package-windows.sh"
 if [ -x "$root/scripts/fuzz.sh" ]; then
-  step "fuzz targets (short runs)"
-  "$root/scripts/fuzz.sh"
+  stage "fuzz targets (short runs)" "$root/scripts/fuzz.sh"
 fi
-step "all tests passed"
+finished=1
+exit $failed

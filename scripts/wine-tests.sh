@@ -9,7 +9,14 @@
 #   4. vexlo.exe generate on the bundled example, once as rose.exe and once as vm.exe,
 #      byte-identical to the Linux build's output; then again over files whose
 #      preserved zones hold user text;
-#   5. regsvr32 /u, after which no key of the server is left.
+#   5. regsvr32 /u, after which no key of the server is left;
+#   6. the Windows package laid out from the i686 build (scripts/stage-windows.sh):
+#      its install.cmd under wine's cmd.exe, every add-in entry of its template written
+#      with the install folder filled in (on 64-bit, in the 32-bit view where a 32-bit
+#      host looks) and the server registered; then uninstall.cmd, after which neither is
+#      left. Runs in every prefix that can run 32-bit programs.
+# win32 runs wherever the kernel runs 32-bit programs (scripts/runs-32bit.sh) and the
+# i686 build exists; there a missing wine32 is a failure, not a skip.
 # Ends with one line "wine tests: PASSED ..." or "wine tests: FAILED ...".
 #   WINE_BITS="win64 win32" picks the bitnesses (default both); WINE_CTEST_ARGS is
 #   passed to ctest (e.g. "-R hook_tests").
@@ -29,9 +36,15 @@ now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f s", b - a }'; }
 winpath() { local p; p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); printf 'Z:%s' "${p//\//\\}"; }
 
-# Whether this machine runs programs of the bitness at all: a 32-bit wine needs
-# the i386 loader and a kernel that executes 32-bit programs.
+# Whether this machine runs programs of the bitness at all: 32-bit ones need a kernel
+# that executes them; whether wine is there for them is checked apart (has_wine).
 can_run() {
+  case "$1" in
+    win64) true ;;
+    win32) "$root/scripts/runs-32bit.sh" ;;
+  esac
+}
+has_wine() {
   case "$1" in
     win64) [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null 2>&1 ;;
     win32) [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
@@ -43,6 +56,64 @@ add_user_text() {
   find "$1" -type f | while read -r f; do
     awk '{ print } /\/\/## begin .*preserve=yes/ { n++; printf "  // user text %d kept\r\n", n }' "$f" >"$f.tmp" && mv "$f.tmp" "$f"
   done
+}
+
+# The package's install.cmd and uninstall.cmd under wine's cmd.exe, in the prefix of
+# WINEPREFIX (of architecture $1), from a folder whose name needs quoting.
+package_steps() {
+  local arch=$1 winfolder='C:\Vexlo (x86) test' view=""
+  local folder="$WINEPREFIX/drive_c/Vexlo (x86) test" pbin=$root/build-win32/bin
+  [ "$arch" = win64 ] && view='Wow6432Node'
+  local pclient=$pbin/vexlo_com_client.exe pdll="$winfolder\Vexlo.dll"
+  "$root/scripts/stage-windows.sh" "$pbin" "$folder"
+  # "key|name|value" of every value the template asks for: the install folder filled
+  # in, the .reg escapes undone, the key in the view a 32-bit host reads.
+  expected_entries() {
+    VIEW=$view DIR=$winfolder awk '
+      function inview(k,   p) {
+        p = "HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+        return ENVIRON["VIEW"] == "" || index(k, p) != 1 ? k : p ENVIRON["VIEW"] "\\" substr(k, length(p) + 1)
+      }
+      { sub(/\r$/, "") }
+      /^\[/ { key = inview(substr($0, 2, length($0) - 2)); next }
+      key != "" && /^"/ {
+        sep = index($0, "\"=\""); name = substr($0, 2, sep - 2); v = substr($0, sep + 3, length($0) - sep - 3)
+        out = ""; while ((i = index(v, "\\\\")) > 0) { out = out substr(v, 1, i - 1) "\\"; v = substr(v, i + 2) }; v = out v
+        out = ""; while ((i = index(v, "%INSTALLDIR%")) > 0) { out = out substr(v, 1, i - 1) ENVIRON["DIR"]; v = substr(v, i + 12) }; v = out v
+        print key "|" name "|" v
+      }' "$folder/addins.reg.in" | sort
+  }
+  # The same, as reg.exe reads the keys of the template back.
+  actual_entries() {
+    expected_entries | cut -d'|' -f1 | sort -u | while IFS= read -r k; do
+      wine reg query "$k" </dev/null 2>/dev/null | tr -d '\r' | K=$k awk '
+        /^    [^ ]/ {
+          line = substr($0, 5); i = index(line, "    REG_"); if (!i) next
+          rest = substr(line, i + 4); j = index(rest, "    ")
+          print ENVIRON["K"] "|" substr(line, 1, i - 1) "|" (j ? substr(rest, j + 4) : "")
+        }'
+    done | sort
+  }
+  entries_written() {
+    [ -n "$(expected_entries)" ] && diff <(expected_entries) <(actual_entries)
+  }
+  entries_gone() {
+    local left; left=$(actual_entries); [ -z "$left" ] || { echo "left behind:"; echo "$left"; false; }
+  }
+  # Started from its folder, as a double click does (the Linux folder inside drive_c is
+  # C:\Vexlo (x86) test to wine): a path with blanks would need quotes inside cmd's /c.
+  run_script() { # run_script <script> <what it says when it worked>
+    local said
+    said=$(cd "$folder" && wine cmd /c "$1" </dev/null 2>&1); local code=$?
+    echo "$said"
+    [ $code -eq 0 ] && grep -q "$2" <<<"$said"
+  }
+  check "install.cmd of the package (cmd.exe)" run_script install.cmd "Vexlo is installed in"
+  check "every add-in entry written, install folder filled in${view:+ (32-bit view)}" entries_written
+  check "the server registered from the install folder" wine "$pclient" registered "$pdll"
+  check "uninstall.cmd of the package (cmd.exe)" run_script uninstall.cmd "Vexlo is uninstalled"
+  check "no add-in entry left" entries_gone
+  check "no key of the server left" wine "$pclient" unregistered "$pdll"
 }
 
 run_bitness() {
@@ -106,6 +177,14 @@ run_bitness() {
 
   check "regsvr32 /u Vexlo.dll" wine regsvr32 /u /s "$dll"
   check "no key left behind" wine "$client" unregistered "$dll"
+
+  if ! can_run win32 || ! has_wine win32; then
+    echo "  skip install.cmd/uninstall.cmd: the package's add-in is 32-bit and this wine runs no 32-bit programs"
+  elif [ ! -f "$root/build-win32/bin/Vexlo.dll" ]; then
+    echo "  skip install.cmd/uninstall.cmd: no i686 build to lay the package out from"
+  else
+    package_steps "$arch"
+  fi
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$work"
   unset WINEPREFIX VEXLO_REGISTRY
@@ -117,15 +196,28 @@ for bits in ${WINE_BITS:-win64 win32}; do
   if [ ! -d "$root/build-$bits" ]; then
     skipped+=("$bits: no cross build")
   elif ! can_run "$bits"; then
-    skipped+=("$bits: this machine cannot run $bits programs under wine")
+    skipped+=("$bits: this kernel does not run 32-bit programs")
+  elif ! has_wine "$bits"; then
+    if [ "$bits" = win32 ]; then
+      echo "== win32: this machine runs 32-bit programs, but wine32 is missing (scripts/setup.sh installs wine32:i386)"
+      failures+=("$bits")
+      ran+=("$bits: no wine32")
+    else
+      skipped+=("$bits: no wine64")
+    fi
   else
     start=$(now)
-    if run_bitness "$bits"; then ran+=("$bits $(since "$start")"); else failures+=("$bits"); fi
+    if run_bitness "$bits"; then
+      ran+=("$bits passed $(since "$start")")
+    else
+      failures+=("$bits")
+      ran+=("$bits FAILED $(since "$start")")
+    fi
   fi
 done
 
-summary="ran: ${ran[*]:-none}; total $(since "$total_start")"
-[ ${#skipped[@]} -gt 0 ] && summary+="; skipped: $(IFS=,; echo "${skipped[*]}")"
+summary="ran: $(IFS=,; echo "${ran[*]:-none}" | sed 's/,/, /g'); total $(since "$total_start")"
+[ ${#skipped[@]} -gt 0 ] && summary+="; skipped: $(IFS=,; echo "${skipped[*]}" | sed 's/,/, /g')"
 if [ ${#failures[@]} -gt 0 ]; then
   echo "wine tests: FAILED (${failures[*]}) $summary"
   exit 1

@@ -1,5 +1,6 @@
 // The vexlo tool run as a subprocess, each test with its own registry file and folder.
 #include "CliTestSupport.h"
+#include "SampleModels.h"
 
 #include <algorithm>
 #include <regex>
@@ -21,7 +22,7 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
 
 using CliTest = VexloRunTest;
 
-fs::path SampleModel(const char* name) { return fs::path(SAMPLE_MODELS) / name; }
+fs::path SampleModel(const char* name) { return fs::path(SampleFolder::Dir()) / name; }
 
 // ------------------------------------------------------------------ command line
 
@@ -234,16 +235,19 @@ TEST_F(CliTest, ModelErrorsNameFileLineAndColumn)
         EXPECT_EQ(r.code, 3) << command;
         EXPECT_TRUE(std::regex_search(r.err, std::regex("bad\\.mdl:[0-9]+:[0-9]+: "))) << r.err;
     }
-    Result missing = Run({"show", (Dir() / "none.mdl").string()});
-    EXPECT_EQ(missing.code, 3);
-    EXPECT_TRUE(Contains(missing.err, "none.mdl")) << missing.err;
+    // A model that cannot be read: the reason, and no invented place in it.
+    for (const auto& [name, reason] : {std::pair{"none.mdl", "no such file"}, std::pair{"folder.mdl", "is a folder"}}) {
+        fs::create_directories(Dir() / "folder.mdl");
+        Result r = Run({"show", (Dir() / name).string()});
+        EXPECT_EQ(r.code, 3) << name;
+        EXPECT_TRUE(Contains(r.err, (Dir() / name).string() + ": " + reason + "\n")) << r.err;
+    }
 }
 
 TEST_F(CliTest, ShowListsTheClassesOfASampleModel)
 {
+    VEXLO_REQUIRE_SAMPLE_MODELS();
     fs::path atm = SampleModel("atm.mdl");
-    if (!fs::exists(atm))
-        GTEST_SKIP() << "no sample model " << atm;
     Result r = Run({"show", atm.string()});
     ASSERT_EQ(r.code, 0) << r.err;
     for (const char* cls : {"class ATM [no language] not assigned", "class bank ", "class saving account "})

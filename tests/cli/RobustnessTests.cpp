@@ -2,6 +2,7 @@
 // relative folders, runs at the same time, Ctrl-C, files that cannot be written, models
 // saved in other code pages.
 #include "CliTestSupport.h"
+#include "SampleModels.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -301,7 +302,8 @@ TEST_F(RobustnessTest, EverySampleModelGeneratesFromAFreshFolder)
         const char* file;
         std::vector<std::string> extra;
     };
-    const std::string plugins = fs::path(SAMPLE_MODELS) / "emf" / "plugins";
+    VEXLO_REQUIRE_SAMPLE_MODELS();
+    const std::string plugins = fs::path(SampleFolder::Dir()) / "emf" / "plugins";
     const Sample samples[] = {
         {"atm.mdl", {}},
         {"umldemo.mdl", {}},
@@ -310,9 +312,7 @@ TEST_F(RobustnessTest, EverySampleModelGeneratesFromAFreshFolder)
         {"emf/plugins/org.eclipse.emf.ecore/model/Ecore.mdl", {"--path-map", "VABASE_PLUGINS_PATH=" + plugins}},
     };
     for (const Sample& s : samples) {
-        fs::path model = fs::path(SAMPLE_MODELS) / s.file;
-        if (!fs::exists(model))
-            continue;
+        fs::path model = fs::path(SampleFolder::Dir()) / s.file;
         SCOPED_TRACE(s.file);
         std::string folder = "fresh-" + model.stem().string();
         fs::create_directories(m_dir / folder);

@@ -1,4 +1,5 @@
-// Broken input: every failure is one RoseLoadError naming the file, line and column.
+// Broken input: every failure is one RoseLoadError naming the file, line and column
+// (a file that cannot be read at all: the file and the reason, no place in it).
 #include "TestSupport.h"
 
 #include <filesystem>
@@ -31,15 +32,29 @@ std::pair<unsigned, unsigned> PlaceOf(const std::string& text, size_t pos)
     return {line, static_cast<unsigned>(col)};
 }
 
-const char* const kModels[] = {"atm.mdl", "zelva-design.mdl", "library-gbk.mdl", "umldemo.mdl"};
+const ModelFile kModels[] = {
+    {"examples/Example.mdl", true},
+    {"atm.mdl", false},
+    {"zelva-design.mdl", false},
+    {"library-gbk.mdl", false},
+    {"umldemo.mdl", false},
+};
 
-class BrokenSamples : public ::testing::TestWithParam<const char*> {};
+class BrokenSamples : public ::testing::TestWithParam<ModelFile> {
+protected:
+    void SetUp() override
+    {
+        if (!GetParam().own)
+            VEXLO_REQUIRE_SAMPLE_MODELS();
+    }
+    std::string Text() const { return ReadText(PathOf(GetParam())); }
+};
 
 TEST_P(BrokenSamples, TruncatedAnywhereFailsAtTheEnd)
 {
-    const std::string text = ReadSample(GetParam());
+    const std::string text = Text();
     ASSERT_FALSE(text.empty());
-    const std::wstring name = Widen(GetParam());
+    const std::wstring name = Widen(GetParam().file);
     std::vector<size_t> cuts;
     for (int percent : {1, 10, 25, 50, 75, 90, 99})
         cuts.push_back(text.size() * static_cast<size_t>(percent) / 100);
@@ -56,7 +71,7 @@ TEST_P(BrokenSamples, TruncatedAnywhereFailsAtTheEnd)
 
 TEST_P(BrokenSamples, MissingParenthesisIsReportedWhereTheNextObjectStarts)
 {
-    std::string text = ReadSample(GetParam());
+    std::string text = Text();
     // Drop the ')' that ends the line with the first class's quid: the object stays open
     // and the next "(object" stands where a field name belongs.
     const size_t cls = text.find("(object Class \"");
@@ -79,7 +94,7 @@ TEST_P(BrokenSamples, MissingParenthesisIsReportedWhereTheNextObjectStarts)
 
 TEST_P(BrokenSamples, UnterminatedStringPointsAtItsQuote)
 {
-    std::string text = ReadSample(GetParam());
+    std::string text = Text();
     const size_t cls = text.find("(object Class \"");
     const size_t quid = text.find("quid", cls);
     const size_t open = text.find('"', quid);
@@ -93,53 +108,12 @@ TEST_P(BrokenSamples, UnterminatedStringPointsAtItsQuote)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, BrokenSamples, ::testing::ValuesIn(kModels), [](const auto& i) {
-    std::string n = i.param;
+    std::string n = std::filesystem::path(i.param.file).filename().string();
     for (char& c : n)
         if (!isalnum(static_cast<unsigned char>(c)))
             c = '_';
     return n;
 });
-
-const std::string kEmfModel = "emf/plugins/org.eclipse.emf.ecore/model/Ecore.mdl";
-
-TEST(UnitErrors, MissingUnitFileNamesTheReference)
-{
-    const std::string text = ReadSample(kEmfModel);
-    const size_t ref = text.find("\"$VABASE_PLUGINS_PATH");
-    ASSERT_NE(ref, std::string::npos);
-    const auto [line, column] = PlaceOf(text, ref);
-    LoadOptions o;
-    o.pathMap[L"VABASE_PLUGINS_PATH"] = WSamplePath("no-such-folder");
-    try {
-        LoadRoseModel(WSamplePath(kEmfModel), o);
-        FAIL() << "no error";
-    } catch (const RoseLoadError& e) {
-        EXPECT_EQ(e.File(), WSamplePath(kEmfModel));
-        EXPECT_EQ(e.Line(), line);
-        EXPECT_EQ(e.Column(), column);
-        EXPECT_NE(e.Message().find(L"org.eclipse.emf.Ecore.cat"), std::wstring::npos);
-    }
-}
-
-TEST(UnitErrors, UnknownPathSymbol)
-{
-    try {
-        LoadRoseModel(WSamplePath(kEmfModel), LoadOptions{});
-        FAIL() << "no error";
-    } catch (const RoseLoadError& e) {
-        EXPECT_EQ(e.Line(), 58u);
-        EXPECT_NE(e.Message().find(L"$VABASE_PLUGINS_PATH"), std::wstring::npos);
-    }
-}
-
-TEST(UnitErrors, PathSymbolsIgnoreCaseAndMayCarryTheDollar)
-{
-    LoadOptions o;
-    o.pathMap[L"$vabase_plugins_path"] = WSamplePath("emf/plugins") + L"/";
-    const auto m = LoadRoseModel(WSamplePath(kEmfModel), o);
-    EXPECT_EQ(m->rootCategory->categories.at(0)->name, L"ecore");
-    EXPECT_EQ(ExpandVirtualPath(L"plain\\x.cat", {}, L"f", 1, 1), L"plain\\x.cat");
-}
 
 class TempDir {
 public:
@@ -151,8 +125,10 @@ public:
         std::filesystem::create_directories(m_path);
     }
     ~TempDir() { std::filesystem::remove_all(m_path); }
+    const std::filesystem::path& Path() const { return m_path; }
     std::wstring Write(const std::string& name, const std::string& text) const
     {
+        std::filesystem::create_directories((m_path / name).parent_path());
         std::ofstream(m_path / name, std::ios::binary) << text;
         return Widen((m_path / name).string());
     }
@@ -172,6 +148,57 @@ const std::string kModelWithUnit =
     "        is_loaded FALSE\n"
     "        file_name \"sub\\\\p.cat\"\n"
     "        quid \"P1\"))))\n";
+
+// A unit named through a path symbol, looked up in the path map in any letter case,
+// with or without its "$"; an unknown symbol or a missing unit file is an error at the
+// reference.
+struct SymbolCase {
+    const char* name;
+    const wchar_t* symbol; // the path map's entry, nullptr for none
+    const char* folder;    // the entry's folder, inside the test's own
+    const wchar_t* error;  // nullptr: the unit loads
+};
+
+class PathSymbols : public ::testing::TestWithParam<SymbolCase> {};
+
+TEST_P(PathSymbols, ExpandOrFailAtTheReference)
+{
+    const SymbolCase& c = GetParam();
+    std::string text = kModelWithUnit;
+    const std::string plain = "sub\\\\p.cat";
+    text.replace(text.find(plain), plain.size(), "$UNITS\\\\" + plain);
+    TempDir dir;
+    dir.Write("units/sub/p.cat", "(object Petal version 42)\n(object Class_Category \"P\"\n  quid \"P1\"\n"
+                                 "  logical_models (list unit_reference_list (object Class \"K\" quid \"K1\")))\n");
+    const std::wstring model = dir.Write("m.mdl", text);
+    LoadOptions o;
+    if (c.symbol)
+        o.pathMap[c.symbol] = Widen((dir.Path() / c.folder).string());
+    if (!c.error) {
+        const auto m = LoadRoseModel(model, o);
+        ASSERT_EQ(m->allClasses.size(), 1u);
+        EXPECT_EQ(m->allClasses[0]->parentCategory->name, L"P");
+        return;
+    }
+    const auto [line, column] = PlaceOf(text, text.find("\"$UNITS"));
+    try {
+        LoadRoseModel(model, o);
+        FAIL() << "no error";
+    } catch (const RoseLoadError& e) {
+        EXPECT_EQ(e.File(), model);
+        EXPECT_EQ(e.Line(), line);
+        EXPECT_EQ(e.Column(), column);
+        EXPECT_NE(e.Message().find(c.error), std::wstring::npos) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, PathSymbols,
+    ::testing::Values(SymbolCase{"known", L"UNITS", "units", nullptr},
+                      SymbolCase{"any_case_with_dollar_and_slash", L"$units", "units/", nullptr},
+                      SymbolCase{"unknown", nullptr, "", L"$UNITS"},
+                      SymbolCase{"unit_file_missing", L"UNITS", "elsewhere", L"p.cat"}),
+    [](const auto& i) { return std::string(i.param.name); });
 
 TEST(UnitErrors, ErrorInsideAUnitNamesTheUnitFile)
 {
@@ -256,14 +283,26 @@ INSTANTIATE_TEST_SUITE_P(
                  2, 4, L"names no file"}),
     [](const auto& i) { return std::string(i.param.name); });
 
-TEST(ModelFile, MissingModelFile)
+// A model that cannot be read says why, without a place in it.
+TEST(ModelFile, UnreadableModelSaysWhy)
 {
-    try {
-        LoadRoseModel(WSamplePath("no-such-model.mdl"), LoadOptions{});
-        FAIL() << "no error";
-    } catch (const RoseLoadError& e) {
-        EXPECT_EQ(e.File(), WSamplePath("no-such-model.mdl"));
-        EXPECT_NE(e.Message().find(L"cannot read"), std::wstring::npos);
+    TempDir dir;
+    dir.Write("folder.mdl/inside", "");
+    const std::pair<const char*, const wchar_t*> cases[] = {
+        {"no-such-model.mdl", L"no such file"},
+        {"no-such-folder/m.mdl", L"no such file"},
+        {"folder.mdl", L"is a folder"},
+    };
+    for (const auto& [name, reason] : cases) {
+        const std::wstring path = Widen((dir.Path() / name).string());
+        try {
+            LoadRoseModel(path, LoadOptions{});
+            ADD_FAILURE() << name << " loaded";
+        } catch (const RoseLoadError& e) {
+            EXPECT_EQ(e.File(), path);
+            EXPECT_EQ(e.Line(), 0u) << name;
+            EXPECT_EQ(e.WideWhat(), path + L": " + reason);
+        }
     }
 }
 

@@ -1,5 +1,6 @@
-// Loading the real Rose files in ../shared/models: what the loader finds must match what
-// the files hold, counted here straight from the text.
+// Loading real Rose files: what the loader finds must match what the files hold, counted
+// here straight from the text. The repository's example model always runs; the samples
+// beside the project run where they are present (SampleModels.h).
 #include "TestSupport.h"
 
 
@@ -13,11 +14,15 @@ struct Sample {
     std::vector<std::string> files; // the model first, then its unit files
     unsigned codePage;
     bool emf;
+    bool own = false; // held by the repository, relative to its root
 };
+
+std::string PathOf(const Sample& s, size_t i) { return PathOf(ModelFile{s.files[i].c_str(), s.own}); }
 
 std::ostream& operator<<(std::ostream& os, const Sample& s) { return os << s.name; }
 
 const Sample kSamples[] = {
+    {"example", {"examples/Example.mdl"}, 1252, false, true},
     {"atm", {"atm.mdl"}, 1252, false},
     {"zelva", {"zelva-design.mdl"}, 1252, false},
     {"library_gbk", {"library-gbk.mdl"}, 936, false},
@@ -40,7 +45,7 @@ Counts CountText(const Sample& s)
 {
     Counts c;
     for (size_t i = 0; i < s.files.size(); ++i) {
-        const std::string t = ReadSample(s.files[i]);
+        const std::string t = ReadText(PathOf(s, i));
         // The root packages follow their field name on the same line.
         c.categories += CountLines(t, "(object Class_Category ") + CountLines(t, "root_category \t(object Class_Category ") +
                         CountLines(t, "root_usecase_package \t(object Class_Category ");
@@ -94,14 +99,21 @@ LoadOptions OptionsFor(const Sample& s)
     return o;
 }
 
-class SampleModels : public ::testing::TestWithParam<Sample> {};
+class SampleModels : public ::testing::TestWithParam<Sample> {
+protected:
+    void SetUp() override
+    {
+        if (!GetParam().own)
+            VEXLO_REQUIRE_SAMPLE_MODELS();
+    }
+};
 
 TEST_P(SampleModels, CountsMatchTheFile)
 {
     const Sample& s = GetParam();
     const Counts want = CountText(s);
     ASSERT_GT(want.classes, 0u) << "no classes counted in " << s.name;
-    const auto model = LoadRoseModel(WSamplePath(s.files[0]), OptionsFor(s));
+    const auto model = LoadRoseModel(Widen(PathOf(s, 0)), OptionsFor(s));
     const Counts got = CountModel(*model);
     EXPECT_EQ(got.categories, want.categories);
     EXPECT_EQ(got.classes, want.classes);
@@ -120,7 +132,7 @@ TEST_P(SampleModels, CountsMatchTheFile)
 TEST_P(SampleModels, StructureIsConsistent)
 {
     const Sample& s = GetParam();
-    const auto model = LoadRoseModel(WSamplePath(s.files[0]), OptionsFor(s));
+    const auto model = LoadRoseModel(Widen(PathOf(s, 0)), OptionsFor(s));
     ASSERT_NE(model->rootCategory, nullptr);
     EXPECT_TRUE(model->rootCategory->isRoot);
     EXPECT_EQ(model->rootCategory->name, L"Logical View");
@@ -185,6 +197,7 @@ const T& Get(const Model& m, const wchar_t* quid, ElementKind kind)
 
 TEST(SampleElements, GbkNamesDecodeWithCodePage936)
 {
+    VEXLO_REQUIRE_SAMPLE_MODELS();
     LoadOptions o;
     o.codePage = 936;
     const auto m = LoadRoseModel(WSamplePath("library-gbk.mdl"), o);
@@ -205,6 +218,7 @@ TEST(SampleElements, GbkNamesDecodeWithCodePage936)
 
 TEST(SampleElements, EmfUnitThroughThePathMap)
 {
+    VEXLO_REQUIRE_SAMPLE_MODELS();
     const auto m = LoadRoseModel(WSamplePath("emf/plugins/org.eclipse.emf.ecore/model/Ecore.mdl"), EmfOptions());
     ASSERT_EQ(m->rootCategory->categories.size(), 1u);
     const Category& ecore = *m->rootCategory->categories[0];

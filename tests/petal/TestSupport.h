@@ -1,8 +1,9 @@
-// Helpers shared by the petal tests: where the sample models are, raw file access and
+// Helpers shared by the petal tests: where the model files are, raw file access and
 // counting of objects straight from the text (independent of the loader).
 #pragma once
 
 #include "ModelLoader.h"
+#include "SampleModels.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,32 @@ namespace PetalTest {
 
 inline std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-inline std::string SampleDir() { return VEXLO_SAMPLE_MODELS; }
+inline std::string SampleDir() { return SampleFolder::Dir(); }
 inline std::string SamplePath(const std::string& rel) { return SampleDir() + "/" + rel; }
 inline std::wstring WSamplePath(const std::string& rel) { return Widen(SamplePath(rel)); }
 
-// The raw bytes of a sample; fails the test when the file is not there.
-inline std::string ReadSample(const std::string& rel)
+// A model file the tests load: one the repository holds (`own`, relative to its root)
+// or one of the samples beside the project (relative to their folder).
+struct ModelFile {
+    const char* file;
+    bool own;
+};
+inline std::ostream& operator<<(std::ostream& os, const ModelFile& m) { return os << m.file; }
+inline std::string PathOf(const ModelFile& m)
 {
-    std::ifstream in(SamplePath(rel), std::ios::binary);
-    EXPECT_TRUE(in.good()) << "sample model missing: " << SamplePath(rel);
+    return m.own ? std::string(VEXLO_SOURCE_DIR) + "/" + m.file : SamplePath(m.file);
+}
+
+// The raw bytes of a file; fails the test when it is not there.
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "model file missing: " << path;
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
+inline std::string ReadSample(const std::string& rel) { return ReadText(SamplePath(rel)); }
 
 // Lines whose first non-blank text starts with `prefix`.
 inline size_t CountLines(const std::string& text, const std::string& prefix)
