@@ -21,6 +21,9 @@ Commands:
   register [MODULE]    register the add-in module (default: the one beside vexlo)
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
+  diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
+                       browsable index.html: --out DIR (required),
+                       --format svg|png, --diagram NAME (one diagram only)
 
 Options of generate and show:
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
@@ -102,11 +105,14 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         options.command = Command::Register;
     else if (first == L"unregister")
         options.command = Command::Unregister;
+    else if (first == L"diagram")
+        options.command = Command::Diagram;
     else
         Usage(L"unknown command: " + first);
     ++i;
 
-    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show;
+    const bool diagram = options.command == Command::Diagram;
+    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || diagram;
     const bool generate = options.command == Command::Generate;
     bool havePath = false;
 
@@ -165,6 +171,12 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.outDir = takeValue();
             if (options.outDir.empty())
                 Usage(L"--out needs a folder");
+        } else if (diagram && name == L"--format") {
+            options.format = takeValue();
+            if (options.format != L"svg" && options.format != L"png")
+                Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (diagram && name == L"--diagram") {
+            options.diagramName = takeValue();
         } else if (generate && name == L"--class") {
             options.classes.push_back(takeValue());
         } else if (generate && name == L"--component") {
@@ -203,6 +215,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
 
     if (modelCommand && !havePath)
         Usage(first + L" needs a model file");
+    if (diagram && options.outDir.empty())
+        Usage(L"diagram needs --out DIR");
     return options;
 }
 

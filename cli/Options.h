@@ -7,7 +7,7 @@
 
 namespace VexloCli {
 
-enum class Command { Help, Version, Generate, Show, Register, Unregister };
+enum class Command { Help, Version, Generate, Show, Register, Unregister, Diagram };
 
 enum class HostKind { Rose, Modeler };
 
@@ -33,6 +33,8 @@ struct Options {
     bool traceHost = false;              // --trace-host
     bool strictZones = false;            // --strict-zones
     std::vector<FailureOption> failures; // --fail
+    std::wstring format = L"svg";        // diagram --format svg|png
+    std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
 };
 
 // Throws CliError (ExitUsage) for a bad command line.

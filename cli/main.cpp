@@ -1,6 +1,7 @@
 // vexlo: the command-line host of the Vexlo add-in (see docs/CLI.md).
 #include "Commands.h"
 #include "Console.h"
+#include "DiagramCommand.h"
 #include "Options.h"
 
 #include <new>
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
             return RunRegister(options, installation, false);
         case Command::Unregister:
             return RunRegister(options, installation, true);
+        case Command::Diagram:
+            return RunDiagram(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {
