@@ -187,6 +187,7 @@ private:
                    bool underline = false, bool centreAtPlace = false)
     {
         const double px = FontPx(l.font, v.font);
+        centreAtPlace = centreAtPlace || l.anchorLoc >= 0;
         const bool centre = l.justify != 1 && l.justify != 2;
         const double x = centreAtPlace || !l.maxWidth ? l.location.x
                          : centre                     ? l.location.x + l.maxWidth / 2.0

@@ -39,6 +39,7 @@ struct Label {
     int nlines = 0;         // lines the modeling tool broke the text into (0: not stored)
     int justify = 0;        // 0 centre, 1 left, 2 right
     int anchor = 0;         // for SegLabels: which end of the line it belongs to
+    int anchorLoc = -1;     // stored for labels placed by their middle (icons' names); -1: top left
     std::string quidu;      // the element it names (a message), when stored
     Font font;
 };

@@ -240,6 +240,7 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
             }
         NumberField(doc, l, "max_width", label.maxWidth);
         NumberField(doc, l, "nlines", label.nlines);
+        NumberField(doc, l, "anchor_loc", label.anchorLoc);
         NumberField(doc, l, "justify", label.justify);
         NumberField(doc, l, "anchor", label.anchor);
         if (const PetalField q = doc.Field(l, "quidu"); q && q->kind == PetalKind::String)
