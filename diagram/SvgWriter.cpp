@@ -274,8 +274,8 @@ private:
     {
         const Class* cls = v.element && v.element->kind == ElementKind::Class ? static_cast<const Class*>(v.element) : nullptr;
         std::string stereotype = cls ? Utf8(cls->stereotype) : std::string();
-        if (stereotype.empty() && v.stereotypeLabel.size() > 4)
-            stereotype = v.stereotypeLabel.substr(2, v.stereotypeLabel.size() - 4);
+        if (stereotype.empty() && v.stereotypeLabel.text.size() > 4)
+            stereotype = v.stereotypeLabel.text.substr(2, v.stereotypeLabel.text.size() - 4);
         Box b = BoxOf(v);
         Open(v, "class");
         const bool icon = v.iconStyle == "Icon";
@@ -307,25 +307,25 @@ private:
             return Close();
         }
         Rect(b, Style(v));
-        // Name compartment: «stereotype», the name (italic when abstract).
+        // Name compartment: the name (italic when abstract) at its label's place, the
+        // «stereotype» at its own place or on the line above the name.
         const double px = FontPx(v.font, v.font), lh = px * 1.2;
-        double y = b.y + kPad;
         const Label* label = v.labels.empty() ? nullptr : &v.labels[0];
-        if (label && label->hasLocation)
-            y = label->location.y;
         const bool showStereotype = !stereotype.empty() && v.Flag("ShowCompartmentStereotypes", true);
+        double y = label && label->hasLocation ? label->location.y : b.y + kPad + (showStereotype ? lh : 0);
+        const double nameX = label && label->hasLocation && label->maxWidth ? label->location.x + label->maxWidth / 2.0 : b.cx();
         if (showStereotype) {
-            Text(b.cx(), y - lh * 0.25, "\xC2\xAB" + stereotype + "\xC2\xBB", v.font, v.font, "middle", "stereotype");
-            y += lh * 0.05;
+            const Label& s = v.stereotypeLabel;
+            Text(s.hasLocation && s.maxWidth ? s.location.x + s.maxWidth / 2.0 : nameX,
+                 s.hasLocation ? s.location.y + px * 0.9 : y + px * 0.9 - lh, "\xC2\xAB" + stereotype + "\xC2\xBB", v.font,
+                 v.font, "middle", "stereotype");
         }
         const std::string name = Name(v);
-        const double nameX = label && label->hasLocation && label->maxWidth ? label->location.x + label->maxWidth / 2.0 : b.cx();
         for (const std::string& line : Wrap(name, label && label->maxWidth ? label->maxWidth : b.w, px, label ? label->nlines : 0)) {
-            Text(nameX, y + px * 0.9 + (showStereotype ? lh * 0.6 : 0), line, v.font, v.font, "middle", "name", true,
-                 cls && cls->isAbstract);
+            Text(nameX, y + px * 0.9, line, v.font, v.font, "middle", "name", true, cls && cls->isAbstract);
             y += lh;
         }
-        y += (showStereotype ? lh * 0.6 : 0) + kPad / 2.0;
+        y += kPad / 2.0;
         if (!cls)
             return Close();
         // Attribute and operation compartments as the view says.

@@ -27,6 +27,9 @@ if [ -d "$models" ]; then
 else
   echo "fuzz.sh: no sample models at $models; starting from an empty corpus" >&2
 fi
+# A whole model with diagrams of every common kind of view, for the diagram reader.
+cp "$root/examples/Example.mdl" "$seeds/example_whole"
+
 
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"

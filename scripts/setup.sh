@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need and is missing on this machine.
 # Safe to run again: it only asks apt for packages that are not installed yet.
-#   scripts/setup.sh            everything: tests, cross builds, wine, fuzzing, compilers
+#   scripts/setup.sh            everything: tests, cross builds, wine, fuzzing, compilers,
+#                               PNG diagrams (librsvg) and the browser check (chromium)
 #   scripts/setup.sh --minimal  only what building vexlo and the add-in needs
 set -euo pipefail
 
@@ -15,6 +16,7 @@ packages=(
   mono-mcs
   fp-compiler
   zip
+  librsvg2-dev chromium python3
 )
 case "${1:-}" in
   --minimal) packages=("${minimal[@]}") ;;

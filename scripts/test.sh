@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native build, the sanitized build,
+# Builds everything and runs every test: the native build, the diagrams in headless
+# Chromium, the sanitized build,
 # both Windows cross builds with their tests and the end-to-end run under wine, the
 # Windows package, and a short run of each fuzz target.
 set -euo pipefail
@@ -12,6 +13,9 @@ step() { printf '\n== %s ==\n' "$*"; }
 step "native build and tests"
 "$root/scripts/build.sh" native
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+step "diagrams in a real browser (headless Chromium)"
+"$root/scripts/browser-check.sh" "$root/build/bin/vexlo" "$root/examples/Example.mdl"
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 "$root/scripts/build.sh" asan

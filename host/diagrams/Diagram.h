@@ -62,7 +62,7 @@ struct View {
     int fillColor = -1;
     Font font;
     std::vector<Label> labels;      // every "label" field, in file order
-    std::string stereotypeLabel;    // text of a "stereotype" ItemLabel ("<<entity>>")
+    Label stereotypeLabel;          // a "stereotype" ItemLabel ("<<entity>>"), when stored
     std::string icon;               // "Actor", ... when the view names one
     std::string iconStyle;          // "Icon", "Label", "Decoration", "None"
     std::unordered_map<std::string, std::string> flags; // IncludeAttribute, SuppressOperation, ...: TRUE/FALSE

@@ -281,7 +281,7 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
         } else if (key == "label" && value.kind == PetalKind::Object) {
             v.labels.push_back(readLabel(value));
         } else if (key == "stereotype" && value.kind == PetalKind::Object) {
-            v.stereotypeLabel = readLabel(value).text;
+            v.stereotypeLabel = readLabel(value);
         } else if (key == "vertices" && value.kind == PetalKind::List) {
             v.vertices.clear();
             for (PetalIndex c : value.children)
