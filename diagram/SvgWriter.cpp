@@ -127,7 +127,7 @@ public:
         std::string head = m_o.inlined ? "" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
         head += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + Num(m_minX - pad) + " " + Num(m_minY - pad) +
                 " " + Num(w) + " " + Num(h) + "\" width=\"" + Num(std::round(w * m_o.scale)) + "\" height=\"" +
-                Num(std::round(h * m_o.scale)) + "\" font-family=\"Arial, Helvetica, sans-serif\" data-diagram=\"" +
+                Num(std::round(h * m_o.scale)) + "\" font-family=\"Arial, 'Liberation Sans', Helvetica, sans-serif\" data-diagram=\"" +
                 XmlEscape(m_d.type) + "\">\n<title>" + XmlEscape(m_d.title.empty() ? m_d.name : m_d.title) +
                 "</title>\n<rect class=\"background\" x=\"" + Num(m_minX - pad) + "\" y=\"" + Num(m_minY - pad) +
                 "\" width=\"" + Num(w) + "\" height=\"" + Num(h) + "\" fill=\"#ffffff\"/>\n";
@@ -163,7 +163,7 @@ private:
         m_out += "<text class=\"" + std::string(cls) + "\" x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" font-size=\"" +
                  Num(px) + "\"";
         if (!f.face.empty())
-            m_out += " font-family=\"" + XmlEscape(f.face) + ", Arial, sans-serif\"";
+            m_out += " font-family=\"" + XmlEscape(f.face) + ", Arial, 'Liberation Sans', sans-serif\"";
         if (std::string(anchor) != "start")
             m_out += " text-anchor=\"" + std::string(anchor) + "\"";
         if (bold || f.bold)

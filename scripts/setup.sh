@@ -16,7 +16,7 @@ packages=(
   mono-mcs
   fp-compiler
   zip
-  librsvg2-dev chromium python3
+  librsvg2-dev chromium python3 fonts-liberation2
 )
 case "${1:-}" in
   --minimal) packages=("${minimal[@]}") ;;
