@@ -67,7 +67,7 @@ public:
         m_out += "<h2>Diagrams</h2>\n";
         SvgOptions svg;
         svg.inlined = true;
-        svg.classLink = [](const Class& c) { return "#" + ClassAnchor(c); };
+        svg.classLink = [](const Class& c) { return std::string(1, '#').append(ClassAnchor(c)); };
         for (size_t i = 0; i < m_in.diagrams->diagrams.size(); ++i) {
             const Diagram& d = m_in.diagrams->diagrams[i];
             m_out += "<section class=\"diagram\" id=\"diagram-" + std::to_string(i) + "\"><h3>" + E(Title(d)) +

@@ -575,7 +575,10 @@ private:
         if (pts.size() >= 2 && t != "AssociationViewNew") {
             std::string d;
             for (size_t i = 0; i < pts.size(); ++i) {
-                d += (i ? "L" : "M") + Num(pts[i].first) + " " + Num(pts[i].second);
+                d += i ? 'L' : 'M';
+                d += Num(pts[i].first);
+                d += ' ';
+                d += Num(pts[i].second);
                 Grow(pts[i].first, pts[i].second);
             }
             const bool dashed = t == "RealizeView" || t == "UsesView" || t == "DependencyView" || t == "AttachView" ||
