@@ -16,7 +16,7 @@ namespace {
 
 const char* const kStyle = R"(body{font-family:Arial,Helvetica,sans-serif;margin:0;display:flex;color:#222}
 nav{width:20em;min-width:20em;height:100vh;overflow:auto;position:sticky;top:0;background:#f4f4f0;padding:1em;box-sizing:border-box;font-size:90%}
-nav ul{list-style:none;padding-left:1em;margin:0}nav>ul{padding-left:0}
+nav ul{list-style:none;padding-left:1em;margin:0}nav>ul{padding-left:0}summary{cursor:pointer}
 main{padding:1em 2em;overflow:auto;flex:1}section{margin-bottom:2em}
 .diagram svg{max-width:100%;height:auto;border:1px solid #ccc}
 code,.sig{font-family:Consolas,monospace}.doc{white-space:pre-wrap;background:#fafaf4;padding:.5em}
@@ -115,26 +115,26 @@ private:
 
     void TreeCategory(const Category& c)
     {
-        m_out += "<li>&#128193; " + E(Utf8(c.name)) + "<ul>\n";
+        m_out += "<li><details open><summary>" + E(Utf8(c.name)) + "</summary><ul>\n";
         if (auto it = m_byOwner.find(&c); it != m_byOwner.end())
             DiagramLinks(it->second);
         for (const Class* k : c.classes)
             m_out += "<li>" + ClassRef(k) + "</li>\n";
         for (const Category* sub : c.categories)
             TreeCategory(*sub);
-        m_out += "</ul></li>\n";
+        m_out += "</ul></details></li>\n";
     }
 
     void TreeSubsystem(const Subsystem& s)
     {
-        m_out += "<li>&#128193; " + E(Utf8(s.name)) + "<ul>\n";
+        m_out += "<li><details open><summary>" + E(Utf8(s.name)) + "</summary><ul>\n";
         if (auto it = m_byOwner.find(&s); it != m_byOwner.end())
             DiagramLinks(it->second);
         for (const Module* m : s.modules)
             m_out += "<li>" + ClassRef(m) + "</li>\n";
         for (const Subsystem* sub : s.subsystems)
             TreeSubsystem(*sub);
-        m_out += "</ul></li>\n";
+        m_out += "</ul></details></li>\n";
     }
 
     void Relations(const char* title, const std::vector<Relation*>& list)
