@@ -155,12 +155,14 @@ std::wstring FindPropertiesFolder(const std::wstring& executableFolder)
     return std::wstring();
 }
 
-std::shared_ptr<Model> LoadModel(const Options& options, const std::wstring& propertiesFolder)
+std::shared_ptr<Model> LoadModel(const Options& options, const std::wstring& propertiesFolder, const PrepareLoad& prepare)
 {
     LoadOptions load;
     load.codePage = options.codePage;
     for (const auto& [symbol, dir] : options.pathMap)
         load.pathMap[symbol] = dir;
+    if (prepare)
+        prepare(load);
     try {
         std::shared_ptr<Model> model = LoadRoseModel(options.path, load);
         if (!propertiesFolder.empty()) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "Options.h"
+#include "ModelLoader.h"
 #include "RoseModel.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +20,10 @@ std::wstring FindPropertiesFolder(const std::wstring& executableFolder);
 
 // Loads the model; the shipped property sets become defaults under the model's own.
 // Throws CliError (ExitModelLoad) naming file:line:column.
-std::shared_ptr<RoseHost::Model> LoadModel(const Options& options, const std::wstring& propertiesFolder);
+// `prepare` may add to the load options (the diagram reader's hook).
+using PrepareLoad = std::function<void(RoseHost::LoadOptions&)>;
+std::shared_ptr<RoseHost::Model> LoadModel(const Options& options, const std::wstring& propertiesFolder,
+                                           const PrepareLoad& prepare = {});
 
 // Every component gets the language; classes without a component get one component per
 // logical package, named after it, in the root component package.

@@ -23,8 +23,11 @@ Commands:
   unregister [MODULE]  unregister it and print what is left
   lint MODEL.mdl       report the model settings that give code the Delphi or C#
                        compilers reject (exit code 1 when there are findings)
+  diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
+                       browsable index.html: --out DIR (required),
+                       --format svg|png, --diagram NAME (one diagram only)
 
-Options of generate, show and lint:
+Options of generate, show and lint (--path-map and --codepage also of diagram):
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
   --codepage N            code page of the model file and of the generated files
   --language Delphi|C#    give every component this language; classes without a
@@ -115,12 +118,15 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         options.command = Command::Unregister;
     else if (first == L"lint")
         options.command = Command::Lint;
+    else if (first == L"diagram")
+        options.command = Command::Diagram;
     else
         Usage(L"unknown command: " + first);
     ++i;
 
     const bool lint = options.command == Command::Lint;
-    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || lint;
+    const bool diagram = options.command == Command::Diagram;
+    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || lint || diagram;
     const bool generate = options.command == Command::Generate;
     bool havePath = false;
 
@@ -179,6 +185,12 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.outDir = takeValue();
             if (options.outDir.empty())
                 Usage(L"--out needs a folder");
+        } else if (diagram && name == L"--format") {
+            options.format = takeValue();
+            if (options.format != L"svg" && options.format != L"png")
+                Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (diagram && name == L"--diagram") {
+            options.diagramName = takeValue();
         } else if (generate && name == L"--class") {
             options.classes.push_back(takeValue());
         } else if ((generate || lint) && name == L"--component") {
@@ -230,6 +242,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
 
     if (modelCommand && !havePath)
         Usage(first + L" needs a model file");
+    if (diagram && options.outDir.empty())
+        Usage(L"diagram needs --out DIR");
     return options;
 }
 

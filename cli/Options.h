@@ -7,7 +7,7 @@
 
 namespace VexloCli {
 
-enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint };
+enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint, Diagram };
 
 enum class HostKind { Rose, Modeler };
 
@@ -37,6 +37,8 @@ struct Options {
     bool diff = false;                   // --diff
     std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
+    std::wstring format = L"svg";        // diagram --format svg|png
+    std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
 };
 
 // Throws CliError (ExitUsage) for a bad command line.

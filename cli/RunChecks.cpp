@@ -136,13 +136,14 @@ std::wstring CodePageText(const CodePageChoice& choice)
     return std::to_wstring(choice.codePage ? choice.codePage : GetACP()) + L" (" + choice.reason + L")";
 }
 
-std::shared_ptr<Model> LoadForRun(const Options& options, const std::wstring& propertiesFolder, CodePageChoice& codePage)
+std::shared_ptr<Model> LoadForRun(const Options& options, const std::wstring& propertiesFolder, CodePageChoice& codePage,
+                                  const PrepareLoad& prepare)
 {
     codePage = ChooseCodePage(options);
     ApplyCodePage(codePage);
     Options run = options;
     run.codePage = codePage.codePage;
-    std::shared_ptr<Model> model = LoadModel(run, propertiesFolder);
+    std::shared_ptr<Model> model = LoadModel(run, propertiesFolder, prepare);
     if (!options.language.empty())
         AssignLanguage(*model, options.language);
     if (!options.outDir.empty())

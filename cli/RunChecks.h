@@ -3,6 +3,7 @@
 // references to classes the model does not hold, old files the code page cannot carry.
 #pragma once
 
+#include "ModelSetup.h"
 #include "Options.h"
 #include "OutputPaths.h"
 #include "RoseModel.h"
@@ -37,7 +38,7 @@ std::wstring CodePageText(const CodePageChoice& choice);
 // Loads the model for a run: in the code page chosen (and made the ANSI code page), with
 // the --language and --out changes, absolute folders, and unresolved references reported.
 std::shared_ptr<RoseHost::Model> LoadForRun(const Options& options, const std::wstring& propertiesFolder,
-                                            CodePageChoice& codePage);
+                                            CodePageChoice& codePage, const PrepareLoad& prepare = {});
 
 // "component Pkg::Name, class Pkg::Cls" for the last elements handed to the add-in.
 std::wstring DescribeLastHanded(const RoseHost::Model& model, const RoseHost::Element* module,

@@ -1,6 +1,7 @@
 // vexlo: the command-line host of the Vexlo add-in (see docs/CLI.md).
 #include "Commands.h"
 #include "Console.h"
+#include "DiagramCommand.h"
 #include "Options.h"
 #include "lint/RunLint.h"
 
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
             return RunRegister(options, installation, true);
         case Command::Lint:
             return RunLint(options, installation);
+        case Command::Diagram:
+            return RunDiagram(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {

@@ -1,6 +1,10 @@
 // Any bytes given to the model loader either load or fail with RoseLoadError: no crash,
-// no hang, no other exception.
+// no hang, no other exception. The diagram reader sees every parsed file, and whatever
+// diagrams it finds are drawn and put in a report.
+#include "HtmlReport.h"
 #include "ModelLoader.h"
+#include "SvgWriter.h"
+#include "diagrams/DiagramReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Half the inputs go through the double-byte code page path.
     options.codePage = size > 0 && (data[size - 1] & 1) ? 936 : 1252;
     try {
+        RoseHost::Diagrams::DiagramReader reader;
+        reader.Attach(options);
         auto model = RoseHost::LoadRoseModelFromText(text, L"fuzz.mdl", options);
+        const RoseHost::Diagrams::DiagramSet diagrams = reader.Finish(*model);
+        VexloDiagram::ReportInput report;
+        report.model = model.get();
+        report.diagrams = &diagrams;
+        report.svgFiles.assign(diagrams.diagrams.size(), "d.svg");
+        (void)VexloDiagram::RenderIndex(report);
+        options.onDocument = nullptr;
         // Walk what was built, so a dangling link would show.
         for (const RoseHost::Class* c : model->allClasses) {
             for (const RoseHost::Role* r : c->roles)

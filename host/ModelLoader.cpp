@@ -497,6 +497,8 @@ private:
             throw RoseLoadError(doc.fileName, fn->line, fn->column, L"cannot read the unit file \"" + path + L"\"");
         Unit unit;
         unit.doc = std::make_unique<PetalDocument>(Parse(text, path));
+        if (m_options.onDocument)
+            m_options.onDocument(*unit.doc);
         for (PetalIndex r : unit.doc->roots) {
             const PetalNode& n = (*unit.doc)[r];
             if (n.kind == PetalKind::Object && n.text == stub.text) {
@@ -997,6 +999,8 @@ std::unique_ptr<Model> LoadRoseModelFromText(std::string_view text, const std::w
     auto model = std::make_unique<Model>();
     Builder builder(*model, options);
     const PetalDocument doc = builder.Parse(text, fileName);
+    if (options.onDocument)
+        options.onDocument(doc);
     builder.BuildModel(doc);
     return model;
 }
@@ -1011,6 +1015,8 @@ std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOpt
         const FileText text = ReadModelFile(fileName);
         doc = builder.Parse(text, fileName);
     }
+    if (options.onDocument)
+        options.onDocument(doc);
     builder.BuildModel(doc);
     return model;
 }

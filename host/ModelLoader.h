@@ -9,6 +9,7 @@
 #include "PetalParser.h"
 #include "RoseModel.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ struct LoadOptions {
     // Load controlled units that the model names but did not load itself.
     bool loadUnits = true;
     unsigned maxDepth = 1000;
+    // Handed every file parsed (the model and each unit) while its tree is alive: the
+    // diagram reader takes the views from there.
+    std::function<void(const PetalDocument&)> onDocument;
 };
 
 // Loads a model file; unit files named in it are read relative to the referencing file

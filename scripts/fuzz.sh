@@ -30,6 +30,9 @@ while IFS= read -r -d '' f; do
     head -c "$len" "$f" >"$seeds/seed_${n}"
   done
 done < <(find "${folders[@]}" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
+# A whole model with diagrams of every common kind of view, for the diagram reader.
+cp "$root/examples/Example.mdl" "$seeds/example_whole"
+
 
 artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"

@@ -2,7 +2,8 @@
 # Installs what the build and the tests need and is missing on this machine.
 # Safe to run again: it only asks apt for packages that are not installed yet.
 #   scripts/setup.sh            everything: tests, cross builds, wine (32-bit too where
-#                               the kernel runs 32-bit programs), fuzzing, compilers
+#                               the kernel runs 32-bit programs), fuzzing, compilers,
+#                               PNG diagrams (librsvg) and the browser check (chromium)
 #   scripts/setup.sh --minimal  only the build tools of the main job (cmake, g++, make)
 set -euo pipefail
 
@@ -16,6 +17,7 @@ packages=(
   mono-mcs
   fp-compiler
   zip
+  librsvg2-dev chromium python3 fonts-liberation2
 )
 full=1
 case "${1:-}" in

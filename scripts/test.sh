@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native build, the sanitized build,
+# Builds everything and runs every test: the native build, the diagrams in headless
+# Chromium, the sanitized build,
 # both Windows cross builds with their tests and the end-to-end run under wine, the
 # Windows package, and a short run of each fuzz target. Stops at the first stage that
 # fails; a table of the stages (passed, failed, skipped, not run; time) ends the run
@@ -47,7 +48,11 @@ stage() {
   rm -f "$log"
 }
 
-native() { "$root/scripts/build.sh" native && ctest --test-dir build --output-on-failure -j"$(nproc)"; }
+# The browser check is a stage of its own below.
+native() {
+  "$root/scripts/build.sh" native &&
+    ctest --test-dir build --output-on-failure -j"$(nproc)" -E '^diagram_browser_check$'
+}
 asan() {
   "$root/scripts/build.sh" asan &&
     ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
@@ -70,9 +75,18 @@ lint_example() {
   rm -rf "$dir"
 }
 
+# Exit code 77: no Chromium on this machine; the stage says so and counts as skipped.
+browser() {
+  local status=0
+  "$root/scripts/browser-check.sh" "$root/build/bin/vexlo" "$root/examples/Example.mdl" || status=$?
+  if [ "$status" -eq 77 ]; then echo "SKIPPED: no Chromium"; return 0; fi
+  return "$status"
+}
+
 stage "set-up (scripts/setup.sh)" "$root/scripts/setup.sh"
 stage "native build and tests" native
 stage "vexlo lint on the example model" lint_example
+stage "diagrams in a real browser (headless Chromium)" browser
 stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests" asan
 stage "Windows cross builds" cross
 stage "Windows under wine: CROSS suites, registration, COM, generation, install.cmd" "$root/scripts/wine-tests.sh"

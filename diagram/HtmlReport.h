@@ -1,0 +1,33 @@
+// index.html: the whole model as one page that needs no server: the package tree, every
+// diagram inline (class boxes link to their class), and per class its documentation,
+// members, relations, components and the files they generate.
+#pragma once
+
+#include "diagrams/Diagram.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace RoseHost {
+struct Model;
+struct Class;
+struct Module;
+}
+
+namespace VexloDiagram {
+
+struct ReportInput {
+    const RoseHost::Model* model = nullptr;
+    const RoseHost::Diagrams::DiagramSet* diagrams = nullptr;
+    std::vector<std::string> svgFiles; // file name of each diagram's SVG, parallel to diagrams
+    // The file a component generates ("" when it generates none).
+    std::function<std::string(const RoseHost::Module&)> componentFile;
+};
+
+std::string RenderIndex(const ReportInput& input);
+
+// The anchor of a class in index.html ("class-<unique id>").
+std::string ClassAnchor(const RoseHost::Class& cls);
+
+} // namespace VexloDiagram
