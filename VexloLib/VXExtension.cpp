@@ -136,6 +136,12 @@ std::wstring CVXExtension::Text(const CLmBSTR& value)
     return value.GetBSTR() ? std::wstring(value.GetBSTR(), static_cast<size_t>(value.Length())) : std::wstring();
 }
 
+void CVXExtension::AppendText(std::wstring& text, const CLmBSTR& value)
+{
+    if (value.GetBSTR())
+        text.append(value.GetBSTR(), static_cast<size_t>(value.Length()));
+}
+
 CLmBSTR CVXExtension::Bstr(const std::wstring& text)
 {
     return CLmBSTR(text.c_str());
