@@ -242,7 +242,7 @@ void CVXCSharpClass::ReadInitializers(const CLmPtr<CVXClass>& cls, CVXCSharpOwne
         if (!HasHostObject(cls) || owner.IsInterface)
             return;
         CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
-        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
             CLmPtr<CVXCSharpAttribute> extension(attribute.IsNull() ? CLmPtr<CVXExtension>()
@@ -267,7 +267,7 @@ void CVXCSharpClass::CollectMembers(const CLmPtr<CVXPreservedZones>& zones, CVXC
         owner.InitializersKnown = true;
         owner.Initializers.clear();
         CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
-        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
             if (attribute.IsNull())
@@ -284,7 +284,7 @@ void CVXCSharpClass::CollectMembers(const CLmPtr<CVXPreservedZones>& zones, CVXC
         }
 
         CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
-        for (LONG i = 0; i < operations->GetCount(); ++i)
+        for (LONG i = 0, count = operations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXOperation> operation = operations->GetAt(i);
             if (operation.IsNull())
@@ -296,7 +296,7 @@ void CVXCSharpClass::CollectMembers(const CLmPtr<CVXPreservedZones>& zones, CVXC
         }
 
         CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
-        for (LONG i = 0; i < roles->GetCount(); ++i)
+        for (LONG i = 0, count = roles->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXRole> role = roles->GetAt(i);
             if (role.IsNull())
@@ -321,7 +321,7 @@ std::wstring CVXCSharpClass::GetBaseList()
         std::wstring classes;
         std::wstring interfaces;
         CLmPtr<CVXInheritRelationCollection> relations = GetClass()->GetInheritRelations();
-        for (LONG i = 0; i < relations->GetCount(); ++i)
+        for (LONG i = 0, count = relations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
             if (relation.IsNull())
@@ -355,7 +355,7 @@ std::wstring CVXCSharpClass::GetEnumBody()
         const std::wstring indentation = std::wstring(Unit) + Unit;
         std::wstring values;
         CLmPtr<CVXAttributeCollection> attributes = GetClass()->GetAttributes();
-        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
             if (attribute.IsNull())

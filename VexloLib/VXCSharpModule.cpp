@@ -84,7 +84,7 @@ std::vector<CLmPtr<CVXCategory>> CVXCSharpModule::GetUsedCategories()
         std::vector<CLmPtr<CVXCategory>> used;
         CVXIdSet ids;
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
-        for (LONG i = 0; i < classes->GetCount(); ++i)
+        for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClass> cls = classes->GetAt(i);
             CLmPtr<CVXCSharpClass> extension(cls.IsNull() ? CLmPtr<CVXExtension>()
@@ -109,7 +109,7 @@ std::vector<CLmPtr<CVXModule>> CVXCSharpModule::GetUsedModules()
         std::vector<CLmPtr<CVXModule>> used;
         CVXIdSet ids(Text(GetModule()->GetUniqueID()));
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
-        for (LONG i = 0; i < classes->GetCount(); ++i)
+        for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClass> cls = classes->GetAt(i);
             CLmPtr<CVXCSharpClass> extension(cls.IsNull() ? CLmPtr<CVXExtension>()
@@ -158,7 +158,8 @@ CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long op
         std::wstring types;
         for (const CLmPtr<CVXClass>& cls : CVXClassOrder::GetOrderedClasses(module))
         {
-            types += Text(cls->GetDeclaration(tool, zones, option)) + L"\r\n";
+            AppendText(types, cls->GetDeclaration(tool, zones, option));
+            types += L"\r\n";
             CVXModuleOutput::WriteLog(module, CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 

@@ -143,14 +143,14 @@ std::wstring CVXCSharpOperation::GetMethodText(const CLmPtr<CVXPreservedZones>& 
         text += name + L"(";
         CLmPtr<CVXParameterCollection> parameters = operation->GetParameters();
         const CLmBSTR tool(ToolName);
-        for (LONG i = 0; i < parameters->GetCount(); ++i)
+        for (LONG i = 0, count = parameters->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXItem> parameter = parameters->GetAt(i);
             if (parameter.IsNull())
                 continue;
             if (i > 0)
                 text += L",";
-            text += Text(parameter->GetDeclaration(tool, zones, 0));
+            AppendText(text, parameter->GetDeclaration(tool, zones, 0));
         }
         text += L")";
         if (kind == MemberAbstract || owner.IsInterface)

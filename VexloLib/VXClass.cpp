@@ -65,7 +65,7 @@ void CVXClass::DoGenerate(const CLmBSTR& language)
     LM_TRY
     {
         CLmPtr<CVXModuleCollection> modules = GetAssignedModules();
-        for (LONG i = 0; i < modules->GetCount(); ++i)
+        for (LONG i = 0, count = modules->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXModule> module = modules->GetAt(i);
             module->Generate(language);
@@ -134,7 +134,7 @@ bool CVXClass::InheritsFrom(const CLmPtr<CVXClass>& other, LONG& counter)
     {
         CLmBSTR otherId = other->GetUniqueID();
         CLmPtr<CVXInheritRelationCollection> relations = GetInheritRelations();
-        for (LONG i = 0; i < relations->GetCount(); ++i)
+        for (LONG i = 0, count = relations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
             CLmPtr<CVXClass> supplier = relation->GetSupplierClass();
@@ -170,7 +170,7 @@ bool CVXClass::DependsOn(const CLmPtr<CVXClass>& other, LONG& counter)
     {
         CLmBSTR otherId = other->GetUniqueID();
         CLmPtr<CVXClassDependencyCollection> dependencies = GetClassDependencies();
-        for (LONG i = 0; i < dependencies->GetCount(); ++i)
+        for (LONG i = 0, count = dependencies->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClassDependency> dependency = dependencies->GetAt(i);
             CLmPtr<CVXClass> supplier = dependency->GetSupplierClass();

@@ -156,7 +156,7 @@ namespace
             {
                 CLmPtr<CVXClass> cls = m_Nodes[node].Class;
                 auto relations = ((*cls).*list)();
-                for (LONG i = 0; i < relations->GetCount(); ++i)
+                for (LONG i = 0, count = relations->GetCount(); i < count; ++i)
                 {
                     CLmPtr<CVXClassRelation> relation = relations->GetAt(i);
                     LM_CHECK_POINTER(relation.GetTyped(), L"relation");
@@ -203,7 +203,7 @@ std::vector<CLmPtr<CVXClass>> CVXClassOrder::GetOrderedClasses(const CLmPtr<CVXM
         std::vector<size_t> order;
         std::vector<CLmPtr<CVXClass>> classes;
         CLmPtr<CVXClassCollection> assigned = module->GetAssignedClasses();
-        for (LONG i = 0; i < assigned->GetCount(); ++i)
+        for (LONG i = 0, count = assigned->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClass> cls = assigned->GetAt(i);
             if (cls.IsNull())

@@ -21,7 +21,7 @@ std::vector<CLmPtr<CVXClass>> CVXClassSuppliers::GetSupplierClasses(const CLmPtr
     {
         std::vector<CLmPtr<CVXClass>> suppliers;
         CLmPtr<CVXInheritRelationCollection> relations = cls->GetInheritRelations();
-        for (LONG i = 0; i < relations->GetCount(); ++i)
+        for (LONG i = 0, count = relations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
             CLmPtr<CVXClass> supplier = relation.IsNull() ? CLmPtr<CVXClass>() : relation->GetSupplierClass();
@@ -29,7 +29,7 @@ std::vector<CLmPtr<CVXClass>> CVXClassSuppliers::GetSupplierClasses(const CLmPtr
                 suppliers.push_back(supplier);
         }
         CLmPtr<CVXClassDependencyCollection> dependencies = cls->GetClassDependencies();
-        for (LONG i = 0; i < dependencies->GetCount(); ++i)
+        for (LONG i = 0, count = dependencies->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClassDependency> dependency = dependencies->GetAt(i);
             CLmPtr<CVXClass> supplier = dependency.IsNull() ? CLmPtr<CVXClass>() : dependency->GetSupplierClass();
@@ -50,7 +50,7 @@ std::vector<CLmPtr<CVXModule>> CVXClassSuppliers::GetSupplierModules(const CLmPt
         for (const CLmPtr<CVXClass>& supplier : GetSupplierClasses(cls))
         {
             CLmPtr<CVXModuleCollection> assigned = supplier->GetAssignedModules();
-            for (LONG i = 0; i < assigned->GetCount(); ++i)
+            for (LONG i = 0, count = assigned->GetCount(); i < count; ++i)
             {
                 CLmPtr<CVXModule> module = assigned->GetAt(i);
                 if (!CVXExtension::HasHostObject(module))

@@ -221,7 +221,7 @@ CVXDelphiClass::Members CVXDelphiClass::ReadMembers(const std::wstring& name, co
         Members members;
 
         CLmPtr<CVXOperationCollection> operations = cls->GetOperations();
-        for (LONG i = 0; i < operations->GetCount(); ++i)
+        for (LONG i = 0, count = operations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXOperation> operation = operations->GetAt(i);
             if (operation.IsNull())
@@ -234,7 +234,7 @@ CVXDelphiClass::Members CVXDelphiClass::ReadMembers(const std::wstring& name, co
         }
 
         CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
-        for (LONG i = 0; i < attributes->GetCount(); ++i)
+        for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
             if (attribute.IsNull())
@@ -251,7 +251,7 @@ CVXDelphiClass::Members CVXDelphiClass::ReadMembers(const std::wstring& name, co
         }
 
         CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
-        for (LONG i = 0; i < roles->GetCount(); ++i)
+        for (LONG i = 0, count = roles->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXRole> role = roles->GetAt(i);
             if (role.IsNull())
@@ -323,7 +323,7 @@ std::wstring CVXDelphiClass::GetHeritage()
         std::wstring base;
         std::wstring interfaces;
         CLmPtr<CVXInheritRelationCollection> relations = GetClass()->GetInheritRelations();
-        for (LONG i = 0; i < relations->GetCount(); ++i)
+        for (LONG i = 0, count = relations->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXInheritRelation> relation = relations->GetAt(i);
             if (relation.IsNull())
@@ -365,7 +365,7 @@ CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         {
             std::wstring values;
             CLmPtr<CVXAttributeCollection> attributes = cls->GetAttributes();
-            for (LONG i = 0; i < attributes->GetCount(); ++i)
+            for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
             {
                 CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
                 if (attribute.IsNull())

@@ -151,7 +151,7 @@ std::vector<CLmPtr<CVXModule>> CVXDelphiModule::GetUsedModules()
         std::vector<CLmPtr<CVXModule>> used;
         CVXIdSet ids(Text(GetModule()->GetUniqueID()));
         CLmPtr<CVXClassCollection> classes = GetModule()->GetAssignedClasses();
-        for (LONG i = 0; i < classes->GetCount(); ++i)
+        for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXClass> cls = classes->GetAt(i);
             if (cls.IsNull())
@@ -195,7 +195,10 @@ CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         for (const CLmPtr<CVXClass>& cls : classes)
         {
             if (kind == KindUnit)
-                types += Text(cls->GetDeclaration(CLmBSTR(ToolName), zones, 0)) + L"\r\n";
+            {
+                AppendText(types, cls->GetDeclaration(CLmBSTR(ToolName), zones, 0));
+                types += L"\r\n";
+            }
             WriteLog(CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
@@ -237,11 +240,13 @@ CLmBSTR CVXDelphiModule::GetImplementation(CLmPtr<CVXPreservedZones> zones, long
             text = L"implementation\r\n";
             text += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
             CLmPtr<CVXClassCollection> classes = module->GetAssignedClasses();
-            for (LONG i = 0; i < classes->GetCount(); ++i)
+            for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
             {
                 CLmPtr<CVXClass> cls = classes->GetAt(i);
-                if (!cls.IsNull())
-                    text += Text(cls->GetImplementation(CLmBSTR(ToolName), zones, 0)) + L"\r\n";
+                if (cls.IsNull())
+                    continue;
+                AppendText(text, cls->GetImplementation(CLmBSTR(ToolName), zones, 0));
+                text += L"\r\n";
             }
         }
         else if (kind == KindProgram || kind == KindLibrary)
@@ -266,9 +271,9 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         {
         case KindUnit:
             text = L"unit " + name + L";" + L"\r\n\r\n";
-            text += Text(GetDeclaration(zones, 0));
+            AppendText(text, GetDeclaration(zones, 0));
             text += L"\r\n";
-            text += Text(GetImplementation(zones, 0));
+            AppendText(text, GetImplementation(zones, 0));
             text += L"initialization\r\n";
             text += Zone(zones, name, id, L"initialization", std::wstring(), std::wstring());
             text += L"finalization\r\n";
@@ -278,16 +283,16 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         case KindProgram:
         case KindLibrary:
             text = (GetComponentKind() == KindProgram ? L"program " : L"library ") + name + L";" + L"\r\n";
-            text += Text(GetDeclaration(zones, 0));
+            AppendText(text, GetDeclaration(zones, 0));
             text += L"\r\nbegin";
-            text += Text(GetImplementation(zones, 0));
+            AppendText(text, GetImplementation(zones, 0));
             text += L"end.";
             break;
         case KindPackage:
             text = L"package " + name + L";" + L"\r\n\r\n";
-            text += Text(GetDeclaration(zones, 0));
+            AppendText(text, GetDeclaration(zones, 0));
             text += L"\r\n";
-            text += Text(GetImplementation(zones, 0));
+            AppendText(text, GetImplementation(zones, 0));
             text += L"requires\r\n";
             text += Zone(zones, name, id, L"requires", std::wstring(), std::wstring());
             text += L"contains\r\n";

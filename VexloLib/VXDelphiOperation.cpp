@@ -120,14 +120,14 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
         }
         CLmPtr<CVXParameterCollection> parameters = operation->GetParameters();
         const CLmBSTR tool(ToolName);
-        for (LONG i = 0; i < parameters->GetCount(); ++i)
+        for (LONG i = 0, count = parameters->GetCount(); i < count; ++i)
         {
             CLmPtr<CVXItem> parameter = parameters->GetAt(i);
             if (parameter.IsNull())
                 continue;
             if (i > 0)
                 values.Parameters += L";";
-            values.Parameters += Text(parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
+            AppendText(values.Parameters, parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
         }
         std::wstring returnType = Text(operation->GetReturnType());
         if (!returnType.empty())
@@ -222,7 +222,7 @@ std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const 
             {
                 CLmPtr<CVXClass> owner = GetOperation()->GetParentClass();
                 CLmPtr<CVXAttributeCollection> attributes = owner->GetAttributes();
-                for (LONG i = 0; i < attributes->GetCount(); ++i)
+                for (LONG i = 0, count = attributes->GetCount(); i < count; ++i)
                 {
                     CLmPtr<CVXAttribute> attribute = attributes->GetAt(i);
                     if (attribute.IsNull())

@@ -136,6 +136,12 @@ std::wstring CVXExtension::Text(const CLmBSTR& value)
     return value.GetBSTR() ? std::wstring(value.GetBSTR(), static_cast<size_t>(value.Length())) : std::wstring();
 }
 
+void CVXExtension::AppendText(std::wstring& text, const CLmBSTR& value)
+{
+    if (value.GetBSTR())
+        text.append(value.GetBSTR(), static_cast<size_t>(value.Length()));
+}
+
 CLmBSTR CVXExtension::Bstr(const std::wstring& text)
 {
     return CLmBSTR(text.c_str());
@@ -152,29 +158,35 @@ CLmBSTR CVXExtension::GetToolProperty(CVXElement& element, const wchar_t* tool, 
 
 std::wstring CVXExtension::IndentText(const std::wstring& text, int levels)
 {
-    std::wstring result = text;
-    const std::wstring unit = Unit;
-    const std::wstring dangling = L"\r\n" + unit;
+    if (levels <= 0)
+        return text;
+    // All levels in one pass: each level puts a unit in front and after every CR LF
+    // and takes it off again after a final CR LF, so together they put levels units
+    // in the same places.
+    std::wstring units;
     for (int level = 0; level < levels; ++level)
+        units += Unit;
+    size_t breaks = 0;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == L'\r' && text[i + 1] == L'\n')
+            ++breaks;
+    std::wstring indented;
+    indented.reserve(text.size() + (breaks + 1) * units.size());
+    indented += units;
+    size_t from = 0;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
     {
-        std::wstring indented = unit;
-        indented.reserve(result.size() + result.size() / 8 + 2);
-        for (size_t i = 0; i < result.size(); ++i)
+        if (text[i] == L'\r' && text[i + 1] == L'\n')
         {
-            indented += result[i];
-            if (result[i] == L'\r' && i + 1 < result.size() && result[i + 1] == L'\n')
-            {
-                indented += L'\n';
-                ++i;
-                indented += unit;
-            }
+            indented.append(text, from, i + 2 - from);
+            from = i + 2;
+            if (from < text.size())
+                indented += units;
+            ++i;
         }
-        if (indented.size() >= dangling.size() &&
-            indented.compare(indented.size() - dangling.size(), dangling.size(), dangling) == 0)
-            indented.erase(indented.size() - unit.size());
-        result.swap(indented);
     }
-    return result;
+    indented.append(text, from, std::wstring::npos);
+    return indented;
 }
 
 std::wstring CVXExtension::UnindentText(const std::wstring& text, int levels)

@@ -45,6 +45,8 @@ public:
     // An enumerated property value, in lower case for comparison.
     static std::wstring Lower(const LmLib::Values::CLmBSTR& value);
     static std::wstring Text(const LmLib::Values::CLmBSTR& value);
+    // text += Text(value), without the copy in between.
+    static void AppendText(std::wstring& text, const LmLib::Values::CLmBSTR& value);
     static LmLib::Values::CLmBSTR Bstr(const std::wstring& text);
     // Puts levels units after every CR LF and in front of the text; a text that ends
     // with a line break gets no indentation after it.

@@ -18,8 +18,9 @@ timed too (loading the model without generating), and the time of the generation
 (generate minus show) gets its own ratio. A row is "N/K/ORDER": N classes, K per
 component, host order derived-first, base-first or shuffled.
 
-Comparison: the example model, every sample model under ../shared/models (as Delphi, with
---language) and the synthetic models are generated twice by every build (the second run
+Comparison: the example model, every sample model under ../shared/models (as Delphi and as
+C#, with --language) and the synthetic models of both languages are generated twice by
+every build (the second run
 reads the zones of the first run's files); the output trees, the log and the exit code
 must be the same for all builds. Differences are listed and the exit code is 1.
 """
@@ -58,12 +59,13 @@ def run_measured(build, args, env_extra=None):
     return os.waitstatus_to_exitcode(status), seconds, usage.ru_maxrss, err
 
 
-def make_model(work, row):
+def make_model(work, row, language="Delphi"):
     n, k, order = row.split("/")
-    path = os.path.join(work, "model-%s-%s-%s.mdl" % (n, k, order))
+    suffix = "" if language == "Delphi" else "-cs"
+    path = os.path.join(work, "model-%s-%s-%s%s.mdl" % (n, k, order, suffix))
     if not os.path.exists(path):
         subprocess.check_call([sys.executable, GENERATOR, n, path, "generated",
-                               "--order", order, "--per-component", k])
+                               "--order", order, "--per-component", k, "--language", language])
     return path, int(n)
 
 
@@ -126,18 +128,22 @@ def compare(builds, work, sizes):
     if os.path.isdir(shared):
         for name in sorted(os.listdir(shared)):
             if name.endswith(".mdl"):
-                extra = ["--language", "Delphi"]
-                if name == "library-gbk.mdl":
-                    extra += ["--codepage", "936"]
-                models.append((name, os.path.join(shared, name), extra))
+                for language in ("Delphi", "C#"):
+                    extra = ["--language", language]
+                    if name == "library-gbk.mdl":
+                        extra += ["--codepage", "936"]
+                    models.append(("%s (%s)" % (name, language), os.path.join(shared, name), extra))
         ecore = os.path.join(shared, "emf", "plugins", "org.eclipse.emf.ecore", "model", "Ecore.mdl")
         if os.path.exists(ecore):
-            models.append(("Ecore.mdl", ecore, ["--language", "Delphi", "--path-map",
-                                                "VABASE_PLUGINS_PATH=" + os.path.join(shared, "emf", "plugins")]))
+            for language in ("Delphi", "C#"):
+                models.append(("Ecore.mdl (%s)" % language, ecore,
+                               ["--language", language, "--path-map",
+                                "VABASE_PLUGINS_PATH=" + os.path.join(shared, "emf", "plugins")]))
     for size in sizes:
         for order in ("derived-first", "base-first", "shuffled"):
-            path, _ = make_model(work, "%d/50/%s" % (size, order))
-            models.append((os.path.basename(path), path, []))
+            for language in ("Delphi", "C#"):
+                path, _ = make_model(work, "%d/50/%s" % (size, order), language)
+                models.append((os.path.basename(path), path, []))
     failures = 0
     for name, model, extra in models:
         results = []

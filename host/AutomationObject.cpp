@@ -55,6 +55,12 @@ bool EqualNoCase(const wchar_t* a, const wchar_t* b)
     return *a == *b;
 }
 
+// The place of a member kind among an id's three members in the dispatch index.
+size_t SlotOf(WORD kind)
+{
+    return kind == DISPATCH_PROPERTYGET ? 0 : kind == DISPATCH_PROPERTYPUT ? 1 : 2;
+}
+
 const wchar_t* KindName(WORD kind)
 {
     switch (kind) {
@@ -194,9 +200,20 @@ DispatchTable::DispatchTable(const Meta::Interface& iface) : m_iface(&iface)
                 m_entries.push_back({&m, nullptr});
         }
     }
+    if (m_entries.empty())
+        return;
+    DISPID last = m_entries.front().member->id;
+    m_firstId = last;
+    for (const Entry& e : m_entries) {
+        m_firstId = std::min(m_firstId, e.member->id);
+        last = std::max(last, e.member->id);
+    }
+    if (static_cast<long long>(last) - m_firstId > 0xFFFF)
+        throw std::logic_error("dispatch table: member ids too far apart");
+    m_byId.assign(static_cast<size_t>(last - m_firstId) + 1, {0, 0, 0});
     for (size_t i = 0; i < m_entries.size(); ++i)
-        m_byId.push_back({m_entries[i].member->id, static_cast<uint32_t>(i)});
-    std::sort(m_byId.begin(), m_byId.end());
+        m_byId[static_cast<size_t>(m_entries[i].member->id - m_firstId)][SlotOf(m_entries[i].member->kind)] =
+            static_cast<uint32_t>(i + 1);
 }
 
 void DispatchTable::BindHandler(DISPID id, WORD kind, Handler handler)
@@ -220,25 +237,16 @@ bool DispatchTable::Answers(REFIID iid) const
 
 const DispatchTable::Entry* DispatchTable::Find(DISPID id, WORD flags) const
 {
-    const Entry* get = nullptr;
-    const Entry* put = nullptr;
-    const Entry* method = nullptr;
-    auto it = std::lower_bound(m_byId.begin(), m_byId.end(), std::pair<DISPID, uint32_t>(id, 0));
-    for (; it != m_byId.end() && it->first == id; ++it) {
-        const Entry& e = m_entries[it->second];
-        if (e.member->kind == DISPATCH_PROPERTYGET)
-            get = &e;
-        else if (e.member->kind == DISPATCH_PROPERTYPUT)
-            put = &e;
-        else
-            method = &e;
-    }
+    if (id < m_firstId || static_cast<size_t>(id - m_firstId) >= m_byId.size())
+        return nullptr;
+    const std::array<uint32_t, 3>& slots = m_byId[static_cast<size_t>(id - m_firstId)];
+    auto entry = [&](WORD kind) { return slots[SlotOf(kind)] ? &m_entries[slots[SlotOf(kind)] - 1] : nullptr; };
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
-        return (flags & DISPATCH_PROPERTYPUT) ? put : nullptr;
-    if ((flags & DISPATCH_PROPERTYGET) && get)
-        return get;
-    if ((flags & DISPATCH_METHOD) && method)
-        return method;
+        return (flags & DISPATCH_PROPERTYPUT) ? entry(DISPATCH_PROPERTYPUT) : nullptr;
+    if ((flags & DISPATCH_PROPERTYGET) && slots[SlotOf(DISPATCH_PROPERTYGET)])
+        return entry(DISPATCH_PROPERTYGET);
+    if (flags & DISPATCH_METHOD)
+        return entry(DISPATCH_METHOD);
     return nullptr;
 }
 

@@ -15,6 +15,7 @@
 #include "RoseHostIds.h"
 #include "vxplat/Com.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -101,7 +102,10 @@ private:
 
     const Meta::Interface* m_iface;
     std::vector<Entry> m_entries;
-    std::vector<std::pair<DISPID, uint32_t>> m_byId; // (member id, entry), by id: Find's index
+    // Find's index, straight by member id: for each id from m_firstId on, the entry + 1
+    // of its get, put and method member (0: none).
+    DISPID m_firstId = 0;
+    std::vector<std::array<uint32_t, 3>> m_byId;
 };
 
 class Object : public IDispatch, public ISupportErrorInfo {

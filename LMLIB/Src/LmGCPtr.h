@@ -2,6 +2,7 @@
 #pragma once
 
 #include "LmGCPtrBase.h"
+#include "LmTypedCast.h"
 
 namespace LmLib
 {
@@ -54,7 +55,7 @@ namespace LmLib
             return *this;
         }
 
-        T* GetTyped() const { return dynamic_cast<T*>(Get()); }
+        T* GetTyped() const { return LmTypedCast<T>(Get()); }
         T* operator->() const { return GetTyped(); }
         T& operator*() const { return *GetTyped(); }
         operator T*() const { return GetTyped(); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "LmPtrBase.h"
+#include "LmTypedCast.h"
 
 #include <cstddef>
 
@@ -58,7 +59,7 @@ namespace LmLib
             return *this;
         }
 
-        T* GetTyped() const { return dynamic_cast<T*>(Get()); }
+        T* GetTyped() const { return LmTypedCast<T>(Get()); }
         T* operator->() const { return GetTyped(); }
         T& operator*() const { return *GetTyped(); }
         operator T*() const { return GetTyped(); }

@@ -7,12 +7,14 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -79,10 +81,49 @@ bool IsLeadByte(UINT cp, unsigned char b)
 bool Supported(UINT cp)
 {
     if (cp == CP_UTF8 || cp == 1252) return true;
-    iconv_t cd = iconv_open("WCHAR_T", IconvName(cp).c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(cd);
-    return true;
+    // Asked on every conversion: the converter is opened once per code page and thread.
+    thread_local UINT checkedCp = 0;
+    thread_local bool supported = false;
+    if (checkedCp != cp) {
+        iconv_t cd = iconv_open("WCHAR_T", IconvName(cp).c_str());
+        supported = cd != reinterpret_cast<iconv_t>(-1);
+        if (supported) iconv_close(cd);
+        checkedCp = cp;
+    }
+    return supported;
+}
+
+// Code pages known to write every ASCII character as its own byte: UTF-8 and 1252, and
+// the last one the converter was asked about (Encoder::KeepsAscii).
+thread_local UINT t_asciiCheckedCp = 0;
+thread_local bool t_asciiKept = false;
+
+bool KnownToKeepAscii(UINT cp)
+{
+    return cp == CP_UTF8 || cp == 1252 || (cp == t_asciiCheckedCp && t_asciiKept);
+}
+
+template <class C> bool AllAscii(const C* s, size_t n)
+{
+    unsigned bits = 0;
+    for (size_t i = 0; i < n; ++i)
+        bits |= static_cast<unsigned>(static_cast<std::make_unsigned_t<C>>(s[i]));
+    return bits < 0x80;
+}
+
+// Text that is ASCII alone, in a code page that keeps ASCII, is copied character by
+// character; the answer is what the conversion functions return.
+template <class From, class To> int CopyAscii(const From* src, size_t n, To* dst, int dstLen)
+{
+    if (dstLen == 0) return static_cast<int>(n);
+    const size_t room = std::min(n, static_cast<size_t>(dstLen));
+    for (size_t i = 0; i < room; ++i)
+        dst[i] = static_cast<To>(static_cast<std::make_unsigned_t<From>>(src[i]));
+    if (room < n) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    return static_cast<int>(n);
 }
 
 // Decoding: false when a byte sequence is invalid and the caller asked to fail.
@@ -151,17 +192,16 @@ public:
     bool KeepsAscii()
     {
         if (m_cp == CP_UTF8 || m_cp == 1252) return true;
-        thread_local UINT knownCp = 0;
-        thread_local bool known = false;
-        if (knownCp != m_cp) {
+        if (t_asciiCheckedCp != m_cp) {
             std::string out;
-            known = true;
-            for (wchar_t c = 0; c < 0x80 && known; ++c)
-                known = Put(c, out) && out.size() == static_cast<size_t>(c) + 1 &&
-                        static_cast<unsigned char>(out.back()) == c;
-            knownCp = m_cp;
+            bool kept = true;
+            for (wchar_t c = 0; c < 0x80 && kept; ++c)
+                kept = Put(c, out) && out.size() == static_cast<size_t>(c) + 1 &&
+                       static_cast<unsigned char>(out.back()) == c;
+            t_asciiKept = kept;
+            t_asciiCheckedCp = m_cp;
         }
-        return known;
+        return t_asciiKept;
     }
 
     bool Put(wchar_t c, std::string& out)
@@ -225,6 +265,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLe
         return 0;
     }
     size_t n = srcLen < 0 ? std::strlen(src) + 1 : static_cast<size_t>(srcLen);
+    if (KnownToKeepAscii(cp) && AllAscii(src, n)) return CopyAscii(src, n, dst, dstLen);
     std::wstring out;
     if (!Decode(cp, reinterpret_cast<const unsigned char*>(src), n, (flags & MB_ERR_INVALID_CHARS) != 0, out)) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -250,6 +291,10 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcL
         return 0;
     }
     size_t n = srcLen < 0 ? std::wcslen(src) + 1 : static_cast<size_t>(srcLen);
+    if (KnownToKeepAscii(cp) && AllAscii(src, n)) {
+        if (usedDefaultChar) *usedDefaultChar = FALSE;
+        return CopyAscii(src, n, dst, dstLen);
+    }
     Encoder encoder(cp);
     if (!encoder.Valid()) {
         SetLastError(ERROR_INVALID_PARAMETER);

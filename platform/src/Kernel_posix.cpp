@@ -51,18 +51,54 @@ std::wstring ModulePath(HMODULE module)
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs)
 {
-    pthread_mutexattr_t attr;
-    pthread_mutexattr_init(&attr);
-    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&cs->Mutex, &attr);
-    pthread_mutexattr_destroy(&attr);
+    pthread_mutex_init(&cs->Mutex, nullptr);
+    cs->OwningThread = 0;
+    cs->RecursionCount = 0;
 }
 
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_lock(&cs->Mutex); }
+namespace {
 
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) { return pthread_mutex_trylock(&cs->Mutex) == 0; }
+unsigned long Owner(LPCRITICAL_SECTION cs) { return __atomic_load_n(&cs->OwningThread, __ATOMIC_RELAXED); }
 
-void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_unlock(&cs->Mutex); }
+void Own(LPCRITICAL_SECTION cs, unsigned long self)
+{
+    __atomic_store_n(&cs->OwningThread, self, __ATOMIC_RELAXED);
+    cs->RecursionCount = 1;
+}
+
+} // namespace
+
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs)
+{
+    const unsigned long self = static_cast<unsigned long>(pthread_self());
+    if (Owner(cs) == self) {
+        ++cs->RecursionCount;
+        return;
+    }
+    pthread_mutex_lock(&cs->Mutex);
+    Own(cs, self);
+}
+
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs)
+{
+    const unsigned long self = static_cast<unsigned long>(pthread_self());
+    if (Owner(cs) == self) {
+        ++cs->RecursionCount;
+        return TRUE;
+    }
+    if (pthread_mutex_trylock(&cs->Mutex) != 0)
+        return FALSE;
+    Own(cs, self);
+    return TRUE;
+}
+
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs)
+{
+    if (--cs->RecursionCount > 0)
+        return;
+    __atomic_store_n(&cs->OwningThread, 0UL, __ATOMIC_RELAXED);
+    pthread_mutex_unlock(&cs->Mutex);
+}
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_destroy(&cs->Mutex); }
 

@@ -152,3 +152,44 @@ TEST_F(ObjectTest, RegisteringAtTheThresholdRunsACollection)
     EXPECT_EQ(CLmGCPtrBase::GetCollectThreshold(), 10000u);
 }
 
+
+namespace
+{
+    // A second, polymorphic base in front of the library part: the views of such an
+    // object are not at its address.
+    struct CTestTag
+    {
+        virtual ~CTestTag() = default;
+        int m_Tag = 7;
+    };
+    class CTaggedNode : public CTestTag, public CTestNode
+    {
+    public:
+        CTaggedNode(const CLmPtr<CLmRefsObject>& owner, bool initializes) : CTestNode(owner, initializes) {}
+    };
+}
+
+TEST_F(ObjectTest, TypedViewsAnswerAsTheDynamicTypeDoes)
+{
+    CLmPtr<CTestNode> plain = CTestNode::Create(nullptr);
+    CLmPtr<CTaggedNode> tagged = LmLib::LmCreateObject<CTaggedNode>(CLmPtr<CLmRefsObject>(), true);
+    CLmPtr<CTaggedNode> other = LmLib::LmCreateObject<CTaggedNode>(CLmPtr<CLmRefsObject>(), true);
+    ASSERT_FALSE(tagged.IsNull());
+    // Asked again and again, and for two objects of one type, the views stay right.
+    for (int round = 0; round < 3; ++round)
+    {
+        for (const CLmPtr<CTaggedNode>* p : {&tagged, &other})
+        {
+            CTaggedNode* object = dynamic_cast<CTaggedNode*>(p->Get());
+            EXPECT_EQ(p->GetTyped(), object);
+            EXPECT_EQ(CLmPtr<CTestTag>(*p).GetTyped(), static_cast<CTestTag*>(object));
+            EXPECT_EQ(CLmPtr<CTestTag>(*p)->m_Tag, 7);
+            const CLmGCPtr<CTestNode> held(static_cast<LmLib::Object::CLmUnknownObject*>(nullptr), *p);
+            EXPECT_EQ(held.GetTyped(), static_cast<CTestNode*>(object));
+        }
+        EXPECT_EQ(CLmPtr<CTaggedNode>(plain).GetTyped(), nullptr);
+        EXPECT_EQ(CLmPtr<CTestTag>(plain).GetTyped(), nullptr);
+        EXPECT_EQ(CLmPtr<CTestNode>(plain).GetTyped(), dynamic_cast<CTestNode*>(plain.Get()));
+        EXPECT_EQ(CLmPtr<CTaggedNode>().GetTyped(), nullptr);
+    }
+}

@@ -42,6 +42,10 @@ TEST(CodePage, ConvertsBothWays)
         {936, L"\u4e2d\u6587", "\xd6\xd0\xce\xc4"},
         {936, L"A\u4e2dB", "A\xd6\xd0" "B"},
         {65001, L"caf\u00e9 \u4e2d", "caf\xc3\xa9 \xe4\xb8\xad"},
+        // ASCII alone, copied as it is where the code page keeps ASCII
+        {936, L"plain ASCII\r\n", "plain ASCII\r\n"},
+        {65001, L"plain ASCII\r\n", "plain ASCII\r\n"},
+        {1252, L"plain ASCII\r\n", "plain ASCII\r\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ToBytes(c.cp, c.text), c.bytes) << "code page " << c.cp;
@@ -76,9 +80,14 @@ TEST(CodePage, SizeQueriesSmallBuffersAndInvalidSequences)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 
     char narrow[2];
-    SetLastError(0);
-    EXPECT_EQ(WideCharToMultiByte(1252, 0, L"abc", 3, narrow, 2, nullptr, nullptr), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    for (UINT cp : {1252u, 936u, static_cast<UINT>(CP_UTF8)}) {
+        SetLastError(0);
+        EXPECT_EQ(WideCharToMultiByte(cp, 0, L"abc", 3, narrow, 2, nullptr, nullptr), 0) << cp;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER)) << cp;
+        SetLastError(0);
+        EXPECT_EQ(MultiByteToWideChar(cp, 0, "abc", 3, wide, 2), 0) << cp;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER)) << cp;
+    }
 
     SetLastError(0);
     EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 0, wide, 8), 0);

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,27 @@ TEST(Bstr, LengthsEmbeddedNullsAndReallocation)
     EXPECT_EQ(SysStringByteLen(s), 4u);
     EXPECT_EQ(SysStringLen(s), 4u / sizeof(OLECHAR));
     SysFreeString(s);
+}
+
+TEST(Bstr, FreedBlocksServeLaterStringsOfEveryLength)
+{
+    // Lengths on both sides of the kept blocks' size steps and beyond them: a string
+    // made in a block another string gave back holds its own length and terminator.
+    auto textOf = [](UINT len, int round) { return std::wstring(len, static_cast<wchar_t>(L'a' + (len + round) % 26)); };
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::pair<UINT, BSTR>> made;
+        for (UINT len = 0; len < 160; len += 3) {
+            BSTR s = SysAllocStringLen(textOf(len, round).data(), len);
+            ASSERT_NE(s, nullptr);
+            made.emplace_back(len, s);
+        }
+        for (auto [len, s] : made) {
+            ASSERT_EQ(SysStringLen(s), len);
+            EXPECT_EQ(std::wstring(s, len), textOf(len, round));
+            EXPECT_EQ(s[len], L'\0');
+            SysFreeString(s);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- GUID

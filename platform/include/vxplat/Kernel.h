@@ -14,8 +14,13 @@ bool VxpSetProcessImagePath(const wchar_t* path);
 
 #include <pthread.h>
 
+// As on Windows, a thread that already owns the section only counts the entry: the
+// mutex is taken once per outermost entry. OwningThread is read by other threads
+// without the mutex (atomically): only the owner ever stores its own id there.
 typedef struct _RTL_CRITICAL_SECTION {
     pthread_mutex_t Mutex;
+    unsigned long OwningThread;
+    LONG RecursionCount;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION, *PCRITICAL_SECTION;
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
