@@ -51,7 +51,8 @@ Options of generate:
                           changed (a CI gate)
   --diff                  print a unified diff of each file that would change (writes
                           nothing; combines with --check)
-  --report FILE.json      write a JSON report of the run (files, zones, warnings, exit code)
+  --report FILE.json      write a JSON report of the run (files, zones, warnings, exit code);
+                          also an option of lint (its findings)
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
@@ -216,7 +217,7 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         } else if (generate && name == L"--diff") {
             requireFlag();
             options.diff = true;
-        } else if (generate && name == L"--report") {
+        } else if ((generate || lint) && name == L"--report") {
             options.report = takeValue();
             if (options.report.empty())
                 Usage(L"--report needs a file name");

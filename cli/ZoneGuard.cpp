@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "run/RunFiles.h"
+#include "run/TextDiff.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -288,8 +289,8 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                 // The first zone of a key is the one the add-in takes: in front.
                 carried[&target] += MarkerForm(zone, source.text);
                 int line = LineOf(source.text, zone.start);
-                OutLine(L"vexlo: carrying " + ZoneName(zone) + L" from " + At(source.path, line) + L" into " +
-                        target.path);
+                OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
+                        At(source.path, line) + L" into " + target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
                                           source.path, target.path, line});
                 present.insert({zone.id, zone.tag, comparable});
@@ -384,21 +385,45 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         for (auto [from, to] : outside)
             words(std::string_view(file.text).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
 
+        // A line the model reworded is the generator's: the words its new form brings are
+        // new names, found nowhere in the old file. (A generated line the user edited is
+        // reworded back to words or numbers the old file has: the edit is saved.)
+        const std::vector<std::string_view> reworded = RewordedLines(file.text, *now);
+        std::unordered_set<std::string> oldFileWords;
+        words(file.text, [&](std::string_view w) { oldFileWords.emplace(w); });
+        auto modelReworded = [&](size_t index, std::string_view line) {
+            if (index >= reworded.size() || reworded[index].empty())
+                return false;
+            std::unordered_set<std::string> lineWords;
+            words(line, [&](std::string_view w) { lineWords.emplace(w); });
+            bool onlyNewNames = true;
+            words(reworded[index], [&](std::string_view w) {
+                std::string word(w);
+                onlyNewNames = onlyNewNames && (lineWords.count(word) || (!std::isdigit(static_cast<unsigned char>(word[0])) &&
+                                                                          !oldFileWords.count(word)));
+            });
+            return onlyNewNames;
+        };
         std::string chunk;
         std::vector<int> lines;
+        size_t index = 0, counted = 0; // the line of position `counted`, from 0
         for (auto [from, to] : outside) {
             for (size_t p = from; p < to;) {
                 size_t end = std::min(file.text.find('\n', p), to);
                 std::string_view line = std::string_view(file.text).substr(p, end - p);
                 std::string comparable = ComparableText(line);
                 bool own = false;
-                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos)
+                index += static_cast<size_t>(std::count(file.text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                        file.text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+                counted = p;
+                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
+                    !modelReworded(index, line))
                     words(line, [&](std::string_view w) {
                         own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
                     });
                 if (own) {
                     chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
-                    lines.push_back(LineOf(file.text, p));
+                    lines.push_back(static_cast<int>(index + 1));
                 }
                 p = end + 1;
             }

@@ -49,6 +49,9 @@ public:
     // strict: a text saved to a recovery file makes the run fail (--strict-zones).
     explicit ZoneGuard(bool strict);
 
+    // A run that writes nothing (--dry-run, --check, --diff) says "would carry".
+    void Preview() { m_preview = true; }
+
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
@@ -97,6 +100,7 @@ private:
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
 
     bool m_strict;
+    bool m_preview = false;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;

@@ -7,6 +7,7 @@
 #include "RunChecks.h"
 #include "ZoneScan.h"
 #include "run/RunFiles.h"
+#include "run/RunReport.h"
 
 #include "vxplat/Files.h"
 
@@ -71,12 +72,7 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
     for (const Module* module : selection.modules)
         if (module->language == L"Delphi" || module->language == L"C#")
             modules.push_back(module);
-    OldZones zones(*model, [&options](const std::wstring& symbol) -> std::optional<std::wstring> {
-        for (auto it = options.pathMap.rbegin(); it != options.pathMap.rend(); ++it)
-            if (it->first == symbol)
-                return it->second;
-        return ReadRegistryString(HKEY_CURRENT_USER, kPathMapKey, symbol);
-    });
+    OldZones zones(*model, PathMapLookup(options.pathMap));
     LintRun run;
     run.components = modules.size();
     run.findings = VexloLint::LintComponents(
@@ -88,18 +84,40 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
 
 int RunLint(const Options& options, const Installation& installation)
 {
-    LintRun run = LintModelFile(options, installation);
-    for (const VexloLint::Finding& finding : run.findings)
+    RunReport report;
+    report.model = options.path;
+    report.language = options.language;
+    report.mode = L"lint";
+    report.components = options.components;
+    ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
+    auto finish = [&](int code) {
+        ObserveWarnings(nullptr);
+        if (!options.report.empty() && !report.Write(options.report, code))
+            ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
+        return code;
+    };
+    LintRun run;
+    try {
+        run = LintModelFile(options, installation);
+    } catch (const CliError& error) {
+        report.Message(L"error", error.Message());
+        finish(error.ExitCode());
+        throw;
+    }
+    report.Time("lint");
+    for (const VexloLint::Finding& finding : run.findings) {
         OutLine(VexloLint::FindingText(finding));
+        report.findings.push_back({finding.file, finding.line, finding.path, finding.rule, finding.message, finding.fix});
+    }
     std::wstring components = std::to_wstring(run.components) + (run.components == 1 ? L" component" : L" components");
     if (run.findings.empty()) {
         OutLine(L"vexlo lint: no findings in " + components);
-        return ExitOk;
+        return finish(ExitOk);
     }
     OutLine(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
             (run.findings.size() == 1 ? L" finding" : L" findings") + L" in " + components +
             L"; the compilers would reject the generated code");
-    return kExitFindings;
+    return finish(kExitFindings);
 }
 
 } // namespace VexloCli

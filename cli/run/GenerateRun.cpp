@@ -146,6 +146,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         lock.emplace(plan.tops);
     RecoverInterruptedRuns(plan, preview);
     ZoneGuard zoneGuard(options.strictZones);
+    if (preview)
+        zoneGuard.Preview();
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
@@ -333,10 +335,14 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         if (!diffs.empty())
             std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
         if (options.check && !outcome.changes.empty()) {
-            ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) +
+            ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) + L" of " +
+                    std::to_wstring(report.files.size()) +
                     L" file(s) differ from what the model generates (--check)");
             return ExitHostError;
         }
+        if (options.check)
+            ErrLine(L"vexlo: all " + std::to_wstring(report.files.size()) +
+                    L" file(s) are up to date with the model (--check)");
         return zoneGuard.ExitCode();
     }
 

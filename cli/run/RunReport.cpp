@@ -83,7 +83,21 @@ bool RunReport::Write(const std::wstring& path, int exitCode) const
                std::to_string(f.zones - f.carried) + ", \"carried\": " + std::to_string(f.carried) +
                ", \"saved\": " + std::to_string(f.saved) + "}}";
     }
-    out += std::string(files.empty() ? "" : "\n  ") + "],\n  \"messages\": [";
+    size_t created = 0, replaced = 0;
+    for (const ReportFile& f : files) {
+        created += f.action == L"create";
+        replaced += f.action == L"replace";
+    }
+    out += std::string(files.empty() ? "" : "\n  ") + "],\n  \"summary\": {\"create\": " + std::to_string(created) +
+           ", \"replace\": " + std::to_string(replaced) +
+           ", \"unchanged\": " + std::to_string(files.size() - created - replaced) + "},\n  \"findings\": [";
+    for (size_t i = 0; i < findings.size(); ++i) {
+        const ReportFinding& f = findings[i];
+        out += std::string(i ? "," : "") + "\n    {\"rule\": " + Json(f.rule) + ", \"element\": " + Json(f.path) +
+               ", \"file\": " + Json(f.file) + ", \"line\": " + (f.line ? std::to_string(f.line) : "null") +
+               ", \"message\": " + Json(f.message) + ", \"fix\": " + Json(f.fix) + "}";
+    }
+    out += std::string(findings.empty() ? "" : "\n  ") + "],\n  \"messages\": [";
     for (size_t i = 0; i < messages.size(); ++i) {
         const ReportMessage& m = messages[i];
         out += std::string(i ? "," : "") + "\n    {\"kind\": " + Json(m.kind) + ", \"text\": " + Json(m.text) +

@@ -26,13 +26,21 @@ struct ReportMessage {
     unsigned line = 0;
 };
 
+// A finding of `vexlo lint`: the element's model file and line, its path, the rule.
+struct ReportFinding {
+    std::wstring file;
+    unsigned line = 0;
+    std::wstring path, rule, message, fix;
+};
+
 class RunReport {
 public:
     RunReport();
-    std::wstring model, host, language, mode; // mode: "generate", "dry-run", "check", "diff"
+    std::wstring model, host, language, mode; // mode: "generate", "dry-run", "check", "diff", "lint"
     std::vector<std::wstring> classes, components;
     std::vector<ReportFile> files;
     std::vector<ReportMessage> messages;
+    std::vector<ReportFinding> findings;
 
     void Message(const std::wstring& kind, const std::wstring& text);
     void Time(const char* step); // the time since the previous step (or the start)

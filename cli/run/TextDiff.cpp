@@ -1,6 +1,7 @@
 #include "TextDiff.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 #include <vector>
 
@@ -99,7 +100,48 @@ std::string Range(size_t start, size_t count)
     return std::to_string(count == 0 ? start : start + 1) + (count == 1 ? "" : "," + std::to_string(count));
 }
 
+// The line with every word as "w" and its line end dropped: its form.
+std::string Form(std::string_view line)
+{
+    std::string form;
+    bool inWord = false;
+    for (char c : line) {
+        bool word = std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+        if (!word && c != '\r' && c != '\n')
+            form += c;
+        else if (word && !inWord)
+            form += 'w';
+        inWord = word;
+    }
+    return form;
+}
+
 } // namespace
+
+std::vector<std::string_view> RewordedLines(const std::string& oldText, const std::string& newText)
+{
+    std::vector<std::string_view> a = SplitLines(oldText), b = SplitLines(newText);
+    std::vector<Op> ops = EditScript(a, b);
+    std::vector<std::string_view> reworded(a.size());
+    size_t x = 0, y = 0;
+    for (size_t i = 0; i < ops.size();) {
+        if (ops[i] == Op::Keep) {
+            ++i, ++x, ++y;
+            continue;
+        }
+        // One block of changes: each removed line against the added lines of its form.
+        size_t removedFrom = x, addedFrom = y;
+        for (; i < ops.size() && ops[i] != Op::Keep; ++i)
+            ops[i] == Op::Remove ? ++x : ++y;
+        for (size_t j = removedFrom; j < x; ++j) {
+            const std::string form = Form(a[j]);
+            for (size_t k = addedFrom; k < y && reworded[j].empty(); ++k)
+                if (Form(b[k]) == form)
+                    reworded[j] = b[k];
+        }
+    }
+    return reworded;
+}
 
 std::string UnifiedDiff(const std::string* oldText, const std::string& newText, const std::string& path)
 {

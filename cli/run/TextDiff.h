@@ -5,10 +5,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace VexloCli {
 
 // "" when the texts are equal. oldText absent (a new file): "--- /dev/null".
 std::string UnifiedDiff(const std::string* oldText, const std::string& newText, const std::string& path);
+
+// For each line of the old text that the change from old to new replaces by a line of the
+// same form (the same text with other words: "string Title" by "string Heading", as a
+// model change does to generated lines): that line of the new text; else empty.
+std::vector<std::string_view> RewordedLines(const std::string& oldText, const std::string& newText);
 
 } // namespace VexloCli
