@@ -75,6 +75,30 @@ lint_example() {
   rm -rf "$dir"
 }
 
+# The CI gate on the example (docs/CI.md): generated code with a zone filled is up to
+# date; after a model change exactly the changed files differ, and the diff applies.
+check_example() {
+  local dir status=0
+  dir=$(mktemp -d)
+  export VEXLO_REGISTRY="$dir/registry.reg"
+  local vexlo="$root/build/bin/vexlo"
+  "$vexlo" generate examples/Example.mdl --out "$dir/out" >/dev/null &&
+    sed -i 's|^\(\s*//## begin TCatalog::Count%[^ ]*\.body preserve=yes\r\)$|\1\n    Result := FItems.Count;\r|' \
+      "$dir/out/Delphi/Catalog.pas" &&
+    grep -q 'Result := FItems.Count;' "$dir/out/Delphi/Catalog.pas" &&
+    "$vexlo" generate examples/Example.mdl --out "$dir/out" --check || status=1
+  sed 's/Title/Heading/g' examples/Example.mdl >"$dir/changed.mdl"
+  cp -r "$dir/out" "$dir/copy"
+  "$vexlo" generate "$dir/changed.mdl" --out "$dir/out" --check --diff >"$dir/diff.txt" && status=1
+  grep -c '^replace: ' "$dir/diff.txt" | grep -qx 2 || status=1
+  (cd "$dir/copy" && sed -n '/^--- a\//,$p' "$dir/diff.txt" | patch -s -p1 --binary) || status=1
+  "$vexlo" generate "$dir/changed.mdl" --out "$dir/out" >/dev/null && diff -r "$dir/copy" "$dir/out" || status=1
+  [ "$status" -eq 0 ] && echo "--check and --diff on the example: as expected" ||
+    echo "--check and --diff on the example: not as expected (files in $dir)" >&2
+  [ "$status" -eq 0 ] && rm -rf "$dir"
+  return "$status"
+}
+
 # Exit code 77: no Chromium on this machine; the stage says so and counts as skipped.
 browser() {
   local status=0
@@ -86,6 +110,7 @@ browser() {
 stage "set-up (scripts/setup.sh)" "$root/scripts/setup.sh"
 stage "native build and tests" native
 stage "vexlo lint on the example model" lint_example
+stage "vexlo generate --check and --diff on the example model" check_example
 stage "diagrams in a real browser (headless Chromium)" browser
 stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests" asan
 stage "Windows cross builds" cross
