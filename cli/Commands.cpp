@@ -31,16 +31,6 @@ std::wstring FolderOf(const std::wstring& path)
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-std::wstring Names(const std::vector<std::wstring>& names)
-{
-    std::wstring text;
-    for (const std::wstring& n : names)
-        text += (text.empty() ? L"" : L", ") + n;
-    return text.empty() ? L"-" : text;
-}
-
 } // namespace
 
 Installation FindInstallation()
@@ -59,11 +49,8 @@ Installation FindInstallation()
 int RunShow(const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
-    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
-    if (properties.empty())
-        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
     CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
+    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
     PathSymbolLookup lookup = PathMapLookup(options.pathMap);
 
     OutLine(L"Model " + model->fileName);

@@ -110,4 +110,14 @@ std::wstring HexCode(long code)
     return buffer;
 }
 
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::wstring Names(const std::vector<std::wstring>& names)
+{
+    std::wstring text;
+    for (const std::wstring& n : names)
+        text += (text.empty() ? L"" : L", ") + n;
+    return text.empty() ? L"-" : text;
+}
+
 } // namespace VexloCli

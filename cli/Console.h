@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace VexloCli {
 
@@ -51,6 +52,12 @@ void ObserveWarnings(std::function<void(const std::wstring&)> observer);
 void TakeOverMessageBoxes();
 // The button a message box of this style answers by default (IDOK, IDYES, ...).
 int DefaultButton(unsigned style);
+
+// "text" in double quotes, as model values are shown.
+std::wstring Quoted(const std::wstring& text);
+
+// "a, b, c", or "-" for none.
+std::wstring Names(const std::vector<std::wstring>& names);
 
 // Hexadecimal, eight digits: "0x80004005".
 std::wstring HexCode(long code);

@@ -70,13 +70,12 @@ int RunDiagram(const Options& options, const Installation& installation)
 {
     if (options.format == L"png" && !VexloDiagram::PngAvailable())
         throw CliError(ExitUsage, L"this vexlo was built without librsvg: --format png is not available, use svg");
-    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
     // --out is where the pictures go here, not the model's "Directory".
     Options run = options;
     run.outDir.clear();
     CodePageChoice codePage;
     DiagramReader reader;
-    std::shared_ptr<Model> model = LoadForRun(run, properties, codePage, [&](LoadOptions& load) { reader.Attach(load); });
+    std::shared_ptr<Model> model = LoadForRun(run, installation.executableFolder, codePage, [&](LoadOptions& load) { reader.Attach(load); });
     DiagramSet set = reader.Finish(*model);
     for (const DiagramWarning& w : set.warnings)
         Warn(ArgumentText((w.file + ":" + std::to_string(w.line) + ": " + w.message).c_str()));

@@ -136,9 +136,12 @@ std::wstring CodePageText(const CodePageChoice& choice)
     return std::to_wstring(choice.codePage ? choice.codePage : GetACP()) + L" (" + choice.reason + L")";
 }
 
-std::shared_ptr<Model> LoadForRun(const Options& options, const std::wstring& propertiesFolder, CodePageChoice& codePage,
+std::shared_ptr<Model> LoadForRun(const Options& options, const std::wstring& executableFolder, CodePageChoice& codePage,
                                   const PrepareLoad& prepare)
 {
+    std::wstring propertiesFolder = FindPropertiesFolder(executableFolder);
+    if (propertiesFolder.empty())
+        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
     codePage = ChooseCodePage(options);
     ApplyCodePage(codePage);
     Options run = options;

@@ -35,9 +35,11 @@ void ApplyCodePage(const CodePageChoice& choice);
 // "936 (the model's charSet 134)".
 std::wstring CodePageText(const CodePageChoice& choice);
 
-// Loads the model for a run: in the code page chosen (and made the ANSI code page), with
-// the --language and --out changes, absolute folders, and unresolved references reported.
-std::shared_ptr<RoseHost::Model> LoadForRun(const Options& options, const std::wstring& propertiesFolder,
+// Loads the model for a run: with the shipped property sets found from the executable's
+// folder (a warning without them), in the code page chosen (and made the ANSI code page),
+// with the --language and --out changes, absolute folders, and unresolved references
+// reported.
+std::shared_ptr<RoseHost::Model> LoadForRun(const Options& options, const std::wstring& executableFolder,
                                             CodePageChoice& codePage, const PrepareLoad& prepare = {});
 
 // "component Pkg::Name, class Pkg::Cls" for the last elements handed to the add-in.

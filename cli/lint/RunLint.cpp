@@ -61,11 +61,8 @@ private:
 LintRun LintModelFile(const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
-    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
-    if (properties.empty())
-        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
     CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
+    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
     Selection selection = SelectElements(*model, {}, options.components);
 
     std::vector<const Module*> modules;

@@ -41,16 +41,6 @@ std::wstring ProgIdOf(const std::wstring& language)
     return language == L"Delphi" ? L"Vexlo.VXRoseDelphiAddin" : L"Vexlo.VXRoseCSharpAddin";
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-std::wstring Names(const std::vector<std::wstring>& names)
-{
-    std::wstring text;
-    for (const std::wstring& n : names)
-        text += (text.empty() ? L"" : L", ") + n;
-    return text.empty() ? L"-" : text;
-}
-
 // Releases the application object and puts the real executable back on every way out.
 struct HostSession {
     IDispatch* application = nullptr;
@@ -92,11 +82,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     HostTrace trace(options.traceHost);
     const bool preview = options.dryRun || options.check || options.diff;
 
-    std::wstring properties = FindPropertiesFolder(installation.executableFolder);
-    if (properties.empty())
-        Warn(L"the property sets Delphi.pty and CSharp.pty were not found; only the model's own properties apply");
     CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, properties, codePage);
+    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
     report.Time("load");
     Selection selection = SelectElements(*model, options.classes, options.components);
 

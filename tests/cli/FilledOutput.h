@@ -80,4 +80,34 @@ inline std::vector<std::string> LinesOf(const std::vector<Zone>& zones)
     return lines;
 }
 
+// The example generated into `out` of the test's folder, then a unique line in every
+// zone; the run's scratch folders and locks go to `tmp` of the test's folder.
+class FilledRunTest : public VexloRunTest {
+protected:
+    void SetUp() override
+    {
+        VexloRunTest::SetUp();
+        fs::create_directories(m_dir / "tmp");
+        m_model = m_dir / "model.mdl";
+        WriteFile(m_model, ReadFile(EXAMPLE_MODEL));
+        Result first = Generate();
+        ASSERT_EQ(first.code, 0) << first.err;
+        m_zones = FillZones(Out());
+        m_lines = LinesOf(m_zones);
+    }
+
+    fs::path Out() const { return m_dir / "out"; }
+
+    Result Generate(const std::string& env = "", const std::vector<std::string>& more = {})
+    {
+        std::vector<std::string> args = {"generate", m_model.string(), "--out", Out().string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args, ".", "TMPDIR=" + Quote((m_dir / "tmp").string()) + " " + env);
+    }
+
+    fs::path m_model;
+    std::vector<Zone> m_zones;
+    std::vector<std::string> m_lines;
+};
+
 } // namespace CliTest

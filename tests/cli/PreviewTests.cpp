@@ -64,42 +64,27 @@ struct PreviewCase {
 
 std::ostream& operator<<(std::ostream& os, const PreviewCase& c) { return os << c.name; }
 
-class PreviewTest : public VexloRunTest, public ::testing::WithParamInterface<PreviewCase> {
+class PreviewTest : public FilledRunTest, public ::testing::WithParamInterface<PreviewCase> {
 protected:
     void SetUp() override
     {
-        VexloRunTest::SetUp();
-        fs::create_directories(m_dir / "tmp");
-        m_model = m_dir / "model.mdl";
-        WriteFile(m_model, ReadFile(EXAMPLE_MODEL));
-        Result first = Generate();
-        ASSERT_EQ(first.code, 0) << first.err;
-        FillZones(m_dir / "out");
+        FilledRunTest::SetUp();
         // The filled files end in a line end the generator does not write: one run
         // settles them, as the user's next generation would.
         Result settle = Generate();
         ASSERT_EQ(settle.code, 0) << settle.err;
     }
-
-    Result Generate(const std::vector<std::string>& more = {})
-    {
-        std::vector<std::string> args = {"generate", m_model.string(), "--out", (m_dir / "out").string()};
-        args.insert(args.end(), more.begin(), more.end());
-        return Run(args, ".", "TMPDIR=" + Quote((m_dir / "tmp").string()));
-    }
-
-    fs::path m_model;
 };
 
 TEST_P(PreviewTest, ChangesNothingAndSaysWhatARunWouldDo)
 {
     const PreviewCase& c = GetParam();
     WriteFile(m_model, Edit(ReadFile(m_model), c.edit));
-    const fs::path out = m_dir / "out";
+    const fs::path out = Out();
     const auto files = Outputs(out);
     const auto ids = Identities(out);
 
-    Result preview = Generate(c.flags);
+    Result preview = Generate("", c.flags);
     EXPECT_EQ(preview.code, c.code) << preview.out << preview.err;
     for (const auto& [pattern, times] : c.out)
         EXPECT_EQ(Count(preview.out, std::string("(^|\n)") + pattern), times) << pattern << "\n" << preview.out;
@@ -148,10 +133,10 @@ INSTANTIATE_TEST_SUITE_P(
 // read-only output folder can still be checked; the report holds what the run did.
 TEST_F(PreviewTest, UnchangedFilesStayAndTheReportSaysWhatHappened)
 {
-    const fs::path out = m_dir / "out", report = m_dir / "run.json";
+    const fs::path out = Out(), report = m_dir / "run.json";
     WriteFile(m_model, Edit(ReadFile(m_model), "rename"));
     const auto before = Identities(out);
-    Result run = Generate({"--report", report.string()});
+    Result run = Generate("", {"--report", report.string()});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Count(run.out, "(^|\n)unchanged: "), 6) << run.out;
     int kept = 0;
@@ -171,7 +156,7 @@ TEST_F(PreviewTest, UnchangedFilesStayAndTheReportSaysWhatHappened)
         fs::permissions(entry.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     fs::permissions(out, fs::perms::owner_write, fs::perm_options::remove);
-    Result check = Generate({"--check", "--report", report.string()});
+    Result check = Generate("", {"--check", "--report", report.string()});
     EXPECT_EQ(check.code, 0) << check.err;
     EXPECT_TRUE(std::regex_search(ReadFile(report), std::regex("\"mode\": \"check\"[^]*\"unchanged\": 8\\}")));
 }

@@ -24,30 +24,8 @@ std::string MoveEngineToMembers(std::string model)
                    "module \"Component View::Delphi::Members\" quidu \"62B0A1C30008\"");
 }
 
-class TransactionTest : public VexloRunTest {
+class TransactionTest : public FilledRunTest {
 protected:
-    void SetUp() override
-    {
-        VexloRunTest::SetUp();
-        fs::create_directories(m_dir / "tmp");
-        m_model = m_dir / "model.mdl";
-        WriteFile(m_model, ReadFile(EXAMPLE_MODEL));
-        Result first = Generate();
-        ASSERT_EQ(first.code, 0) << first.err;
-        m_zones = FillZones(Out());
-        m_lines = LinesOf(m_zones);
-    }
-
-    fs::path Out() const { return m_dir / "out"; }
-
-    // The run's scratch folder and locks go to a folder of the test's own.
-    Result Generate(const std::string& env = "", const std::vector<std::string>& more = {})
-    {
-        std::vector<std::string> args = {"generate", m_model.string(), "--out", Out().string()};
-        args.insert(args.end(), more.begin(), more.end());
-        return Run(args, ".", "TMPDIR=" + Quote((m_dir / "tmp").string()) + " " + env);
-    }
-
     // Scratch folders left in the test's own temporary folder.
     size_t Shadows() const
     {
@@ -56,10 +34,6 @@ protected:
             count += entry.path().filename().string().rfind("vexlo-shadow-", 0) == 0;
         return count;
     }
-
-    fs::path m_model;
-    std::vector<Zone> m_zones;
-    std::vector<std::string> m_lines;
 };
 
 // Runs cut off at every change they make, then a normal run: every user line is in a
