@@ -2,6 +2,7 @@
 
 #include "vxplat/Crt.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace VexloCli {
@@ -99,9 +100,21 @@ bool IsPlainName(const std::wstring& name)
     if (name.empty() || name == L"." || name == L"..")
         return false;
     for (wchar_t c : name)
-        if (c == L'/' || c == L'\\' || c == L':' || c < 0x20)
+        if (c < 0x20 || std::wcschr(L"/\\:<>\"|?*", c))
             return false;
-    return true;
+    // Windows opens its devices under these names, with any extension ("NUL.pas"): the
+    // text would go to the device, not into the output folder.
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ')
+        stem.pop_back();
+    for (wchar_t& c : stem)
+        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices)
+        if (stem == device)
+            return false;
+    return !((stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) && stem.size() == 4 &&
+             stem[3] >= L'0' && stem[3] <= L'9');
 }
 
 std::optional<ComponentOutput> ComponentOutputOf(const RoseHost::Model& model, const RoseHost::Module& module,

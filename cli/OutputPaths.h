@@ -23,8 +23,10 @@ std::wstring ExpandPathSymbol(const std::wstring& path, const PathSymbolLookup& 
 // True for the keywords of a component package's "Directory" ("AUTO GENERATE", ".").
 bool IsDirectoryKeyword(const std::wstring& value);
 
-// A name that may stand as one file or folder name in a path: no separator, drive or
-// parent step ("", "." and names with "/", "\", ":" or a control character are not).
+// A name that may stand as one file or folder name in a path, on Windows too: no
+// separator, drive or parent step, no character Windows refuses in a name, no device
+// name ("", ".", "..", names with "/", "\", ":", "<", ">", "\"", "|", "?", "*" or a
+// control character, and "CON", "NUL", "COM1", ... with or without extension are not).
 bool IsPlainName(const std::wstring& name);
 
 struct ComponentOutput {

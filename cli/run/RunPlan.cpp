@@ -118,9 +118,10 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
             Refuse(model, bad,
                    bad.name.empty() ? std::wstring(L"has no name, so its file or folder name would be empty")
                                     : L"is named " + Quote(bad.name.str()) +
-                                          L", which is not a plain file or folder name (it holds \"/\", \"\\\", \":\" "
-                                          L"or a control character, or is \".\" or \"..\"), so its file would not lie "
-                                          L"in " + Quote(out->base),
+                                          L", which is not a plain file or folder name (it holds a path separator, \":\", "
+                                          L"a character Windows refuses in names or a control character, or is \".\", "
+                                          L"\"..\" or a Windows device name), so its file would not lie in " +
+                                          Quote(out->base),
                    L"Rename it in the model and run again.");
         }
         if (!IsAbsolute(out->base))

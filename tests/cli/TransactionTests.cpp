@@ -125,6 +125,12 @@ TEST_F(TransactionTest, NamesThatClimbOutAreRefusedBeforeAnythingIsWritten)
         {"an absolute component name",
          [](std::string m) { return Replace(m, "object module \"Members\"", "object module \"/tmp/x\""); },
          "is named \"/tmp/x\""},
+        {"a Windows device name",
+         [](std::string m) { return Replace(m, "object module \"Members\"", "object module \"nul\""); },
+         "is named \"nul\""},
+        {"a character Windows refuses",
+         [](std::string m) { return Replace(m, "object SubSystem \"Search\"", "object SubSystem \"Se?rch\""); },
+         "is named \"Se?rch\""},
         {"an undefined path symbol",
          [](std::string m) {
              return std::regex_replace(m, std::regex("\"AUTO GENERATE\""), "\"$$NOPE\\\\x\"",
