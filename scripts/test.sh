@@ -55,7 +55,8 @@ native() {
 }
 asan() {
   "$root/scripts/build.sh" asan &&
-    ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
+      ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 }
 cross() { "$root/scripts/build.sh" win32 && "$root/scripts/build.sh" win64; }
 
