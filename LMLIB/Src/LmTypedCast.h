@@ -17,28 +17,28 @@ namespace LmLib
     {
         if (!object)
             return nullptr;
-        struct Entry
+        // Kept in place, not on the heap: the module that holds them may be unloaded.
+        struct Slot
         {
-            const void* vtable;
-            std::ptrdiff_t offset;
-            bool typed;
+            std::atomic<int> state{0}; // 0 empty, 1 being filled, 2 filled
+            const void* vtable = nullptr;
+            std::ptrdiff_t offset = 0;
+            bool typed = false;
         };
-        static std::atomic<const Entry*> slots[16];
+        static Slot slots[16];
         const void* vtable;
         std::memcpy(&vtable, static_cast<const void*>(object), sizeof vtable);
-        std::atomic<const Entry*>& slot = slots[(reinterpret_cast<std::uintptr_t>(vtable) >> 4) & 15];
-        const Entry* entry = slot.load(std::memory_order_acquire);
-        if (entry && entry->vtable == vtable)
-            return entry->typed ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + entry->offset) : nullptr;
+        Slot& slot = slots[(reinterpret_cast<std::uintptr_t>(vtable) >> 4) & 15];
+        int state = slot.state.load(std::memory_order_acquire);
+        if (state == 2 && slot.vtable == vtable)
+            return slot.typed ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + slot.offset) : nullptr;
         T* typed = dynamic_cast<T*>(object);
-        if (!entry)
+        if (state == 0 && slot.state.compare_exchange_strong(state, 1, std::memory_order_acq_rel))
         {
-            const Entry* made =
-                new Entry{vtable,
-                          typed ? reinterpret_cast<char*>(typed) - reinterpret_cast<char*>(object) : std::ptrdiff_t(0),
-                          typed != nullptr};
-            if (!slot.compare_exchange_strong(entry, made, std::memory_order_acq_rel))
-                delete made;
+            slot.vtable = vtable;
+            slot.offset = typed ? reinterpret_cast<char*>(typed) - reinterpret_cast<char*>(object) : std::ptrdiff_t(0);
+            slot.typed = typed != nullptr;
+            slot.state.store(2, std::memory_order_release);
         }
         return typed;
     }
