@@ -718,8 +718,8 @@ private:
                 });
             } else if (key == K("nestedClasses") && v.kind == PetalKind::List) {
                 for (PetalIndex n : v.children)
-                    if (doc[n].kind == PetalKind::Object && IsClassType(doc[n].text))
-                        c->nestedClasses.push_back(BuildClass(doc, doc[n], cat, c));
+                    if (const PetalNode nested = doc[n]; nested.kind == PetalKind::Object && IsClassType(nested.text))
+                        c->nestedClasses.push_back(BuildClass(doc, nested, cat, c));
             } else if (key == K("module")) {
                 // "module" names a component; the "quidu" right after it is its id.
                 pendingModuleName = TextOf(doc, v);
@@ -738,9 +738,11 @@ private:
     {
         if (list.kind != PetalKind::List)
             return;
-        for (PetalIndex i : list.children)
-            if (doc[i].kind == PetalKind::Object && doc[i].text == type)
-                f(doc[i]);
+        for (PetalIndex i : list.children) {
+            const PetalNode item = doc[i];
+            if (item.kind == PetalKind::Object && item.text == type)
+                f(item);
+        }
     }
 
     Attribute* BuildAttribute(const PetalDocument& doc, const PetalNode& node, Class* cls)
