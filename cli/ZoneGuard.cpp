@@ -8,6 +8,8 @@
 #include "vxplat/Files.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -59,6 +61,20 @@ std::string ZoneText(const std::string& text, const ScannedZone& zone)
     return ComparableText(std::string_view(text).substr(zone.textStart, zone.textEnd - zone.textStart));
 }
 
+uint64_t HashBytes(std::string_view text)
+{
+    uint64_t h = text.size();
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        h = (std::rotl(h, 29) ^ word) * 0x9E3779B97F4A7C15ull;
+    }
+    for (; i < text.size(); ++i)
+        h = (std::rotl(h, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
+    return h;
+}
+
 std::wstring ZoneName(const ScannedZone& zone)
 {
     return L"the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")";
@@ -66,7 +82,7 @@ std::wstring ZoneName(const ScannedZone& zone)
 
 } // namespace
 
-std::string ConsistentLineEnds(const std::string& text, size_t* changed)
+size_t MixedLineEnds(std::string_view text)
 {
     size_t bare = 0;
     bool crlf = false;
@@ -76,9 +92,15 @@ std::string ConsistentLineEnds(const std::string& text, size_t* changed)
         else
             ++bare;
     }
+    return crlf ? bare : 0;
+}
+
+std::string ConsistentLineEnds(const std::string& text, size_t* changed)
+{
+    const size_t bare = MixedLineEnds(text);
     if (changed)
-        *changed = crlf ? bare : 0;
-    if (!crlf || bare == 0)
+        *changed = bare;
+    if (bare == 0)
         return text;
     std::string result;
     result.reserve(text.size() + bare);
@@ -128,9 +150,10 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              L"), and its preserved zones would be lost" + repair +
                                              L"Make it readable and run again.");
         file.original = bytes.value_or(std::string());
-        size_t mixed = 0;
-        file.text = ConsistentLineEnds(file.original, &mixed);
-        const std::string& text = file.text;
+        const size_t mixed = MixedLineEnds(file.original);
+        if (mixed)
+            file.mended = ConsistentLineEnds(file.original);
+        const std::string& text = file.Text();
         if (mixed)
             OutLine(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
                     L" line(s) end in LF alone; they are read as CR LF, the line end of the new file");
@@ -159,7 +182,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
 
     // Only now, when no file is refused, anything is saved or reported.
     for (const File& file : m_files) {
-        const std::string& text = file.text;
+        const std::string& text = file.Text();
         if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
             Warn(At(file.path, 1) + L": the file starts with a UTF-8 byte-order mark; it is read as text of the ANSI "
                                     L"code page, and the new file is written without it");
@@ -215,8 +238,9 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             if (!text || text->find('\0') != std::string::npos)
                 continue;
             file.original = std::move(*text);
-            file.text = ConsistentLineEnds(file.original);
-            file.scan = ScanZoneText(file.text);
+            if (MixedLineEnds(file.original))
+                file.mended = ConsistentLineEnds(file.original);
+            file.scan = ScanZoneText(file.Text());
             if (!file.scan.unreadable && !file.scan.zones.empty())
                 m_files.push_back(std::move(file));
         }
@@ -241,23 +265,46 @@ const std::string* ZoneGuard::OriginalText(const std::wstring& path) const
 const std::string* ZoneGuard::TextForAddin(const std::wstring& path) const
 {
     const File* file = Find(path);
-    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->text : nullptr;
+    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->Text() : nullptr;
 }
 
-// The zones the new files of the run hold, by key and text; with keys, also each run
-// file's keys.
-std::set<ZoneGuard::ZoneKey> ZoneGuard::PresentIn(
-    const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys) const
+std::string ZoneGuard::KeyOf(std::string_view id, std::string_view tag, std::string_view comparable)
 {
-    std::set<ZoneKey> present;
+    std::string key = std::to_string(id.size()) + ":" + std::to_string(tag.size()) + ":";
+    key.append(id).append(tag).append(comparable);
+    return key;
+}
+
+// A fingerprint of the new files: their sizes and a hash of their bytes, to tell that
+// they are still the files a key set was taken from.
+std::vector<std::pair<size_t, uint64_t>> ZoneGuard::Fingerprint(const NewPath& newPath) const
+{
+    std::vector<std::pair<size_t, uint64_t>> prints;
     for (const File& file : m_files) {
         if (!file.inRun)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(file.path));
+        prints.emplace_back(text ? text->size() : SIZE_MAX, text ? HashBytes(*text) : 0);
+    }
+    return prints;
+}
+
+// The zones the new files of the run hold, by key and text; with keys, also each run
+// file's keys.
+ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
+                                       std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys)
+{
+    KeySet present;
+    m_prints.clear();
+    for (const File& file : m_files) {
+        if (!file.inRun)
+            continue;
+        std::optional<std::string> text = ReadWhole(newPath(file.path));
+        m_prints.emplace_back(text ? text->size() : SIZE_MAX, text ? HashBytes(*text) : 0);
         if (!text)
             continue;
         for (const ScannedZone& zone : ScanZoneText(*text).zones) {
-            present.insert({zone.id, zone.tag, ZoneText(*text, zone)});
+            present.insert(KeyOf(zone.id, zone.tag, ZoneText(*text, zone)));
             if (keys)
                 (*keys)[&file].insert({zone.id, zone.tag});
         }
@@ -272,12 +319,12 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
         return false;
     std::map<const File*, std::set<std::pair<std::string, std::string>>> newKeys;
-    std::set<ZoneKey> present = PresentIn(newPath, &newKeys);
+    KeySet present = PresentIn(newPath, &newKeys);
     std::map<const File*, std::string> carried;
     for (const File& source : m_files) {
         for (const ScannedZone& zone : source.scan.zones) {
-            std::string comparable = ZoneText(source.text, zone);
-            if (comparable.empty() || present.count({zone.id, zone.tag, comparable}))
+            std::string comparable = ZoneText(source.Text(), zone);
+            if (comparable.empty() || present.count(KeyOf(zone.id, zone.tag, comparable)))
                 continue;
             std::pair<std::string, std::string> key{zone.id, zone.tag};
             for (const File& target : m_files) {
@@ -287,17 +334,20 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                     !m_carried[target.path].insert(key).second)
                     continue;
                 // The first zone of a key is the one the add-in takes: in front.
-                carried[&target] += MarkerForm(zone, source.text);
-                int line = LineOf(source.text, zone.start);
+                carried[&target] += MarkerForm(zone, source.Text());
+                int line = LineOf(source.Text(), zone.start);
                 OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
                         At(source.path, line) + L" into " + target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
                                           source.path, target.path, line});
-                present.insert({zone.id, zone.tag, comparable});
+                present.insert(KeyOf(zone.id, zone.tag, comparable));
                 break;
             }
         }
     }
+    // Without a second pass the new files stay as they are: their keys serve Account.
+    if (carried.empty())
+        m_present = std::move(present);
     for (const auto& [target, zones] : carried) {
         std::wstring path = newPath(target->path);
         const std::optional<std::string> text = ReadWhole(path);
@@ -314,16 +364,22 @@ void ZoneGuard::Account(const NewPath& newPath)
     // Only a zone of a file the run writes can be lost.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
         return;
-    std::set<ZoneKey> present = PresentIn(newPath, nullptr);
+    // The keys taken after the last pass, unless a new file changed since.
+    KeySet present;
+    if (m_present && Fingerprint(newPath) == m_prints)
+        present = std::move(*m_present);
+    else
+        present = PresentIn(newPath, nullptr);
+    m_present.reset();
     for (const File& file : m_files) {
         if (!file.inRun)
             continue;
         for (const ScannedZone& zone : file.scan.zones) {
-            std::string comparable = ZoneText(file.text, zone);
-            if (comparable.empty() || !present.insert({zone.id, zone.tag, comparable}).second)
+            std::string comparable = ZoneText(file.Text(), zone);
+            if (comparable.empty() || !present.insert(KeyOf(zone.id, zone.tag, comparable)).second)
                 continue;
-            Save(file, MarkerForm(zone, file.text), LineOf(file.text, zone.start),
-                 ZoneName(zone) + L" of " + Lines(file.text, zone.start, zone.end) + L" is in no generated file");
+            Save(file, MarkerForm(zone, file.Text()), LineOf(file.Text(), zone.start),
+                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file");
         }
     }
     SaveStrayLines(newPath);
@@ -380,17 +436,17 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
                 outside.emplace_back(at, zone.start);
             at = std::max(at, zone.end);
         }
-        outside.emplace_back(at, file.text.size());
+        outside.emplace_back(at, file.Text().size());
         std::unordered_map<std::string, int> oldWords;
         for (auto [from, to] : outside)
-            words(std::string_view(file.text).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
+            words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
 
         // A line the model reworded is the generator's: the words its new form brings are
         // new names, found nowhere in the old file. (A generated line the user edited is
         // reworded back to words or numbers the old file has: the edit is saved.)
-        const std::vector<std::string_view> reworded = RewordedLines(file.text, *now);
+        const std::vector<std::string_view> reworded = RewordedLines(file.Text(), *now);
         std::unordered_set<std::string> oldFileWords;
-        words(file.text, [&](std::string_view w) { oldFileWords.emplace(w); });
+        words(file.Text(), [&](std::string_view w) { oldFileWords.emplace(w); });
         auto modelReworded = [&](size_t index, std::string_view line) {
             if (index >= reworded.size() || reworded[index].empty())
                 return false;
@@ -409,12 +465,12 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         size_t index = 0, counted = 0; // the line of position `counted`, from 0
         for (auto [from, to] : outside) {
             for (size_t p = from; p < to;) {
-                size_t end = std::min(file.text.find('\n', p), to);
-                std::string_view line = std::string_view(file.text).substr(p, end - p);
+                size_t end = std::min(file.Text().find('\n', p), to);
+                std::string_view line = std::string_view(file.Text()).substr(p, end - p);
                 std::string comparable = ComparableText(line);
                 bool own = false;
-                index += static_cast<size_t>(std::count(file.text.begin() + static_cast<std::ptrdiff_t>(counted),
-                                                        file.text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+                index += static_cast<size_t>(std::count(file.Text().begin() + static_cast<std::ptrdiff_t>(counted),
+                                                        file.Text().begin() + static_cast<std::ptrdiff_t>(p), '\n'));
                 counted = p;
                 if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
                     !modelReworded(index, line))

@@ -13,8 +13,12 @@
 #include "ZoneScan.h"
 
 #include <functional>
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,8 @@ std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std
 // Bare LF line ends made CR LF in a text that has CR LF ones (the add-in reads such a
 // text by its CR LF line ends alone); *changed counts them. Other texts come back as they are.
 std::string ConsistentLineEnds(const std::string& text, size_t* changed = nullptr);
+// How many line ends ConsistentLineEnds would change (0: the text stays as it is).
+size_t MixedLineEnds(std::string_view text);
 
 // Zone text on its way to a recovery file.
 struct RecoveryEntry {
@@ -88,13 +94,18 @@ private:
     struct File {
         std::wstring path;    // as shown to the user ("/" separated)
         std::string original; // as on disk
-        std::string text;     // line ends made consistent: what the add-in and the guard read
+        std::string mended;   // line ends made consistent, when that changes anything
+        // What the add-in and the guard read.
+        const std::string& Text() const { return mended.empty() ? original : mended; }
         ZoneScanResult scan;
         bool inRun = false;   // written by this run (else only a source of zones)
     };
-    using ZoneKey = std::tuple<std::string, std::string, std::string>; // id, tag, comparable text
+    // A zone by id, tag and comparable text, as one string.
+    using KeySet = std::unordered_set<std::string>;
+    static std::string KeyOf(std::string_view id, std::string_view tag, std::string_view comparable);
 
-    std::set<ZoneKey> PresentIn(const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys) const;
+    KeySet PresentIn(const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys);
+    std::vector<std::pair<size_t, uint64_t>> Fingerprint(const NewPath& newPath) const;
     const File* Find(const std::wstring& path) const;
     void SaveStrayLines(const NewPath& newPath);
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
@@ -105,6 +116,9 @@ private:
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;
     std::vector<CarriedZone> m_carriedNotes;
+    // The keys of the new files after a pass that needs no other, and what those files were.
+    std::optional<KeySet> m_present;
+    std::vector<std::pair<size_t, uint64_t>> m_prints;
 };
 
 } // namespace VexloCli

@@ -27,12 +27,11 @@ bool LooksLikeMarkerTail(std::string_view tail)
     return percent != npos && tail.find('.', percent) != npos;
 }
 
-} // namespace
-
-// The same searches as the add-in's scan, piece after piece across lines.
-ZoneScanResult ScanZoneText(std::string_view text)
+// The same searches as the add-in's scan, piece after piece across lines: `each` gets
+// every zone's places (start, percent, dot, preserve, textStart, textEnd, end); the
+// result is the begin marker that cannot be read, or npos.
+template <class Each> size_t WalkZones(std::string_view text, std::wstring* why, Each&& each)
 {
-    ZoneScanResult result;
     const std::string_view eol = text.find("\r\n") != npos ? std::string_view("\r\n") : std::string_view("\n");
     for (size_t begin = text.find(kBegin); begin != npos;) {
         size_t percent = text.find('%', begin + kBegin.size());
@@ -41,26 +40,50 @@ ZoneScanResult ScanZoneText(std::string_view text)
         size_t valueEnd = preserve == npos ? npos : text.find(eol, preserve + kPreserve.size());
         size_t end = valueEnd == npos ? npos : text.find(kEnd, valueEnd + eol.size());
         if (end == npos) {
-            result.unreadable = true;
-            result.unreadableAt = begin;
-            result.why = percent == npos  ? L"no \"%\" follows it"
-                         : dot == npos    ? L"no \".\" follows its \"%\""
-                         : preserve == npos ? L"no \" preserve=\" follows it"
-                         : valueEnd == npos ? L"no line end follows its \" preserve=\""
-                                            : L"no \"//## end\" follows it";
-            return result;
+            if (why)
+                *why = percent == npos    ? L"no \"%\" follows it"
+                       : dot == npos      ? L"no \".\" follows its \"%\""
+                       : preserve == npos ? L"no \" preserve=\" follows it"
+                       : valueEnd == npos ? L"no line end follows its \" preserve=\""
+                                          : L"no \"//## end\" follows it";
+            return begin;
         }
+        size_t endLineEnd = text.find(eol, end + kEnd.size());
+        each(begin, percent, dot, preserve, valueEnd + eol.size(), end,
+             endLineEnd == npos ? text.size() : endLineEnd + eol.size());
+        begin = endLineEnd == npos ? npos : text.find(kBegin, endLineEnd);
+    }
+    return npos;
+}
+
+} // namespace
+
+size_t CountZones(std::string_view text)
+{
+    size_t count = 0;
+    WalkZones(text, nullptr, [&](size_t, size_t, size_t, size_t, size_t, size_t, size_t) { ++count; });
+    return count;
+}
+
+ZoneScanResult ScanZoneText(std::string_view text)
+{
+    ZoneScanResult result;
+    const size_t unreadable = WalkZones(text, &result.why, [&](size_t begin, size_t percent, size_t dot, size_t preserve,
+                                                              size_t textStart, size_t textEnd, size_t end) {
         ScannedZone zone;
         zone.start = begin;
         zone.scope = std::string(text.substr(begin + kBegin.size(), percent - begin - kBegin.size()));
         zone.id = std::string(text.substr(percent + 1, dot - percent - 1));
         zone.tag = std::string(text.substr(dot + 1, preserve - dot - 1));
-        zone.textStart = valueEnd + eol.size();
-        zone.textEnd = end;
-        size_t endLineEnd = text.find(eol, end + kEnd.size());
-        zone.end = endLineEnd == npos ? text.size() : endLineEnd + eol.size();
-        result.zones.push_back(zone);
-        begin = endLineEnd == npos ? npos : text.find(kBegin, endLineEnd);
+        zone.textStart = textStart;
+        zone.textEnd = textEnd;
+        zone.end = end;
+        result.zones.push_back(std::move(zone));
+    });
+    if (unreadable != npos) {
+        result.unreadable = true;
+        result.unreadableAt = unreadable;
+        return result;
     }
 
     // What the zones pass over.

@@ -43,6 +43,9 @@ struct ZoneScanResult {
 
 ZoneScanResult ScanZoneText(std::string_view text);
 
+// ScanZoneText(text).zones.size(), without keeping the zones.
+size_t CountZones(std::string_view text);
+
 // 1-based line of a byte position.
 int LineOf(std::string_view text, size_t position);
 

@@ -15,6 +15,74 @@ namespace RoseHost {
 
 namespace {
 
+// The field names the builder looks for: numbered 1, 2, ... in this order in every
+// document it reads, so that finding a field compares numbers.
+constexpr std::string_view kKeyNames[] = {
+    "Constraints",
+    "Containment",
+    "abstract",
+    "attributes",
+    "charSet",
+    "class_attributes",
+    "client_cardinality",
+    "concurrency",
+    "const",
+    "constraints",
+    "derived",
+    "documentation",
+    "exportControl",
+    "fields",
+    "file_name",
+    "friend",
+    "global",
+    "initv",
+    "is_aggregate",
+    "is_friend",
+    "is_loaded",
+    "is_navigable",
+    "is_unit",
+    "label",
+    "language",
+    "logical_models",
+    "module",
+    "name",
+    "nestedClasses",
+    "opExportControl",
+    "operations",
+    "parameters",
+    "path",
+    "physical_models",
+    "properties",
+    "quid",
+    "quidu",
+    "realized_interfaces",
+    "result",
+    "roles",
+    "root_category",
+    "root_subsystem",
+    "root_usecase_package",
+    "static",
+    "stereotype",
+    "superclasses",
+    "supplier",
+    "supplier_cardinality",
+    "supplier_is_spec",
+    "tool",
+    "type",
+    "used_nodes",
+    "value",
+    "version",
+    "visible_modules",
+};
+
+consteval uint32_t K(std::string_view name)
+{
+    for (size_t i = 0; i < std::size(kKeyNames); ++i)
+        if (kKeyNames[i] == name)
+            return static_cast<uint32_t>(i + 1);
+    throw "not in kKeyNames";
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -162,6 +230,48 @@ int16_t ParseContainment(std::string_view v)
     return ContainmentUnspecified;
 }
 
+// Short ASCII texts met so far, each kept once: open addressing, at most half full.
+class SharedTexts {
+public:
+    // `hash` is the FNV-1a hash of the bytes.
+    ModelText Get(std::string_view s, uint32_t hash)
+    {
+        if (2 * (m_count + 1) > m_slots.size())
+            Grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t at = hash & mask;
+        for (; !m_slots[at].text.empty(); at = (at + 1) & mask) {
+            const Slot& slot = m_slots[at];
+            if (slot.hash == hash && slot.text.Ascii() == s)
+                return slot.text;
+        }
+        m_slots[at] = {ModelText::FromAscii(s), hash};
+        ++m_count;
+        return m_slots[at].text;
+    }
+
+private:
+    struct Slot {
+        ModelText text;
+        uint32_t hash = 0;
+    };
+    void Grow()
+    {
+        std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(std::max<size_t>(1024, m_slots.size() * 2)));
+        const size_t mask = m_slots.size() - 1;
+        for (Slot& slot : old) {
+            if (slot.text.empty())
+                continue;
+            size_t at = slot.hash & mask;
+            while (!m_slots[at].text.empty())
+                at = (at + 1) & mask;
+            m_slots[at] = std::move(slot);
+        }
+    }
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
+};
+
 // The parts of the tree the builder walks: ordered (key, node) fields of one object.
 class Builder {
 public:
@@ -173,6 +283,7 @@ public:
         PetalParseOptions po;
         po.maxDepth = m_options.maxDepth;
         po.codePage = m_codePage;
+        po.knownNames = kKeyNames;
         return ParsePetal(text, fileName, po);
     }
 
@@ -185,9 +296,9 @@ public:
             if (n.kind != PetalKind::Object)
                 continue;
             if (n.text == "Petal") {
-                if (auto v = doc.Field(n, "version"))
+                if (auto v = doc.Field(n, K("version")))
                     m_model.petalVersion = ToInt(v->text);
-                if (auto c = doc.Field(n, "charSet"))
+                if (auto c = doc.Field(n, K("charSet")))
                     m_model.charSet = ToInt(c->text);
             } else if (n.text == "Design" && !design) {
                 design = n;
@@ -203,29 +314,29 @@ public:
         }
         m_model.fileName = doc.fileName;
         m_model.name = FileStem(doc.fileName);
-        if (auto q = doc.Field(*design, "quid"))
+        if (auto q = doc.Field(*design, K("quid")))
             m_model.quid = Unique(q->text);
         m_model.IndexQuid(&m_model);
-        if (auto d = doc.Field(*design, "documentation"))
+        if (auto d = doc.Field(*design, K("documentation")))
             m_model.documentation = TextOf(doc, *d);
-        if (auto a = doc.Field(*design, "attributes"))
+        if (auto a = doc.Field(*design, K("attributes")))
             ReadProperties(doc, *a, m_model.properties);
 
         for (size_t i = 0; i < design->keys.size(); ++i) {
-            const std::string_view key = design->keys[i];
+            const uint32_t key = design->keys.Id(i);
             const PetalNode& v = doc[design->children[i]];
             if (v.kind != PetalKind::Object)
                 continue;
-            if (key == "root_category" && v.text == "Class_Category" && !m_model.rootCategory) {
+            if (key == K("root_category") && v.text == "Class_Category" && !m_model.rootCategory) {
                 m_model.rootCategory = BuildCategory(doc, v, nullptr, &m_model);
                 m_model.rootCategory->isRoot = true;
-            } else if (key == "root_usecase_package" && v.text == "Class_Category" && !m_model.useCaseCategory) {
+            } else if (key == K("root_usecase_package") && v.text == "Class_Category" && !m_model.useCaseCategory) {
                 m_model.useCaseCategory = BuildCategory(doc, v, nullptr, &m_model);
-            } else if (key == "root_subsystem" && v.text == "SubSystem" && !m_model.rootSubsystem) {
+            } else if (key == K("root_subsystem") && v.text == "SubSystem" && !m_model.rootSubsystem) {
                 m_model.rootSubsystem = BuildSubsystem(doc, v, nullptr, &m_model);
                 m_model.rootSubsystem->isRoot = true;
-            } else if (key == "properties" && v.text == "Properties") {
-                if (auto a = doc.Field(v, "attributes"))
+            } else if (key == K("properties") && v.text == "Properties") {
+                if (auto a = doc.Field(v, K("attributes")))
                     ReadPropertySets(doc, *a, m_model.defaults, &m_model.properties);
             }
         }
@@ -242,7 +353,7 @@ public:
             } else if (n.kind == PetalKind::Object && n.text == "Attribute") {
                 ReadPropertySet(doc, n, sets, nullptr);
             } else if (n.kind == PetalKind::Object && n.text == "Properties") {
-                if (auto a = doc.Field(n, "attributes"))
+                if (auto a = doc.Field(n, K("attributes")))
                     ReadPropertySets(doc, *a, sets, nullptr);
             }
         }
@@ -278,16 +389,18 @@ private:
     {
         if (s.empty())
             return ModelText();
-        if (!IsAscii(s))
-            return ModelText(m_decode(s));
         if (s.size() > kSharedTextSize)
-            return ModelText::FromAscii(s);
-        auto it = m_texts.find(s);
-        if (it != m_texts.end())
-            return it->second;
-        ModelText t = ModelText::FromAscii(s);
-        m_texts.emplace(t.Ascii(), t);
-        return t;
+            return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
+        // One pass: the hash, and whether every byte is ASCII.
+        uint32_t h = 2166136261u;
+        unsigned char high = 0;
+        for (char c : s) {
+            high |= static_cast<unsigned char>(c);
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        }
+        if (high & 0x80)
+            return ModelText(m_decode(s));
+        return m_texts.Get(s, h);
     }
     // A unique id: not worth keeping for sharing.
     ModelText Unique(std::string_view s) const
@@ -340,7 +453,7 @@ private:
         return out;
     }
 
-    ModelText FieldText(const PetalDocument& doc, const PetalNode& obj, std::string_view key) const
+    ModelText FieldText(const PetalDocument& doc, const PetalNode& obj, uint32_t key) const
     {
         const PetalField f = doc.Field(obj, key);
         return f ? TextOf(doc, *f) : ModelText();
@@ -357,9 +470,9 @@ private:
             if (a.kind != PetalKind::Object || a.text != "Attribute")
                 continue;
             ToolProperty p;
-            p.tool = FieldText(doc, a, "tool");
-            p.name = FieldText(doc, a, "name");
-            if (auto v = doc.Field(a, "value"))
+            p.tool = FieldText(doc, a, K("tool"));
+            p.name = FieldText(doc, a, K("name"));
+            if (auto v = doc.Field(a, K("value")))
                 ReadValue(doc, *v, p);
             out.push_back(std::move(p));
         }
@@ -430,9 +543,9 @@ private:
                          std::vector<ToolProperty>* plain) const
     {
         ToolProperty p;
-        p.tool = FieldText(doc, a, "tool");
-        p.name = FieldText(doc, a, "name");
-        if (auto v = doc.Field(a, "value"))
+        p.tool = FieldText(doc, a, K("tool"));
+        p.name = FieldText(doc, a, K("name"));
+        if (auto v = doc.Field(a, K("value")))
             ReadValue(doc, *v, p);
         static const std::wstring prefix = L"default__";
         if (p.type == L"List" && p.name.StartsWith(prefix)) {
@@ -458,15 +571,15 @@ private:
             e.unitFile = m_unitFileText;
         }
         for (size_t i = 0; i < n.keys.size(); ++i) {
-            const std::string_view key = n.keys[i];
+            const uint32_t key = n.keys.Id(i);
             const PetalNode& v = doc[n.children[i]];
-            if (key == "quid" && e.quid.empty())
+            if (key == K("quid") && e.quid.empty())
                 e.quid = v.kind == PetalKind::Tuple || v.kind == PetalKind::ValueTuple ? TextOf(doc, v) : Unique(v.text);
-            else if (key == "documentation")
+            else if (key == K("documentation"))
                 e.documentation = TextOf(doc, v);
-            else if (key == "stereotype" && v.kind == PetalKind::String)
+            else if (key == K("stereotype") && v.kind == PetalKind::String)
                 e.stereotype = W(v.text);
-            else if (key == "attributes")
+            else if (key == K("attributes"))
                 ReadProperties(doc, v, e.properties);
         }
         m_model.IndexQuid(&e);
@@ -480,7 +593,7 @@ private:
 
     Unit LoadUnit(const PetalDocument& doc, const PetalNode& stub)
     {
-        const PetalField fn = doc.Field(stub, "file_name");
+        const PetalField fn = doc.Field(stub, K("file_name"));
         if (!fn || fn->kind != PetalKind::String)
             throw RoseLoadError(doc.fileName, stub.line, stub.column, L"the unit \"" + (stub.names.empty() ? std::wstring() : W(stub.names[0]).str()) +
                                                                           L"\" is not loaded and names no file");
@@ -513,8 +626,8 @@ private:
 
     bool IsUnloadedUnit(const PetalDocument& doc, const PetalNode& n) const
     {
-        const PetalField loaded = doc.Field(n, "is_loaded");
-        return m_options.loadUnits && IsTrue(doc.Field(n, "is_unit")) && loaded &&
+        const PetalField loaded = doc.Field(n, K("is_loaded"));
+        return m_options.loadUnits && IsTrue(doc.Field(n, K("is_unit"))) && loaded &&
                loaded->kind == PetalKind::Identifier && EqualsNoCase(loaded->text, "FALSE");
     }
 
@@ -527,17 +640,17 @@ private:
             m_unitChain.pop_back();
             if (c->name.empty() && !node.names.empty())
                 c->name = W(node.names[0]);
-            c->fileName = FieldText(doc, node, "file_name");
+            c->fileName = FieldText(doc, node, K("file_name"));
             return c;
         }
         Category* c = m_model.Create<Category>(owner);
         c->parent = parent;
         ReadCommon(doc, node, *c);
         m_model.allCategories.push_back(c);
-        c->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PublicAccess);
-        c->global = IsTrue(doc.Field(node, "global"));
-        c->fileName = FieldText(doc, node, "file_name");
-        if (auto models = doc.Field(node, "logical_models"); models && models->kind == PetalKind::List) {
+        c->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
+        c->global = IsTrue(doc.Field(node, K("global")));
+        c->fileName = FieldText(doc, node, K("file_name"));
+        if (auto models = doc.Field(node, K("logical_models")); models && models->kind == PetalKind::List) {
             for (PetalIndex i : models->children) {
                 const PetalNode& item = doc[i];
                 if (item.kind != PetalKind::Object)
@@ -548,14 +661,14 @@ private:
                     c->classes.push_back(BuildClass(doc, item, c, nullptr));
                 else if (item.text == "Association")
                     c->associations.push_back(BuildAssociation(doc, item, c));
-                else if (std::wstring quid = FieldText(doc, item, "quid"); !quid.empty())
+                else if (std::wstring quid = FieldText(doc, item, K("quid")); !quid.empty())
                     m_otherKinds.emplace(quid, W(item.text)); // a use case, a note ...: not a class
             }
         }
         return c;
     }
 
-    static std::string_view FieldBytes(const PetalDocument& doc, const PetalNode& n, std::string_view key)
+    static std::string_view FieldBytes(const PetalDocument& doc, const PetalNode& n, uint32_t key)
     {
         const PetalField f = doc.Field(n, key);
         return f && (f->kind == PetalKind::String || f->kind == PetalKind::Identifier) ? std::string_view(f->text)
@@ -573,46 +686,46 @@ private:
         ModelText pendingModuleName;
         bool pendingModule = false;
         for (size_t i = 0; i < node.keys.size(); ++i) {
-            const std::string_view key = node.keys[i];
+            const uint32_t key = node.keys.Id(i);
             const PetalNode& v = doc[node.children[i]];
-            if (key == "exportControl") {
+            if (key == K("exportControl")) {
                 c->exportControl = ParseExportControl(v.text, c->exportControl);
-            } else if (key == "abstract") {
+            } else if (key == K("abstract")) {
                 c->isAbstract = IsTrue(v);
-            } else if (key == "language") {
+            } else if (key == K("language")) {
                 c->language = TextOf(doc, v);
-            } else if (key == "class_attributes") {
+            } else if (key == K("class_attributes")) {
                 ForEachObject(doc, v, "ClassAttribute", [&](const PetalNode& a) { c->attributes.push_back(BuildAttribute(doc, a, c)); });
-            } else if (key == "operations") {
+            } else if (key == K("operations")) {
                 ForEachObject(doc, v, "Operation", [&](const PetalNode& o) { c->operations.push_back(BuildOperation(doc, o, c)); });
-            } else if (key == "parameters") {
+            } else if (key == K("parameters")) {
                 ForEachObject(doc, v, "Parameter", [&](const PetalNode& p) { c->parameters.push_back(BuildParameter(doc, p, c, c->parameters.size())); });
-            } else if (key == "superclasses") {
+            } else if (key == K("superclasses")) {
                 ForEachObject(doc, v, "Inheritance_Relationship", [&](const PetalNode& r) {
                     c->superclasses.push_back(BuildRelation(doc, r, ElementKind::InheritRelation, c));
                 });
-            } else if (key == "used_nodes") {
+            } else if (key == K("used_nodes")) {
                 ForEachObject(doc, v, "Uses_Relationship", [&](const PetalNode& r) {
                     c->dependencies.push_back(BuildRelation(doc, r, ElementKind::ClassDependency, c));
                 });
-            } else if (key == "realized_interfaces") {
+            } else if (key == K("realized_interfaces")) {
                 ForEachObject(doc, v, "Realize_Relationship", [&](const PetalNode& r) {
                     c->realizations.push_back(BuildRelation(doc, r, ElementKind::RealizeRelation, c));
                 });
-            } else if (key == "fields") {
+            } else if (key == K("fields")) {
                 ForEachObject(doc, v, "Has_Relationship", [&](const PetalNode& r) {
                     c->hasRelations.push_back(BuildRelation(doc, r, ElementKind::HasRelationship, c));
                 });
-            } else if (key == "nestedClasses" && v.kind == PetalKind::List) {
+            } else if (key == K("nestedClasses") && v.kind == PetalKind::List) {
                 for (PetalIndex n : v.children)
-                    if (doc[n].kind == PetalKind::Object && IsClassType(doc[n].text))
-                        c->nestedClasses.push_back(BuildClass(doc, doc[n], cat, c));
-            } else if (key == "module") {
+                    if (const PetalNode nested = doc[n]; nested.kind == PetalKind::Object && IsClassType(nested.text))
+                        c->nestedClasses.push_back(BuildClass(doc, nested, cat, c));
+            } else if (key == K("module")) {
                 // "module" names a component; the "quidu" right after it is its id.
                 pendingModuleName = TextOf(doc, v);
                 pendingModule = true;
                 continue;
-            } else if (key == "quidu" && pendingModule) {
+            } else if (key == K("quidu") && pendingModule) {
                 m_classModules.push_back({c, TextOf(doc, v), pendingModuleName});
             }
             pendingModule = false;
@@ -625,9 +738,11 @@ private:
     {
         if (list.kind != PetalKind::List)
             return;
-        for (PetalIndex i : list.children)
-            if (doc[i].kind == PetalKind::Object && doc[i].text == type)
-                f(doc[i]);
+        for (PetalIndex i : list.children) {
+            const PetalNode item = doc[i];
+            if (item.kind == PetalKind::Object && item.text == type)
+                f(item);
+        }
     }
 
     Attribute* BuildAttribute(const PetalDocument& doc, const PetalNode& node, Class* cls)
@@ -635,12 +750,12 @@ private:
         Attribute* a = m_model.Create<Attribute>(cls);
         a->parentClass = cls;
         ReadCommon(doc, node, *a);
-        a->type = FieldText(doc, node, "type");
-        a->initValue = FieldText(doc, node, "initv");
-        a->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PrivateAccess);
-        a->isStatic = IsTrue(doc.Field(node, "static"));
-        a->isDerived = IsTrue(doc.Field(node, "derived"));
-        a->containment = ParseContainment(FieldBytes(doc, node, "Containment"));
+        a->type = FieldText(doc, node, K("type"));
+        a->initValue = FieldText(doc, node, K("initv"));
+        a->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PrivateAccess);
+        a->isStatic = IsTrue(doc.Field(node, K("static")));
+        a->isDerived = IsTrue(doc.Field(node, K("derived")));
+        a->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
         return a;
     }
 
@@ -649,15 +764,15 @@ private:
         Operation* o = m_model.Create<Operation>(cls);
         o->parentClass = cls;
         ReadCommon(doc, node, *o);
-        o->returnType = FieldText(doc, node, "result");
-        std::string_view ec = FieldBytes(doc, node, "opExportControl");
+        o->returnType = FieldText(doc, node, K("result"));
+        std::string_view ec = FieldBytes(doc, node, K("opExportControl"));
         if (ec.empty())
-            ec = FieldBytes(doc, node, "exportControl");
+            ec = FieldBytes(doc, node, K("exportControl"));
         o->exportControl = ParseExportControl(ec, PublicAccess);
-        o->concurrency = FieldText(doc, node, "concurrency");
-        o->isAbstract = IsTrue(doc.Field(node, "abstract"));
-        o->isStatic = IsTrue(doc.Field(node, "static"));
-        if (auto params = doc.Field(node, "parameters"))
+        o->concurrency = FieldText(doc, node, K("concurrency"));
+        o->isAbstract = IsTrue(doc.Field(node, K("abstract")));
+        o->isStatic = IsTrue(doc.Field(node, K("static")));
+        if (auto params = doc.Field(node, K("parameters")))
             ForEachObject(doc, *params, "Parameter", [&](const PetalNode& p) { o->parameters.push_back(BuildParameter(doc, p, o, o->parameters.size())); });
         return o;
     }
@@ -666,9 +781,9 @@ private:
     {
         Parameter* p = m_model.Create<Parameter>(owner);
         ReadCommon(doc, node, *p);
-        p->type = FieldText(doc, node, "type");
-        p->initValue = FieldText(doc, node, "initv");
-        p->isConst = IsTrue(doc.Field(node, "const"));
+        p->type = FieldText(doc, node, K("type"));
+        p->initValue = FieldText(doc, node, K("initv"));
+        p->isConst = IsTrue(doc.Field(node, K("const")));
         // Parameters have no id in the file: derive one from the owner's and the position.
         if (p->quid.empty()) {
             const std::string_view owned = owner->quid.Ascii();
@@ -686,15 +801,15 @@ private:
         Relation* r = m_model.Create<Relation>(client, kind);
         r->client = client;
         ReadCommon(doc, node, *r);
-        r->supplierName = FieldText(doc, node, "supplier");
-        r->supplierQuid = FieldText(doc, node, "quidu");
-        r->clientCardinality = FieldText(doc, node, "client_cardinality");
-        r->supplierCardinality = FieldText(doc, node, "supplier_cardinality");
-        r->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PublicAccess);
-        r->containment = ParseContainment(FieldBytes(doc, node, "Containment"));
-        r->isStatic = IsTrue(doc.Field(node, "static"));
-        r->isFriend = IsTrue(doc.Field(node, "friend")) || IsTrue(doc.Field(node, "is_friend"));
-        r->supplierIsSpec = IsTrue(doc.Field(node, "supplier_is_spec"));
+        r->supplierName = FieldText(doc, node, K("supplier"));
+        r->supplierQuid = FieldText(doc, node, K("quidu"));
+        r->clientCardinality = FieldText(doc, node, K("client_cardinality"));
+        r->supplierCardinality = FieldText(doc, node, K("supplier_cardinality"));
+        r->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
+        r->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
+        r->isStatic = IsTrue(doc.Field(node, K("static")));
+        r->isFriend = IsTrue(doc.Field(node, K("friend"))) || IsTrue(doc.Field(node, K("is_friend")));
+        r->supplierIsSpec = IsTrue(doc.Field(node, K("supplier_is_spec")));
         m_relations.push_back(r);
         m_relationPlaces.push_back({doc.fileName, node.line});
         return r;
@@ -706,8 +821,8 @@ private:
         a->parentCategory = cat;
         ReadCommon(doc, node, *a);
         m_model.allAssociations.push_back(a);
-        a->isDerived = IsTrue(doc.Field(node, "derived"));
-        if (auto roles = doc.Field(node, "roles")) {
+        a->isDerived = IsTrue(doc.Field(node, K("derived")));
+        if (auto roles = doc.Field(node, K("roles"))) {
             ForEachObject(doc, *roles, "Role", [&](const PetalNode& rn) {
                 Role* r = BuildRole(doc, rn, a);
                 if (!a->role1)
@@ -725,22 +840,22 @@ private:
         r->association = assoc;
         ReadCommon(doc, node, *r);
         // The role name the user gave is the label; the object's own name is internal.
-        if (auto label = doc.Field(node, "label"); label && label->kind == PetalKind::String)
+        if (auto label = doc.Field(node, K("label")); label && label->kind == PetalKind::String)
             r->name = W(label->text);
-        r->supplierName = FieldText(doc, node, "supplier");
-        r->supplierQuid = FieldText(doc, node, "quidu");
-        r->cardinality = FieldText(doc, node, "client_cardinality");
+        r->supplierName = FieldText(doc, node, K("supplier"));
+        r->supplierQuid = FieldText(doc, node, K("quidu"));
+        r->cardinality = FieldText(doc, node, K("client_cardinality"));
         if (r->cardinality.empty())
-            r->cardinality = FieldText(doc, node, "supplier_cardinality");
-        r->constraints = FieldText(doc, node, "Constraints");
+            r->cardinality = FieldText(doc, node, K("supplier_cardinality"));
+        r->constraints = FieldText(doc, node, K("Constraints"));
         if (r->constraints.empty())
-            r->constraints = FieldText(doc, node, "constraints");
-        r->isNavigable = IsTrue(doc.Field(node, "is_navigable"));
-        r->isAggregate = IsTrue(doc.Field(node, "is_aggregate"));
-        r->isStatic = IsTrue(doc.Field(node, "static"));
-        r->isFriend = IsTrue(doc.Field(node, "friend")) || IsTrue(doc.Field(node, "is_friend"));
-        r->exportControl = ParseExportControl(FieldBytes(doc, node, "exportControl"), PublicAccess);
-        r->containment = ParseContainment(FieldBytes(doc, node, "Containment"));
+            r->constraints = FieldText(doc, node, K("constraints"));
+        r->isNavigable = IsTrue(doc.Field(node, K("is_navigable")));
+        r->isAggregate = IsTrue(doc.Field(node, K("is_aggregate")));
+        r->isStatic = IsTrue(doc.Field(node, K("static")));
+        r->isFriend = IsTrue(doc.Field(node, K("friend"))) || IsTrue(doc.Field(node, K("is_friend")));
+        r->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
+        r->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
         m_roles.push_back(r);
         m_rolePlaces.push_back({doc.fileName, node.line});
         return r;
@@ -755,16 +870,16 @@ private:
             m_unitChain.pop_back();
             if (s->name.empty() && !node.names.empty())
                 s->name = W(node.names[0]);
-            s->fileName = FieldText(doc, node, "file_name");
+            s->fileName = FieldText(doc, node, K("file_name"));
             return s;
         }
         Subsystem* s = m_model.Create<Subsystem>(owner);
         s->parent = parent;
         ReadCommon(doc, node, *s);
         m_model.allSubsystems.push_back(s);
-        s->path = FieldText(doc, node, "path");
-        s->fileName = FieldText(doc, node, "file_name");
-        if (auto models = doc.Field(node, "physical_models"); models && models->kind == PetalKind::List) {
+        s->path = FieldText(doc, node, K("path"));
+        s->fileName = FieldText(doc, node, K("file_name"));
+        if (auto models = doc.Field(node, K("physical_models")); models && models->kind == PetalKind::List) {
             for (PetalIndex i : models->children) {
                 const PetalNode& item = doc[i];
                 if (item.kind != PetalKind::Object)
@@ -788,9 +903,9 @@ private:
             m->type = W(node.names[1]);
         if (node.names.size() > 2)
             m->part = W(node.names[2]);
-        m->language = FieldText(doc, node, "language");
-        m->path = FieldText(doc, node, "path");
-        if (auto deps = doc.Field(node, "visible_modules"); deps && deps->kind == PetalKind::List) {
+        m->language = FieldText(doc, node, K("language"));
+        m->path = FieldText(doc, node, K("path"));
+        if (auto deps = doc.Field(node, K("visible_modules")); deps && deps->kind == PetalKind::List) {
             for (PetalIndex i : deps->children) {
                 const PetalNode& d = doc[i];
                 if (d.kind == PetalKind::Object &&
@@ -907,7 +1022,7 @@ private:
     Decoder m_decode;
     // Short ASCII texts met so far, keyed by the bytes of their own block: type names,
     // property names and values, member names repeat thousands of times in a model.
-    mutable std::unordered_map<std::string_view, ModelText> m_texts;
+    mutable SharedTexts m_texts;
     std::vector<std::wstring> m_unitChain;
     std::wstring m_unitFileName; // the unit file of the last element read from one, and its text
     ModelText m_unitFileText;

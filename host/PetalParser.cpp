@@ -3,6 +3,7 @@
 #include "vxplat/CodePage.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <cwchar>
 #include <unordered_map>
@@ -55,16 +56,34 @@ PetalField PetalDocument::Field(const PetalNode& object, std::string_view key) c
     return PetalField();
 }
 
+namespace {
+
+// The hash of identifiers, taken as they are read (field and type names are interned).
+inline uint32_t HashStep(uint32_t h, char c) { return (h ^ static_cast<unsigned char>(c)) * 16777619u; }
+constexpr uint32_t kHashSeed = 2166136261u;
+
+uint32_t HashOf(std::string_view s)
+{
+    uint32_t h = kHashSeed;
+    for (char c : s)
+        h = HashStep(h, c);
+    return h;
+}
+
+} // namespace
+
 // Fills a document while the parser reads: texts go to large blocks, names used as field
 // names or identifiers are kept once.
 class PetalBuilder {
 public:
-    explicit PetalBuilder(PetalDocument& doc) : m_doc(doc)
+    PetalBuilder(PetalDocument& doc, std::span<const std::string_view> knownNames) : m_doc(doc)
     {
         static_assert(sizeof(PetalDocument::Record) == 32, "a node record stays small");
         m_doc.m_keyNames.push_back(std::string_view()); // id 0: the items of lists
         m_keyRefs.push_back(0);
-        m_ids.emplace(std::string_view(), 0);
+        m_slots.assign(256, 0);
+        for (std::string_view name : knownNames)
+            Intern(name, HashOf(name));
     }
 
     PetalIndex NewNode(PetalKind kind, unsigned line, unsigned column)
@@ -89,9 +108,9 @@ public:
         Place(i, kept, m_ref);
     }
     // Identifiers and type names repeat thousands of times: kept once.
-    void SetName(PetalIndex i, std::string_view text)
+    void SetName(PetalIndex i, std::string_view text, uint32_t hash)
     {
-        const uint32_t id = Intern(text);
+        const uint32_t id = Intern(text, hash);
         Place(i, m_doc.m_keyNames[id], m_keyRefs[id]);
     }
     std::string_view Text(PetalIndex i) const { return m_doc[i].text; }
@@ -118,16 +137,30 @@ public:
             m_doc.m_keyIds.resize(m_doc.m_children.size(), 0);
     }
 
-    uint32_t Intern(std::string_view name)
+    // `hash` is HashOf(name). Open addressing over the ids, at most half full.
+    uint32_t Intern(std::string_view name, uint32_t hash)
     {
-        auto it = m_ids.find(name);
-        if (it != m_ids.end())
-            return it->second;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const uint32_t id = m_slots[at];
+            if (id == 0)
+                break;
+            if (m_hashes[id] == hash && m_doc.m_keyNames[id] == name)
+                return id;
+        }
         const std::string_view kept = Store(name);
         const uint32_t id = static_cast<uint32_t>(m_doc.m_keyNames.size());
         m_doc.m_keyNames.push_back(kept);
         m_keyRefs.push_back(m_ref);
-        m_ids.emplace(kept, id);
+        if (m_hashes.size() < id + 1)
+            m_hashes.resize(id + 1);
+        m_hashes[id] = hash;
+        if (2 * id >= m_slots.size()) {
+            m_slots.assign(m_slots.size() * 2, 0);
+            for (uint32_t other = 1; other < id; ++other)
+                Place(other);
+        }
+        Place(id);
         return id;
     }
 
@@ -174,6 +207,15 @@ public:
 private:
     static constexpr size_t kBlock = size_t(1) << PetalDocument::kBlockBits;
 
+    void Place(uint32_t id)
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t at = m_hashes[id] & mask;
+        while (m_slots[at] != 0)
+            at = (at + 1) & mask;
+        m_slots[at] = id;
+    }
+
     void Place(PetalIndex i, std::string_view text, uint32_t ref)
     {
         m_doc.At(i).text = ref;
@@ -183,7 +225,8 @@ private:
     PetalDocument& m_doc;
     std::vector<uint32_t> m_keyRefs; // parallel to the document's key names
     uint32_t m_ref = 0;
-    std::unordered_map<std::string_view, uint32_t> m_ids;
+    std::vector<uint32_t> m_slots;  // ids by hash; 0 is free
+    std::vector<uint32_t> m_hashes; // by id
     char* m_next = nullptr;
     size_t m_left = 0;
 };
@@ -197,6 +240,7 @@ struct Token {
     unsigned line = 1;
     unsigned column = 1;
     std::string_view text; // valid until the next token is read
+    uint32_t hash = 0;     // identifiers: HashOf(text)
 };
 
 // Bytes shown in messages: printable ASCII as is, anything else as a code.
@@ -236,57 +280,97 @@ constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
 
 inline bool Is(char c, uint8_t cls) { return (kClasses[static_cast<unsigned char>(c)] & cls) != 0; }
 
+// Eight bytes at once: a mask with the high bit set in each byte equal to `b` (the
+// lowest such byte is exact; a borrow may mark bytes above it, which are never used).
+inline uint64_t BytesEqual(uint64_t x, unsigned char b)
+{
+    const uint64_t y = x ^ (0x0101010101010101ull * b);
+    return (y - 0x0101010101010101ull) & ~y & 0x8080808080808080ull;
+}
+
 class Lexer {
 public:
     Lexer(std::string_view text, const std::wstring& file, unsigned codePage)
-        : m_text(text), m_file(file), m_codePage(codePage) {}
+        : m_text(text), m_end(text.size()), m_file(file)
+    {
+        // A double-byte code page: the lead bytes, looked up once instead of per byte.
+        if (codePage != 0)
+            for (unsigned b = 0x81; b < 0x100; ++b)
+                if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b))) {
+                    m_lead[b] = true;
+                    m_hasLead = true;
+                }
+    }
 
     Token Next()
     {
         Token t;
-        SkipBlanks();
+        const char* const s = m_text.data();
+        size_t p = m_pos;
+        while (p < m_end) {
+            const char c = s[p];
+            if (c == ' ') {
+                ++p;
+            } else if (c == '\n') {
+                ++p;
+                ++m_line;
+                m_lineStart = p;
+            } else if (Is(c, kBlank)) {
+                ++p;
+            } else {
+                break;
+            }
+        }
+        m_pos = p;
         t.line = m_line;
-        t.column = Column();
-        if (m_pos >= m_text.size()) {
+        t.column = static_cast<unsigned>(p - m_lineStart) + 1;
+        if (p >= m_end) {
             t.kind = Tok::End;
             return t;
         }
-        const char c = m_text[m_pos];
-        if (c == '(') { ++m_pos; t.kind = Tok::LParen; return t; }
-        if (c == ')') { ++m_pos; t.kind = Tok::RParen; return t; }
-        if (c == ',') { ++m_pos; t.kind = Tok::Comma; return t; }
-        if (c == '"') { ReadString(t); return t; }
-        if (c == '|' && m_pos == m_lineStart) { ReadText(t); return t; }
-        if (c == '@') {
-            ++m_pos;
-            const size_t start = m_pos;
-            while (m_pos < m_text.size() && IsDigit(m_text[m_pos]))
-                ++m_pos;
-            if (m_pos == start)
-                Fail(t.line, t.column, L"'@' without a number");
-            t.kind = Tok::Ref;
-            t.text = m_text.substr(start, m_pos - start);
-            return t;
+        const char c = s[p];
+        switch (c) {
+        case '(': m_pos = p + 1; t.kind = Tok::LParen; return t;
+        case ')': m_pos = p + 1; t.kind = Tok::RParen; return t;
+        case ',': m_pos = p + 1; t.kind = Tok::Comma; return t;
+        case '"': ReadString(t); return t;
+        default: break;
         }
-        if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && m_pos + 1 < m_text.size() &&
-                           (IsDigit(m_text[m_pos + 1]) || m_text[m_pos + 1] == '.'))) {
-            const size_t start = m_pos;
-            ++m_pos;
-            while (m_pos < m_text.size() && (IsDigit(m_text[m_pos]) || m_text[m_pos] == '.' ||
-                                             m_text[m_pos] == 'e' || m_text[m_pos] == 'E' ||
-                                             ((m_text[m_pos] == '-' || m_text[m_pos] == '+') &&
-                                              (m_text[m_pos - 1] == 'e' || m_text[m_pos - 1] == 'E'))))
-                ++m_pos;
-            t.kind = Tok::Number;
-            t.text = m_text.substr(start, m_pos - start);
-            return t;
-        }
-        if (IsIdentStart(c)) {
-            const size_t start = m_pos;
-            while (m_pos < m_text.size() && IsIdentChar(m_text[m_pos]))
-                ++m_pos;
+        if (Is(c, kIdentStart)) {
+            const size_t start = p;
+            uint32_t h = HashStep(kHashSeed, c);
+            for (++p; p < m_end && Is(s[p], kIdentChar); ++p)
+                h = HashStep(h, s[p]);
+            m_pos = p;
             t.kind = Tok::Ident;
-            t.text = m_text.substr(start, m_pos - start);
+            t.hash = h;
+            t.text = std::string_view(s + start, p - start);
+            return t;
+        }
+        if (c == '|' && p == m_lineStart) { ReadText(t); return t; }
+        if (c == '@') {
+            const size_t start = ++p;
+            while (p < m_end && IsDigit(s[p]))
+                ++p;
+            if (p == start)
+                Fail(t.line, t.column, L"'@' without a number");
+            m_pos = p;
+            t.kind = Tok::Ref;
+            t.text = std::string_view(s + start, p - start);
+            return t;
+        }
+        if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && p + 1 < m_end &&
+                           (IsDigit(s[p + 1]) || s[p + 1] == '.'))) {
+            const size_t start = p;
+            for (++p; p < m_end; ++p) {
+                const char d = s[p];
+                if (!(IsDigit(d) || d == '.' || d == 'e' || d == 'E' ||
+                      ((d == '-' || d == '+') && (s[p - 1] == 'e' || s[p - 1] == 'E'))))
+                    break;
+            }
+            m_pos = p;
+            t.kind = Tok::Number;
+            t.text = std::string_view(s + start, p - start);
             return t;
         }
         Fail(t.line, t.column, L"unexpected " + Describe(c));
@@ -299,10 +383,6 @@ public:
 
 private:
     static bool IsDigit(char c) { return Is(c, kDigit); }
-    static bool IsIdentStart(char c) { return Is(c, kIdentStart); }
-    static bool IsIdentChar(char c) { return Is(c, kIdentChar); }
-
-    unsigned Column() const { return static_cast<unsigned>(m_pos - m_lineStart) + 1; }
 
     void NewLineAt(size_t posAfterNewline)
     {
@@ -310,49 +390,44 @@ private:
         m_lineStart = posAfterNewline;
     }
 
-    void SkipBlanks()
+    bool IsLeadByte(char c) const { return m_lead[static_cast<unsigned char>(c)]; }
+
+    // Where the plain part of a string ends: the first quote, backslash, line break or
+    // (with a double-byte code page) byte above 0x7F, eight bytes at a time.
+    size_t PlainEnd(size_t p) const
     {
-        while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos];
-            if (c == '\n') {
-                ++m_pos;
-                NewLineAt(m_pos);
-            } else if (Is(c, kBlank)) {
-                ++m_pos;
-            } else {
-                break;
+        const char* const s = m_text.data();
+        if constexpr (std::endian::native == std::endian::little) {
+            const uint64_t high = m_hasLead ? 0x8080808080808080ull : 0;
+            for (; p + 8 <= m_end; p += 8) {
+                uint64_t x;
+                std::memcpy(&x, s + p, 8);
+                const uint64_t m = BytesEqual(x, '"') | BytesEqual(x, '\\') | BytesEqual(x, '\n') |
+                                   BytesEqual(x, '\r') | (x & high);
+                if (m)
+                    return p + static_cast<size_t>(std::countr_zero(m) / 8);
             }
         }
-    }
-
-    bool IsLeadByte(char c) const
-    {
-        const unsigned char u = static_cast<unsigned char>(c);
-        return u >= 0x81 && m_codePage != 0 && IsDBCSLeadByteEx(m_codePage, u);
+        for (; p < m_end; ++p)
+            if (Is(s[p], kStringStop) || (m_hasLead && IsLeadByte(s[p])))
+                break;
+        return p;
     }
 
     void ReadString(Token& t)
     {
         t.kind = Tok::String;
-        ++m_pos; // opening quote
         // Most strings hold no escape, line break or double-byte character: a view of the file.
-        const size_t start = m_pos;
-        while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos];
-            if (Is(c, kStringStop)) {
-                if (c != '"')
-                    break;
-                t.text = m_text.substr(start, m_pos - start);
-                ++m_pos;
-                return;
-            }
-            if (IsLeadByte(c))
-                break;
+        const size_t start = m_pos + 1; // after the opening quote
+        m_pos = PlainEnd(start);
+        if (m_pos < m_end && m_text[m_pos] == '"') {
+            t.text = m_text.substr(start, m_pos - start);
             ++m_pos;
+            return;
         }
         m_buf.assign(m_text.substr(start, m_pos - start));
         for (;;) {
-            if (m_pos >= m_text.size())
+            if (m_pos >= m_end)
                 Fail(t.line, t.column, L"unterminated string (end of file)");
             const char c = m_text[m_pos];
             if (c == '"') {
@@ -360,12 +435,12 @@ private:
                 t.text = m_buf;
                 return;
             }
-            if (c == '\n' || (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')) {
+            if (c == '\n' || (c == '\r' && m_pos + 1 < m_end && m_text[m_pos + 1] == '\n')) {
                 // A name typed with a line break runs on into the next line. Rose indents
                 // every other line, so a next line that starts with a blank, '(' or '|'
                 // (or no next line) means the closing quote is missing.
                 const size_t next = m_pos + (c == '\r' ? 2 : 1);
-                if (next >= m_text.size() || m_text[next] == ' ' || m_text[next] == '\t' || m_text[next] == '(' ||
+                if (next >= m_end || m_text[next] == ' ' || m_text[next] == '\t' || m_text[next] == '(' ||
                     m_text[next] == '|' || m_text[next] == '\r' || m_text[next] == '\n')
                     Fail(t.line, t.column, L"unterminated string (end of line)");
                 m_buf += "\r\n";
@@ -373,12 +448,12 @@ private:
                 NewLineAt(m_pos);
                 continue;
             }
-            if (c == '\\' && m_pos + 1 < m_text.size() && (m_text[m_pos + 1] == '\\' || m_text[m_pos + 1] == '"')) {
+            if (c == '\\' && m_pos + 1 < m_end && (m_text[m_pos + 1] == '\\' || m_text[m_pos + 1] == '"')) {
                 m_buf += m_text[m_pos + 1];
                 m_pos += 2;
                 continue;
             }
-            if (IsLeadByte(c) && m_pos + 1 < m_text.size() && m_text[m_pos + 1] != '\n' && m_text[m_pos + 1] != '\r') {
+            if (IsLeadByte(c) && m_pos + 1 < m_end && m_text[m_pos + 1] != '\n' && m_text[m_pos + 1] != '\r') {
                 m_buf.append(m_text.substr(m_pos, 2));
                 m_pos += 2;
                 continue;
@@ -394,11 +469,11 @@ private:
         t.kind = Tok::Text;
         m_buf.clear();
         bool first = true;
-        while (m_pos < m_text.size() && m_pos == m_lineStart && m_text[m_pos] == '|') {
+        while (m_pos < m_end && m_pos == m_lineStart && m_text[m_pos] == '|') {
             ++m_pos;
             size_t end = m_text.find('\n', m_pos);
             if (end == std::string_view::npos)
-                end = m_text.size();
+                end = m_end;
             size_t stop = end;
             if (stop > m_pos && m_text[stop - 1] == '\r')
                 --stop;
@@ -406,7 +481,7 @@ private:
                 m_buf += "\r\n";
             first = false;
             m_buf.append(m_text.substr(m_pos, stop - m_pos));
-            if (end < m_text.size()) {
+            if (end < m_end) {
                 m_pos = end + 1;
                 NewLineAt(m_pos);
             } else {
@@ -417,8 +492,10 @@ private:
     }
 
     std::string_view m_text;
+    size_t m_end;
     const std::wstring& m_file;
-    unsigned m_codePage;
+    bool m_lead[256] = {};
+    bool m_hasLead = false;
     size_t m_pos = 0;
     size_t m_lineStart = 0;
     unsigned m_line = 1;
@@ -428,7 +505,8 @@ private:
 class Parser {
 public:
     Parser(std::string_view text, PetalDocument& doc, const PetalParseOptions& options)
-        : m_lex(text, doc.fileName, options.codePage), m_doc(doc), m_build(doc), m_maxDepth(options.maxDepth)
+        : m_lex(text, doc.fileName, options.codePage), m_doc(doc), m_build(doc, options.knownNames),
+          m_maxDepth(options.maxDepth)
     {
         Advance();
     }
@@ -468,7 +546,7 @@ private:
                                                   PetalKind::Identifier, PetalKind::Reference};
             const PetalIndex i = NewNode(kinds[static_cast<int>(m_tok.kind)], m_tok);
             if (m_tok.kind == Tok::Ident)
-                m_build.SetName(i, m_tok.text);
+                m_build.SetName(i, m_tok.text, m_tok.hash);
             else
                 m_build.SetText(i, m_tok.text);
             Advance();
@@ -498,7 +576,7 @@ private:
             const PetalIndex i = NewNode(PetalKind::List, open);
             Advance();
             if (m_tok.kind == Tok::Ident) {
-                m_build.SetName(i, m_tok.text);
+                m_build.SetName(i, m_tok.text, m_tok.hash);
                 Advance();
             }
             ParseItems(i, open, depth);
@@ -509,7 +587,7 @@ private:
             Advance();
             if (m_tok.kind != Tok::Ident)
                 ExpectedAfter(L"a type name", L"'(value'");
-            m_build.SetName(i, m_tok.text);
+            m_build.SetName(i, m_tok.text, m_tok.hash);
             Advance();
             ParseItems(i, open, depth);
             return i;
@@ -553,7 +631,7 @@ private:
         Advance();
         if (m_tok.kind != Tok::Ident)
             ExpectedAfter(L"a type name", L"'(object'");
-        m_build.SetName(i, m_tok.text);
+        m_build.SetName(i, m_tok.text, m_tok.hash);
         Advance();
         Scratch& level = Level(depth);
         level.names.clear();
@@ -581,7 +659,7 @@ private:
             if (m_tok.kind != Tok::Ident)
                 m_lex.Fail(m_tok.line, m_tok.column, L"expected a field name in the object '" +
                                                          Widen(m_build.Text(i)) + L"'");
-            const uint32_t key = m_build.Intern(m_tok.text);
+            const uint32_t key = m_build.Intern(m_tok.text, m_tok.hash);
             Advance();
             if (m_tok.kind == Tok::RParen || m_tok.kind == Tok::End) {
                 if (m_tok.kind == Tok::End)

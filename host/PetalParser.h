@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -93,6 +94,9 @@ public:
     size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
     std::string_view operator[](size_t i) const { return m_names[m_ids[i]]; }
+    // The number of the i-th field name: names given in PetalParseOptions::knownNames
+    // have the numbers 1, 2, ... in that order.
+    uint32_t Id(size_t i) const { return m_ids[i]; }
     template <class U> friend bool operator==(const PetalKeys& a, const std::vector<U>& b)
     {
         if (a.size() != b.size())
@@ -148,6 +152,14 @@ public:
     size_t size() const { return m_recordCount; }
     // First field `key` of an object, or nothing.
     PetalField Field(const PetalNode& object, std::string_view key) const;
+    // The same by the number of a known name (see PetalKeys::Id).
+    PetalField Field(const PetalNode& object, uint32_t keyId) const
+    {
+        for (size_t i = 0; i < object.keys.size(); ++i)
+            if (object.keys.Id(i) == keyId)
+                return PetalField((*this)[object.children[i]]);
+        return PetalField();
+    }
 
 private:
     friend class PetalBuilder;
@@ -182,6 +194,9 @@ private:
 struct PetalParseOptions {
     unsigned maxDepth = 1000;   // deeper nesting is an error
     unsigned codePage = 0;      // for double-byte code pages, a trail byte is never an escape
+    // Field and type names a reader looks for: numbered 1, 2, ... in every document, so
+    // that a field is found by comparing numbers.
+    std::span<const std::string_view> knownNames;
 };
 
 // Throws RoseLoadError for malformed text.

@@ -69,8 +69,6 @@ void PrintFailure(const std::wstring& what, const CallFailure& failure, const Sh
         ErrLine(L"source: " + failure.source);
 }
 
-size_t CountZones(const std::string& text) { return ScanZoneText(text).zones.size(); }
-
 struct Outcome {
     std::vector<FileChange> changes;
     std::vector<std::wstring> unchanged;

@@ -60,15 +60,23 @@ std::optional<std::string> ReadWhole(const std::wstring& path)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
+    // Straight into the string: one byte more than the size, so that the read that finds
+    // the end needs no room of its own (a file that grows meanwhile is read on).
     std::string text;
     DWORD high = 0, size = GetFileSize(file, &high);
-    if (size != INVALID_FILE_SIZE && high == 0)
-        text.reserve(size);
-    char buffer[65536];
+    text.resize((size != INVALID_FILE_SIZE && high == 0 ? size_t(size) : 0) + 1);
+    size_t used = 0;
     DWORD read = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr)) && read > 0)
-        text.append(buffer, read);
+    for (;;) {
+        if (used == text.size())
+            text.resize(text.size() * 2);
+        const DWORD room = static_cast<DWORD>(std::min<size_t>(text.size() - used, 1u << 30));
+        if (!(ok = ReadFile(file, text.data() + used, room, &read, nullptr)) || read == 0)
+            break;
+        used += read;
+    }
+    text.resize(used);
     DWORD error = GetLastError();
     CloseHandle(file);
     if (!ok) {

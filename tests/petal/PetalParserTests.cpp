@@ -224,6 +224,42 @@ TEST(PetalParser, DoubleByteTrailBytesAreNotEscapes)
     EXPECT_EQ(d.Field(Root(d), "m")->text, "z");
 }
 
+// Strings are scanned several bytes at a time: a stop byte (quote, escape, line break,
+// lead byte) at any place of that step, after any prefix, ends the plain part exactly there.
+TEST(PetalParser, StringsReadAlikeWhereverTheirSpecialByteFalls)
+{
+    struct Special {
+        const char* spelled; // as written between the quotes
+        const char* read;
+        unsigned codePage;
+    };
+    const Special specials[] = {
+        {"\\", "\\", 0}, {"\\\"", "\"", 0}, {"\x95\\", "\x95\\", 936}, {"\xE9", "\xE9", 0},
+        {"\r\nrun on", "\r\nrun on", 0},
+    };
+    for (const Special& special : specials)
+        for (size_t before = 0; before < 17; ++before) {
+            const std::string prefix(before, 'a');
+            const std::string text = "(object X s \"" + prefix + special.spelled + "b\" t \"c\")";
+            const PetalDocument d = ParsePetal(text, L"t.mdl", PetalParseOptions{1000, special.codePage});
+            EXPECT_EQ(d.Field(Root(d), "s")->text, prefix + special.read + "b") << special.spelled << " after " << before;
+            EXPECT_EQ(d.Field(Root(d), "t")->text, "c");
+        }
+}
+
+TEST(PetalParser, KnownNamesAreFoundByTheirNumber)
+{
+    const std::string_view known[] = {"quid", "type", "absent"};
+    PetalParseOptions options;
+    options.knownNames = known;
+    const PetalDocument d = ParsePetal("(object X type \"T\" other 1 quid \"Q\")", L"t.mdl", options);
+    const PetalNode x = Root(d);
+    EXPECT_EQ(d.Field(x, uint32_t(1))->text, "Q");
+    EXPECT_EQ(d.Field(x, uint32_t(2))->text, "T");
+    EXPECT_EQ(d.Field(x, uint32_t(3)), nullptr);
+    EXPECT_EQ(d.Field(x, "other")->text, "1");
+}
+
 // The tree does not depend on the text it was read from.
 TEST(PetalParser, TheTreeOutlivesTheText)
 {
