@@ -170,6 +170,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              L": the file holds a NUL byte, and its preserved zones would be misread" +
                                              repair + L"Remove the NUL bytes (from this line on) and run again.");
         file.scan = ScanZoneText(text);
+        file.scan.zones.shrink_to_fit(); // kept for the whole run, as every old file's
         if (file.scan.unreadable)
             throw CliError(ExitUserText, At(file.path, LineOf(text, file.scan.unreadableAt)) +
                                              L": the preserved-zone begin marker on this line cannot be read (" +
@@ -241,6 +242,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             if (MixedLineEnds(file.original))
                 file.mended = ConsistentLineEnds(file.original);
             file.scan = ScanZoneText(file.Text());
+            file.scan.zones.shrink_to_fit(); // kept for the whole run, as every old file's
             if (!file.scan.unreadable && !file.scan.zones.empty())
                 m_files.push_back(std::move(file));
         }
@@ -271,8 +273,25 @@ const std::string* ZoneGuard::TextForAddin(const std::wstring& path) const
 std::string ZoneGuard::KeyOf(std::string_view id, std::string_view tag, std::string_view comparable)
 {
     std::string key = std::to_string(id.size()) + ":" + std::to_string(tag.size()) + ":";
-    key.append(id).append(tag).append(comparable);
-    return key;
+    key.append(id).append(tag);
+    // A long text stands in the key by its length and two independent 64-bit hashes:
+    // every zone of the run is in these sets at once, and their texts are megabytes.
+    if (comparable.size() <= 32)
+        return key.append(comparable);
+    uint64_t h[3] = {comparable.size(), HashBytes(comparable), 0};
+    uint64_t second = 0xCBF29CE484222325ull; // FNV-1a
+    for (unsigned char c : comparable)
+        second = (second ^ c) * 0x100000001B3ull;
+    h[2] = second;
+    key += '#';
+    return key.append(reinterpret_cast<const char*>(h), sizeof h);
+}
+
+uint64_t ZoneGuard::FileKey(const File* file, std::string_view id, std::string_view tag)
+{
+    std::string key(reinterpret_cast<const char*>(&file), sizeof file);
+    key.append(id).append(1, '\0').append(tag);
+    return HashBytes(key);
 }
 
 // A fingerprint of the new files: their sizes and a hash of their bytes, to tell that
@@ -292,7 +311,7 @@ std::vector<std::pair<size_t, uint64_t>> ZoneGuard::Fingerprint(const NewPath& n
 // The zones the new files of the run hold, by key and text; with keys, also each run
 // file's keys.
 ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
-                                       std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys)
+                                       FileKeys* keys)
 {
     KeySet present;
     m_prints.clear();
@@ -306,7 +325,7 @@ ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
         for (const ScannedZone& zone : ScanZoneText(*text).zones) {
             present.insert(KeyOf(zone.id, zone.tag, ZoneText(*text, zone)));
             if (keys)
-                (*keys)[&file].insert({zone.id, zone.tag});
+                keys->insert(FileKey(&file, zone.id, zone.tag));
         }
     }
     return present;
@@ -318,7 +337,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
     // folder) the new files need not be read at all.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
         return false;
-    std::map<const File*, std::set<std::pair<std::string, std::string>>> newKeys;
+    FileKeys newKeys;
     KeySet present = PresentIn(newPath, &newKeys);
     std::map<const File*, std::string> carried;
     for (const File& source : m_files) {
@@ -328,7 +347,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                 continue;
             std::pair<std::string, std::string> key{zone.id, zone.tag};
             for (const File& target : m_files) {
-                if (!target.inRun || !newKeys[&target].count(key) ||
+                if (!target.inRun || !newKeys.count(FileKey(&target, zone.id, zone.tag)) ||
                     std::any_of(target.scan.zones.begin(), target.scan.zones.end(),
                                 [&](const ScannedZone& z) { return z.id == zone.id && z.tag == zone.tag; }) ||
                     !m_carried[target.path].insert(key).second)

@@ -104,7 +104,11 @@ private:
     using KeySet = std::unordered_set<std::string>;
     static std::string KeyOf(std::string_view id, std::string_view tag, std::string_view comparable);
 
-    KeySet PresentIn(const NewPath& newPath, std::map<const File*, std::set<std::pair<std::string, std::string>>>* keys);
+    // (file, unique id, tag) of the new files, hashed: a false match only offers a zone to
+    // a file whose pass does not take it, and the accounting then saves it.
+    using FileKeys = std::unordered_set<uint64_t>;
+    static uint64_t FileKey(const File* file, std::string_view id, std::string_view tag);
+    KeySet PresentIn(const NewPath& newPath, FileKeys* keys);
     std::vector<std::pair<size_t, uint64_t>> Fingerprint(const NewPath& newPath) const;
     const File* Find(const std::wstring& path) const;
     void SaveStrayLines(const NewPath& newPath);
