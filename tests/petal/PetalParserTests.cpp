@@ -219,7 +219,7 @@ TEST(PetalParser, DoubleByteTrailBytesAreNotEscapes)
     // In code page 936 the pair 0x95 0x5C is one character; its trail byte must not
     // escape the closing quote.
     const std::string text = "(object X n \"\x95\\\" m \"z\")";
-    const PetalDocument d = ParsePetal(text, L"t.mdl", PetalParseOptions{1000, 936});
+    const PetalDocument d = ParsePetal(text, L"t.mdl", PetalParseOptions{1000, 936, {}});
     EXPECT_EQ(d.Field(Root(d), "n")->text, "\x95\\");
     EXPECT_EQ(d.Field(Root(d), "m")->text, "z");
 }
@@ -241,7 +241,7 @@ TEST(PetalParser, StringsReadAlikeWhereverTheirSpecialByteFalls)
         for (size_t before = 0; before < 17; ++before) {
             const std::string prefix(before, 'a');
             const std::string text = "(object X s \"" + prefix + special.spelled + "b\" t \"c\")";
-            const PetalDocument d = ParsePetal(text, L"t.mdl", PetalParseOptions{1000, special.codePage});
+            const PetalDocument d = ParsePetal(text, L"t.mdl", PetalParseOptions{1000, special.codePage, {}});
             EXPECT_EQ(d.Field(Root(d), "s")->text, prefix + special.read + "b") << special.spelled << " after " << before;
             EXPECT_EQ(d.Field(Root(d), "t")->text, "c");
         }
