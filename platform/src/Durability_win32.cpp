@@ -46,7 +46,7 @@ namespace {
 
 // A console's Ctrl+C, Ctrl+Break and closing call the handler on a thread of its own,
 // while the program runs on. The handler waits out a deferral, removes the folder and
-// lets the default handler end the process.
+// ends the process.
 std::atomic<long> g_deferDepth{0};
 CRITICAL_SECTION g_folderLock;
 std::wstring* g_removeOnStop = nullptr; // guarded by g_folderLock
@@ -89,7 +89,9 @@ BOOL WINAPI OnStop(DWORD event)
         RemoveTree(*g_removeOnStop, 0);
     // Kept until the process ends: a folder named later must not be removed behind it.
     LeaveCriticalSection(&g_folderLock);
-    return FALSE; // the next handler, the system's, ends the process
+    // Ended here with the system's code for it: the default handler is not the same
+    // everywhere (wine's exits with 0), and the run must not look as if it succeeded.
+    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 void InstallHandler()
