@@ -43,16 +43,17 @@ void Painter::Head(const std::vector<std::pair<double, double>>& pts, bool atEnd
     std::string d;
     std::string fill = "none";
     if (kindName == "triangle") {
-        d = "M" + at(0, 0) + "L" + at(size, size / 2) + "L" + at(size, -size / 2) + "Z";
+        d = std::string("M") + at(0, 0) + "L" + at(size, size / 2) + "L" + at(size, -size / 2) + "Z";
         fill = "#ffffff";
     } else if (kindName == "open" || kindName == "filled") {
-        d = "M" + at(size, size / 2.5) + "L" + at(0, 0) + "L" + at(size, -size / 2.5);
+        // A std::string first: GCC 12 warns (-Wrestrict) on a literal + a temporary at -O2.
+        d = std::string("M") + at(size, size / 2.5) + "L" + at(0, 0) + "L" + at(size, -size / 2.5);
         if (kindName == "filled") {
             d += "Z";
             fill = colour;
         }
     } else {
-        d = "M" + at(0, 0) + "L" + at(size, size / 2) + "L" + at(2 * size, 0) + "L" + at(size, -size / 2) + "Z";
+        d = std::string("M") + at(0, 0) + "L" + at(size, size / 2) + "L" + at(2 * size, 0) + "L" + at(size, -size / 2) + "Z";
         fill = kindName == "filled-diamond" ? colour : "#ffffff";
     }
     Path(d, " fill=\"" + fill + "\" stroke=\"" + colour + "\" stroke-width=\"3\"", kind);
@@ -140,7 +141,7 @@ void Painter::TreeBar(const View& tree, const std::pair<double, double>& stem)
         }
     if (!any)
         return;
-    Path("M" + Num(left) + " " + Num(y) + "H" + Num(right) + "M" + Num(stem.first) + " " + Num(y) + "V" +
+    Path(std::string("M") + Num(left) + " " + Num(y) + "H" + Num(right) + "M" + Num(stem.first) + " " + Num(y) + "V" +
              Num(stem.second),
          " fill=\"none\" stroke=\"" + ColorOf(tree.lineColor, "#993333") + "\" stroke-width=\"3\"", "tree");
 }

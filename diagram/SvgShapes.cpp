@@ -15,7 +15,8 @@ void Painter::Actor(const View& v, const Box& b)
     const double cx = b.cx(), top = b.y, h = b.h, r = h * 0.13;
     m_out += "<circle class=\"actor\" cx=\"" + Num(cx) + "\" cy=\"" + Num(top + r) + "\" r=\"" + Num(r) + "\"" +
              Style(v) + "/>\n";
-    Path("M" + Num(cx) + " " + Num(top + 2 * r) + "V" + Num(top + h * 0.62) + "M" + Num(b.x) + " " +
+    // A std::string first: GCC 12 warns (-Wrestrict) on a literal + a temporary at -O2.
+    Path(std::string("M") + Num(cx) + " " + Num(top + 2 * r) + "V" + Num(top + h * 0.62) + "M" + Num(b.x) + " " +
              Num(top + h * 0.4) + "H" + Num(b.x + b.w) + "M" + Num(b.x + b.w * 0.1) + " " + Num(top + h) + "L" +
              Num(cx) + " " + Num(top + h * 0.62) + "L" + Num(b.x + b.w * 0.9) + " " + Num(top + h),
          style);
@@ -45,15 +46,15 @@ void Painter::ClassShape(const View& v)
                  Num(r) + "\"" + Style(v) + "/>\n";
         const std::string line = " fill=\"none\" stroke=\"" + ColorOf(v.lineColor, "#993333") + "\" stroke-width=\"3\"";
         if (EqualsNoCase(stereotype, "boundary"))
-            Path("M" + Num(cx - r) + " " + Num(cy) + "H" + Num(cx - r - 30) + "M" + Num(cx - r - 30) + " " +
+            Path(std::string("M") + Num(cx - r) + " " + Num(cy) + "H" + Num(cx - r - 30) + "M" + Num(cx - r - 30) + " " +
                      Num(cy - r) + "V" + Num(cy + r),
                  line);
         else if (EqualsNoCase(stereotype, "control"))
-            Path("M" + Num(cx + 12) + " " + Num(cy - r - 14) + "L" + Num(cx - 8) + " " + Num(cy - r) + "L" +
+            Path(std::string("M") + Num(cx + 12) + " " + Num(cy - r - 14) + "L" + Num(cx - 8) + " " + Num(cy - r) + "L" +
                      Num(cx + 12) + " " + Num(cy - r + 14),
                  line);
         else
-            Path("M" + Num(cx - r) + " " + Num(cy + r) + "H" + Num(cx + r), line);
+            Path(std::string("M") + Num(cx - r) + " " + Num(cy + r) + "H" + Num(cx + r), line);
         Grow({icon.x - 30, icon.y - 14, icon.w + 30, icon.h + 14});
         NameAt(v, icon, true);
         return Close();
@@ -84,7 +85,7 @@ void Painter::ClassShape(const View& v)
     auto compartment = [&](const char* include, const char* suppress, auto&& lines) {
         if (v.Flag(suppress, false))
             return;
-        Path("M" + Num(b.x) + " " + Num(y) + "H" + Num(b.x + b.w), Style(v, "none"), "separator");
+        Path(std::string("M") + Num(b.x) + " " + Num(y) + "H" + Num(b.x + b.w), Style(v, "none"), "separator");
         y += kPad / 2.0;
         if (v.Flag(include, true))
             lines();
@@ -125,10 +126,10 @@ void Painter::Shape(const View& v)
     if (t == "NoteView") {
         Open(v, "note");
         const double f = 40;
-        Path("M" + Num(b.x) + " " + Num(b.y) + "H" + Num(b.x + b.w - f) + "L" + Num(b.x + b.w) + " " + Num(b.y + f) +
+        Path(std::string("M") + Num(b.x) + " " + Num(b.y) + "H" + Num(b.x + b.w - f) + "L" + Num(b.x + b.w) + " " + Num(b.y + f) +
                  "V" + Num(b.y + b.h) + "H" + Num(b.x) + "Z",
              Style(v), "box");
-        Path("M" + Num(b.x + b.w - f) + " " + Num(b.y) + "V" + Num(b.y + f) + "H" + Num(b.x + b.w), Style(v, "none"),
+        Path(std::string("M") + Num(b.x + b.w - f) + " " + Num(b.y) + "V" + Num(b.y + f) + "H" + Num(b.x + b.w), Style(v, "none"),
              "fold");
         Grow(b);
         if (!v.labels.empty()) {
@@ -174,7 +175,7 @@ void Painter::Shape(const View& v)
             const double w = std::max<double>(v.width > 0 ? v.width : 300, Name(v).size() * FontPx(v.font, v.font) * 0.55 + 2 * kPad);
             Rect({v.location.x - w / 2, top, w, 90}, Style(v));
         }
-        Path("M" + Num(v.location.x) + " " + Num(top + 90) + "V" + Num(bottom), Style(v, "none") +
+        Path(std::string("M") + Num(v.location.x) + " " + Num(top + 90) + "V" + Num(bottom), Style(v, "none") +
              " stroke-dasharray=\"20 12\"", "lifeline-line");
         Grow(v.location.x, bottom);
         NameAt(v, {v.location.x - 150.0, top, 300, 90}, false, "name");
@@ -182,7 +183,7 @@ void Painter::Shape(const View& v)
     }
     if (t == "DecisionView") {
         Open(v, "decision");
-        Path("M" + Num(b.cx()) + " " + Num(b.y) + "L" + Num(b.x + b.w) + " " + Num(b.cy()) + "L" + Num(b.cx()) + " " +
+        Path(std::string("M") + Num(b.cx()) + " " + Num(b.y) + "L" + Num(b.x + b.w) + " " + Num(b.cy()) + "L" + Num(b.cx()) + " " +
                  Num(b.y + b.h) + "L" + Num(b.x) + " " + Num(b.cy()) + "Z",
              Style(v), "box");
         Grow(b);
@@ -193,7 +194,7 @@ void Painter::Shape(const View& v)
     if (t == "Destruction_Marker") {
         Open(v, "destruction");
         const double x = v.location.x, y = v.location.y, r = 30;
-        Path("M" + Num(x - r) + " " + Num(y - r) + "L" + Num(x + r) + " " + Num(y + r) + "M" + Num(x + r) + " " +
+        Path(std::string("M") + Num(x - r) + " " + Num(y - r) + "L" + Num(x + r) + " " + Num(y + r) + "M" + Num(x + r) + " " +
                  Num(y - r) + "L" + Num(x - r) + " " + Num(y + r),
              Style(v, "none"), "cross");
         Grow({x - r, y - r, 2 * r, 2 * r});
@@ -219,7 +220,7 @@ void Painter::Shape(const View& v)
     const double rx = t == "StateView" ? 30 : t == "ActivityStateView" ? b.h / 2 : 0;
     Rect(b, Style(v) + (known ? "" : " stroke-dasharray=\"12 8\""), "box", rx);
     if (t == "ProcessorView")
-        Path("M" + Num(b.x) + " " + Num(b.y) + "l30 -30H" + Num(b.x + b.w + 30) + "V" + Num(b.y + b.h - 30) + "l-30 30M" +
+        Path(std::string("M") + Num(b.x) + " " + Num(b.y) + "l30 -30H" + Num(b.x + b.w + 30) + "V" + Num(b.y + b.h - 30) + "l-30 30M" +
                  Num(b.x + b.w) + " " + Num(b.y) + "l30 -30",
              Style(v, "none"), "depth");
     NameAt(v, b, false, t == "ObjectView" ? "name object" : "name");

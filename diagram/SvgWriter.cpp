@@ -207,7 +207,9 @@ void Painter::Text(double x, double y, const std::string& text, const Font& font
         m_out += " text-decoration=\"underline\"";
     if (f.color >= 0)
         m_out += " fill=\"" + ColorOf(f.color, "#000000") + "\"";
-    m_out += ">" + XmlEscape(text) + "</text>\n";
+    m_out += '>';
+    m_out += XmlEscape(text);
+    m_out += "</text>\n";
     const double width = static_cast<double>(text.size()) * px * 0.5;
     const double left = std::string(anchor) == "middle" ? x - width / 2 : std::string(anchor) == "end" ? x - width : x;
     Grow(left, y - px);

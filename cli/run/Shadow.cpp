@@ -27,17 +27,22 @@ std::wstring Upper(std::wstring text)
     return text;
 }
 
-// Scratch folders of processes that no longer run (killed before they could clean up).
-void RemoveStale(const fs::path& temp)
+// Scratch folders of processes that no longer run (killed before they could clean up),
+// also one of an earlier process that had this process's number (wine hands out the
+// same few numbers again and again): this process has made only those numbered below
+// `next`.
+void RemoveStale(const fs::path& temp, int next)
 {
     std::error_code error;
     for (fs::directory_iterator it(temp, error), end; !error && it != end; it.increment(error)) {
         std::wstring name = WideOf(it->path().filename());
         if (name.compare(0, std::size(kPrefix) - 1, kPrefix) != 0)
             continue;
-        unsigned long pid = std::wcstoul(name.c_str() + std::size(kPrefix) - 1, nullptr, 10);
+        wchar_t* rest = nullptr;
+        unsigned long pid = std::wcstoul(name.c_str() + std::size(kPrefix) - 1, &rest, 10);
+        bool earlierOfThisNumber = pid == GetCurrentProcessId() && *rest == L'-' && std::wcstol(rest + 1, nullptr, 10) >= next;
         std::error_code ignored;
-        if (pid && pid != GetCurrentProcessId() && !VxpProcessAlive(pid))
+        if (pid && (earlierOfThisNumber || (pid != GetCurrentProcessId() && !VxpProcessAlive(pid))))
             fs::remove_all(it->path(), ignored);
     }
 }
@@ -50,8 +55,8 @@ Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
     fs::path temp = fs::temp_directory_path(error);
     if (error)
         temp = fs::current_path();
-    RemoveStale(temp);
     static std::atomic<int> count{0};
+    RemoveStale(temp, count);
     for (;;) {
         fs::path folder = temp / (std::wstring(kPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                   std::to_wstring(count++));

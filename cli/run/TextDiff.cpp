@@ -97,7 +97,7 @@ void AppendLine(std::string& out, char mark, std::string_view line)
 std::string Range(size_t start, size_t count)
 {
     // A hunk that holds no line of a side names the line before it.
-    return std::to_string(count == 0 ? start : start + 1) + (count == 1 ? "" : "," + std::to_string(count));
+    return std::to_string(count == 0 ? start : start + 1) + (count == 1 ? std::string() : std::string(",") + std::to_string(count));
 }
 
 // The line with every word as "w" and its line end dropped: its form.

@@ -30,5 +30,7 @@ void VxpRemoveOnTermination(const wchar_t* folder);
 // system (a write, rename, replacement, link, deletion, folder creation) kills the
 // process (SIGKILL), asks it to stop (SIGTERM), or fails with a full disk from then on;
 // "count" prints the number of changes at exit. Returns false when the change must fail
-// (the error is set). Without the variable it only returns true.
+// (the error is set). Without the variable it only returns true. The changes are counted
+// where the platform layer stands in for the system's file functions (POSIX); on Windows
+// those are the system's own and the switch is not read.
 bool VxpFaultBeforeChange();
