@@ -16,7 +16,7 @@ packages=(
   wine wine64
   mono-mcs
   fp-compiler
-  zip
+  zip patch
   librsvg2-dev chromium python3 fonts-liberation2
 )
 full=1
