@@ -2,8 +2,8 @@
 
 #include "vxplat/Crt.h"
 
-#include <cwchar>
 #include <cwctype>
+#include <string_view>
 
 namespace VexloCli {
 
@@ -100,7 +100,7 @@ bool IsPlainName(const std::wstring& name)
     if (name.empty() || name == L"." || name == L"..")
         return false;
     for (wchar_t c : name)
-        if (c < 0x20 || std::wcschr(L"/\\:<>\"|?*", c))
+        if (c < 0x20 || std::wstring_view(L"/\\:<>\"|?*").find(c) != std::wstring_view::npos)
             return false;
     // Windows opens its devices under these names, with any extension ("NUL.pas"): the
     // text would go to the device, not into the output folder.
