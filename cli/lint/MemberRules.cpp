@@ -49,7 +49,7 @@ void UntypedParameters(const UnitText& unit, Report& report)
                                L"the parameter " + Quoted(parameter->name) + L" of " + member.name +
                                    L" has no type; " + LanguageName(unit) +
                                    L" takes no parameter without one in a method's list",
-                               L"give the parameter a type in the operation's specification");
+                               L"give the parameter a type in the operation's parameter list");
 }
 
 void UntypedOperations(const UnitText& unit, Report& report)
