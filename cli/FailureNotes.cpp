@@ -1,5 +1,7 @@
 #include "FailureNotes.h"
 
+#include "run/RunFiles.h"
+
 #include "vxplat/Com.h"
 #include "vxplat/Files.h"
 #include "vxplat/Kernel.h"
@@ -33,18 +35,6 @@ bool Exists(const std::wstring& path, DWORD& attributes)
 {
     attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring ErrorText(DWORD error)
-{
-    switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT: return L"access is denied (read-only)";
-    case ERROR_DISK_FULL: return L"no space is left on the device";
-    case ERROR_FILENAME_EXCED_RANGE: return L"the name is too long";
-    case ERROR_PATH_NOT_FOUND: return L"a folder on the way does not exist";
-    default: return L"error " + std::to_wstring(error);
-    }
 }
 
 // Whether a new file can be created and written in an existing folder; the reason when not.

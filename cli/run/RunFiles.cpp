@@ -163,9 +163,11 @@ bool WriteScratch(const std::wstring& path, const std::string& text)
     return file != INVALID_HANDLE_VALUE && WriteHandle(file, text, false);
 }
 
-std::wstring LastErrorText()
+std::wstring LastErrorText() { return ErrorText(GetLastError()); }
+
+std::wstring ErrorText(DWORD error)
 {
-    switch (DWORD error = GetLastError()) {
+    switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT: return L"access is denied (read-only)";
     case ERROR_DISK_FULL: return L"no space is left on the device";

@@ -3,6 +3,8 @@
 // under a temporary name, flushed, and renamed into place, and the folder is flushed.
 #pragma once
 
+#include "vxplat/Types.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -36,6 +38,7 @@ bool WriteScratch(const std::wstring& path, const std::string& text);
 
 // The system's last error in words ("no space is left on the device").
 std::wstring LastErrorText();
+std::wstring ErrorText(DWORD error); // the same for a given code
 
 bool IsSymbolicLink(const std::wstring& path);
 
