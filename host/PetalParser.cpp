@@ -7,7 +7,6 @@
 #include <cstring>
 #include <cwchar>
 #include <unordered_map>
-#include <deque>
 #include <iterator>
 
 namespace RoseHost {
@@ -302,9 +301,9 @@ public:
                 }
     }
 
-    Token Next()
+    // Fills `t` in place: a token is read about once per four bytes of the file.
+    void Next(Token& t)
     {
-        Token t;
         const char* const s = m_text.data();
         size_t p = m_pos;
         while (p < m_end) {
@@ -326,14 +325,14 @@ public:
         t.column = static_cast<unsigned>(p - m_lineStart) + 1;
         if (p >= m_end) {
             t.kind = Tok::End;
-            return t;
+            return;
         }
         const char c = s[p];
         switch (c) {
-        case '(': m_pos = p + 1; t.kind = Tok::LParen; return t;
-        case ')': m_pos = p + 1; t.kind = Tok::RParen; return t;
-        case ',': m_pos = p + 1; t.kind = Tok::Comma; return t;
-        case '"': ReadString(t); return t;
+        case '(': m_pos = p + 1; t.kind = Tok::LParen; return;
+        case ')': m_pos = p + 1; t.kind = Tok::RParen; return;
+        case ',': m_pos = p + 1; t.kind = Tok::Comma; return;
+        case '"': ReadString(t); return;
         default: break;
         }
         if (Is(c, kIdentStart)) {
@@ -345,9 +344,9 @@ public:
             t.kind = Tok::Ident;
             t.hash = h;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
-        if (c == '|' && p == m_lineStart) { ReadText(t); return t; }
+        if (c == '|' && p == m_lineStart) { ReadText(t); return; }
         if (c == '@') {
             const size_t start = ++p;
             while (p < m_end && IsDigit(s[p]))
@@ -357,7 +356,7 @@ public:
             m_pos = p;
             t.kind = Tok::Ref;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
         if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && p + 1 < m_end &&
                            (IsDigit(s[p + 1]) || s[p + 1] == '.'))) {
@@ -371,7 +370,7 @@ public:
             m_pos = p;
             t.kind = Tok::Number;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
         Fail(t.line, t.column, L"unexpected " + Describe(c));
     }
@@ -522,7 +521,13 @@ public:
     }
 
 private:
-    void Advance() { m_tok = m_lex.Next(); }
+    void Advance() { m_lex.Next(m_tok); }
+
+    // The words that open a form, compared without a library call.
+    template <size_t N> bool IsWord(const char (&word)[N]) const
+    {
+        return m_tok.kind == Tok::Ident && m_tok.text.size() == N - 1 && std::memcmp(m_tok.text.data(), word, N - 1) == 0;
+    }
 
     PetalIndex NewNode(PetalKind kind, const Token& at) { return m_build.NewNode(kind, at.line, at.column); }
 
@@ -570,9 +575,9 @@ private:
         if (depth > m_maxDepth)
             m_lex.Fail(open.line, open.column, L"nesting deeper than " + std::to_wstring(m_maxDepth) + L" levels");
         Advance();
-        if (m_tok.kind == Tok::Ident && m_tok.text == "object")
+        if (IsWord("object"))
             return ParseObject(open, depth);
-        if (m_tok.kind == Tok::Ident && m_tok.text == "list") {
+        if (IsWord("list")) {
             const PetalIndex i = NewNode(PetalKind::List, open);
             Advance();
             if (m_tok.kind == Tok::Ident) {
@@ -582,7 +587,7 @@ private:
             ParseItems(i, open, depth);
             return i;
         }
-        if (m_tok.kind == Tok::Ident && m_tok.text == "value") {
+        if (IsWord("value")) {
             const PetalIndex i = NewNode(PetalKind::ValueTuple, open);
             Advance();
             if (m_tok.kind != Tok::Ident)
@@ -682,8 +687,8 @@ private:
     Scratch& Level(unsigned depth)
     {
         while (m_levels.size() <= depth)
-            m_levels.emplace_back();
-        return m_levels[depth];
+            m_levels.push_back(std::make_unique<Scratch>());
+        return *m_levels[depth];
     }
 
     // Field and type names are ASCII identifiers.
@@ -694,7 +699,7 @@ private:
     PetalBuilder m_build;
     unsigned m_maxDepth;
     Token m_tok;
-    std::deque<Scratch> m_levels; // stable: a level stays in use while deeper ones are added
+    std::vector<std::unique_ptr<Scratch>> m_levels; // stable: a level stays in use while deeper ones are added
 };
 
 } // namespace
