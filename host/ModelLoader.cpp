@@ -150,9 +150,10 @@ private:
     unsigned m_codePage;
 };
 
-// A file's bytes, read without clearing the buffer first (a model file is megabytes).
+// A file's bytes, read without clearing the buffer first (a model file is megabytes), in
+// pages of their own that go back to the system as soon as the file is parsed.
 struct FileText {
-    std::unique_ptr<char[]> data;
+    LargeBlock data{0};
     size_t size = 0;
     operator std::string_view() const { return std::string_view(data.get(), size); }
 };
@@ -169,7 +170,7 @@ bool ReadWholeFile(const std::wstring& path, FileText& out)
         CloseHandle(h);
         return false;
     }
-    out.data = std::make_unique_for_overwrite<char[]>(size);
+    out.data = LargeBlock(size);
     out.size = size;
     DWORD done = 0;
     bool ok = true;

@@ -95,7 +95,7 @@ public:
         if (i > UINT32_MAX)
             throw std::length_error("petal document too large");
         if ((i >> PetalDocument::kChunkBits) == m_doc.m_chunks.size())
-            m_doc.m_chunks.push_back(std::make_unique_for_overwrite<PetalDocument::Record[]>(size_t(1) << PetalDocument::kChunkBits));
+            m_doc.m_chunks.emplace_back(sizeof(PetalDocument::Record) << PetalDocument::kChunkBits);
         m_doc.At(static_cast<PetalIndex>(i)) = r;
         ++m_doc.m_recordCount;
         return static_cast<PetalIndex>(i);
@@ -178,11 +178,11 @@ public:
             if (s.size() > kBlock / 4) {
                 // A long text gets a block of its own; the current one stays open.
                 m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
-                m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(s.size()));
+                m_doc.m_blocks.emplace_back(s.size());
                 std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
                 return std::string_view(m_doc.m_blocks.back().get(), s.size());
             }
-            m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlock));
+            m_doc.m_blocks.emplace_back(kBlock);
             m_next = m_doc.m_blocks.back().get();
             m_left = kBlock;
         }

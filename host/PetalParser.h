@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PageMemory.h"
 #include "Utf8.h"
 
 namespace RoseHost {
@@ -178,17 +179,20 @@ private:
         bool hasTag = false;
     };
     // Records in chunks of 2,048 (64 KB): nothing is copied as the document grows, and a
-    // small file costs little.
+    // small file costs little. The document's large parts are pages of their own
+    // (PageMemory.h): they go back to the system with the document.
     static constexpr unsigned kChunkBits = 11;
-    Record& At(PetalIndex i) { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
-    const Record& At(PetalIndex i) const { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
-    std::vector<std::unique_ptr<Record[]>> m_chunks;
+    Record& At(PetalIndex i) { return Chunk(i)[i & ((1u << kChunkBits) - 1)]; }
+    const Record& At(PetalIndex i) const { return Chunk(i)[i & ((1u << kChunkBits) - 1)]; }
+    Record* Chunk(PetalIndex i) const { return reinterpret_cast<Record*>(m_chunks[i >> kChunkBits].get()); }
+    template <class T> using Array = std::vector<T, LargeAllocator<T>>;
+    std::vector<LargeBlock> m_chunks;
     size_t m_recordCount = 0;
-    std::vector<PetalIndex> m_children;
-    std::vector<uint32_t> m_keyIds;       // parallel to m_children (0 for items of lists)
-    std::vector<std::string_view> m_names;
+    Array<PetalIndex> m_children;
+    Array<uint32_t> m_keyIds;             // parallel to m_children (0 for items of lists)
+    Array<std::string_view> m_names;
     std::vector<std::string_view> m_keyNames;
-    std::vector<std::unique_ptr<char[]>> m_blocks; // of 1 << kBlockBits bytes, or one long text
+    std::vector<LargeBlock> m_blocks;     // of 1 << kBlockBits bytes, or one long text
 };
 
 struct PetalParseOptions {
