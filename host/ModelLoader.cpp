@@ -243,7 +243,7 @@ public:
         size_t at = hash & mask;
         for (; !m_slots[at].text.empty(); at = (at + 1) & mask) {
             const Slot& slot = m_slots[at];
-            if (slot.hash == hash && slot.text.Ascii() == s)
+            if (slot.hash == hash && SameText(slot.text.Ascii(), s))
                 return slot.text;
         }
         m_slots[at] = {ModelText::FromAscii(s), hash};

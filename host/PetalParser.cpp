@@ -144,7 +144,7 @@ public:
             const uint32_t id = m_slots[at];
             if (id == 0)
                 break;
-            if (m_hashes[id] == hash && m_doc.m_keyNames[id] == name)
+            if (m_hashes[id] == hash && SameText(m_doc.m_keyNames[id], name))
                 return id;
         }
         const std::string_view kept = Store(name);
@@ -424,6 +424,13 @@ private:
             ++m_pos;
             return;
         }
+        ReadEscapedString(t, start);
+    }
+
+    // The rest of a string that holds an escape, a line break or a double-byte character:
+    // rare, so kept out of the lexer's loop.
+    [[gnu::noinline]] void ReadEscapedString(Token& t, size_t start)
+    {
         m_buf.assign(m_text.substr(start, m_pos - start));
         for (;;) {
             if (m_pos >= m_end)
@@ -463,7 +470,7 @@ private:
     }
 
     // Lines starting with '|' in the first column, up to the first line that does not.
-    void ReadText(Token& t)
+    [[gnu::noinline]] void ReadText(Token& t)
     {
         t.kind = Tok::Text;
         m_buf.clear();
