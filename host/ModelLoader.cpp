@@ -150,10 +150,12 @@ private:
     unsigned m_codePage;
 };
 
-// A file's bytes, read without clearing the buffer first (a model file is megabytes), in
-// pages of their own that go back to the system as soon as the file is parsed.
+// A file's bytes, read without clearing the buffer first (a model file is megabytes).
+// From the heap on purpose: freeing a block this large raises the heap's own threshold for
+// taking pages straight from the system, so the many large buffers of a generation after
+// it are reused instead of being mapped and faulted in afresh each time.
 struct FileText {
-    LargeBlock data{0};
+    std::unique_ptr<char[]> data;
     size_t size = 0;
     operator std::string_view() const { return std::string_view(data.get(), size); }
 };
@@ -170,7 +172,7 @@ bool ReadWholeFile(const std::wstring& path, FileText& out)
         CloseHandle(h);
         return false;
     }
-    out.data = LargeBlock(size);
+    out.data = std::make_unique_for_overwrite<char[]>(size);
     out.size = size;
     DWORD done = 0;
     bool ok = true;
