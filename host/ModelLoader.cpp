@@ -151,6 +151,9 @@ private:
 };
 
 // A file's bytes, read without clearing the buffer first (a model file is megabytes).
+// From the heap on purpose: freeing a block this large raises the heap's own threshold for
+// taking pages straight from the system, so the many large buffers of a generation after
+// it are reused instead of being mapped and faulted in afresh each time.
 struct FileText {
     std::unique_ptr<char[]> data;
     size_t size = 0;
@@ -242,7 +245,7 @@ public:
         size_t at = hash & mask;
         for (; !m_slots[at].text.empty(); at = (at + 1) & mask) {
             const Slot& slot = m_slots[at];
-            if (slot.hash == hash && slot.text.Ascii() == s)
+            if (slot.hash == hash && SameText(slot.text.Ascii(), s))
                 return slot.text;
         }
         m_slots[at] = {ModelText::FromAscii(s), hash};
@@ -572,7 +575,10 @@ private:
         }
         for (size_t i = 0; i < n.keys.size(); ++i) {
             const uint32_t key = n.keys.Id(i);
-            const PetalNode& v = doc[n.children[i]];
+            // Most fields are someone else's: their node is not looked at.
+            if (key != K("quid") && key != K("documentation") && key != K("stereotype") && key != K("attributes"))
+                continue;
+            const PetalNode v = doc[n.children[i]];
             if (key == K("quid") && e.quid.empty())
                 e.quid = v.kind == PetalKind::Tuple || v.kind == PetalKind::ValueTuple ? TextOf(doc, v) : Unique(v.text);
             else if (key == K("documentation"))
@@ -695,25 +701,25 @@ private:
             } else if (key == K("language")) {
                 c->language = TextOf(doc, v);
             } else if (key == K("class_attributes")) {
-                ForEachObject(doc, v, "ClassAttribute", [&](const PetalNode& a) { c->attributes.push_back(BuildAttribute(doc, a, c)); });
+                ForEachObject(doc, v, "ClassAttribute", c->attributes, [&](const PetalNode& a) { c->attributes.push_back(BuildAttribute(doc, a, c)); });
             } else if (key == K("operations")) {
-                ForEachObject(doc, v, "Operation", [&](const PetalNode& o) { c->operations.push_back(BuildOperation(doc, o, c)); });
+                ForEachObject(doc, v, "Operation", c->operations, [&](const PetalNode& o) { c->operations.push_back(BuildOperation(doc, o, c)); });
             } else if (key == K("parameters")) {
-                ForEachObject(doc, v, "Parameter", [&](const PetalNode& p) { c->parameters.push_back(BuildParameter(doc, p, c, c->parameters.size())); });
+                ForEachObject(doc, v, "Parameter", c->parameters, [&](const PetalNode& p) { c->parameters.push_back(BuildParameter(doc, p, c, c->parameters.size())); });
             } else if (key == K("superclasses")) {
-                ForEachObject(doc, v, "Inheritance_Relationship", [&](const PetalNode& r) {
+                ForEachObject(doc, v, "Inheritance_Relationship", c->superclasses, [&](const PetalNode& r) {
                     c->superclasses.push_back(BuildRelation(doc, r, ElementKind::InheritRelation, c));
                 });
             } else if (key == K("used_nodes")) {
-                ForEachObject(doc, v, "Uses_Relationship", [&](const PetalNode& r) {
+                ForEachObject(doc, v, "Uses_Relationship", c->dependencies, [&](const PetalNode& r) {
                     c->dependencies.push_back(BuildRelation(doc, r, ElementKind::ClassDependency, c));
                 });
             } else if (key == K("realized_interfaces")) {
-                ForEachObject(doc, v, "Realize_Relationship", [&](const PetalNode& r) {
+                ForEachObject(doc, v, "Realize_Relationship", c->realizations, [&](const PetalNode& r) {
                     c->realizations.push_back(BuildRelation(doc, r, ElementKind::RealizeRelation, c));
                 });
             } else if (key == K("fields")) {
-                ForEachObject(doc, v, "Has_Relationship", [&](const PetalNode& r) {
+                ForEachObject(doc, v, "Has_Relationship", c->hasRelations, [&](const PetalNode& r) {
                     c->hasRelations.push_back(BuildRelation(doc, r, ElementKind::HasRelationship, c));
                 });
             } else if (key == K("nestedClasses") && v.kind == PetalKind::List) {
@@ -731,6 +737,16 @@ private:
             pendingModule = false;
         }
         return c;
+    }
+
+    // `out`, where `f` puts what it builds, is grown once to the list's size: a class's
+    // members would otherwise be moved several times as they are added.
+    template <class T, class F>
+    void ForEachObject(const PetalDocument& doc, const PetalNode& list, std::string_view type, std::vector<T*>& out, F&& f)
+    {
+        if (list.kind == PetalKind::List)
+            out.reserve(out.size() + list.children.size());
+        ForEachObject(doc, list, type, std::forward<F>(f));
     }
 
     template <class F>
@@ -773,7 +789,7 @@ private:
         o->isAbstract = IsTrue(doc.Field(node, K("abstract")));
         o->isStatic = IsTrue(doc.Field(node, K("static")));
         if (auto params = doc.Field(node, K("parameters")))
-            ForEachObject(doc, *params, "Parameter", [&](const PetalNode& p) { o->parameters.push_back(BuildParameter(doc, p, o, o->parameters.size())); });
+            ForEachObject(doc, *params, "Parameter", o->parameters, [&](const PetalNode& p) { o->parameters.push_back(BuildParameter(doc, p, o, o->parameters.size())); });
         return o;
     }
 

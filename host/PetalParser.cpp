@@ -7,7 +7,6 @@
 #include <cstring>
 #include <cwchar>
 #include <unordered_map>
-#include <deque>
 #include <iterator>
 
 namespace RoseHost {
@@ -96,7 +95,7 @@ public:
         if (i > UINT32_MAX)
             throw std::length_error("petal document too large");
         if ((i >> PetalDocument::kChunkBits) == m_doc.m_chunks.size())
-            m_doc.m_chunks.push_back(std::make_unique_for_overwrite<PetalDocument::Record[]>(size_t(1) << PetalDocument::kChunkBits));
+            m_doc.m_chunks.emplace_back(sizeof(PetalDocument::Record) << PetalDocument::kChunkBits);
         m_doc.At(static_cast<PetalIndex>(i)) = r;
         ++m_doc.m_recordCount;
         return static_cast<PetalIndex>(i);
@@ -145,7 +144,7 @@ public:
             const uint32_t id = m_slots[at];
             if (id == 0)
                 break;
-            if (m_hashes[id] == hash && m_doc.m_keyNames[id] == name)
+            if (m_hashes[id] == hash && SameText(m_doc.m_keyNames[id], name))
                 return id;
         }
         const std::string_view kept = Store(name);
@@ -179,11 +178,11 @@ public:
             if (s.size() > kBlock / 4) {
                 // A long text gets a block of its own; the current one stays open.
                 m_ref = static_cast<uint32_t>(m_doc.m_blocks.size()) << PetalDocument::kBlockBits;
-                m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(s.size()));
+                m_doc.m_blocks.emplace_back(s.size());
                 std::memcpy(m_doc.m_blocks.back().get(), s.data(), s.size());
                 return std::string_view(m_doc.m_blocks.back().get(), s.size());
             }
-            m_doc.m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlock));
+            m_doc.m_blocks.emplace_back(kBlock);
             m_next = m_doc.m_blocks.back().get();
             m_left = kBlock;
         }
@@ -302,9 +301,9 @@ public:
                 }
     }
 
-    Token Next()
+    // Fills `t` in place: a token is read about once per four bytes of the file.
+    void Next(Token& t)
     {
-        Token t;
         const char* const s = m_text.data();
         size_t p = m_pos;
         while (p < m_end) {
@@ -326,14 +325,14 @@ public:
         t.column = static_cast<unsigned>(p - m_lineStart) + 1;
         if (p >= m_end) {
             t.kind = Tok::End;
-            return t;
+            return;
         }
         const char c = s[p];
         switch (c) {
-        case '(': m_pos = p + 1; t.kind = Tok::LParen; return t;
-        case ')': m_pos = p + 1; t.kind = Tok::RParen; return t;
-        case ',': m_pos = p + 1; t.kind = Tok::Comma; return t;
-        case '"': ReadString(t); return t;
+        case '(': m_pos = p + 1; t.kind = Tok::LParen; return;
+        case ')': m_pos = p + 1; t.kind = Tok::RParen; return;
+        case ',': m_pos = p + 1; t.kind = Tok::Comma; return;
+        case '"': ReadString(t); return;
         default: break;
         }
         if (Is(c, kIdentStart)) {
@@ -345,9 +344,9 @@ public:
             t.kind = Tok::Ident;
             t.hash = h;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
-        if (c == '|' && p == m_lineStart) { ReadText(t); return t; }
+        if (c == '|' && p == m_lineStart) { ReadText(t); return; }
         if (c == '@') {
             const size_t start = ++p;
             while (p < m_end && IsDigit(s[p]))
@@ -357,7 +356,7 @@ public:
             m_pos = p;
             t.kind = Tok::Ref;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
         if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && p + 1 < m_end &&
                            (IsDigit(s[p + 1]) || s[p + 1] == '.'))) {
@@ -371,7 +370,7 @@ public:
             m_pos = p;
             t.kind = Tok::Number;
             t.text = std::string_view(s + start, p - start);
-            return t;
+            return;
         }
         Fail(t.line, t.column, L"unexpected " + Describe(c));
     }
@@ -425,6 +424,13 @@ private:
             ++m_pos;
             return;
         }
+        ReadEscapedString(t, start);
+    }
+
+    // The rest of a string that holds an escape, a line break or a double-byte character:
+    // rare, so kept out of the lexer's loop.
+    [[gnu::noinline]] void ReadEscapedString(Token& t, size_t start)
+    {
         m_buf.assign(m_text.substr(start, m_pos - start));
         for (;;) {
             if (m_pos >= m_end)
@@ -464,7 +470,7 @@ private:
     }
 
     // Lines starting with '|' in the first column, up to the first line that does not.
-    void ReadText(Token& t)
+    [[gnu::noinline]] void ReadText(Token& t)
     {
         t.kind = Tok::Text;
         m_buf.clear();
@@ -522,7 +528,13 @@ public:
     }
 
 private:
-    void Advance() { m_tok = m_lex.Next(); }
+    void Advance() { m_lex.Next(m_tok); }
+
+    // The words that open a form, compared without a library call.
+    template <size_t N> bool IsWord(const char (&word)[N]) const
+    {
+        return m_tok.kind == Tok::Ident && m_tok.text.size() == N - 1 && std::memcmp(m_tok.text.data(), word, N - 1) == 0;
+    }
 
     PetalIndex NewNode(PetalKind kind, const Token& at) { return m_build.NewNode(kind, at.line, at.column); }
 
@@ -570,9 +582,9 @@ private:
         if (depth > m_maxDepth)
             m_lex.Fail(open.line, open.column, L"nesting deeper than " + std::to_wstring(m_maxDepth) + L" levels");
         Advance();
-        if (m_tok.kind == Tok::Ident && m_tok.text == "object")
+        if (IsWord("object"))
             return ParseObject(open, depth);
-        if (m_tok.kind == Tok::Ident && m_tok.text == "list") {
+        if (IsWord("list")) {
             const PetalIndex i = NewNode(PetalKind::List, open);
             Advance();
             if (m_tok.kind == Tok::Ident) {
@@ -582,7 +594,7 @@ private:
             ParseItems(i, open, depth);
             return i;
         }
-        if (m_tok.kind == Tok::Ident && m_tok.text == "value") {
+        if (IsWord("value")) {
             const PetalIndex i = NewNode(PetalKind::ValueTuple, open);
             Advance();
             if (m_tok.kind != Tok::Ident)
@@ -682,8 +694,8 @@ private:
     Scratch& Level(unsigned depth)
     {
         while (m_levels.size() <= depth)
-            m_levels.emplace_back();
-        return m_levels[depth];
+            m_levels.push_back(std::make_unique<Scratch>());
+        return *m_levels[depth];
     }
 
     // Field and type names are ASCII identifiers.
@@ -694,7 +706,7 @@ private:
     PetalBuilder m_build;
     unsigned m_maxDepth;
     Token m_tok;
-    std::deque<Scratch> m_levels; // stable: a level stays in use while deeper ones are added
+    std::vector<std::unique_ptr<Scratch>> m_levels; // stable: a level stays in use while deeper ones are added
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -21,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PageMemory.h"
 #include "Utf8.h"
 
 namespace RoseHost {
@@ -59,6 +61,28 @@ enum class PetalKind : uint8_t {
 };
 
 using PetalIndex = uint32_t;
+
+// a == b for the short names and texts the reader compares by the hundred thousand,
+// without a library call.
+inline bool SameText(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    size_t n = a.size();
+    for (; n >= 8; n -= 8, x += 8, y += 8) {
+        uint64_t u, v;
+        std::memcpy(&u, x, 8);
+        std::memcpy(&v, y, 8);
+        if (u != v)
+            return false;
+    }
+    for (; n > 0; --n, ++x, ++y)
+        if (*x != *y)
+            return false;
+    return true;
+}
 
 // A read-only run of items stored in a document.
 template <class T> class PetalSpan {
@@ -178,17 +202,20 @@ private:
         bool hasTag = false;
     };
     // Records in chunks of 2,048 (64 KB): nothing is copied as the document grows, and a
-    // small file costs little.
+    // small file costs little. The document's large parts are pages of their own
+    // (PageMemory.h): they go back to the system with the document.
     static constexpr unsigned kChunkBits = 11;
-    Record& At(PetalIndex i) { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
-    const Record& At(PetalIndex i) const { return m_chunks[i >> kChunkBits][i & ((1u << kChunkBits) - 1)]; }
-    std::vector<std::unique_ptr<Record[]>> m_chunks;
+    Record& At(PetalIndex i) { return Chunk(i)[i & ((1u << kChunkBits) - 1)]; }
+    const Record& At(PetalIndex i) const { return Chunk(i)[i & ((1u << kChunkBits) - 1)]; }
+    Record* Chunk(PetalIndex i) const { return reinterpret_cast<Record*>(m_chunks[i >> kChunkBits].get()); }
+    template <class T> using Array = std::vector<T, LargeAllocator<T>>;
+    std::vector<LargeBlock> m_chunks;
     size_t m_recordCount = 0;
-    std::vector<PetalIndex> m_children;
-    std::vector<uint32_t> m_keyIds;       // parallel to m_children (0 for items of lists)
-    std::vector<std::string_view> m_names;
+    Array<PetalIndex> m_children;
+    Array<uint32_t> m_keyIds;             // parallel to m_children (0 for items of lists)
+    Array<std::string_view> m_names;
     std::vector<std::string_view> m_keyNames;
-    std::vector<std::unique_ptr<char[]>> m_blocks; // of 1 << kBlockBits bytes, or one long text
+    std::vector<LargeBlock> m_blocks;     // of 1 << kBlockBits bytes, or one long text
 };
 
 struct PetalParseOptions {
