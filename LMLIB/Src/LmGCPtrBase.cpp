@@ -3,10 +3,12 @@
 #include "LmLock.h"
 #include "LmTranslate.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <set>
+#include <functional>
 #include <typeinfo>
+#include <vector>
 
 namespace LmLib
 {
@@ -18,15 +20,55 @@ namespace LmLib
     DWORD CLmGCPtrBase::s_CollectInterval = 0;
     DWORD CLmGCPtrBase::s_LastCollect = 0;
 
+    // A walk of the registry in address order.
+    struct CLmGCPtrBase::Walk
+    {
+        // The registered pointers ordered by address, as of the walk's start; an entry
+        // that leaves the registry during the walk is cleared, and one that enters it
+        // marks the walk changed.
+        std::vector<CLmGCPtrBase*> m_Entries;
+        bool m_Changed = false;
+        Walk* m_Outer;
+
+        Walk();
+        ~Walk();
+        Walk(const Walk&) = delete;
+        Walk& operator=(const Walk&) = delete;
+        void Take();
+    };
+
+    CLmGCPtrBase* CLmGCPtrBase::s_First = nullptr;
+    size_t CLmGCPtrBase::s_Count = 0;
+    CLmGCPtrBase::Walk* CLmGCPtrBase::s_Walk = nullptr;
+
+    CLmGCPtrBase::Walk::Walk() : m_Outer(s_Walk)
+    {
+        // The slots of the outer walk's entries are about to be reused.
+        if (m_Outer)
+            m_Outer->m_Changed = true;
+        s_Walk = this;
+        Take();
+    }
+
+    CLmGCPtrBase::Walk::~Walk()
+    {
+        s_Walk = m_Outer;
+    }
+
+    void CLmGCPtrBase::Walk::Take()
+    {
+        m_Entries.clear();
+        m_Entries.reserve(s_Count);
+        for (CLmGCPtrBase* reference = s_First; reference; reference = reference->m_Next)
+            m_Entries.push_back(reference);
+        std::sort(m_Entries.begin(), m_Entries.end(), std::less<CLmGCPtrBase*>());
+        for (size_t slot = 0; slot < m_Entries.size(); ++slot)
+            m_Entries[slot]->m_Slot = slot;
+        m_Changed = false;
+    }
+
     namespace
     {
-        // Ordered by address so that insertion and removal stay logarithmic.
-        std::set<CLmGCPtrBase*>& References()
-        {
-            static std::set<CLmGCPtrBase*> references;
-            return references;
-        }
-
         CLmBSTR ClassName(CLmUnknownObject* object)
         {
             return object ? CLmBSTR::FromAnsi(typeid(*object).name()) : CLmBSTR();
@@ -145,16 +187,38 @@ namespace LmLib
         LM_TRY
         {
             CLmLock lock;
-            if (References().size() >= s_CollectThreshold)
+            if (s_Count >= s_CollectThreshold)
                 Collect();
-            References().insert(this);
+            if (m_Registered)
+                return;
+            m_Prev = nullptr;
+            m_Next = s_First;
+            if (s_First)
+                s_First->m_Prev = this;
+            s_First = this;
+            m_Registered = true;
+            ++s_Count;
+            if (s_Walk)
+                s_Walk->m_Changed = true;
         }
         LM_END_TRY
     }
 
     void CLmGCPtrBase::Unregister()
     {
-        References().erase(this);
+        if (!m_Registered)
+            return;
+        if (m_Prev)
+            m_Prev->m_Next = m_Next;
+        else
+            s_First = m_Next;
+        if (m_Next)
+            m_Next->m_Prev = m_Prev;
+        m_Prev = m_Next = nullptr;
+        m_Registered = false;
+        --s_Count;
+        if (s_Walk && m_Slot < s_Walk->m_Entries.size() && s_Walk->m_Entries[m_Slot] == this)
+            s_Walk->m_Entries[m_Slot] = nullptr;
     }
 
     DWORD CLmGCPtrBase::GetCollectThreshold()
@@ -196,7 +260,7 @@ namespace LmLib
     size_t CLmGCPtrBase::GetRegisteredCount()
     {
         CLmLock lock;
-        return References().size();
+        return s_Count;
     }
 
     bool CLmGCPtrBase::Expired(DWORD start)
@@ -204,15 +268,15 @@ namespace LmLib
         return GetTickCount() - start > s_CollectTimeLimit;
     }
 
-    bool CLmGCPtrBase::Mark(CLmUnknownObject* object, DWORD start)
+    bool CLmGCPtrBase::Mark(const Walk& walk, CLmUnknownObject* object, DWORD start)
     {
-        for (CLmGCPtrBase* reference : References())
+        for (CLmGCPtrBase* reference : walk.m_Entries)
         {
             CLmUnknownObject* target = reference->m_Pointer;
             if (reference->m_OwnerObject == object && target && target->m_GCCount == 0)
             {
                 target->m_GCCount = 1;
-                if (!Mark(target, start))
+                if (!Mark(walk, target, start))
                     return false;
             }
             if (Expired(start))
@@ -230,7 +294,9 @@ namespace LmLib
             if (start - s_LastCollect < s_CollectInterval)
                 return false;
             s_LastCollect = start;
-            std::set<CLmGCPtrBase*>& references = References();
+            // Nothing enters or leaves the registry until the cuts.
+            Walk walk;
+            const std::vector<CLmGCPtrBase*>& references = walk.m_Entries;
 
             // Every object involved starts from its full count ...
             for (CLmGCPtrBase* reference : references)
@@ -253,25 +319,34 @@ namespace LmLib
             // Everything reachable from an object held from outside survives.
             for (CLmGCPtrBase* reference : references)
             {
-                if (reference->m_OwnerObject->m_GCCount != 0 && !Mark(reference->m_OwnerObject, start))
+                if (reference->m_OwnerObject->m_GCCount != 0 && !Mark(walk, reference->m_OwnerObject, start))
                     return false;
                 if (Expired(start))
                     return false;
             }
 
-            // Owners still at zero live only inside cycles: cut their references. Each cut
-            // may destroy objects and change the registry, so the walk starts over.
-            auto position = references.begin();
-            while (position != references.end())
+            // Owners still at zero live only inside cycles: cut their references, in
+            // address order, each time from the lowest such pointer left. A cut only
+            // removes pointers (cleared in the snapshot) and leaves the counts of the
+            // survivors alone, so the pointers before the cut one stay passed; a cut that
+            // registers anything (or collects again) takes a new snapshot from the start.
+            // (The dump above walked the registry too: the slots are taken again.)
+            walk.Take();
+            size_t position = 0;
+            while (position < references.size())
             {
-                CLmGCPtrBase* reference = *position;
-                CLmUnknownObject* owner = reference->m_OwnerObject;
-                if (owner->m_GCCount == 0)
+                CLmGCPtrBase* reference = references[position];
+                if (reference && reference->m_OwnerObject->m_GCCount == 0)
                 {
+                    CLmUnknownObject* owner = reference->m_OwnerObject;
                     owner->AddRef();
                     reference->Assign(nullptr);
                     owner->Release();
-                    position = references.begin();
+                    if (walk.m_Changed)
+                    {
+                        walk.Take();
+                        position = 0;
+                    }
                 }
                 else
                     ++position;
@@ -290,7 +365,8 @@ namespace LmLib
         {
             CLmLock lock;
             OutputDebugStringW(L"\r\n");
-            for (CLmGCPtrBase* reference : References())
+            Walk walk;
+            for (CLmGCPtrBase* reference : walk.m_Entries)
             {
                 CLmUnknownObject* owner = reference->m_OwnerObject;
                 CLmUnknownObject* target = reference->m_Pointer;

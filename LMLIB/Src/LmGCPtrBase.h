@@ -51,14 +51,30 @@ namespace LmLib
         Object::CLmUnknownObject* m_OwnerObject;
 
     private:
+        struct Walk;
+
         void Register();
         void Unregister();
-        static bool Mark(Object::CLmUnknownObject* object, DWORD start);
+        static bool Mark(const Walk& walk, Object::CLmUnknownObject* object, DWORD start);
         static bool Expired(DWORD start);
+
+        // Registry membership: a link in an unordered list (O(1) in and out, nothing
+        // allocated); walks take an address-ordered snapshot, in which m_Slot is this
+        // pointer's place so that leaving the registry mid-walk clears it.
+        CLmGCPtrBase* m_Prev = nullptr;
+        CLmGCPtrBase* m_Next = nullptr;
+        size_t m_Slot = 0;
+        bool m_Registered = false;
 
         static DWORD s_CollectThreshold;
         static DWORD s_CollectTimeLimit;
         static DWORD s_CollectInterval;
         static DWORD s_LastCollect;
+        // The registry: every registered pointer, linked in no particular order.
+        static CLmGCPtrBase* s_First;
+        static size_t s_Count;
+        // The innermost walk under way (a collection can start inside another one, when
+        // a cut registers a pointer at the threshold).
+        static Walk* s_Walk;
     };
 }

@@ -35,7 +35,9 @@ struct BlockCache {
     bool reaperSet;
     bool reaped;
 };
-thread_local BlockCache t_cache;
+// The programs that use this layer are linked against it, so its thread data can sit in
+// the threads' static block: reached without a call to the dynamic loader.
+__attribute__((tls_model("initial-exec"))) thread_local BlockCache t_cache;
 
 struct Reaper {
     ~Reaper()

@@ -5,6 +5,7 @@
 #include "vxplat/Module.h"
 
 #include <dlfcn.h>
+#include <linux/futex.h>
 #include <link.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -20,7 +21,8 @@
 
 namespace {
 
-thread_local DWORD t_lastError = 0;
+// In the threads' static block, as the programs are linked against this layer.
+__attribute__((tls_model("initial-exec"))) thread_local DWORD t_lastError = 0;
 
 std::mutex g_imageMutex;
 std::wstring g_imagePathOverride;
@@ -51,56 +53,40 @@ std::wstring ModulePath(HMODULE module)
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs)
 {
-    pthread_mutex_init(&cs->Mutex, nullptr);
+    cs->LockState = 0;
     cs->OwningThread = 0;
     cs->RecursionCount = 0;
 }
 
-namespace {
-
-unsigned long Owner(LPCRITICAL_SECTION cs) { return __atomic_load_n(&cs->OwningThread, __ATOMIC_RELAXED); }
-
-void Own(LPCRITICAL_SECTION cs, unsigned long self)
+void VxpWaitCriticalSection(LPCRITICAL_SECTION cs)
 {
-    __atomic_store_n(&cs->OwningThread, self, __ATOMIC_RELAXED);
-    cs->RecursionCount = 1;
+    // Mark the section contended before sleeping, so that its holder's leave wakes us;
+    // whoever takes it this way keeps the mark, as other waiters may still sleep.
+    while (__atomic_exchange_n(&cs->LockState, 2, __ATOMIC_ACQUIRE) != 0)
+        syscall(SYS_futex, &cs->LockState, FUTEX_WAIT_PRIVATE, 2, nullptr, nullptr, 0);
 }
 
-} // namespace
-
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs)
+void VxpWakeCriticalSection(LPCRITICAL_SECTION cs)
 {
-    const unsigned long self = static_cast<unsigned long>(pthread_self());
-    if (Owner(cs) == self) {
-        ++cs->RecursionCount;
-        return;
-    }
-    pthread_mutex_lock(&cs->Mutex);
-    Own(cs, self);
+    syscall(SYS_futex, &cs->LockState, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs)
 {
-    const unsigned long self = static_cast<unsigned long>(pthread_self());
-    if (Owner(cs) == self) {
+    const unsigned long self = VxpCurrentThreadTag();
+    if (__atomic_load_n(&cs->OwningThread, __ATOMIC_RELAXED) == self) {
         ++cs->RecursionCount;
         return TRUE;
     }
-    if (pthread_mutex_trylock(&cs->Mutex) != 0)
+    LONG expected = 0;
+    if (!__atomic_compare_exchange_n(&cs->LockState, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED))
         return FALSE;
-    Own(cs, self);
+    __atomic_store_n(&cs->OwningThread, self, __ATOMIC_RELAXED);
+    cs->RecursionCount = 1;
     return TRUE;
 }
 
-void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs)
-{
-    if (--cs->RecursionCount > 0)
-        return;
-    __atomic_store_n(&cs->OwningThread, 0UL, __ATOMIC_RELAXED);
-    pthread_mutex_unlock(&cs->Mutex);
-}
-
-void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_destroy(&cs->Mutex); }
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION) {}
 
 ULONGLONG WINAPI GetTickCount64()
 {

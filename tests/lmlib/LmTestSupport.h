@@ -61,6 +61,8 @@ namespace LmTest
         void OnDestroy() override
         {
             ++s_Destroyed;
+            if (m_OnDestroy)
+                m_OnDestroy();
             if (m_ThrowOnDestroy)
                 throw 42;
         }
@@ -70,6 +72,7 @@ namespace LmTest
         CLmGCPtr<CTestNode> m_Peer;
         bool m_Initializes;
         bool m_ThrowOnDestroy = false;
+        std::function<void()> m_OnDestroy;
 
         static inline int s_Alive = 0;
         static inline int s_Destroyed = 0;

@@ -3,6 +3,11 @@
 #include "LmGCPtr.h"
 #include "LmTestSupport.h"
 
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <vector>
+
 using namespace LmTest;
 using LmLib::CLmGCPtrBase;
 using LmLib::Object::CLmDynamicObjects;
@@ -191,5 +196,87 @@ TEST_F(ObjectTest, TypedViewsAnswerAsTheDynamicTypeDoes)
         EXPECT_EQ(CLmPtr<CTestTag>(plain).GetTyped(), nullptr);
         EXPECT_EQ(CLmPtr<CTestNode>(plain).GetTyped(), dynamic_cast<CTestNode*>(plain.Get()));
         EXPECT_EQ(CLmPtr<CTaggedNode>().GetTyped(), nullptr);
+    }
+}
+
+namespace
+{
+    struct CollectCase
+    {
+        const char* name;
+        std::vector<int> cycles;  // lengths of the garbage cycles
+        bool cutRegisters;        // a destroyed node links a new one to the survivors
+    };
+
+    // The owners of the dumped lines, in the order written (low 32 bits of the address).
+    std::vector<unsigned> DumpedOwners()
+    {
+        testing::internal::CaptureStdout();
+        CLmGCPtrBase::DumpReferences();
+        std::istringstream lines(testing::internal::GetCapturedStdout());
+        std::vector<unsigned> owners;
+        for (std::string line; std::getline(lines, line);)
+        {
+            size_t at = line.find("[0x");
+            if (at != std::string::npos)
+                owners.push_back(static_cast<unsigned>(std::stoul(line.substr(at + 3), nullptr, 16)));
+        }
+        return owners;
+    }
+
+    unsigned Low(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)); }
+}
+
+TEST_F(ObjectTest, CollectorReclaimsEveryCycleWalkingInAddressOrder)
+{
+    const CollectCase cases[] = {
+        {"self loop", {1}, false},
+        {"cycles of several lengths", {1, 2, 3, 7}, false},
+        {"a cut registers at the threshold", {2, 3, 1}, true},
+    };
+    for (const CollectCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // Held from outside, with a second survivor held only through it.
+        CLmPtr<CTestNode> survivor = CTestNode::Create(nullptr);
+        survivor->m_Peer = CTestNode::Create(nullptr);
+        CTestNode* kept = survivor->m_Peer;
+        std::set<unsigned> ours;
+        int garbage = 0;
+        for (int length : c.cycles)
+        {
+            std::vector<CLmPtr<CTestNode>> ring;
+            for (int i = 0; i < length; ++i)
+                ring.push_back(CTestNode::Create(nullptr));
+            for (int i = 0; i < length; ++i)
+            {
+                ring[i]->m_Peer = ring[(i + 1) % length];
+                ours.insert(Low(ring[i].GetTyped()));
+            }
+            garbage += length;
+            // A lone node is destroyed after its own pointer is cut, so nothing of it is
+            // left in the registry when it registers the new one.
+            if (c.cutRegisters && length == 1)
+                ring[0]->m_OnDestroy = [kept] { kept->m_Peer = CTestNode::Create(nullptr); };
+        }
+        // The registry is written out ordered by the pointers' addresses, which here
+        // are the owners' addresses plus one offset.
+        std::vector<unsigned> dumped;
+        for (unsigned owner : DumpedOwners())
+            if (ours.count(owner))
+                dumped.push_back(owner);
+        EXPECT_EQ(dumped.size(), ours.size());
+        EXPECT_TRUE(std::is_sorted(dumped.begin(), dumped.end()));
+
+        EXPECT_EQ(CTestNode::s_Alive, m_Alive + 2 + garbage);
+        DWORD threshold = CLmGCPtrBase::GetCollectThreshold();
+        if (c.cutRegisters)
+            CLmGCPtrBase::SetCollectThreshold(0);  // that registration collects again, inside
+        EXPECT_TRUE(CLmGCPtrBase::Collect());
+        CLmGCPtrBase::SetCollectThreshold(threshold);
+        int added = c.cutRegisters ? 1 : 0;
+        EXPECT_EQ(CTestNode::s_Alive, m_Alive + 2 + added);
+        EXPECT_EQ(CLmGCPtrBase::GetRegisteredCount(), m_Registered + 1 + added);
+        EXPECT_EQ(kept->m_Peer.IsNull(), !c.cutRegisters);
     }
 }

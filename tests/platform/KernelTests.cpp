@@ -45,3 +45,33 @@ TEST(ModuleFileName, OfTheExecutable)
 }
 
 }  // namespace
+
+namespace {
+
+// Threads that keep re-entering one section: an unguarded count would lose increments
+// and a lost wake-up would hang the join.
+TEST(CriticalSection, SerialisesContendingThreads)
+{
+    struct Case { int threads; int rounds; int depth; };
+    for (const Case& c : {Case{2, 20000, 1}, Case{4, 5000, 3}}) {
+        CRITICAL_SECTION cs;
+        InitializeCriticalSection(&cs);
+        long count = 0;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < c.threads; ++t)
+            threads.emplace_back([&] {
+                for (int r = 0; r < c.rounds; ++r) {
+                    for (int d = 0; d < c.depth; ++d) EnterCriticalSection(&cs);
+                    long seen = count;
+                    std::this_thread::yield();
+                    count = seen + 1;
+                    for (int d = 0; d < c.depth; ++d) LeaveCriticalSection(&cs);
+                }
+            });
+        for (std::thread& t : threads) t.join();
+        EXPECT_EQ(count, static_cast<long>(c.threads) * c.rounds) << c.threads << " threads";
+        DeleteCriticalSection(&cs);
+    }
+}
+
+}  // namespace

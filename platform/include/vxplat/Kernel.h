@@ -14,20 +14,58 @@ bool VxpSetProcessImagePath(const wchar_t* path);
 
 #include <pthread.h>
 
-// As on Windows, a thread that already owns the section only counts the entry: the
-// mutex is taken once per outermost entry. OwningThread is read by other threads
-// without the mutex (atomically): only the owner ever stores its own id there.
+// As on Windows, a thread that already owns the section only counts the entry. The
+// outermost entry takes LockState (0 free, 1 held, 2 held with waiters; waiters sleep on
+// it as a futex), so an uncontended entry and leave are one atomic instruction each,
+// inline, without a call. OwningThread is read by other threads without the lock
+// (atomically): only the owner ever stores its own id there.
 typedef struct _RTL_CRITICAL_SECTION {
-    pthread_mutex_t Mutex;
+    LONG LockState;
     unsigned long OwningThread;
     LONG RecursionCount;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION, *PCRITICAL_SECTION;
 
+// The calling thread's id as the sections record it: its thread pointer, which is what
+// pthread_self() returns, read without a call.
+inline unsigned long VxpCurrentThreadTag()
+{
+#if defined(__has_builtin) && __has_builtin(__builtin_thread_pointer)
+    return reinterpret_cast<unsigned long>(__builtin_thread_pointer());
+#else
+    return static_cast<unsigned long>(pthread_self());
+#endif
+}
+
+// The contended halves: wait until the section is free and take it; wake one waiter.
+void VxpWaitCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void VxpWakeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
-void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+inline void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs)
+{
+    const unsigned long self = VxpCurrentThreadTag();
+    if (__atomic_load_n(&cs->OwningThread, __ATOMIC_RELAXED) == self) {
+        ++cs->RecursionCount;
+        return;
+    }
+    LONG expected = 0;
+    if (!__atomic_compare_exchange_n(&cs->LockState, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED))
+        VxpWaitCriticalSection(cs);
+    __atomic_store_n(&cs->OwningThread, self, __ATOMIC_RELAXED);
+    cs->RecursionCount = 1;
+}
+
+inline void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs)
+{
+    if (--cs->RecursionCount > 0)
+        return;
+    __atomic_store_n(&cs->OwningThread, 0UL, __ATOMIC_RELAXED);
+    if (__atomic_exchange_n(&cs->LockState, 0, __ATOMIC_RELEASE) != 1)
+        VxpWakeCriticalSection(cs);
+}
 
 inline LONG InterlockedIncrement(LONG volatile* p) { return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST); }
 inline LONG InterlockedDecrement(LONG volatile* p) { return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST); }
