@@ -3,6 +3,7 @@
 #pragma once
 
 #include "VXCSharpExtension.h"
+#include "VXToolProperties.h"
 
 class CVXCSharpModel;
 class CVXElement;
@@ -20,6 +21,8 @@ public:
 
     // The element's "C#" property, as the host reports it.
     LmLib::Values::CLmBSTR GetProperty(const wchar_t* name);
+    // A reader of the element's properties, for several reads in a row.
+    CVXToolProperties Properties();
     bool IsPropertyTrue(const wchar_t* name);
     std::wstring GetPropertyLower(const wchar_t* name);
 };

@@ -10,28 +10,30 @@ void CVXCSharpMemberText::ReadSettings(CVXCSharpExtensionElement& extension)
 {
     if (!Generated)
         return;
-    DataMember = extension.IsPropertyTrue(L"GenerateDataMember");
-    IsProperty = extension.IsPropertyTrue(L"IsProperty");
+    const CVXToolProperties properties = extension.Properties();
+    DataMember = properties.IsTrue(L"GenerateDataMember");
+    IsProperty = properties.IsTrue(L"IsProperty");
     if (DataMember)
     {
-        ReadOnly = extension.IsPropertyTrue(L"ReadOnly");
-        Const = extension.IsPropertyTrue(L"Const");
+        ReadOnly = properties.IsTrue(L"ReadOnly");
+        Const = properties.IsTrue(L"Const");
     }
     if (IsProperty)
     {
-        GetOperation = extension.IsPropertyTrue(L"GenerateGetOperation");
-        SetOperation = extension.IsPropertyTrue(L"GenerateSetOperation");
-        Kind = CSharp::MemberKindOf(extension.GetPropertyLower(L"Kind"));
-        Parameters = CSharp::Text(extension.GetProperty(L"Parameters"));
+        GetOperation = properties.IsTrue(L"GenerateGetOperation");
+        SetOperation = properties.IsTrue(L"GenerateSetOperation");
+        Kind = CSharp::MemberKindOf(properties.Lower(L"Kind"));
+        Parameters = properties.Text(L"Parameters");
     }
 }
 
 void CVXCSharpMemberText::ReadNames(CVXCSharpExtensionElement& extension)
 {
-    FieldName = DataMember ? CSharp::Text(extension.GetProperty(L"DataMemberName")) : std::wstring();
+    const CVXToolProperties properties = extension.Properties();
+    FieldName = DataMember ? properties.Text(L"DataMemberName") : std::wstring();
     if (FieldName.empty())
         FieldName = L"F" + Name;
-    PropertyName = IsProperty ? CSharp::Text(extension.GetProperty(L"PropertyName")) : std::wstring();
+    PropertyName = IsProperty ? properties.Text(L"PropertyName") : std::wstring();
     if (PropertyName.empty())
         PropertyName = Name;
 }

@@ -13,6 +13,8 @@
 #include "VXModuleOutput.h"
 #include "VXPreservedZones.h"
 
+#include <vector>
+
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
@@ -155,15 +157,19 @@ CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long op
 
         const CLmBSTR path = GetFilePath();
         const CLmBSTR tool(ToolName);
-        std::wstring types;
+        std::vector<CLmBSTR> declarations;
+        size_t typesLength = 0;
         for (const CLmPtr<CVXClass>& cls : CVXClassOrder::GetOrderedClasses(module))
         {
-            AppendText(types, cls->GetDeclaration(tool, zones, option));
-            types += L"\r\n";
+            declarations.push_back(cls->GetDeclaration(tool, zones, option));
+            typesLength += static_cast<size_t>(declarations.back().Length()) + 2;
             CVXModuleOutput::WriteLog(module, CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
-        std::wstring text = L"\r\n";
+        std::wstring text;
+        // The type texts are copied once, into a text made large enough for them all.
+        text.reserve(typesLength + usings.size() + 256);
+        text += L"\r\n";
         if (!usings.empty())
             text += L"\r\n\r\n";
         // The user's lines of this zone stand at the left margin: taken back as found.
@@ -171,7 +177,12 @@ CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long op
                      std::wstring());
         if (!usings.empty())
             text += usings + L"\r\n";
-        return Bstr(text + types);
+        for (const CLmBSTR& declaration : declarations)
+        {
+            AppendText(text, declaration);
+            text += L"\r\n";
+        }
+        return Bstr(text);
     }
     LM_END_TRY
 }

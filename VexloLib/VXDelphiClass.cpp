@@ -331,7 +331,7 @@ std::wstring CVXDelphiClass::GetHeritage()
             CLmPtr<CVXClass> superclass = relation->GetSupplierClass();
             if (!HasHostObject(superclass))
                 continue;
-            std::wstring kind = Lower(superclass->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+            std::wstring kind = Lower(GetToolProperty(*superclass, ToolName, L"Kind"));
             std::wstring name = Text(superclass->GetName());
             if (IsInterfaceKind(kind))
                 interfaces += (interfaces.empty() ? L"" : L",") + name;

@@ -43,7 +43,16 @@ CLmBSTR CVXDelphiExtensionElement::GetProperty(const wchar_t* name)
 {
     LM_TRY
     {
-        return GetToolProperty(*GetElement(), ToolName, name);
+        return CVXToolProperties(GetElement(), ToolName).Value(name);
+    }
+    LM_END_TRY
+}
+
+CVXToolProperties CVXDelphiExtensionElement::Properties()
+{
+    LM_TRY
+    {
+        return CVXToolProperties(GetElement(), ToolName);
     }
     LM_END_TRY
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "VXDelphiExtension.h"
+#include "VXToolProperties.h"
 
 class CVXDelphiModel;
 class CVXElement;
@@ -24,6 +25,8 @@ protected:
 
     // The element's "Delphi" property, as the host reports it.
     LmLib::Values::CLmBSTR GetProperty(const wchar_t* name);
+    // A reader of the element's properties, for several reads in a row.
+    CVXToolProperties Properties();
     bool IsPropertyTrue(const wchar_t* name);
     std::wstring GetPropertyLower(const wchar_t* name);
 };

@@ -20,12 +20,13 @@ void CVXDelphiMemberText::SetNames(const std::wstring& fieldName, const std::wst
 
 void CVXDelphiMemberText::ReadSettings(CVXDelphiExtensionElement& extension)
 {
-    DataMember = extension.IsPropertyTrue(L"GenerateDataMember");
-    IsProperty = extension.IsPropertyTrue(L"IsProperty");
-    GetOperation = extension.IsPropertyTrue(L"GenerateGetOperation");
-    SetOperation = extension.IsPropertyTrue(L"GenerateSetOperation");
-    Kind = extension.GetPropertyLower(L"Kind");
-    Parameters = Delphi::Text(extension.GetProperty(L"Parameters"));
+    const CVXToolProperties properties = extension.Properties();
+    DataMember = properties.IsTrue(L"GenerateDataMember");
+    IsProperty = properties.IsTrue(L"IsProperty");
+    GetOperation = properties.IsTrue(L"GenerateGetOperation");
+    SetOperation = properties.IsTrue(L"GenerateSetOperation");
+    Kind = properties.Lower(L"Kind");
+    Parameters = properties.Text(L"Parameters");
 }
 
 void CVXDelphiMemberText::ReadClass(const LmLib::CLmPtr<CVXClass>& owner)
@@ -33,7 +34,7 @@ void CVXDelphiMemberText::ReadClass(const LmLib::CLmPtr<CVXClass>& owner)
     if (!owner.IsNull())
     {
         ClassName = Delphi::Text(owner->GetName());
-        ClassKind = Delphi::Lower(owner->GetPropertyValue(CLmBSTR(Delphi::ToolName), CLmBSTR(L"Kind")));
+        ClassKind = Delphi::Lower(Delphi::GetToolProperty(*owner, Delphi::ToolName, L"Kind"));
     }
 }
 
@@ -41,8 +42,11 @@ void CVXDelphiMemberText::ReadIdentity(CVXDelphiExtensionElement& extension, CVX
 {
     Documentation = Delphi::Text(member.GetDocumentation());
     UniqueId = Delphi::Text(member.GetUniqueID());
-    SetNames(Delphi::Text(extension.GetProperty(L"DataMemberName")), Delphi::Text(extension.GetProperty(L"GetName")),
-             Delphi::Text(extension.GetProperty(L"SetName")), Delphi::Text(extension.GetProperty(L"PropertyName")));
+    const CVXToolProperties properties = extension.Properties();
+    std::wstring fieldName = properties.Text(L"DataMemberName");
+    std::wstring getName = properties.Text(L"GetName");
+    std::wstring setName = properties.Text(L"SetName");
+    SetNames(fieldName, getName, setName, properties.Text(L"PropertyName"));
 }
 
 std::wstring CVXDelphiMemberText::Directive() const

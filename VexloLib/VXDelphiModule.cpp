@@ -13,6 +13,7 @@
 #include "VXPreservedZones.h"
 
 #include <utility>
+#include <vector>
 
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
@@ -188,21 +189,23 @@ CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
             uses += (uses.empty() ? L"" : L",") + Text(used->GetName());
 
         // Only a unit declares its classes; the other kinds still log them.
-        std::wstring types;
         std::vector<CLmPtr<CVXClass>> classes = GetOrderedClasses();
-        if (!classes.empty())
-            types = L"type\r\n";
+        std::vector<CLmBSTR> declarations;
+        size_t typesLength = 0;
+        const CLmBSTR tool(ToolName);
         for (const CLmPtr<CVXClass>& cls : classes)
         {
             if (kind == KindUnit)
             {
-                AppendText(types, cls->GetDeclaration(CLmBSTR(ToolName), zones, 0));
-                types += L"\r\n";
+                declarations.push_back(cls->GetDeclaration(tool, zones, 0));
+                typesLength += static_cast<size_t>(declarations.back().Length()) + 2;
             }
             WriteLog(CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
         std::wstring text;
+        // The class texts are copied once, into a text made large enough for them all.
+        text.reserve(typesLength + uses.size() + 256);
         if (kind == KindUnit)
             text = L"interface\r\n";
         if (kind == KindUnit || kind == KindProgram || kind == KindLibrary)
@@ -217,8 +220,15 @@ CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
             text += Zone(zones, name, id, L"resources", std::wstring(), Unit + std::wstring(L"{$R *.RES}") + L"\r\n");
         if (kind == KindLibrary)
             text += Zone(zones, name, id, L"exports", std::wstring(), std::wstring());
-        if (kind == KindUnit)
-            text += types;
+        if (kind == KindUnit && !classes.empty())
+        {
+            text += L"type\r\n";
+            for (const CLmBSTR& declaration : declarations)
+            {
+                AppendText(text, declaration);
+                text += L"\r\n";
+            }
+        }
         return Bstr(text);
     }
     LM_END_TRY
@@ -240,12 +250,21 @@ CLmBSTR CVXDelphiModule::GetImplementation(CLmPtr<CVXPreservedZones> zones, long
             text = L"implementation\r\n";
             text += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
             CLmPtr<CVXClassCollection> classes = module->GetAssignedClasses();
+            std::vector<CLmBSTR> implementations;
+            size_t length = text.size();
+            const CLmBSTR tool(ToolName);
             for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
             {
                 CLmPtr<CVXClass> cls = classes->GetAt(i);
                 if (cls.IsNull())
                     continue;
-                AppendText(text, cls->GetImplementation(CLmBSTR(ToolName), zones, 0));
+                implementations.push_back(cls->GetImplementation(tool, zones, 0));
+                length += static_cast<size_t>(implementations.back().Length()) + 2;
+            }
+            text.reserve(length);
+            for (const CLmBSTR& implementation : implementations)
+            {
+                AppendText(text, implementation);
                 text += L"\r\n";
             }
         }
@@ -270,16 +289,23 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         switch (GetComponentKind())
         {
         case KindUnit:
-            text = L"unit " + name + L";" + L"\r\n\r\n";
-            AppendText(text, GetDeclaration(zones, 0));
+        {
+            // Both parts first, so that the file's text is made once at its full size.
+            const CLmBSTR declaration = GetDeclaration(zones, 0);
+            const CLmBSTR implementation = GetImplementation(zones, 0);
+            text.reserve(static_cast<size_t>(declaration.Length()) + static_cast<size_t>(implementation.Length()) +
+                         name.size() + 256);
+            text += L"unit " + name + L";" + L"\r\n\r\n";
+            AppendText(text, declaration);
             text += L"\r\n";
-            AppendText(text, GetImplementation(zones, 0));
+            AppendText(text, implementation);
             text += L"initialization\r\n";
             text += Zone(zones, name, id, L"initialization", std::wstring(), std::wstring());
             text += L"finalization\r\n";
             text += Zone(zones, name, id, L"finalization", std::wstring(), std::wstring());
             text += L"end.";
             break;
+        }
         case KindProgram:
         case KindLibrary:
             text = (GetComponentKind() == KindProgram ? L"program " : L"library ") + name + L";" + L"\r\n";

@@ -102,6 +102,8 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
     {
         Values values;
         CLmPtr<CVXOperation> operation = GetOperation();
+        // The operation's settings, read on one reader rather than one lookup each.
+        const CVXToolProperties properties = Properties();
         values.Name = Text(operation->GetName());
         values.UniqueId = Text(operation->GetUniqueID());
         if (className && classKind)
@@ -115,7 +117,7 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
             if (!owner.IsNull())
             {
                 values.ClassName = Text(owner->GetName());
-                values.ClassKind = Lower(owner->GetPropertyValue(CLmBSTR(ToolName), CLmBSTR(L"Kind")));
+                values.ClassKind = Lower(GetToolProperty(*owner, ToolName, L"Kind"));
             }
         }
         CLmPtr<CVXParameterCollection> parameters = operation->GetParameters();
@@ -135,7 +137,7 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
         values.Keyword = returnType.empty() ? L"procedure" : L"function";
         if (!IsInterfaceKind(values.ClassKind))
         {
-            std::wstring type = GetMethodType();
+            std::wstring type = properties.Lower(L"Type");
             if (type == L"constructor")
                 values.Keyword = L"constructor";
             else if (type == L"destructor")
@@ -144,9 +146,9 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
                 values.Keyword = L"class " + values.Keyword;
         }
         values.Documentation = DocumentationPrefix(operation->GetDocumentation());
-        values.Overload = IsOverload();
-        values.MethodKind = GetMethodKind();
-        values.CallingConvention = GetCallingConvention();
+        values.Overload = properties.IsTrue(L"IsOverload");
+        values.MethodKind = properties.Lower(L"Kind");
+        values.CallingConvention = properties.Lower(L"CallingConvention");
         return values;
     }
     LM_END_TRY

@@ -6,6 +6,7 @@
 #include "VXCommon.h"
 #include "VXElement.h"
 #include "VXPreservedZones.h"
+#include "VXToolProperties.h"
 #include "VXZoneWriter.h"
 
 using LmLib::CLmPtr;
@@ -151,7 +152,7 @@ CLmBSTR CVXExtension::GetToolProperty(CVXElement& element, const wchar_t* tool, 
 {
     LM_TRY
     {
-        return element.GetPropertyValue(CLmBSTR(tool), CLmBSTR(name));
+        return CVXToolProperties::Read(element, tool, name);
     }
     LM_END_TRY
 }

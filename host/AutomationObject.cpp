@@ -220,7 +220,7 @@ void DispatchTable::BindHandler(DISPID id, WORD kind, Handler handler)
 {
     for (Entry& e : m_entries) {
         if (e.member->id == id && e.member->kind == kind) {
-            e.handler = std::move(handler);
+            e.handler = handler;
             return;
         }
     }

@@ -17,9 +17,9 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -61,7 +61,8 @@ private:
     std::wstring m_failure;
 };
 
-using Handler = std::function<HRESULT(Object&, Call&)>;
+// A member's handler: a plain function, so a call reaches it with one indirect jump.
+using Handler = HRESULT (*)(Object&, Call&);
 
 // The members of one interface (with those it inherits) and their handlers. Built once per
 // object class; binding a member the interface does not declare is a programming error.
@@ -92,10 +93,18 @@ public:
     std::vector<std::wstring> Unbound() const;
 
 private:
+    // Handlers keep no state (lambdas without captures), so each binding is a function
+    // of its own that makes the lambda afresh.
     template <class Self, class Fn>
-    DispatchTable& Bind(DISPID id, WORD kind, Fn fn)
+    static HRESULT Thunk(Object& o, Call& c)
     {
-        BindHandler(id, kind, [fn](Object& o, Call& c) -> HRESULT { return fn(static_cast<Self&>(o), c); });
+        return Fn{}(static_cast<Self&>(o), c);
+    }
+    template <class Self, class Fn>
+    DispatchTable& Bind(DISPID id, WORD kind, Fn)
+    {
+        static_assert(std::is_empty_v<Fn> && std::is_default_constructible_v<Fn>, "a handler captures nothing");
+        BindHandler(id, kind, &Thunk<Self, Fn>);
         return *this;
     }
     void BindHandler(DISPID id, WORD kind, Handler handler);

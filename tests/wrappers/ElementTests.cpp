@@ -17,7 +17,9 @@
 #include "VXRichType.h"
 #include "VXRole.h"
 #include "VXSubsystem.h"
+#include "VXToolProperties.h"
 
+#include <cwctype>
 #include <functional>
 
 namespace WrapperTest {
@@ -70,8 +72,32 @@ TEST_F(LoadedModelTest, PropertyValuesAreReturnedExactlyAsTheHostGivesThem)
         {L"Delphi", L"NoSuchProperty", L""},            // what the host answers
         {L"C#", L"GenerateCode", L""},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(c.expected, Text(cls->GetPropertyValue(c.tool, c.name))) << c.tool << L"." << c.name;
+        // The reader answers the same, and derives the boolean and lower-case forms.
+        CVXToolProperties properties(cls, c.tool);
+        std::wstring lower = c.expected;
+        for (wchar_t& ch : lower)
+            ch = static_cast<wchar_t>(std::towlower(ch));
+        EXPECT_EQ(c.expected, properties.Text(c.name)) << c.tool << L"." << c.name;
+        EXPECT_EQ(lower, properties.Lower(c.name)) << c.name;
+        EXPECT_EQ(lower == L"true", properties.IsTrue(c.name)) << c.name;
+    }
+}
+
+// Names are kept by their characters, not by where the caller keeps them: a buffer
+// used again for another name gets that name.
+TEST(ToolPropertyNames, KeptByTheirText)
+{
+    std::wstring buffer = L"GenerateCode";
+    const CLmBSTR& first = CVXToolProperties::Name(buffer.c_str());
+    EXPECT_EQ(&first, &CVXToolProperties::Name(L"GenerateCode"));
+    buffer = L"Kind";
+    const CLmBSTR& second = CVXToolProperties::Name(buffer.c_str());
+    EXPECT_NE(&first, &second);
+    EXPECT_EQ(L"GenerateCode", Text(first));
+    EXPECT_EQ(L"Kind", Text(second));
+    EXPECT_EQ(4u, SysStringLen(second.GetBSTR()));
 }
 
 // Create with no host object: CVXObject-based wrappers do not exist, class and component
