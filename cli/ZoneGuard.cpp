@@ -331,16 +331,45 @@ ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
     return present;
 }
 
+// For each file (in m_files order): whether the run writes it and its new text is the
+// text the guard scanned. Such a file's new zones are its old ones, key for key, so its
+// zones need no looking up; when every zone is in such a file, no key is taken at all.
+std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
+{
+    std::vector<bool> kept(m_files.size(), false);
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_files[i].inRun || m_files[i].scan.zones.empty())
+            continue;
+        std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
+        kept[i] = text && *text == m_files[i].Text();
+    }
+    return kept;
+}
+
+bool ZoneGuard::AllKept(const std::vector<bool>& kept, bool inRunOnly) const
+{
+    for (size_t i = 0; i < m_files.size(); ++i)
+        if (!kept[i] && !m_files[i].scan.zones.empty() && (m_files[i].inRun || !inRunOnly))
+            return false;
+    return true;
+}
+
 bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 {
     // Only an old file's zone can be carried: without one (a first run into an empty
     // folder) the new files need not be read at all.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
         return false;
+    const std::vector<bool> kept = Kept(newPath);
+    if (AllKept(kept, false))
+        return false;
     FileKeys newKeys;
     KeySet present = PresentIn(newPath, &newKeys);
     std::map<const File*, std::string> carried;
-    for (const File& source : m_files) {
+    for (size_t f = 0; f < m_files.size(); ++f) {
+        const File& source = m_files[f];
+        if (kept[f])
+            continue;
         for (const ScannedZone& zone : source.scan.zones) {
             std::string comparable = ZoneText(source.Text(), zone);
             if (comparable.empty() || present.count(KeyOf(zone.id, zone.tag, comparable)))
@@ -383,6 +412,12 @@ void ZoneGuard::Account(const NewPath& newPath)
     // Only a zone of a file the run writes can be lost.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
         return;
+    const std::vector<bool> kept = Kept(newPath);
+    if (AllKept(kept, true)) {
+        m_present.reset();
+        SaveStrayLines(newPath);
+        return;
+    }
     // The keys taken after the last pass, unless a new file changed since.
     KeySet present;
     if (m_present && Fingerprint(newPath) == m_prints)
@@ -390,8 +425,9 @@ void ZoneGuard::Account(const NewPath& newPath)
     else
         present = PresentIn(newPath, nullptr);
     m_present.reset();
-    for (const File& file : m_files) {
-        if (!file.inRun)
+    for (size_t f = 0; f < m_files.size(); ++f) {
+        const File& file = m_files[f];
+        if (!file.inRun || kept[f])
             continue;
         for (const ScannedZone& zone : file.scan.zones) {
             std::string comparable = ZoneText(file.Text(), zone);

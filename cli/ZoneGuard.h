@@ -110,6 +110,8 @@ private:
     static uint64_t FileKey(const File* file, std::string_view id, std::string_view tag);
     KeySet PresentIn(const NewPath& newPath, FileKeys* keys);
     std::vector<std::pair<size_t, uint64_t>> Fingerprint(const NewPath& newPath) const;
+    std::vector<bool> Kept(const NewPath& newPath) const;
+    bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void SaveStrayLines(const NewPath& newPath);
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);

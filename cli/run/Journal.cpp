@@ -190,22 +190,55 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
                                           Slashed(journals.front().folder) +
                                           L" keeps them, and the next run recovers it (see docs/CLI.md).");
     };
-    for (Journal& j : journals) {
-        for (const Entry& e : j.entries) {
-            const FileChange* change = nullptr;
+    // Every new text is written beside its file and flushed before the first old file is
+    // replaced, then all are renamed into place, and each folder is flushed once: the
+    // same guarantees as file by file, with one folder flush per folder.
+    struct Step {
+        const Entry* entry;
+        const FileChange* change;
+        std::wstring temporary;
+    };
+    std::vector<Step> steps;
+    for (const Journal& j : journals)
+        for (const Entry& e : j.entries)
             for (const FileChange& c : changes)
-                if (c.path == e.path)
-                    change = &c;
-            if (!CreateFolders(ParentFolder(e.path)) || !ReplaceDurably(e.path, change->newText)) {
-                std::wstring error = LastErrorText(), why = WhyCannotCreate(e.path);
-                rollBack(Slashed(e.path) + L": the new file" + (change->component.empty() ? L"" : L" of " + change->component) +
-                         L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
-                         ExitHostError);
-            }
-            done.push_back(&e);
-            OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
+                if (c.path == e.path) {
+                    steps.push_back({&e, &c, std::wstring()});
+                    break;
+                }
+    auto cannotWrite = [&](const Step& step, size_t staged) {
+        std::wstring error = LastErrorText(), why = WhyCannotCreate(step.entry->path);
+        DWORD code = GetLastError();
+        for (size_t i = 0; i < staged; ++i)
+            if (!steps[i].temporary.empty())
+                DeleteFileW(steps[i].temporary.c_str());
+        SetLastError(code);
+        rollBack(Slashed(step.entry->path) + L": the new file" +
+                     (step.change->component.empty() ? L"" : L" of " + step.change->component) +
+                     L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
+                 ExitHostError);
+    };
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
+            !StageDurably(steps[i].entry->path, steps[i].change->newText, steps[i].temporary)) {
+            steps[i].temporary.clear();
+            cannotWrite(steps[i], i);
         }
+    std::set<std::wstring> folders;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Entry& e = *steps[i].entry;
+        if (!PlaceStaged(e.path, steps[i].temporary)) {
+            steps[i].temporary.clear();
+            for (size_t k = 0; k < i; ++k)
+                steps[k].temporary.clear(); // in place already
+            cannotWrite(steps[i], steps.size());
+        }
+        done.push_back(&e);
+        folders.insert(ParentFolder(e.path));
+        OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
     }
+    for (const std::wstring& folder : folders)
+        VxpFlushFolder(folder.c_str());
     try {
         writeRecovery();
     } catch (const CliError& error) {

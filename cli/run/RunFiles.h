@@ -30,6 +30,13 @@ bool CreateFolders(const std::wstring& folder);
 // link). False with the system's error set; nothing of the old file is lost then.
 bool ReplaceDurably(const std::wstring& path, const std::string& text);
 
+// ReplaceDurably in two steps, for files put in place together: StageDurably writes the
+// new text to the temporary file and flushes it (the old file is untouched), PlaceStaged
+// renames it into place; the caller flushes each folder once afterwards. Both return
+// false with the system's error set and no temporary file left behind.
+bool StageDurably(const std::wstring& path, const std::string& text, std::wstring& temporary);
+bool PlaceStaged(const std::wstring& path, const std::wstring& temporary);
+
 // Appends and flushes (creating the file).
 bool AppendDurably(const std::wstring& path, const std::string& text);
 
