@@ -305,7 +305,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
         std::set<std::tuple<std::string, std::string, std::string>> present;
         auto index = [&present](const std::string& text) {
             for (const ScannedZone& z : ScanZoneText(text).zones)
-                present.insert({z.id, z.tag, ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart))});
+                present.emplace(std::string(z.id), std::string(z.tag), ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart)));
         };
         for (const Entry& e : manifest->entries) {
             if (std::optional<std::string> text = ReadWhole(e.path))
@@ -333,7 +333,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
             }
             for (const ScannedZone& z : ScanZoneText(*old).zones) {
                 std::string comparable = ComparableText(std::string_view(*old).substr(z.textStart, z.textEnd - z.textStart));
-                if (comparable.empty() || present.count({z.id, z.tag, comparable}))
+                if (comparable.empty() || present.count({std::string(z.id), std::string(z.tag), comparable}))
                     continue;
                 std::wstring recovery = e.path + L".vxlost";
                 std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
@@ -345,7 +345,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
                     throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file cannot be written (" +
                                                      LastErrorText() + L"), and " + reason + L"; nothing was written. "
                                                      L"The journal stays in " + Slashed(journal) + L".");
-                present.insert({z.id, z.tag, comparable});
+                present.emplace(std::string(z.id), std::string(z.tag), comparable);
                 Warn(Slashed(e.path) + L":" + std::to_wstring(LineOf(*old, z.start)) + L": " + reason +
                      L"; its text was saved to " + Slashed(recovery));
             }

@@ -208,7 +208,7 @@ bool IsDanglingLink(const std::wstring& path)
     return fs::is_symlink(fs::symlink_status(p, error)) && !fs::exists(p, error);
 }
 
-std::wstring Ansi(const std::string& text)
+std::wstring Ansi(std::string_view text)
 {
     if (text.empty())
         return {};

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace VexloCli {
 
@@ -53,7 +54,7 @@ bool IsSymbolicLink(const std::wstring& path);
 bool IsDanglingLink(const std::wstring& path);
 
 // Text of the ANSI code page <-> wide.
-std::wstring Ansi(const std::string& text);
+std::wstring Ansi(std::string_view text);
 std::string AnsiBytes(const std::wstring& text);
 
 } // namespace VexloCli
