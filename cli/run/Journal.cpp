@@ -140,7 +140,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
                                                                          L"nothing was written.");
         Journal j;
         // Only replacing needs a journal: a file the run creates takes no old text with it.
-        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText.has_value(); });
+        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
         j.folder = replaces ? JournalOf(plan.tops[top]) : std::wstring();
         std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) +
                                "\nmodel " + Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
@@ -149,7 +149,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         for (const FileChange* change : files) {
             Entry e;
             e.path = change->path;
-            e.replace = change->oldText.has_value();
+            e.replace = change->oldText != nullptr;
             if (e.replace && ok) {
                 e.name = L"old-" + std::to_wstring(++n);
                 std::wstring saved = j.folder + L"\\" + e.name;
