@@ -7,7 +7,9 @@
 #include "vxplat/Files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -268,7 +270,17 @@ bool KeepsAscii(UINT page)
 
 bool IsAscii(const std::string& bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+    // Eight bytes at a time: old files are megabytes.
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ull) == 0;
 }
 
 } // namespace
