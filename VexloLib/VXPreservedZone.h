@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "LmBSTR.h"
 #include "LmObject.h"
@@ -45,6 +46,10 @@ public:
     virtual LmLib::Values::CLmBSTR GetTag();
     // True when the preserve value, upper-cased, is "YES".
     virtual bool IsPreserved();
+
+    // The unique id and the tag as GetUniqueId and GetTag read them, each up to its first
+    // terminator, in one text: the id, then the tag from tagStart on.
+    void GetKeyText(std::wstring& key, size_t& tagStart) const;
 
     unsigned GetZoneStart() const { return m_Spans.ZoneStart; }
     unsigned GetZoneEnd() const { return m_Spans.ZoneEnd; }

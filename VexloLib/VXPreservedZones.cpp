@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <limits>
+#include <typeinfo>
 #include <vector>
 
 #include "LmFile.h"
@@ -292,9 +293,22 @@ void CVXPreservedZones::ExtendIndex()
             CVXPreservedZone* zone = m_Zones[m_IndexedCount];
             if (!zone)
                 continue;
-            const std::wstring& id = m_KeyTexts.emplace_back(TextOf(zone->GetUniqueId()));
-            const std::wstring& tag = m_KeyTexts.emplace_back(TextOf(zone->GetTag()));
-            m_Index.try_emplace(Key{id, tag}, m_IndexedCount);
+            // One text for both, converted without a string apiece, unless a zone of
+            // another kind reads its id and tag its own way.
+            std::wstring& text = m_KeyTexts.emplace_back();
+            size_t tagStart = 0;
+            if (typeid(*zone) == typeid(CVXPreservedZone))
+            {
+                zone->GetKeyText(text, tagStart);
+            }
+            else
+            {
+                text = TextOf(zone->GetUniqueId());
+                tagStart = text.size();
+                text += TextOf(zone->GetTag());
+            }
+            std::wstring_view both(text);
+            m_Index.try_emplace(Key{both.substr(0, tagStart), both.substr(tagStart)}, m_IndexedCount);
         }
     }
     LM_END_TRY

@@ -7,7 +7,9 @@
 #include "vxplat/Files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -239,12 +241,58 @@ void MakeFoldersAbsolute(Model& model)
     }
 }
 
+namespace {
+
+// Whether the code page reads every byte below 0x80 as the same character and writes it
+// back so, one by one and in a row: a text of such bytes alone then comes back unchanged
+// (no double-byte page has a lead byte below 0x80). Pages that shift state do not count.
+bool KeepsAscii(UINT page)
+{
+    if ((page >= 50220 && page <= 50229) || page == 52936 || page == 65000)
+        return false;
+    static std::map<UINT, bool> known;
+    auto [it, added] = known.try_emplace(page, false);
+    if (!added)
+        return it->second;
+    std::string ascii;
+    for (int c = 0; c < 0x80; ++c)
+        ascii += static_cast<char>(c);
+    wchar_t wide[0x80] = {};
+    char back[0x80] = {};
+    const int n = static_cast<int>(ascii.size());
+    bool same = MultiByteToWideChar(page, 0, ascii.data(), n, wide, n) == n &&
+                WideCharToMultiByte(page, 0, wide, n, back, n, nullptr, nullptr) == n &&
+                std::string(back, static_cast<size_t>(n)) == ascii;
+    for (int i = 0; same && i < n; ++i)
+        same = wide[i] == static_cast<wchar_t>(ascii[static_cast<size_t>(i)]);
+    return it->second = same;
+}
+
+bool IsAscii(const std::string& bytes)
+{
+    // Eight bytes at a time: old files are megabytes.
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
 void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage)
 {
     const UINT page = codePage ? codePage : GetACP();
     for (const std::wstring& path : paths) {
         std::string bytes;
         if (!ReadBytes(path, bytes) || bytes.empty() || bytes.size() > 0x7FFFFFFF)
+            continue;
+        if (IsAscii(bytes) && KeepsAscii(page))
             continue;
         int length = static_cast<int>(bytes.size());
         int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);

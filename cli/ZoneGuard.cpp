@@ -130,6 +130,7 @@ ZoneGuard::ZoneGuard(bool strict) : m_strict(strict) {}
 void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
 {
     std::unordered_set<std::wstring> seen;
+    std::vector<std::vector<ZoneAnomaly>> anomalies; // of each run file, reported once all are read
     for (const std::wstring& output : outputPaths) {
         File file;
         file.path = Slashed(output);
@@ -169,25 +170,27 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             throw CliError(ExitUserText, At(file.path, LineOf(text, nul)) +
                                              L": the file holds a NUL byte, and its preserved zones would be misread" +
                                              repair + L"Remove the NUL bytes (from this line on) and run again.");
-        file.scan = ScanZoneText(text);
-        file.scan.zones.shrink_to_fit(); // kept for the whole run, as every old file's
-        if (file.scan.unreadable)
-            throw CliError(ExitUserText, At(file.path, LineOf(text, file.scan.unreadableAt)) +
+        ZoneScanResult scan = ScanZoneText(text);
+        if (scan.unreadable)
+            throw CliError(ExitUserText, At(file.path, LineOf(text, scan.unreadableAt)) +
                                              L": the preserved-zone begin marker on this line cannot be read (" +
-                                             file.scan.why + L" before the end of the file)" + repair +
+                                             scan.why + L" before the end of the file)" + repair +
                                              L"Complete the marker (\"//## begin SCOPE%ID.TAG preserve=yes\" and a "
                                              L"line \"//## end SCOPE%ID.TAG\" after the zone's text) or remove it, "
                                              L"and run again.");
+        file.zoneCount = scan.zones.size();
+        anomalies.push_back(std::move(scan.anomalies));
         m_files.push_back(std::move(file));
     }
 
     // Only now, when no file is refused, anything is saved or reported.
-    for (const File& file : m_files) {
+    for (size_t f = 0; f < m_files.size(); ++f) {
+        const File& file = m_files[f];
         const std::string& text = file.Text();
         if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
             Warn(At(file.path, 1) + L": the file starts with a UTF-8 byte-order mark; it is read as text of the ANSI "
                                     L"code page, and the new file is written without it");
-        for (const ZoneAnomaly& anomaly : file.scan.anomalies) {
+        for (const ZoneAnomaly& anomaly : anomalies[f]) {
             int line = LineOf(text, anomaly.at);
             switch (anomaly.kind) {
             case ZoneAnomaly::BeginInsideText:
@@ -241,9 +244,9 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             file.original = std::move(*text);
             if (MixedLineEnds(file.original))
                 file.mended = ConsistentLineEnds(file.original);
-            file.scan = ScanZoneText(file.Text());
-            file.scan.zones.shrink_to_fit(); // kept for the whole run, as every old file's
-            if (!file.scan.unreadable && !file.scan.zones.empty())
+            ZoneScanResult scan = ScanZoneText(file.Text());
+            file.zoneCount = scan.zones.size();
+            if (!scan.unreadable && file.zoneCount)
                 m_files.push_back(std::move(file));
         }
     }
@@ -331,24 +334,53 @@ ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
     return present;
 }
 
+// For each file (in m_files order): whether the run writes it and its new text is the
+// text the guard scanned. Such a file's new zones are its old ones, key for key, so its
+// zones need no looking up; when every zone is in such a file, no key is taken at all.
+std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
+{
+    std::vector<bool> kept(m_files.size(), false);
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_files[i].inRun || !m_files[i].zoneCount)
+            continue;
+        std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
+        kept[i] = text && *text == m_files[i].Text();
+    }
+    return kept;
+}
+
+bool ZoneGuard::AllKept(const std::vector<bool>& kept, bool inRunOnly) const
+{
+    for (size_t i = 0; i < m_files.size(); ++i)
+        if (!kept[i] && m_files[i].zoneCount && (m_files[i].inRun || !inRunOnly))
+            return false;
+    return true;
+}
+
 bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 {
     // Only an old file's zone can be carried: without one (a first run into an empty
     // folder) the new files need not be read at all.
-    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return !f.scan.zones.empty(); }))
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.zoneCount != 0; }))
+        return false;
+    const std::vector<bool> kept = Kept(newPath);
+    if (AllKept(kept, false))
         return false;
     FileKeys newKeys;
     KeySet present = PresentIn(newPath, &newKeys);
     std::map<const File*, std::string> carried;
-    for (const File& source : m_files) {
-        for (const ScannedZone& zone : source.scan.zones) {
+    for (size_t f = 0; f < m_files.size(); ++f) {
+        const File& source = m_files[f];
+        if (kept[f])
+            continue;
+        for (const ScannedZone& zone : source.Zones()) {
             std::string comparable = ZoneText(source.Text(), zone);
             if (comparable.empty() || present.count(KeyOf(zone.id, zone.tag, comparable)))
                 continue;
             std::pair<std::string, std::string> key{zone.id, zone.tag};
             for (const File& target : m_files) {
                 if (!target.inRun || !newKeys.count(FileKey(&target, zone.id, zone.tag)) ||
-                    std::any_of(target.scan.zones.begin(), target.scan.zones.end(),
+                    std::any_of(target.Zones().begin(), target.Zones().end(),
                                 [&](const ScannedZone& z) { return z.id == zone.id && z.tag == zone.tag; }) ||
                     !m_carried[target.path].insert(key).second)
                     continue;
@@ -381,8 +413,14 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 void ZoneGuard::Account(const NewPath& newPath)
 {
     // Only a zone of a file the run writes can be lost.
-    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && !f.scan.zones.empty(); }))
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && f.zoneCount; }))
         return;
+    const std::vector<bool> kept = Kept(newPath);
+    if (AllKept(kept, true)) {
+        m_present.reset();
+        SaveStrayLines(newPath);
+        return;
+    }
     // The keys taken after the last pass, unless a new file changed since.
     KeySet present;
     if (m_present && Fingerprint(newPath) == m_prints)
@@ -390,10 +428,11 @@ void ZoneGuard::Account(const NewPath& newPath)
     else
         present = PresentIn(newPath, nullptr);
     m_present.reset();
-    for (const File& file : m_files) {
-        if (!file.inRun)
+    for (size_t f = 0; f < m_files.size(); ++f) {
+        const File& file = m_files[f];
+        if (!file.inRun || kept[f])
             continue;
-        for (const ScannedZone& zone : file.scan.zones) {
+        for (const ScannedZone& zone : file.Zones()) {
             std::string comparable = ZoneText(file.Text(), zone);
             if (comparable.empty() || !present.insert(KeyOf(zone.id, zone.tag, comparable)).second)
                 continue;
@@ -428,7 +467,7 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
     std::unordered_set<std::string> newLines, newWords;
     bool read = false;
     for (const File& file : m_files) {
-        if (!file.inRun || file.scan.zones.empty())
+        if (!file.inRun || !file.zoneCount)
             continue;
         std::optional<std::string> now = ReadWhole(newPath(file.path));
         if (!now || *now == file.original)
@@ -450,7 +489,7 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         // The text outside the zones, as ranges.
         std::vector<std::pair<size_t, size_t>> outside;
         size_t at = 0;
-        for (const ScannedZone& zone : file.scan.zones) {
+        for (const ScannedZone& zone : file.Zones()) {
             if (zone.start > at)
                 outside.emplace_back(at, zone.start);
             at = std::max(at, zone.end);

@@ -97,7 +97,16 @@ private:
         std::string mended;   // line ends made consistent, when that changes anything
         // What the add-in and the guard read.
         const std::string& Text() const { return mended.empty() ? original : mended; }
-        ZoneScanResult scan;
+        size_t zoneCount = 0;
+        // Its zones, scanned again when first asked for: a run whose new files are the
+        // old texts asks for none, and all old files' zones at once take much room.
+        const std::vector<ScannedZone>& Zones() const
+        {
+            if (!zones)
+                zones = ScanZoneText(Text()).zones;
+            return *zones;
+        }
+        mutable std::optional<std::vector<ScannedZone>> zones;
         bool inRun = false;   // written by this run (else only a source of zones)
     };
     // A zone by id, tag and comparable text, as one string.
@@ -110,6 +119,8 @@ private:
     static uint64_t FileKey(const File* file, std::string_view id, std::string_view tag);
     KeySet PresentIn(const NewPath& newPath, FileKeys* keys);
     std::vector<std::pair<size_t, uint64_t>> Fingerprint(const NewPath& newPath) const;
+    std::vector<bool> Kept(const NewPath& newPath) const;
+    bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void SaveStrayLines(const NewPath& newPath);
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);

@@ -56,6 +56,18 @@ template <class Each> size_t WalkZones(std::string_view text, std::wstring* why,
     return npos;
 }
 
+// Whether an end-marker tail is " scope%id.tag" of this zone.
+bool NamesZone(std::string_view tail, const ScannedZone& zone)
+{
+    auto take = [&tail](std::string_view piece) {
+        if (tail.substr(0, piece.size()) != piece)
+            return false;
+        tail.remove_prefix(piece.size());
+        return true;
+    };
+    return take(" ") && take(zone.scope) && take("%") && take(zone.id) && take(".") && take(zone.tag) && tail.empty();
+}
+
 } // namespace
 
 size_t CountZones(std::string_view text)
@@ -72,9 +84,9 @@ ZoneScanResult ScanZoneText(std::string_view text)
                                                               size_t textStart, size_t textEnd, size_t end) {
         ScannedZone zone;
         zone.start = begin;
-        zone.scope = std::string(text.substr(begin + kBegin.size(), percent - begin - kBegin.size()));
-        zone.id = std::string(text.substr(percent + 1, dot - percent - 1));
-        zone.tag = std::string(text.substr(dot + 1, preserve - dot - 1));
+        zone.scope = text.substr(begin + kBegin.size(), percent - begin - kBegin.size());
+        zone.id = text.substr(percent + 1, dot - percent - 1);
+        zone.tag = text.substr(dot + 1, preserve - dot - 1);
         zone.textStart = textStart;
         zone.textEnd = textEnd;
         zone.end = end;
@@ -106,8 +118,7 @@ ZoneScanResult ScanZoneText(std::string_view text)
             // (deleted or merged away), and its text stands before this zone's begin marker.
             while (!tail.empty() && IsBlank(tail.back()))
                 tail.remove_suffix(1);
-            std::string key = " " + zone.scope + "%" + zone.id + "." + zone.tag;
-            if (!tail.empty() && tail != key && previousEnd < zone.start)
+            if (!tail.empty() && !NamesZone(tail, zone) && previousEnd < zone.start)
                 result.anomalies.push_back({ZoneAnomaly::MismatchedEnd, zone.textEnd, previousEnd, zone.start});
         }
         previousEnd = zone.end;
@@ -130,9 +141,13 @@ int LineOf(std::string_view text, size_t position)
 
 std::string MarkerForm(const ScannedZone& zone, std::string_view text)
 {
-    std::string key = zone.scope + "%" + zone.id + "." + zone.tag;
-    return "//## begin " + key + " preserve=yes\r\n" +
-           std::string(text.substr(zone.textStart, zone.textEnd - zone.textStart)) + "//## end " + key + "\r\n";
+    std::string key;
+    key.append(zone.scope).append("%").append(zone.id).append(".").append(zone.tag);
+    std::string form;
+    form.reserve(2 * key.size() + 40 + zone.textEnd - zone.textStart);
+    form.append("//## begin ").append(key).append(" preserve=yes\r\n");
+    form.append(text.substr(zone.textStart, zone.textEnd - zone.textStart));
+    return form.append("//## end ").append(key).append("\r\n");
 }
 
 std::string ComparableText(std::string_view text)

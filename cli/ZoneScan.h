@@ -18,7 +18,8 @@ struct ScannedZone {
     size_t textStart = 0; // after the begin marker's line end
     size_t textEnd = 0;   // "//## end"
     size_t end = 0;       // after the end marker's line end (or the end of the text)
-    std::string scope, id, tag;
+    // Views into the scanned text: it must stay where it is while the zone is used.
+    std::string_view scope, id, tag;
 };
 
 // Something the reading passes over. Text [from, to) is what a new file would not keep.

@@ -306,7 +306,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             std::wstring relative = Below(plan.tops[plan.TopOf(file.path)], file.path).value_or(shown);
             diffs += UnifiedDiff(old, *now, Narrow(Slashed(relative)));
         }
-        outcome.changes.push_back({file.path, std::move(*now), old ? std::optional<std::string>(*old) : std::nullopt,
+        outcome.changes.push_back({file.path, std::move(*now), old,
                                    L"component " + QualifiedName(*file.module)});
     }
 

@@ -140,7 +140,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
                                                                          L"nothing was written.");
         Journal j;
         // Only replacing needs a journal: a file the run creates takes no old text with it.
-        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText.has_value(); });
+        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
         j.folder = replaces ? JournalOf(plan.tops[top]) : std::wstring();
         std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) +
                                "\nmodel " + Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
@@ -149,7 +149,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         for (const FileChange* change : files) {
             Entry e;
             e.path = change->path;
-            e.replace = change->oldText.has_value();
+            e.replace = change->oldText != nullptr;
             if (e.replace && ok) {
                 e.name = L"old-" + std::to_wstring(++n);
                 std::wstring saved = j.folder + L"\\" + e.name;
@@ -190,22 +190,55 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
                                           Slashed(journals.front().folder) +
                                           L" keeps them, and the next run recovers it (see docs/CLI.md).");
     };
-    for (Journal& j : journals) {
-        for (const Entry& e : j.entries) {
-            const FileChange* change = nullptr;
+    // Every new text is written beside its file and flushed before the first old file is
+    // replaced, then all are renamed into place, and each folder is flushed once: the
+    // same guarantees as file by file, with one folder flush per folder.
+    struct Step {
+        const Entry* entry;
+        const FileChange* change;
+        std::wstring temporary;
+    };
+    std::vector<Step> steps;
+    for (const Journal& j : journals)
+        for (const Entry& e : j.entries)
             for (const FileChange& c : changes)
-                if (c.path == e.path)
-                    change = &c;
-            if (!CreateFolders(ParentFolder(e.path)) || !ReplaceDurably(e.path, change->newText)) {
-                std::wstring error = LastErrorText(), why = WhyCannotCreate(e.path);
-                rollBack(Slashed(e.path) + L": the new file" + (change->component.empty() ? L"" : L" of " + change->component) +
-                         L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
-                         ExitHostError);
-            }
-            done.push_back(&e);
-            OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
+                if (c.path == e.path) {
+                    steps.push_back({&e, &c, std::wstring()});
+                    break;
+                }
+    auto cannotWrite = [&](const Step& step, size_t staged) {
+        std::wstring error = LastErrorText(), why = WhyCannotCreate(step.entry->path);
+        DWORD code = GetLastError();
+        for (size_t i = 0; i < staged; ++i)
+            if (!steps[i].temporary.empty())
+                DeleteFileW(steps[i].temporary.c_str());
+        SetLastError(code);
+        rollBack(Slashed(step.entry->path) + L": the new file" +
+                     (step.change->component.empty() ? L"" : L" of " + step.change->component) +
+                     L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
+                 ExitHostError);
+    };
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
+            !StageDurably(steps[i].entry->path, steps[i].change->newText, steps[i].temporary)) {
+            steps[i].temporary.clear();
+            cannotWrite(steps[i], i);
         }
+    std::set<std::wstring> folders;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Entry& e = *steps[i].entry;
+        if (!PlaceStaged(e.path, steps[i].temporary)) {
+            steps[i].temporary.clear();
+            for (size_t k = 0; k < i; ++k)
+                steps[k].temporary.clear(); // in place already
+            cannotWrite(steps[i], steps.size());
+        }
+        done.push_back(&e);
+        folders.insert(ParentFolder(e.path));
+        OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
     }
+    for (const std::wstring& folder : folders)
+        VxpFlushFolder(folder.c_str());
     try {
         writeRecovery();
     } catch (const CliError& error) {
@@ -272,7 +305,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
         std::set<std::tuple<std::string, std::string, std::string>> present;
         auto index = [&present](const std::string& text) {
             for (const ScannedZone& z : ScanZoneText(text).zones)
-                present.insert({z.id, z.tag, ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart))});
+                present.emplace(std::string(z.id), std::string(z.tag), ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart)));
         };
         for (const Entry& e : manifest->entries) {
             if (std::optional<std::string> text = ReadWhole(e.path))
@@ -300,7 +333,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
             }
             for (const ScannedZone& z : ScanZoneText(*old).zones) {
                 std::string comparable = ComparableText(std::string_view(*old).substr(z.textStart, z.textEnd - z.textStart));
-                if (comparable.empty() || present.count({z.id, z.tag, comparable}))
+                if (comparable.empty() || present.count({std::string(z.id), std::string(z.tag), comparable}))
                     continue;
                 std::wstring recovery = e.path + L".vxlost";
                 std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
@@ -312,7 +345,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
                     throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file cannot be written (" +
                                                      LastErrorText() + L"), and " + reason + L"; nothing was written. "
                                                      L"The journal stays in " + Slashed(journal) + L".");
-                present.insert({z.id, z.tag, comparable});
+                present.emplace(std::string(z.id), std::string(z.tag), comparable);
                 Warn(Slashed(e.path) + L":" + std::to_wstring(LineOf(*old, z.start)) + L": " + reason +
                      L"; its text was saved to " + Slashed(recovery));
             }

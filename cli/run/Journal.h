@@ -18,7 +18,7 @@ namespace VexloCli {
 struct FileChange {
     std::wstring path;                  // the real path, as the add-in names it
     std::string newText;
-    std::optional<std::string> oldText; // the old file's bytes; nothing for a new file
+    const std::string* oldText = nullptr; // the old file's bytes (held by the caller); null for a new file
     std::wstring component;             // "component Pkg::Name", for messages
 };
 

@@ -113,7 +113,7 @@ bool WriteHandle(HANDLE file, const std::string& text, bool flush)
 
 } // namespace
 
-bool ReplaceDurably(const std::wstring& path, const std::string& text)
+bool StageDurably(const std::wstring& path, const std::string& text, std::wstring& temporary)
 {
     // A read-only file is not replaced behind its owner's back, as on Windows.
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -121,22 +121,39 @@ bool ReplaceDurably(const std::wstring& path, const std::string& text)
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".vxnew";
+    temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".vxnew";
     DeleteFileW(temporary.c_str()); // left by a process of the same number that was killed
     HANDLE file =
         CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    bool ok = WriteHandle(file, text, true);
-    bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    ok = ok && (exists ? ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
-                       : MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
-    if (!ok) {
+    if (!WriteHandle(file, text, true)) {
         DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
         SetLastError(error);
         return false;
     }
+    return true;
+}
+
+bool PlaceStaged(const std::wstring& path, const std::wstring& temporary)
+{
+    bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    bool ok = exists ? ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
+                     : MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DWORD error = GetLastError();
+        DeleteFileW(temporary.c_str());
+        SetLastError(error);
+    }
+    return ok;
+}
+
+bool ReplaceDurably(const std::wstring& path, const std::string& text)
+{
+    std::wstring temporary;
+    if (!StageDurably(path, text, temporary) || !PlaceStaged(path, temporary))
+        return false;
     VxpFlushFolder(ParentFolder(path).c_str());
     return true;
 }
@@ -191,7 +208,7 @@ bool IsDanglingLink(const std::wstring& path)
     return fs::is_symlink(fs::symlink_status(p, error)) && !fs::exists(p, error);
 }
 
-std::wstring Ansi(const std::string& text)
+std::wstring Ansi(std::string_view text)
 {
     if (text.empty())
         return {};

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace VexloCli {
 
@@ -30,6 +31,13 @@ bool CreateFolders(const std::wstring& folder);
 // link). False with the system's error set; nothing of the old file is lost then.
 bool ReplaceDurably(const std::wstring& path, const std::string& text);
 
+// ReplaceDurably in two steps, for files put in place together: StageDurably writes the
+// new text to the temporary file and flushes it (the old file is untouched), PlaceStaged
+// renames it into place; the caller flushes each folder once afterwards. Both return
+// false with the system's error set and no temporary file left behind.
+bool StageDurably(const std::wstring& path, const std::string& text, std::wstring& temporary);
+bool PlaceStaged(const std::wstring& path, const std::wstring& temporary);
+
 // Appends and flushes (creating the file).
 bool AppendDurably(const std::wstring& path, const std::string& text);
 
@@ -46,7 +54,7 @@ bool IsSymbolicLink(const std::wstring& path);
 bool IsDanglingLink(const std::wstring& path);
 
 // Text of the ANSI code page <-> wide.
-std::wstring Ansi(const std::string& text);
+std::wstring Ansi(std::string_view text);
 std::string AnsiBytes(const std::wstring& text);
 
 } // namespace VexloCli

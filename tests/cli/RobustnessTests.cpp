@@ -285,15 +285,35 @@ TEST_F(RobustnessTest, TheCodePageComesFromTheModel)
 
 TEST_F(RobustnessTest, OldFilesTheCodePageCannotCarryAreReported)
 {
-    std::string text = kDanglingModel;
-    text.replace(text.find("charSet 0"), 9, "charSet 134");
-    fs::path model = Write("gbk.mdl", text);
-    fs::create_directories(m_dir / "gen");
-    // "\xFF" is no GBK character.
-    Write("gen/Work.pas", "unit Work;\r\n\r\ninterface\r\n// \xFF stray\r\n");
-    Result r = Run({"generate", model.string(), "--out", "gen"});
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.err, "Work.pas:4:4: the old file holds bytes that code page 936 cannot represent")) << r.err;
+    struct Case {
+        const char* charSet;
+        std::vector<std::string> extra;
+        const char* line; // the old file's fourth line
+        const char* warning; // "" for none
+    } cases[] = {
+        // "\xFF" is no GBK character.
+        {"charSet 134", {}, "// \xFF stray", "Work.pas:4:4: the old file holds bytes that code page 936 cannot represent"},
+        {"charSet 134", {}, "// plain", ""},
+        // Plain ASCII text is no plain text of an EBCDIC page.
+        {"charSet 0", {"--codepage", "37"}, "// plain", "Work.pas:1:1: the old file holds bytes that code page 37 cannot"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.charSet) + " " + c.line);
+        std::string text = kDanglingModel;
+        text.replace(text.find("charSet 0"), 9, c.charSet);
+        fs::path model = Write("cp.mdl", text);
+        fs::remove_all(m_dir / "gen");
+        fs::create_directories(m_dir / "gen");
+        Write("gen/Work.pas", std::string("unit Work;\r\n\r\ninterface\r\n") + c.line + "\r\n");
+        std::vector<std::string> args = {"generate", model.string(), "--out", "gen"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        if (*c.warning)
+            EXPECT_TRUE(Contains(r.err, c.warning)) << r.err;
+        else
+            EXPECT_FALSE(Contains(r.err, "cannot represent")) << r.err;
+    }
 }
 
 TEST_F(RobustnessTest, EverySampleModelGeneratesFromAFreshFolder)
