@@ -10,7 +10,6 @@ namespace RoseHost {
 namespace {
 
 std::atomic<size_t> g_inUse{0};
-std::atomic<size_t> g_peak{0};
 
 } // namespace
 
@@ -21,10 +20,7 @@ void* AllocateLarge(size_t bytes)
     void* p = VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!p)
         throw std::bad_alloc();
-    const size_t now = g_inUse += bytes;
-    size_t peak = g_peak.load();
-    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
-    }
+    g_inUse += bytes;
     return p;
 }
 
@@ -39,7 +35,5 @@ void FreeLarge(void* p, size_t bytes) noexcept
 }
 
 size_t PageMemoryInUse() noexcept { return g_inUse.load(); }
-size_t PageMemoryPeak() noexcept { return g_peak.load(); }
-void ResetPageMemoryPeak() noexcept { g_peak = g_inUse.load(); }
 
 } // namespace RoseHost

@@ -16,10 +16,8 @@ constexpr size_t kPageMemoryThreshold = 64 * 1024;
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* p, size_t bytes) noexcept;
 
-// Bytes taken from pages and not yet freed, and the most there were since the last reset.
+// Bytes taken from pages and not yet freed.
 size_t PageMemoryInUse() noexcept;
-size_t PageMemoryPeak() noexcept;
-void ResetPageMemoryPeak() noexcept;
 
 // An allocator for std::vector over AllocateLarge.
 template <class T> struct LargeAllocator {
