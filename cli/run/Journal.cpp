@@ -24,6 +24,17 @@ namespace {
 
 const char kMagic[] = "vexlo journal 1";
 
+// The system's reason and what a look at the place adds; a look that only restates the
+// reason more precisely ("no space is left on the device of ...") replaces it.
+std::wstring Reasons(const std::wstring& error, const std::wstring& why)
+{
+    if (why.empty())
+        return error;
+    if (why.compare(0, error.size(), error) == 0)
+        return why;
+    return error + L"; " + why;
+}
+
 std::wstring JournalOf(const std::wstring& top) { return StateFolderOf(top) + L"\\journal"; }
 
 std::string UtcNow()
@@ -167,8 +178,8 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         if (!ok) {
             std::wstring why = LastErrorText(), where = WhyCannotCreate(j.folder + L"\\manifest");
             dropJournals();
-            throw CliError(ExitHostError, Slashed(j.folder) + L": the run's journal cannot be written: " + why +
-                                              (where.empty() ? L"" : L"; " + where) + L"; nothing was written.");
+            throw CliError(ExitHostError, Slashed(j.folder) + L": the run's journal cannot be written: " + Reasons(why, where) +
+                                              L"; nothing was written.");
         }
     }
 
@@ -215,7 +226,7 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         SetLastError(code);
         rollBack(Slashed(step.entry->path) + L": the new file" +
                      (step.change->component.empty() ? L"" : L" of " + step.change->component) +
-                     L" cannot be written: " + error + (why.empty() ? L"" : L"; " + why) + L".",
+                     L" cannot be written: " + Reasons(error, why) + L".",
                  ExitHostError);
     };
     for (size_t i = 0; i < steps.size(); ++i)

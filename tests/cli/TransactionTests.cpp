@@ -8,6 +8,7 @@
 #include "FilledOutput.h"
 
 #include <regex>
+#include <sstream>
 
 using namespace CliTest;
 
@@ -68,6 +69,12 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
         Result faulted = Generate(std::string("VEXLO_FAULT=") + std::to_string(n) + ":" + GetParam());
         if (std::string(GetParam()) == "term") {
             EXPECT_EQ(Shadows(), 0u) << "a run asked to stop removes its scratch folder";
+        }
+        std::istringstream lines(faulted.err);
+        for (std::string line; std::getline(lines, line);) {
+            size_t said = line.find("no space is left");
+            EXPECT_TRUE(said == std::string::npos || line.find("no space is left", said + 1) == std::string::npos)
+                << "the reason is given once: " << line;
         }
         for (const auto& [path, text] : Outputs(Out())) {
             auto old = start.find(path), fresh = done.find(path);
