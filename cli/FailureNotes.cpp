@@ -91,7 +91,9 @@ std::wstring HresultMeaning(HRESULT hr)
     return std::wstring();
 }
 
-std::wstring WhyCannotCreate(const std::wstring& path)
+namespace {
+
+std::wstring WhyNot(const std::wstring& path)
 {
     DWORD attributes = 0;
     if (Exists(path, attributes)) {
@@ -139,6 +141,11 @@ std::wstring WhyCannotCreate(const std::wstring& path)
     return std::wstring();
 }
 
+} // namespace
+
+// Paths are built with the add-in's backslashes; shown with one kind of slash.
+std::wstring WhyCannotCreate(const std::wstring& path) { return Slashed(WhyNot(path)); }
+
 std::vector<std::wstring> ExplainFailure(HRESULT hr, const std::wstring& description, const std::wstring& lastElement)
 {
     std::vector<std::wstring> lines;
@@ -157,7 +164,7 @@ std::vector<std::wstring> ExplainFailure(HRESULT hr, const std::wstring& descrip
         while (!path.empty() && (path.back() == L' ' || path.back() == L'\r'))
             path.pop_back();
         std::wstring why = WhyCannotCreate(path);
-        lines.push_back(L"vexlo: cannot create " + path + L": " +
+        lines.push_back(L"vexlo: cannot create " + Slashed(path) + L": " +
                         (why.empty() ? std::wstring(L"no reason found; the path looks writable now") : why));
     }
     if (!lastElement.empty())
