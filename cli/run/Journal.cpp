@@ -24,13 +24,13 @@ namespace {
 
 const char kMagic[] = "vexlo journal 1";
 
-// The system's reason and what a look at the place adds; a look that only restates the
-// reason more precisely ("no space is left on the device of ...") replaces it.
+// The system's reason and what a look at the place adds; a look that already gives the
+// reason, more precisely ("... no space is left on the device of ..."), replaces it.
 std::wstring Reasons(const std::wstring& error, const std::wstring& why)
 {
     if (why.empty())
         return error;
-    if (why.compare(0, error.size(), error) == 0)
+    if (why.find(error) != std::wstring::npos)
         return why;
     return error + L"; " + why;
 }
