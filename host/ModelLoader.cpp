@@ -1,4 +1,5 @@
 #include "ModelLoader.h"
+#include "PetalReader.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -275,7 +276,41 @@ private:
     size_t m_count = 0;
 };
 
-// The parts of the tree the builder walks: ordered (key, node) fields of one object.
+constexpr size_t kKeyCount = std::size(kKeyNames);
+static_assert(kKeyCount < 64, "a field's number is a bit of a mask");
+
+// The first value of a field, kept until its object ends: views of the file (or of the
+// reader's arena), and the text of a tuple read as it came.
+struct FieldValue {
+    PetalKind kind = PetalKind::Identifier;
+    unsigned line = 0;
+    unsigned column = 0;
+    std::string_view text;
+    ModelText tupleText;
+    bool enumPair = false; // ("SetName" 801)
+    std::string_view enumSet;
+    std::string_view enumNumber;
+};
+
+// The fields of the object being read at one depth: the first of each known name.
+struct Frame {
+    uint64_t seen = 0;
+    FieldValue fields[kKeyCount + 1];
+
+    const FieldValue* Get(uint32_t key) const { return (seen >> key & 1) ? &fields[key] : nullptr; }
+    // True the first time a name is met in this object.
+    bool First(uint32_t key)
+    {
+        if (seen >> key & 1)
+            return false;
+        seen |= uint64_t(1) << key;
+        return true;
+    }
+};
+
+// Builds the model while the reader reads: each object's fields are taken as they come,
+// the lists of elements built in place, and the plain fields an element reads at its end
+// kept in a frame of its depth.
 class Builder {
 public:
     Builder(Model& model, const LoadOptions& options)
@@ -290,80 +325,77 @@ public:
         return ParsePetal(text, fileName, po);
     }
 
-    void BuildModel(const PetalDocument& doc)
+    PetalReader Reader(std::string_view text, const std::wstring& fileName) const
     {
-        m_unitChain.push_back(doc.fileName);
-        std::optional<PetalNode> design;
-        for (PetalIndex r : doc.roots) {
-            const PetalNode& n = doc[r];
-            if (n.kind != PetalKind::Object)
-                continue;
-            if (n.text == "Petal") {
-                if (auto v = doc.Field(n, K("version")))
-                    m_model.petalVersion = ToInt(v->text);
-                if (auto c = doc.Field(n, K("charSet")))
-                    m_model.charSet = ToInt(c->text);
-            } else if (n.text == "Design" && !design) {
-                design = n;
-            }
-        }
-        if (!design) {
-            unsigned line = 1, column = 1;
-            if (!doc.roots.empty()) {
-                line = doc[doc.roots.front()].line;
-                column = doc[doc.roots.front()].column;
-            }
-            throw RoseLoadError(doc.fileName, line, column, L"the file holds no model: \"(object Design\" is missing");
-        }
-        m_model.fileName = doc.fileName;
-        m_model.name = FileStem(doc.fileName);
-        if (auto q = doc.Field(*design, K("quid")))
-            m_model.quid = Unique(q->text);
-        m_model.IndexQuid(&m_model);
-        if (auto d = doc.Field(*design, K("documentation")))
-            m_model.documentation = TextOf(doc, *d);
-        if (auto a = doc.Field(*design, K("attributes")))
-            ReadProperties(doc, *a, m_model.properties);
+        return PetalReader(text, fileName, m_codePage, m_options.maxDepth, kKeyNames);
+    }
 
-        for (size_t i = 0; i < design->keys.size(); ++i) {
-            const uint32_t key = design->keys.Id(i);
-            const PetalNode& v = doc[design->children[i]];
-            if (v.kind != PetalKind::Object)
-                continue;
-            if (key == K("root_category") && v.text == "Class_Category" && !m_model.rootCategory) {
-                m_model.rootCategory = BuildCategory(doc, v, nullptr, &m_model);
-                m_model.rootCategory->isRoot = true;
-            } else if (key == K("root_usecase_package") && v.text == "Class_Category" && !m_model.useCaseCategory) {
-                m_model.useCaseCategory = BuildCategory(doc, v, nullptr, &m_model);
-            } else if (key == K("root_subsystem") && v.text == "SubSystem" && !m_model.rootSubsystem) {
-                m_model.rootSubsystem = BuildSubsystem(doc, v, nullptr, &m_model);
-                m_model.rootSubsystem->isRoot = true;
-            } else if (key == K("properties") && v.text == "Properties") {
-                if (auto a = doc.Field(v, K("attributes")))
-                    ReadPropertySets(doc, *a, m_model.defaults, &m_model.properties);
+    void BuildModel(PetalReader& r)
+    {
+        m_r = &r;
+        m_main = &r;
+        m_unitChain.push_back(r.FileName());
+        m_model.fileName = r.FileName();
+        m_model.name = FileStem(r.FileName());
+        bool haveDesign = false;
+        bool first = true;
+        unsigned line = 1, column = 1;
+        while (r.NextRoot()) {
+            const PetalValue v = r.Open(0);
+            if (first) {
+                line = v.line;
+                column = v.column;
+                first = false;
+            }
+            const Scope scope(r);
+            if (v.kind == PetalKind::Object && v.text == "Petal") {
+                const Frame& f = Fields(v, [](uint32_t, const PetalValue&, Frame&) { return false; });
+                if (const FieldValue* version = f.Get(K("version")))
+                    m_model.petalVersion = ToInt(version->text);
+                if (const FieldValue* charSet = f.Get(K("charSet")))
+                    m_model.charSet = ToInt(charSet->text);
+            } else if (v.kind == PetalKind::Object && v.text == "Design" && !haveDesign) {
+                haveDesign = true;
+                BuildDesign(v);
+            } else {
+                r.Skip(v);
             }
         }
+        if (!haveDesign)
+            throw RoseLoadError(r.FileName(), line, column, L"the file holds no model: \"(object Design\" is missing");
+        if (m_pending)
+            throw *m_pending;
         m_unitChain.pop_back();
         Resolve();
     }
 
-    void BuildPropertyFile(const PetalDocument& doc, DefaultPropertySets& sets)
+    void BuildPropertyFile(PetalReader& r, DefaultPropertySets& sets)
     {
-        for (PetalIndex r : doc.roots) {
-            const PetalNode& n = doc[r];
-            if (n.kind == PetalKind::List) {
-                ReadPropertySets(doc, n, sets, nullptr);
-            } else if (n.kind == PetalKind::Object && n.text == "Attribute") {
-                ReadPropertySet(doc, n, sets, nullptr);
-            } else if (n.kind == PetalKind::Object && n.text == "Properties") {
-                if (auto a = doc.Field(n, K("attributes")))
-                    ReadPropertySets(doc, *a, sets, nullptr);
-            }
+        m_r = &r;
+        while (r.NextRoot()) {
+            const PetalValue v = r.Open(0);
+            const Scope scope(r);
+            if (v.kind == PetalKind::List)
+                ReadPropertySets(v, sets, nullptr);
+            else if (v.kind == PetalKind::Object && v.text == "Attribute")
+                ReadPropertySet(v, sets, nullptr);
+            else if (v.kind == PetalKind::Object && v.text == "Properties")
+                ReadPropertiesObject(v, sets, nullptr);
+            else
+                r.Skip(v);
         }
         ResolveEnumerations(sets, nullptr);
     }
 
 private:
+    // The reader's arena back to where it was when an object began.
+    struct Scope {
+        explicit Scope(PetalReader& r) : reader(r), mark(r.GetMark()) {}
+        ~Scope() { reader.Release(mark); }
+        PetalReader& reader;
+        PetalReader::Mark mark;
+    };
+
     static int ToInt(std::string_view s)
     {
         long v = 0;
@@ -412,76 +444,177 @@ private:
     }
     static constexpr size_t kSharedTextSize = 48;
 
-    static bool IsTrue(const PetalNode& n)
+    static bool IsTuple(PetalKind k) { return k == PetalKind::Tuple || k == PetalKind::ValueTuple; }
+    static bool IsScalarText(PetalKind k)
     {
-        return n.kind == PetalKind::Identifier && EqualsNoCase(n.text, "TRUE");
+        return k == PetalKind::String || k == PetalKind::Text || k == PetalKind::Number || k == PetalKind::Identifier;
     }
-    static bool IsTrue(const PetalField& f) { return f && IsTrue(*f); }
+
+    static bool IsTrue(PetalKind kind, std::string_view text)
+    {
+        return kind == PetalKind::Identifier && EqualsNoCase(text, "TRUE");
+    }
+    static bool IsTrue(const Frame& f, uint32_t key)
+    {
+        const FieldValue* v = f.Get(key);
+        return v && IsTrue(v->kind, v->text);
+    }
+
+    Frame& FrameAt(unsigned depth)
+    {
+        const size_t at = m_frameBase + depth;
+        while (m_frames.size() <= at)
+            m_frames.push_back(std::make_unique<Frame>());
+        return *m_frames[at];
+    }
+
+    // Reads an object's fields: `take(key, value, frame)` reads the values it wants as they
+    // come and returns true; the first value of every other known name stays in the frame.
+    template <class Take> Frame& Fields(const PetalValue& object, Take&& take)
+    {
+        Frame& f = FrameAt(object.depth);
+        f.seen = 0;
+        uint32_t key;
+        while (m_r->NextField(object, key)) {
+            const PetalValue v = m_r->Open(object.depth);
+            if (take(key, v, f))
+                continue;
+            if (key != 0 && f.First(key))
+                Store(f.fields[key], v);
+            else
+                m_r->Skip(v);
+        }
+        return f;
+    }
+
+    void Store(FieldValue& s, const PetalValue& v)
+    {
+        s.kind = v.kind;
+        s.line = v.line;
+        s.column = v.column;
+        s.text = v.text;
+        s.enumPair = false;
+        if (IsTuple(v.kind))
+            s.tupleText = TupleText(v, &s);
+        else
+            m_r->Skip(v);
+    }
+
+    // The text of a tuple: its one item's, else its items' joined (with blanks between
+    // the items of a plain tuple); objects and lists in it count as items but give no text.
+    ModelText TupleText(const PetalValue& form, FieldValue* pair)
+    {
+        size_t count = 0;
+        PetalKind kinds[2] = {};
+        std::string_view texts[2];
+        ModelText first;
+        bool haveFirst = false;
+        std::wstring wide;
+        bool haveWide = false;
+        while (m_r->NextItem(form)) {
+            const PetalValue item = m_r->Open(form.depth);
+            if (count < 2) {
+                kinds[count] = item.kind;
+                texts[count] = item.text;
+            }
+            ++count;
+            ModelText piece;
+            if (IsTuple(item.kind))
+                piece = TupleText(item, nullptr);
+            else if (IsScalarText(item.kind))
+                piece = W(item.text);
+            else if (item.kind != PetalKind::Reference) {
+                m_r->Skip(item);
+                continue;
+            }
+            if (!haveFirst) {
+                first = std::move(piece);
+                haveFirst = true;
+                continue;
+            }
+            if (!haveWide) {
+                wide = first.str();
+                haveWide = true;
+            }
+            if (!wide.empty() && form.kind == PetalKind::Tuple)
+                wide += L' ';
+            piece.AppendTo(wide);
+        }
+        if (pair && count == 2 && kinds[0] == PetalKind::String && kinds[1] == PetalKind::Number) {
+            pair->enumPair = true;
+            pair->enumSet = texts[0];
+            pair->enumNumber = texts[1];
+        }
+        return haveWide ? ModelText(wide) : first;
+    }
 
     // Text of a scalar, of a "(value Text ...)" / "(value cardinality ...)" form, or of
     // an enumerated "(name number)" pair (its number).
-    ModelText TextOf(const PetalDocument& doc, const PetalNode& n) const
+    ModelText TextOf(const FieldValue* v) const
     {
-        switch (n.kind) {
-        case PetalKind::String:
-        case PetalKind::Text:
-        case PetalKind::Number:
-        case PetalKind::Identifier:
-            return W(n.text);
-        case PetalKind::ValueTuple:
-        case PetalKind::Tuple: {
-            if (n.children.size() == 1 && doc[n.children[0]].kind != PetalKind::Object &&
-                doc[n.children[0]].kind != PetalKind::List)
-                return TextOf(doc, doc[n.children[0]]);
-            return ModelText(WideTextOf(doc, n));
-        }
-        default:
+        if (!v)
             return ModelText();
-        }
+        if (IsScalarText(v->kind))
+            return W(v->text);
+        if (IsTuple(v->kind))
+            return v->tupleText;
+        return ModelText();
+    }
+    ModelText TextOf(const Frame& f, uint32_t key) const { return TextOf(f.Get(key)); }
+
+    // The same of a value being read.
+    ModelText TakeText(const PetalValue& v)
+    {
+        if (IsTuple(v.kind))
+            return TupleText(v, nullptr);
+        m_r->Skip(v);
+        return IsScalarText(v.kind) ? W(v.text) : ModelText();
     }
 
-    std::wstring WideTextOf(const PetalDocument& doc, const PetalNode& n) const
+    static std::string_view FieldBytes(const Frame& f, uint32_t key)
     {
-        if (n.kind != PetalKind::ValueTuple && n.kind != PetalKind::Tuple)
-            return TextOf(doc, n);
-        std::wstring out;
-        for (PetalIndex c : n.children) {
-            const PetalNode& item = doc[c];
-            if (item.kind == PetalKind::Object || item.kind == PetalKind::List)
-                continue;
-            if (!out.empty() && n.kind == PetalKind::Tuple)
-                out += L' ';
-            out += WideTextOf(doc, item);
-        }
-        return out;
-    }
-
-    ModelText FieldText(const PetalDocument& doc, const PetalNode& obj, uint32_t key) const
-    {
-        const PetalField f = doc.Field(obj, key);
-        return f ? TextOf(doc, *f) : ModelText();
+        const FieldValue* v = f.Get(key);
+        return v && (v->kind == PetalKind::String || v->kind == PetalKind::Identifier) ? v->text : std::string_view();
     }
 
     // Reads "(list Attribute_Set (object Attribute tool .. name .. value ..) ...)".
-    void ReadProperties(const PetalDocument& doc, const PetalNode& list, std::vector<ToolProperty>& out) const
+    void ReadProperties(const PetalValue& list, std::vector<ToolProperty>& out)
     {
-        if (list.kind != PetalKind::List)
+        if (list.kind != PetalKind::List) {
+            m_r->Skip(list);
             return;
-        out.reserve(out.size() + list.children.size());
-        for (PetalIndex c : list.children) {
-            const PetalNode& a = doc[c];
-            if (a.kind != PetalKind::Object || a.text != "Attribute")
-                continue;
-            ToolProperty p;
-            p.tool = FieldText(doc, a, K("tool"));
-            p.name = FieldText(doc, a, K("name"));
-            if (auto v = doc.Field(a, K("value")))
-                ReadValue(doc, *v, p);
-            out.push_back(std::move(p));
+        }
+        while (m_r->NextItem(list)) {
+            const PetalValue a = m_r->Open(list.depth);
+            if (a.kind == PetalKind::Object && a.text == "Attribute")
+                out.push_back(ReadProperty(a));
+            else
+                m_r->Skip(a);
         }
     }
 
-    void ReadValue(const PetalDocument& doc, const PetalNode& v, ToolProperty& p) const
+    ToolProperty ReadProperty(const PetalValue& a)
+    {
+        const Scope scope(*m_r);
+        ToolProperty p;
+        bool list = false;
+        const Frame& f = Fields(a, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (key != K("value") || v.kind != PetalKind::List || !frame.First(key))
+                return false;
+            list = true;
+            ReadProperties(v, p.items);
+            return true;
+        });
+        p.tool = TextOf(f, K("tool"));
+        p.name = TextOf(f, K("name"));
+        if (list)
+            p.type = W("List");
+        else if (const FieldValue* v = f.Get(K("value")))
+            ReadValue(*v, p);
+        return p;
+    }
+
+    void ReadValue(const FieldValue& v, ToolProperty& p) const
     {
         switch (v.kind) {
         case PetalKind::String:
@@ -507,22 +640,17 @@ private:
             break;
         case PetalKind::ValueTuple:
             p.type = W(v.text == "Text" ? "Text" : "String");
-            p.value = TextOf(doc, v);
+            p.value = v.tupleText;
             break;
         case PetalKind::Tuple:
-            if (v.children.size() == 2 && doc[v.children[0]].kind == PetalKind::String &&
-                doc[v.children[1]].kind == PetalKind::Number) {
+            if (v.enumPair) {
                 p.type = W("Enumeration");
-                p.enumSet = W(doc[v.children[0]].text);
-                p.value = W(doc[v.children[1]].text); // the entry's name once the set is known
+                p.enumSet = W(v.enumSet);
+                p.value = W(v.enumNumber); // the entry's name once the set is known
             } else {
                 p.type = W("String");
-                p.value = TextOf(doc, v);
+                p.value = v.tupleText;
             }
-            break;
-        case PetalKind::List:
-            p.type = W("List");
-            ReadProperties(doc, v, p.items);
             break;
         default:
             break;
@@ -530,26 +658,24 @@ private:
     }
 
     // Splits the "default__<Kind>" sets from plain properties.
-    void ReadPropertySets(const PetalDocument& doc, const PetalNode& list, DefaultPropertySets& sets,
-                          std::vector<ToolProperty>* plain) const
+    void ReadPropertySets(const PetalValue& list, DefaultPropertySets& sets, std::vector<ToolProperty>* plain)
     {
-        if (list.kind != PetalKind::List)
+        if (list.kind != PetalKind::List) {
+            m_r->Skip(list);
             return;
-        for (PetalIndex c : list.children) {
-            const PetalNode& a = doc[c];
+        }
+        while (m_r->NextItem(list)) {
+            const PetalValue a = m_r->Open(list.depth);
             if (a.kind == PetalKind::Object && a.text == "Attribute")
-                ReadPropertySet(doc, a, sets, plain);
+                ReadPropertySet(a, sets, plain);
+            else
+                m_r->Skip(a);
         }
     }
 
-    void ReadPropertySet(const PetalDocument& doc, const PetalNode& a, DefaultPropertySets& sets,
-                         std::vector<ToolProperty>* plain) const
+    void ReadPropertySet(const PetalValue& a, DefaultPropertySets& sets, std::vector<ToolProperty>* plain)
     {
-        ToolProperty p;
-        p.tool = FieldText(doc, a, K("tool"));
-        p.name = FieldText(doc, a, K("name"));
-        if (auto v = doc.Field(a, K("value")))
-            ReadValue(doc, *v, p);
+        ToolProperty p = ReadProperty(a);
         static const std::wstring prefix = L"default__";
         if (p.type == L"List" && p.name.StartsWith(prefix)) {
             MergePropertySet(sets[p.tool.str()][p.name.str().substr(prefix.size())], std::move(p.items));
@@ -558,248 +684,426 @@ private:
         }
     }
 
-    // Name, quid, documentation, stereotype and tool properties.
-    void ReadCommon(const PetalDocument& doc, const PetalNode& n, Element& e)
+    // "(object Properties attributes (list Attribute_Set ...))": its first attribute list.
+    void ReadPropertiesObject(const PetalValue& object, DefaultPropertySets& sets, std::vector<ToolProperty>* plain)
     {
-        // Rose writes "$UNNAMED$<n>" for elements the user left without a name.
-        if (!n.names.empty() && n.names[0].compare(0, 9, "$UNNAMED$") != 0)
-            e.name = W(n.names[0]);
-        e.line = n.line;
-        if (doc.fileName != m_model.fileName) {
-            // One shared text per unit file.
-            if (m_unitFileName != doc.fileName) {
-                m_unitFileName = doc.fileName;
-                m_unitFileText = ModelText(doc.fileName);
-            }
-            e.unitFile = m_unitFileText;
-        }
-        for (size_t i = 0; i < n.keys.size(); ++i) {
-            const uint32_t key = n.keys.Id(i);
-            // Most fields are someone else's: their node is not looked at.
-            if (key != K("quid") && key != K("documentation") && key != K("stereotype") && key != K("attributes"))
-                continue;
-            const PetalNode v = doc[n.children[i]];
-            if (key == K("quid") && e.quid.empty())
-                e.quid = v.kind == PetalKind::Tuple || v.kind == PetalKind::ValueTuple ? TextOf(doc, v) : Unique(v.text);
-            else if (key == K("documentation"))
-                e.documentation = TextOf(doc, v);
-            else if (key == K("stereotype") && v.kind == PetalKind::String)
-                e.stereotype = W(v.text);
-            else if (key == K("attributes"))
-                ReadProperties(doc, v, e.properties);
-        }
-        m_model.IndexQuid(&e);
+        const Scope scope(*m_r);
+        Fields(object, [&](uint32_t key, const PetalValue& v, Frame& f) {
+            if (key != K("attributes") || !f.First(key))
+                return false;
+            ReadPropertySets(v, sets, plain);
+            return true;
+        });
     }
 
-    // A controlled unit that the file names but does not hold: read its own file.
-    struct Unit {
-        std::unique_ptr<PetalDocument> doc;
-        std::optional<PetalNode> root;
-    };
-
-    Unit LoadUnit(const PetalDocument& doc, const PetalNode& stub)
+    // An element begins: made in file order, named, and its id indexed before its first
+    // child's (or at its end).
+    template <class T, class... Args> T* Begin(const PetalValue& object, Element* owner, Args&&... args)
     {
-        const PetalField fn = doc.Field(stub, K("file_name"));
-        if (!fn || fn->kind != PetalKind::String)
-            throw RoseLoadError(doc.fileName, stub.line, stub.column, L"the unit \"" + (stub.names.empty() ? std::wstring() : W(stub.names[0]).str()) +
-                                                                          L"\" is not loaded and names no file");
-        std::wstring path = ExpandVirtualPath(W(fn->text), m_options.pathMap, doc.fileName, fn->line, fn->column);
-        if (!IsAbsolutePath(path))
-            path = DirectoryOf(doc.fileName) + path;
-        for (const std::wstring& open : m_unitChain)
-            if (EqualsNoCase(open, path))
-                throw RoseLoadError(doc.fileName, fn->line, fn->column, L"the unit file \"" + path + L"\" includes itself");
-        if (m_unitChain.size() > 64)
-            throw RoseLoadError(doc.fileName, fn->line, fn->column, L"unit files nested too deeply");
-        FileText text;
-        if (!ReadWholeFile(path, text))
-            throw RoseLoadError(doc.fileName, fn->line, fn->column, L"cannot read the unit file \"" + path + L"\"");
-        Unit unit;
-        unit.doc = std::make_unique<PetalDocument>(Parse(text, path));
-        if (m_options.onDocument)
-            m_options.onDocument(*unit.doc);
-        for (PetalIndex r : unit.doc->roots) {
-            const PetalNode& n = (*unit.doc)[r];
-            if (n.kind == PetalKind::Object && n.text == stub.text) {
-                unit.root = n;
-                break;
+        FlushIndex();
+        T* e = m_model.Create<T>(owner, std::forward<Args>(args)...);
+        const std::span<const std::string_view> names = m_r->Names(object);
+        // Rose writes "$UNNAMED$<n>" for elements the user left without a name.
+        if (!names.empty() && names[0].compare(0, 9, "$UNNAMED$") != 0)
+            e->name = W(names[0]);
+        e->line = object.line;
+        if (m_r != m_main) {
+            // One shared text per unit file.
+            if (m_unitFileName != m_r->FileName()) {
+                m_unitFileName = m_r->FileName();
+                m_unitFileText = ModelText(m_unitFileName);
             }
+            e->unitFile = m_unitFileText;
         }
-        if (!unit.root)
-            throw RoseLoadError(path, 1, 1, L"the unit file holds no \"(object " + std::wstring(stub.text.begin(), stub.text.end()) + L"\"");
+        m_open.push_back({e, false});
+        return e;
+    }
+
+    void FlushIndex()
+    {
+        for (OpenElement& o : m_open)
+            if (!o.indexed && !o.element->quid.empty()) {
+                m_model.IndexQuid(o.element);
+                o.indexed = true;
+            }
+    }
+
+    void End(Element* e)
+    {
+        if (!m_open.back().indexed)
+            m_model.IndexQuid(e);
+        m_open.pop_back();
+    }
+
+    // Name, quid, documentation, stereotype and tool properties: the first id that is not
+    // empty, the last documentation and stereotype, every list of properties.
+    bool Common(Element& e, uint32_t key, const PetalValue& v)
+    {
+        switch (key) {
+        case K("quid"):
+            if (!e.quid.empty())
+                m_r->Skip(v);
+            else if (IsTuple(v.kind))
+                e.quid = TupleText(v, nullptr);
+            else {
+                m_r->Skip(v);
+                e.quid = Unique(v.text);
+            }
+            return true;
+        case K("documentation"):
+            e.documentation = TakeText(v);
+            return true;
+        case K("stereotype"):
+            m_r->Skip(v);
+            if (v.kind == PetalKind::String)
+                e.stereotype = W(v.text);
+            return true;
+        case K("attributes"):
+            ReadProperties(v, e.properties);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Calls f(object) for every object of `type` in a list; skips anything else.
+    template <class F> void ForEachObject(const PetalValue& list, std::string_view type, F&& f)
+    {
+        if (list.kind != PetalKind::List) {
+            m_r->Skip(list);
+            return;
+        }
+        while (m_r->NextItem(list)) {
+            const PetalValue item = m_r->Open(list.depth);
+            if (item.kind == PetalKind::Object && item.text == type)
+                f(item);
+            else
+                m_r->Skip(item);
+        }
+    }
+
+    void BuildDesign(const PetalValue& design)
+    {
+        m_open.push_back({&m_model, false});
+        std::vector<ToolProperty> plain; // properties of the Properties object that are no default set
+        Fields(design, [&](uint32_t key, const PetalValue& v, Frame& f) {
+            if (key == K("quid") && f.First(key)) {
+                m_r->Skip(v);
+                m_model.quid = Unique(v.text);
+            } else if (key == K("documentation") && f.First(key)) {
+                m_model.documentation = TakeText(v);
+            } else if (key == K("attributes") && f.First(key)) {
+                ReadProperties(v, m_model.properties);
+            } else if (v.kind != PetalKind::Object) {
+                return false;
+            } else if (key == K("root_category") && v.text == "Class_Category" && !m_model.rootCategory) {
+                m_model.rootCategory = BuildCategory(v, nullptr, &m_model);
+                if (m_model.rootCategory)
+                    m_model.rootCategory->isRoot = true;
+            } else if (key == K("root_usecase_package") && v.text == "Class_Category" && !m_model.useCaseCategory) {
+                m_model.useCaseCategory = BuildCategory(v, nullptr, &m_model);
+            } else if (key == K("root_subsystem") && v.text == "SubSystem" && !m_model.rootSubsystem) {
+                m_model.rootSubsystem = BuildSubsystem(v, nullptr, &m_model);
+                if (m_model.rootSubsystem)
+                    m_model.rootSubsystem->isRoot = true;
+            } else if (key == K("properties") && v.text == "Properties") {
+                ReadPropertiesObject(v, m_model.defaults, &plain);
+            } else {
+                return false;
+            }
+            return true;
+        });
+        End(&m_model);
+        m_model.properties.insert(m_model.properties.end(), std::make_move_iterator(plain.begin()),
+                                  std::make_move_iterator(plain.end()));
+    }
+
+    bool IsUnloadedUnit(const Frame& f) const
+    {
+        const FieldValue* loaded = f.Get(K("is_loaded"));
+        return m_options.loadUnits && IsTrue(f, K("is_unit")) && loaded && loaded->kind == PetalKind::Identifier &&
+               EqualsNoCase(loaded->text, "FALSE");
+    }
+
+    // A package that stands for a controlled unit not loaded: the element made for it goes
+    // again (it has no children) and the unit's own file is read in its place.
+    template <class T> T* FromUnit(T* stub, std::vector<T*>& all, const PetalValue& object, const Frame& f,
+                                   T* (Builder::*build)(const PetalValue&, T*, Element*), T* parent, Element* owner)
+    {
+        m_open.pop_back();
+        m_model.elements.pop_back();
+        all.pop_back();
+        (void)stub;
+        const std::span<const std::string_view> names = m_r->Names(object);
+        const ModelText stubName = names.empty() ? ModelText() : W(names[0]);
+        const ModelText fileName = TextOf(f, K("file_name"));
+        T* unit = nullptr;
+        if (m_pending)
+            return nullptr; // the load fails already: no more unit files are read
+        try {
+            unit = LoadUnit(object, f, stubName, [&](const PetalValue& root) { return (this->*build)(root, parent, owner); });
+        } catch (const RoseLoadError& e) {
+            m_pending = std::make_unique<RoseLoadError>(e);
+            return nullptr;
+        }
+        if (unit->name.empty())
+            unit->name = stubName;
+        unit->fileName = fileName;
         return unit;
     }
 
-    bool IsUnloadedUnit(const PetalDocument& doc, const PetalNode& n) const
+    // Reads a unit file and builds its object of the stub's type. A unit's errors are the
+    // errors of the file that names it once that file is read to its end: an error of the
+    // text itself comes first, as it would if the file were read before it was built.
+    template <class Build> auto LoadUnit(const PetalValue& stub, const Frame& f, const ModelText& stubName, Build&& build)
     {
-        const PetalField loaded = doc.Field(n, K("is_loaded"));
-        return m_options.loadUnits && IsTrue(doc.Field(n, K("is_unit"))) && loaded &&
-               loaded->kind == PetalKind::Identifier && EqualsNoCase(loaded->text, "FALSE");
+        const FieldValue* fn = f.Get(K("file_name"));
+        if (!fn || fn->kind != PetalKind::String)
+            throw RoseLoadError(m_r->FileName(), stub.line, stub.column,
+                                L"the unit \"" + stubName.str() + L"\" is not loaded and names no file");
+        std::wstring path = ExpandVirtualPath(W(fn->text), m_options.pathMap, m_r->FileName(), fn->line, fn->column);
+        if (!IsAbsolutePath(path))
+            path = DirectoryOf(m_r->FileName()) + path;
+        for (const std::wstring& open : m_unitChain)
+            if (EqualsNoCase(open, path))
+                throw RoseLoadError(m_r->FileName(), fn->line, fn->column, L"the unit file \"" + path + L"\" includes itself");
+        if (m_unitChain.size() > 64)
+            throw RoseLoadError(m_r->FileName(), fn->line, fn->column, L"unit files nested too deeply");
+        FileText text;
+        if (!ReadWholeFile(path, text))
+            throw RoseLoadError(m_r->FileName(), fn->line, fn->column, L"cannot read the unit file \"" + path + L"\"");
+        if (m_options.onDocument)
+            m_options.onDocument(Parse(text, path));
+        const std::string_view type = stub.text;
+        PetalReader reader = Reader(text, path);
+        // The file that names the unit is read on when the unit is done.
+        struct Outer {
+            Builder& b;
+            PetalReader* reader;
+            size_t frameBase;
+            std::unique_ptr<RoseLoadError> pending;
+            ~Outer()
+            {
+                b.m_r = reader;
+                b.m_frameBase = frameBase;
+                b.m_pending = std::move(pending);
+                b.m_unitChain.pop_back();
+            }
+        } outer{*this, m_r, m_frameBase, std::move(m_pending)};
+        m_frameBase += stub.depth;
+        m_r = &reader;
+        m_unitChain.push_back(path);
+        decltype(build(stub)) root = nullptr;
+        while (reader.NextRoot()) {
+            const PetalValue v = reader.Open(0);
+            const Scope scope(reader);
+            if (!root && v.kind == PetalKind::Object && v.text == type)
+                root = build(v);
+            else
+                reader.Skip(v);
+        }
+        if (!root && !m_pending)
+            throw RoseLoadError(path, 1, 1, L"the unit file holds no \"(object " + std::wstring(type.begin(), type.end()) + L"\"");
+        if (m_pending) {
+            const RoseLoadError error = *m_pending;
+            throw error;
+        }
+        return root;
     }
 
-    Category* BuildCategory(const PetalDocument& doc, const PetalNode& node, Category* parent, Element* owner)
+    // Something else in a package (a use case, a note ...): only its id is kept, to tell
+    // what a reference to it names.
+    void OtherKind(const PetalValue& object)
     {
-        if (IsUnloadedUnit(doc, node)) {
-            Unit unit = LoadUnit(doc, node);
-            m_unitChain.push_back(unit.doc->fileName);
-            Category* c = BuildCategory(*unit.doc, *unit.root, parent, owner);
-            m_unitChain.pop_back();
-            if (c->name.empty() && !node.names.empty())
-                c->name = W(node.names[0]);
-            c->fileName = FieldText(doc, node, K("file_name"));
-            return c;
-        }
-        Category* c = m_model.Create<Category>(owner);
+        const Scope scope(*m_r);
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) {
+            if (key == K("quid"))
+                return false;
+            m_r->Skip(v);
+            return true;
+        });
+        if (std::wstring quid = TextOf(f, K("quid")); !quid.empty())
+            m_otherKinds.emplace(quid, W(object.text));
+    }
+
+    Category* BuildCategory(const PetalValue& object, Category* parent, Element* owner)
+    {
+        const Scope scope(*m_r);
+        Category* c = Begin<Category>(object, owner);
         c->parent = parent;
-        ReadCommon(doc, node, *c);
         m_model.allCategories.push_back(c);
-        c->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
-        c->global = IsTrue(doc.Field(node, K("global")));
-        c->fileName = FieldText(doc, node, K("file_name"));
-        if (auto models = doc.Field(node, K("logical_models")); models && models->kind == PetalKind::List) {
-            for (PetalIndex i : models->children) {
-                const PetalNode& item = doc[i];
-                if (item.kind != PetalKind::Object)
-                    continue;
-                if (item.text == "Class_Category")
-                    c->categories.push_back(BuildCategory(doc, item, c, c));
-                else if (IsClassType(item.text))
-                    c->classes.push_back(BuildClass(doc, item, c, nullptr));
-                else if (item.text == "Association")
-                    c->associations.push_back(BuildAssociation(doc, item, c));
-                else if (std::wstring quid = FieldText(doc, item, K("quid")); !quid.empty())
-                    m_otherKinds.emplace(quid, W(item.text)); // a use case, a note ...: not a class
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (Common(*c, key, v))
+                return true;
+            if (key != K("logical_models") || !frame.First(key))
+                return false;
+            if (v.kind != PetalKind::List || IsUnloadedUnit(frame)) {
+                m_r->Skip(v);
+                return true;
             }
-        }
+            while (m_r->NextItem(v)) {
+                const PetalValue item = m_r->Open(v.depth);
+                if (item.kind != PetalKind::Object)
+                    m_r->Skip(item);
+                else if (item.text == "Class_Category") {
+                    if (Category* sub = BuildCategory(item, c, c))
+                        c->categories.push_back(sub);
+                } else if (IsClassType(item.text))
+                    c->classes.push_back(BuildClass(item, c, nullptr));
+                else if (item.text == "Association")
+                    c->associations.push_back(BuildAssociation(item, c));
+                else
+                    OtherKind(item);
+            }
+            return true;
+        });
+        if (IsUnloadedUnit(f) && m_model.elements.back().get() == c)
+            return FromUnit(c, m_model.allCategories, object, f, &Builder::BuildCategory, parent, owner);
+        c->exportControl = ParseExportControl(FieldBytes(f, K("exportControl")), PublicAccess);
+        c->global = IsTrue(f, K("global"));
+        c->fileName = TextOf(f, K("file_name"));
+        End(c);
         return c;
     }
 
-    static std::string_view FieldBytes(const PetalDocument& doc, const PetalNode& n, uint32_t key)
+    Class* BuildClass(const PetalValue& object, Category* cat, Class* outer)
     {
-        const PetalField f = doc.Field(n, key);
-        return f && (f->kind == PetalKind::String || f->kind == PetalKind::Identifier) ? std::string_view(f->text)
-                                                                                       : std::string_view();
-    }
-
-    Class* BuildClass(const PetalDocument& doc, const PetalNode& node, Category* cat, Class* outer)
-    {
-        Class* c = m_model.Create<Class>(outer ? static_cast<Element*>(outer) : static_cast<Element*>(cat));
-        c->objectType = W(node.text);
+        const Scope scope(*m_r);
+        Class* c = Begin<Class>(object, outer ? static_cast<Element*>(outer) : static_cast<Element*>(cat));
+        c->objectType = W(object.text);
         c->parentCategory = cat;
         c->parentClass = outer;
-        ReadCommon(doc, node, *c);
         m_model.allClasses.push_back(c);
         ModelText pendingModuleName;
         bool pendingModule = false;
-        for (size_t i = 0; i < node.keys.size(); ++i) {
-            const uint32_t key = node.keys.Id(i);
-            const PetalNode& v = doc[node.children[i]];
-            if (key == K("exportControl")) {
+        Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) {
+            // "module" names a component; the "quidu" right after it is its id.
+            const bool afterModule = std::exchange(pendingModule, false);
+            if (Common(*c, key, v))
+                return true;
+            switch (key) {
+            case K("exportControl"):
+                m_r->Skip(v);
                 c->exportControl = ParseExportControl(v.text, c->exportControl);
-            } else if (key == K("abstract")) {
-                c->isAbstract = IsTrue(v);
-            } else if (key == K("language")) {
-                c->language = TextOf(doc, v);
-            } else if (key == K("class_attributes")) {
-                ForEachObject(doc, v, "ClassAttribute", c->attributes, [&](const PetalNode& a) { c->attributes.push_back(BuildAttribute(doc, a, c)); });
-            } else if (key == K("operations")) {
-                ForEachObject(doc, v, "Operation", c->operations, [&](const PetalNode& o) { c->operations.push_back(BuildOperation(doc, o, c)); });
-            } else if (key == K("parameters")) {
-                ForEachObject(doc, v, "Parameter", c->parameters, [&](const PetalNode& p) { c->parameters.push_back(BuildParameter(doc, p, c, c->parameters.size())); });
-            } else if (key == K("superclasses")) {
-                ForEachObject(doc, v, "Inheritance_Relationship", c->superclasses, [&](const PetalNode& r) {
-                    c->superclasses.push_back(BuildRelation(doc, r, ElementKind::InheritRelation, c));
+                break;
+            case K("abstract"):
+                m_r->Skip(v);
+                c->isAbstract = IsTrue(v.kind, v.text);
+                break;
+            case K("language"):
+                c->language = TakeText(v);
+                break;
+            case K("class_attributes"):
+                ForEachObject(v, "ClassAttribute", [&](const PetalValue& a) { c->attributes.push_back(BuildAttribute(a, c)); });
+                break;
+            case K("operations"):
+                ForEachObject(v, "Operation", [&](const PetalValue& o) { c->operations.push_back(BuildOperation(o, c)); });
+                break;
+            case K("parameters"):
+                ForEachObject(v, "Parameter", [&](const PetalValue& p) { c->parameters.push_back(BuildParameter(p, c, c->parameters.size())); });
+                break;
+            case K("superclasses"):
+                ForEachObject(v, "Inheritance_Relationship", [&](const PetalValue& r) {
+                    c->superclasses.push_back(BuildRelation(r, ElementKind::InheritRelation, c));
                 });
-            } else if (key == K("used_nodes")) {
-                ForEachObject(doc, v, "Uses_Relationship", c->dependencies, [&](const PetalNode& r) {
-                    c->dependencies.push_back(BuildRelation(doc, r, ElementKind::ClassDependency, c));
+                break;
+            case K("used_nodes"):
+                ForEachObject(v, "Uses_Relationship", [&](const PetalValue& r) {
+                    c->dependencies.push_back(BuildRelation(r, ElementKind::ClassDependency, c));
                 });
-            } else if (key == K("realized_interfaces")) {
-                ForEachObject(doc, v, "Realize_Relationship", c->realizations, [&](const PetalNode& r) {
-                    c->realizations.push_back(BuildRelation(doc, r, ElementKind::RealizeRelation, c));
+                break;
+            case K("realized_interfaces"):
+                ForEachObject(v, "Realize_Relationship", [&](const PetalValue& r) {
+                    c->realizations.push_back(BuildRelation(r, ElementKind::RealizeRelation, c));
                 });
-            } else if (key == K("fields")) {
-                ForEachObject(doc, v, "Has_Relationship", c->hasRelations, [&](const PetalNode& r) {
-                    c->hasRelations.push_back(BuildRelation(doc, r, ElementKind::HasRelationship, c));
+                break;
+            case K("fields"):
+                ForEachObject(v, "Has_Relationship", [&](const PetalValue& r) {
+                    c->hasRelations.push_back(BuildRelation(r, ElementKind::HasRelationship, c));
                 });
-            } else if (key == K("nestedClasses") && v.kind == PetalKind::List) {
-                for (PetalIndex n : v.children)
-                    if (const PetalNode nested = doc[n]; nested.kind == PetalKind::Object && IsClassType(nested.text))
-                        c->nestedClasses.push_back(BuildClass(doc, nested, cat, c));
-            } else if (key == K("module")) {
-                // "module" names a component; the "quidu" right after it is its id.
-                pendingModuleName = TextOf(doc, v);
+                break;
+            case K("nestedClasses"):
+                if (v.kind != PetalKind::List) {
+                    m_r->Skip(v);
+                    break;
+                }
+                while (m_r->NextItem(v)) {
+                    const PetalValue nested = m_r->Open(v.depth);
+                    if (nested.kind == PetalKind::Object && IsClassType(nested.text))
+                        c->nestedClasses.push_back(BuildClass(nested, cat, c));
+                    else
+                        m_r->Skip(nested);
+                }
+                break;
+            case K("module"):
+                pendingModuleName = TakeText(v);
                 pendingModule = true;
-                continue;
-            } else if (key == K("quidu") && pendingModule) {
-                m_classModules.push_back({c, TextOf(doc, v), pendingModuleName});
+                break;
+            case K("quidu"):
+                if (afterModule)
+                    m_classModules.push_back({c, TakeText(v), pendingModuleName});
+                else
+                    m_r->Skip(v);
+                break;
+            default:
+                m_r->Skip(v);
+                break;
             }
-            pendingModule = false;
-        }
+            return true;
+        });
+        End(c);
         return c;
     }
 
-    // `out`, where `f` puts what it builds, is grown once to the list's size: a class's
-    // members would otherwise be moved several times as they are added.
-    template <class T, class F>
-    void ForEachObject(const PetalDocument& doc, const PetalNode& list, std::string_view type, std::vector<T*>& out, F&& f)
+    Attribute* BuildAttribute(const PetalValue& object, Class* cls)
     {
-        if (list.kind == PetalKind::List)
-            out.reserve(out.size() + list.children.size());
-        ForEachObject(doc, list, type, std::forward<F>(f));
-    }
-
-    template <class F>
-    void ForEachObject(const PetalDocument& doc, const PetalNode& list, std::string_view type, F&& f)
-    {
-        if (list.kind != PetalKind::List)
-            return;
-        for (PetalIndex i : list.children) {
-            const PetalNode item = doc[i];
-            if (item.kind == PetalKind::Object && item.text == type)
-                f(item);
-        }
-    }
-
-    Attribute* BuildAttribute(const PetalDocument& doc, const PetalNode& node, Class* cls)
-    {
-        Attribute* a = m_model.Create<Attribute>(cls);
+        const Scope scope(*m_r);
+        Attribute* a = Begin<Attribute>(object, cls);
         a->parentClass = cls;
-        ReadCommon(doc, node, *a);
-        a->type = FieldText(doc, node, K("type"));
-        a->initValue = FieldText(doc, node, K("initv"));
-        a->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PrivateAccess);
-        a->isStatic = IsTrue(doc.Field(node, K("static")));
-        a->isDerived = IsTrue(doc.Field(node, K("derived")));
-        a->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) { return Common(*a, key, v); });
+        a->type = TextOf(f, K("type"));
+        a->initValue = TextOf(f, K("initv"));
+        a->exportControl = ParseExportControl(FieldBytes(f, K("exportControl")), PrivateAccess);
+        a->isStatic = IsTrue(f, K("static"));
+        a->isDerived = IsTrue(f, K("derived"));
+        a->containment = ParseContainment(FieldBytes(f, K("Containment")));
+        End(a);
         return a;
     }
 
-    Operation* BuildOperation(const PetalDocument& doc, const PetalNode& node, Class* cls)
+    Operation* BuildOperation(const PetalValue& object, Class* cls)
     {
-        Operation* o = m_model.Create<Operation>(cls);
+        const Scope scope(*m_r);
+        Operation* o = Begin<Operation>(object, cls);
         o->parentClass = cls;
-        ReadCommon(doc, node, *o);
-        o->returnType = FieldText(doc, node, K("result"));
-        std::string_view ec = FieldBytes(doc, node, K("opExportControl"));
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (Common(*o, key, v))
+                return true;
+            if (key != K("parameters") || !frame.First(key))
+                return false;
+            ForEachObject(v, "Parameter", [&](const PetalValue& p) { o->parameters.push_back(BuildParameter(p, o, o->parameters.size())); });
+            return true;
+        });
+        o->returnType = TextOf(f, K("result"));
+        std::string_view ec = FieldBytes(f, K("opExportControl"));
         if (ec.empty())
-            ec = FieldBytes(doc, node, K("exportControl"));
+            ec = FieldBytes(f, K("exportControl"));
         o->exportControl = ParseExportControl(ec, PublicAccess);
-        o->concurrency = FieldText(doc, node, K("concurrency"));
-        o->isAbstract = IsTrue(doc.Field(node, K("abstract")));
-        o->isStatic = IsTrue(doc.Field(node, K("static")));
-        if (auto params = doc.Field(node, K("parameters")))
-            ForEachObject(doc, *params, "Parameter", o->parameters, [&](const PetalNode& p) { o->parameters.push_back(BuildParameter(doc, p, o, o->parameters.size())); });
+        o->concurrency = TextOf(f, K("concurrency"));
+        o->isAbstract = IsTrue(f, K("abstract"));
+        o->isStatic = IsTrue(f, K("static"));
+        End(o);
         return o;
     }
 
-    Parameter* BuildParameter(const PetalDocument& doc, const PetalNode& node, Element* owner, size_t index)
+    Parameter* BuildParameter(const PetalValue& object, Element* owner, size_t index)
     {
-        Parameter* p = m_model.Create<Parameter>(owner);
-        ReadCommon(doc, node, *p);
-        p->type = FieldText(doc, node, K("type"));
-        p->initValue = FieldText(doc, node, K("initv"));
-        p->isConst = IsTrue(doc.Field(node, K("const")));
+        const Scope scope(*m_r);
+        Parameter* p = Begin<Parameter>(object, owner);
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) { return Common(*p, key, v); });
+        p->type = TextOf(f, K("type"));
+        p->initValue = TextOf(f, K("initv"));
+        p->isConst = IsTrue(f, K("const"));
         // Parameters have no id in the file: derive one from the owner's and the position.
         if (p->quid.empty()) {
             const std::string_view owned = owner->quid.Ascii();
@@ -807,128 +1111,155 @@ private:
                 p->quid = ModelText::FromAscii(std::string(owned) + "-P" + std::to_string(index + 1));
             else
                 p->quid = owner->quid + L"-P" + std::to_wstring(index + 1);
-            m_model.IndexQuid(p);
         }
+        End(p);
         return p;
     }
 
-    Relation* BuildRelation(const PetalDocument& doc, const PetalNode& node, ElementKind kind, Element* client)
+    Relation* BuildRelation(const PetalValue& object, ElementKind kind, Element* client)
     {
-        Relation* r = m_model.Create<Relation>(client, kind);
+        const Scope scope(*m_r);
+        Relation* r = Begin<Relation>(object, client, kind);
         r->client = client;
-        ReadCommon(doc, node, *r);
-        r->supplierName = FieldText(doc, node, K("supplier"));
-        r->supplierQuid = FieldText(doc, node, K("quidu"));
-        r->clientCardinality = FieldText(doc, node, K("client_cardinality"));
-        r->supplierCardinality = FieldText(doc, node, K("supplier_cardinality"));
-        r->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
-        r->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
-        r->isStatic = IsTrue(doc.Field(node, K("static")));
-        r->isFriend = IsTrue(doc.Field(node, K("friend"))) || IsTrue(doc.Field(node, K("is_friend")));
-        r->supplierIsSpec = IsTrue(doc.Field(node, K("supplier_is_spec")));
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) { return Common(*r, key, v); });
+        r->supplierName = TextOf(f, K("supplier"));
+        r->supplierQuid = TextOf(f, K("quidu"));
+        r->clientCardinality = TextOf(f, K("client_cardinality"));
+        r->supplierCardinality = TextOf(f, K("supplier_cardinality"));
+        r->exportControl = ParseExportControl(FieldBytes(f, K("exportControl")), PublicAccess);
+        r->containment = ParseContainment(FieldBytes(f, K("Containment")));
+        r->isStatic = IsTrue(f, K("static"));
+        r->isFriend = IsTrue(f, K("friend")) || IsTrue(f, K("is_friend"));
+        r->supplierIsSpec = IsTrue(f, K("supplier_is_spec"));
+        End(r);
         m_relations.push_back(r);
-        m_relationPlaces.push_back({doc.fileName, node.line});
+        m_relationPlaces.push_back({m_r->FileName(), object.line});
         return r;
     }
 
-    Association* BuildAssociation(const PetalDocument& doc, const PetalNode& node, Category* cat)
+    Association* BuildAssociation(const PetalValue& object, Category* cat)
     {
-        Association* a = m_model.Create<Association>(cat);
+        const Scope scope(*m_r);
+        Association* a = Begin<Association>(object, cat);
         a->parentCategory = cat;
-        ReadCommon(doc, node, *a);
         m_model.allAssociations.push_back(a);
-        a->isDerived = IsTrue(doc.Field(node, K("derived")));
-        if (auto roles = doc.Field(node, K("roles"))) {
-            ForEachObject(doc, *roles, "Role", [&](const PetalNode& rn) {
-                Role* r = BuildRole(doc, rn, a);
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (Common(*a, key, v))
+                return true;
+            if (key != K("roles") || !frame.First(key))
+                return false;
+            ForEachObject(v, "Role", [&](const PetalValue& rn) {
+                Role* r = BuildRole(rn, a);
                 if (!a->role1)
                     a->role1 = r;
                 else if (!a->role2)
                     a->role2 = r;
             });
-        }
+            return true;
+        });
+        a->isDerived = IsTrue(f, K("derived"));
+        End(a);
         return a;
     }
 
-    Role* BuildRole(const PetalDocument& doc, const PetalNode& node, Association* assoc)
+    Role* BuildRole(const PetalValue& object, Association* assoc)
     {
-        Role* r = m_model.Create<Role>(assoc);
+        const Scope scope(*m_r);
+        Role* r = Begin<Role>(object, assoc);
         r->association = assoc;
-        ReadCommon(doc, node, *r);
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame&) { return Common(*r, key, v); });
         // The role name the user gave is the label; the object's own name is internal.
-        if (auto label = doc.Field(node, K("label")); label && label->kind == PetalKind::String)
+        if (const FieldValue* label = f.Get(K("label")); label && label->kind == PetalKind::String)
             r->name = W(label->text);
-        r->supplierName = FieldText(doc, node, K("supplier"));
-        r->supplierQuid = FieldText(doc, node, K("quidu"));
-        r->cardinality = FieldText(doc, node, K("client_cardinality"));
+        r->supplierName = TextOf(f, K("supplier"));
+        r->supplierQuid = TextOf(f, K("quidu"));
+        r->cardinality = TextOf(f, K("client_cardinality"));
         if (r->cardinality.empty())
-            r->cardinality = FieldText(doc, node, K("supplier_cardinality"));
-        r->constraints = FieldText(doc, node, K("Constraints"));
+            r->cardinality = TextOf(f, K("supplier_cardinality"));
+        r->constraints = TextOf(f, K("Constraints"));
         if (r->constraints.empty())
-            r->constraints = FieldText(doc, node, K("constraints"));
-        r->isNavigable = IsTrue(doc.Field(node, K("is_navigable")));
-        r->isAggregate = IsTrue(doc.Field(node, K("is_aggregate")));
-        r->isStatic = IsTrue(doc.Field(node, K("static")));
-        r->isFriend = IsTrue(doc.Field(node, K("friend"))) || IsTrue(doc.Field(node, K("is_friend")));
-        r->exportControl = ParseExportControl(FieldBytes(doc, node, K("exportControl")), PublicAccess);
-        r->containment = ParseContainment(FieldBytes(doc, node, K("Containment")));
+            r->constraints = TextOf(f, K("constraints"));
+        r->isNavigable = IsTrue(f, K("is_navigable"));
+        r->isAggregate = IsTrue(f, K("is_aggregate"));
+        r->isStatic = IsTrue(f, K("static"));
+        r->isFriend = IsTrue(f, K("friend")) || IsTrue(f, K("is_friend"));
+        r->exportControl = ParseExportControl(FieldBytes(f, K("exportControl")), PublicAccess);
+        r->containment = ParseContainment(FieldBytes(f, K("Containment")));
+        End(r);
         m_roles.push_back(r);
-        m_rolePlaces.push_back({doc.fileName, node.line});
+        m_rolePlaces.push_back({m_r->FileName(), object.line});
         return r;
     }
 
-    Subsystem* BuildSubsystem(const PetalDocument& doc, const PetalNode& node, Subsystem* parent, Element* owner)
+    Subsystem* BuildSubsystem(const PetalValue& object, Subsystem* parent, Element* owner)
     {
-        if (IsUnloadedUnit(doc, node)) {
-            Unit unit = LoadUnit(doc, node);
-            m_unitChain.push_back(unit.doc->fileName);
-            Subsystem* s = BuildSubsystem(*unit.doc, *unit.root, parent, owner);
-            m_unitChain.pop_back();
-            if (s->name.empty() && !node.names.empty())
-                s->name = W(node.names[0]);
-            s->fileName = FieldText(doc, node, K("file_name"));
-            return s;
-        }
-        Subsystem* s = m_model.Create<Subsystem>(owner);
+        const Scope scope(*m_r);
+        Subsystem* s = Begin<Subsystem>(object, owner);
         s->parent = parent;
-        ReadCommon(doc, node, *s);
         m_model.allSubsystems.push_back(s);
-        s->path = FieldText(doc, node, K("path"));
-        s->fileName = FieldText(doc, node, K("file_name"));
-        if (auto models = doc.Field(node, K("physical_models")); models && models->kind == PetalKind::List) {
-            for (PetalIndex i : models->children) {
-                const PetalNode& item = doc[i];
-                if (item.kind != PetalKind::Object)
-                    continue;
-                if (item.text == "SubSystem")
-                    s->subsystems.push_back(BuildSubsystem(doc, item, s, s));
-                else if (item.text == "module")
-                    s->modules.push_back(BuildModule(doc, item, s));
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (Common(*s, key, v))
+                return true;
+            if (key != K("physical_models") || !frame.First(key))
+                return false;
+            if (v.kind != PetalKind::List || IsUnloadedUnit(frame)) {
+                m_r->Skip(v);
+                return true;
             }
-        }
+            while (m_r->NextItem(v)) {
+                const PetalValue item = m_r->Open(v.depth);
+                if (item.kind == PetalKind::Object && item.text == "SubSystem") {
+                    if (Subsystem* sub = BuildSubsystem(item, s, s))
+                        s->subsystems.push_back(sub);
+                } else if (item.kind == PetalKind::Object && item.text == "module") {
+                    s->modules.push_back(BuildModule(item, s));
+                } else {
+                    m_r->Skip(item);
+                }
+            }
+            return true;
+        });
+        if (IsUnloadedUnit(f) && m_model.elements.back().get() == s)
+            return FromUnit(s, m_model.allSubsystems, object, f, &Builder::BuildSubsystem, parent, owner);
+        s->path = TextOf(f, K("path"));
+        s->fileName = TextOf(f, K("file_name"));
+        End(s);
         return s;
     }
 
-    Module* BuildModule(const PetalDocument& doc, const PetalNode& node, Subsystem* parent)
+    Module* BuildModule(const PetalValue& object, Subsystem* parent)
     {
-        Module* m = m_model.Create<Module>(parent);
+        const Scope scope(*m_r);
+        Module* m = Begin<Module>(object, parent);
         m->parentSubsystem = parent;
-        ReadCommon(doc, node, *m);
         m_model.allModules.push_back(m);
-        if (node.names.size() > 1)
-            m->type = W(node.names[1]);
-        if (node.names.size() > 2)
-            m->part = W(node.names[2]);
-        m->language = FieldText(doc, node, K("language"));
-        m->path = FieldText(doc, node, K("path"));
-        if (auto deps = doc.Field(node, K("visible_modules")); deps && deps->kind == PetalKind::List) {
-            for (PetalIndex i : deps->children) {
-                const PetalNode& d = doc[i];
+        const std::span<const std::string_view> names = m_r->Names(object);
+        if (names.size() > 1)
+            m->type = W(names[1]);
+        if (names.size() > 2)
+            m->part = W(names[2]);
+        const Frame& f = Fields(object, [&](uint32_t key, const PetalValue& v, Frame& frame) {
+            if (Common(*m, key, v))
+                return true;
+            if (key != K("visible_modules") || !frame.First(key))
+                return false;
+            if (v.kind != PetalKind::List) {
+                m_r->Skip(v);
+                return true;
+            }
+            while (m_r->NextItem(v)) {
+                const PetalValue d = m_r->Open(v.depth);
                 if (d.kind == PetalKind::Object &&
                     (d.text == "Dependency_Relationship" || d.text == "Module_Visibility_Relationship"))
-                    m->dependencies.push_back(BuildRelation(doc, d, ElementKind::ModuleVisibilityRelationship, m));
+                    m->dependencies.push_back(BuildRelation(d, ElementKind::ModuleVisibilityRelationship, m));
+                else
+                    m_r->Skip(d);
             }
-        }
+            return true;
+        });
+        m->language = TextOf(f, K("language"));
+        m->path = TextOf(f, K("path"));
+        End(m);
         return m;
     }
 
@@ -1075,6 +1406,17 @@ private:
     std::map<std::wstring, Class*> m_external;
     std::unordered_map<std::wstring, std::wstring> m_otherKinds; // quid -> object type of elements not loaded
     std::vector<ClassModule> m_classModules;
+
+    PetalReader* m_r = nullptr;                 // the file being read
+    PetalReader* m_main = nullptr;              // the model file
+    std::vector<std::unique_ptr<Frame>> m_frames; // by depth; a unit's depths follow its stub's
+    size_t m_frameBase = 0;
+    struct OpenElement {
+        Element* element;
+        bool indexed;
+    };
+    std::vector<OpenElement> m_open;            // the elements being read, outermost first
+    std::unique_ptr<RoseLoadError> m_pending;   // the first unit that failed in the file being read
 };
 
 // Why a file cannot be read, in the words of the error the system gave.
@@ -1124,32 +1466,24 @@ std::wstring ExpandVirtualPath(const std::wstring& name, const std::map<std::wst
     throw RoseLoadError(file, line, column, L"the virtual path symbol \"$" + symbol + L"\" is not in the path map");
 }
 
+// With a reader of the documents (diagrams) attached, each file is parsed into a document
+// for it first, then read again for the model.
 std::unique_ptr<Model> LoadRoseModelFromText(std::string_view text, const std::wstring& fileName,
                                              const LoadOptions& options)
 {
     auto model = std::make_unique<Model>();
     Builder builder(*model, options);
-    const PetalDocument doc = builder.Parse(text, fileName);
     if (options.onDocument)
-        options.onDocument(doc);
-    builder.BuildModel(doc);
+        options.onDocument(builder.Parse(text, fileName));
+    PetalReader reader = builder.Reader(text, fileName);
+    builder.BuildModel(reader);
     return model;
 }
 
 std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOptions& options)
 {
-    auto model = std::make_unique<Model>();
-    Builder builder(*model, options);
-    PetalDocument doc;
-    {
-        // The document keeps its own copy of every text: the file goes before the model grows.
-        const FileText text = ReadModelFile(fileName);
-        doc = builder.Parse(text, fileName);
-    }
-    if (options.onDocument)
-        options.onDocument(doc);
-    builder.BuildModel(doc);
-    return model;
+    const FileText text = ReadModelFile(fileName);
+    return LoadRoseModelFromText(text, fileName, options);
 }
 
 DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::wstring& fileName,
@@ -1157,9 +1491,9 @@ DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::w
 {
     Model scratch;
     Builder builder(scratch, options);
-    const PetalDocument doc = builder.Parse(text, fileName);
+    PetalReader reader = builder.Reader(text, fileName);
     DefaultPropertySets sets;
-    builder.BuildPropertyFile(doc, sets);
+    builder.BuildPropertyFile(reader, sets);
     return sets;
 }
 

@@ -1,0 +1,97 @@
+// Reading a petal file in one pass, with no tree: the caller asks for the next value,
+// field or item and takes what it needs as the tokens come. The grammar, and every
+// message for malformed text, are the document reader's (PetalParser.h).
+#pragma once
+
+#include "PetalLexer.h"
+#include "PetalParser.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace RoseHost {
+
+// One value as it starts: scalars are read whole, forms up to their contents.
+struct PetalValue {
+    PetalKind kind = PetalKind::Identifier;
+    unsigned line = 0;
+    unsigned column = 0;
+    unsigned depth = 0;      // forms: their nesting depth
+    // Scalars: the text (escapes resolved); objects: the type; lists: the list type;
+    // (value T ...): T. Valid until the arena is released below it.
+    std::string_view text;
+    bool IsForm() const
+    {
+        return kind == PetalKind::Object || kind == PetalKind::List || kind == PetalKind::ValueTuple ||
+               kind == PetalKind::Tuple;
+    }
+};
+
+class PetalReader {
+public:
+    // Field names in `knownNames` are numbered 1, 2, ... in that order; others are 0.
+    PetalReader(std::string_view text, const std::wstring& fileName, unsigned codePage, unsigned maxDepth,
+                std::span<const std::string_view> knownNames);
+    PetalReader(const PetalReader&) = delete;
+    PetalReader& operator=(const PetalReader&) = delete;
+
+    const std::wstring& FileName() const { return m_file; }
+
+    // True while a top-level value follows; fails unless it opens with '('.
+    bool NextRoot();
+    // The next value, inside a form of depth `depth` (0: the top level).
+    PetalValue Open(unsigned depth);
+    // The strings after an object's type (the tag left out), as Open left them.
+    std::span<const std::string_view> Names(const PetalValue& object) const;
+    // The next field of an object: false at its ')'. `key` is the name's number.
+    bool NextField(const PetalValue& object, uint32_t& key);
+    // The next item of a list or tuple: false at its ')'.
+    bool NextItem(const PetalValue& form);
+    // Reads past the rest of a value (nothing for scalars).
+    void Skip(const PetalValue& value);
+
+    // Texts that are not spelled out in the file (escapes, '|' blocks, names) live in an
+    // arena: what is taken after a mark goes when the arena is released to it.
+    struct Mark {
+        size_t block;
+        size_t used;
+    };
+    Mark GetMark() const { return {m_block, m_used}; }
+    void Release(Mark m)
+    {
+        m_block = m.block;
+        m_used = m.used;
+    }
+
+    [[noreturn]] void Fail(unsigned line, unsigned column, const std::wstring& message) const;
+
+private:
+    void Advance();
+    std::string_view Keep(std::string_view text);
+    uint32_t KeyOf(std::string_view name, uint32_t hash) const;
+    [[noreturn]] void Unclosed(const PetalValue& open) const;
+    [[noreturn]] void ExpectedAfter(const std::wstring& what, const std::wstring& after) const;
+
+    std::string_view m_text;
+    std::wstring m_file;
+    unsigned m_maxDepth;
+    PetalLex::Lexer m_lex;
+    PetalLex::Token m_tok;
+    std::vector<std::vector<std::string_view>> m_names; // by depth
+    // Known field names by hash: index into m_known plus one, 0 is free.
+    std::vector<uint16_t> m_slots;
+    std::vector<std::string_view> m_known;
+    std::vector<uint32_t> m_knownHashes;
+    struct Block {
+        std::unique_ptr<char[]> data;
+        size_t size;
+    };
+    std::vector<Block> m_blocks;
+    size_t m_block = 0;
+    size_t m_used = 0;
+};
+
+} // namespace RoseHost
