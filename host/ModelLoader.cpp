@@ -237,7 +237,7 @@ int16_t ParseContainment(std::string_view v)
 // Short ASCII texts met so far, each kept once: open addressing, at most half full.
 class SharedTexts {
 public:
-    // `hash` is the FNV-1a hash of the bytes.
+    // `hash` is a hash of the bytes.
     ModelText Get(std::string_view s, uint32_t hash)
     {
         if (2 * (m_count + 1) > m_slots.size())
@@ -366,6 +366,7 @@ public:
         if (m_pending)
             throw *m_pending;
         m_unitChain.pop_back();
+        m_model.IndexQuids(m_toIndex);
         Resolve();
     }
 
@@ -426,16 +427,22 @@ private:
             return ModelText();
         if (s.size() > kSharedTextSize)
             return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
-        // One pass: the hash, and whether every byte is ASCII.
-        uint32_t h = 2166136261u;
-        unsigned char high = 0;
-        for (char c : s) {
-            high |= static_cast<unsigned char>(c);
-            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        // One pass, eight bytes at a time: the hash, and whether every byte is ASCII.
+        uint64_t h = s.size(), high = 0;
+        const char* p = s.data();
+        size_t n = s.size();
+        for (;; p += 8, n -= 8) {
+            uint64_t x = 0;
+            std::memcpy(&x, p, n < 8 ? n : 8);
+            high |= x;
+            h = (h ^ x) * 0x9E3779B97F4A7C15ull;
+            h ^= h >> 29;
+            if (n <= 8)
+                break;
         }
-        if (high & 0x80)
+        if (high & 0x8080808080808080ull)
             return ModelText(m_decode(s));
-        return m_texts.Get(s, h);
+        return m_texts.Get(s, static_cast<uint32_t>(h ^ (h >> 32)));
     }
     // A unique id: not worth keeping for sharing.
     ModelText Unique(std::string_view s) const
@@ -697,7 +704,7 @@ private:
     }
 
     // An element begins: made in file order, named, and its id indexed before its first
-    // child's (or at its end).
+    // child's (or at its end); the index is filled in that order once every file is read.
     template <class T, class... Args> T* Begin(const PetalValue& object, Element* owner, Args&&... args)
     {
         FlushIndex();
@@ -723,15 +730,15 @@ private:
     {
         for (OpenElement& o : m_open)
             if (!o.indexed && !o.element->quid.empty()) {
-                m_model.IndexQuid(o.element);
+                m_toIndex.push_back(o.element);
                 o.indexed = true;
             }
     }
 
     void End(Element* e)
     {
-        if (!m_open.back().indexed)
-            m_model.IndexQuid(e);
+        if (!m_open.back().indexed && !e->quid.empty())
+            m_toIndex.push_back(e);
         m_open.pop_back();
     }
 
@@ -1416,6 +1423,7 @@ private:
         bool indexed;
     };
     std::vector<OpenElement> m_open;            // the elements being read, outermost first
+    std::vector<Element*> m_toIndex;            // by quid, once the files are read: in this order
     std::unique_ptr<RoseLoadError> m_pending;   // the first unit that failed in the file being read
 };
 

@@ -16,7 +16,7 @@
 
 namespace RoseHost::PetalLex {
 
-// The hash of identifiers, taken as they are read (field and type names are interned).
+// The hash of the names a document interns.
 inline uint32_t HashStep(uint32_t h, char c) { return (h ^ static_cast<unsigned char>(c)) * 16777619u; }
 constexpr uint32_t kHashSeed = 2166136261u;
 
@@ -36,7 +36,6 @@ struct Token {
     unsigned line = 1;
     unsigned column = 1;
     std::string_view text; // valid until the next token is read
-    uint32_t hash = 0;     // identifiers: HashOf(text)
 };
 
 // Bytes shown in messages: printable ASCII as is, anything else as a code.
@@ -107,6 +106,9 @@ public:
             const char c = s[p];
             if (c == ' ') {
                 ++p;
+                // Indentation: runs of blanks, eight at a time.
+                for (uint64_t x; p + 8 <= m_end && (std::memcpy(&x, s + p, 8), x == 0x2020202020202020ull);)
+                    p += 8;
             } else if (c == '\n') {
                 ++p;
                 ++m_line;
@@ -134,12 +136,10 @@ public:
         }
         if (Is(c, kIdentStart)) {
             const size_t start = p;
-            uint32_t h = HashStep(kHashSeed, c);
-            for (++p; p < m_end && Is(s[p], kIdentChar); ++p)
-                h = HashStep(h, s[p]);
+            for (++p; p < m_end && Is(s[p], kIdentChar); ++p) {
+            }
             m_pos = p;
             t.kind = Tok::Ident;
-            t.hash = h;
             t.text = std::string_view(s + start, p - start);
             return;
         }

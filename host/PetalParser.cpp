@@ -270,7 +270,7 @@ private:
                                                   PetalKind::Identifier, PetalKind::Reference};
             const PetalIndex i = NewNode(kinds[static_cast<int>(m_tok.kind)], m_tok);
             if (m_tok.kind == Tok::Ident)
-                m_build.SetName(i, m_tok.text, m_tok.hash);
+                m_build.SetName(i, m_tok.text, HashOf(m_tok.text));
             else
                 m_build.SetText(i, m_tok.text);
             Advance();
@@ -300,7 +300,7 @@ private:
             const PetalIndex i = NewNode(PetalKind::List, open);
             Advance();
             if (m_tok.kind == Tok::Ident) {
-                m_build.SetName(i, m_tok.text, m_tok.hash);
+                m_build.SetName(i, m_tok.text, HashOf(m_tok.text));
                 Advance();
             }
             ParseItems(i, open, depth);
@@ -311,7 +311,7 @@ private:
             Advance();
             if (m_tok.kind != Tok::Ident)
                 ExpectedAfter(L"a type name", L"'(value'");
-            m_build.SetName(i, m_tok.text, m_tok.hash);
+            m_build.SetName(i, m_tok.text, HashOf(m_tok.text));
             Advance();
             ParseItems(i, open, depth);
             return i;
@@ -355,7 +355,7 @@ private:
         Advance();
         if (m_tok.kind != Tok::Ident)
             ExpectedAfter(L"a type name", L"'(object'");
-        m_build.SetName(i, m_tok.text, m_tok.hash);
+        m_build.SetName(i, m_tok.text, HashOf(m_tok.text));
         Advance();
         Scratch& level = Level(depth);
         level.names.clear();
@@ -383,7 +383,7 @@ private:
             if (m_tok.kind != Tok::Ident)
                 m_lex.Fail(m_tok.line, m_tok.column, L"expected a field name in the object '" +
                                                          Widen(m_build.Text(i)) + L"'");
-            const uint32_t key = m_build.Intern(m_tok.text, m_tok.hash);
+            const uint32_t key = m_build.Intern(m_tok.text, HashOf(m_tok.text));
             Advance();
             if (m_tok.kind == Tok::RParen || m_tok.kind == Tok::End) {
                 if (m_tok.kind == Tok::End)

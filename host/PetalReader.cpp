@@ -7,6 +7,24 @@ namespace RoseHost {
 
 using namespace PetalLex;
 
+namespace {
+
+// Field names are short: their first and last eight bytes and their length tell them apart.
+uint32_t NameHash(std::string_view s)
+{
+    uint64_t a = 0, b = 0;
+    if (s.size() >= 8) {
+        std::memcpy(&a, s.data(), 8);
+        std::memcpy(&b, s.data() + s.size() - 8, 8);
+    } else {
+        std::memcpy(&a, s.data(), s.size());
+    }
+    const uint64_t h = (a * 0x9E3779B97F4A7C15ull) ^ (b * 0xC2B2AE3D27D4EB4Full) ^ (s.size() * 0x165667B19E3779F9ull);
+    return static_cast<uint32_t>(h >> 32);
+}
+
+} // namespace
+
 PetalReader::PetalReader(std::string_view text, const std::wstring& fileName, unsigned codePage, unsigned maxDepth,
                          std::span<const std::string_view> knownNames)
     : m_text(text), m_file(fileName), m_maxDepth(maxDepth), m_lex(text, m_file, codePage)
@@ -16,7 +34,7 @@ PetalReader::PetalReader(std::string_view text, const std::wstring& fileName, un
         slots *= 2;
     m_slots.assign(slots, 0);
     for (std::string_view name : knownNames) {
-        const uint32_t hash = HashOf(name);
+        const uint32_t hash = NameHash(name);
         size_t at = hash & (slots - 1);
         while (m_slots[at] != 0)
             at = (at + 1) & (slots - 1);
@@ -176,7 +194,7 @@ bool PetalReader::NextField(const PetalValue& object, uint32_t& key)
         Fail(m_tok.line, m_tok.column,
              L"expected a field name in the object '" + std::wstring(object.text.begin(), object.text.end()) + L"'");
     const std::string_view name = m_tok.text;
-    key = KeyOf(name, m_tok.hash);
+    key = KeyOf(name, NameHash(name));
     Advance();
     if (m_tok.kind == Tok::RParen || m_tok.kind == Tok::End) {
         if (m_tok.kind == Tok::End)

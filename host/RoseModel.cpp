@@ -93,24 +93,28 @@ Element* Model::FindByQuid(const std::wstring& q) const { return FindQuid(q, Mod
 
 Element* Model::FindByQuid(const ModelText& q) const { return FindQuid(q, q.Hash()); }
 
-void Model::IndexQuid(Element* e)
+void Model::ReserveQuids(size_t count)
 {
-    if (e->quid.empty())
+    if (count * 4 <= m_quidSlots.size() * 3)
         return;
-    if ((m_quidCount + 1) * 4 > m_quidSlots.size() * 3) {
-        std::vector<QuidSlot> old(std::max<size_t>(m_quidSlots.size() * 2, 1024));
-        old.swap(m_quidSlots);
-        const size_t mask = m_quidSlots.size() - 1;
-        for (const QuidSlot& kept : old) {
-            if (!kept.element)
-                continue;
-            size_t i = kept.hash & mask;
-            while (m_quidSlots[i].element)
-                i = (i + 1) & mask;
-            m_quidSlots[i] = kept;
-        }
+    size_t size = std::max<size_t>(m_quidSlots.size(), 1024);
+    while (count * 4 > size * 3)
+        size *= 2;
+    std::vector<QuidSlot> old(size);
+    old.swap(m_quidSlots);
+    const size_t mask = m_quidSlots.size() - 1;
+    for (const QuidSlot& kept : old) {
+        if (!kept.element)
+            continue;
+        size_t i = kept.hash & mask;
+        while (m_quidSlots[i].element)
+            i = (i + 1) & mask;
+        m_quidSlots[i] = kept;
     }
-    const size_t hash = e->quid.Hash();
+}
+
+void Model::InsertQuid(Element* e, size_t hash)
+{
     const size_t mask = m_quidSlots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         QuidSlot& slot = m_quidSlots[i];
@@ -122,6 +126,31 @@ void Model::IndexQuid(Element* e)
         // The first element with a quid keeps it: a broken file with duplicates still loads.
         if (slot.element == e || (slot.hash == hash && slot.element->quid == e->quid))
             return;
+    }
+}
+
+void Model::IndexQuid(Element* e)
+{
+    if (e->quid.empty())
+        return;
+    ReserveQuids(m_quidCount + 1);
+    InsertQuid(e, e->quid.Hash());
+}
+
+void Model::IndexQuids(std::span<Element* const> elements)
+{
+    ReserveQuids(m_quidCount + elements.size());
+    // A loaded model's table is megabytes: each slot is fetched some inserts ahead.
+    constexpr size_t kAhead = 8;
+    std::vector<size_t> hashes(elements.size());
+    for (size_t i = 0; i < elements.size(); ++i)
+        hashes[i] = elements[i]->quid.Hash();
+    const size_t mask = m_quidSlots.size() - 1;
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (i + kAhead < elements.size())
+            __builtin_prefetch(&m_quidSlots[hashes[i + kAhead] & mask]);
+        if (!elements[i]->quid.empty())
+            InsertQuid(elements[i], hashes[i]);
     }
 }
 

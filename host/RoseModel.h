@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -312,6 +313,8 @@ struct Model : Element {
     Element* FindByQuid(const wchar_t* quid) const { return FindByQuid(std::wstring(quid)); }
     Element* FindByQuid(const ModelText& quid) const;
     void IndexQuid(Element* e);
+    // The same for many elements, in their order (a loader's).
+    void IndexQuids(std::span<Element* const> elements);
 
     // A class by name: the plain name or the full "Logical View::Pkg::Name".
     Class* FindClass(const std::wstring& name) const;
@@ -342,6 +345,8 @@ private:
     std::vector<QuidSlot> m_quidSlots; // a power of two long, at most three quarters full
     size_t m_quidCount = 0;
     template <class Key> Element* FindQuid(const Key& quid, size_t hash) const;
+    void ReserveQuids(size_t count);
+    void InsertQuid(Element* e, size_t hash);
     static std::wstring_view DefaultSetKey(const Element& e);
 };
 
