@@ -429,16 +429,27 @@ private:
             return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
         // One pass, eight bytes at a time: the hash, and whether every byte is ASCII.
         uint64_t h = s.size(), high = 0;
-        const char* p = s.data();
-        size_t n = s.size();
-        for (;; p += 8, n -= 8) {
-            uint64_t x = 0;
-            std::memcpy(&x, p, n < 8 ? n : 8);
+        auto mix = [&](uint64_t x) {
             high |= x;
             h = (h ^ x) * 0x9E3779B97F4A7C15ull;
             h ^= h >> 29;
-            if (n <= 8)
-                break;
+        };
+        const char* p = s.data();
+        if (s.size() >= 8) {
+            // Whole words, the last one overlapping the one before.
+            for (size_t n = s.size(); n > 8; n -= 8, p += 8) {
+                uint64_t x;
+                std::memcpy(&x, p, 8);
+                mix(x);
+            }
+            uint64_t x;
+            std::memcpy(&x, s.data() + s.size() - 8, 8);
+            mix(x);
+        } else {
+            uint64_t x = 0;
+            for (size_t i = 0; i < s.size(); ++i)
+                x |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+            mix(x);
         }
         if (high & 0x8080808080808080ull)
             return ModelText(m_decode(s));
@@ -730,7 +741,7 @@ private:
     {
         for (OpenElement& o : m_open)
             if (!o.indexed && !o.element->quid.empty()) {
-                m_toIndex.push_back(o.element);
+                m_toIndex.emplace_back(o.element, o.element->quid.Hash());
                 o.indexed = true;
             }
     }
@@ -738,7 +749,7 @@ private:
     void End(Element* e)
     {
         if (!m_open.back().indexed && !e->quid.empty())
-            m_toIndex.push_back(e);
+            m_toIndex.emplace_back(e, e->quid.Hash());
         m_open.pop_back();
     }
 
@@ -1423,7 +1434,7 @@ private:
         bool indexed;
     };
     std::vector<OpenElement> m_open;            // the elements being read, outermost first
-    std::vector<Element*> m_toIndex;            // by quid, once the files are read: in this order
+    std::vector<std::pair<Element*, size_t>> m_toIndex; // by quid (and its hash), once the files are read
     std::unique_ptr<RoseLoadError> m_pending;   // the first unit that failed in the file being read
 };
 

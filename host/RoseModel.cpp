@@ -137,20 +137,17 @@ void Model::IndexQuid(Element* e)
     InsertQuid(e, e->quid.Hash());
 }
 
-void Model::IndexQuids(std::span<Element* const> elements)
+void Model::IndexQuids(std::span<const std::pair<Element*, size_t>> elements)
 {
     ReserveQuids(m_quidCount + elements.size());
     // A loaded model's table is megabytes: each slot is fetched some inserts ahead.
     constexpr size_t kAhead = 8;
-    std::vector<size_t> hashes(elements.size());
-    for (size_t i = 0; i < elements.size(); ++i)
-        hashes[i] = elements[i]->quid.Hash();
     const size_t mask = m_quidSlots.size() - 1;
     for (size_t i = 0; i < elements.size(); ++i) {
         if (i + kAhead < elements.size())
-            __builtin_prefetch(&m_quidSlots[hashes[i + kAhead] & mask]);
-        if (!elements[i]->quid.empty())
-            InsertQuid(elements[i], hashes[i]);
+            __builtin_prefetch(&m_quidSlots[elements[i + kAhead].second & mask]);
+        if (!elements[i].first->quid.empty())
+            InsertQuid(elements[i].first, elements[i].second);
     }
 }
 

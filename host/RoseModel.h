@@ -313,8 +313,8 @@ struct Model : Element {
     Element* FindByQuid(const wchar_t* quid) const { return FindByQuid(std::wstring(quid)); }
     Element* FindByQuid(const ModelText& quid) const;
     void IndexQuid(Element* e);
-    // The same for many elements, in their order (a loader's).
-    void IndexQuids(std::span<Element* const> elements);
+    // The same for many elements, in their order (a loader's), each with its quid's Hash().
+    void IndexQuids(std::span<const std::pair<Element*, size_t>> elements);
 
     // A class by name: the plain name or the full "Logical View::Pkg::Name".
     Class* FindClass(const std::wstring& name) const;
