@@ -107,8 +107,9 @@ public:
             if (c == ' ') {
                 ++p;
                 // Indentation: runs of blanks, eight at a time.
-                for (uint64_t x; p + 8 <= m_end && (std::memcpy(&x, s + p, 8), x == 0x2020202020202020ull);)
-                    p += 8;
+                if (p < m_end && s[p] == ' ')
+                    for (uint64_t x; p + 8 <= m_end && (std::memcpy(&x, s + p, 8), x == 0x2020202020202020ull);)
+                        p += 8;
             } else if (c == '\n') {
                 ++p;
                 ++m_line;

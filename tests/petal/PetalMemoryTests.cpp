@@ -79,8 +79,8 @@ std::string SampleText(int classes)
 
 TEST(PetalMemory, PeakStaysWithinFiveTimesTheText)
 {
-    // The document alone, and the document with the model built from it: both alive at
-    // once is the loader's peak.
+    // The document alone (what the diagrams read), and the model, built while the text is
+    // read with no document at all.
     struct Reader {
         const char* name;
         void (*read)(const std::string& text, int classes);
