@@ -280,6 +280,17 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"unit_without_file_name",
                  "(object Design \"D\" root_category (object Class_Category \"L\" logical_models (list L\n"
                  "   (object Class_Category \"P\" is_unit TRUE is_loaded FALSE))))",
+                 2, 4, L"names no file"},
+        // The file's own text is judged before the units it names.
+        FileCase{"text_error_after_a_broken_unit",
+                 "(object Design \"D\" root_category (object Class_Category \"L\" logical_models (list L\n"
+                 "   (object Class_Category \"P\" is_unit TRUE is_loaded FALSE))))\n"
+                 "(object X , )",
+                 3, 11, L"expected a field name"},
+        FileCase{"first_broken_unit_wins",
+                 "(object Design \"D\" root_category (object Class_Category \"L\" logical_models (list L\n"
+                 "   (object Class_Category \"P\" is_unit TRUE is_loaded FALSE)\n"
+                 "   (object Class_Category \"Q\" is_unit TRUE is_loaded FALSE file_name \"no-such.cat\"))))",
                  2, 4, L"names no file"}),
     [](const auto& i) { return std::string(i.param.name); });
 
