@@ -858,10 +858,12 @@ private:
         T* unit = nullptr;
         if (m_pending)
             return nullptr; // the load fails already: no more unit files are read
+        const size_t open = m_open.size();
         try {
             unit = LoadUnit(object, f, stubName, [&](const PetalValue& root) { return (this->*build)(root, parent, owner); });
         } catch (const RoseLoadError& e) {
             m_pending = std::make_unique<RoseLoadError>(e);
+            m_open.resize(open); // the unit's elements left open where it failed
             return nullptr;
         }
         if (unit->name.empty())
