@@ -845,13 +845,12 @@ private:
 
     // A package that stands for a controlled unit not loaded: the element made for it goes
     // again (it has no children) and the unit's own file is read in its place.
-    template <class T> T* FromUnit(T* stub, std::vector<T*>& all, const PetalValue& object, const Frame& f,
+    template <class T> T* FromUnit(std::vector<T*>& all, const PetalValue& object, const Frame& f,
                                    T* (Builder::*build)(const PetalValue&, T*, Element*), T* parent, Element* owner)
     {
         m_open.pop_back();
         m_model.elements.pop_back();
         all.pop_back();
-        (void)stub;
         const std::span<const std::string_view> names = m_r->Names(object);
         const ModelText stubName = names.empty() ? ModelText() : W(names[0]);
         const ModelText fileName = TextOf(f, K("file_name"));
@@ -978,7 +977,7 @@ private:
             return true;
         });
         if (IsUnloadedUnit(f) && m_model.elements.back().get() == c)
-            return FromUnit(c, m_model.allCategories, object, f, &Builder::BuildCategory, parent, owner);
+            return FromUnit(m_model.allCategories, object, f, &Builder::BuildCategory, parent, owner);
         c->exportControl = ParseExportControl(FieldBytes(f, K("exportControl")), PublicAccess);
         c->global = IsTrue(f, K("global"));
         c->fileName = TextOf(f, K("file_name"));
@@ -1240,7 +1239,7 @@ private:
             return true;
         });
         if (IsUnloadedUnit(f) && m_model.elements.back().get() == s)
-            return FromUnit(s, m_model.allSubsystems, object, f, &Builder::BuildSubsystem, parent, owner);
+            return FromUnit(m_model.allSubsystems, object, f, &Builder::BuildSubsystem, parent, owner);
         s->path = TextOf(f, K("path"));
         s->fileName = TextOf(f, K("file_name"));
         End(s);
