@@ -1,7 +1,7 @@
 // Memory of the reader's large, short-lived arrays, taken from the system in whole pages
-// and handed back to it when freed. A model file's tree lives only until the model is
-// built from it; from the heap, its pages would stay with the process for the whole run,
-// under everything the run allocates later.
+// and handed back to it when freed. A model file's tree lives only while the diagram
+// reader walks it; from the heap, its pages would stay with the process for the whole
+// run, under everything the run allocates later.
 #pragma once
 
 #include <cstddef>

@@ -8,7 +8,8 @@
 //   (list [listType] value ...)
 //   (value Type value ...)           e.g. (value cardinality "0..n"), (value Text |...)
 //   (value, value ...)               plain tuples, e.g. (12, 34) or ("SetName" 801)
-// Strings stay in the file's 8-bit encoding here; the model builder converts them.
+// Strings stay in the file's 8-bit encoding here; their reader converts them. The model
+// itself is read in one pass without a tree (PetalReader.h); the tree is for the diagrams.
 #pragma once
 
 #include <algorithm>
