@@ -985,6 +985,20 @@ private:
         return c;
     }
 
+    // The relations a class lists: its field, their object type and kind, and its list.
+    struct RelationList {
+        uint32_t key;
+        std::string_view type;
+        ElementKind kind;
+        std::vector<Relation*> Class::*member;
+    };
+    static constexpr RelationList kRelationLists[] = {
+        {K("superclasses"), "Inheritance_Relationship", ElementKind::InheritRelation, &Class::superclasses},
+        {K("used_nodes"), "Uses_Relationship", ElementKind::ClassDependency, &Class::dependencies},
+        {K("realized_interfaces"), "Realize_Relationship", ElementKind::RealizeRelation, &Class::realizations},
+        {K("fields"), "Has_Relationship", ElementKind::HasRelationship, &Class::hasRelations},
+    };
+
     Class* BuildClass(const PetalValue& object, Category* cat, Class* outer)
     {
         const Scope scope(*m_r);
@@ -1022,24 +1036,14 @@ private:
                 ForEachObject(v, "Parameter", [&](const PetalValue& p) { c->parameters.push_back(BuildParameter(p, c, c->parameters.size())); });
                 break;
             case K("superclasses"):
-                ForEachObject(v, "Inheritance_Relationship", [&](const PetalValue& r) {
-                    c->superclasses.push_back(BuildRelation(r, ElementKind::InheritRelation, c));
-                });
-                break;
             case K("used_nodes"):
-                ForEachObject(v, "Uses_Relationship", [&](const PetalValue& r) {
-                    c->dependencies.push_back(BuildRelation(r, ElementKind::ClassDependency, c));
-                });
-                break;
             case K("realized_interfaces"):
-                ForEachObject(v, "Realize_Relationship", [&](const PetalValue& r) {
-                    c->realizations.push_back(BuildRelation(r, ElementKind::RealizeRelation, c));
-                });
-                break;
             case K("fields"):
-                ForEachObject(v, "Has_Relationship", [&](const PetalValue& r) {
-                    c->hasRelations.push_back(BuildRelation(r, ElementKind::HasRelationship, c));
-                });
+                for (const RelationList& list : kRelationLists)
+                    if (list.key == key)
+                        ForEachObject(v, list.type, [&](const PetalValue& r) {
+                            (c->*list.member).push_back(BuildRelation(r, list.kind, c));
+                        });
                 break;
             case K("nestedClasses"):
                 if (v.kind != PetalKind::List) {
