@@ -61,4 +61,8 @@ struct CVXDelphiMemberText
 private:
     std::wstring Directive() const;
     std::wstring WriteParameters() const;
+    // An accessor's body: header, its variables' zone, "begin", its code's zone, "end;".
+    std::wstring MethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, const wchar_t* keyword,
+                                      const std::wstring& method, const std::wstring& parameters, bool function,
+                                      const wchar_t* varTag, const wchar_t* bodyTag, const std::wstring& body) const;
 };

@@ -5,6 +5,7 @@
 #include "VXAttributeCollection.h"
 #include "VXClass.h"
 #include "VXDelphiAttribute.h"
+#include "VXDelphiParameter.h"
 #include "VXOperation.h"
 #include "VXParameter.h"
 #include "VXParameterCollection.h"
@@ -88,9 +89,7 @@ bool CVXDelphiOperation::IsGenerated()
 {
     LM_TRY
     {
-        CLmBSTR value = GetProperty(L"GenerateCode");
-        value.MakeUpper();
-        return !(value == L"FALSE");
+        return !IsWord(GetProperty(L"GenerateCode"), L"FALSE");
     }
     LM_END_TRY
 }
@@ -129,7 +128,10 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
                 continue;
             if (i > 0)
                 values.Parameters += L";";
-            AppendText(values.Parameters, parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
+            if (CVXParameter* typed = dynamic_cast<CVXParameter*>(parameter.GetTyped()))
+                CVXDelphiParameter::AppendImplementation(values.Parameters, *typed);
+            else
+                AppendText(values.Parameters, parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
         }
         std::wstring returnType = Text(operation->GetReturnType());
         if (!returnType.empty())
@@ -246,7 +248,7 @@ std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const 
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiOperation::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXDelphiOperation::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -255,7 +257,7 @@ CLmBSTR CVXDelphiOperation::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiOperation::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+CLmBSTR CVXDelphiOperation::GetImplementation(const CLmPtr<CVXPreservedZones>& zones, long)
 {
     LM_TRY
     {
