@@ -193,8 +193,37 @@ std::wstring CVXDelphiModule::GetDeclarationText(const CLmPtr<CVXPreservedZones>
 {
     LM_TRY
     {
+        std::wstring text;
+        AppendDeclaration(text, zones, 0);
+        return text;
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiModule::GetImplementationText(const CLmPtr<CVXPreservedZones>& zones, long)
+{
+    LM_TRY
+    {
+        std::wstring text;
+        AppendImplementation(text, zones, 0);
+        return text;
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiModule::EndAtTerminator(std::wstring& text, size_t start)
+{
+    size_t end = text.find(L'\0', start);
+    if (end != std::wstring::npos)
+        text.resize(end);
+}
+
+void CVXDelphiModule::AppendDeclaration(std::wstring& text, const CLmPtr<CVXPreservedZones>& zones, size_t slack)
+{
+    LM_TRY
+    {
         if (!IsGenerated())
-            return std::wstring();
+            return;
         WriteLog(CLmBSTR(L"[Code generation]"));
         CLmPtr<CVXModule> module = GetModule();
         const std::wstring name = Text(module->GetName());
@@ -221,11 +250,11 @@ std::wstring CVXDelphiModule::GetDeclarationText(const CLmPtr<CVXPreservedZones>
             WriteLog(CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
-        std::wstring text;
         // The class texts are copied once, into a text made large enough for them all.
-        text.reserve(typesLength + uses.size() + 256);
+        const size_t start = text.size();
+        text.reserve(start + typesLength + uses.size() + 256 + slack);
         if (kind == KindUnit)
-            text = L"interface\r\n";
+            text += L"interface\r\n";
         if (kind == KindUnit || kind == KindProgram || kind == KindLibrary)
         {
             if (!uses.empty())
@@ -247,29 +276,29 @@ std::wstring CVXDelphiModule::GetDeclarationText(const CLmPtr<CVXPreservedZones>
                 text += L"\r\n";
             }
         }
-        return Handed(std::move(text));
+        EndAtTerminator(text, start);
     }
     LM_END_TRY
 }
 
-std::wstring CVXDelphiModule::GetImplementationText(const CLmPtr<CVXPreservedZones>& zones, long)
+void CVXDelphiModule::AppendImplementation(std::wstring& text, const CLmPtr<CVXPreservedZones>& zones, size_t slack)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return std::wstring();
+            return;
         CLmPtr<CVXModule> module = GetModule();
         const std::wstring name = Text(module->GetName());
         const std::wstring id = Text(module->GetUniqueID());
         ComponentKind kind = GetComponentKind();
-        std::wstring text;
+        const size_t start = text.size();
         if (kind == KindUnit)
         {
-            text = L"implementation\r\n";
-            text += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
+            std::wstring head = L"implementation\r\n";
+            head += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
             CLmPtr<CVXClassCollection> classes = module->GetAssignedClasses();
             std::vector<std::wstring> implementations;
-            size_t length = text.size();
+            size_t length = head.size();
             const CLmBSTR tool(ToolName);
             for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
             {
@@ -279,7 +308,8 @@ std::wstring CVXDelphiModule::GetImplementationText(const CLmPtr<CVXPreservedZon
                 implementations.push_back(cls->GetImplementationText(tool, zones, 0));
                 length += implementations.back().size() + 2;
             }
-            text.reserve(length);
+            text.reserve(start + length + slack);
+            text += head;
             for (const std::wstring& implementation : implementations)
             {
                 text += implementation;
@@ -288,10 +318,10 @@ std::wstring CVXDelphiModule::GetImplementationText(const CLmPtr<CVXPreservedZon
         }
         else if (kind == KindProgram || kind == KindLibrary)
         {
-            text = L"\r\n";
+            text += L"\r\n";
             text += Zone(zones, name, id, L"programbody", std::wstring(), Text(GetDefaultProgramBody()) + L"\r\n");
         }
-        return Handed(std::move(text));
+        EndAtTerminator(text, start);
     }
     LM_END_TRY
 }
@@ -308,14 +338,12 @@ std::wstring CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         {
         case KindUnit:
         {
-            // Both parts first, so that the file's text is made once at its full size.
-            const std::wstring declaration = GetDeclarationText(zones, 0);
-            const std::wstring implementation = GetImplementationText(zones, 0);
-            text.reserve(declaration.size() + implementation.size() + name.size() + 256);
+            // The parts go straight into the file's text, each grown once for its classes;
+            // the implementation leaves room for the end of the file.
             text += L"unit " + name + L";" + L"\r\n\r\n";
-            text += declaration;
+            AppendDeclaration(text, zones, 0);
             text += L"\r\n";
-            text += implementation;
+            AppendImplementation(text, zones, 1024 + 8 * (name.size() + id.size()));
             text += L"initialization\r\n";
             text += Zone(zones, name, id, L"initialization", std::wstring(), std::wstring());
             text += L"finalization\r\n";
@@ -326,16 +354,16 @@ std::wstring CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         case KindProgram:
         case KindLibrary:
             text = (GetComponentKind() == KindProgram ? L"program " : L"library ") + name + L";" + L"\r\n";
-            text += GetDeclarationText(zones, 0);
+            AppendDeclaration(text, zones, 0);
             text += L"\r\nbegin";
-            text += GetImplementationText(zones, 0);
+            AppendImplementation(text, zones, 0);
             text += L"end.";
             break;
         case KindPackage:
             text = L"package " + name + L";" + L"\r\n\r\n";
-            text += GetDeclarationText(zones, 0);
+            AppendDeclaration(text, zones, 0);
             text += L"\r\n";
-            text += GetImplementationText(zones, 0);
+            AppendImplementation(text, zones, 0);
             text += L"requires\r\n";
             text += Zone(zones, name, id, L"requires", std::wstring(), std::wstring());
             text += L"contains\r\n";

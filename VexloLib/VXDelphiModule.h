@@ -61,4 +61,9 @@ public:
 
 private:
     void WriteLog(const LmLib::Values::CLmBSTR& text);
+    // text += the declaration or implementation part, ended at its first terminator as a
+    // host string of it would be; slack: room to keep for what follows the part.
+    void AppendDeclaration(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones, size_t slack);
+    void AppendImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones, size_t slack);
+    static void EndAtTerminator(std::wstring& text, size_t start);
 };
