@@ -472,26 +472,24 @@ std::wstring CVXDelphiClass::GetImplementationText(const CLmPtr<CVXPreservedZone
             id = Text(cls->GetUniqueID());
         }
         std::shared_ptr<const Members> members = GetMembers(name, id, kindText);
+        // Every body goes straight into the class's text, followed by an empty line.
         std::wstring text;
-        auto append = [&text](const std::wstring& piece) {
-            if (!piece.empty())
-            {
-                text += piece;
+        auto separate = [&text](bool appended) {
+            if (appended)
                 text += L"\r\n\r\n";
-            }
         };
         for (const Members::Data& attribute : members->Attributes)
         {
-            append(attribute.Text.ReadMethodImplementation(zones));
-            append(attribute.Text.WriteMethodImplementation(zones));
+            separate(attribute.Text.ReadMethodImplementation(text, zones));
+            separate(attribute.Text.WriteMethodImplementation(text, zones));
         }
         for (const Members::Data& role : members->Roles)
         {
-            append(role.Text.ReadMethodImplementation(zones));
-            append(role.Text.WriteMethodImplementation(zones));
+            separate(role.Text.ReadMethodImplementation(text, zones));
+            separate(role.Text.WriteMethodImplementation(text, zones));
         }
         for (const Members::Operation& operation : members->Operations)
-            append(operation.Extension->ImplementationText(operation.Values, zones, &members->Initializations));
+            separate(operation.Extension->ImplementationText(text, operation.Values, zones, &members->Initializations));
         return Handed(std::move(text));
     }
     LM_END_TRY

@@ -37,7 +37,9 @@ CLmBSTR CVXDelphiFieldMember::GetReadMethodImplementation(const CLmPtr<CVXPreser
 {
     LM_TRY
     {
-        return Bstr(GetMemberText().ReadMethodImplementation(zones));
+        std::wstring text;
+        GetMemberText().ReadMethodImplementation(text, zones);
+        return Bstr(text);
     }
     LM_END_TRY
 }
@@ -55,7 +57,9 @@ CLmBSTR CVXDelphiFieldMember::GetWriteMethodImplementation(const CLmPtr<CVXPrese
 {
     LM_TRY
     {
-        return Bstr(GetMemberText().WriteMethodImplementation(zones));
+        std::wstring text;
+        GetMemberText().WriteMethodImplementation(text, zones);
+        return Bstr(text);
     }
     LM_END_TRY
 }

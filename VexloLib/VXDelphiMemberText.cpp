@@ -6,6 +6,7 @@
 #include "VXDelphiModel.h"
 #include "VXClass.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 
@@ -222,11 +223,10 @@ std::wstring CVXDelphiMemberText::Initialization() const
     LM_END_TRY
 }
 
-std::wstring CVXDelphiMemberText::MethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones,
-                                                       const wchar_t* keyword, const std::wstring& method,
-                                                       const std::wstring& parameters, bool function,
-                                                       const wchar_t* varTag, const wchar_t* bodyTag,
-                                                       const std::wstring& body) const
+void CVXDelphiMemberText::MethodImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones,
+                                               const wchar_t* keyword, const std::wstring& method,
+                                               const std::wstring& parameters, bool function, const wchar_t* varTag,
+                                               const wchar_t* bodyTag, const std::wstring& body) const
 {
     std::wstring scope;
     scope.reserve(ClassName.size() + method.size() + 2);
@@ -236,9 +236,11 @@ std::wstring CVXDelphiMemberText::MethodImplementation(const LmLib::CLmPtr<CVXPr
     const std::wstring_view documentation = Documented(Documentation);
     const std::wstring var = Delphi::Zone(zones, scope, UniqueId, varTag, std::wstring(), std::wstring());
     const std::wstring code = Delphi::Zone(zones, scope, UniqueId, bodyTag, Delphi::Unit, body);
-    std::wstring text;
-    Reserve(text, documentation,
-            {ClassName.size(), method.size(), parameters.size(), Type.size(), var.size(), code.size(), 32});
+    // Grown at least twofold: the text may be a whole class's.
+    size_t size = text.size() + documentation.size() + ClassName.size() + method.size() + parameters.size() +
+                  Type.size() + var.size() + code.size() + 48;
+    if (size > text.capacity())
+        text.reserve(std::max(size, 2 * text.capacity()));
     AppendDocumentation(text, documentation);
     text += keyword;
     text += L' ';
@@ -258,34 +260,37 @@ std::wstring CVXDelphiMemberText::MethodImplementation(const LmLib::CLmPtr<CVXPr
     text += L"begin\r\n";
     text += code;
     text += L"end;";
-    return text;
 }
 
-std::wstring CVXDelphiMemberText::ReadMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const
+bool CVXDelphiMemberText::ReadMethodImplementation(std::wstring& text,
+                                                   const LmLib::CLmPtr<CVXPreservedZones>& zones) const
 {
     LM_TRY
     {
         if (!Generated || !GetOperation || Kind == L"abstract")
-            return std::wstring();
+            return false;
         std::wstring body;
         if (DataMember)
             body = std::wstring(Delphi::Unit) + Delphi::Unit + L"Result:=" + FieldName + L";" + L"\r\n";
-        return MethodImplementation(zones, L"function", GetName, Parameters, true, L"getvar", L"getbody", body);
+        MethodImplementation(text, zones, L"function", GetName, Parameters, true, L"getvar", L"getbody", body);
+        return true;
     }
     LM_END_TRY
 }
 
-std::wstring CVXDelphiMemberText::WriteMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const
+bool CVXDelphiMemberText::WriteMethodImplementation(std::wstring& text,
+                                                    const LmLib::CLmPtr<CVXPreservedZones>& zones) const
 {
     LM_TRY
     {
         if (!Generated || !SetOperation || Kind == L"abstract")
-            return std::wstring();
+            return false;
         std::wstring body;
         if (DataMember)
             body = std::wstring(Delphi::Unit) + Delphi::Unit + FieldName + L":=Value;" + L"\r\n";
-        return MethodImplementation(zones, L"procedure", SetName, WriteParameters(), false, L"setvar", L"setbody",
-                                    body);
+        MethodImplementation(text, zones, L"procedure", SetName, WriteParameters(), false, L"setvar", L"setbody",
+                             body);
+        return true;
     }
     LM_END_TRY
 }

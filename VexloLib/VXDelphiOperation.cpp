@@ -10,6 +10,8 @@
 #include "VXParameter.h"
 #include "VXParameterCollection.h"
 
+#include <algorithm>
+
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
 using LmLib::Values::CLmBSTR;
@@ -195,16 +197,18 @@ std::wstring CVXDelphiOperation::DeclarationText(const Values& values)
     LM_END_TRY
 }
 
-std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const CLmPtr<CVXPreservedZones>& zones,
-                                                    const std::vector<std::wstring>* initializations)
+bool CVXDelphiOperation::ImplementationText(std::wstring& text, const Values& values,
+                                            const CLmPtr<CVXPreservedZones>& zones,
+                                            const std::vector<std::wstring>* initializations)
 {
     LM_TRY
     {
         if (values.MethodKind == L"abstract")
-            return std::wstring();
+            return false;
         std::wstring scope = values.ClassName + L"::" + values.Name;
-        std::wstring text;
-        text.reserve(256);
+        // Grown at least twofold: the text may be a whole class's.
+        if (text.size() + 256 > text.capacity())
+            text.reserve(std::max(text.size() + 256, 2 * text.capacity()));
         text += values.Documentation;
         text += values.Keyword;
         text += L' ';
@@ -243,7 +247,7 @@ std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const 
         }
         text += Zone(zones, scope, values.UniqueId, L"body", Unit, std::wstring());
         text += L"end;";
-        return text;
+        return true;
     }
     LM_END_TRY
 }
@@ -263,7 +267,9 @@ CLmBSTR CVXDelphiOperation::GetImplementation(const CLmPtr<CVXPreservedZones>& z
     {
         if (GetMethodKind() == L"abstract")
             return CLmBSTR();
-        return Bstr(ImplementationText(ReadValues(), zones, nullptr));
+        std::wstring text;
+        ImplementationText(text, ReadValues(), zones, nullptr);
+        return Bstr(text);
     }
     LM_END_TRY
 }
