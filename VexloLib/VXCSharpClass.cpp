@@ -22,6 +22,8 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <utility>
 
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
@@ -210,7 +212,7 @@ CLmBSTR CVXCSharpClass::GetNamespace()
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpClass::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpClass::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -292,7 +294,10 @@ void CVXCSharpClass::CollectMembers(const CLmPtr<CVXPreservedZones>& zones, CVXC
             CLmPtr<CVXCSharpOperation> extension(operation->GetExtension(tool));
             if (extension.IsNull() || !extension->IsGenerated())
                 continue;
-            groups.Add(operation->GetVisibility(), Operations, extension->GetMethodText(zones, level, owner));
+            // The method's text reads the visibility already, except in an interface.
+            std::optional<long> visibility;
+            const std::wstring method = extension->GetMethodText(zones, level, owner, &visibility);
+            groups.Add(visibility ? *visibility : operation->GetVisibility(), Operations, method);
         }
 
         CLmPtr<CVXRoleCollection> roles = cls->GetRoles();
@@ -372,12 +377,21 @@ std::wstring CVXCSharpClass::GetEnumBody()
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
+CLmBSTR CVXCSharpClass::GetDeclaration(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetDeclarationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXCSharpClass::GetDeclarationText(const CLmPtr<CVXPreservedZones>& zones, long)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return CLmBSTR();
+            return std::wstring();
         CLmPtr<CVXClass> cls = GetClass();
         const std::wstring unit = Unit;
         CVXCSharpOwner owner;
@@ -495,7 +509,16 @@ CLmBSTR CVXCSharpClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         }
         text += unit + L"}\r\n";
         text += zone(L"postscript", unit);
-        return Bstr(opening + IndentText(text, depth) + closing);
+        if (depth > 0)
+            text = IndentText(text, depth);
+        if (opening.empty() && closing.empty())
+            return Handed(std::move(text));
+        std::wstring whole;
+        whole.reserve(opening.size() + text.size() + closing.size());
+        whole += opening;
+        whole += text;
+        whole += closing;
+        return Handed(std::move(whole));
     }
     LM_END_TRY
 }

@@ -33,9 +33,10 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // Always empty.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The type text, ending with a line break; empty when the class is not generated.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetDeclarationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The components of the superclasses and dependency suppliers, each once.
     virtual std::vector<LmLib::CLmPtr<CVXModule>> GetUsedModules();
     // The namespace path of the class's logical package.

@@ -88,7 +88,7 @@ CLmBSTR CVXCSharpFieldMember::GetParameters()
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpFieldMember::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpFieldMember::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -97,27 +97,27 @@ CLmBSTR CVXCSharpFieldMember::GetImplementation(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpFieldMember::GetGetDeclaration(CLmPtr<CVXPreservedZones>, int)
+CLmBSTR CVXCSharpFieldMember::GetGetDeclaration(const CLmPtr<CVXPreservedZones>&, int)
 {
     return CLmBSTR();
 }
 
-CLmBSTR CVXCSharpFieldMember::GetGetText(CLmPtr<CVXPreservedZones>, int)
+CLmBSTR CVXCSharpFieldMember::GetGetText(const CLmPtr<CVXPreservedZones>&, int)
 {
     return CLmBSTR();
 }
 
-CLmBSTR CVXCSharpFieldMember::GetSetDeclaration(CLmPtr<CVXPreservedZones>, int)
+CLmBSTR CVXCSharpFieldMember::GetSetDeclaration(const CLmPtr<CVXPreservedZones>&, int)
 {
     return CLmBSTR();
 }
 
-CLmBSTR CVXCSharpFieldMember::GetSetText(CLmPtr<CVXPreservedZones>, int)
+CLmBSTR CVXCSharpFieldMember::GetSetText(const CLmPtr<CVXPreservedZones>&, int)
 {
     return CLmBSTR();
 }
 
-CLmBSTR CVXCSharpFieldMember::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpFieldMember::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -126,7 +126,7 @@ CLmBSTR CVXCSharpFieldMember::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpFieldMember::GetPropertyText(CLmPtr<CVXPreservedZones> zones, int level)
+CLmBSTR CVXCSharpFieldMember::GetPropertyText(const CLmPtr<CVXPreservedZones>& zones, int level)
 {
     LM_TRY
     {

@@ -16,17 +16,17 @@ public:
     ~CVXCSharpFieldMember() override;
 
     // Always empty: the type asks for the field and the property one by one.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The field text, not indented, without line end.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // C# accessors are part of the property; these separate accessor texts are empty.
-    virtual LmLib::Values::CLmBSTR GetGetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, int level);
-    virtual LmLib::Values::CLmBSTR GetGetText(LmLib::CLmPtr<CVXPreservedZones> zones, int level);
-    virtual LmLib::Values::CLmBSTR GetSetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, int level);
-    virtual LmLib::Values::CLmBSTR GetSetText(LmLib::CLmPtr<CVXPreservedZones> zones, int level);
+    virtual LmLib::Values::CLmBSTR GetGetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level);
+    virtual LmLib::Values::CLmBSTR GetGetText(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level);
+    virtual LmLib::Values::CLmBSTR GetSetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level);
+    virtual LmLib::Values::CLmBSTR GetSetText(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level);
     // The property with its accessors, not indented; preserved accessor bodies lose
     // level units (the type passes its namespace depth + 2).
-    virtual LmLib::Values::CLmBSTR GetPropertyText(LmLib::CLmPtr<CVXPreservedZones> zones, int level);
+    virtual LmLib::Values::CLmBSTR GetPropertyText(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level);
     // field name "=" initial value ";", or empty.
     virtual LmLib::Values::CLmBSTR GetInitialization();
     // Fields always go to the private group (visibility code 1).

@@ -13,6 +13,7 @@
 #include "VXModuleOutput.h"
 #include "VXPreservedZones.h"
 
+#include <utility>
 #include <vector>
 
 using LmLib::CLmPtr;
@@ -129,7 +130,7 @@ std::vector<CLmPtr<CVXModule>> CVXCSharpModule::GetUsedModules()
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpModule::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpModule::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -138,12 +139,21 @@ CLmBSTR CVXCSharpModule::GetImplementation(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long option)
+CLmBSTR CVXCSharpModule::GetDeclaration(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetDeclarationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXCSharpModule::GetDeclarationText(const CLmPtr<CVXPreservedZones>& zones, long option)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return CLmBSTR();
+            return std::wstring();
         CLmPtr<CVXModule> module = GetModule();
         CVXModuleOutput::WriteLog(module, CLmBSTR(L"[Code generation]"));
 
@@ -157,12 +167,12 @@ CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long op
 
         const CLmBSTR path = GetFilePath();
         const CLmBSTR tool(ToolName);
-        std::vector<CLmBSTR> declarations;
+        std::vector<std::wstring> declarations;
         size_t typesLength = 0;
         for (const CLmPtr<CVXClass>& cls : CVXClassOrder::GetOrderedClasses(module))
         {
-            declarations.push_back(cls->GetDeclaration(tool, zones, option));
-            typesLength += static_cast<size_t>(declarations.back().Length()) + 2;
+            declarations.push_back(cls->GetDeclarationText(tool, zones, option));
+            typesLength += declarations.back().size() + 2;
             CVXModuleOutput::WriteLog(module, CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
@@ -177,12 +187,12 @@ CLmBSTR CVXCSharpModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long op
                      std::wstring());
         if (!usings.empty())
             text += usings + L"\r\n";
-        for (const CLmBSTR& declaration : declarations)
+        for (const std::wstring& declaration : declarations)
         {
-            AppendText(text, declaration);
+            text += declaration;
             text += L"\r\n";
         }
-        return Bstr(text);
+        return Handed(std::move(text));
     }
     LM_END_TRY
 }
@@ -196,7 +206,7 @@ void CVXCSharpModule::DoGenerate()
         CLmBSTR path = GetFilePath();
         CLmPtr<CVXGenerator> generator = CVXGenerator::Create(path, CLmPtr<CLmRefsObject>(this));
         LM_CHECK_POINTER(generator.GetTyped(), L"generator");
-        CVXModuleOutput::WriteFile(generator, path, GetDeclaration(generator->GetZones(), 0));
+        CVXModuleOutput::WriteFile(generator, path, GetDeclarationText(generator->GetZones(), 0));
     }
     LM_END_TRY
 }

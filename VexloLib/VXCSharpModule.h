@@ -20,10 +20,11 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // Always empty.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The whole file text; logs "[Code generation]" and a line per class. Empty when
     // "GenerateCode" is not true.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetDeclarationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // Builds the file text and replaces the file (nothing when "GenerateCode" is not
     // true). Raises "Can't create file %s" when the file cannot be written.
     void DoGenerate() override;

@@ -3,9 +3,11 @@
 #include "LmTranslate.h"
 #include "VXCSharpClass.h"
 #include "VXCSharpOwner.h"
+#include "VXCSharpParameter.h"
 #include "VXClass.h"
 #include "VXOperation.h"
 #include "VXItem.h"
+#include "VXParameter.h"
 #include "VXParameterCollection.h"
 
 using LmLib::CLmPtr;
@@ -90,14 +92,12 @@ bool CVXCSharpOperation::IsGenerated()
 {
     LM_TRY
     {
-        CLmBSTR value = GetProperty(L"GenerateCode");
-        value.MakeUpper();
-        return !(value == L"FALSE");
+        return !IsWord(GetProperty(L"GenerateCode"), L"FALSE");
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpOperation::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpOperation::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -106,7 +106,7 @@ CLmBSTR CVXCSharpOperation::GetImplementation(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpOperation::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long level)
+CLmBSTR CVXCSharpOperation::GetDeclaration(const CLmPtr<CVXPreservedZones>& zones, long level)
 {
     LM_TRY
     {
@@ -117,7 +117,7 @@ CLmBSTR CVXCSharpOperation::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long
 }
 
 std::wstring CVXCSharpOperation::GetMethodText(const CLmPtr<CVXPreservedZones>& zones, int level,
-                                               CVXCSharpOwner& owner)
+                                               CVXCSharpOwner& owner, std::optional<long>* visibility)
 {
     LM_TRY
     {
@@ -131,7 +131,10 @@ std::wstring CVXCSharpOperation::GetMethodText(const CLmPtr<CVXPreservedZones>& 
         if (!owner.IsInterface)
         {
             kind = GetMemberKind();
-            text += AccessWord(operation->GetVisibility(), L"internal ") + ModifierWord(kind);
+            const long access = operation->GetVisibility();
+            if (visibility)
+                *visibility = access;
+            text += AccessWord(access, L"internal ") + ModifierWord(kind);
             OperationType type = GetOperationType();
             if (type == TypeEvent)
                 text += L"event ";
@@ -150,7 +153,10 @@ std::wstring CVXCSharpOperation::GetMethodText(const CLmPtr<CVXPreservedZones>& 
                 continue;
             if (i > 0)
                 text += L",";
-            AppendText(text, parameter->GetDeclaration(tool, zones, 0));
+            if (CVXParameter* typed = dynamic_cast<CVXParameter*>(parameter.GetTyped()))
+                CVXCSharpParameter::AppendDeclaration(text, *typed);
+            else
+                AppendText(text, parameter->GetDeclaration(tool, zones, 0));
         }
         text += L")";
         if (kind == MemberAbstract || owner.IsInterface)

@@ -6,6 +6,8 @@
 
 #include "VXCSharpExtensionElement.h"
 
+#include <optional>
+
 class CVXOperation;
 struct CVXCSharpOwner;
 
@@ -28,10 +30,10 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // Always empty.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The method text, not indented, without line end; a preserved body loses level
     // units (the type passes its namespace depth + 2).
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long level) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long level) override;
     virtual LmLib::CLmPtr<CVXOperation> GetOperation();
 
     // "Kind" code (CVXCSharpExtension::MemberKind).
@@ -44,6 +46,8 @@ public:
     // left out, as in Delphi.
     bool IsGenerated();
 
-    // The method text for a method of owner (whose initializers it may fill in).
-    std::wstring GetMethodText(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level, CVXCSharpOwner& owner);
+    // The method text for a method of owner (whose initializers it may fill in). The
+    // operation's visibility goes to visibility when the text needed it.
+    std::wstring GetMethodText(const LmLib::CLmPtr<CVXPreservedZones>& zones, int level, CVXCSharpOwner& owner,
+                               std::optional<long>* visibility = nullptr);
 };

@@ -42,12 +42,24 @@ CLmPtr<CVXParameter> CVXCSharpParameter::GetParameter()
     LM_END_TRY
 }
 
-CLmBSTR CVXCSharpParameter::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXCSharpParameter::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
-        CLmPtr<CVXParameter> parameter = GetParameter();
-        return parameter->GetType() + L" " + parameter->GetName();
+        std::wstring text;
+        AppendDeclaration(text, *GetParameter());
+        return WholeBstr(text);
+    }
+    LM_END_TRY
+}
+
+void CVXCSharpParameter::AppendDeclaration(std::wstring& text, CVXParameter& parameter)
+{
+    LM_TRY
+    {
+        AppendText(text, parameter.GetType());
+        text += L" ";
+        AppendText(text, parameter.GetName());
     }
     LM_END_TRY
 }

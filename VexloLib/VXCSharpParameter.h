@@ -3,6 +3,8 @@
 
 #include "VXCSharpExtensionElement.h"
 
+#include <string>
+
 class CVXParameter;
 
 class CVXCSharpParameter : public CVXCSharpExtensionElement
@@ -15,6 +17,9 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // type " " name; no default value, no direction keyword.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     virtual LmLib::CLmPtr<CVXParameter> GetParameter();
+    // text += what GetDeclaration answers for parameter; a method's header takes it
+    // without making an extension and a host string for every parameter.
+    static void AppendDeclaration(std::wstring& text, CVXParameter& parameter);
 };

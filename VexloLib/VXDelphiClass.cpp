@@ -20,6 +20,7 @@
 #include "VXRoleCollection.h"
 
 #include <array>
+#include <utility>
 
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
@@ -58,10 +59,10 @@ namespace
         }
     }
 
-    void Add(std::vector<std::wstring>& entries, const std::wstring& text)
+    void Add(std::vector<std::wstring>& entries, std::wstring text)
     {
         if (!text.empty())
-            entries.push_back(text);
+            entries.push_back(std::move(text));
     }
 
     std::wstring Join(const std::vector<std::wstring>& entries)
@@ -347,18 +348,37 @@ std::wstring CVXDelphiClass::GetHeritage()
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
+CLmBSTR CVXDelphiClass::GetDeclaration(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetDeclarationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiClass::GetImplementation(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetImplementationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiClass::GetDeclarationText(const CLmPtr<CVXPreservedZones>& zones, long)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return CLmBSTR();
+            return std::wstring();
         CLmPtr<CVXClass> cls = GetClass();
         const std::wstring name = Text(cls->GetName());
         const std::wstring id = Text(cls->GetUniqueID());
         const std::wstring unit = Unit;
         const std::wstring kindText = GetPropertyLower(L"Kind");
         Kind kind = KindOf(kindText);
+        CVXGenerationMemo::Get<Settings>(id + L'\n' + name, [&] { return Settings{kindText}; });
 
         std::wstring text = Zone(zones, name, id, L"preface", unit, std::wstring());
         if (kind == KindEnum)
@@ -376,7 +396,7 @@ CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
                 values = L"(" + values + L")";
             text += unit + name + L" = " + L" " + values + L";" + L"\r\n";
             text += Zone(zones, name, id, L"postscript", unit, std::wstring());
-            return Bstr(text);
+            return Handed(std::move(text));
         }
 
         std::wstring keyword = L"class";
@@ -418,45 +438,59 @@ CLmBSTR CVXDelphiClass::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         }
         text += unit + L"end;" + L"\r\n";
         text += Zone(zones, name, id, L"postscript", unit, std::wstring());
-        return Bstr(text);
+        return Handed(std::move(text));
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiClass::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+std::wstring CVXDelphiClass::GetImplementationText(const CLmPtr<CVXPreservedZones>& zones, long)
 {
     LM_TRY
     {
-        if (!IsGenerated())
-            return CLmBSTR();
-        const std::wstring kindText = GetPropertyLower(L"Kind");
+        // Within a file, the declaration has read the class's settings already.
+        CLmPtr<CVXClass> cls;
+        std::wstring name;
+        std::wstring id;
+        std::shared_ptr<const Settings> settings;
+        if (CVXGenerationMemo::IsActive())
+        {
+            cls = GetClass();
+            name = Text(cls->GetName());
+            id = Text(cls->GetUniqueID());
+            settings = CVXGenerationMemo::Find<Settings>(id + L'\n' + name);
+        }
+        if (!settings && !IsGenerated())
+            return std::wstring();
+        const std::wstring kindText = settings ? settings->Kind : GetPropertyLower(L"Kind");
         Kind kind = KindOf(kindText);
         if (kind == KindInterface || kind == KindDispinterface || kind == KindEnum)
-            return CLmBSTR();
-        CLmPtr<CVXClass> cls = GetClass();
-        const std::wstring name = Text(cls->GetName());
-        std::shared_ptr<const Members> members = GetMembers(name, Text(cls->GetUniqueID()), kindText);
+            return std::wstring();
+        if (cls.IsNull())
+        {
+            cls = GetClass();
+            name = Text(cls->GetName());
+            id = Text(cls->GetUniqueID());
+        }
+        std::shared_ptr<const Members> members = GetMembers(name, id, kindText);
+        // Every body goes straight into the class's text, followed by an empty line.
         std::wstring text;
-        auto append = [&text](const std::wstring& piece) {
-            if (!piece.empty())
-            {
-                text += piece;
+        auto separate = [&text](bool appended) {
+            if (appended)
                 text += L"\r\n\r\n";
-            }
         };
         for (const Members::Data& attribute : members->Attributes)
         {
-            append(attribute.Text.ReadMethodImplementation(zones));
-            append(attribute.Text.WriteMethodImplementation(zones));
+            separate(attribute.Text.ReadMethodImplementation(text, zones));
+            separate(attribute.Text.WriteMethodImplementation(text, zones));
         }
         for (const Members::Data& role : members->Roles)
         {
-            append(role.Text.ReadMethodImplementation(zones));
-            append(role.Text.WriteMethodImplementation(zones));
+            separate(role.Text.ReadMethodImplementation(text, zones));
+            separate(role.Text.WriteMethodImplementation(text, zones));
         }
         for (const Members::Operation& operation : members->Operations)
-            append(operation.Extension->ImplementationText(operation.Values, zones, &members->Initializations));
-        return Bstr(text);
+            separate(operation.Extension->ImplementationText(text, operation.Values, zones, &members->Initializations));
+        return Handed(std::move(text));
     }
     LM_END_TRY
 }

@@ -35,9 +35,11 @@ public:
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // The method bodies of the class; empty for interfaces, enums and classes that
     // are not generated.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The type declaration; empty for a class that is not generated.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetImplementationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetDeclarationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The components of the superclasses, then of the dependency suppliers, each once.
     virtual std::vector<LmLib::CLmPtr<CVXModule>> GetRequiredModules();
     virtual LmLib::CLmPtr<CVXClass> GetClass();
@@ -52,6 +54,11 @@ public:
 private:
     struct Sections;
     struct Members;
+    // What the declaration read of a generated class, for its implementation.
+    struct Settings
+    {
+        std::wstring Kind;
+    };
     // The members as both texts need them, read once per file (see CVXGenerationMemo).
     std::shared_ptr<const Members> GetMembers(const std::wstring& name, const std::wstring& id,
                                               const std::wstring& kind);

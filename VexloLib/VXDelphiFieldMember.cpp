@@ -15,7 +15,7 @@ long CVXDelphiFieldMember::GetFieldVisibility()
     return 1;
 }
 
-CLmBSTR CVXDelphiFieldMember::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXDelphiFieldMember::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -24,7 +24,7 @@ CLmBSTR CVXDelphiFieldMember::GetImplementation(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXDelphiFieldMember::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -33,16 +33,18 @@ CLmBSTR CVXDelphiFieldMember::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetReadMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+CLmBSTR CVXDelphiFieldMember::GetReadMethodImplementation(const CLmPtr<CVXPreservedZones>& zones, int)
 {
     LM_TRY
     {
-        return Bstr(GetMemberText().ReadMethodImplementation(zones));
+        std::wstring text;
+        GetMemberText().ReadMethodImplementation(text, zones);
+        return Bstr(text);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+CLmBSTR CVXDelphiFieldMember::GetReadMethodDeclaration(const CLmPtr<CVXPreservedZones>&, int levels)
 {
     LM_TRY
     {
@@ -51,16 +53,18 @@ CLmBSTR CVXDelphiFieldMember::GetReadMethodDeclaration(CLmPtr<CVXPreservedZones>
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetWriteMethodImplementation(CLmPtr<CVXPreservedZones> zones, int)
+CLmBSTR CVXDelphiFieldMember::GetWriteMethodImplementation(const CLmPtr<CVXPreservedZones>& zones, int)
 {
     LM_TRY
     {
-        return Bstr(GetMemberText().WriteMethodImplementation(zones));
+        std::wstring text;
+        GetMemberText().WriteMethodImplementation(text, zones);
+        return Bstr(text);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+CLmBSTR CVXDelphiFieldMember::GetWriteMethodDeclaration(const CLmPtr<CVXPreservedZones>&, int levels)
 {
     LM_TRY
     {
@@ -69,7 +73,7 @@ CLmBSTR CVXDelphiFieldMember::GetWriteMethodDeclaration(CLmPtr<CVXPreservedZones
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiFieldMember::GetPropertyDeclaration(CLmPtr<CVXPreservedZones>, int levels)
+CLmBSTR CVXDelphiFieldMember::GetPropertyDeclaration(const CLmPtr<CVXPreservedZones>&, int levels)
 {
     LM_TRY
     {

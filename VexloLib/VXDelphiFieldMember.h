@@ -13,14 +13,14 @@ public:
     ~CVXDelphiFieldMember() override;
 
     // Always empty: accessor bodies are asked for one by one.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The field declaration, not indented.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
-    virtual LmLib::Values::CLmBSTR GetReadMethodImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, int levels);
-    virtual LmLib::Values::CLmBSTR GetReadMethodDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, int levels);
-    virtual LmLib::Values::CLmBSTR GetWriteMethodImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, int levels);
-    virtual LmLib::Values::CLmBSTR GetWriteMethodDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, int levels);
-    virtual LmLib::Values::CLmBSTR GetPropertyDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, int levels);
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    virtual LmLib::Values::CLmBSTR GetReadMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, int levels);
+    virtual LmLib::Values::CLmBSTR GetReadMethodDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, int levels);
+    virtual LmLib::Values::CLmBSTR GetWriteMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, int levels);
+    virtual LmLib::Values::CLmBSTR GetWriteMethodDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, int levels);
+    virtual LmLib::Values::CLmBSTR GetPropertyDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, int levels);
     // "F" name ":=" initial value ";", or empty.
     virtual LmLib::Values::CLmBSTR GetInitialization();
     // Fields are always private (visibility code 1).

@@ -6,8 +6,11 @@
 #include "VXDelphiModel.h"
 #include "VXClass.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+
 using Delphi = CVXDelphiExtension;
-using LmLib::Values::CLmBSTR;
 
 void CVXDelphiMemberText::SetNames(const std::wstring& fieldName, const std::wstring& getName,
                                    const std::wstring& setName, const std::wstring& propertyName)
@@ -49,6 +52,34 @@ void CVXDelphiMemberText::ReadIdentity(CVXDelphiExtensionElement& extension, CVX
     SetNames(fieldName, getName, setName, properties.Text(L"PropertyName"));
 }
 
+namespace
+{
+    // The documentation as a host string would hand it over: up to its first terminator.
+    std::wstring_view Documented(const std::wstring& documentation)
+    {
+        return std::wstring_view(documentation.c_str());
+    }
+
+    // What DocumentationPrefix makes of that text, appended.
+    void AppendDocumentation(std::wstring& text, std::wstring_view documentation)
+    {
+        if (documentation.empty())
+            return;
+        text += L'{';
+        text += documentation;
+        text += L"}\r\n";
+    }
+
+    // Room for the documentation's prefix and the given pieces.
+    void Reserve(std::wstring& text, std::wstring_view documentation, std::initializer_list<size_t> sizes)
+    {
+        size_t size = documentation.size() + 3;
+        for (size_t piece : sizes)
+            size += piece;
+        text.reserve(size + 16);
+    }
+}
+
 std::wstring CVXDelphiMemberText::Directive() const
 {
     // Members of interfaces take no directives.
@@ -60,7 +91,16 @@ std::wstring CVXDelphiMemberText::Directive() const
 
 std::wstring CVXDelphiMemberText::WriteParameters() const
 {
-    return Parameters.empty() ? L"Value: " + Type : Parameters + L"; Value: " + Type;
+    std::wstring parameters;
+    parameters.reserve(Parameters.size() + Type.size() + 9);
+    if (!Parameters.empty())
+    {
+        parameters += Parameters;
+        parameters += L"; ";
+    }
+    parameters += L"Value: ";
+    parameters += Type;
+    return parameters;
 }
 
 std::wstring CVXDelphiMemberText::FieldDeclaration() const
@@ -69,7 +109,15 @@ std::wstring CVXDelphiMemberText::FieldDeclaration() const
     {
         if (!Generated || !DataMember)
             return std::wstring();
-        return Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + FieldName + L": " + Type + L";";
+        const std::wstring_view documentation = Documented(Documentation);
+        std::wstring text;
+        Reserve(text, documentation, {FieldName.size(), Type.size()});
+        AppendDocumentation(text, documentation);
+        text += FieldName;
+        text += L": ";
+        text += Type;
+        text += L';';
+        return text;
     }
     LM_END_TRY
 }
@@ -80,8 +128,19 @@ std::wstring CVXDelphiMemberText::ReadMethodDeclaration(int levels) const
     {
         if (!Generated || !GetOperation)
             return std::wstring();
-        std::wstring text = Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + L"function" + L" " + GetName +
-                            L"(" + Parameters + L")" + L": " + Type + L";" + Directive();
+        const std::wstring_view documentation = Documented(Documentation);
+        const std::wstring directive = Directive();
+        std::wstring text;
+        Reserve(text, documentation, {GetName.size(), Parameters.size(), Type.size(), directive.size()});
+        AppendDocumentation(text, documentation);
+        text += L"function ";
+        text += GetName;
+        text += L'(';
+        text += Parameters;
+        text += L"): ";
+        text += Type;
+        text += L';';
+        text += directive;
         return CVXDelphiModel::IndentText(text, levels);
     }
     LM_END_TRY
@@ -93,8 +152,18 @@ std::wstring CVXDelphiMemberText::WriteMethodDeclaration(int levels) const
     {
         if (!Generated || !SetOperation)
             return std::wstring();
-        std::wstring text = Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + L"procedure" + L" " + SetName +
-                            L"(" + WriteParameters() + L")" + L";" + Directive();
+        const std::wstring_view documentation = Documented(Documentation);
+        const std::wstring parameters = WriteParameters();
+        const std::wstring directive = Directive();
+        std::wstring text;
+        Reserve(text, documentation, {SetName.size(), parameters.size(), directive.size()});
+        AppendDocumentation(text, documentation);
+        text += L"procedure ";
+        text += SetName;
+        text += L'(';
+        text += parameters;
+        text += L");";
+        text += directive;
         return CVXDelphiModel::IndentText(text, levels);
     }
     LM_END_TRY
@@ -106,15 +175,32 @@ std::wstring CVXDelphiMemberText::PropertyDeclaration(int levels) const
     {
         if (!Generated || !IsProperty)
             return std::wstring();
-        std::wstring text = Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + L"property " + PropertyName;
+        const std::wstring_view documentation = Documented(Documentation);
+        std::wstring text;
+        Reserve(text, documentation,
+                {PropertyName.size(), Parameters.size(), Type.size(), GetName.size(), SetName.size(), 24});
+        AppendDocumentation(text, documentation);
+        text += L"property ";
+        text += PropertyName;
         if (!Parameters.empty())
-            text += L"[" + Parameters + L"]";
-        text += L": " + Type;
+        {
+            text += L'[';
+            text += Parameters;
+            text += L']';
+        }
+        text += L": ";
+        text += Type;
         if (GetOperation)
-            text += L" read " + GetName;
+        {
+            text += L" read ";
+            text += GetName;
+        }
         if (SetOperation)
-            text += L" write " + SetName;
-        text += L";";
+        {
+            text += L" write ";
+            text += SetName;
+        }
+        text += L';';
         return CVXDelphiModel::IndentText(text, levels);
     }
     LM_END_TRY
@@ -126,49 +212,85 @@ std::wstring CVXDelphiMemberText::Initialization() const
     {
         if (!Generated || !DataMember || InitialValue.empty())
             return std::wstring();
-        return FieldName + L":=" + InitialValue + L";";
+        std::wstring text;
+        text.reserve(FieldName.size() + InitialValue.size() + 3);
+        text += FieldName;
+        text += L":=";
+        text += InitialValue;
+        text += L';';
+        return text;
     }
     LM_END_TRY
 }
 
-std::wstring CVXDelphiMemberText::ReadMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const
+void CVXDelphiMemberText::MethodImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones,
+                                               const wchar_t* keyword, const std::wstring& method,
+                                               const std::wstring& parameters, bool function, const wchar_t* varTag,
+                                               const wchar_t* bodyTag, const std::wstring& body) const
+{
+    std::wstring scope;
+    scope.reserve(ClassName.size() + method.size() + 2);
+    scope += ClassName;
+    scope += L"::";
+    scope += method;
+    const std::wstring_view documentation = Documented(Documentation);
+    const std::wstring var = Delphi::Zone(zones, scope, UniqueId, varTag, std::wstring(), std::wstring());
+    const std::wstring code = Delphi::Zone(zones, scope, UniqueId, bodyTag, Delphi::Unit, body);
+    // Grown at least twofold: the text may be a whole class's.
+    size_t size = text.size() + documentation.size() + ClassName.size() + method.size() + parameters.size() +
+                  Type.size() + var.size() + code.size() + 48;
+    if (size > text.capacity())
+        text.reserve(std::max(size, 2 * text.capacity()));
+    AppendDocumentation(text, documentation);
+    text += keyword;
+    text += L' ';
+    text += ClassName;
+    text += L'.';
+    text += method;
+    text += L'(';
+    text += parameters;
+    text += L')';
+    if (function)
+    {
+        text += L": ";
+        text += Type;
+    }
+    text += L";\r\n";
+    text += var;
+    text += L"begin\r\n";
+    text += code;
+    text += L"end;";
+}
+
+bool CVXDelphiMemberText::ReadMethodImplementation(std::wstring& text,
+                                                   const LmLib::CLmPtr<CVXPreservedZones>& zones) const
 {
     LM_TRY
     {
         if (!Generated || !GetOperation || Kind == L"abstract")
-            return std::wstring();
-        std::wstring scope = ClassName + L"::" + GetName;
-        std::wstring text = Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + L"function" + L" " +
-                            ClassName + L"." + GetName + L"(" + Parameters + L")" + L": " + Type + L";" + L"\r\n";
-        text += Delphi::Zone(zones, scope, UniqueId, L"getvar", std::wstring(), std::wstring());
-        text += L"begin\r\n";
+            return false;
         std::wstring body;
         if (DataMember)
             body = std::wstring(Delphi::Unit) + Delphi::Unit + L"Result:=" + FieldName + L";" + L"\r\n";
-        text += Delphi::Zone(zones, scope, UniqueId, L"getbody", Delphi::Unit, body);
-        text += L"end;";
-        return text;
+        MethodImplementation(text, zones, L"function", GetName, Parameters, true, L"getvar", L"getbody", body);
+        return true;
     }
     LM_END_TRY
 }
 
-std::wstring CVXDelphiMemberText::WriteMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const
+bool CVXDelphiMemberText::WriteMethodImplementation(std::wstring& text,
+                                                    const LmLib::CLmPtr<CVXPreservedZones>& zones) const
 {
     LM_TRY
     {
         if (!Generated || !SetOperation || Kind == L"abstract")
-            return std::wstring();
-        std::wstring scope = ClassName + L"::" + SetName;
-        std::wstring text = Delphi::DocumentationPrefix(Delphi::Bstr(Documentation)) + L"procedure" + L" " +
-                            ClassName + L"." + SetName + L"(" + WriteParameters() + L")" + L";" + L"\r\n";
-        text += Delphi::Zone(zones, scope, UniqueId, L"setvar", std::wstring(), std::wstring());
-        text += L"begin\r\n";
+            return false;
         std::wstring body;
         if (DataMember)
             body = std::wstring(Delphi::Unit) + Delphi::Unit + FieldName + L":=Value;" + L"\r\n";
-        text += Delphi::Zone(zones, scope, UniqueId, L"setbody", Delphi::Unit, body);
-        text += L"end;";
-        return text;
+        MethodImplementation(text, zones, L"procedure", SetName, WriteParameters(), false, L"setvar", L"setbody",
+                             body);
+        return true;
     }
     LM_END_TRY
 }

@@ -55,10 +55,18 @@ struct CVXDelphiMemberText
     std::wstring WriteMethodDeclaration(int levels) const;
     std::wstring PropertyDeclaration(int levels) const;
     std::wstring Initialization() const;
-    std::wstring ReadMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
-    std::wstring WriteMethodImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
+    // text += the accessor's implementation; false, with nothing added, when there is
+    // none. A class writes them straight into its own text.
+    bool ReadMethodImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
+    bool WriteMethodImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones) const;
 
 private:
     std::wstring Directive() const;
     std::wstring WriteParameters() const;
+    // text += an accessor's body: header, its variables' zone, "begin", its code's zone,
+    // "end;".
+    void MethodImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones,
+                              const wchar_t* keyword, const std::wstring& method, const std::wstring& parameters,
+                              bool function, const wchar_t* varTag, const wchar_t* bodyTag,
+                              const std::wstring& body) const;
 };

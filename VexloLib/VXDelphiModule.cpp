@@ -171,12 +171,59 @@ std::vector<CLmPtr<CVXModule>> CVXDelphiModule::GetUsedModules()
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
+CLmBSTR CVXDelphiModule::GetDeclaration(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetDeclarationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiModule::GetImplementation(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Bstr(GetImplementationText(zones, option));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiModule::GetDeclarationText(const CLmPtr<CVXPreservedZones>& zones, long)
+{
+    LM_TRY
+    {
+        std::wstring text;
+        AppendDeclaration(text, zones, 0);
+        return text;
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXDelphiModule::GetImplementationText(const CLmPtr<CVXPreservedZones>& zones, long)
+{
+    LM_TRY
+    {
+        std::wstring text;
+        AppendImplementation(text, zones, 0);
+        return text;
+    }
+    LM_END_TRY
+}
+
+void CVXDelphiModule::EndAtTerminator(std::wstring& text, size_t start)
+{
+    size_t end = text.find(L'\0', start);
+    if (end != std::wstring::npos)
+        text.resize(end);
+}
+
+void CVXDelphiModule::AppendDeclaration(std::wstring& text, const CLmPtr<CVXPreservedZones>& zones, size_t slack)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return CLmBSTR();
+            return;
         WriteLog(CLmBSTR(L"[Code generation]"));
         CLmPtr<CVXModule> module = GetModule();
         const std::wstring name = Text(module->GetName());
@@ -190,24 +237,24 @@ CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
 
         // Only a unit declares its classes; the other kinds still log them.
         std::vector<CLmPtr<CVXClass>> classes = GetOrderedClasses();
-        std::vector<CLmBSTR> declarations;
+        std::vector<std::wstring> declarations;
         size_t typesLength = 0;
         const CLmBSTR tool(ToolName);
         for (const CLmPtr<CVXClass>& cls : classes)
         {
             if (kind == KindUnit)
             {
-                declarations.push_back(cls->GetDeclaration(tool, zones, 0));
-                typesLength += static_cast<size_t>(declarations.back().Length()) + 2;
+                declarations.push_back(cls->GetDeclarationText(tool, zones, 0));
+                typesLength += declarations.back().size() + 2;
             }
             WriteLog(CLmBSTR(L"Class ") + cls->GetName() + L" to " + path);
         }
 
-        std::wstring text;
         // The class texts are copied once, into a text made large enough for them all.
-        text.reserve(typesLength + uses.size() + 256);
+        const size_t start = text.size();
+        text.reserve(start + typesLength + uses.size() + 256 + slack);
         if (kind == KindUnit)
-            text = L"interface\r\n";
+            text += L"interface\r\n";
         if (kind == KindUnit || kind == KindProgram || kind == KindLibrary)
         {
             if (!uses.empty())
@@ -223,62 +270,63 @@ CLmBSTR CVXDelphiModule::GetDeclaration(CLmPtr<CVXPreservedZones> zones, long)
         if (kind == KindUnit && !classes.empty())
         {
             text += L"type\r\n";
-            for (const CLmBSTR& declaration : declarations)
+            for (const std::wstring& declaration : declarations)
             {
-                AppendText(text, declaration);
+                text += declaration;
                 text += L"\r\n";
             }
         }
-        return Bstr(text);
+        EndAtTerminator(text, start);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiModule::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+void CVXDelphiModule::AppendImplementation(std::wstring& text, const CLmPtr<CVXPreservedZones>& zones, size_t slack)
 {
     LM_TRY
     {
         if (!IsGenerated())
-            return CLmBSTR();
+            return;
         CLmPtr<CVXModule> module = GetModule();
         const std::wstring name = Text(module->GetName());
         const std::wstring id = Text(module->GetUniqueID());
         ComponentKind kind = GetComponentKind();
-        std::wstring text;
+        const size_t start = text.size();
         if (kind == KindUnit)
         {
-            text = L"implementation\r\n";
-            text += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
+            std::wstring head = L"implementation\r\n";
+            head += Zone(zones, name, id, L"iuses", std::wstring(), std::wstring());
             CLmPtr<CVXClassCollection> classes = module->GetAssignedClasses();
-            std::vector<CLmBSTR> implementations;
-            size_t length = text.size();
+            std::vector<std::wstring> implementations;
+            size_t length = head.size();
             const CLmBSTR tool(ToolName);
             for (LONG i = 0, count = classes->GetCount(); i < count; ++i)
             {
                 CLmPtr<CVXClass> cls = classes->GetAt(i);
                 if (cls.IsNull())
                     continue;
-                implementations.push_back(cls->GetImplementation(tool, zones, 0));
-                length += static_cast<size_t>(implementations.back().Length()) + 2;
+                implementations.push_back(cls->GetImplementationText(tool, zones, 0));
+                length += implementations.back().size() + 2;
             }
-            text.reserve(length);
-            for (const CLmBSTR& implementation : implementations)
+            text.reserve(start + length + slack);
+            text += head;
+            for (const std::wstring& implementation : implementations)
             {
-                AppendText(text, implementation);
+                text += implementation;
                 text += L"\r\n";
             }
         }
         else if (kind == KindProgram || kind == KindLibrary)
         {
-            text = L"\r\n";
+            text += L"\r\n";
             text += Zone(zones, name, id, L"programbody", std::wstring(), Text(GetDefaultProgramBody()) + L"\r\n");
         }
-        return Bstr(text);
+        EndAtTerminator(text, start);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
+std::wstring CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
 {
     LM_TRY
     {
@@ -290,15 +338,12 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         {
         case KindUnit:
         {
-            // Both parts first, so that the file's text is made once at its full size.
-            const CLmBSTR declaration = GetDeclaration(zones, 0);
-            const CLmBSTR implementation = GetImplementation(zones, 0);
-            text.reserve(static_cast<size_t>(declaration.Length()) + static_cast<size_t>(implementation.Length()) +
-                         name.size() + 256);
+            // The parts go straight into the file's text, each grown once for its classes;
+            // the implementation leaves room for the end of the file.
             text += L"unit " + name + L";" + L"\r\n\r\n";
-            AppendText(text, declaration);
+            AppendDeclaration(text, zones, 0);
             text += L"\r\n";
-            AppendText(text, implementation);
+            AppendImplementation(text, zones, 1024 + 8 * (name.size() + id.size()));
             text += L"initialization\r\n";
             text += Zone(zones, name, id, L"initialization", std::wstring(), std::wstring());
             text += L"finalization\r\n";
@@ -309,16 +354,16 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         case KindProgram:
         case KindLibrary:
             text = (GetComponentKind() == KindProgram ? L"program " : L"library ") + name + L";" + L"\r\n";
-            AppendText(text, GetDeclaration(zones, 0));
+            AppendDeclaration(text, zones, 0);
             text += L"\r\nbegin";
-            AppendText(text, GetImplementation(zones, 0));
+            AppendImplementation(text, zones, 0);
             text += L"end.";
             break;
         case KindPackage:
             text = L"package " + name + L";" + L"\r\n\r\n";
-            AppendText(text, GetDeclaration(zones, 0));
+            AppendDeclaration(text, zones, 0);
             text += L"\r\n";
-            AppendText(text, GetImplementation(zones, 0));
+            AppendImplementation(text, zones, 0);
             text += L"requires\r\n";
             text += Zone(zones, name, id, L"requires", std::wstring(), std::wstring());
             text += L"contains\r\n";
@@ -328,7 +373,7 @@ CLmBSTR CVXDelphiModule::BuildText(const CLmPtr<CVXPreservedZones>& zones)
         default:
             break;
         }
-        return Bstr(text);
+        return Handed(std::move(text));
     }
     LM_END_TRY
 }

@@ -5,6 +5,7 @@
 
 #include "VXDelphiExtensionElement.h"
 
+#include <string>
 #include <vector>
 
 class CVXClass;
@@ -31,9 +32,11 @@ public:
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // The part after the interface part: a unit's implementation section, a program's
     // body.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // A unit's interface section, a program's uses and resources; logs each class.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetImplementationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
+    std::wstring GetDeclarationText(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // Builds the file text and replaces the file (nothing when "GenerateCode" is not
     // true). Raises "Can't create file %s" when the file cannot be written.
     void DoGenerate() override;
@@ -51,11 +54,16 @@ public:
     ComponentKind GetComponentKind();
 
     // The whole file text for the given zones (what DoGenerate writes).
-    LmLib::Values::CLmBSTR BuildText(const LmLib::CLmPtr<CVXPreservedZones>& zones);
+    std::wstring BuildText(const LmLib::CLmPtr<CVXPreservedZones>& zones);
 
     // The component's classes, superclasses and dependency suppliers first.
     std::vector<LmLib::CLmPtr<CVXClass>> GetOrderedClasses();
 
 private:
     void WriteLog(const LmLib::Values::CLmBSTR& text);
+    // text += the declaration or implementation part, ended at its first terminator as a
+    // host string of it would be; slack: room to keep for what follows the part.
+    void AppendDeclaration(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones, size_t slack);
+    void AppendImplementation(std::wstring& text, const LmLib::CLmPtr<CVXPreservedZones>& zones, size_t slack);
+    static void EndAtTerminator(std::wstring& text, size_t start);
 };

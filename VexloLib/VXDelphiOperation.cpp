@@ -5,9 +5,12 @@
 #include "VXAttributeCollection.h"
 #include "VXClass.h"
 #include "VXDelphiAttribute.h"
+#include "VXDelphiParameter.h"
 #include "VXOperation.h"
 #include "VXParameter.h"
 #include "VXParameterCollection.h"
+
+#include <algorithm>
 
 using LmLib::CLmPtr;
 using LmLib::Object::CLmRefsObject;
@@ -88,9 +91,7 @@ bool CVXDelphiOperation::IsGenerated()
 {
     LM_TRY
     {
-        CLmBSTR value = GetProperty(L"GenerateCode");
-        value.MakeUpper();
-        return !(value == L"FALSE");
+        return !IsWord(GetProperty(L"GenerateCode"), L"FALSE");
     }
     LM_END_TRY
 }
@@ -129,7 +130,10 @@ CVXDelphiOperation::Values CVXDelphiOperation::ReadValues(const std::wstring* cl
                 continue;
             if (i > 0)
                 values.Parameters += L";";
-            AppendText(values.Parameters, parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
+            if (CVXParameter* typed = dynamic_cast<CVXParameter*>(parameter.GetTyped()))
+                CVXDelphiParameter::AppendImplementation(values.Parameters, *typed);
+            else
+                AppendText(values.Parameters, parameter->GetImplementation(tool, CLmPtr<CVXPreservedZones>(), 0));
         }
         std::wstring returnType = Text(operation->GetReturnType());
         if (!returnType.empty())
@@ -193,16 +197,18 @@ std::wstring CVXDelphiOperation::DeclarationText(const Values& values)
     LM_END_TRY
 }
 
-std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const CLmPtr<CVXPreservedZones>& zones,
-                                                    const std::vector<std::wstring>* initializations)
+bool CVXDelphiOperation::ImplementationText(std::wstring& text, const Values& values,
+                                            const CLmPtr<CVXPreservedZones>& zones,
+                                            const std::vector<std::wstring>* initializations)
 {
     LM_TRY
     {
         if (values.MethodKind == L"abstract")
-            return std::wstring();
+            return false;
         std::wstring scope = values.ClassName + L"::" + values.Name;
-        std::wstring text;
-        text.reserve(256);
+        // Grown at least twofold: the text may be a whole class's.
+        if (text.size() + 256 > text.capacity())
+            text.reserve(std::max(text.size() + 256, 2 * text.capacity()));
         text += values.Documentation;
         text += values.Keyword;
         text += L' ';
@@ -241,12 +247,12 @@ std::wstring CVXDelphiOperation::ImplementationText(const Values& values, const 
         }
         text += Zone(zones, scope, values.UniqueId, L"body", Unit, std::wstring());
         text += L"end;";
-        return text;
+        return true;
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiOperation::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXDelphiOperation::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -255,13 +261,15 @@ CLmBSTR CVXDelphiOperation::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiOperation::GetImplementation(CLmPtr<CVXPreservedZones> zones, long)
+CLmBSTR CVXDelphiOperation::GetImplementation(const CLmPtr<CVXPreservedZones>& zones, long)
 {
     LM_TRY
     {
         if (GetMethodKind() == L"abstract")
             return CLmBSTR();
-        return Bstr(ImplementationText(ReadValues(), zones, nullptr));
+        std::wstring text;
+        ImplementationText(text, ReadValues(), zones, nullptr);
+        return Bstr(text);
     }
     LM_END_TRY
 }

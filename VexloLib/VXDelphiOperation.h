@@ -19,9 +19,9 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // The method implementation; empty for an abstract method.
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The declaration line with its directives, not indented.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     virtual LmLib::CLmPtr<CVXOperation> GetOperation();
 
     // "Kind": common, virtual, abstract, dynamic, reintroduce, override (lower case).
@@ -55,8 +55,9 @@ public:
     // caller has read them (a class writing its own operations), else from the host.
     Values ReadValues(const std::wstring* className = nullptr, const std::wstring* classKind = nullptr);
     static std::wstring DeclarationText(const Values& values);
+    // text += the method's body; false, with nothing added, for an abstract method.
     // initializations: the field initialisations a constructor starts with, one
     // statement each; read from the owning class when null.
-    std::wstring ImplementationText(const Values& values, const LmLib::CLmPtr<CVXPreservedZones>& zones,
-                                    const std::vector<std::wstring>* initializations);
+    bool ImplementationText(std::wstring& text, const Values& values, const LmLib::CLmPtr<CVXPreservedZones>& zones,
+                            const std::vector<std::wstring>* initializations);
 };

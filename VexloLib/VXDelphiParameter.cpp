@@ -42,21 +42,33 @@ CLmPtr<CVXParameter> CVXDelphiParameter::GetParameter()
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiParameter::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXDelphiParameter::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
-        CLmPtr<CVXParameter> parameter = GetParameter();
-        CLmBSTR text = parameter->GetName();
-        CLmBSTR type = parameter->GetType();
-        if (!type.IsEmpty())
-            text += CLmBSTR(L": ") + type;
-        return text;
+        std::wstring text;
+        AppendImplementation(text, *GetParameter());
+        return WholeBstr(text);
     }
     LM_END_TRY
 }
 
-CLmBSTR CVXDelphiParameter::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+void CVXDelphiParameter::AppendImplementation(std::wstring& text, CVXParameter& parameter)
+{
+    LM_TRY
+    {
+        AppendText(text, parameter.GetName());
+        CLmBSTR type = parameter.GetType();
+        if (!type.IsEmpty())
+        {
+            text += L": ";
+            AppendText(text, type);
+        }
+    }
+    LM_END_TRY
+}
+
+CLmBSTR CVXDelphiParameter::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {

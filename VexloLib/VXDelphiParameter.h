@@ -4,6 +4,8 @@
 
 #include "VXDelphiExtensionElement.h"
 
+#include <string>
+
 class CVXParameter;
 
 class CVXDelphiParameter : public CVXDelphiExtensionElement
@@ -16,8 +18,11 @@ public:
 
     bool Initialize(LmLib::CLmPtr<LmLib::Object::CLmRefsObject> parent) override;
     // The name, and ": " with the type when there is one (used in method headers).
-    LmLib::Values::CLmBSTR GetImplementation(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetImplementation(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     // The name, ": " and the type.
-    LmLib::Values::CLmBSTR GetDeclaration(LmLib::CLmPtr<CVXPreservedZones> zones, long option) override;
+    LmLib::Values::CLmBSTR GetDeclaration(const LmLib::CLmPtr<CVXPreservedZones>& zones, long option) override;
     virtual LmLib::CLmPtr<CVXParameter> GetParameter();
+    // text += what GetImplementation answers for parameter; an operation's header takes
+    // it without making an extension and a host string for every parameter.
+    static void AppendImplementation(std::wstring& text, CVXParameter& parameter);
 };

@@ -1,6 +1,7 @@
 #include "VXExtension.h"
 
 #include <cwchar>
+#include <new>
 
 #include "LmTranslate.h"
 #include "VXCommon.h"
@@ -28,7 +29,7 @@ bool CVXExtension::Initialize(CLmPtr<CLmRefsObject>)
     LM_END_TRY
 }
 
-CLmBSTR CVXExtension::GetImplementation(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXExtension::GetImplementation(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
@@ -37,11 +38,29 @@ CLmBSTR CVXExtension::GetImplementation(CLmPtr<CVXPreservedZones>, long)
     LM_END_TRY
 }
 
-CLmBSTR CVXExtension::GetDeclaration(CLmPtr<CVXPreservedZones>, long)
+CLmBSTR CVXExtension::GetDeclaration(const CLmPtr<CVXPreservedZones>&, long)
 {
     LM_TRY
     {
         return CLmBSTR();
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtension::GetImplementationText(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Text(GetImplementation(zones, option));
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtension::GetDeclarationText(const CLmPtr<CVXPreservedZones>& zones, long option)
+{
+    LM_TRY
+    {
+        return Text(GetDeclaration(zones, option));
     }
     LM_END_TRY
 }
@@ -89,14 +108,19 @@ namespace
 
 bool CVXExtension::IsTrue(const CLmBSTR& value)
 {
+    return IsWord(value, L"TRUE");
+}
+
+bool CVXExtension::IsWord(const CLmBSTR& value, const wchar_t* word)
+{
     LM_TRY
     {
         if (IsAscii(value))
         {
-            static const wchar_t word[] = L"TRUE";
-            if (value.Length() != 4)
+            const size_t length = std::wcslen(word);
+            if (static_cast<size_t>(value.Length()) != length)
                 return false;
-            for (int i = 0; i < 4; ++i)
+            for (size_t i = 0; i < length; ++i)
             {
                 wchar_t ch = value.GetBSTR()[i];
                 if (ch >= L'a' && ch <= L'z')
@@ -108,7 +132,7 @@ bool CVXExtension::IsTrue(const CLmBSTR& value)
         }
         CLmBSTR upper = value;
         upper.MakeUpper();
-        return upper == L"TRUE";
+        return upper == word;
     }
     LM_END_TRY
 }
@@ -146,6 +170,23 @@ void CVXExtension::AppendText(std::wstring& text, const CLmBSTR& value)
 CLmBSTR CVXExtension::Bstr(const std::wstring& text)
 {
     return CLmBSTR(text.c_str());
+}
+
+std::wstring CVXExtension::Handed(std::wstring text)
+{
+    size_t end = text.find(L'\0');
+    if (end != std::wstring::npos)
+        text.resize(end);
+    return text;
+}
+
+CLmBSTR CVXExtension::WholeBstr(std::wstring_view text)
+{
+    CLmBSTR out;
+    *out.GetAddress() = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!out.GetBSTR())
+        throw std::bad_alloc();
+    return out;
 }
 
 CLmBSTR CVXExtension::GetToolProperty(CVXElement& element, const wchar_t* tool, const wchar_t* name)

@@ -23,7 +23,7 @@ void CVXExtensionIface::Generate(const CLmBSTR& language)
 
 // The item answers through its extension in the language; a language without an
 // extension has no text.
-CLmBSTR CVXExtensionIface::GetImplementation(const CLmBSTR& language, CLmPtr<CVXPreservedZones> zones, long option)
+CLmBSTR CVXExtensionIface::GetImplementation(const CLmBSTR& language, const CLmPtr<CVXPreservedZones>& zones, long option)
 {
     LM_TRY
     {
@@ -33,12 +33,34 @@ CLmBSTR CVXExtensionIface::GetImplementation(const CLmBSTR& language, CLmPtr<CVX
     LM_END_TRY
 }
 
-CLmBSTR CVXExtensionIface::GetDeclaration(const CLmBSTR& language, CLmPtr<CVXPreservedZones> zones, long option)
+CLmBSTR CVXExtensionIface::GetDeclaration(const CLmBSTR& language, const CLmPtr<CVXPreservedZones>& zones, long option)
 {
     LM_TRY
     {
         CLmPtr<CVXExtension> extension = GetItemExtension(language);
         return extension.IsNull() ? CLmBSTR() : extension->GetDeclaration(zones, option);
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtensionIface::GetImplementationText(const CLmBSTR& language, const CLmPtr<CVXPreservedZones>& zones,
+                                                      long option)
+{
+    LM_TRY
+    {
+        CLmPtr<CVXExtension> extension = GetItemExtension(language);
+        return extension.IsNull() ? std::wstring() : extension->GetImplementationText(zones, option);
+    }
+    LM_END_TRY
+}
+
+std::wstring CVXExtensionIface::GetDeclarationText(const CLmBSTR& language, const CLmPtr<CVXPreservedZones>& zones,
+                                                   long option)
+{
+    LM_TRY
+    {
+        CLmPtr<CVXExtension> extension = GetItemExtension(language);
+        return extension.IsNull() ? std::wstring() : extension->GetDeclarationText(zones, option);
     }
     LM_END_TRY
 }

@@ -6,6 +6,8 @@
 #include "LmBSTR.h"
 #include "LmPtr.h"
 
+#include <string>
+
 class CVXExtension;
 class CVXPreservedZones;
 
@@ -20,9 +22,14 @@ public:
     virtual void Generate(const LmLib::Values::CLmBSTR& language);
     // The text of the item's extension in language; option is the language's own.
     virtual LmLib::Values::CLmBSTR GetImplementation(const LmLib::Values::CLmBSTR& language,
-                                                     LmLib::CLmPtr<CVXPreservedZones> zones, long option);
+                                                     const LmLib::CLmPtr<CVXPreservedZones>& zones, long option);
     virtual LmLib::Values::CLmBSTR GetDeclaration(const LmLib::Values::CLmBSTR& language,
-                                                  LmLib::CLmPtr<CVXPreservedZones> zones, long option);
+                                                  const LmLib::CLmPtr<CVXPreservedZones>& zones, long option);
+    // The same texts as the add-in's own objects hand them over (see CVXExtension).
+    std::wstring GetImplementationText(const LmLib::Values::CLmBSTR& language,
+                                       const LmLib::CLmPtr<CVXPreservedZones>& zones, long option);
+    std::wstring GetDeclarationText(const LmLib::Values::CLmBSTR& language,
+                                    const LmLib::CLmPtr<CVXPreservedZones>& zones, long option);
     // Destroys the whole element wrapper.
     virtual ~CVXExtensionIface();
     virtual void DoGenerate(const LmLib::Values::CLmBSTR& language) = 0;

@@ -36,3 +36,9 @@ std::shared_ptr<const void>& CVXGenerationMemo::Slot(std::type_index type, const
 {
     return m_Records[{type, key}];
 }
+
+const std::shared_ptr<const void>* CVXGenerationMemo::Existing(std::type_index type, const std::wstring& key) const
+{
+    auto found = m_Records.find({type, key});
+    return found == m_Records.end() || !found->second ? nullptr : &found->second;
+}

@@ -51,6 +51,16 @@ public:
         return std::static_pointer_cast<const R>(slot);
     }
 
+    // The record of type R that the current scope keeps under key; empty when there is
+    // none (or no scope).
+    template <class R>
+    static std::shared_ptr<const R> Find(const std::wstring& key)
+    {
+        CVXGenerationMemo* memo = Current();
+        const std::shared_ptr<const void>* slot = memo ? memo->Existing(typeid(R), key) : nullptr;
+        return slot ? std::static_pointer_cast<const R>(*slot) : std::shared_ptr<const R>();
+    }
+
     // True while a scope is open.
     static bool IsActive() { return Current() != nullptr; }
 
@@ -62,6 +72,7 @@ private:
 
     static CVXGenerationMemo* Current();
     std::shared_ptr<const void>& Slot(std::type_index type, const std::wstring& key);
+    const std::shared_ptr<const void>* Existing(std::type_index type, const std::wstring& key) const;
 
     std::unordered_map<std::pair<std::type_index, std::wstring>, std::shared_ptr<const void>, KeyHash> m_Records;
 };

@@ -89,6 +89,16 @@ bool CVXGenerator::ReplaceFile(const CLmBSTR& text)
 {
     LM_TRY
     {
+        return ReplaceFile(text.GetBSTR() ? std::wstring_view(text.GetBSTR(), static_cast<size_t>(text.Length()))
+                                          : std::wstring_view());
+    }
+    LM_END_TRY
+}
+
+bool CVXGenerator::ReplaceFile(std::wstring_view text)
+{
+    LM_TRY
+    {
         const wchar_t* path = m_Path.GetBSTR() ? m_Path.GetBSTR() : L"";
         // A file that is there must be one we may write: renaming over a read-only file
         // would succeed on some systems and silently drop the protection.
@@ -118,7 +128,7 @@ bool CVXGenerator::ReplaceFile(const CLmBSTR& text)
         }
         if (output.IsNull())
             return false;
-        std::string bytes = text.ToAnsi();
+        std::string bytes = CLmBSTR::ToAnsi(text.data(), static_cast<int>(text.size()));
         unsigned count = static_cast<unsigned>(bytes.size());
         unsigned written = 0;
         bool ok = output->Write(bytes.data(), count, &written, nullptr) && written == count;

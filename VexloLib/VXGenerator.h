@@ -7,6 +7,8 @@
 #include "LmCustomTextFile.h"
 #include "LmGCPtr.h"
 
+#include <string_view>
+
 class CVXPreservedZones;
 
 class CVXGenerator : public LmLib::File::CLmCustomTextFile
@@ -35,6 +37,7 @@ public:
     // Returns false, the old file untouched, when the file cannot be written (a
     // read-only file or folder, a path naming a folder, a full disk).
     bool ReplaceFile(const LmLib::Values::CLmBSTR& text);
+    bool ReplaceFile(std::wstring_view text);
 
     // A new name for the temporary file used by ReplaceFile for path, next to it
     // ("<path>.<process>-<count>.vxnew"); each call gives another.

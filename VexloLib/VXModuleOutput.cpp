@@ -129,7 +129,7 @@ void CVXModuleOutput::WriteLog(const CLmPtr<CVXModule>& module, const CLmBSTR& t
     LM_END_TRY
 }
 
-void CVXModuleOutput::WriteFile(const CLmPtr<CVXGenerator>& generator, const CLmBSTR& path, const CLmBSTR& text)
+void CVXModuleOutput::WriteFile(const CLmPtr<CVXGenerator>& generator, const CLmBSTR& path, std::wstring_view text)
 {
     LM_TRY
     {

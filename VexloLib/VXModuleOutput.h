@@ -8,6 +8,8 @@
 #include "LmBSTR.h"
 #include "LmPtr.h"
 
+#include <string_view>
+
 class CVXGenerator;
 class CVXModel;
 class CVXModule;
@@ -37,5 +39,5 @@ public:
     // "Can't create file %s" (code -100) when it cannot be written; the old file then
     // stays as it was.
     static void WriteFile(const LmLib::CLmPtr<CVXGenerator>& generator, const LmLib::Values::CLmBSTR& path,
-                          const LmLib::Values::CLmBSTR& text);
+                          std::wstring_view text);
 };

@@ -4,6 +4,8 @@
 #include "VXElement.h"
 #include "VXExtension.h"
 
+#include <cstdint>
+#include <cwchar>
 #include <string_view>
 #include <unordered_map>
 
@@ -51,13 +53,27 @@ CLmBSTR CVXToolProperties::Read(CVXElement& element, const wchar_t* tool, const 
 
 const CLmBSTR& CVXToolProperties::Name(const wchar_t* name)
 {
+    // Names come as literals: the text last seen at an address is checked first, which
+    // spares hashing it. Calls come on the host's one thread.
+    struct Seen
+    {
+        const wchar_t* Address;
+        const CLmBSTR* Text;
+    };
+    static Seen seen[64] = {};
+    Seen& slot = seen[(reinterpret_cast<std::uintptr_t>(name) / sizeof(wchar_t)) % 64];
+    if (slot.Address == name && slot.Text->GetBSTR() && std::wcscmp(slot.Text->GetBSTR(), name) == 0)
+        return *slot.Text;
     // A few dozen names in all. The key views the kept string's own characters, which
-    // stay where they are while the entry lives. Calls come on the host's one thread.
+    // stay where they are while the entry lives.
     static std::unordered_map<std::wstring_view, CLmBSTR> names;
     auto found = names.find(std::wstring_view(name));
-    if (found != names.end())
-        return found->second;
-    CLmBSTR text(name);
-    std::wstring_view key(text.GetBSTR(), static_cast<size_t>(text.Length()));
-    return names.emplace(key, std::move(text)).first->second;
+    if (found == names.end())
+    {
+        CLmBSTR text(name);
+        std::wstring_view key(text.GetBSTR(), static_cast<size_t>(text.Length()));
+        found = names.emplace(key, std::move(text)).first;
+    }
+    slot = {name, &found->second};
+    return found->second;
 }

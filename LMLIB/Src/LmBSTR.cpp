@@ -129,14 +129,18 @@ namespace LmLib::Values
 
     std::string CLmBSTR::ToAnsi() const
     {
-        int length = Length();
+        return ToAnsi(m_str, Length());
+    }
+
+    std::string CLmBSTR::ToAnsi(const wchar_t* text, int length)
+    {
         if (length == 0)
             return std::string();
-        int needed = WideCharToMultiByte(CP_ACP, 0, m_str, length, nullptr, 0, nullptr, nullptr);
+        int needed = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
         if (needed <= 0)
             _com_issue_error(HRESULT_FROM_WIN32(GetLastError()));
         std::string result(static_cast<size_t>(needed), '\0');
-        if (WideCharToMultiByte(CP_ACP, 0, m_str, length, result.data(), needed, nullptr, nullptr) <= 0)
+        if (WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), needed, nullptr, nullptr) <= 0)
             _com_issue_error(HRESULT_FROM_WIN32(GetLastError()));
         return result;
     }

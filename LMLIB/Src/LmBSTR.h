@@ -26,6 +26,8 @@ namespace LmLib::Values
         static CLmBSTR FromAnsi(const char* text, int length = -1);
         // The value in the system ANSI code page (one piece, no terminator counted).
         std::string ToAnsi() const;
+        // The same for length characters of any wide text.
+        static std::string ToAnsi(const wchar_t* text, int length);
 
         BSTR GetBSTR() const noexcept { return m_str; }
         BSTR* GetAddress() noexcept { return &m_str; }

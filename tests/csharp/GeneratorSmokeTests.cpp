@@ -85,7 +85,8 @@ TEST_F(ChoiceTest, OperationGenerateCodeFalseLeavesTheMethodOut)
         const wchar_t* value;
         bool written;
     };
-    for (const Case& c : {Case{L"FALSE", false}, {L"false", false}, {L"TRUE", true}, {L"", true}, {L"no", true}}) {
+    for (const Case& c : {Case{L"FALSE", false}, {L"false", false}, {L"fAlSe", false}, {L"TRUE", true}, {L"", true},
+                          {L"no", true}, {L"FALS", true}, {L"FALSE ", true}, {L"fals\xE9", true}}) {
         std::string text = FileOf([&](Class* x) { Set(build.AddOperation(x, L"Run", L"void"), L"GenerateCode", c.value); });
         EXPECT_EQ(c.written, text.find("public void Run()") != std::string::npos) << Narrow(c.value);
     }

@@ -158,6 +158,26 @@ TEST_F(ExtensionTest, GeneratorReadsTheOldFilesZonesOnce)
     EXPECT_EQ(1u, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
+// A text ends where a host string made of it would end, at its first terminator, also
+// when one of the add-in's objects hands it to another: a component's text holds its
+// classes' texts cut there.
+TEST_F(ExtensionTest, HandedTextsEndWhereHostStringsEnd)
+{
+    cls->documentation = std::wstring(L"cut\0here", 8);
+    const CLmPtr<CVXItem> items[] = {Wrap<CVXClass>(cls), Wrap<CVXModule>(first)};
+    for (const CLmPtr<CVXItem>& item : items) {
+        for (const wchar_t* tool : {L"Delphi", L"C#"}) {
+            const CLmBSTR language(tool);
+            const std::wstring declaration = item->GetDeclarationText(language, nullptr, 0);
+            EXPECT_EQ(Text(item->GetDeclaration(language, nullptr, 0)), declaration) << Narrow(tool);
+            EXPECT_EQ(Text(item->GetImplementation(language, nullptr, 0)),
+                      item->GetImplementationText(language, nullptr, 0)) << Narrow(tool);
+            EXPECT_EQ(std::wstring::npos, declaration.find(L"here")) << Narrow(tool);
+        }
+    }
+    EXPECT_NE(std::wstring::npos, items[1]->GetDeclarationText(CLmBSTR(L"Delphi"), nullptr, 0).find(L"  {cut\r\n"));
+}
+
 TEST(Extension, ExtendedObjectIsEmptyForAParentThatIsNoHostWrapper)
 {
     CLmPtr<LmLib::Object::CLmRefsObject> plain(LmLib::LmCreateObject<LmLib::Object::CLmObject>(nullptr));
