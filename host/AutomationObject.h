@@ -55,6 +55,8 @@ public:
     const std::wstring& FailureDescription() const { return m_failure; }
 
 private:
+    void ClearResult();
+
     const Meta::Member& m_member;
     const VARIANT* m_args;
     VARIANT* m_result;
