@@ -52,12 +52,6 @@ bool EqualNoCase(const wchar_t* a, const wchar_t* b)
     return *a == *b;
 }
 
-// The place of a member kind among an id's three members in the dispatch index.
-size_t SlotOf(WORD kind)
-{
-    return kind == DISPATCH_PROPERTYGET ? 0 : kind == DISPATCH_PROPERTYPUT ? 1 : 2;
-}
-
 const wchar_t* KindName(WORD kind)
 {
     switch (kind) {
@@ -100,11 +94,6 @@ struct ArgumentList {
 } // namespace
 
 // ------------------------------------------------------------------------------ Call
-
-Call::Call(const Meta::Member& member, const VARIANT* args, VARIANT* result)
-    : m_member(member), m_args(args), m_result(result)
-{
-}
 
 std::wstring Call::Str(unsigned index) const
 {
@@ -237,21 +226,6 @@ bool DispatchTable::Answers(REFIID iid) const
         if (IsEqualGUID(iid, *i->iid))
             return true;
     return false;
-}
-
-const DispatchTable::Entry* DispatchTable::Find(DISPID id, WORD flags) const
-{
-    if (id < m_firstId || static_cast<size_t>(id - m_firstId) >= m_byId.size())
-        return nullptr;
-    const std::array<uint32_t, 3>& slots = m_byId[static_cast<size_t>(id - m_firstId)];
-    auto entry = [&](WORD kind) { return slots[SlotOf(kind)] ? &m_entries[slots[SlotOf(kind)] - 1] : nullptr; };
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
-        return (flags & DISPATCH_PROPERTYPUT) ? entry(DISPATCH_PROPERTYPUT) : nullptr;
-    if ((flags & DISPATCH_PROPERTYGET) && slots[SlotOf(DISPATCH_PROPERTYGET)])
-        return entry(DISPATCH_PROPERTYGET);
-    if (flags & DISPATCH_METHOD)
-        return entry(DISPATCH_METHOD);
-    return nullptr;
 }
 
 DISPID DispatchTable::IdOfName(const wchar_t* name) const

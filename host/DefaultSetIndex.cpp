@@ -10,6 +10,17 @@ void DefaultSetIndex::Reset()
     m_last = nullptr;
 }
 
+// Tool names are a few characters: compared in place, without a call.
+static bool Same(std::wstring_view a, std::wstring_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 uint32_t DefaultSetIndex::HashOf(std::wstring_view text)
 {
     // Two characters a step: names are short and asked for on every property read.
@@ -107,7 +118,8 @@ void DefaultSetIndex::Read(Set& set, const Tool& tool, unsigned key) const
 const ToolProperty* DefaultSetIndex::Find(const DefaultPropertySets& sets, std::wstring_view tool, unsigned key,
                                           std::wstring_view name)
 {
-    Tool& t = ToolEntry(sets, tool);
+    Tool* last = m_last;
+    Tool& t = last && last->tools == sets.size() && Same(last->name, tool) ? *last : ToolEntry(sets, tool);
     Set& set = t.sets[key];
     if (!Current(set, t))
         Read(set, t, key);
