@@ -41,11 +41,8 @@ struct InvokeReport {
     }
 };
 
-InvokeReport& Report()
-{
-    static InvokeReport report;
-    return report;
-}
+// Made when the program starts, so that a call asks no guard whether it exists yet.
+InvokeReport g_report;
 
 bool EqualNoCase(const wchar_t* a, const wchar_t* b)
 {
@@ -53,12 +50,6 @@ bool EqualNoCase(const wchar_t* a, const wchar_t* b)
         if (std::towlower(static_cast<wint_t>(*a)) != std::towlower(static_cast<wint_t>(*b)))
             return false;
     return *a == *b;
-}
-
-// The place of a member kind among an id's three members in the dispatch index.
-size_t SlotOf(WORD kind)
-{
-    return kind == DISPATCH_PROPERTYGET ? 0 : kind == DISPATCH_PROPERTYPUT ? 1 : 2;
 }
 
 const wchar_t* KindName(WORD kind)
@@ -90,7 +81,7 @@ struct ArgumentList {
     explicit ArgumentList(unsigned n) : count(n)
     {
         for (unsigned i = 0; i < count; ++i)
-            VariantInit(&args[i]);
+            args[i].vt = VT_EMPTY; // all VariantInit does that matters; no call per argument
     }
     ~ArgumentList()
     {
@@ -103,11 +94,6 @@ struct ArgumentList {
 } // namespace
 
 // ------------------------------------------------------------------------------ Call
-
-Call::Call(const Meta::Member& member, const VARIANT* args, VARIANT* result)
-    : m_member(member), m_args(args), m_result(result)
-{
-}
 
 std::wstring Call::Str(unsigned index) const
 {
@@ -125,12 +111,19 @@ SHORT Call::I2(unsigned index) const { return m_args[index].iVal; }
 
 bool Call::Bool(unsigned index) const { return m_args[index].boolVal != VARIANT_FALSE; }
 
+// A handler answers once, into an empty result: only a second answer frees the first.
+void Call::ClearResult()
+{
+    if (m_result->vt != VT_EMPTY)
+        VariantClear(m_result);
+}
+
 HRESULT Call::Return(const std::wstring& text)
 {
     BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!s)
         return E_OUTOFMEMORY;
-    VariantClear(m_result);
+    ClearResult();
     m_result->vt = VT_BSTR;
     m_result->bstrVal = s;
     return S_OK;
@@ -143,7 +136,7 @@ HRESULT Call::Return(const ModelText& text)
     if (!s)
         return E_OUTOFMEMORY;
     text.CopyTo(s);
-    VariantClear(m_result);
+    ClearResult();
     m_result->vt = VT_BSTR;
     m_result->bstrVal = s;
     return S_OK;
@@ -151,7 +144,7 @@ HRESULT Call::Return(const ModelText& text)
 
 HRESULT Call::Return(SHORT value)
 {
-    VariantClear(m_result);
+    ClearResult();
     m_result->vt = VT_I2;
     m_result->iVal = value;
     return S_OK;
@@ -159,7 +152,7 @@ HRESULT Call::Return(SHORT value)
 
 HRESULT Call::ReturnBool(bool value)
 {
-    VariantClear(m_result);
+    ClearResult();
     m_result->vt = VT_BOOL;
     m_result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
@@ -167,7 +160,7 @@ HRESULT Call::ReturnBool(bool value)
 
 HRESULT Call::ReturnObject(IDispatch* object)
 {
-    VariantClear(m_result);
+    ClearResult();
     m_result->vt = VT_DISPATCH;
     m_result->pdispVal = object;
     return S_OK;
@@ -235,21 +228,6 @@ bool DispatchTable::Answers(REFIID iid) const
     return false;
 }
 
-const DispatchTable::Entry* DispatchTable::Find(DISPID id, WORD flags) const
-{
-    if (id < m_firstId || static_cast<size_t>(id - m_firstId) >= m_byId.size())
-        return nullptr;
-    const std::array<uint32_t, 3>& slots = m_byId[static_cast<size_t>(id - m_firstId)];
-    auto entry = [&](WORD kind) { return slots[SlotOf(kind)] ? &m_entries[slots[SlotOf(kind)] - 1] : nullptr; };
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
-        return (flags & DISPATCH_PROPERTYPUT) ? entry(DISPATCH_PROPERTYPUT) : nullptr;
-    if ((flags & DISPATCH_PROPERTYGET) && slots[SlotOf(DISPATCH_PROPERTYGET)])
-        return entry(DISPATCH_PROPERTYGET);
-    if (flags & DISPATCH_METHOD)
-        return entry(DISPATCH_METHOD);
-    return nullptr;
-}
-
 DISPID DispatchTable::IdOfName(const wchar_t* name) const
 {
     for (const Entry& e : m_entries)
@@ -281,7 +259,10 @@ STDMETHODIMP Object::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
         return E_POINTER;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) || Table().Answers(riid)) {
+    // A caller asks for the object's own interface far most often: that is tried first.
+    const DispatchTable& table = Table();
+    if (IsEqualGUID(riid, *table.Interface().iid) || IsEqualGUID(riid, IID_IDispatch) ||
+        IsEqualGUID(riid, IID_IUnknown) || table.Answers(riid)) {
         *ppv = static_cast<IDispatch*>(this);
     } else if (IsEqualGUID(riid, IID_ISupportErrorInfo)) {
         *ppv = static_cast<ISupportErrorInfo*>(this);
@@ -289,7 +270,7 @@ STDMETHODIMP Object::QueryInterface(REFIID riid, void** ppv)
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    AddRef();
+    ++m_refs;
     return S_OK;
 }
 
@@ -350,8 +331,8 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     if (!entry || !entry->handler)
         return DISP_E_MEMBERNOTFOUND;
     const Meta::Member& member = *entry->member;
-    if (InvokeReport& report = Report(); report.byMember)
-        ++report.members[std::wstring(table.Interface().name) + L"." + member.name + KindName(member.kind)];
+    if (g_report.byMember)
+        ++g_report.members[std::wstring(table.Interface().name) + L"." + member.name + KindName(member.kind)];
 
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (!params)
@@ -375,6 +356,14 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
         if (given.vt == member.args[i] && member.args[i] != VT_VARIANT) {
             // Handlers only read their arguments: the caller's value is used as it is.
             args.args[i] = given;
+            args.lent[i] = true;
+            continue;
+        }
+        if (given.vt == VT_I4 && member.args[i] == VT_I2 && given.lVal >= -32768 && given.lVal <= 32767) {
+            // An index given as a long, as script and most callers pass numbers: the
+            // conversion's answer without its copies.
+            args.args[i].vt = VT_I2;
+            args.args[i].iVal = static_cast<SHORT>(given.lVal);
             args.lent[i] = true;
             continue;
         }
@@ -408,10 +397,11 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     }
 
     VARIANT out;
-    VariantInit(&out);
+    out.vt = VT_EMPTY; // VariantInit, without the call
+    out.wReserved1 = out.wReserved2 = out.wReserved3 = 0;
     Call call(member, args.args, &out);
     HRESULT hr;
-    AddRef(); // a handler may drop the last outside reference; stay alive until done
+    ++m_refs; // a handler may drop the last outside reference; stay alive until done
     try {
         hr = entry->handler(*this, call);
     } catch (const std::bad_alloc&) {
@@ -419,7 +409,8 @@ STDMETHODIMP Object::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     } catch (const std::exception& e) {
         hr = call.Fail(E_FAIL, Widen(e.what()));
     }
-    Release();
+    if (--m_refs == 0)
+        delete this; // what follows needs only the call and the static tables
     if (SUCCEEDED(hr) && out.vt != member.result) {
         // A handler answered a type its declaration does not promise.
         hr = call.Fail(E_UNEXPECTED, std::wstring(member.name) + L" answered the wrong type");

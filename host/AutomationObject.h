@@ -32,7 +32,10 @@ class Object;
 // declaration order) and the result to fill.
 class Call {
 public:
-    Call(const Meta::Member& member, const VARIANT* args, VARIANT* result);
+    Call(const Meta::Member& member, const VARIANT* args, VARIANT* result)
+        : m_member(member), m_args(args), m_result(result)
+    {
+    }
 
     const Meta::Member& Member() const { return m_member; }
 
@@ -55,6 +58,8 @@ public:
     const std::wstring& FailureDescription() const { return m_failure; }
 
 private:
+    void ClearResult();
+
     const Meta::Member& m_member;
     const VARIANT* m_args;
     VARIANT* m_result;
@@ -85,14 +90,31 @@ public:
     const Meta::Interface& Interface() const { return *m_iface; }
     // True for the IID of the interface or of any interface it derives from.
     bool Answers(REFIID iid) const;
-    // The entry that a call with these DISPATCH_ flags reaches, or nullptr.
-    const Entry* Find(DISPID id, WORD flags) const;
+    // The entry that a call with these DISPATCH_ flags reaches, or nullptr. Inline: every
+    // call asks it.
+    const Entry* Find(DISPID id, WORD flags) const
+    {
+        if (id < m_firstId || static_cast<size_t>(id - m_firstId) >= m_byId.size())
+            return nullptr;
+        const std::array<uint32_t, 3>& slots = m_byId[static_cast<size_t>(id - m_firstId)];
+        auto entry = [&](WORD kind) { return slots[SlotOf(kind)] ? &m_entries[slots[SlotOf(kind)] - 1] : nullptr; };
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
+            return (flags & DISPATCH_PROPERTYPUT) ? entry(DISPATCH_PROPERTYPUT) : nullptr;
+        if ((flags & DISPATCH_PROPERTYGET) && slots[SlotOf(DISPATCH_PROPERTYGET)])
+            return entry(DISPATCH_PROPERTYGET);
+        if (flags & DISPATCH_METHOD)
+            return entry(DISPATCH_METHOD);
+        return nullptr;
+    }
     // DISPID of a member name (any letter case), or DISPID_UNKNOWN.
     DISPID IdOfName(const wchar_t* name) const;
     // Members still without a handler ("Name (get)", ...); empty when complete.
     std::vector<std::wstring> Unbound() const;
 
 private:
+    // The place of a member kind among an id's three members in the index by id.
+    static size_t SlotOf(WORD kind) { return kind == DISPATCH_PROPERTYGET ? 0 : kind == DISPATCH_PROPERTYPUT ? 1 : 2; }
+
     // Handlers keep no state (lambdas without captures), so each binding is a function
     // of its own that makes the lambda afresh.
     template <class Self, class Fn>

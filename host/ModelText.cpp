@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <new>
 #include <ostream>
 #include <stdexcept>
@@ -126,9 +127,17 @@ void ModelText::AppendTo(std::wstring& out) const
     CopyTo(out.data() + at);
 }
 
-bool ModelText::Equals(std::wstring_view other) const noexcept
+bool ModelText::SameChars(std::wstring_view other) const noexcept
 {
-    return size() == other.size() && Compare(other) == 0;
+    if (!m_rep)
+        return true;
+    if (m_rep->wide)
+        return std::wmemcmp(WideData(), other.data(), other.size()) == 0;
+    const char* in = NarrowData();
+    for (size_t i = 0; i < other.size(); ++i)
+        if (static_cast<wchar_t>(in[i]) != other[i])
+            return false;
+    return true;
 }
 
 bool ModelText::Equals(const ModelText& other) const noexcept

@@ -68,7 +68,8 @@ public:
     void CopyTo(wchar_t* out) const noexcept;
     void AppendTo(std::wstring& out) const;
 
-    bool Equals(std::wstring_view other) const noexcept;
+    // Texts of another length are told apart here, without a call: most compares stop there.
+    bool Equals(std::wstring_view other) const noexcept { return size() == other.size() && SameChars(other); }
     bool Equals(const ModelText& other) const noexcept;
     // <0, 0, >0 as std::wstring::compare.
     int Compare(std::wstring_view other) const noexcept;
@@ -86,6 +87,8 @@ private:
     static constexpr size_t kHeader = (sizeof(Rep) + alignof(wchar_t) - 1) / alignof(wchar_t) * alignof(wchar_t);
 
     static Rep* Allocate(size_t size, bool wide);
+    // The characters of a text of other.size() characters are other's.
+    bool SameChars(std::wstring_view other) const noexcept;
     const char* NarrowData() const noexcept { return reinterpret_cast<const char*>(m_rep) + kHeader; }
     const wchar_t* WideData() const noexcept
     {

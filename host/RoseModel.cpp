@@ -1,8 +1,9 @@
 #include "RoseModel.h"
 
+#include "DefaultSetIndex.h"
+
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace RoseHost {
 
@@ -52,7 +53,7 @@ const wchar_t* ContainmentName(int16_t value)
 const ToolProperty* Element::FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const
 {
     for (const ToolProperty& p : properties)
-        if (p.tool == tool && p.name == propName)
+        if (p.name == propName && p.tool == tool) // names tell most apart by their length
             return &p;
     return nullptr;
 }
@@ -74,6 +75,10 @@ Role* Role::OtherRole() const
         return association->role1;
     return nullptr;
 }
+
+Model::Model() : Element(ElementKind::Model), m_defaultIndex(std::make_unique<DefaultSetIndex>(&DefaultSetOfSlot)) { model = this; }
+
+Model::~Model() = default;
 
 template <class Key> Element* Model::FindQuid(const Key& q, size_t hash) const
 {
@@ -169,32 +174,37 @@ Class* Model::FindClass(const std::wstring& n) const
     return nullptr;
 }
 
-std::wstring_view Model::DefaultSetKey(const Element& e)
+namespace {
+// Module-Body takes the slot after the last kind's.
+constexpr unsigned kModuleBodySlot = static_cast<unsigned>(ElementKind::ModuleVisibilityRelationship) + 1;
+static_assert(kModuleBodySlot < DefaultSetIndex::kKeys);
+} // namespace
+
+unsigned Model::DefaultSetSlot(const Element& e)
 {
     if (e.kind == ElementKind::Module) {
         const auto& m = static_cast<const Module&>(e);
         if (m.part == L"Body" || m.part == L"body")
-            return L"Module-Body";
-        return L"Module-Spec";
+            return kModuleBodySlot;
     }
-    return DefaultSetKindName(e.kind);
+    return static_cast<unsigned>(e.kind);
 }
+
+std::wstring_view Model::DefaultSetOfSlot(unsigned slot)
+{
+    return slot == kModuleBodySlot ? L"Module-Body" : DefaultSetKindName(static_cast<ElementKind>(slot));
+}
+
+std::wstring_view Model::DefaultSetKey(const Element& e) { return DefaultSetOfSlot(DefaultSetSlot(e)); }
 
 const ToolProperty* Model::FindProperty(const Element& e, std::wstring_view tool, std::wstring_view propName) const
 {
     if (const ToolProperty* own = e.FindOwnProperty(tool, propName))
         return own;
-    auto t = defaults.find(tool);
-    if (t == defaults.end())
-        return nullptr;
-    auto k = t->second.find(DefaultSetKey(e));
-    if (k == t->second.end())
-        return nullptr;
-    for (const ToolProperty& p : k->second)
-        if (p.name == propName)
-            return &p;
-    return nullptr;
+    return m_defaultIndex->Find(defaults, tool, DefaultSetSlot(e), propName);
 }
+
+void Model::DefaultsChanged() const { m_defaultIndex->Reset(); }
 
 std::wstring Model::PlaceOf(const Element& element) const
 {
@@ -211,26 +221,38 @@ std::wstring Model::GetPropertyValue(const Element& e, std::wstring_view tool, s
 
 std::vector<ToolProperty> Model::GetToolProperties(const Element& e, const std::wstring& tool) const
 {
+    // A name counts once: the first default of a name, then the first own value of a
+    // name the defaults do not have. Both questions go to the look-ups that answer single
+    // values, so no container is made per call.
+    const unsigned slot = DefaultSetSlot(e);
+    std::wstring name;
+    auto firstDefault = [&](const ModelText& n) {
+        name.clear();
+        n.AppendTo(name);
+        return m_defaultIndex->Find(defaults, tool, slot, name);
+    };
+    auto firstOwn = [&](const ModelText& n) -> const ToolProperty* {
+        for (const ToolProperty& p : e.properties)
+            if (p.name == n && p.tool == tool)
+                return &p;
+        return nullptr;
+    };
     std::vector<ToolProperty> result;
-    std::unordered_map<std::wstring, const ToolProperty*> own;
-    for (const ToolProperty& p : e.properties)
-        if (p.tool == tool)
-            own.emplace(p.name, &p);
-    std::unordered_set<std::wstring> taken;
     auto t = defaults.find(tool);
     if (t != defaults.end()) {
-        auto k = t->second.find(DefaultSetName(e));
+        auto k = t->second.find(DefaultSetOfSlot(slot));
         if (k != t->second.end()) {
+            result.reserve(k->second.size());
             for (const ToolProperty& p : k->second) {
-                if (!taken.insert(p.name).second)
+                if (firstDefault(p.name) != &p)
                     continue;
-                auto o = own.find(p.name);
-                result.push_back(o != own.end() ? *o->second : p);
+                const ToolProperty* own = firstOwn(p.name);
+                result.push_back(own ? *own : p);
             }
         }
     }
     for (const ToolProperty& p : e.properties)
-        if (p.tool == tool && taken.insert(p.name).second)
+        if (p.tool == tool && firstOwn(p.name) == &p && !firstDefault(p.name))
             result.push_back(p);
     return result;
 }
@@ -253,6 +275,7 @@ void MergePropertySet(std::vector<ToolProperty>& set, std::vector<ToolProperty> 
 
 void Model::MergeDefaults(const DefaultPropertySets& more)
 {
+    DefaultsChanged();
     for (const auto& [tool, kinds] : more) {
         auto& mine = defaults[tool];
         for (const auto& [kind, props] : kinds)

@@ -34,6 +34,8 @@
 
 namespace RoseHost {
 
+class DefaultSetIndex;
+
 enum class ElementKind {
     Model,
     Category,         // logical package (Class_Category)
@@ -270,7 +272,8 @@ using DefaultPropertySets =
     std::map<std::wstring, std::map<std::wstring, std::vector<ToolProperty>, std::less<>>, std::less<>>;
 
 struct Model : Element {
-    Model() : Element(ElementKind::Model) { model = this; }
+    Model();
+    ~Model() override;
 
     std::wstring fileName;          // the model file loaded
     int petalVersion = 0;
@@ -333,6 +336,10 @@ struct Model : Element {
     // Puts the sets of `more` over the model's: same tool and kind replaces properties by
     // name and appends new ones.
     void MergeDefaults(const DefaultPropertySets& more);
+    // To be called after changing a property of `defaults` in place (its name, or a set
+    // replaced by one of the same size in the same storage): look-ups read the sets again.
+    // Sets added, replaced or grown otherwise are noticed without it.
+    void DefaultsChanged() const;
 
 private:
     // Open addressing over the elements themselves, hashed by their quid: an element's
@@ -348,6 +355,11 @@ private:
     void ReserveQuids(size_t count);
     void InsertQuid(Element* e, size_t hash);
     static std::wstring_view DefaultSetKey(const Element& e);
+    // A small number that stands for DefaultSetKey(e) in the look-up index, and back.
+    static unsigned DefaultSetSlot(const Element& e);
+    static std::wstring_view DefaultSetOfSlot(unsigned slot);
+    // Built on the first look-up of a default property (the host asks on one thread).
+    mutable std::unique_ptr<DefaultSetIndex> m_defaultIndex;
 };
 
 // Puts `more` over `set`: a property of the same name is replaced, a new one appended.

@@ -2,6 +2,8 @@
 // files and their merge into a model.
 #include "TestSupport.h"
 
+#include <functional>
+
 
 using namespace RoseHost;
 
@@ -94,6 +96,74 @@ TEST(Properties, ToolPropertiesListDefaultsWithOwnValues)
     EXPECT_EQ(names, (std::vector<std::wstring>{L"GenerateCode", L"Kind", L"KindSet", L"Comment"}));
     EXPECT_EQ(values[0], L"FALSE");
     EXPECT_EQ(values[1], L"Record");
+}
+
+ToolProperty Prop(const wchar_t* tool, const wchar_t* name, const wchar_t* value)
+{
+    ToolProperty p;
+    p.tool = tool;
+    p.name = name;
+    p.value = value;
+    p.type = L"String";
+    return p;
+}
+
+// Default sets changed after the first look-up answer as changed.
+TEST(Properties, DefaultSetsChangedAfterALookUp)
+{
+    using Pick = const Element& (*)(Model&);
+    const Pick classB = [](Model& m) -> const Element& { return *m.FindClass(L"B"); };
+    const Pick attribute = [](Model& m) -> const Element& { return *m.FindClass(L"A")->attributes[0]; };
+    struct Case {
+        const char* what;
+        Pick element;
+        const wchar_t* tool;
+        const wchar_t* prop;
+        const wchar_t* before;
+        std::function<void(Model&)> change;
+        const wchar_t* after;
+    } cases[] = {
+        {"set replaced", classB, L"Delphi", L"GenerateCode", L"TRUE",
+         [](Model& m) { m.defaults[L"Delphi"][L"Class"] = {Prop(L"Delphi", L"GenerateCode", L"NO")}; }, L"NO"},
+        {"set grown", classB, L"Delphi", L"Added", L"",
+         [](Model& m) { m.defaults[L"Delphi"][L"Class"].push_back(Prop(L"Delphi", L"Added", L"1")); }, L"1"},
+        {"set of the kind added", attribute, L"Delphi", L"IsConst", L"",
+         [](Model& m) { m.defaults[L"Delphi"][L"Attribute"] = {Prop(L"Delphi", L"IsConst", L"TRUE")}; }, L"TRUE"},
+        {"tool added", classB, L"C#", L"GenerateCode", L"",
+         [](Model& m) { m.defaults[L"C#"][L"Class"] = {Prop(L"C#", L"GenerateCode", L"C")}; }, L"C"},
+        {"merged", classB, L"Delphi", L"Kind", L"Class",
+         [](Model& m) { m.MergeDefaults({{L"Delphi", {{L"Class", {Prop(L"Delphi", L"Kind", L"Record")}}}}}); },
+         L"Record"},
+        {"renamed in place and told", classB, L"Delphi", L"Renamed", L"",
+         [](Model& m) {
+             m.defaults[L"Delphi"][L"Class"][0].name = L"Renamed";
+             m.DefaultsChanged();
+         },
+         L"TRUE"},
+    };
+    for (const Case& c : cases) {
+        const auto m = Load();
+        EXPECT_EQ(m->GetPropertyValue(c.element(*m), c.tool, c.prop), c.before) << c.what;
+        c.change(*m);
+        EXPECT_EQ(m->GetPropertyValue(c.element(*m), c.tool, c.prop), c.after) << c.what;
+    }
+}
+
+// A name met twice counts once: the first default, then the first own value.
+TEST(Properties, ARepeatedNameCountsOnce)
+{
+    const auto m = Load();
+    Class& a = *m->FindClass(L"A");
+    m->defaults[L"Delphi"][L"Class"].push_back(Prop(L"Delphi", L"GenerateCode", L"LATER"));
+    a.properties.push_back(Prop(L"Delphi", L"Extra", L"first"));
+    a.properties.push_back(Prop(L"Delphi", L"Extra", L"second"));
+    EXPECT_EQ(m->GetPropertyValue(*m->FindClass(L"B"), L"Delphi", L"GenerateCode"), L"TRUE");
+    EXPECT_EQ(m->GetPropertyValue(a, L"Delphi", L"Extra"), L"first");
+    std::vector<std::wstring> listed;
+    for (const ToolProperty& p : m->GetToolProperties(a, L"Delphi"))
+        listed.push_back(p.name + L"=" + p.value);
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"GenerateCode=FALSE", L"Kind=Record", L"KindSet=",
+                                                 L"Comment=line one\r\nline two", L"Extra=first"}));
 }
 
 TEST(Properties, MembersAndUnknownFields)
