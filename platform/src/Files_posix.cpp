@@ -491,7 +491,7 @@ bool VxpStartWriteBack(HANDLE h)
     }
 #ifdef SYNC_FILE_RANGE_WRITE
     // Linux: queues the dirty pages for writing now rather than when the flush asks.
-    if (!file->scratch && !std::getenv("VXDBG_NOWB")) sync_file_range(file->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (!file->scratch) sync_file_range(file->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
     return true;
 }
@@ -507,8 +507,7 @@ size_t VxpFlushFiles(const HANDLE* files, size_t count)
             if (!FlushFileBuffers(files[i])) errors[i] = GetLastError();
     };
     std::vector<std::thread> helpers;
-    const char* dbg = std::getenv("VXDBG_FLUSH_THREADS"); size_t threads = dbg ? std::strtoul(dbg, nullptr, 10) : kFlushingThreads;
-    const size_t wanted = std::min<size_t>(count, threads) - (count ? 1 : 0);
+    const size_t wanted = std::min<size_t>(count, kFlushingThreads) - (count ? 1 : 0);
     try {
         while (helpers.size() < wanted) helpers.emplace_back(work);
     } catch (const std::system_error&) {
@@ -528,7 +527,6 @@ void VxpSetScratchFolder(const wchar_t* folder)
 {
     std::string path = folder ? vxp::ResolvePath(folder, nullptr) : std::string();
     if (!path.empty() && path.back() != '/') path += '/';
-    if (std::getenv("VXDBG_NOSCRATCH")) path.clear();
     std::lock_guard<std::mutex> lock(g_scratchMutex);
     g_scratchFolder = path;
 }
