@@ -60,11 +60,20 @@ bool Before(const timespec& a, const timespec& b)
 
 bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
+// Whether a folder with these times changed early enough before `now` that a later change
+// must give it other times. File systems with times in whole milliseconds or coarser
+// (seconds, FAT's two seconds) are given two seconds; the others one tick of the clock.
+bool SettledBefore(const struct stat& st, timespec now)
+{
+    if (st.st_mtim.tv_nsec % 1000000 == 0 && st.st_ctim.tv_nsec % 1000000 == 0) now.tv_sec -= 2;
+    return Before(st.st_mtim, now) && Before(st.st_ctim, now);
+}
+
 // The entry of the folder that equals the name ignoring letter case (the first in byte
 // order when several do); "" when none does. A folder is listed again only when it has
 // changed: any change to its entries moves its modification time past the moment it
-// was last listed. A listing taken in the same tick of the clock as the folder's last
-// change cannot tell a change that follows in that tick, and is not kept.
+// was last listed. A listing taken within the file system's time resolution of the
+// folder's last change cannot tell a change that follows, and is not kept.
 std::string NameInFolder(const std::string& folder, const std::string& name)
 {
     timespec started;
@@ -91,7 +100,7 @@ std::string NameInFolder(const std::string& folder, const std::string& name)
     }
     auto found = listing.byUpperName.find(wanted);
     std::string result = found == listing.byUpperName.end() ? std::string() : found->second;
-    if (Before(st.st_mtim, started) && Before(st.st_ctim, started))
+    if (SettledBefore(st, started))
         g_listings[folder] = std::move(listing);
     else if (it != g_listings.end())
         g_listings.erase(it);
