@@ -30,8 +30,9 @@ bool WritePng(const std::wstring& moduleFolder, const std::string& svg, const st
     if (!write) {
         const std::wstring path = (moduleFolder.empty() ? L"" : moduleFolder + L"/") + VEXLO_PNG_MODULE_NAME;
         HMODULE module = LoadLibraryW(path.c_str());
-        if (module)
-            write = reinterpret_cast<VexloWritePngFunction>(GetProcAddress(module, "VexloWritePng"));
+        // Through void(*)(): the one function pointer type every other converts from quietly.
+        if (FARPROC proc = module ? GetProcAddress(module, "VexloWritePng") : nullptr)
+            write = reinterpret_cast<VexloWritePngFunction>(reinterpret_cast<void (*)()>(proc));
         if (!write) {
             error = "the PNG writer " + Utf8(path) +
                     (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES
