@@ -130,7 +130,7 @@ int RunDiagram(const Options& options, const Installation& installation)
         std::string error;
         if (extension == ".svg")
             WriteFile(file, text);
-        else if (!VexloDiagram::WritePng(text, reinterpret_cast<const char*>(file.u8string().c_str()), error))
+        else if (!VexloDiagram::WritePng(installation.executableFolder, text, reinterpret_cast<const char*>(file.u8string().c_str()), error))
             throw CliError(ExitHostError, ArgumentText(error.c_str()));
     }
     WriteFile(out / "index.html", VexloDiagram::RenderIndex(report));

@@ -5,12 +5,15 @@
 #include "Options.h"
 #include "lint/RunLint.h"
 
+#include "vxplat/Heap.h"
+
 #include <new>
 #include <vector>
 
 int main(int argc, char** argv)
 {
     using namespace VexloCli;
+    VxpKeepHeapForTheRun();
     try {
         std::vector<std::wstring> args;
         for (int i = 1; i < argc; ++i)

@@ -203,47 +203,52 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
     };
     // Every new text is written beside its file and flushed before the first old file is
     // replaced, then all are renamed into place, and each folder is flushed once: the
-    // same guarantees as file by file, with one folder flush per folder.
+    // same guarantees as file by file, with the waits for the disk taken together.
     struct Step {
         const Entry* entry;
         const FileChange* change;
-        std::wstring temporary;
+        StagedFile staged;
     };
     std::vector<Step> steps;
     for (const Journal& j : journals)
         for (const Entry& e : j.entries)
             for (const FileChange& c : changes)
                 if (c.path == e.path) {
-                    steps.push_back({&e, &c, std::wstring()});
+                    steps.push_back({&e, &c, StagedFile()});
                     break;
                 }
-    auto cannotWrite = [&](const Step& step, size_t staged) {
+    auto cannotWrite = [&](const Step& step) {
         std::wstring error = LastErrorText(), why = WhyCannotCreate(step.entry->path);
         DWORD code = GetLastError();
-        for (size_t i = 0; i < staged; ++i)
-            if (!steps[i].temporary.empty())
-                DeleteFileW(steps[i].temporary.c_str());
+        for (Step& other : steps)
+            DiscardStaged(other.staged);
         SetLastError(code);
         rollBack(Slashed(step.entry->path) + L": the new file" +
                      (step.change->component.empty() ? L"" : L" of " + step.change->component) +
                      L" cannot be written: " + Reasons(error, why) + L".",
                  ExitHostError);
     };
-    for (size_t i = 0; i < steps.size(); ++i)
+    // Flushed in batches: each staged file holds a handle until then.
+    const size_t kOpenAtOnce = 64;
+    std::vector<StagedFile*> batch;
+    for (size_t i = 0; i < steps.size(); ++i) {
         if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
-            !StageDurably(steps[i].entry->path, steps[i].change->newText, steps[i].temporary)) {
-            steps[i].temporary.clear();
-            cannotWrite(steps[i], i);
+            !StageFile(steps[i].entry->path, steps[i].change->newText, steps[i].staged))
+            cannotWrite(steps[i]);
+        batch.push_back(&steps[i].staged);
+        if (batch.size() == kOpenAtOnce || i + 1 == steps.size()) {
+            if (StagedFile* failed = FlushStaged(batch))
+                for (const Step& step : steps)
+                    if (&step.staged == failed)
+                        cannotWrite(step);
+            batch.clear();
         }
+    }
     std::set<std::wstring> folders;
     for (size_t i = 0; i < steps.size(); ++i) {
         const Entry& e = *steps[i].entry;
-        if (!PlaceStaged(e.path, steps[i].temporary)) {
-            steps[i].temporary.clear();
-            for (size_t k = 0; k < i; ++k)
-                steps[k].temporary.clear(); // in place already
-            cannotWrite(steps[i], steps.size());
-        }
+        if (!PlaceStaged(e.path, steps[i].staged))
+            cannotWrite(steps[i]);
         done.push_back(&e);
         folders.insert(ParentFolder(e.path));
         OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));

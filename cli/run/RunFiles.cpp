@@ -113,46 +113,89 @@ bool WriteHandle(HANDLE file, const std::string& text, bool flush)
 
 } // namespace
 
-bool StageDurably(const std::wstring& path, const std::string& text, std::wstring& temporary)
+bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged)
 {
+    staged = StagedFile();
     // A read-only file is not replaced behind its owner's back, as on Windows.
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".vxnew";
+    std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".vxnew";
     DeleteFileW(temporary.c_str()); // left by a process of the same number that was killed
     HANDLE file =
         CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    if (!WriteHandle(file, text, true)) {
+    staged.temporary = temporary;
+    staged.handle = file;
+    DWORD written = 0;
+    if (!text.empty() &&
+        !(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size())) {
         DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
+        DiscardStaged(staged);
         SetLastError(error);
         return false;
     }
+    VxpStartWriteBack(file);
     return true;
 }
 
-bool PlaceStaged(const std::wstring& path, const std::wstring& temporary)
+StagedFile* FlushStaged(const std::vector<StagedFile*>& batch)
+{
+    std::vector<HANDLE> handles;
+    for (StagedFile* staged : batch)
+        handles.push_back(staged->handle);
+    size_t failed = VxpFlushFiles(handles.data(), handles.size());
+    DWORD error = GetLastError();
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (!CloseHandle(batch[i]->handle) && failed == batch.size()) {
+            failed = i;
+            error = GetLastError();
+        }
+        batch[i]->handle = nullptr;
+    }
+    SetLastError(error);
+    return failed < batch.size() ? batch[failed] : nullptr;
+}
+
+void DiscardStaged(StagedFile& staged)
+{
+    if (staged.handle)
+        CloseHandle(staged.handle);
+    if (!staged.temporary.empty())
+        DeleteFileW(staged.temporary.c_str());
+    staged = StagedFile();
+}
+
+bool PlaceStaged(const std::wstring& path, StagedFile& staged)
 {
     bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    bool ok = exists ? ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
-                     : MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
-    if (!ok) {
-        DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
-        SetLastError(error);
-    }
+    const wchar_t* temporary = staged.temporary.c_str();
+    bool ok = exists ? ReplaceFileW(path.c_str(), temporary, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
+                     : MoveFileExW(temporary, path.c_str(), MOVEFILE_WRITE_THROUGH);
+    DWORD error = GetLastError();
+    if (ok)
+        staged.temporary.clear();
+    else
+        DiscardStaged(staged);
+    SetLastError(error);
     return ok;
 }
 
 bool ReplaceDurably(const std::wstring& path, const std::string& text)
 {
-    std::wstring temporary;
-    if (!StageDurably(path, text, temporary) || !PlaceStaged(path, temporary))
+    StagedFile staged;
+    if (!StageFile(path, text, staged))
+        return false;
+    if (FlushStaged({&staged})) {
+        DWORD error = GetLastError();
+        DiscardStaged(staged);
+        SetLastError(error);
+        return false;
+    }
+    if (!PlaceStaged(path, staged))
         return false;
     VxpFlushFolder(ParentFolder(path).c_str());
     return true;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace VexloCli {
 
@@ -31,12 +32,21 @@ bool CreateFolders(const std::wstring& folder);
 // link). False with the system's error set; nothing of the old file is lost then.
 bool ReplaceDurably(const std::wstring& path, const std::string& text);
 
-// ReplaceDurably in two steps, for files put in place together: StageDurably writes the
-// new text to the temporary file and flushes it (the old file is untouched), PlaceStaged
-// renames it into place; the caller flushes each folder once afterwards. Both return
-// false with the system's error set and no temporary file left behind.
-bool StageDurably(const std::wstring& path, const std::string& text, std::wstring& temporary);
-bool PlaceStaged(const std::wstring& path, const std::wstring& temporary);
+// ReplaceDurably in steps, for files put in place together: StageFile writes the new
+// text to the temporary file and starts its write-back, keeping it open (the old file
+// is untouched); FlushStaged waits until a batch of them is on the disk and closes them;
+// PlaceStaged renames one into place; the caller flushes each folder once afterwards.
+// StageFile and PlaceStaged return false with the system's error set and no temporary
+// file left behind; FlushStaged returns the first that failed, with its error set, or
+// nullptr, and leaves the temporary files to the caller.
+struct StagedFile {
+    std::wstring temporary; // empty: none (not staged, or in place already)
+    HANDLE handle = nullptr; // open from StageFile until FlushStaged or DiscardStaged
+};
+bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged);
+StagedFile* FlushStaged(const std::vector<StagedFile*>& batch);
+void DiscardStaged(StagedFile& staged); // closes and deletes what is left of it
+bool PlaceStaged(const std::wstring& path, StagedFile& staged);
 
 // Appends and flushes (creating the file).
 bool AppendDurably(const std::wstring& path, const std::string& text);

@@ -69,6 +69,9 @@ Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
                                               Ansi(error.message()) + L"; nothing was written.");
     }
     VxpRemoveOnTermination(m_root.c_str());
+    // What the add-in writes here is read back and committed by the run, which flushes
+    // the real files; flushing the shadow's would only wait for the disk twice.
+    VxpSetScratchFolder(m_root.c_str());
     for (size_t i = 0; i < plan.bases.size(); ++i) {
         m_folders.push_back(m_root + L"/b" + std::to_wstring(i));
         fs::create_directory(VexloCli::PathOf(m_folders.back()), error);
@@ -78,6 +81,7 @@ Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
 Shadow::~Shadow()
 {
     VxpRemoveOnTermination(nullptr);
+    VxpSetScratchFolder(nullptr);
     std::error_code error;
     fs::remove_all(VexloCli::PathOf(m_root), error);
 }

@@ -23,6 +23,25 @@ bool VxpFlushFolder(const wchar_t* folder)
     return true;
 }
 
+bool VxpStartWriteBack(HANDLE) { return true; }
+
+size_t VxpFlushFiles(const HANDLE* files, size_t count)
+{
+    size_t failed = count;
+    DWORD error = ERROR_SUCCESS;
+    for (size_t i = 0; i < count; ++i)
+        if (!FlushFileBuffers(files[i]) && failed == count) {
+            failed = i;
+            error = GetLastError();
+        }
+    if (failed < count)
+        SetLastError(error);
+    return failed;
+}
+
+// The add-in's flushes go to the system here, not through this layer.
+void VxpSetScratchFolder(const wchar_t*) {}
+
 bool VxpLinkFile(const wchar_t* existing, const wchar_t* newName)
 {
     return CreateHardLinkW(newName, existing, nullptr) != FALSE;

@@ -14,17 +14,100 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vxp {
+
+namespace {
+
+// A folder's entries by their names in upper case, each with the first name in byte
+// order that has it, as they were when the folder had this identity and these times.
+struct FolderListing {
+    dev_t device;
+    ino_t inode;
+    timespec modified, changed;
+    std::unordered_map<std::wstring, std::string> byUpperName;
+};
+
+std::mutex g_listingMutex;
+std::unordered_map<std::string, FolderListing> g_listings;
+
+std::wstring UpperName(const std::string& name)
+{
+    std::wstring upper = FromUtf8(name);
+    for (auto& c : upper) c = ToUpperChar(c);
+    return upper;
+}
+
+bool Before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// Whether a folder with these times changed early enough before `now` that a later change
+// must give it other times. File systems with times in whole milliseconds or coarser
+// (seconds, FAT's two seconds) are given two seconds; the others one tick of the clock.
+bool SettledBefore(const struct stat& st, timespec now)
+{
+    if (st.st_mtim.tv_nsec % 1000000 == 0 && st.st_ctim.tv_nsec % 1000000 == 0) now.tv_sec -= 2;
+    return Before(st.st_mtim, now) && Before(st.st_ctim, now);
+}
+
+// The entry of the folder that equals the name ignoring letter case (the first in byte
+// order when several do); "" when none does. A folder is listed again only when it has
+// changed: any change to its entries moves its modification time past the moment it
+// was last listed. A listing taken within the file system's time resolution of the
+// folder's last change cannot tell a change that follows, and is not kept.
+std::string NameInFolder(const std::string& folder, const std::string& name)
+{
+    timespec started;
+    clock_gettime(CLOCK_REALTIME_COARSE, &started);
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return std::string();
+    const std::wstring wanted = UpperName(name);
+    std::lock_guard<std::mutex> lock(g_listingMutex);
+    auto it = g_listings.find(folder);
+    if (it != g_listings.end() && it->second.device == st.st_dev && it->second.inode == st.st_ino &&
+        Same(it->second.modified, st.st_mtim) && Same(it->second.changed, st.st_ctim)) {
+        auto found = it->second.byUpperName.find(wanted);
+        return found == it->second.byUpperName.end() ? std::string() : found->second;
+    }
+    FolderListing listing{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, {}};
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            std::string entryName = entry->d_name;
+            if (entryName == "." || entryName == "..") continue;
+            auto [at, added] = listing.byUpperName.emplace(UpperName(entryName), entryName);
+            if (!added && entryName < at->second) at->second = entryName;
+        }
+        closedir(dir);
+    }
+    auto found = listing.byUpperName.find(wanted);
+    std::string result = found == listing.byUpperName.end() ? std::string() : found->second;
+    if (SettledBefore(st, started))
+        g_listings[folder] = std::move(listing);
+    else if (it != g_listings.end())
+        g_listings.erase(it);
+    return result;
+}
+
+}  // namespace
 
 std::string ResolvePath(const wchar_t* path, bool* missingParents)
 {
@@ -44,6 +127,23 @@ std::string ResolvePath(const wchar_t* path, bool* missingParents)
         pos = next + 1;
     }
 
+    // A path that exists as given has every component in its exact case: one look-up
+    // instead of one per component. So has the folder of a new name, which then needs
+    // only that folder listed.
+    std::string exact = absolute ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) exact += (i ? "/" : "") + parts[i];
+    struct stat st;
+    if (exact.empty() || lstat(exact.c_str(), &st) == 0) return exact.empty() ? (absolute ? "/" : ".") : exact;
+    size_t lastSlash = exact.rfind('/');
+    const std::string& last = parts.back();
+    if (last != "." && last != ".." && (lastSlash == std::string::npos || lastSlash > 0)) {
+        std::string folder = lastSlash == std::string::npos ? "." : exact.substr(0, lastSlash);
+        if (lstat(folder.c_str(), &st) == 0) {
+            std::string found = NameInFolder(folder, last);
+            return (lastSlash == std::string::npos ? "" : folder + "/") + (found.empty() ? last : found);
+        }
+    }
+
     std::string result = absolute ? "/" : "";
     bool parentExists = true;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -51,24 +151,9 @@ std::string ResolvePath(const wchar_t* path, bool* missingParents)
         std::string name = part;
         if (part != "." && part != ".." && parentExists) {
             std::string candidate = result + part;
-            struct stat st;
             if (lstat(candidate.c_str(), &st) != 0) {
-                // No exact entry: look for one that differs only in letter case.
-                std::string best;
-                bool found = false;
-                if (DIR* dir = opendir(result.empty() ? "." : result.c_str())) {
-                    std::wstring wanted = FromUtf8(part);
-                    while (dirent* entry = readdir(dir)) {
-                        std::string entryName = entry->d_name;
-                        if (entryName == "." || entryName == "..") continue;
-                        if (EqualNoCase(FromUtf8(entryName), wanted) && (!found || entryName < best)) {
-                            best = entryName;
-                            found = true;
-                        }
-                    }
-                    closedir(dir);
-                }
-                if (found) {
+                std::string best = NameInFolder(result.empty() ? "." : result, part);
+                if (!best.empty()) {
                     name = best;
                 } else {
                     if (i + 1 < parts.size() && missingParents) *missingParents = true;
@@ -91,7 +176,17 @@ namespace {
 
 struct FileObject {
     int fd;
+    bool scratch; // below the scratch folder: never flushed
 };
+
+std::mutex g_scratchMutex;
+std::string g_scratchFolder; // resolved, with a final '/'; empty: none
+
+bool InScratch(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    return !g_scratchFolder.empty() && path.compare(0, g_scratchFolder.size(), g_scratchFolder) == 0;
+}
 
 std::mutex g_handleMutex;
 std::set<FileObject*> g_handles;
@@ -102,6 +197,9 @@ FileObject* Lookup(HANDLE h)
     auto it = g_handles.find(static_cast<FileObject*>(h));
     return it == g_handles.end() ? nullptr : *it;
 }
+
+// Enough to have a file system's commit take all of a run's flushes at once.
+const size_t kFlushingThreads = 8;
 
 DWORD ErrorFromErrno(int e)
 {
@@ -188,7 +286,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD access, DWORD /*shareMode: not
         FailWithErrno(missingParents);
         return INVALID_HANDLE_VALUE;
     }
-    auto* file = new FileObject{fd};
+    auto* file = new FileObject{fd, InScratch(path)};
     {
         std::lock_guard<std::mutex> lock(g_handleMutex);
         g_handles.insert(file);
@@ -387,7 +485,59 @@ BOOL WINAPI FlushFileBuffers(HANDLE h)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    return fsync(file->fd) == 0 || errno == EINVAL;
+    if (file->scratch || fsync(file->fd) == 0 || errno == EINVAL)
+        return TRUE;
+    SetLastError(ErrorFromErrno(errno));
+    return FALSE;
+}
+
+bool VxpStartWriteBack(HANDLE h)
+{
+    FileObject* file = Lookup(h);
+    if (!file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Linux: queues the dirty pages for writing now rather than when the flush asks.
+    if (!file->scratch) sync_file_range(file->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    return true;
+}
+
+size_t VxpFlushFiles(const HANDLE* files, size_t count)
+{
+    // Waits that overlap: a journalling file system commits the flushes that arrive
+    // together once, where one after the other each waits for a commit of its own.
+    std::vector<DWORD> errors(count, ERROR_SUCCESS);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < count;)
+            if (!FlushFileBuffers(files[i])) errors[i] = GetLastError();
+    };
+    std::vector<std::thread> helpers;
+    const size_t wanted = std::min<size_t>(count, kFlushingThreads) - (count ? 1 : 0);
+    try {
+        while (helpers.size() < wanted) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No thread to be had: the ones there are (this one at least) do the work.
+    }
+    work();
+    for (auto& helper : helpers) helper.join();
+    for (size_t i = 0; i < count; ++i)
+        if (errors[i] != ERROR_SUCCESS) {
+            SetLastError(errors[i]);
+            return i;
+        }
+    return count;
+}
+
+void VxpSetScratchFolder(const wchar_t* folder)
+{
+    std::string path = folder ? vxp::ResolvePath(folder, nullptr) : std::string();
+    if (!path.empty() && path.back() != '/') path += '/';
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    g_scratchFolder = path;
 }
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)

@@ -1,5 +1,6 @@
 // vexlo diagram as a user runs it: files named after package path and title, the report,
-// one diagram by name, PNG where the build has librsvg, and what a bad run says.
+// one diagram by name, PNG where the build has librsvg (its libraries loaded only then),
+// and what a bad run says.
 #include "CliTestSupport.h"
 
 using namespace CliTest;
@@ -69,6 +70,35 @@ TEST_F(DiagramCommand, PngWhereTheBuildHasLibrsvg)
     const std::string png = ReadFile(Dir() / "png" / "Logical_View-Desk-Desk.png");
     ASSERT_GT(png.size(), 1000u);
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+TEST_F(DiagramCommand, PngWriterIsLoadedOnlyForPng)
+{
+    // The libraries a start loads, as the dynamic loader lists them without running.
+    Result start = Run({"--version"}, ".", "LD_TRACE_LOADED_OBJECTS=1");
+    ASSERT_TRUE(Contains(start.out, "libc.so")) << start.out;
+    for (const char* library : {"librsvg", "libcairo", "libglib"})
+        EXPECT_FALSE(Contains(start.out, library)) << start.out;
+
+    // A copy of vexlo without the module beside it says what is missing.
+    fs::create_directories(Dir() / "bin");
+    fs::copy_file(VEXLO_EXE, Dir() / "bin" / "vexlo");
+    fs::permissions(Dir() / "bin" / "vexlo", fs::perms::owner_all, fs::perm_options::add);
+    const std::string command = "cd " + Quote(Dir().string()) + " && VEXLO_REGISTRY=" + Quote(m_registry.string()) +
+                                " " + Quote((Dir() / "bin" / "vexlo").string()) +
+                                " diagram " + Quote(EXAMPLE_MODEL) + " --out png --format png --diagram Desk 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string err;
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        err.append(buffer, n);
+    const int status = pclose(pipe);
+    if (Contains(err, "without librsvg"))
+        GTEST_SKIP() << "this build has no librsvg: " << err;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << err;
+    EXPECT_TRUE(Contains(err, "the PNG writer " + (Dir() / "bin").string())) << err;
+    EXPECT_TRUE(Contains(err, "is missing: PNG output is not available (use --format svg)")) << err;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// What a transactional run relies on, on each platform: a folder's entries flushed, a
-// second name that keeps a file's old text across its replacement, and whether a
+// What a transactional run relies on, on each platform: a folder's entries flushed,
+// several files flushed at once, a second name that keeps a file's old text across its replacement, and whether a
 // process still runs (a lock or scratch folder of a dead one is taken over).
 #include "TestSupport.h"
 
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,6 +91,42 @@ TEST(Durability, LinkRefusals)
     for (const Case& c : cases)
         EXPECT_FALSE(VxpLinkFile(c.from.c_str(), c.to.c_str())) << c.what;
     EXPECT_EQ(ReadText(taken), "b");
+}
+
+TEST(Durability, FlushingSeveralFilesTogether)
+{
+    ScratchDir dir;
+    std::vector<HANDLE> open;
+    for (int i = 0; i < 12; ++i) {
+        std::wstring path = dir.Path(L"f" + std::to_wstring(i) + L".txt");
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        const std::string text = "text " + std::to_string(i);
+        ASSERT_TRUE(WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+        EXPECT_TRUE(VxpStartWriteBack(h));
+        open.push_back(h);
+    }
+    struct Case {
+        const char* what;
+        std::vector<HANDLE> files;
+        size_t failed; // index of the first failure, or the count
+    };
+    const Case cases[] = {
+        {"none", {}, 0},
+        {"one", {open[0]}, 1},
+        {"all of them", open, open.size()},
+        {"a bad handle among them", {open[1], open[2], nullptr, open[3], nullptr}, 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(VxpFlushFiles(c.files.data(), c.files.size()), c.failed) << c.what;
+        if (c.failed < c.files.size()) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE)) << c.what;
+        }
+    }
+    for (HANDLE h : open)
+        CloseHandle(h);
+    EXPECT_EQ(ReadText(dir.Path(L"f11.txt")), "text 11");
 }
 
 TEST(Durability, ProcessAlive)

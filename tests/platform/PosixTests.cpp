@@ -190,6 +190,50 @@ TEST_F(PathCase, ExactMatchWinsOverOtherCases)
     EXPECT_EQ(Entries(root + "/DIR"), (std::set<std::string>{"x", "y"}));
 }
 
+TEST_F(PathCase, ChangesMadeByOthersAreSeen)
+{
+    // Each step: a change made beside the platform layer (a rename from -> to; no from:
+    // created; no to: removed), then a file opened or created under a name in another case.
+    struct Step {
+        const char* what;
+        const char* from;
+        const char* to;
+        const wchar_t* name;
+        std::set<std::string> after;
+    };
+    const Step steps[] = {
+        {"found in another case", nullptr, nullptr, L"UNIT.PAS", {"Unit.pas"}},
+        {"renamed away", "Unit.pas", "Other.pas", L"unit.pas", {"Other.pas", "unit.pas"}},
+        {"created", nullptr, "NEW.txt", L"new.TXT", {"NEW.txt", "Other.pas", "unit.pas"}},
+        {"removed", "unit.pas", nullptr, L"UNIT.pas", {"NEW.txt", "Other.pas", "UNIT.pas"}},
+        {"its case changed", "Other.pas", "OTHER.pas", L"other.PAS", {"NEW.txt", "OTHER.pas", "UNIT.pas"}},
+    };
+    // Quickly, within one tick of the clock as the folder's own last change, and with the
+    // folder left alone long enough for its listing to be kept.
+    for (bool settle : {false, true}) {
+        std::string folder = root + (settle ? "/settled" : "/quick");
+        std::wstring wfolder(folder.begin(), folder.end());
+        ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+        std::system(("touch '" + folder + "/Unit.pas'").c_str());
+        for (const Step& step : steps) {
+            if (settle) usleep(30000);
+            std::wstring path = wfolder + L"\\" + step.name;
+            GetFileAttributesW(path.c_str()); // the folder looked at before the change
+            if (step.from && step.to) {
+                ASSERT_EQ(std::rename((folder + "/" + step.from).c_str(), (folder + "/" + step.to).c_str()), 0);
+            } else if (step.to) {
+                std::system(("touch '" + folder + "/" + step.to + "'").c_str());
+            } else if (step.from) {
+                ASSERT_EQ(unlink((folder + "/" + step.from).c_str()), 0);
+            }
+            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE) << step.what;
+            CloseHandle(h);
+            EXPECT_EQ(Entries(folder), step.after) << step.what << (settle ? ", settled" : ", quick");
+        }
+    }
+}
+
 TEST_F(PathCase, ReadOnlyFilesReportTheAttribute)
 {
     std::string file = root + "/ro.txt";

@@ -7,9 +7,25 @@
 
 #include "vxplat/Types.h"
 
+#include <cstddef>
+
 // Makes the entries of a folder (created, renamed, removed files) durable. True where
 // the system has nothing more to do.
 bool VxpFlushFolder(const wchar_t* folder);
+
+// Starts writing an open file's data to the disk without waiting for it, so that a
+// flush later finds the work done or under way. True where there is nothing to start.
+bool VxpStartWriteBack(HANDLE file);
+
+// Flushes several open files (FlushFileBuffers each), at the same time where the system
+// gains from it: one wait for the disk instead of one per file. Every file is tried;
+// returns the index of the first that failed, with its error set, or count.
+size_t VxpFlushFiles(const HANDLE* files, size_t count);
+
+// Files below this folder are scratch that no one reads after the process ends (nullptr:
+// none): flushing them returns at once. Where the system's own flush is called (Windows)
+// nothing changes.
+void VxpSetScratchFolder(const wchar_t* folder);
 
 // A second name for an existing file (a hard link); false where the file system has none
 // or the two names are on different volumes (the caller copies then).

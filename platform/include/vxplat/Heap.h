@@ -1,0 +1,8 @@
+// How the process's heap is kept. A run builds a model of tens of megabytes, frees and
+// rebuilds large texts many times, and ends: memory given back to the system mid-run is
+// only asked for again a moment later, each page faulted in afresh.
+#pragma once
+
+// Keeps freed memory, large blocks included, in the heap for reuse instead of returning
+// it to the system while the process runs. Called once, first thing in main.
+void VxpKeepHeapForTheRun();
