@@ -28,8 +28,6 @@ import sys
 STEPS = [
     ("whole run", 0, r"^main$"),
     ("loading the model", 1, r"VexloCli::LoadForRun"),
-    ("- reading the petal text", 2, r"RoseHost::ParsePetal$"),
-    ("- building the model", 2, r"Builder::BuildModel$"),
     ("reading old files for the zone guard", 1, r"VexloCli::ZoneGuard::ReadOldFiles"),
     ("the add-in's generation", 1, r"VexloCli::Addin::Call$"),
     ("- host calls (the stand-in's Invoke)", 2, r"RoseHost::Automation::Object::Invoke$"),
@@ -51,7 +49,7 @@ KINDS = [
     ("copies, lengths and compares", r"mem(cpy|move|set|cmp|chr)|wmem(cpy|move|set|cmp|chr)|wcs(len|cmp|chr)|"
      r"str(len|cmp|chr)"),
     ("code pages", r"CodePage_posix|WideCharToMultiByte|MultiByteToWideChar"),
-    ("petal reader", r"host/PetalParser|:RoseHost::(::)?(Parser|PetalBuilder|PetalDocument|ParsePetal)"),
+    ("petal reader", r"host/Petal(Parser|Reader|Lexer)|RoseHost::(::)?(PetalReader|Lexer)|:RoseHost::(::)?(Parser|PetalBuilder|PetalDocument|ParsePetal)"),
     ("stand-in host objects", r"host/Automation|:RoseHost::(::)?Automation"),
     ("model builder, texts and look-ups", r"host/(ModelLoader|ModelText|RoseModel)|:RoseHost::"),
     ("add-in generators", r"(^|/)(VexloLib|Vexlo|LMLIB)/|:CVX|:LmLib::|:\(anonymous|:::"),
