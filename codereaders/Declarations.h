@@ -1,0 +1,80 @@
+// What a code reader finds in one generated source file: the declarations a model can
+// express, each with its line, and what it could not read. `vexlo reverse` compares
+// these with what the model generates; the readers know nothing of the model.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace VexloCode {
+
+enum class Language { Delphi, CSharp };
+
+struct Parameter {
+  std::string name;
+  std::string type;
+  std::string kind;          // "", "var", "const", "out" (Delphi); "", "ref", "out", "in", "params" (C#)
+  std::string defaultValue;  // text after '=' without surrounding blanks; "" when none
+};
+
+struct Member {
+  enum class Kind { Field, Method, Property, EnumValue, Constant };
+  Kind kind = Kind::Field;
+  std::string name;
+  std::string visibility;  // as written or implied by its section: "private", "protected", "public",
+                           // "published", "internal", "protected internal", ""
+  std::string type;        // field and property type, method result ("" for a procedure / void)
+  std::string initialValue;           // fields, constants and enum values: text after '='
+  std::vector<Parameter> parameters;  // methods; a property's index parameters
+  std::vector<std::string> modifiers; // lower case, in the order written: "class", "static", "virtual",
+                                      // "abstract", "override", "overload", "reintroduce", "dynamic",
+                                      // "const", "readonly", "sealed", "new", calling conventions, ...
+  std::string methodKind;  // Delphi: "function", "procedure", "constructor", "destructor";
+                           // C#: "method", "constructor", "destructor"; "" for other kinds
+  std::string readAccessor;   // Delphi: the name after "read"; C#: "get" when the property has one
+  std::string writeAccessor;  // Delphi: the name after "write"; C#: "set" when the property has one
+  std::string documentation;  // the documentation comment's text as the generator writes it, markers removed
+  std::string uniqueId;    // the element id of the zones that belong to this member
+                           // ("62B0A1C30071" of "//## begin TX::Search%62B0A1C30071.body"), "" when none
+  int line = 0;            // 1-based line of the declaration's first line
+  int endLine = 0;         // its last line
+};
+
+struct TypeDecl {
+  std::string name;
+  std::string kind;        // Delphi: "class", "interface", "dispinterface", "object", "record", "enum";
+                           // C#: "class", "struct", "interface", "enum"
+  std::string visibility;  // C#: "public", "internal", ...; Delphi: ""
+  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial"; Delphi: ""
+  std::vector<std::string> bases;      // superclass and interfaces in the order written
+  std::vector<std::string> namespaces; // C#: enclosing namespaces, outermost first
+  std::string guid;                    // Delphi interfaces: the GUID without braces
+  std::string documentation;
+  std::vector<Member> members;
+  std::string uniqueId;    // the id of the type's own zones ("TSearchEngine%62B0A1C3001D.public")
+  int line = 0;
+  int endLine = 0;
+};
+
+// A declaration left as it is: generics, nested types, conditional compilation,
+// a declaration split by a zone, text the reader does not understand.
+struct NotReadBack {
+  int line = 0;
+  std::string why;
+};
+
+struct CodeFile {
+  std::string path;
+  Language language = Language::Delphi;
+  std::vector<std::string> uses;      // Delphi interface uses list / C# using directives, in order
+  std::vector<TypeDecl> types;        // in the order of the file
+  std::vector<NotReadBack> notReadBack;
+};
+
+// Reads the declarations of one file's text; never throws on malformed input: what it
+// cannot read goes to notReadBack with its line.
+CodeFile ReadDelphi(std::string path, std::string_view text);
+CodeFile ReadCSharp(std::string path, std::string_view text);
+
+}  // namespace VexloCode
