@@ -533,8 +533,8 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 void ZoneGuard::Account(const NewPath& newPath)
 {
     ReportFollowed(newPath);
-    // Only a zone of a file the run writes can be lost.
-    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && f.zoneCount; }))
+    // Only a zone of a file the run writes can be lost, or a line the last run did not write.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && (f.zoneCount || f.base); }))
         return;
     const std::vector<bool> kept = Kept(newPath);
     if (AllKept(kept, true)) {
@@ -768,6 +768,11 @@ void ZoneGuard::SaveRetired(const std::wstring& path, const std::string& text, c
 void ZoneGuard::WriteRecovery() const
 {
     for (const RecoveryEntry& entry : m_recovery) {
+        if (IsSymbolicLink(entry.recovery))
+            throw CliError(ExitUserText, entry.recovery + L": the recovery file is a symbolic link, which vexlo never "
+                                                          L"writes through, and " + At(entry.file, entry.line) +
+                                             L" holds " + entry.reason + L"; nothing was written. Remove the link "
+                                                                         L"and run again.");
         std::string header = AnsiBytes(L"// vexlo, " + UtcNow() + L", " + entry.file + L": " + entry.reason + L"\r\n");
         if (!AppendDurably(entry.recovery, header + entry.chunk + "\r\n"))
             throw CliError(ExitUserText, entry.recovery + L": the recovery file cannot be written (" + LastErrorText() +
