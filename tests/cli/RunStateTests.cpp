@@ -7,6 +7,7 @@
 #include "FilledOutput.h"
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -353,6 +354,25 @@ TEST_F(RunStateTest, TheLockIsInTheOutputFolder)
     EXPECT_TRUE(Contains(r.err, "is still generating into this folder")) << r.err;
     EXPECT_FALSE(fs::exists(m_dir / "tmp" / "vexlo-locks"));
     EXPECT_FALSE(fs::exists(m_dir / "other-tmp" / "vexlo-locks"));
+}
+
+// An unusable TMPDIR: the system's temporary folder, with a warning, never the current
+// folder; the user's scratch folder there is private.
+TEST_F(RunStateTest, AnUnusableTmpdirFallsBackToTheSystemsOne)
+{
+    WriteFile(m_dir / "a-file", "");
+    const std::string tmpdirs[] = {"relative/tmp", "/nonexistent-vexlo-tmp", (m_dir / "a-file").string()};
+    for (const std::string& tmpdir : tmpdirs) {
+        SCOPED_TRACE(tmpdir);
+        Result r = Run({"generate", m_model.string(), "--out", Out().string()}, ".", "TMPDIR=" + Quote(tmpdir));
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.err, "is not usable for scratch files")) << r.err;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            EXPECT_EQ(entry.path().filename().string().rfind("vexlo-", 0), std::string::npos) << entry.path();
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(("/tmp/vexlo-" + std::to_string(::getuid())).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
 } // namespace
