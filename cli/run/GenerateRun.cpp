@@ -13,7 +13,7 @@
 #include "ModelSetup.h"
 #include "RegistryTools.h"
 #include "RunChecks.h"
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 #include "run/Journal.h"
 #include "run/RunBases.h"
 #include "run/RunFiles.h"

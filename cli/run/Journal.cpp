@@ -4,7 +4,7 @@
 #include "FailureNotes.h"
 #include "RunFiles.h"
 #include "RunLock.h"
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Durability.h"

@@ -7,7 +7,7 @@
 #include "BaseStore.h"
 #include "Journal.h"
 #include "RunPlan.h"
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 
 #include <string>
 #include <vector>

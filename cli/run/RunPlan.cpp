@@ -124,11 +124,18 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
                                           Quote(out->base),
                    L"Rename it in the model and run again.");
         }
-        if (!IsAbsolute(out->base))
-            Refuse(model, setBy,
-                   L"has an empty \"Directory\" for " + module->language + L", so " + Quote(out->path) +
-                       L" would be written at the top of the file system",
-                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out, and run again.");
+        if (!IsAbsolute(out->base)) {
+            const std::wstring value = model.GetPropertyValue(setBy, module->language, L"Directory");
+            const std::wstring why =
+                value.empty() ? L"has an empty \"Directory\" for " + module->language
+                              : L"has the \"Directory\" " + Quote(value) + L" for " + module->language +
+                                    (out->base != value ? L", which the path map makes " + Quote(out->base) : L"") +
+                                    L", not a folder this system can write to (a relative path, or another "
+                                    L"system's drive)";
+            Refuse(model, setBy, why + L", so " + Quote(out->path) + L" would be written in no folder of the project",
+                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out or --path-map SYMBOL=FOLDER, "
+                   L"and run again.");
+        }
         std::optional<std::wstring> relative = Below(out->base, out->path);
         if (!relative || relative->empty())
             Refuse(model, *module, L"would be written to " + Quote(out->path) + L", outside " + Quote(out->base),

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "OutputPaths.h"
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 
 #include "vxplat/Durability.h"
 
