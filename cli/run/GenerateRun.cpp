@@ -193,6 +193,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
     }
     RunPlan plan = PlanRun(*model, modules, lookup);
+    RefuseDuplicateIds(*model, plan);
     std::optional<RunLock> lock;
     if (!preview)
         lock.emplace(plan.tops);

@@ -1,6 +1,7 @@
 #include "RunLock.h"
 
 #include "Console.h"
+#include "FailureNotes.h"
 #include "RunFiles.h"
 
 #include "vxplat/Files.h"
@@ -53,9 +54,11 @@ RunLock::RunLock(std::vector<std::wstring> tops)
                 throw CliError(ExitHostError, Slashed(own) + L": is a symbolic link; vexlo keeps its own files in the "
                                                              L"output folder itself and follows no link there, so "
                                                              L"nothing was written. Remove the link and run again.");
-        if (!CreateFolders(StateFolderOf(top)))
+        if (!CreateFolders(StateFolderOf(top))) {
+            std::wstring error = LastErrorText(), why = WhyCannotCreate(StateFolderOf(top) + L"\\lock");
             throw CliError(ExitHostError, Slashed(StateFolderOf(top)) + L": the folder of the run's lock cannot be "
-                                              L"created: " + LastErrorText() + L"; nothing was written.");
+                                              L"created: " + (why.empty() ? error : why) + L"; nothing was written.");
+        }
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE)

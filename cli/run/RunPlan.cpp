@@ -7,6 +7,8 @@
 #include "vxplat/Crt.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <filesystem>
 
 namespace VexloCli {
@@ -171,6 +173,58 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
             plan.tops.push_back(base);
     }
     return plan;
+}
+
+namespace {
+
+std::wstring Named(const Element& element)
+{
+    switch (element.kind) {
+    case ElementKind::Class: return L"class " + QualifiedName(static_cast<const Class&>(element));
+    case ElementKind::Attribute:
+    case ElementKind::Operation:
+        return (element.kind == ElementKind::Attribute ? L"attribute " : L"operation ") +
+               (element.owner && element.owner->kind == ElementKind::Class
+                    ? QualifiedName(static_cast<const Class&>(*element.owner)) + L"."
+                    : std::wstring()) +
+               element.name.str();
+    default: return Describe(element);
+    }
+}
+
+} // namespace
+
+void RefuseDuplicateIds(const Model& model, const RunPlan& plan)
+{
+    std::set<const Module*> modules;
+    for (const PlannedFile& file : plan.files)
+        modules.insert(file.module);
+    std::map<std::wstring, const Element*> seen;
+    auto check = [&](const Element& element) {
+        std::wstring quid = element.quid.str();
+        if (quid.empty())
+            return;
+        auto [it, fresh] = seen.emplace(quid, &element);
+        if (fresh || it->second == &element)
+            return;
+        throw CliError(ExitModelLoad,
+                       Where(model, element) + L": " + Named(element) + L" has the unique id " + quid + L", as has " +
+                           Named(*it->second) + L" (" + Where(model, *it->second) +
+                           L"), and the zones of one would go to the other" + kNothing +
+                           L"Give one of them a new unique id (a copied element keeps its original's) and run again.");
+    };
+    for (const Module* module : modules)
+        check(*module);
+    for (const Class* cls : model.allClasses) {
+        if (std::none_of(cls->assignedModules.begin(), cls->assignedModules.end(),
+                         [&](const Module* m) { return modules.count(m) != 0; }))
+            continue;
+        check(*cls);
+        for (const Attribute* attribute : cls->attributes)
+            check(*attribute);
+        for (const Operation* operation : cls->operations)
+            check(*operation);
+    }
 }
 
 } // namespace VexloCli

@@ -144,18 +144,33 @@ TEST_F(RunStateTest, RenamedComponentLeavesAStaleFilePrunedOnlyWhenAsked)
     EXPECT_FALSE(Contains(after.out, "stale:")) << after.out;
 }
 
-TEST_F(RunStateTest, OneFileOneComponentBeforeAnythingIsWritten)
+// One file, one component; one id, one element: refused with both named, with their
+// model file lines, before anything is written (also by a preview).
+TEST_F(RunStateTest, OneFileOneComponentAndOneIdOneElement)
 {
-    std::map<fs::path, std::string> before = Outputs(Out());
-    WriteFile(m_model, Replace(ReadFile(m_model), "object module \"Members\"", "object module \"Catalog\""));
-    for (const char* flag : {"--dry-run", ""}) {
-        Result r = Generate(*flag ? std::vector<std::string>{flag} : std::vector<std::string>{});
-        EXPECT_EQ(r.code, 3) << r.err;
-        EXPECT_TRUE(std::regex_search(r.err, std::regex("model.mdl:[0-9]+: component Delphi::Catalog .*the file of "
-                                                        "component Delphi::Catalog \\(.*model.mdl:[0-9]+\\)")))
-            << r.err;
-        EXPECT_EQ(Outputs(Out()), before);
-    }
+    struct Row {
+        const char* name;
+        const char* from;
+        const char* to;
+        const char* err;
+    };
+    const Row rows[] = {
+        {"two components to one file", "object module \"Members\"", "object module \"Catalog\"",
+         "model.mdl:[0-9]+: component Delphi::Catalog .*the file of component Delphi::Catalog \\(.*model.mdl:[0-9]+\\)"},
+        {"a copied operation keeps its id", "\"62B0A1C30071\"", "\"62B0A1C30070\"",
+         "model.mdl:[0-9]+: operation .*Search has the unique id 62B0A1C30070, as has operation .* \\(.*model.mdl:[0-9]+\\)"},
+    };
+    const std::map<fs::path, std::string> before = Outputs(Out());
+    const std::string model = ReadFile(m_model);
+    for (const Row& row : rows)
+        for (const char* flag : {"--dry-run", ""}) {
+            SCOPED_TRACE(std::string(row.name) + " " + flag);
+            WriteFile(m_model, Replace(model, row.from, row.to));
+            Result r = Generate(*flag ? std::vector<std::string>{flag} : std::vector<std::string>{});
+            EXPECT_EQ(r.code, 3) << r.err;
+            EXPECT_TRUE(std::regex_search(r.err, std::regex(row.err))) << r.err;
+            EXPECT_EQ(Outputs(Out()), before);
+        }
 }
 
 // A file saved by someone else at each change the run makes to the file system: the run
