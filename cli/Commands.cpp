@@ -9,7 +9,7 @@
 #include "RegistryTools.h"
 #include "RunChecks.h"
 #include "VexloIds.h"
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"

@@ -5,7 +5,7 @@
 #include "OutputPaths.h"
 #include "RegistryTools.h"
 #include "RunChecks.h"
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 #include "run/RunFiles.h"
 #include "run/RunReport.h"
 

@@ -7,6 +7,8 @@
 #include "vxplat/Crt.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <filesystem>
 
 namespace VexloCli {
@@ -124,17 +126,36 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
                                           Quote(out->base),
                    L"Rename it in the model and run again.");
         }
-        if (!IsAbsolute(out->base))
-            Refuse(model, setBy,
-                   L"has an empty \"Directory\" for " + module->language + L", so " + Quote(out->path) +
-                       L" would be written at the top of the file system",
-                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out, and run again.");
+        if (!IsAbsolute(out->base)) {
+            const std::wstring value = model.GetPropertyValue(setBy, module->language, L"Directory");
+            const std::wstring why =
+                value.empty() ? L"has an empty \"Directory\" for " + module->language
+                              : L"has the \"Directory\" " + Quote(value) + L" for " + module->language +
+                                    (out->base != value ? L", which the path map makes " + Quote(out->base) : L"") +
+                                    L", not a folder this system can write to (a relative path, or another "
+                                    L"system's drive)";
+            Refuse(model, setBy, why + L", so " + Quote(out->path) + L" would be written in no folder of the project",
+                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out or --path-map SYMBOL=FOLDER, "
+                   L"and run again.");
+        }
         std::optional<std::wstring> relative = Below(out->base, out->path);
         if (!relative || relative->empty())
             Refuse(model, *module, L"would be written to " + Quote(out->path) + L", outside " + Quote(out->base),
                    L"Check the component's name and its packages' \"Directory\" settings.");
-        if (std::any_of(plan.files.begin(), plan.files.end(),
-                        [&](const PlannedFile& f) { return Normal(f.path) == Normal(out->path); }))
+        std::wstring folder = Normal(out->base);
+        if (folder == L"/" || (folder.size() <= 3 && folder.size() >= 2 && folder[1] == L':'))
+            Refuse(model, setBy,
+                   L"has the \"Directory\" " + Quote(out->base) + L" for " + module->language +
+                       L", the top of the file system, where a run would write among the system's folders",
+                   L"Give a folder of the project (--out or --path-map) and run again.");
+        auto same = std::find_if(plan.files.begin(), plan.files.end(),
+                                 [&](const PlannedFile& f) { return Normal(f.path) == Normal(out->path); });
+        if (same != plan.files.end() && same->module != module)
+            Refuse(model, *module,
+                   L"is written to " + Quote(out->path) + L", the file of " + Describe(*same->module) + L" (" +
+                       Where(model, *same->module) + L") too, and one would overwrite the other",
+                   L"Give one of them another name or folder and run again.");
+        if (same != plan.files.end())
             continue;
         plan.files.push_back({out->path, module, baseIndex(out->base), *relative});
     }
@@ -152,6 +173,58 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
             plan.tops.push_back(base);
     }
     return plan;
+}
+
+namespace {
+
+std::wstring Named(const Element& element)
+{
+    switch (element.kind) {
+    case ElementKind::Class: return L"class " + QualifiedName(static_cast<const Class&>(element));
+    case ElementKind::Attribute:
+    case ElementKind::Operation:
+        return (element.kind == ElementKind::Attribute ? L"attribute " : L"operation ") +
+               (element.owner && element.owner->kind == ElementKind::Class
+                    ? QualifiedName(static_cast<const Class&>(*element.owner)) + L"."
+                    : std::wstring()) +
+               element.name.str();
+    default: return Describe(element);
+    }
+}
+
+} // namespace
+
+void RefuseDuplicateIds(const Model& model, const RunPlan& plan)
+{
+    std::set<const Module*> modules;
+    for (const PlannedFile& file : plan.files)
+        modules.insert(file.module);
+    std::map<std::wstring, const Element*> seen;
+    auto check = [&](const Element& element) {
+        std::wstring quid = element.quid.str();
+        if (quid.empty())
+            return;
+        auto [it, fresh] = seen.emplace(quid, &element);
+        if (fresh || it->second == &element)
+            return;
+        throw CliError(ExitModelLoad,
+                       Where(model, element) + L": " + Named(element) + L" has the unique id " + quid + L", as has " +
+                           Named(*it->second) + L" (" + Where(model, *it->second) +
+                           L"), and the zones of one would go to the other" + kNothing +
+                           L"Give one of them a new unique id (a copied element keeps its original's) and run again.");
+    };
+    for (const Module* module : modules)
+        check(*module);
+    for (const Class* cls : model.allClasses) {
+        if (std::none_of(cls->assignedModules.begin(), cls->assignedModules.end(),
+                         [&](const Module* m) { return modules.count(m) != 0; }))
+            continue;
+        check(*cls);
+        for (const Attribute* attribute : cls->attributes)
+            check(*attribute);
+        for (const Operation* operation : cls->operations)
+            check(*operation);
+    }
 }
 
 } // namespace VexloCli

@@ -36,6 +36,10 @@ struct RunPlan {
 RunPlan PlanRun(RoseHost::Model& model, const std::vector<const RoseHost::Module*>& modules,
                 const PathSymbolLookup& lookup);
 
+// Two elements of the files of the run with the same unique id (a copied element keeps its
+// original's): throws CliError (ExitModelLoad) naming both with their model file lines.
+void RefuseDuplicateIds(const RoseHost::Model& model, const RunPlan& plan);
+
 // Where a folder lies below another one (both "\" or "/" separated, letter case ignored
 // as the platform finds names): the rest of the path, or nothing.
 std::optional<std::wstring> Below(const std::wstring& folder, const std::wstring& path);

@@ -7,6 +7,7 @@
 #include "vxplat/Crt.h"
 #include "vxplat/Durability.h"
 #include "vxplat/Kernel.h"
+#include "vxplat/Scratch.h"
 
 #include <atomic>
 #include <filesystem>
@@ -52,9 +53,14 @@ void RemoveStale(const fs::path& temp, int next)
 Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
 {
     std::error_code error;
-    fs::path temp = fs::temp_directory_path(error);
-    if (error)
-        temp = fs::current_path();
+    std::wstring warning, why;
+    const std::wstring scratch = VxpUserScratchFolder(&warning, &why);
+    if (!warning.empty())
+        Warn(warning);
+    if (scratch.empty())
+        throw CliError(ExitHostError, why + L"; the run needs a scratch folder there, and nothing was written. Set "
+                                            L"TMPDIR to a folder of your own and run again.");
+    fs::path temp = VexloCli::PathOf(scratch);
     static std::atomic<int> count{0};
     RemoveStale(temp, count);
     for (;;) {

@@ -1,8 +1,9 @@
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 
 #include "Console.h"
 #include "run/RunFiles.h"
 #include "run/TextDiff.h"
+#include "zones/ZoneText.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -25,8 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const wchar_t* const kGeneratedExtensions[] = {L".pas", L".dpr", L".dpk", L".cs"};
-
-std::wstring At(const std::wstring& path, int line) { return path + L":" + std::to_wstring(line); }
 
 std::wstring Lines(const std::string& text, size_t from, size_t to)
 {
@@ -56,11 +55,6 @@ bool LooksLikeUtf16(const std::string& text)
     return pairs > 0 && (even * 2 > pairs || odd * 2 > pairs);
 }
 
-std::string ZoneText(const std::string& text, const ScannedZone& zone)
-{
-    return ComparableText(std::string_view(text).substr(zone.textStart, zone.textEnd - zone.textStart));
-}
-
 uint64_t HashBytes(std::string_view text)
 {
     uint64_t h = text.size();
@@ -73,11 +67,6 @@ uint64_t HashBytes(std::string_view text)
     for (; i < text.size(); ++i)
         h = (std::rotl(h, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
     return h;
-}
-
-std::wstring ZoneName(const ScannedZone& zone)
-{
-    return L"the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")";
 }
 
 } // namespace
@@ -143,6 +132,9 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              WideOf(fs::read_symlink(PathOf(file.path))) +
                                              L", which does not exist" + repair +
                                              L"Create the link's target, or remove the link, and run again.");
+        // Taken before the bytes: a change in between shows as a changed file at the commit.
+        if (!VxpIdentifyFile(file.path.c_str(), &file.identity))
+            file.identity.exists = true; // unknown: compared by its bytes only, and so never equal
         std::optional<std::string> bytes = ReadWhole(file.path);
         DWORD attributes = GetFileAttributesW(file.path.c_str());
         // A folder in the way holds no zone: the commit explains why the file cannot be written.
@@ -220,6 +212,16 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         }
     }
 
+    // Zones that still hold the generated text follow the model (the anomalies above
+    // are told by the places of the whole text, so only now).
+    if (m_base)
+        for (File& file : m_files)
+            if (std::optional<BaseFile> base = m_base(file.path)) {
+                file.base = std::move(base->text);
+                file.defaults = std::move(base->defaults);
+                ReleaseGeneratedZones(file);
+            }
+
     // Generated files beside the run's files: a renamed component leaves its old file
     // there, and its zones follow their elements.
     std::set<std::wstring> folders;
@@ -250,6 +252,13 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                 m_files.push_back(std::move(file));
         }
     }
+    ReadSavedZones(seen);
+}
+
+VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file ? file->identity : VxpFileIdentity();
 }
 
 const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
@@ -344,7 +353,7 @@ std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
         if (!m_files[i].inRun || !m_files[i].zoneCount)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
-        kept[i] = text && *text == m_files[i].Text();
+        kept[i] = text && (*text == m_files[i].Text() || *text == m_files[i].original);
     }
     return kept;
 }
@@ -386,11 +395,15 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                     continue;
                 // The first zone of a key is the one the add-in takes: in front.
                 carried[&target] += MarkerForm(zone, source.Text());
-                int line = LineOf(source.Text(), zone.start);
+                const bool recovered = !source.sourceLines.empty();
+                int line = recovered ? source.sourceLines[static_cast<size_t>(&zone - source.Zones().data())]
+                                     : LineOf(source.Text(), zone.start);
                 OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
-                        At(source.path, line) + L" into " + target.path);
+                        At(source.path, line) + (recovered ? L" (saved there by an earlier run)" : L"") + L" into " +
+                        target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
-                                          source.path, target.path, line});
+                                          source.path, target.path, line, std::string(zone.id), std::string(zone.tag),
+                                          recovered});
                 present.insert(KeyOf(zone.id, zone.tag, comparable));
                 break;
             }
@@ -412,8 +425,9 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 
 void ZoneGuard::Account(const NewPath& newPath)
 {
-    // Only a zone of a file the run writes can be lost.
-    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && f.zoneCount; }))
+    ReportFollowed(newPath);
+    // Only a zone of a file the run writes can be lost, or a line the last run did not write.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && (f.zoneCount || f.base); }))
         return;
     const std::vector<bool> kept = Kept(newPath);
     if (AllKept(kept, true)) {
@@ -437,141 +451,36 @@ void ZoneGuard::Account(const NewPath& newPath)
             if (comparable.empty() || !present.insert(KeyOf(zone.id, zone.tag, comparable)).second)
                 continue;
             Save(file, MarkerForm(zone, file.Text()), LineOf(file.Text(), zone.start),
-                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file");
+                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file", zone.id,
+                 zone.tag);
         }
     }
     SaveStrayLines(newPath);
 }
 
-// Text outside the zones is the generator's, and regeneration replaces it; but a line of
-// the user's lands there when a marker line is deleted or moved, or lines are swapped.
-// Such a line is told from generated text the model changed by a word of its own: a word
-// that no new file of the run holds and that the old file has nowhere else outside its
-// zones (a renamed class's name stands in many generated lines). Those lines of a file
-// that changes are saved, one entry per file.
-void ZoneGuard::SaveStrayLines(const NewPath& newPath)
-{
-    auto words = [](std::string_view text, auto&& each) {
-        for (size_t i = 0; i < text.size();) {
-            auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
-            if (!isWord(text[i])) {
-                ++i;
-                continue;
-            }
-            size_t start = i;
-            while (i < text.size() && isWord(text[i]))
-                ++i;
-            each(text.substr(start, i - start));
-        }
-    };
-    std::unordered_set<std::string> newLines, newWords;
-    bool read = false;
-    for (const File& file : m_files) {
-        if (!file.inRun || !file.zoneCount)
-            continue;
-        std::optional<std::string> now = ReadWhole(newPath(file.path));
-        if (!now || *now == file.original)
-            continue;
-        if (!read) {
-            for (const File& other : m_files) {
-                std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
-                if (!text)
-                    continue;
-                for (size_t at = 0; at < text->size();) {
-                    size_t end = std::min(text->find('\n', at), text->size());
-                    newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
-                    at = end + 1;
-                }
-                words(*text, [&](std::string_view w) { newWords.emplace(w); });
-            }
-            read = true;
-        }
-        // The text outside the zones, as ranges.
-        std::vector<std::pair<size_t, size_t>> outside;
-        size_t at = 0;
-        for (const ScannedZone& zone : file.Zones()) {
-            if (zone.start > at)
-                outside.emplace_back(at, zone.start);
-            at = std::max(at, zone.end);
-        }
-        outside.emplace_back(at, file.Text().size());
-        std::unordered_map<std::string, int> oldWords;
-        for (auto [from, to] : outside)
-            words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
-
-        // A line the model reworded is the generator's: the words its new form brings are
-        // new names, found nowhere in the old file. (A generated line the user edited is
-        // reworded back to words or numbers the old file has: the edit is saved.)
-        const std::vector<std::string_view> reworded = RewordedLines(file.Text(), *now);
-        std::unordered_set<std::string> oldFileWords;
-        words(file.Text(), [&](std::string_view w) { oldFileWords.emplace(w); });
-        auto modelReworded = [&](size_t index, std::string_view line) {
-            if (index >= reworded.size() || reworded[index].empty())
-                return false;
-            std::unordered_set<std::string> lineWords;
-            words(line, [&](std::string_view w) { lineWords.emplace(w); });
-            bool onlyNewNames = true;
-            words(reworded[index], [&](std::string_view w) {
-                std::string word(w);
-                onlyNewNames = onlyNewNames && (lineWords.count(word) || (!std::isdigit(static_cast<unsigned char>(word[0])) &&
-                                                                          !oldFileWords.count(word)));
-            });
-            return onlyNewNames;
-        };
-        std::string chunk;
-        std::vector<int> lines;
-        size_t index = 0, counted = 0; // the line of position `counted`, from 0
-        for (auto [from, to] : outside) {
-            for (size_t p = from; p < to;) {
-                size_t end = std::min(file.Text().find('\n', p), to);
-                std::string_view line = std::string_view(file.Text()).substr(p, end - p);
-                std::string comparable = ComparableText(line);
-                bool own = false;
-                index += static_cast<size_t>(std::count(file.Text().begin() + static_cast<std::ptrdiff_t>(counted),
-                                                        file.Text().begin() + static_cast<std::ptrdiff_t>(p), '\n'));
-                counted = p;
-                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
-                    !modelReworded(index, line))
-                    words(line, [&](std::string_view w) {
-                        own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
-                    });
-                if (own) {
-                    chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
-                    lines.push_back(static_cast<int>(index + 1));
-                }
-                p = end + 1;
-            }
-        }
-        if (lines.empty())
-            continue;
-        std::wstring where;
-        for (size_t i = 0; i < lines.size() && i < 8; ++i)
-            where += (i ? L", " : L"") + std::to_wstring(lines[i]);
-        if (lines.size() > 8)
-            where += L", ...";
-        Save(file, chunk, lines.front(),
-             std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where +
-                 L") are in no generated file and hold words no generated file has: regeneration replaces text "
-                 L"outside the zones, and these look like yours (a marker deleted or moved?)");
-    }
-}
-
-void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason)
+void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id,
+                     std::string_view tag)
 {
     if (!chunk.empty() && chunk.back() != '\n')
         chunk += "\r\n";
-    m_recovery.push_back({file.path, file.path + L".vxlost", line, std::move(chunk), reason});
+    m_recovery.push_back({file.path, file.path + L".vxlost", line, std::move(chunk), reason, std::string(id),
+                          std::string(tag)});
 }
 
 void ZoneGuard::WriteRecovery() const
 {
     for (const RecoveryEntry& entry : m_recovery) {
+        if (IsSymbolicLink(entry.recovery))
+            throw CliError(ExitUserText, entry.recovery + L": the recovery file is a symbolic link, which vexlo never "
+                                                          L"writes through, and " + At(entry.file, entry.line) +
+                                             L" holds " + entry.reason + L"; nothing was written. Remove the link "
+                                                                         L"and run again.");
         std::string header = AnsiBytes(L"// vexlo, " + UtcNow() + L", " + entry.file + L": " + entry.reason + L"\r\n");
         if (!AppendDurably(entry.recovery, header + entry.chunk + "\r\n"))
             throw CliError(ExitUserText, entry.recovery + L": the recovery file cannot be written (" + LastErrorText() +
-                                             L"), and " + At(entry.file, entry.line) + L" holds " + entry.reason +
-                                             L"; nothing was written. Make the folder writable or free space, and run "
-                                             L"again.");
+                                             L"), so the text it was to keep from " + At(entry.file, entry.line) +
+                                             L" has nowhere to go (" + entry.reason + L"); nothing was written. Make "
+                                             L"the folder writable or free space, and run again.");
         Warn(At(entry.file, entry.line) + L": " + entry.reason + L"; its text was saved to " + entry.recovery);
     }
 }
