@@ -82,7 +82,7 @@ bool Reader::Member(TSNode n, const std::vector<std::string>& doc, TypeDecl& typ
                      kind == "destructor_declaration";
   if (!known) return false;
   if (ts_node_has_error(n)) {
-    Skip(n, type.name + "." + m.name + ": text the C# grammar cannot read: " + FirstLine(n));
+    Skip(n, type.name + (m.name.empty() ? "" : "." + m.name) + ": text the C# grammar cannot read: " + FirstLine(n));
     return true;
   }
   for (const Child& child : tree_.Children(n)) {

@@ -88,10 +88,13 @@ void Reader::Unreadable(TSNode n) {
     Skip(n, "a top-level statement");
   else if (kind == "attribute_list" || kind == "global_attribute")
     Skip(n, "an attribute " + tree_.Text(n));
-  else if (kind == "ERROR" || ts_node_is_missing(n))
+  else if (kind == "ERROR" || ts_node_is_missing(n) || ts_node_has_error(n))
     Skip(n, "text the C# grammar cannot read: " + FirstLine(n));
-  else
-    Skip(n, "a " + std::string(kind) + " the model cannot express");
+  else {
+    std::string what(kind);
+    for (char& c : what) c = c == '_' ? ' ' : c;
+    Skip(n, "a " + what + " the model cannot express");
+  }
 }
 
 void Reader::Type(TSNode n, const std::vector<std::string>& doc, const std::vector<std::string>& namespaces) {
@@ -177,7 +180,13 @@ CodeFile ReadCSharp(std::string path, std::string_view text) {
                                        std::to_string(ts_language_version(tree_sitter_c_sharp())) + ")"});
     return file;
   }
-  TSTree* tree = ts_parser_parse_string(parser, nullptr, text.data(), static_cast<uint32_t>(text.size()));
+  // The file is in an ANSI code page, the grammar reads UTF-8: each byte past ASCII is
+  // given to the parser as a letter, so that names in the code page stay names and every
+  // offset stays that of the original text, from which all text is taken.
+  std::string masked(text);
+  for (char& c : masked)
+    if (static_cast<unsigned char>(c) >= 0x80) c = 'x';
+  TSTree* tree = ts_parser_parse_string(parser, nullptr, masked.data(), static_cast<uint32_t>(masked.size()));
   if (tree) {
     CSharp::Reader(text, file, markers).Declarations(ts_tree_root_node(tree), {}, 0);
     ts_tree_delete(tree);
