@@ -161,7 +161,7 @@ void ReadHeritage(Cursor& cur, TypeDecl& type) {
 
 void ReadEnum(Context& ctx, TypeDecl& type) {
   Cursor& cur = ctx.cur;
-  cur.Take();  // "("
+  if (!cur.Accept("(")) return;
   while (!cur.AtEnd() && !cur.Is(")") && !cur.Is(";")) {
     Member value;
     value.kind = Member::Kind::EnumValue;
@@ -187,7 +187,7 @@ void ReadEnum(Context& ctx, TypeDecl& type) {
 std::string TypeKind(Cursor& cur, TypeDecl& type) {
   if (cur.Accept("packed")) type.modifiers.push_back("packed");
   const std::string w = cur.Peek().lower;
-  if (w == "(") return "enum";
+  if (w == "(" || w == ";") return "enum";  // "TEmpty =  ;": the generator's enumeration without values
   if (w == "class" || w == "record" || w == "interface" || w == "dispinterface" || w == "object") return w;
   return "";
 }

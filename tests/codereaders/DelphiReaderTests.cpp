@@ -101,6 +101,7 @@ TEST(DelphiReader, ReadsEachKindOfType)
          "dispinterface IEv guid=1\n  method procedure Fired(A: Integer) [dispid 201]\n"},
         {"object", "  TOld = object(TBase)\n  public\n    procedure Run;\n  end;", "object TOld(TBase)\n  method public procedure Run()\n"},
         {"enumeration", "  TColor = (clRed, clGreen = 5, clBlue);", "enum TColor\n  value clRed\n  value clGreen = 5\n  value clBlue\n"},
+        {"enumeration without values, as generated", "  TNone =  ;", "enum TNone\n"},
         {"nested record field types stay whole", "  TR = record\n    P: ^Integer;\n  end;", "record TR\n  field P: ^Integer\n"},
     };
     for (const Case& c : cases) {
