@@ -50,8 +50,10 @@ class Reader {
   const std::vector<char>& continuation_;  // by line: a documentation line given as a comment
 };
 
-// Lines between "/// <summary>" and "/// </summary>" without "///" made comments in `masked`
-// (its length kept); the flags of those lines, by 1-based line.
+// Lines of the generator's that are not C#, made comments in `masked` (its length kept):
+// lines between "/// <summary>" and "/// </summary>" without "///" (kDocLine), and an
+// interface's "['{GUID}']" line (kGuidLine); the kind of each line, by 1-based line.
+constexpr char kDocLine = 1, kGuidLine = 2;
 std::vector<char> MaskDocContinuations(std::string& masked);
 // "/// <summary>", "/// text", "/// </summary>" -> "text".
 std::string DocText(const std::vector<std::string>& lines);

@@ -61,6 +61,13 @@ std::vector<char> MaskDocContinuations(std::string& masked) {
   std::vector<char> continuation(lines.size() + 2, 0);  // by 1-based line
   auto docLine = [&](size_t i) { return Trimmed(std::string_view(masked).substr(lines[i].begin, lines[i].end - lines[i].begin)); };
   for (size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = docLine(i);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.starts_with("['{") && line.ends_with("}']")) {  // an interface's GUID line
+      masked.replace(lines[i].end - lines[i].begin - docLine(i).size() + lines[i].begin, 2, "//");
+      continuation[i + 1] = kGuidLine;
+      continue;
+    }
     if (!docLine(i).starts_with("/// <summary>")) continue;
     size_t close = i + 1;
     while (close < lines.size() && close < i + 200 && !docLine(close).starts_with("/// </summary>")) ++close;
@@ -72,7 +79,7 @@ std::vector<char> MaskDocContinuations(std::string& masked) {
       const size_t at = lines[k].begin + (blanks >= 2 ? blanks - 2 : 0);
       if (length >= 2) masked.replace(at, 2, "//");
       else if (length == 1) masked[lines[k].begin] = ' ';
-      continuation[k + 1] = 1;
+      continuation[k + 1] = kDocLine;
     }
     i = close;
   }
@@ -81,7 +88,7 @@ std::vector<char> MaskDocContinuations(std::string& masked) {
 
 bool Reader::DocComment(TSNode n) const {
   const int line = tree_.Line(n);
-  return tree_.Raw(n).starts_with("///") || (line < static_cast<int>(continuation_.size()) && continuation_[line]);
+  return tree_.Raw(n).starts_with("///") || (line < static_cast<int>(continuation_.size()) && continuation_[line] == kDocLine);
 }
 
 std::vector<std::string> Reader::DocLines(DocRange doc) const {
