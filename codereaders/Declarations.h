@@ -25,7 +25,8 @@ struct Member {
   Kind kind = Kind::Field;
   std::string name;
   std::string visibility;  // as written or implied by its section: "private", "protected", "public",
-                           // "published", "internal", "protected internal", ""
+                           // "published", "internal", "protected internal", "strict private",
+                           // "automated", ""
   std::string type;        // field and property type, method result ("" for a procedure / void)
   std::string initialValue;           // fields, constants and enum values: text after '='
   std::vector<Parameter> parameters;  // methods; a property's index parameters
@@ -52,7 +53,8 @@ struct TypeDecl {
   std::string kind;        // Delphi: "class", "interface", "dispinterface", "object", "record", "enum";
                            // C#: "class", "struct", "interface", "enum"
   std::string visibility;  // C#: "public", "internal", ...; Delphi: ""
-  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial"; Delphi: ""
+  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial", ...;
+                                       // Delphi: "packed", "abstract", "sealed"
   std::vector<std::string> bases;      // superclass and interfaces in the order written
   std::vector<std::string> namespaces; // C#: enclosing namespaces, outermost first
   std::string guid;                    // Delphi interfaces: the GUID without braces
