@@ -14,7 +14,8 @@ enum class Language { Delphi, CSharp };
 struct Parameter {
   std::string name;
   std::string type;
-  std::string kind;          // "", "var", "const", "out" (Delphi); "", "ref", "out", "in", "params" (C#)
+  std::string kind;          // "", "var", "const", "out", "constref" (Delphi);
+                             // "", "ref", "out", "in", "params", "this" (C#)
   std::string defaultValue;  // text after '=' without surrounding blanks; "" when none
 };
 
