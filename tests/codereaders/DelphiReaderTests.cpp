@@ -161,6 +161,8 @@ TEST(DelphiReader, NamesUnitLevelDeclarationsAndUnclosedText)
          "4: a unit-level const declaration (Max)\n6: a unit-level var declaration (GCount)\n"},
         {"included file", "unit U;\ninterface\n{$I defs.inc}\n{$I+}\nimplementation\nend.",
          "3: an included file ({$I defs.inc}) is not read\n"},
+        {"type never ended", "unit U;\ninterface\ntype\n  TR = record\n    case Integer of\n      0: (A: Integer);\nimplementation\nend.",
+         "5: the variant part of record TR\n4: type TR: its end is missing\n"},
         {"comment never closed", "unit U;\ninterface\ntype\n  { never closed\n  TX = class end;", "4: a comment that is never closed\n"},
     };
     for (const Case& c : cases)
