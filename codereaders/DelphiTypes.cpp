@@ -69,7 +69,7 @@ bool OpensBody(const Cursor& cur) {
   int depth = 0;  // "class(TBase);" has no body
   for (size_t k = i;; ++k) {
     const Token& t = cur.Peek(k);
-    if (t.kind == Token::Kind::End) return false;
+    if (t.kind == Token::Kind::End || t.lower == ";") return false;  // a heritage list holds no ';'
     if (t.lower == "(") ++depth;
     if (t.lower == ")" && --depth == 0) return !cur.Is(";", k + 1);
   }
