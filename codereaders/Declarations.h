@@ -14,16 +14,20 @@ enum class Language { Delphi, CSharp };
 struct Parameter {
   std::string name;
   std::string type;
-  std::string kind;          // "", "var", "const", "out" (Delphi); "", "ref", "out", "in", "params" (C#)
+  std::string kind;          // "", "var", "const", "out", "constref" (Delphi);
+                             // "", "ref", "out", "in", "params", "this" (C#)
   std::string defaultValue;  // text after '=' without surrounding blanks; "" when none
 };
 
 struct Member {
+  // Constant: a Delphi class constant (a "const" section in a class body); a C# const field
+  // is a Field with the modifier "const". A C# indexer is a Property named "this".
   enum class Kind { Field, Method, Property, EnumValue, Constant };
   Kind kind = Kind::Field;
   std::string name;
   std::string visibility;  // as written or implied by its section: "private", "protected", "public",
-                           // "published", "internal", "protected internal", ""
+                           // "published", "internal", "protected internal", "strict private",
+                           // "automated", ""
   std::string type;        // field and property type, method result ("" for a procedure / void)
   std::string initialValue;           // fields, constants and enum values: text after '='
   std::vector<Parameter> parameters;  // methods; a property's index parameters
@@ -37,6 +41,10 @@ struct Member {
   std::string documentation;  // the documentation comment's text as the generator writes it, markers removed
   std::string uniqueId;    // the element id of the zones that belong to this member
                            // ("62B0A1C30071" of "//## begin TX::Search%62B0A1C30071.body"), "" when none
+  std::string zoneTag;     // the kind of zone the id came from: "body" (an operation), "getbody" or
+                           // "setbody" (an attribute's or role's accessor: the accessor method, and
+                           // the property and field "F" + name of the same attribute); a property
+                           // with both accessors has the tag of its first zone; "" when none
   int line = 0;            // 1-based line of the declaration's first line
   int endLine = 0;         // its last line
 };
@@ -46,7 +54,8 @@ struct TypeDecl {
   std::string kind;        // Delphi: "class", "interface", "dispinterface", "object", "record", "enum";
                            // C#: "class", "struct", "interface", "enum"
   std::string visibility;  // C#: "public", "internal", ...; Delphi: ""
-  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial"; Delphi: ""
+  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial", ...;
+                                       // Delphi: "packed", "abstract", "sealed"
   std::vector<std::string> bases;      // superclass and interfaces in the order written
   std::vector<std::string> namespaces; // C#: enclosing namespaces, outermost first
   std::string guid;                    // Delphi interfaces: the GUID without braces
@@ -67,6 +76,9 @@ struct NotReadBack {
 struct CodeFile {
   std::string path;
   Language language = Language::Delphi;
+  std::string unitName;               // Delphi: the name after unit / program / package;
+                                      // C#: the scope of the file's "suses" zone (the component)
+  std::string uniqueId;               // the id of the file's own zones ("Catalog%62B0A1C30007.suses")
   std::vector<std::string> uses;      // Delphi interface uses list / C# using directives, in order
   std::vector<TypeDecl> types;        // in the order of the file
   std::vector<NotReadBack> notReadBack;
@@ -76,5 +88,10 @@ struct CodeFile {
 // cannot read goes to notReadBack with its line.
 CodeFile ReadDelphi(std::string path, std::string_view text);
 CodeFile ReadCSharp(std::string path, std::string_view text);
+
+// Whether this build reads C# (the grammar is compiled in); when it is not, ReadCSharp
+// reads nothing and CSharpReaderMissing() says what to install.
+bool CSharpReaderAvailable();
+std::string CSharpReaderMissing();
 
 }  // namespace VexloCode
