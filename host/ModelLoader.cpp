@@ -725,6 +725,7 @@ private:
         if (!names.empty() && names[0].compare(0, 9, "$UNNAMED$") != 0)
             e->name = W(names[0]);
         e->line = object.line;
+        e->textBegin = static_cast<uint32_t>(object.offset);
         if (m_r != m_main) {
             // One shared text per unit file.
             if (m_unitFileName != m_r->FileName()) {
@@ -748,6 +749,7 @@ private:
 
     void End(Element* e)
     {
+        e->textEnd = static_cast<uint32_t>(m_r->LastClose());
         if (!m_open.back().indexed && !e->quid.empty())
             m_toIndex.emplace_back(e, e->quid.Hash());
         m_open.pop_back();

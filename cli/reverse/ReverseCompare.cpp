@@ -1,0 +1,330 @@
+#include "ReverseCompare.h"
+
+#include <algorithm>
+#include <map>
+
+namespace VexloReverse {
+
+using namespace RoseHost;
+using VexloCode::CodeFile;
+using VexloCode::Language;
+using VexloCode::Member;
+using VexloCode::TypeDecl;
+using VexloModelWriter::ModelWriter;
+using VexloModelWriter::NewParameter;
+
+namespace {
+
+std::string Narrow(const std::wstring& w)
+{
+    std::string s;
+    for (wchar_t c : w)
+        s += c < 0x100 ? static_cast<char>(c) : '?';
+    return s;
+}
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// The element id in a zone id ("TX::Search%62B0A1C30071.body" or the id alone).
+std::string QuidOf(const std::string& zoneId)
+{
+    size_t from = zoneId.find('%');
+    from = from == std::string::npos ? 0 : from + 1;
+    size_t to = zoneId.find('.', from);
+    return zoneId.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+const char* ExportControlOf(const std::string& visibility)
+{
+    if (visibility == "public" || visibility == "published")
+        return "Public";
+    if (visibility == "protected")
+        return "Protected";
+    if (visibility == "private")
+        return "Private";
+    if (visibility == "internal")
+        return "Implementation";
+    return nullptr;
+}
+
+// The model's own name of a field: the generators write "F" + the attribute's name.
+bool FieldName(const Member& m, std::string& name)
+{
+    if (m.name.size() < 2 || m.name[0] != 'F')
+        return false;
+    name = m.name.substr(1);
+    return true;
+}
+
+std::string ParameterList(const Member& m, Language language)
+{
+    std::string out;
+    for (const auto& p : m.parameters) {
+        if (!out.empty())
+            out += language == Language::Delphi ? "; " : ", ";
+        out += language == Language::Delphi ? p.name + ": " + p.type : p.type + " " + p.name;
+    }
+    return out;
+}
+
+std::vector<NewParameter> ParametersOf(const Member& m)
+{
+    std::vector<NewParameter> out;
+    for (const auto& p : m.parameters)
+        out.push_back({p.name, p.type, ""});
+    return out;
+}
+
+bool SameParameters(const Member& a, const Member& b)
+{
+    if (a.parameters.size() != b.parameters.size())
+        return false;
+    for (size_t i = 0; i < a.parameters.size(); ++i)
+        if (a.parameters[i].name != b.parameters[i].name || a.parameters[i].type != b.parameters[i].type)
+            return false;
+    return true;
+}
+
+struct FileContext {
+    const Model& model;
+    const CodeFile& user;
+    const std::string& shown;
+    bool prune;
+    Comparison& out;
+
+    std::string At(int line) const { return " (" + shown + ":" + std::to_string(line) + ")"; }
+    void NotReadBack(int line, const std::string& why) const
+    {
+        out.notReadBack.push_back(shown + ":" + std::to_string(line) + ": " + why);
+    }
+    void Change(std::string line, std::function<void(ModelWriter&)> apply) const
+    {
+        out.changes.push_back({std::move(line), std::move(apply)});
+    }
+};
+
+// The model element a generated member stands for.
+const Element* ElementOf(const Model& model, const Class& cls, const Member& g)
+{
+    if (!g.uniqueId.empty())
+        if (const Element* e = model.FindByQuid(Widen(QuidOf(g.uniqueId))))
+            return e;
+    std::string name = g.name;
+    if (g.kind == Member::Kind::Field && !FieldName(g, name))
+        return nullptr;
+    if (g.kind == Member::Kind::Method) {
+        for (const Operation* o : cls.operations)
+            if (o->name == Widen(name))
+                return o;
+        return nullptr;
+    }
+    for (const Attribute* a : cls.attributes)
+        if (a->name == Widen(name))
+            return a;
+    for (const Role* r : cls.roles)
+        if (r->name == Widen(name))
+            return r;
+    return nullptr;
+}
+
+// Pairs each user member with the generated one it was: same id, else same kind and
+// name, else the next unpaired one of its kind (a rename).
+std::vector<int> PairMembers(const std::vector<Member>& generated, const std::vector<Member>& user)
+{
+    std::vector<int> pair(user.size(), -1);
+    std::vector<bool> taken(generated.size(), false);
+    auto pass = [&](auto same) {
+        for (size_t u = 0; u < user.size(); ++u)
+            for (size_t g = 0; g < generated.size() && pair[u] < 0; ++g)
+                if (!taken[g] && generated[g].kind == user[u].kind && same(generated[g], user[u])) {
+                    pair[u] = static_cast<int>(g);
+                    taken[g] = true;
+                }
+    };
+    pass([](const Member& g, const Member& u) { return !u.uniqueId.empty() && QuidOf(g.uniqueId) == QuidOf(u.uniqueId); });
+    pass([](const Member& g, const Member& u) {
+        return g.name == u.name && (u.uniqueId.empty() || g.uniqueId.empty()) &&
+               (g.kind != Member::Kind::Method || SameParameters(g, u));
+    });
+    pass([](const Member& g, const Member& u) { return g.name == u.name && u.uniqueId.empty(); });
+    // Renames: an unpaired member in the place of an unpaired one of its kind.
+    for (size_t u = 0; u < user.size(); ++u) {
+        if (pair[u] >= 0 || !user[u].uniqueId.empty())
+            continue;
+        for (size_t g = 0; g < generated.size(); ++g) {
+            if (taken[g] || generated[g].kind != user[u].kind)
+                continue;
+            const bool sameNext = u + 1 < user.size() && g + 1 < generated.size() && pair[u + 1] == static_cast<int>(g + 1);
+            const bool samePrev = u > 0 && g > 0 && pair[u - 1] == static_cast<int>(g - 1);
+            if (sameNext || samePrev) {
+                pair[u] = static_cast<int>(g);
+                taken[g] = true;
+            }
+            break;
+        }
+    }
+    return pair;
+}
+
+void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u)
+{
+    const Element* e = ElementOf(c.model, cls, g);
+    if (!e || e->kind != ElementKind::Attribute) {
+        if (g.name != u.name || g.type != u.type)
+            c.NotReadBack(u.line, "the field " + u.name + " comes from an association role; change the role in the model");
+        return;
+    }
+    const std::string path = ClassPath(cls) + "." + Narrow(e->name);
+    std::string name;
+    if (g.name != u.name) {
+        if (!FieldName(u, name)) {
+            c.NotReadBack(u.line, "the field " + u.name + " cannot be generated: field names are F + the attribute's name");
+            return;
+        }
+        c.Change("rename attribute " + path + " to " + name + c.At(u.line), [e, name](ModelWriter& w) { w.Rename(*e, name); });
+    }
+    if (g.type != u.type)
+        c.Change("change type of attribute " + path + " to " + u.type + c.At(u.line),
+                 [e, type = u.type](ModelWriter& w) { w.SetString(*e, "type", type); });
+}
+
+void CompareMethod(const FileContext& c, const Class& cls, const Member& g, const Member& u)
+{
+    const Element* e = ElementOf(c.model, cls, g);
+    if (!e || e->kind != ElementKind::Operation) {
+        if (g.name != u.name || g.type != u.type || !SameParameters(g, u))
+            c.NotReadBack(u.line, "the method " + u.name + " is an accessor of an attribute; change the attribute in the model");
+        return;
+    }
+    const std::string path = ClassPath(cls) + "." + Narrow(e->name);
+    if (g.name != u.name)
+        c.Change("rename operation " + path + " to " + u.name + c.At(u.line),
+                 [e, name = u.name](ModelWriter& w) { w.Rename(*e, name); });
+    if (g.type != u.type)
+        c.Change("change type of operation " + path + " to " + (u.type.empty() ? "none" : u.type) + c.At(u.line),
+                 [e, type = u.type](ModelWriter& w) { w.SetString(*e, "result", type); });
+    if (!SameParameters(g, u)) {
+        const Language lang = c.user.language;
+        c.Change("change parameters of operation " + path + " to (" + ParameterList(u, lang) + ")" + c.At(u.line),
+                 [op = static_cast<const Operation*>(e), ps = ParametersOf(u)](ModelWriter& w) { w.ReplaceParameters(*op, ps); });
+    }
+    if (g.visibility != u.visibility)
+        if (const char* ec = ExportControlOf(u.visibility))
+            c.Change("change visibility of operation " + path + " to " + u.visibility + c.At(u.line),
+                     [e, ec](ModelWriter& w) { w.SetString(*e, "opExportControl", ec); });
+    if (g.documentation != u.documentation)
+        c.Change("change documentation of operation " + path + c.At(u.line),
+                 [e, doc = u.documentation](ModelWriter& w) { w.SetString(*e, "documentation", doc); });
+}
+
+// A declaration the model can express only in part says which part it leaves.
+bool Expressible(const FileContext& c, const Member& u)
+{
+    for (const auto& p : u.parameters)
+        if (!p.kind.empty() || !p.defaultValue.empty()) {
+            c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name +
+                                      " has a kind or default value, which the generator does not write");
+            return false;
+        }
+    if (u.kind == Member::Kind::Method && u.methodKind != "function" && u.methodKind != "procedure" &&
+        u.methodKind != "method") {
+        c.NotReadBack(u.line, "the " + u.methodKind + " " + u.name + " is not read back (set the operation's Type in the model)");
+        return false;
+    }
+    return true;
+}
+
+void AddMember(const FileContext& c, const Class& cls, const Member& u)
+{
+    const std::string owner = ClassPath(cls);
+    if (u.kind == Member::Kind::Field) {
+        std::string name;
+        if (!FieldName(u, name)) {
+            c.NotReadBack(u.line, "the field " + u.name + " cannot be generated: field names are F + the attribute's name");
+            return;
+        }
+        VexloModelWriter::NewAttribute a{name, u.type, "", "Private", false, u.documentation, {}};
+        c.Change("add attribute " + owner + "." + name + ": " + u.type + c.At(u.line),
+                 [&cls, a](ModelWriter& w) { w.AddAttribute(cls, a); });
+    } else if (u.kind == Member::Kind::Method) {
+        if (!Expressible(c, u))
+            return;
+        const char* ec = ExportControlOf(u.visibility);
+        VexloModelWriter::NewOperation o{u.name, u.type, ec ? ec : "Public", u.documentation, ParametersOf(u), {}};
+        c.Change("add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) + ")" +
+                     (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
+                 [&cls, o](ModelWriter& w) { w.AddOperation(cls, o); });
+    } else {
+        c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
+    }
+}
+
+void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
+{
+    const std::vector<int> pair = PairMembers(g.members, u.members);
+    std::vector<bool> matched(g.members.size(), false);
+    for (size_t i = 0; i < u.members.size(); ++i) {
+        const Member& um = u.members[i];
+        if (pair[i] < 0) {
+            AddMember(c, cls, um);
+            continue;
+        }
+        const Member& gm = g.members[static_cast<size_t>(pair[i])];
+        matched[static_cast<size_t>(pair[i])] = true;
+        if (um.kind == Member::Kind::Field)
+            CompareField(c, cls, gm, um);
+        else if (um.kind == Member::Kind::Method && Expressible(c, um))
+            CompareMethod(c, cls, gm, um);
+    }
+    for (size_t i = 0; i < g.members.size(); ++i) {
+        if (matched[i])
+            continue;
+        const Element* e = ElementOf(c.model, cls, g.members[i]);
+        if (!e || (e->kind != ElementKind::Attribute && e->kind != ElementKind::Operation))
+            continue;
+        const std::string what = std::string(e->kind == ElementKind::Attribute ? "attribute " : "operation ") +
+                                 ClassPath(cls) + "." + Narrow(e->name);
+        if (c.prune)
+            c.Change("remove " + what + " (its declaration is gone from " + c.shown + ")",
+                     [e](ModelWriter& w) { w.Remove(*e); });
+        else
+            c.out.kept.push_back("kept in the model: " + what + " (its declaration is gone from " + c.shown +
+                                 "; --prune removes it)");
+    }
+    if (g.documentation != u.documentation)
+        c.Change("change documentation of class " + ClassPath(cls) + c.At(u.line),
+                 [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); });
+}
+
+} // namespace
+
+std::string ClassPath(const Class& cls)
+{
+    std::string path = Narrow(cls.name);
+    for (const Category* c = cls.parentCategory; c && !c->isRoot; c = c->parent)
+        path = Narrow(c->name) + "::" + path;
+    return path;
+}
+
+void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& user, const std::string& shown,
+                 bool prune, Comparison& out)
+{
+    FileContext c{model, user, shown, prune, out};
+    for (const auto& n : user.notReadBack)
+        c.NotReadBack(n.line, n.why);
+    for (const TypeDecl& u : user.types) {
+        const TypeDecl* g = nullptr;
+        for (const TypeDecl& t : generated.types)
+            if ((!u.uniqueId.empty() && QuidOf(t.uniqueId) == QuidOf(u.uniqueId)) || t.name == u.name)
+                g = &t;
+        const Element* e = g && !g->uniqueId.empty() ? model.FindByQuid(Widen(QuidOf(g->uniqueId))) : nullptr;
+        if (g && (!e || e->kind != ElementKind::Class))
+            e = model.FindClass(Widen(g->name));
+        if (!g || !e || e->kind != ElementKind::Class) {
+            c.NotReadBack(u.line, "the " + u.kind + " " + u.name + " is not in the model; new types are not read back yet");
+            continue;
+        }
+        CompareType(c, static_cast<const Class&>(*e), *g, u);
+    }
+}
+
+} // namespace VexloReverse

@@ -1,0 +1,36 @@
+// What the code holds that the model lacks: the declarations the readers found in the
+// user's file against those of the file the model generates now (or the base), turned
+// into model changes. Types and members are matched by the unique ids of their zones,
+// then by name, then by position (a renamed member keeps its id).
+#pragma once
+
+#include "Declarations.h"
+#include "ModelWriter.h"
+#include "RoseModel.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace VexloReverse {
+
+struct ModelChange {
+    std::string line;                                       // "add operation Catalog::TBook.Summary(...) (Catalog.pas:12)"
+    std::function<void(VexloModelWriter::ModelWriter&)> apply;
+};
+
+struct Comparison {
+    std::vector<ModelChange> changes;
+    std::vector<std::string> kept;        // "kept in the model: ... (its declaration is gone from F; --prune removes it)"
+    std::vector<std::string> notReadBack; // "FILE:LINE: why"
+};
+
+// Compares one file. `generated` is what the model gives for the file now, `user` the
+// file as it stands; `shown` is the file's name in messages.
+void CompareFile(const RoseHost::Model& model, const VexloCode::CodeFile& generated, const VexloCode::CodeFile& user,
+                 const std::string& shown, bool prune, Comparison& out);
+
+// "Catalog::TBook": the class's packages below the root and its name.
+std::string ClassPath(const RoseHost::Class& cls);
+
+} // namespace VexloReverse
