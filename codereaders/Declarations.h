@@ -37,6 +37,8 @@ struct Member {
   std::string documentation;  // the documentation comment's text as the generator writes it, markers removed
   std::string uniqueId;    // the element id of the zones that belong to this member
                            // ("62B0A1C30071" of "//## begin TX::Search%62B0A1C30071.body"), "" when none
+  std::string zoneTag;     // the kind of zone the id came from: "body" (an operation), "getbody" or
+                           // "setbody" (an attribute's or role's accessor); "" when none
   int line = 0;            // 1-based line of the declaration's first line
   int endLine = 0;         // its last line
 };
@@ -67,6 +69,8 @@ struct NotReadBack {
 struct CodeFile {
   std::string path;
   Language language = Language::Delphi;
+  std::string unitName;               // Delphi: the name after unit / program / package
+  std::string uniqueId;               // the id of the file's own zones ("Catalog%62B0A1C30007.suses")
   std::vector<std::string> uses;      // Delphi interface uses list / C# using directives, in order
   std::vector<TypeDecl> types;        // in the order of the file
   std::vector<NotReadBack> notReadBack;
@@ -76,5 +80,10 @@ struct CodeFile {
 // cannot read goes to notReadBack with its line.
 CodeFile ReadDelphi(std::string path, std::string_view text);
 CodeFile ReadCSharp(std::string path, std::string_view text);
+
+// Whether this build reads C# (the grammar is compiled in); when it is not, ReadCSharp
+// reads nothing and CSharpReaderMissing() says what to install.
+bool CSharpReaderAvailable();
+std::string CSharpReaderMissing();
 
 }  // namespace VexloCode

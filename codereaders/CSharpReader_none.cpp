@@ -1,0 +1,21 @@
+// A build without the C# grammar: nothing is read, and each file says why and what to install.
+#include "Declarations.h"
+
+namespace VexloCode {
+
+bool CSharpReaderAvailable() { return false; }
+
+std::string CSharpReaderMissing() {
+  return "this vexlo was built without the C# grammar: run scripts/setup.sh (it installs "
+         "libtree-sitter-dev and fetches the tree-sitter C# grammar into .deps/) and build again";
+}
+
+CodeFile ReadCSharp(std::string path, std::string_view) {
+  CodeFile file;
+  file.path = std::move(path);
+  file.language = Language::CSharp;
+  file.notReadBack.push_back({1, CSharpReaderMissing()});
+  return file;
+}
+
+}  // namespace VexloCode

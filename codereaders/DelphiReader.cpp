@@ -1,0 +1,185 @@
+// A unit, program or package: its header, the interface section's uses list and type
+// sections, and the implementation section's method headers, whose zones carry the ids
+// of the members they implement.
+#include "DelphiParse.h"
+
+namespace VexloCode {
+namespace Delphi {
+namespace {
+
+void ReadUses(Cursor& cur, CodeFile& file) {
+  cur.Take();  // "uses"
+  while (!cur.AtEnd() && !cur.Is(";") && !IsSectionWord(cur.Peek().lower)) {
+    std::string name;
+    while (cur.IsWord()) {
+      name += cur.Take().text;
+      if (!cur.Is(".")) break;
+      name += cur.Take().text;
+    }
+    if (!name.empty()) file.uses.push_back(name);
+    if (cur.Accept("in")) cur.Take();  // 'path\Unit.pas'
+    if (!cur.Accept(",") && !cur.Is(";")) cur.Take();
+  }
+  cur.Accept(";");
+}
+
+// The declarations of a unit-level section the model has no place for.
+void SkipSection(Context& ctx, const std::string& word) {
+  ctx.cur.Take();
+  while (ctx.cur.IsWord() && !IsSectionWord(ctx.cur.Peek().lower) && ctx.cur.Peek().lower != "procedure" &&
+         ctx.cur.Peek().lower != "function") {
+    ctx.Skip(ctx.cur.Peek().line, "a unit-level " + word + " declaration (" + ctx.cur.Peek().text + ")");
+    SkipDeclaration(ctx.cur);
+  }
+}
+
+void ReadInterface(Context& ctx) {
+  Cursor& cur = ctx.cur;
+  while (!cur.AtEnd()) {
+    const std::string w = cur.Peek().lower;
+    if (w == "implementation" || w == "begin" || (w == "end" && cur.Is(".", 1))) return;
+    if (w == "uses") {
+      ReadUses(cur, ctx.file);
+    } else if (w == "type") {
+      cur.Take();
+      while (cur.IsWord() && !IsSectionWord(cur.Peek().lower) && !cur.Is("procedure") && !cur.Is("function"))
+        ReadTypeDeclaration(ctx);
+    } else if (w == "const" || w == "var" || w == "resourcestring" || w == "threadvar") {
+      SkipSection(ctx, w);
+    } else if (w == "procedure" || w == "function") {
+      ctx.Skip(cur.Peek().line, "a routine outside a class (" + cur.Peek(1).text + ")");
+      SkipDeclaration(cur);
+      while (IsDirective(cur.Peek().lower)) SkipDeclaration(cur);
+    } else if (w == "requires" || w == "contains" || w == "exports") {
+      SkipDeclaration(cur);  // package lists live in zones of their own
+    } else {
+      ctx.Skip(cur.Peek().line, "unknown text ('" + cur.Peek().text + "')");
+      SkipDeclaration(cur);
+    }
+  }
+}
+
+struct ImplHeader {
+  std::string type, name;
+  std::vector<Parameter> parameters;
+  int line = 0;
+};
+
+std::vector<ImplHeader> ReadImplementationHeaders(Cursor& cur) {
+  std::vector<ImplHeader> out;
+  while (!cur.AtEnd()) {
+    const std::string& w = cur.Take().lower;
+    if (w != "procedure" && w != "function" && w != "constructor" && w != "destructor") continue;
+    ImplHeader h;
+    h.line = cur.LineBefore();
+    std::vector<std::string> parts;
+    while (cur.IsWord()) {
+      parts.push_back(cur.Take().text);
+      if (!cur.Accept(".")) break;
+    }
+    if (parts.size() < 2) continue;  // a local routine
+    h.name = parts.back();
+    parts.pop_back();
+    for (const std::string& p : parts) h.type += (h.type.empty() ? "" : ".") + p;
+    if (cur.Is("(")) h.parameters = ReadParameters(cur, ")");
+    out.push_back(std::move(h));
+  }
+  return out;
+}
+
+bool SameParameters(const std::vector<Parameter>& a, const std::vector<Parameter>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!EqualNoCase(a[i].name, b[i].name) || !EqualNoCase(a[i].type, b[i].type)) return false;
+  return true;
+}
+
+// The method a header implements: the one with its parameters, else the only one of its name.
+Member* FindMethod(TypeDecl& type, const ImplHeader& h) {
+  Member* only = nullptr;
+  int named = 0;
+  for (Member& m : type.members) {
+    if (m.kind != Member::Kind::Method || !EqualNoCase(m.name, h.name)) continue;
+    if (SameParameters(m.parameters, h.parameters)) return &m;
+    only = &m;
+    ++named;
+  }
+  return named == 1 ? only : nullptr;
+}
+
+void SetId(Member& m, const ZoneMarker& zone) {
+  if (!m.uniqueId.empty()) return;
+  m.uniqueId = zone.id;
+  m.zoneTag = BodyTag(zone.tag);
+}
+
+// An accessor's zones hold its attribute's id: it goes to the property read or written
+// through the accessor and to the field the generator names after it.
+void AttachAccessor(TypeDecl& type, const std::string& accessor, const ZoneMarker& zone) {
+  const std::string tag = BodyTag(zone.tag);
+  if (tag != "getbody" && tag != "setbody") return;
+  const std::string attribute = accessor.size() > 3 ? accessor.substr(3) : "";
+  for (Member& m : type.members) {
+    const bool property = m.kind == Member::Kind::Property &&
+                          EqualNoCase(tag == "getbody" ? m.readAccessor : m.writeAccessor, accessor);
+    const bool field = m.kind == Member::Kind::Field && !attribute.empty() && EqualNoCase(m.name, "F" + attribute);
+    if (property || field) SetId(m, zone);
+  }
+}
+
+void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std::vector<ZoneMarker>& markers,
+               int implementationLine) {
+  for (const ZoneMarker& zone : markers) {
+    if (!zone.begin || zone.line < implementationLine) continue;
+    const ImplHeader* header = nullptr;
+    for (const ImplHeader& h : headers)
+      if (h.line < zone.line) header = &h;
+    if (!header || !EqualNoCase(zone.scope, header->type + "::" + header->name)) continue;
+    for (TypeDecl& type : file.types) {
+      if (!EqualNoCase(type.name, header->type)) continue;
+      if (Member* m = FindMethod(type, *header)) SetId(*m, zone);
+      AttachAccessor(type, header->name, zone);
+    }
+  }
+}
+
+void ReadHeader(Cursor& cur, CodeFile& file, const std::vector<ZoneMarker>& markers) {
+  if (!(cur.Is("unit") || cur.Is("program") || cur.Is("package") || cur.Is("library"))) return;
+  cur.Take();
+  while (cur.IsWord()) {
+    file.unitName += cur.Take().text;
+    if (!cur.Is(".")) break;
+    file.unitName += cur.Take().text;
+  }
+  SkipDeclaration(cur);
+  file.uniqueId = OwnZoneId(markers, file.unitName);
+  cur.Accept("interface");
+}
+
+}  // namespace
+}  // namespace Delphi
+
+CodeFile ReadDelphi(std::string path, std::string_view text) {
+  using namespace Delphi;
+  CodeFile file;
+  file.path = std::move(path);
+  file.language = Language::Delphi;
+  const Lexed lexed = Lex(text);
+  const std::vector<ZoneMarker> markers = FindZoneMarkers(text);
+  Cursor cur(lexed.tokens, text);
+  Context ctx{cur, file, lexed, markers};
+  ReadHeader(cur, file, markers);
+  ReadInterface(ctx);
+  if (cur.Is("implementation")) {
+    const int implementationLine = cur.Peek().line;
+    AttachIds(file, ReadImplementationHeaders(cur), markers, implementationLine);
+  }
+  for (const Directive& d : lexed.directives)
+    if ((d.name == "I" && d.text.size() > 2 && d.text[2] != '+' && d.text[2] != '-') || d.name == "INCLUDE")
+      ctx.Skip(d.line, "an included file ({" + d.text + "}) is not read");
+  if (!lexed.unterminated.empty())
+    ctx.Skip(lexed.unterminatedLine, "a " + lexed.unterminated + " that is never closed");
+  return file;
+}
+
+}  // namespace VexloCode

@@ -1,0 +1,90 @@
+#include "ZoneMarkers.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace VexloCode {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+bool ParseMarker(std::string_view line, ZoneMarker& marker) {
+  line = Trim(line);
+  std::string_view rest;
+  if (line.starts_with("//## begin ")) {
+    marker.begin = true;
+    rest = line.substr(11);
+  } else if (line.starts_with("//## end ")) {
+    marker.begin = false;
+    rest = line.substr(9);
+  } else {
+    return false;
+  }
+  const size_t percent = rest.rfind('%');
+  if (percent == std::string_view::npos) return false;
+  marker.scope = std::string(rest.substr(0, percent));
+  rest = rest.substr(percent + 1);
+  const size_t dot = rest.find('.');
+  if (dot == std::string_view::npos) return false;
+  marker.id = std::string(rest.substr(0, dot));
+  rest = rest.substr(dot + 1);
+  marker.tag = std::string(rest.substr(0, rest.find(' ')));
+  return !marker.id.empty() && !marker.tag.empty();
+}
+
+}  // namespace
+
+std::vector<ZoneMarker> FindZoneMarkers(std::string_view text) {
+  std::vector<ZoneMarker> markers;
+  int line = 1;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    ZoneMarker marker;
+    if (ParseMarker(text.substr(start, end - start), marker)) {
+      marker.line = line;
+      markers.push_back(std::move(marker));
+    }
+    start = end + 1;
+    ++line;
+  }
+  return markers;
+}
+
+int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last) {
+  for (const ZoneMarker& marker : markers)
+    if (marker.line >= first && marker.line < last) return marker.line;
+  return 0;
+}
+
+std::string OwnZoneId(const std::vector<ZoneMarker>& markers, std::string_view scope) {
+  for (const ZoneMarker& marker : markers)
+    if (marker.begin && marker.scope == scope) return marker.id;
+  return "";
+}
+
+std::string BodyTag(std::string_view tag) {
+  if (tag == "getvar" || tag == "getbody") return "getbody";
+  if (tag == "setvar" || tag == "setbody") return "setbody";
+  if (tag == "var" || tag == "body") return "body";
+  return std::string(tag);
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace VexloCode

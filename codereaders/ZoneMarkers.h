@@ -1,0 +1,34 @@
+// The preserved-zone marker lines of a generated file ("//## begin Scope%ID.tag
+// preserve=yes", "//## end Scope%ID.tag"), found by line. Both readers take element ids
+// from them and refuse declarations that a marker cuts in two.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace VexloCode {
+
+struct ZoneMarker {
+  int line = 0;
+  bool begin = true;
+  std::string scope;  // "TItem" or "TItem::GetTitle"
+  std::string id;
+  std::string tag;
+};
+
+std::vector<ZoneMarker> FindZoneMarkers(std::string_view text);
+
+// The first marker line in [first, last), or 0: a declaration over those lines is split.
+int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last);
+
+// The id of the zones whose scope is exactly this name (a type's own zones), or "".
+std::string OwnZoneId(const std::vector<ZoneMarker>& markers, std::string_view scope);
+
+// "getvar"/"getbody" -> "getbody", "setvar"/"setbody" -> "setbody", "var"/"body" -> "body".
+std::string BodyTag(std::string_view tag);
+
+bool EqualNoCase(std::string_view a, std::string_view b);
+std::string Lower(std::string_view text);
+
+}  // namespace VexloCode
