@@ -1,0 +1,83 @@
+// What the last committed run generated, kept in the output folder ("<output>/.vexlo/"),
+// so that a run knows each line it wrote: a line of an old file that is neither in a
+// zone nor in that text is the user's, a zone whose text is still the generator's may
+// follow the model, a file that no component writes any more is stale, and zones saved
+// to recovery files can come back. Also the base of a three-way merge (`vexlo reverse`).
+//
+// Layout: "base/index" lists the files ("file BLOB<TAB>SIZE<TAB>PATH", PATH relative to
+// the output folder, "/" separated) and the zones saved to recovery files ("saved
+// ID<TAB>TAG<TAB>RECOVERY"); "base/BLOB" holds a generated text, named by its hashes
+// (a text is written once, never changed in place). Without the index the store is
+// absent, and a run does what it did before it existed.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace VexloRun {
+
+// A zone an earlier run saved to a recovery file, to be brought back when its element
+// is generated again.
+struct SavedZone {
+    std::string id, tag;
+    std::string recovery; // relative to the output folder, "/" separated
+};
+
+class BaseStore {
+public:
+    // Reads "<outputFolder>/.vexlo/base/index" (not following links). Never throws: a
+    // missing or unreadable index gives an absent store (WhyAbsent says why).
+    static BaseStore Open(const std::filesystem::path& outputFolder);
+
+    bool Present() const { return m_present; }
+    const std::string& WhyAbsent() const { return m_whyAbsent; }
+    const std::filesystem::path& OutputFolder() const { return m_output; }
+
+    // What the last committed run generated for that file (absolute, or relative to the
+    // output folder); nothing when the store has no such file or its text is damaged.
+    std::optional<std::string> Generated(const std::filesystem::path& file) const;
+
+    // Every file the store knows, relative to the output folder ("/" separated).
+    std::vector<std::string> Files() const;
+    const std::vector<SavedZone>& Saved() const { return m_saved; }
+
+    // The next state, committed by Commit: a file's generated text, a file no longer
+    // generated, a zone saved to a recovery file or brought back.
+    void Record(const std::filesystem::path& file, std::string generated);
+    void Forget(const std::filesystem::path& file);
+    void RecordSaved(SavedZone zone);
+    void ForgetSaved(const std::string& id, const std::string& tag);
+    bool Changed() const { return m_changed; }
+
+    // The commit in three steps. BeginCommit writes the new texts (flushed) and then
+    // removes the old index, so that a run killed from here on leaves no index that
+    // disagrees with the files (the next run falls back and says so). EndCommit writes
+    // the new index (flushed) and removes texts nothing names. RestoreIndex puts the old
+    // index back after a rolled-back commit. Each returns false with the system's error set.
+    bool BeginCommit();
+    bool EndCommit();
+    bool RestoreIndex();
+
+    // Relative path of a file below the output folder ("/" separated), or nothing.
+    std::optional<std::string> RelativeOf(const std::filesystem::path& file) const;
+
+private:
+    struct Entry {
+        std::string blob;
+        size_t size = 0;
+        std::string path; // as recorded
+        std::optional<std::string> pending; // a text to write
+    };
+    std::filesystem::path m_output;
+    bool m_present = false;
+    bool m_changed = false;
+    std::string m_whyAbsent;
+    std::string m_oldIndex; // the index as read, for RestoreIndex
+    std::map<std::string, Entry> m_files; // by lower-case relative path
+    std::vector<SavedZone> m_saved;
+};
+
+} // namespace VexloRun
