@@ -98,7 +98,10 @@ struct FileContext {
     }
     void Change(std::string line, std::function<void(ModelWriter&)> apply) const
     {
-        out.changes.push_back({std::move(line), std::move(apply)});
+        out.changes.push_back({std::move(line), [apply = std::move(apply)](ModelWriter& w) {
+                                   apply(w);
+                                   return std::string();
+                               }, nullptr, ""});
     }
 };
 
@@ -207,8 +210,8 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
         c.Change("change parameters of operation " + path + " to (" + ParameterList(u, lang) + ")" + c.At(u.line),
                  [op = static_cast<const Operation*>(e), ps = ParametersOf(u)](ModelWriter& w) { w.ReplaceParameters(*op, ps); });
     }
-    if (g.visibility != u.visibility)
-        if (const char* ec = ExportControlOf(u.visibility))
+    const char* was = ExportControlOf(g.visibility);
+    if (const char* ec = ExportControlOf(u.visibility); ec && (!was || std::string(ec) != was))
             c.Change("change visibility of operation " + path + " to " + u.visibility + c.At(u.line),
                      [e, ec](ModelWriter& w) { w.SetString(*e, "opExportControl", ec); });
     if (g.documentation != u.documentation)
@@ -216,17 +219,23 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
                  [e, doc = u.documentation](ModelWriter& w) { w.SetString(*e, "documentation", doc); });
 }
 
-// A declaration the model can express only in part says which part it leaves.
-bool Expressible(const FileContext& c, const Member& u)
+// A declaration the model can express only in part says which part it leaves: what the
+// generator cannot write (parameter kinds and defaults; constructors and destructors
+// come from the operation's Type) unless the generated declaration has it already.
+bool Expressible(const FileContext& c, const Member& u, const Member* g = nullptr)
 {
-    for (const auto& p : u.parameters)
-        if (!p.kind.empty() || !p.defaultValue.empty()) {
+    for (size_t i = 0; i < u.parameters.size(); ++i) {
+        const auto& p = u.parameters[i];
+        const bool same = g && i < g->parameters.size() && g->parameters[i].kind == p.kind &&
+                          g->parameters[i].defaultValue == p.defaultValue;
+        if (!same && (!p.kind.empty() || !p.defaultValue.empty())) {
             c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name +
                                       " has a kind or default value, which the generator does not write");
             return false;
         }
-    if (u.kind == Member::Kind::Method && u.methodKind != "function" && u.methodKind != "procedure" &&
-        u.methodKind != "method") {
+    }
+    if (u.kind == Member::Kind::Method && (!g || g->methodKind != u.methodKind) && u.methodKind != "function" &&
+        u.methodKind != "procedure" && u.methodKind != "method") {
         c.NotReadBack(u.line, "the " + u.methodKind + " " + u.name + " is not read back (set the operation's Type in the model)");
         return false;
     }
@@ -250,9 +259,9 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
             return;
         const char* ec = ExportControlOf(u.visibility);
         VexloModelWriter::NewOperation o{u.name, u.type, ec ? ec : "Public", u.documentation, ParametersOf(u), {}};
-        c.Change("add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) + ")" +
-                     (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
-                 [&cls, o](ModelWriter& w) { w.AddOperation(cls, o); });
+        c.out.changes.push_back({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
+                                     ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
+                                 [&cls, o](ModelWriter& w) { return w.AddOperation(cls, o); }, &u, Narrow(cls.name)});
     } else {
         c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
     }
@@ -272,7 +281,7 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
         matched[static_cast<size_t>(pair[i])] = true;
         if (um.kind == Member::Kind::Field)
             CompareField(c, cls, gm, um);
-        else if (um.kind == Member::Kind::Method && Expressible(c, um))
+        else if (um.kind == Member::Kind::Method && Expressible(c, um, &gm))
             CompareMethod(c, cls, gm, um);
     }
     for (size_t i = 0; i < g.members.size(); ++i) {

@@ -15,8 +15,13 @@
 namespace VexloReverse {
 
 struct ModelChange {
-    std::string line;                                       // "add operation Catalog::TBook.Summary(...) (Catalog.pas:12)"
-    std::function<void(VexloModelWriter::ModelWriter&)> apply;
+    std::string line; // "add operation Catalog::TBook.Summary(...) (Catalog.pas:12)"
+    // Writes the change; gives the id of the element it adds ("" for other changes).
+    std::function<std::string(VexloModelWriter::ModelWriter&)> apply;
+    // An operation added: its declaration in the user's file and its class, so that its
+    // body can be carried into the new element's zones.
+    const VexloCode::Member* addedMethod = nullptr;
+    std::string className;
 };
 
 struct Comparison {

@@ -16,6 +16,7 @@
 #include "ZoneGuard.h"
 #include "run/Journal.h"
 #include "run/RunFiles.h"
+#include "run/RunHooks.h"
 #include "run/RunLock.h"
 #include "run/RunPlan.h"
 #include "run/RunReport.h"
@@ -147,7 +148,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         byPath[Lower(Slashed(file.path))] = &file;
         if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
             std::wstring copy = shadow.PathOf(file);
-            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, *text))
+            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            const std::string withExtra =
+                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
+            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
         }
@@ -294,6 +298,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
         const std::string* old = zoneGuard.OriginalText(file.path);
+        if (CurrentRunHooks().onGenerated)
+            CurrentRunHooks().onGenerated({file.path, *now, old});
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
@@ -310,6 +316,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
                                    L"component " + QualifiedName(*file.module)});
     }
 
+    if (preview && CurrentRunHooks().onGenerated)
+        return zoneGuard.ExitCode();
     if (preview) {
         for (const ReportFile& f : report.files)
             if (!options.check || f.action != L"unchanged" || options.dryRun)
@@ -340,6 +348,12 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 }
 
 } // namespace
+
+RunHooks& CurrentRunHooks()
+{
+    static RunHooks hooks;
+    return hooks;
+}
 
 int RunGenerate(const Options& options, const Installation& installation)
 {
