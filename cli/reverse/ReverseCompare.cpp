@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace VexloReverse {
 
@@ -318,8 +319,17 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
                  bool prune, Comparison& out)
 {
     FileContext c{model, user, shown, prune, out};
-    for (const auto& n : user.notReadBack)
-        c.NotReadBack(n.line, n.why);
+    // What the reader cannot read in the generated text too is the model's doing, not an
+    // edit: only the rest is said.
+    std::multiset<std::string> generatedToo;
+    for (const auto& n : generated.notReadBack)
+        generatedToo.insert(n.why);
+    for (const auto& n : user.notReadBack) {
+        if (auto it = generatedToo.find(n.why); it != generatedToo.end())
+            generatedToo.erase(it);
+        else
+            c.NotReadBack(n.line, n.why);
+    }
     for (const TypeDecl& u : user.types) {
         const TypeDecl* g = nullptr;
         for (const TypeDecl& t : generated.types)

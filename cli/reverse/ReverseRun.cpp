@@ -54,6 +54,17 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
     return files;
 }
 
+// A file as messages name it: below the current folder relative to it, else as it is.
+std::wstring Shown(const std::wstring& path)
+{
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(here);
+    if (error || relative.empty() || *relative.begin() == "..")
+        return Slashed(path);
+    return Slashed(relative.wstring());
+}
+
 bool IsCSharp(const std::wstring& path)
 {
     return path.size() >= 3 && Lower(path.substr(path.size() - 3)) == L".cs";
@@ -142,7 +153,11 @@ int RunReverse(const Options& options, const Installation& installation)
         userCode.emplace_back();
         if (!file.user)
             continue; // nothing written there yet: nothing to read back
-        const std::string shown = Narrow(Slashed(file.path));
+        const std::string shown = Narrow(Shown(file.path));
+        if (IsCSharp(file.path) && !VexloCode::CSharpReaderAvailable()) {
+            comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
+            continue;
+        }
         userCode.back() = Read(file.path, *file.user);
         VexloReverse::CompareFile(*model, Read(file.path, file.generated), userCode.back(), shown, options.prune,
                                   comparison);

@@ -1,0 +1,197 @@
+// `vexlo reverse` end to end, as a user runs it: generate the example, edit the code,
+// reverse, and then `generate --check` is up to date and the file is the edited one up
+// to the documented normalisations (the generator's order, zone markers around new
+// bodies). A no-op reverse of the example and of the sample models changes no byte.
+#include "CliTestSupport.h"
+#include "SampleModels.h"
+
+#include <algorithm>
+
+using namespace CliTest;
+
+namespace {
+
+struct Replace {
+    std::string from, to;
+};
+
+struct EditRow {
+    const char* what;
+    const char* file; // below out/
+    std::vector<Replace> edits;
+    std::vector<std::string> changes; // lines --dry-run prints (each a part of one line)
+    std::vector<std::string> flags = {}; // more options of reverse
+};
+
+const char* const kCatalog = "Delphi/Catalog.pas";
+
+const EditRow kRows[] = {
+    {"field added", kCatalog,
+     {{"    FPages: Integer;\r\n", "    FPages: Integer;\r\n    FEdition: Integer;\r\n"}},
+     {"add attribute Catalog::TBook.Edition: Integer (out/Delphi/Catalog.pas:"}},
+    {"field renamed and retyped", kCatalog,
+     {{"    FEndDate: TDateTime;", "    FLastDay: TDate;"}},
+     {"rename attribute Catalog::TDateRange.EndDate to LastDay", "change type of attribute Catalog::TDateRange.EndDate to TDate"}},
+    {"method added with a var section and a body", kCatalog,
+     {{"    function LoanDays(): Integer; override;\r\n",
+       "    function LoanDays(): Integer; override;\r\n    function Summary(AWidth: Integer): string;\r\n"},
+      {"  //## end TBook::LoanDays%62B0A1C30059.body\r\nend;\r\n",
+       "  //## end TBook::LoanDays%62B0A1C30059.body\r\nend;\r\n\r\nfunction TBook.Summary(AWidth: Integer): string;\r\n"
+       "var\r\n  S: string;\r\nbegin\r\n  S := Title;\r\n  Result := Copy(S, 1, AWidth);\r\nend;\r\n"}},
+     {"add operation Catalog::TBook.Summary(AWidth: Integer): string (out/Delphi/Catalog.pas:"}},
+    {"parameters and result changed", kCatalog,
+     {{"    function Contains(ADate: TDateTime): Boolean;", "    function Contains(ADay: TDate;AStrict: Boolean): Integer;"},
+      {"function TDateRange.Contains(ADate: TDateTime): Boolean;", "function TDateRange.Contains(ADay: TDate;AStrict: Boolean): Integer;"}},
+     {"change type of operation Catalog::TDateRange.Contains to Integer",
+      "change parameters of operation Catalog::TDateRange.Contains to (ADay: TDate; AStrict: Boolean)"}},
+    {"method renamed (its zones keep the id)", kCatalog,
+     {{"    function Days(): Integer;", "    function DayCount(): Integer;"},
+      {"function TDateRange.Days(): Integer;", "function TDateRange.DayCount(): Integer;"}},
+     {"rename operation Catalog::TDateRange.Days to DayCount"}},
+    {"procedure made protected and documented", kCatalog,
+     {{"  protected\r\n  //## begin TDateRange%62B0A1C30018.protected preserve=yes\r\n  //## end TDateRange%62B0A1C30018.protected\r\n",
+       "  protected\r\n  //## begin TDateRange%62B0A1C30018.protected preserve=yes\r\n  //## end TDateRange%62B0A1C30018.protected\r\n"
+       "    {How many days.}\r\n    function Days(): Integer;\r\n"},
+      {"  //## end TDateRange%62B0A1C30018.public\r\n    function Days(): Integer;\r\n",
+       "  //## end TDateRange%62B0A1C30018.public\r\n"},
+      {"function TDateRange.Days(): Integer;", "{How many days.}\r\nfunction TDateRange.Days(): Integer;"}},
+     {"change visibility of operation Catalog::TDateRange.Days to protected",
+      "change documentation of operation Catalog::TDateRange.Days"}},
+    {"method removed, with --prune", kCatalog,
+     {{"    function Days(): Integer;\r\n", ""},
+      {"function TDateRange.Days(): Integer;\r\n//## begin TDateRange::Days%62B0A1C30042.var preserve=yes\r\n"
+       "//## end TDateRange::Days%62B0A1C30042.var\r\nbegin\r\n"
+       "  //## begin TDateRange::Days%62B0A1C30042.body preserve=yes\r\n"
+       "  //## end TDateRange::Days%62B0A1C30042.body\r\nend;\r\n\r\n", ""}},
+     {"remove operation Catalog::TDateRange.Days"},
+     {"--prune"}},
+};
+
+// The lines of a file that are not zone markers, blank or the implementation of a
+// removed method, sorted: the generator's order and its markers are normalisations.
+std::vector<std::string> Normalised(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.find_first_not_of(' ') == std::string::npos || line.find("//## ") != std::string::npos)
+            continue;
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+class ReverseRun : public VexloRunTest {
+protected:
+    void Generate()
+    {
+        fs::copy_file(EXAMPLE_MODEL, m_dir / "Example.mdl");
+        Result r = Run({"generate", "Example.mdl", "--out", "out"});
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+    Result Reverse(std::vector<std::string> more = {})
+    {
+        std::vector<std::string> args = {"reverse", "Example.mdl", "--out", "out"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args);
+    }
+};
+
+TEST_F(ReverseRun, EditsFlowIntoTheModelAndTheCodeStays)
+{
+    Generate();
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    std::map<std::string, std::string> generated;
+    for (const char* f : {kCatalog})
+        generated[f] = ReadFile(m_dir / "out" / f);
+    for (const EditRow& row : kRows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(m_dir / "Example.mdl", model);
+        for (const auto& [f, text] : generated)
+            WriteFile(m_dir / "out" / f, text);
+        std::string edited = generated[row.file];
+        for (const Replace& e : row.edits) {
+            ASSERT_NE(edited.find(e.from), std::string::npos) << e.from;
+            edited.replace(edited.find(e.from), e.from.size(), e.to);
+        }
+        WriteFile(m_dir / "out" / row.file, edited);
+
+        std::vector<std::string> dry = row.flags;
+        dry.push_back("--dry-run");
+        Result preview = Reverse(dry);
+        ASSERT_EQ(preview.code, 0) << preview.err;
+        for (const std::string& change : row.changes)
+            EXPECT_TRUE(Contains(preview.out, change)) << change << "\n" << preview.out;
+        EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model) << "--dry-run wrote the model";
+        std::vector<std::string> check = row.flags;
+        check.push_back("--check");
+        EXPECT_EQ(Reverse(check).code, 1);
+
+        Result r = Reverse(row.flags);
+        ASSERT_EQ(r.code, 0) << r.out << r.err;
+        EXPECT_NE(ReadFile(m_dir / "Example.mdl"), model);
+        EXPECT_FALSE(Contains(r.out, "not read back: out/Delphi")) << r.out;
+        Result upToDate = Run({"generate", "Example.mdl", "--out", "out", "--check"});
+        EXPECT_EQ(upToDate.code, 0) << upToDate.out << upToDate.err;
+        EXPECT_EQ(Normalised(ReadFile(m_dir / "out" / row.file)), Normalised(edited));
+        EXPECT_FALSE(fs::exists(m_dir / "out" / (std::string(row.file) + ".vxlost")));
+        Result again = Reverse();
+        EXPECT_TRUE(Contains(again.out, "nothing to read back")) << again.out;
+    }
+}
+
+TEST_F(ReverseRun, RemovalsAreKeptAndWhatCannotBeReadIsSaid)
+{
+    Generate();
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    std::string text = ReadFile(m_dir / "out" / kCatalog);
+    auto edit = [&](const std::string& from, const std::string& to) {
+        ASSERT_NE(text.find(from), std::string::npos);
+        text.replace(text.find(from), from.size(), to);
+    };
+    edit("    function Days(): Integer;\r\n", "");
+    edit("    FPages: Integer;\r\n", "    FPages: Integer;\r\n    Count: Integer;\r\n");
+    WriteFile(m_dir / "out" / kCatalog, text);
+    Result r = Reverse();
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "kept in the model: operation Catalog::TDateRange.Days (its declaration is gone from "
+                                "out/Delphi/Catalog.pas; --prune removes it)"))
+        << r.out;
+    EXPECT_TRUE(Contains(r.out, "not read back: out/Delphi/Catalog.pas:")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "nothing to read back")) << r.out;
+    EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
+}
+
+// Generated once, reversed at once: nothing to read back, the model byte for byte.
+TEST_F(ReverseRun, ANoOpChangesNothing)
+{
+    struct Case {
+        std::string model;
+        std::vector<std::string> options;
+    };
+    std::vector<Case> cases = {{EXAMPLE_MODEL, {}}};
+    if (SampleFolder::Present())
+        for (const char* m : {"atm.mdl", "library-gbk.mdl", "umldemo.mdl"})
+            cases.push_back({SampleFolder::Dir() + "/" + m, {"--language", "Delphi"}});
+    else
+        std::cout << SampleFolder::MissingNote() << "\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        const fs::path copy = m_dir / fs::path(c.model).filename();
+        fs::copy_file(c.model, copy, fs::copy_options::overwrite_existing);
+        std::vector<std::string> args = {"generate", copy.filename().string(), "--out", "out"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(Run(args).code, 0);
+        args[0] = "reverse";
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.out, "nothing to read back")) << r.out;
+        EXPECT_EQ(ReadFile(copy), ReadFile(c.model));
+        fs::remove_all(m_dir / "out");
+    }
+}
+
+} // namespace
