@@ -403,7 +403,8 @@ std::string ModelWriter::AddRealization(const Class& cls, const Class& supplier)
     return quid;
 }
 
-std::string ModelWriter::AddClass(const Category& category, const Module* module, const NewClass& c)
+std::string ModelWriter::AddClass(const Category& category, const Module* module, const NewClass& c,
+                                  std::vector<std::string>* operationIds)
 {
     std::string quid = NewQuid();
     std::vector<std::string> attributeQuids, operationQuids, relationQuids;
@@ -413,6 +414,8 @@ std::string ModelWriter::AddClass(const Category& category, const Module* module
         operationQuids.push_back(NewQuid());
     for (size_t i = 0; i < c.superclasses.size(); ++i)
         relationQuids.push_back(NewQuid());
+    if (operationIds)
+        *operationIds = operationQuids;
     AppendItem(category, "logical_models", "unit_reference_list", [&](unsigned column) {
         const unsigned fc = column + 4;
         Fields fields;

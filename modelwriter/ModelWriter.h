@@ -82,8 +82,10 @@ public:
     void ReplaceParameters(const RoseHost::Operation& op, const std::vector<NewParameter>& parameters);
     std::string AddSuperclass(const RoseHost::Class& cls, const RoseHost::Class& supplier);
     std::string AddRealization(const RoseHost::Class& cls, const RoseHost::Class& supplier);
-    // A new class in `category`, assigned to `module`.
-    std::string AddClass(const RoseHost::Category& category, const RoseHost::Module* module, const NewClass& c);
+    // A new class in `category`, assigned to `module`; `operationIds` (when given) gets the
+    // ids of its operations.
+    std::string AddClass(const RoseHost::Category& category, const RoseHost::Module* module, const NewClass& c,
+                         std::vector<std::string>* operationIds = nullptr);
     // Takes the element's object out of its list.
     void Remove(const RoseHost::Element& e);
 

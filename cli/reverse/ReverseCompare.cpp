@@ -1,4 +1,5 @@
 #include "ReverseCompare.h"
+#include "CompareSupport.h"
 
 #include <algorithm>
 #include <map>
@@ -6,105 +7,7 @@
 
 namespace VexloReverse {
 
-using namespace RoseHost;
-using VexloCode::CodeFile;
-using VexloCode::Language;
-using VexloCode::Member;
-using VexloCode::TypeDecl;
-using VexloModelWriter::ModelWriter;
-using VexloModelWriter::NewParameter;
-
-namespace {
-
-std::string Narrow(const std::wstring& w)
-{
-    std::string s;
-    for (wchar_t c : w)
-        s += c < 0x100 ? static_cast<char>(c) : '?';
-    return s;
-}
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-// The element id in a zone id ("TX::Search%62B0A1C30071.body" or the id alone).
-std::string QuidOf(const std::string& zoneId)
-{
-    size_t from = zoneId.find('%');
-    from = from == std::string::npos ? 0 : from + 1;
-    size_t to = zoneId.find('.', from);
-    return zoneId.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
-
-const char* ExportControlOf(const std::string& visibility)
-{
-    if (visibility == "public" || visibility == "published")
-        return "Public";
-    if (visibility == "protected")
-        return "Protected";
-    if (visibility == "private")
-        return "Private";
-    if (visibility == "internal")
-        return "Implementation";
-    return nullptr;
-}
-
-// The model's own name of a field: the generators write "F" + the attribute's name.
-bool FieldName(const Member& m, std::string& name)
-{
-    if (m.name.size() < 2 || m.name[0] != 'F')
-        return false;
-    name = m.name.substr(1);
-    return true;
-}
-
-std::string ParameterList(const Member& m, Language language)
-{
-    std::string out;
-    for (const auto& p : m.parameters) {
-        if (!out.empty())
-            out += language == Language::Delphi ? "; " : ", ";
-        out += language == Language::Delphi ? p.name + ": " + p.type : p.type + " " + p.name;
-    }
-    return out;
-}
-
-std::vector<NewParameter> ParametersOf(const Member& m)
-{
-    std::vector<NewParameter> out;
-    for (const auto& p : m.parameters)
-        out.push_back({p.name, p.type, ""});
-    return out;
-}
-
-bool SameParameters(const Member& a, const Member& b)
-{
-    if (a.parameters.size() != b.parameters.size())
-        return false;
-    for (size_t i = 0; i < a.parameters.size(); ++i)
-        if (a.parameters[i].name != b.parameters[i].name || a.parameters[i].type != b.parameters[i].type)
-            return false;
-    return true;
-}
-
-struct FileContext {
-    const Model& model;
-    const CodeFile& user;
-    const std::string& shown;
-    bool prune;
-    Comparison& out;
-
-    std::string At(int line) const { return " (" + shown + ":" + std::to_string(line) + ")"; }
-    void NotReadBack(int line, const std::string& why) const
-    {
-        out.notReadBack.push_back(shown + ":" + std::to_string(line) + ": " + why);
-    }
-    void Change(std::string line, std::function<void(ModelWriter&)> apply) const
-    {
-        out.changes.push_back({std::move(line), [apply = std::move(apply)](ModelWriter& w) {
-                                   apply(w);
-                                   return std::string();
-                               }, nullptr, ""});
-    }
-};
+namespace Detail {
 
 // The model element a generated member stands for.
 const Element* ElementOf(const Model& model, const Class& cls, const Member& g)
@@ -218,12 +121,13 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
     if (g.documentation != u.documentation)
         c.Change("change documentation of operation " + path + c.At(u.line),
                  [e, doc = u.documentation](ModelWriter& w) { w.SetString(*e, "documentation", doc); });
+    CompareDirectives(c, cls, *e, g, u);
 }
 
 // A declaration the model can express only in part says which part it leaves: what the
 // generator cannot write (parameter kinds and defaults; constructors and destructors
 // come from the operation's Type) unless the generated declaration has it already.
-bool Expressible(const FileContext& c, const Member& u, const Member* g = nullptr)
+bool Expressible(const FileContext& c, const Member& u, const Member* g)
 {
     for (size_t i = 0; i < u.parameters.size(); ++i) {
         const auto& p = u.parameters[i];
@@ -235,9 +139,8 @@ bool Expressible(const FileContext& c, const Member& u, const Member* g = nullpt
             return false;
         }
     }
-    if (u.kind == Member::Kind::Method && (!g || g->methodKind != u.methodKind) && u.methodKind != "function" &&
-        u.methodKind != "procedure" && u.methodKind != "method") {
-        c.NotReadBack(u.line, "the " + u.methodKind + " " + u.name + " is not read back (set the operation's Type in the model)");
+    if (u.kind == Member::Kind::Method && u.methodKind == "destructor" && c.user.language == Language::CSharp) {
+        c.NotReadBack(u.line, "the destructor ~" + u.name + " is not written by the generator");
         return false;
     }
     return true;
@@ -259,10 +162,14 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
         if (!Expressible(c, u))
             return;
         const char* ec = ExportControlOf(u.visibility);
-        VexloModelWriter::NewOperation o{u.name, u.type, ec ? ec : "Public", u.documentation, ParametersOf(u), {}};
+        // A C# constructor is an operation named like its class that returns it.
+        const std::string result = u.methodKind == "constructor" && c.user.language == Language::CSharp ? u.name : u.type;
+        VexloModelWriter::NewOperation o{u.name, result, ec ? ec : "Public", u.documentation, ParametersOf(u),
+                                         NewOperationSettings(c, cls, u)};
         c.out.changes.push_back({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
-                                 [&cls, o](ModelWriter& w) { return w.AddOperation(cls, o); }, &u, Narrow(cls.name)});
+                                 [&cls, o](ModelWriter& w) { return std::vector<std::string>{w.AddOperation(cls, o)}; },
+                                 {&u}, Narrow(cls.name)});
     } else {
         c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
     }
@@ -305,7 +212,9 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
                  [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); });
 }
 
-} // namespace
+} // namespace Detail
+
+using namespace Detail;
 
 std::string ClassPath(const Class& cls)
 {
@@ -338,11 +247,20 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
         const Element* e = g && !g->uniqueId.empty() ? model.FindByQuid(Widen(QuidOf(g->uniqueId))) : nullptr;
         if (g && (!e || e->kind != ElementKind::Class))
             e = model.FindClass(Widen(g->name));
-        if (!g || !e || e->kind != ElementKind::Class) {
-            c.NotReadBack(u.line, "the " + u.kind + " " + u.name + " is not in the model; new types are not read back yet");
+        if (!g) {
+            AddType(c, generated, u);
             continue;
         }
-        CompareType(c, static_cast<const Class&>(*e), *g, u);
+        if (!e || e->kind != ElementKind::Class) {
+            c.NotReadBack(u.line, "the " + u.kind + " " + u.name + " has no class in the model");
+            continue;
+        }
+        const Class& cls = static_cast<const Class&>(*e);
+        if (g->name != u.name)
+            c.Change("rename class " + ClassPath(cls) + " to " + u.name + c.At(u.line),
+                     [&cls, name = u.name](ModelWriter& w) { w.Rename(cls, name); });
+        CompareBases(c, cls, *g, u);
+        CompareType(c, cls, *g, u);
     }
 }
 

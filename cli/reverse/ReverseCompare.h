@@ -16,11 +16,12 @@ namespace VexloReverse {
 
 struct ModelChange {
     std::string line; // "add operation Catalog::TBook.Summary(...) (Catalog.pas:12)"
-    // Writes the change; gives the id of the element it adds ("" for other changes).
-    std::function<std::string(VexloModelWriter::ModelWriter&)> apply;
-    // An operation added: its declaration in the user's file and its class, so that its
-    // body can be carried into the new element's zones.
-    const VexloCode::Member* addedMethod = nullptr;
+    // Writes the change; gives the unique ids of the operations it adds, one for each of
+    // addedMethods (none for other changes).
+    std::function<std::vector<std::string>(VexloModelWriter::ModelWriter&)> apply;
+    // Methods added: their declarations in the user's file and their class, so that
+    // their bodies can be carried into the new operations' zones.
+    std::vector<const VexloCode::Member*> addedMethods;
     std::string className;
 };
 

@@ -77,7 +77,7 @@ VexloCode::CodeFile Read(const std::wstring& path, const std::string& text)
 
 // The model files after the changes, by path; the ids of the operations added, by change.
 std::map<std::wstring, std::string> WriteChanges(const Model& model, const VexloReverse::Comparison& comparison,
-                                                 std::vector<std::string>& ids)
+                                                 std::vector<std::vector<std::string>>& ids)
 {
     VexloModelWriter::ModelWriter writer(model, [](const std::wstring& path) { return ReadWhole(path); });
     try {
@@ -179,7 +179,7 @@ int RunReverse(const Options& options, const Installation& installation)
         return finish(ExitOk);
     }
 
-    std::vector<std::string> ids;
+    std::vector<std::vector<std::string>> ids;
     std::map<std::wstring, std::string> texts = WriteChanges(*model, comparison, ids);
     if (options.dryRun || options.check || options.diff) {
         if (options.dryRun || options.check)
@@ -204,8 +204,8 @@ int RunReverse(const Options& options, const Installation& installation)
     for (size_t f = 0; f < files.size(); ++f) {
         std::vector<VexloReverse::AddedMethod> added;
         for (size_t c = firstChange[f]; c < firstChange[f + 1]; ++c)
-            if (const VexloCode::Member* m = comparison.changes[c].addedMethod)
-                added.push_back({m, comparison.changes[c].className, ids[c]});
+            for (size_t m = 0; m < comparison.changes[c].addedMethods.size() && m < ids[c].size(); ++m)
+                added.push_back({comparison.changes[c].addedMethods[m], comparison.changes[c].className, ids[c][m]});
         if (!added.empty() && files[f].user)
             CurrentRunHooks().extraZones[Lower(Slashed(files[f].path))] =
                 VexloReverse::CarriedZones(*files[f].user, IsCSharp(files[f].path), added);

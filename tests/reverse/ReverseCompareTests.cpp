@@ -183,7 +183,7 @@ TEST(ReverseCompare, CodeEditsBecomeModelChanges)
         EXPECT_EQ(result.notReadBack.size(), row.notReadBack);
         VexloModelWriter::ModelWriter writer(*model, Read);
         for (const ModelChange& c : result.changes)
-            c.apply(writer);
+            (void)c.apply(writer);
         auto texts = writer.Texts();
         const std::filesystem::path out = dir / "Example.mdl";
         std::ofstream(out, std::ios::binary) << (texts.empty() ? *Read(example) : texts.begin()->second);

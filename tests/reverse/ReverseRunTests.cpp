@@ -57,6 +57,16 @@ const EditRow kRows[] = {
       {"function TDateRange.Days(): Integer;", "{How many days.}\r\nfunction TDateRange.Days(): Integer;"}},
      {"change visibility of operation Catalog::TDateRange.Days to protected",
       "change documentation of operation Catalog::TDateRange.Days"}},
+    {"directives changed", kCatalog,
+     {{"    function Days(): Integer;", "    function Days(): Integer; overload; virtual;"}},
+     {"change directives of operation Catalog::TDateRange.Days to virtual, overload"}},
+    {"class added with a superclass, a field and methods with bodies", kCatalog,
+     {{"  //## begin TCatalog%", "  TJournal = class (TItem)\r\n  private\r\n    FIssue: Integer;\r\n  public\r\n"
+                               "    function Describe(): string; override;\r\n    class function Count(): Integer;\r\n"
+                               "  end;\r\n\r\n  //## begin TCatalog%"},
+      {"\r\ninitialization", "\r\nfunction TJournal.Describe(): string;\r\nbegin\r\n  Result := 'journal';\r\nend;\r\n\r\n"
+                   "class function TJournal.Count(): Integer;\r\nbegin\r\n  Result := 0;\r\nend;\r\n\r\ninitialization"}},
+     {"add class Catalog::TJournal (superclass TItem; in no diagram) (out/Delphi/Catalog.pas:"}},
     {"method removed, with --prune", kCatalog,
      {{"    function Days(): Integer;\r\n", ""},
       {"function TDateRange.Days(): Integer;\r\n//## begin TDateRange::Days%62B0A1C30042.var preserve=yes\r\n"
@@ -67,8 +77,8 @@ const EditRow kRows[] = {
      {"--prune"}},
 };
 
-// The lines of a file that are not zone markers, blank or the implementation of a
-// removed method, sorted: the generator's order and its markers are normalisations.
+// The lines of a file that are not zone markers, blank or visibility keywords, sorted:
+// the generator's order, its markers and its sections are normalisations.
 std::vector<std::string> Normalised(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -77,6 +87,9 @@ std::vector<std::string> Normalised(const std::string& text)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.find_first_not_of(' ') == std::string::npos || line.find("//## ") != std::string::npos)
+            continue;
+        // The generator writes every visibility section, also an empty one.
+        if (line == "  private" || line == "  protected" || line == "  public" || line == "  published")
             continue;
         lines.push_back(line);
     }
