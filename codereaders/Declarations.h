@@ -19,6 +19,8 @@ struct Parameter {
 };
 
 struct Member {
+  // Constant: a Delphi class constant (a "const" section in a class body); a C# const field
+  // is a Field with the modifier "const". A C# indexer is a Property named "this".
   enum class Kind { Field, Method, Property, EnumValue, Constant };
   Kind kind = Kind::Field;
   std::string name;
@@ -38,7 +40,9 @@ struct Member {
   std::string uniqueId;    // the element id of the zones that belong to this member
                            // ("62B0A1C30071" of "//## begin TX::Search%62B0A1C30071.body"), "" when none
   std::string zoneTag;     // the kind of zone the id came from: "body" (an operation), "getbody" or
-                           // "setbody" (an attribute's or role's accessor); "" when none
+                           // "setbody" (an attribute's or role's accessor: the accessor method, and
+                           // the property and field "F" + name of the same attribute); a property
+                           // with both accessors has the tag of its first zone; "" when none
   int line = 0;            // 1-based line of the declaration's first line
   int endLine = 0;         // its last line
 };
@@ -69,7 +73,8 @@ struct NotReadBack {
 struct CodeFile {
   std::string path;
   Language language = Language::Delphi;
-  std::string unitName;               // Delphi: the name after unit / program / package
+  std::string unitName;               // Delphi: the name after unit / program / package;
+                                      // C#: the scope of the file's "suses" zone (the component)
   std::string uniqueId;               // the id of the file's own zones ("Catalog%62B0A1C30007.suses")
   std::vector<std::string> uses;      // Delphi interface uses list / C# using directives, in order
   std::vector<TypeDecl> types;        // in the order of the file

@@ -5,8 +5,15 @@
 namespace VexloCode::Delphi {
 namespace {
 
-bool IsWordStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '&'; }
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+// Bytes past ASCII belong to words: names of the model written in the file's code page.
+bool IsWordStart(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return std::isalpha(u) || c == '_' || c == '&' || u >= 0x80;
+}
+bool IsWordChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return std::isalnum(u) || c == '_' || u >= 0x80;
+}
 
 class Lexer {
  public:

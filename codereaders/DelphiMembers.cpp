@@ -183,7 +183,11 @@ class BodyReader {
     }
     if (cur_.Is("(")) m.parameters = ReadParameters(cur_, ")");
     if (cur_.Accept(":")) m.type = TextUntil(cur_, [&] { return cur_.Is(";"); });
-    cur_.Accept(";");
+    if (!cur_.Accept(";")) {
+      ctx_.Skip(m.line, type_.name + "." + m.name + ": unknown text in the method's header ('" + cur_.Peek().text + "')");
+      SkipDeclaration(cur_);
+      return;
+    }
     Directives(cur_, m);
     Add(std::move(m));
   }

@@ -42,7 +42,8 @@ void ReadInterface(Context& ctx) {
       ReadUses(cur, ctx.file);
     } else if (w == "type") {
       cur.Take();
-      while (cur.IsWord() && !IsSectionWord(cur.Peek().lower) && !cur.Is("procedure") && !cur.Is("function"))
+      while (!cur.AtEnd() && !IsSectionWord(cur.Peek().lower) && !cur.Is("procedure") && !cur.Is("function") &&
+             !(cur.Is("end") && cur.Is(".", 1)))
         ReadTypeDeclaration(ctx);
     } else if (w == "const" || w == "var" || w == "resourcestring" || w == "threadvar") {
       SkipSection(ctx, w);
@@ -94,13 +95,14 @@ bool SameParameters(const std::vector<Parameter>& a, const std::vector<Parameter
   return true;
 }
 
-// The method a header implements: the one with its parameters, else the only one of its name.
+// The method a header implements: the first one of its name and parameters that has no
+// id yet (declarations may repeat), else the only one of its name.
 Member* FindMethod(TypeDecl& type, const ImplHeader& h) {
   Member* only = nullptr;
   int named = 0;
   for (Member& m : type.members) {
     if (m.kind != Member::Kind::Method || !EqualNoCase(m.name, h.name)) continue;
-    if (SameParameters(m.parameters, h.parameters)) return &m;
+    if (m.uniqueId.empty() && SameParameters(m.parameters, h.parameters)) return &m;
     only = &m;
     ++named;
   }
@@ -127,18 +129,23 @@ void AttachAccessor(TypeDecl& type, const std::string& accessor, const ZoneMarke
   }
 }
 
-void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std::vector<ZoneMarker>& markers,
-               int implementationLine) {
-  for (const ZoneMarker& zone : markers) {
-    if (!zone.begin || zone.line < implementationLine) continue;
-    const ImplHeader* header = nullptr;
-    for (const ImplHeader& h : headers)
-      if (h.line < zone.line) header = &h;
-    if (!header || !EqualNoCase(zone.scope, header->type + "::" + header->name)) continue;
+// Each implementation header takes the id of the first zone after it (before the next
+// header) whose scope names its class and method.
+void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std::vector<ZoneMarker>& markers) {
+  for (size_t i = 0; i < headers.size(); ++i) {
+    const ImplHeader& h = headers[i];
+    const int next = i + 1 < headers.size() ? headers[i + 1].line : 1 << 30;
+    const ZoneMarker* zone = nullptr;
+    for (const ZoneMarker& z : markers)
+      if (z.begin && z.line > h.line && z.line < next && EqualNoCase(z.scope, h.type + "::" + h.name)) {
+        zone = &z;
+        break;
+      }
+    if (!zone) continue;
     for (TypeDecl& type : file.types) {
-      if (!EqualNoCase(type.name, header->type)) continue;
-      if (Member* m = FindMethod(type, *header)) SetId(*m, zone);
-      AttachAccessor(type, header->name, zone);
+      if (!EqualNoCase(type.name, h.type)) continue;
+      if (Member* m = FindMethod(type, h)) SetId(*m, *zone);
+      AttachAccessor(type, h.name, *zone);
     }
   }
 }
@@ -171,8 +178,7 @@ CodeFile ReadDelphi(std::string path, std::string_view text) {
   ReadHeader(cur, file, markers);
   ReadInterface(ctx);
   if (cur.Is("implementation")) {
-    const int implementationLine = cur.Peek().line;
-    AttachIds(file, ReadImplementationHeaders(cur), markers, implementationLine);
+    AttachIds(file, ReadImplementationHeaders(cur), markers);
   }
   for (const Directive& d : lexed.directives)
     if ((d.name == "I" && d.text.size() > 2 && d.text[2] != '+' && d.text[2] != '-') || d.name == "INCLUDE")

@@ -209,8 +209,21 @@ std::string Describe(const Cursor& cur) {
 void ReadTypeDeclaration(Context& ctx) {
   Cursor& cur = ctx.cur;
   TypeDecl type;
+  if (cur.Is("[")) {  // an attribute of the type
+    const int line = cur.Peek().line;
+    std::string attribute;
+    while (!cur.AtEnd() && !cur.Is("]")) attribute += cur.Take().text;
+    cur.Accept("]");
+    ctx.Skip(line, "an attribute [" + attribute + "]");
+    return;
+  }
   const Token& nameToken = cur.Take();
   type.name = nameToken.text;
+  if (nameToken.kind != Token::Kind::Word) {
+    ctx.Skip(type.line = nameToken.line, "unknown text in the type section ('" + type.name + "')");
+    SkipDeclaration(cur);
+    return;
+  }
   type.line = nameToken.line;
   if (nameToken.hasDoc) type.documentation = nameToken.doc;
   if (cur.Is("<") || cur.Is(".")) {

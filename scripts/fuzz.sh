@@ -9,7 +9,7 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 models=${VEXLO_SAMPLE_MODELS:-$root/../shared/models}
 
 if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
-  TARGETS="petal_fuzz zones_fuzz" "$root/scripts/build.sh" fuzz
+  TARGETS="petal_fuzz zones_fuzz codereaders_fuzz" "$root/scripts/build.sh" fuzz
 fi
 
 work=$(mktemp -d)
@@ -30,6 +30,11 @@ while IFS= read -r -d '' f; do
     head -c "$len" "$f" >"$seeds/seed_${n}"
   done
 done < <(find "${folders[@]}" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
+# Generated Delphi and C# files (the generators' expected outputs), for the code readers.
+while IFS= read -r -d '' f; do
+  n=$((n + 1))
+  head -c 16384 "$f" >"$seeds/seed_${n}"
+done < <(find "$root/tests" -type f \( -name '*.pas' -o -name '*.dpr' -o -name '*.cs' \) -print0)
 # A whole model with diagrams of every common kind of view, for the diagram reader.
 cp "$root/examples/Example.mdl" "$seeds/example_whole"
 

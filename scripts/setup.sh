@@ -3,7 +3,8 @@
 # Safe to run again: it only asks apt for packages that are not installed yet.
 #   scripts/setup.sh            everything: tests, cross builds, wine (32-bit too where
 #                               the kernel runs 32-bit programs), fuzzing, compilers,
-#                               PNG diagrams (librsvg) and the browser check (chromium)
+#                               PNG diagrams (librsvg), the browser check (chromium) and
+#                               C# reading (libtree-sitter + the C# grammar from npm)
 #   scripts/setup.sh --minimal  only the build tools of the main job (cmake, g++, make)
 set -euo pipefail
 
@@ -18,7 +19,10 @@ packages=(
   fp-compiler
   zip patch
   librsvg2-dev chromium python3 fonts-liberation2
+  libtree-sitter-dev
 )
+# npm fetches the C# grammar's sources; a node installed otherwise brings its own npm.
+command -v npm >/dev/null || packages+=(npm)
 full=1
 case "${1:-}" in
   --minimal) packages=("${minimal[@]}"); full=0 ;;
@@ -41,6 +45,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 [ $full -eq 1 ] || exit 0
+
+# Sources the build compiles from npm (the C# grammar; the tree-sitter runtime for Windows).
+"$(dirname "$0")/fetch-npm-sources.sh"
 
 # 32-bit wine for the i686 build (scripts/wine-tests.sh runs it wherever this probe
 # passes): only where the kernel runs 32-bit programs. Elsewhere a 32-bit wine cannot

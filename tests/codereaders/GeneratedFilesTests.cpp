@@ -1,0 +1,152 @@
+// The readers on what vexlo generates: the example model (every declaration read back,
+// nothing named as not read) and the sample models forced to each language (every type
+// and member either read or named with its line: nothing left out silently).
+#include "CliTestSupport.h"
+#include "ReaderText.h"
+#include "SampleModels.h"
+#include "ZoneMarkers.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using namespace CliTest;
+using namespace ReaderText;
+
+namespace {
+
+// Component name -> the simple names of its classes, from `vexlo show`.
+std::map<std::string, std::set<std::string>> ComponentClasses(const std::string& show)
+{
+    std::map<std::string, std::set<std::string>> out;
+    std::istringstream lines(show);
+    std::string line, component;
+    while (std::getline(lines, line)) {
+        const size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos)
+            continue;
+        line = line.substr(start);
+        if (line.starts_with("component ")) {
+            component = line.substr(10, line.find(" [") - 10);
+            out[component];
+        } else if (line.starts_with("classes: ") && !component.empty()) {
+            std::istringstream names(line.substr(9));
+            std::string name;
+            while (std::getline(names, name, ',')) {
+                name = name.substr(name.find_first_not_of(' '));
+                out[component].insert(name.substr(name.rfind("::") == std::string::npos ? 0 : name.rfind("::") + 2));
+            }
+        }
+    }
+    return out;
+}
+
+bool Mentioned(const CodeFile& file, const std::string& part, int first = 0, int last = 1 << 30)
+{
+    for (const NotReadBack& n : file.notReadBack)
+        if (n.line >= first && n.line <= last && n.why.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+// Checks one generated file; `strict`: everything must be read back.
+void CheckFile(const fs::path& path, const std::set<std::string>& classes, bool strict, int& types, int& members)
+{
+    const std::string text = ReadFile(path);
+    const bool csharp = path.extension() == ".cs";
+    const CodeFile file = csharp ? ReadCSharp(path.string(), text) : ReadDelphi(path.string(), text);
+    const std::vector<ZoneMarker> markers = FindZoneMarkers(text);
+    SCOPED_TRACE(path.string());
+    if (strict) {
+        EXPECT_EQ(Skipped(file), "");
+    }
+    std::map<std::string, const TypeDecl*> read;
+    for (const TypeDecl& t : file.types) {
+        read[t.name] = &t;
+        ++types;
+        members += static_cast<int>(t.members.size());
+        // show prints names in the console's encoding, the file holds the model's code page
+        const bool ascii = std::all_of(t.name.begin(), t.name.end(), [](char c) { return c > 0; });
+        EXPECT_TRUE(!ascii || classes.count(t.name)) << t.name << " is not a class of the component";
+        EXPECT_EQ(t.uniqueId, OwnZoneId(markers, t.name)) << t.name;
+    }
+    // Each class written into the file (its own zones, first to last marker): read, or named.
+    std::map<std::string, std::pair<int, int>> written;
+    for (const ZoneMarker& z : markers)
+        if (z.scope.find("::") == std::string::npos && z.scope != file.unitName) {
+            auto [it, fresh] = written.try_emplace(z.scope, z.line, z.line);
+            it->second.second = z.line;
+        }
+    for (const auto& [name, lines] : written) {
+        if (!read.count(name)) {
+            EXPECT_TRUE(!strict && Mentioned(file, "", lines.first, lines.second)) << name << " left out silently";
+        }
+    }
+    // Each member body or accessor zone: its id on a member of the type, or the member named.
+    for (const ZoneMarker& z : markers) {
+        const size_t colons = z.scope.find("::");
+        const std::string tag = BodyTag(z.tag);
+        if (!z.begin || colons == std::string::npos || (tag != "body" && tag != "getbody" && tag != "setbody"))
+            continue;
+        const std::string type = z.scope.substr(0, colons);
+        if (!read.count(type))
+            continue;
+        bool found = false;
+        for (const Member& m : read[type]->members)
+            found = found || (m.uniqueId == z.id && (m.zoneTag == tag || m.kind == Member::Kind::Property));
+        EXPECT_TRUE(found || (!strict && Mentioned(file, type))) << z.scope << "%" << z.id << "." << z.tag << " has no member";
+    }
+}
+
+class GeneratedFiles : public VexloRunTest {
+protected:
+    // Generates `model` (with extra arguments) and checks every file written.
+    void Check(const std::string& model, const std::vector<std::string>& extra, bool strict, int& types, int& members)
+    {
+        const std::string out = (m_dir / ("out" + std::to_string(runs_++))).string();
+        std::vector<std::string> args = {"generate", model, "--out", out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        Result generated = Run(args);
+        ASSERT_EQ(generated.code, 0) << generated.err;
+        args[0] = "show";
+        Result show = Run(args);
+        ASSERT_EQ(show.code, 0) << show.err;
+        const auto classes = ComponentClasses(show.out);
+        for (const auto& entry : fs::recursive_directory_iterator(out)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".pas" && ext != ".dpr" && ext != ".dpk" && ext != ".cs")
+                continue;
+            const std::string component = entry.path().stem().string();
+            ASSERT_TRUE(classes.count(component)) << component << " is not a component of " << model;
+            CheckFile(entry.path(), classes.at(component), strict, types, members);
+        }
+    }
+    int runs_ = 0;
+};
+
+TEST_F(GeneratedFiles, TheExampleReadsBackWhole)
+{
+    int types = 0, members = 0;
+    Check(EXAMPLE_MODEL, {}, true, types, members);
+    if (CSharpReaderAvailable())
+        EXPECT_EQ(types, 11 + 12);  // the Delphi units' classes and the C# files' types
+    else
+        EXPECT_EQ(types, 11);
+    EXPECT_GT(members, 100);
+}
+
+TEST_F(GeneratedFiles, SampleModelsLeaveNothingOutSilently)
+{
+    VEXLO_REQUIRE_SAMPLE_MODELS();
+    int types = 0, members = 0;
+    for (const auto& entry : fs::directory_iterator(SampleFolder::Dir()))
+        if (entry.path().extension() == ".mdl")
+            for (const char* language : {"Delphi", "C#"})
+                if (std::string(language) == "Delphi" || CSharpReaderAvailable()) {
+                    Check(entry.path().string(), {"--language", language}, false, types, members);
+                }
+    EXPECT_GT(types, 100);
+    EXPECT_GT(members, types);
+}
+
+} // namespace
