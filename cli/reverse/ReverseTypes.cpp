@@ -22,7 +22,10 @@ const Class* SiblingOf(const Model& model, const CodeFile& generated)
 
 const Class* BaseClass(const FileContext& c, const std::string& name, const TypeDecl& u)
 {
+    // C# names a base with its namespaces ("LendingServer.Model.Entity").
     const Class* base = c.model.FindClass(Widen(name));
+    if (const size_t dot = name.rfind('.'); !base && dot != std::string::npos)
+        base = c.model.FindClass(Widen(name.substr(dot + 1)));
     if (!base)
         c.NotReadBack(u.line, "the base " + name + " of " + u.name +
                                   " is not a class of the model (add it to the model, or to the code as a type)");
