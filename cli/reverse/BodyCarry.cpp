@@ -71,7 +71,8 @@ std::string Zone(const std::string& indent, const std::string& scope, const std:
 // "procedure TX.Name(" in the implementation: its var lines and its body.
 std::string DelphiZones(const std::string& text, const std::vector<Line>& lines, const AddedMethod& m)
 {
-    const std::string head = Lowered(m.className + "." + m.member->name);
+    const std::string method = m.name.empty() ? m.member->name : m.name;
+    const std::string head = Lowered(m.className + "." + method);
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string t = Lowered(Trimmed(text, lines[i]));
         size_t at = t.find(head);
@@ -92,28 +93,40 @@ std::string DelphiZones(const std::string& text, const std::vector<Line>& lines,
             ++end;
         if (end >= lines.size())
             return "";
-        const std::string scope = m.className + "::" + m.member->name;
+        const std::string scope = m.className + "::" + method;
         std::string zones;
         if (begin > i + 1)
-            zones += Zone("", scope, m.id, "var", ZoneText(text, lines, i + 1, begin, ""));
-        return zones + Zone("  ", scope, m.id, "body", ZoneText(text, lines, begin + 1, end, "  "));
+            zones += Zone("", scope, m.id, m.accessor + "var", ZoneText(text, lines, i + 1, begin, ""));
+        return zones + Zone("  ", scope, m.id, m.accessor + "body", ZoneText(text, lines, begin + 1, end, "  "));
     }
     return "";
 }
 
-// The lines between the method's braces.
+// The lines between the braces of a method, or of a property's get or set block.
 std::string CSharpZones(const std::string& text, const std::vector<Line>& lines, const AddedMethod& m)
 {
     if (m.member->line < 1 || static_cast<size_t>(m.member->endLine) > lines.size())
         return "";
     size_t open = static_cast<size_t>(m.member->line) - 1;
-    const size_t close = static_cast<size_t>(m.member->endLine) - 1;
-    while (open < close && Trimmed(text, lines[open]).find('{') == std::string::npos)
+    const size_t last = static_cast<size_t>(m.member->endLine) - 1;
+    if (!m.accessor.empty()) {
+        while (open < last && Trimmed(text, lines[open]) != m.accessor)
+            ++open;
         ++open;
-    if (open >= close || Trimmed(text, lines[open]) != "{" || Trimmed(text, lines[close]) != "}")
+    }
+    while (open < last && Trimmed(text, lines[open]).find('{') == std::string::npos)
+        ++open;
+    if (open >= last || Trimmed(text, lines[open]) != "{")
         return "";
-    const std::string indent = IndentOf(text, lines[open]) + "  ";
-    return Zone(indent, m.className + "::" + m.member->name, m.id, "body", ZoneText(text, lines, open + 1, close, indent));
+    const std::string braceIndent = IndentOf(text, lines[open]);
+    size_t close = open + 1;
+    while (close <= last && !(Trimmed(text, lines[close]) == "}" && IndentOf(text, lines[close]) == braceIndent))
+        ++close;
+    if (close > last)
+        return "";
+    const std::string indent = braceIndent + "  ";
+    const std::string scope = m.className + "::" + (m.name.empty() ? m.member->name : m.name);
+    return Zone(indent, scope, m.id, m.accessor + "body", ZoneText(text, lines, open + 1, close, indent));
 }
 
 } // namespace

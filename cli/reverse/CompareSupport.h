@@ -100,7 +100,7 @@ struct FileContext {
         out.changes.push_back({std::move(line), [apply = std::move(apply)](ModelWriter& w) {
                                    apply(w);
                                    return std::vector<std::string>();
-                               }, {}, ""});
+                               }, {}});
     }
 };
 
@@ -116,6 +116,12 @@ std::string EnumValue(const Model& model, const std::wstring& tool, const std::w
 std::vector<VexloModelWriter::Setting> NewOperationSettings(const FileContext& c, const Class& cls, const Member& u);
 // A method's directives changed: the operation's settings follow.
 void CompareDirectives(const FileContext& c, const Class& cls, const Element& op, const Member& g, const Member& u);
+// A method that a property of the type names as its read or write accessor.
+bool IsPropertyAccessor(const TypeDecl& t, const Member& m);
+// Properties added, changed or removed: the settings of their attributes; the fields that
+// became a new property's data member are put in `fieldsTaken`.
+void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u,
+                       std::vector<std::string>& fieldsTaken);
 // Superclasses and interfaces added or removed.
 void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u);
 

@@ -169,7 +169,7 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
         c.out.changes.push_back({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
                                  [&cls, o](ModelWriter& w) { return std::vector<std::string>{w.AddOperation(cls, o)}; },
-                                 {&u}, Narrow(cls.name)});
+                                 {{&u, Narrow(cls.name), ""}}});
     } else {
         c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
     }
@@ -179,10 +179,14 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
 {
     const std::vector<int> pair = PairMembers(g.members, u.members);
     std::vector<bool> matched(g.members.size(), false);
+    std::vector<std::string> fieldsTaken;
+    CompareProperties(c, cls, g, u, fieldsTaken);
     for (size_t i = 0; i < u.members.size(); ++i) {
         const Member& um = u.members[i];
         if (pair[i] < 0) {
-            AddMember(c, cls, um);
+            const bool taken = std::find(fieldsTaken.begin(), fieldsTaken.end(), um.name) != fieldsTaken.end();
+            if (um.kind != Member::Kind::Property && !taken && !IsPropertyAccessor(u, um))
+                AddMember(c, cls, um);
             continue;
         }
         const Member& gm = g.members[static_cast<size_t>(pair[i])];
@@ -195,8 +199,12 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
     for (size_t i = 0; i < g.members.size(); ++i) {
         if (matched[i])
             continue;
+        // A field stands for its attribute, a method for its operation; accessors and
+        // properties only for settings of their attribute (CompareProperties).
         const Element* e = ElementOf(c.model, cls, g.members[i]);
-        if (!e || (e->kind != ElementKind::Attribute && e->kind != ElementKind::Operation))
+        const Member::Kind kind = g.members[i].kind;
+        if (!e || !((kind == Member::Kind::Field && e->kind == ElementKind::Attribute) ||
+                    (kind == Member::Kind::Method && e->kind == ElementKind::Operation)))
             continue;
         const std::string what = std::string(e->kind == ElementKind::Attribute ? "attribute " : "operation ") +
                                  ClassPath(cls) + "." + Narrow(e->name);

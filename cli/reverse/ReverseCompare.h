@@ -4,6 +4,7 @@
 // then by name, then by position (a renamed member keeps its id).
 #pragma once
 
+#include "BodyCarry.h"
 #include "Declarations.h"
 #include "ModelWriter.h"
 #include "RoseModel.h"
@@ -16,13 +17,12 @@ namespace VexloReverse {
 
 struct ModelChange {
     std::string line; // "add operation Catalog::TBook.Summary(...) (Catalog.pas:12)"
-    // Writes the change; gives the unique ids of the operations it adds, one for each of
-    // addedMethods (none for other changes).
+    // Writes the change; gives the unique ids of the elements whose zones get bodies, one
+    // for each of `carried` (none for other changes).
     std::function<std::vector<std::string>(VexloModelWriter::ModelWriter&)> apply;
-    // Methods added: their declarations in the user's file and their class, so that
-    // their bodies can be carried into the new operations' zones.
-    std::vector<const VexloCode::Member*> addedMethods;
-    std::string className;
+    // Methods and accessors added in the code: their bodies go into the zones of the new
+    // elements (each one's id is filled in from apply's).
+    std::vector<AddedMethod> carried;
 };
 
 struct Comparison {

@@ -204,8 +204,10 @@ int RunReverse(const Options& options, const Installation& installation)
     for (size_t f = 0; f < files.size(); ++f) {
         std::vector<VexloReverse::AddedMethod> added;
         for (size_t c = firstChange[f]; c < firstChange[f + 1]; ++c)
-            for (size_t m = 0; m < comparison.changes[c].addedMethods.size() && m < ids[c].size(); ++m)
-                added.push_back({comparison.changes[c].addedMethods[m], comparison.changes[c].className, ids[c][m]});
+            for (size_t m = 0; m < comparison.changes[c].carried.size() && m < ids[c].size(); ++m) {
+                added.push_back(comparison.changes[c].carried[m]);
+                added.back().id = ids[c][m];
+            }
         if (!added.empty() && files[f].user)
             CurrentRunHooks().extraZones[Lower(Slashed(files[f].path))] =
                 VexloReverse::CarriedZones(*files[f].user, IsCSharp(files[f].path), added);

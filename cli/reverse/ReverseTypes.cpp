@@ -64,7 +64,7 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
             nc.superclasses.push_back(base);
             bases += (bases.empty() ? "" : ", ") + name;
         }
-    std::vector<const Member*> methods;
+    std::vector<AddedMethod> methods;
     for (const Member& m : u.members) {
         std::string name;
         if (m.kind == Member::Kind::Field && FieldName(m, name)) {
@@ -73,7 +73,7 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
             const char* ec = ExportControlOf(m.visibility);
             nc.operations.push_back({m.name, m.type, ec ? ec : "Public", m.documentation, ParametersOf(m),
                                      NewOperationSettings(c, *sibling, m)});
-            methods.push_back(&m);
+            methods.push_back({&m, u.name, ""});
         } else if (m.kind != Member::Kind::Method) {
             c.NotReadBack(m.line, "the declaration " + m.name + " of the new " + u.kind + " " + u.name +
                                       " is not read back (only fields named F + a name and methods are)");
@@ -88,7 +88,7 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
              w.AddClass(*sibling->parentCategory, sibling->assignedModules[0], nc, &ids);
              return ids;
          },
-         methods, u.name});
+         methods});
 }
 
 void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)

@@ -71,6 +71,23 @@ const EditRow kRows[] = {
       {"\r\ninitialization", "\r\nfunction TJournal.Describe(): string;\r\nbegin\r\n  Result := 'journal';\r\nend;\r\n\r\n"
                    "class function TJournal.Count(): Integer;\r\nbegin\r\n  Result := 0;\r\nend;\r\n\r\ninitialization"}},
      {"add class Catalog::TJournal (superclass TItem; in no diagram) (out/Delphi/Catalog.pas:"}},
+    {"properties: one for an attribute's field, one new, their read methods with bodies", kCatalog,
+     {{"    function Contains(ADate: TDateTime): Boolean;\r\n",
+       "    function Contains(ADate: TDateTime): Boolean;\r\n    function GetStartDate(): TDateTime;\r\n"
+       "    property StartDate: TDateTime read GetStartDate;\r\n"},
+      {"    function LoanDays(): Integer; override;\r\n",
+       "    function LoanDays(): Integer; override;\r\n    function GetShelf(): string;\r\n"
+       "    property Shelf: string read GetShelf;\r\n"},
+      {"\r\ninitialization", "\r\nfunction TDateRange.GetStartDate(): TDateTime;\r\nbegin\r\n  Result := FStartDate + 0;\r\n"
+                            "end;\r\n\r\nfunction TBook.GetShelf(): string;\r\nbegin\r\n  Result := 'A1';\r\nend;\r\n\r\n"
+                            "initialization"}},
+     {"make attribute Catalog::TDateRange.StartDate a property (read)",
+      "add attribute Catalog::TBook.Shelf: string (a property, read, no field)"}},
+    {"C#: property added with a get body", kModel,
+     {{"          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
+       "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n        public int Shelf \r\n        {\r\n"
+       "          get\r\n          {\r\n            return 3;\r\n          }\r\n        }\r\n"}},
+     {"add attribute LendingServer::Model::Book.Shelf: int (a property, read, no field)"}},
     {"C#: field added", kModel,
      {{"        private bool FIsAvailable;\r\n", "        private bool FIsAvailable;\r\n        private int FShelf;\r\n"}},
      {"add attribute LendingServer::Model::Book.Shelf: int (out/CSharp/LendingModel.cs:"}},
