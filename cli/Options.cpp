@@ -51,6 +51,8 @@ Options of generate:
   --trace-host            print host events: modules, callbacks, results, menu items
   --strict-zones          fail (exit code 5) when user text of a preserved zone had
                           to be saved to a recovery file (<file>.vxlost)
+  --prune-stale           remove files the last run generated that no component writes
+                          any more (their zones are saved to <file>.vxlost first)
   --dry-run               write nothing; print what each file would become (create,
                           replace, unchanged) and where zones would be carried or saved
   --check                 as --dry-run, but exit 1 when any file would be created or
@@ -238,6 +240,9 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         } else if (generate && name == L"--strict-zones") {
             requireFlag();
             options.strictZones = true;
+        } else if (generate && name == L"--prune-stale") {
+            requireFlag();
+            options.pruneStale = true;
         } else if (generate && name == L"--trace-host") {
             requireFlag();
             options.traceHost = true;

@@ -32,6 +32,7 @@ struct Options {
     bool menu = false;                   // --menu: go through the context menu
     bool traceHost = false;              // --trace-host
     bool strictZones = false;            // --strict-zones
+    bool pruneStale = false;             // --prune-stale
     bool dryRun = false;                 // --dry-run
     bool check = false;                  // --check
     bool diff = false;                   // --diff

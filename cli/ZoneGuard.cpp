@@ -143,6 +143,9 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              WideOf(fs::read_symlink(PathOf(file.path))) +
                                              L", which does not exist" + repair +
                                              L"Create the link's target, or remove the link, and run again.");
+        // Taken before the bytes: a change in between shows as a changed file at the commit.
+        if (!VxpIdentifyFile(file.path.c_str(), &file.identity))
+            file.identity.exists = true; // unknown: compared by its bytes only, and so never equal
         std::optional<std::string> bytes = ReadWhole(file.path);
         DWORD attributes = GetFileAttributesW(file.path.c_str());
         // A folder in the way holds no zone: the commit explains why the file cannot be written.
@@ -220,6 +223,16 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         }
     }
 
+    // Zones that still hold the generated text follow the model (the anomalies above
+    // are told by the places of the whole text, so only now).
+    if (m_base)
+        for (File& file : m_files)
+            if (std::optional<BaseFile> base = m_base(file.path)) {
+                file.base = std::move(base->text);
+                file.defaults = std::move(base->defaults);
+                ReleaseGeneratedZones(file);
+            }
+
     // Generated files beside the run's files: a renamed component leaves its old file
     // there, and its zones follow their elements.
     std::set<std::wstring> folders;
@@ -248,6 +261,109 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             file.zoneCount = scan.zones.size();
             if (!scan.unreadable && file.zoneCount)
                 m_files.push_back(std::move(file));
+        }
+    }
+    ReadSavedZones(seen);
+}
+
+void ZoneGuard::ReleaseGeneratedZones(File& file)
+{
+    std::map<std::pair<std::string, std::string>, std::string> generated;
+    for (const ScannedZone& zone : ScanZoneText(*file.base).zones)
+        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*file.base, zone));
+    const std::string& text = file.Text();
+    std::string kept;
+    size_t at = 0;
+    for (const ScannedZone& zone : file.Zones()) {
+        std::pair<std::string, std::string> key{zone.id, zone.tag};
+        auto it = generated.find(key);
+        std::string comparable = ZoneText(text, zone);
+        if (!file.defaults.count(key) || it == generated.end() || it->second != comparable)
+            continue;
+        file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
+                                 LineOf(text, zone.start)});
+        kept.append(text, at, zone.start - at);
+        at = zone.end;
+    }
+    if (file.released.empty())
+        return;
+    kept.append(text, at, std::string::npos);
+    file.mended = std::move(kept);
+    file.zones.reset();
+    file.zoneCount = file.Zones().size();
+}
+
+// The zones of the recovery files that earlier runs recorded, the last one of each key:
+// offered like a zone of an old file beside the run's files.
+void ZoneGuard::ReadSavedZones(std::unordered_set<std::wstring>& seen)
+{
+    std::map<std::wstring, std::set<std::pair<std::string, std::string>>> byFile;
+    for (const SavedZoneRef& ref : m_saved)
+        byFile[ref.recovery].insert({ref.id, ref.tag});
+    for (const auto& [recovery, keys] : byFile) {
+        if (IsSymbolicLink(recovery) || !seen.insert(Lower(WideOf(PathOf(Slashed(recovery)).lexically_normal()))).second)
+            continue;
+        std::optional<std::string> text = ReadWhole(recovery);
+        if (!text)
+            continue;
+        std::map<std::pair<std::string, std::string>, const ScannedZone*> last;
+        ZoneScanResult scan = ScanZoneText(*text);
+        for (const ScannedZone& zone : scan.zones)
+            if (keys.count({std::string(zone.id), std::string(zone.tag)}))
+                last[{std::string(zone.id), std::string(zone.tag)}] = &zone;
+        File file;
+        file.path = Slashed(recovery);
+        for (const auto& [key, zone] : last) {
+            file.original += MarkerForm(*zone, *text);
+            file.sourceLines.push_back(LineOf(*text, zone->start));
+        }
+        file.zoneCount = last.size();
+        if (file.zoneCount)
+            m_files.push_back(std::move(file));
+    }
+}
+
+ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newText) const
+{
+    ZoneKeys defaults;
+    for (const ScannedZone& zone : ScanZoneText(newText).zones)
+        defaults.insert({std::string(zone.id), std::string(zone.tag)});
+    if (const File* file = Find(path)) {
+        if (GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            for (const ScannedZone& zone : file->Zones())
+                defaults.erase({std::string(zone.id), std::string(zone.tag)});
+        if (auto carried = m_carried.find(file->path); carried != m_carried.end())
+            for (const auto& key : carried->second)
+                defaults.erase(key);
+    }
+    return defaults;
+}
+
+VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file ? file->identity : VxpFileIdentity();
+}
+
+// Zones that held the generated text and now hold the model's new one, said in the log.
+void ZoneGuard::ReportFollowed(const NewPath& newPath) const
+{
+    for (const File& file : m_files) {
+        if (file.released.empty())
+            continue;
+        std::optional<std::string> text = ReadWhole(newPath(file.path));
+        std::map<std::pair<std::string, std::string>, std::string> now;
+        if (text)
+            for (const ScannedZone& zone : ScanZoneText(*text).zones)
+                now.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*text, zone));
+        for (const File::Released& r : file.released) {
+            auto it = now.find({r.id, r.tag});
+            if (it == now.end() || it->second == r.comparable)
+                continue;
+            OutLine(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
+                    L": the zone " + Ansi(r.scope) + L" (" + Ansi(r.id) + L"." + Ansi(r.tag) +
+                    L") held the generated text, never edited" +
+                    (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
         }
     }
 }
@@ -344,7 +460,7 @@ std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
         if (!m_files[i].inRun || !m_files[i].zoneCount)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
-        kept[i] = text && *text == m_files[i].Text();
+        kept[i] = text && (*text == m_files[i].Text() || *text == m_files[i].original);
     }
     return kept;
 }
@@ -386,11 +502,15 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                     continue;
                 // The first zone of a key is the one the add-in takes: in front.
                 carried[&target] += MarkerForm(zone, source.Text());
-                int line = LineOf(source.Text(), zone.start);
+                const bool recovered = !source.sourceLines.empty();
+                int line = recovered ? source.sourceLines[static_cast<size_t>(&zone - source.Zones().data())]
+                                     : LineOf(source.Text(), zone.start);
                 OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
-                        At(source.path, line) + L" into " + target.path);
+                        At(source.path, line) + (recovered ? L" (saved there by an earlier run)" : L"") + L" into " +
+                        target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
-                                          source.path, target.path, line});
+                                          source.path, target.path, line, std::string(zone.id), std::string(zone.tag),
+                                          recovered});
                 present.insert(KeyOf(zone.id, zone.tag, comparable));
                 break;
             }
@@ -412,6 +532,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 
 void ZoneGuard::Account(const NewPath& newPath)
 {
+    ReportFollowed(newPath);
     // Only a zone of a file the run writes can be lost.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && f.zoneCount; }))
         return;
@@ -437,7 +558,8 @@ void ZoneGuard::Account(const NewPath& newPath)
             if (comparable.empty() || !present.insert(KeyOf(zone.id, zone.tag, comparable)).second)
                 continue;
             Save(file, MarkerForm(zone, file.Text()), LineOf(file.Text(), zone.start),
-                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file");
+                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file", zone.id,
+                 zone.tag);
         }
     }
     SaveStrayLines(newPath);
@@ -467,11 +589,26 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
     std::unordered_set<std::string> newLines, newWords;
     bool read = false;
     for (const File& file : m_files) {
-        if (!file.inRun || !file.zoneCount)
+        if (!file.inRun || (!file.zoneCount && !file.base))
             continue;
         std::optional<std::string> now = ReadWhole(newPath(file.path));
         if (!now || *now == file.original)
             continue;
+        // The text outside the zones, as ranges.
+        std::vector<std::pair<size_t, size_t>> outside;
+        size_t at = 0;
+        for (const ScannedZone& zone : file.Zones()) {
+            if (zone.start > at)
+                outside.emplace_back(at, zone.start);
+            at = std::max(at, zone.end);
+        }
+        outside.emplace_back(at, file.Text().size());
+        if (file.base) {
+            SaveLines(file, LinesNotInBase(file, outside),
+                      L"outside the preserved zones are not text the last run generated: regeneration replaces "
+                      L"text outside the zones, and these are yours");
+            continue;
+        }
         if (!read) {
             for (const File& other : m_files) {
                 std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
@@ -486,15 +623,6 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
             }
             read = true;
         }
-        // The text outside the zones, as ranges.
-        std::vector<std::pair<size_t, size_t>> outside;
-        size_t at = 0;
-        for (const ScannedZone& zone : file.Zones()) {
-            if (zone.start > at)
-                outside.emplace_back(at, zone.start);
-            at = std::max(at, zone.end);
-        }
-        outside.emplace_back(at, file.Text().size());
         std::unordered_map<std::string, int> oldWords;
         for (auto [from, to] : outside)
             words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
@@ -518,7 +646,6 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
             });
             return onlyNewNames;
         };
-        std::string chunk;
         std::vector<int> lines;
         size_t index = 0, counted = 0; // the line of position `counted`, from 0
         for (auto [from, to] : outside) {
@@ -535,32 +662,107 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
                     words(line, [&](std::string_view w) {
                         own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
                     });
-                if (own) {
-                    chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
+                if (own)
                     lines.push_back(static_cast<int>(index + 1));
-                }
                 p = end + 1;
             }
         }
-        if (lines.empty())
-            continue;
-        std::wstring where;
-        for (size_t i = 0; i < lines.size() && i < 8; ++i)
-            where += (i ? L", " : L"") + std::to_wstring(lines[i]);
-        if (lines.size() > 8)
-            where += L", ...";
-        Save(file, chunk, lines.front(),
-             std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where +
-                 L") are in no generated file and hold words no generated file has: regeneration replaces text "
-                 L"outside the zones, and these look like yours (a marker deleted or moved?)");
+        SaveLines(file, lines,
+                  L"are in no generated file and hold words no generated file has: regeneration replaces text "
+                  L"outside the zones, and these look like yours (a marker deleted or moved?)");
     }
 }
 
-void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason)
+// The lines outside the zones (numbered from 1) that the last run's text does not have
+// outside its zones: as many of each as it had are the generator's, the rest the user's.
+std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const
+{
+    std::unordered_map<std::string, int> generated;
+    const std::string& base = *file.base;
+    size_t at = 0;
+    auto count = [&](size_t from, size_t to) {
+        for (size_t p = from; p < to;) {
+            size_t end = std::min(base.find('\n', p), to);
+            ++generated[ComparableText(std::string_view(base).substr(p, end - p))];
+            p = end + 1;
+        }
+    };
+    for (const ScannedZone& zone : ScanZoneText(base).zones) {
+        count(at, zone.start);
+        at = std::max(at, zone.end);
+    }
+    count(at, base.size());
+    std::vector<int> lines;
+    const std::string& text = file.Text();
+    int number = 1;
+    size_t counted = 0;
+    for (auto [from, to] : outside) {
+        for (size_t p = from; p < to;) {
+            size_t end = std::min(text.find('\n', p), to);
+            number += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                  text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+            counted = p;
+            std::string comparable = ComparableText(std::string_view(text).substr(p, end - p));
+            if (!comparable.empty() && --generated[comparable] < 0)
+                lines.push_back(number);
+            p = end + 1;
+        }
+    }
+    return lines;
+}
+
+void ZoneGuard::SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why)
+{
+    if (lines.empty())
+        return;
+    std::string chunk;
+    const std::string& text = file.Text();
+    size_t p = 0;
+    int number = 1;
+    for (int wanted : lines) {
+        for (; number < wanted && p < text.size(); ++number)
+            p = std::min(text.find('\n', p), text.size()) + 1;
+        size_t end = std::min(text.find('\n', p), text.size());
+        std::string_view line = std::string_view(text).substr(p, end - p);
+        chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
+    }
+    std::wstring where;
+    for (size_t i = 0; i < lines.size() && i < 8; ++i)
+        where += (i ? L", " : L"") + std::to_wstring(lines[i]);
+    if (lines.size() > 8)
+        where += L", ...";
+    Save(file, chunk, lines.front(),
+         std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where + L") " + why);
+}
+
+void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id,
+                     std::string_view tag)
 {
     if (!chunk.empty() && chunk.back() != '\n')
         chunk += "\r\n";
-    m_recovery.push_back({file.path, file.path + L".vxlost", line, std::move(chunk), reason});
+    m_recovery.push_back({file.path, file.path + L".vxlost", line, std::move(chunk), reason, std::string(id),
+                          std::string(tag)});
+}
+
+void ZoneGuard::SaveRetired(const std::wstring& path, const std::string& text, const std::optional<std::string>& base)
+{
+    File file;
+    file.path = Slashed(path);
+    file.original = text;
+    file.base = base;
+    std::vector<std::pair<size_t, size_t>> outside;
+    size_t at = 0;
+    for (const ScannedZone& zone : file.Zones()) {
+        if (zone.start > at)
+            outside.emplace_back(at, zone.start);
+        at = std::max(at, zone.end);
+        if (!ZoneText(text, zone).empty())
+            Save(file, MarkerForm(zone, text), LineOf(text, zone.start),
+                 ZoneName(zone) + L" of a stale file (no component writes it any more)", zone.id, zone.tag);
+    }
+    outside.emplace_back(at, text.size());
+    if (base)
+        SaveLines(file, LinesNotInBase(file, outside), L"of a stale file are not text the last run generated");
 }
 
 void ZoneGuard::WriteRecovery() const

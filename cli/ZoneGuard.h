@@ -12,6 +12,8 @@
 #include "OutputPaths.h"
 #include "ZoneScan.h"
 
+#include "vxplat/Durability.h"
+
 #include <functional>
 #include <cstdint>
 #include <map>
@@ -42,13 +44,25 @@ struct RecoveryEntry {
     int line = 0;
     std::string chunk;     // marker form
     std::wstring reason;
+    std::string id, tag;   // the zone's key ("" for lines outside the zones)
 };
 
 // A zone carried into another file.
 struct CarriedZone {
     std::wstring zone, from, to;
     int line = 0;
+    std::string id, tag;
+    bool fromRecovery = false; // brought back from a recovery file
 };
+
+// What the last run generated for a file of the run, when the base store knows it: the
+// text, and the zones (unique id, tag) whose text the generator wrote itself.
+using ZoneKeys = std::set<std::pair<std::string, std::string>>;
+struct BaseFile {
+    std::string text;
+    ZoneKeys defaults;
+};
+using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path)>;
 
 class ZoneGuard {
 public:
@@ -58,6 +72,19 @@ public:
     // A run that writes nothing (--dry-run, --check, --diff) says "would carry".
     void Preview() { m_preview = true; }
 
+    // Before ReadOldFiles: what the last run generated for each file. A line outside the
+    // zones that is not in it is the user's; a zone whose text is still the generated one
+    // is left out of the add-in's copy, so that it gets the model's new default text.
+    void UseBase(BaseText base) { m_base = std::move(base); }
+
+    // Before ReadOldFiles: zones saved to recovery files by earlier runs (recovery file,
+    // unique id, tag), offered to the files of the run like the zones of other old files.
+    struct SavedZoneRef {
+        std::wstring recovery;
+        std::string id, tag;
+    };
+    void OfferSavedZones(std::vector<SavedZoneRef> zones) { m_saved = std::move(zones); }
+
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
@@ -66,6 +93,8 @@ public:
     // An old file of the run: its bytes, and its text as the add-in is to read it.
     const std::string* OriginalText(const std::wstring& path) const;
     const std::string* TextForAddin(const std::wstring& path) const;
+    // The old file's identity when it was read (exists = false: there was none).
+    VxpFileIdentity IdentityOf(const std::wstring& path) const;
 
     // Where the new file of a run's path is (the shadow).
     using NewPath = std::function<std::wstring(const std::wstring& path)>;
@@ -79,6 +108,14 @@ public:
     // After the last pass: every zone of an old file of the run whose text is under its key
     // in no new file becomes a recovery entry.
     void Account(const NewPath& newPath);
+
+    // A stale file about to be removed: its zones, and its lines outside them that the
+    // last run did not generate, become recovery entries.
+    void SaveRetired(const std::wstring& path, const std::string& text, const std::optional<std::string>& base);
+
+    // The zones of a new file of the run whose text the generator wrote itself: those
+    // that neither the add-in's copy of the old file nor a carried zone gave it.
+    ZoneKeys DefaultZones(const std::wstring& path, std::string_view newText) const;
 
     const std::vector<RecoveryEntry>& Recovery() const { return m_recovery; }
     const std::vector<CarriedZone>& Carried() const { return m_carriedNotes; }
@@ -108,6 +145,16 @@ private:
         }
         mutable std::optional<std::vector<ScannedZone>> zones;
         bool inRun = false;   // written by this run (else only a source of zones)
+        VxpFileIdentity identity;
+        std::optional<std::string> base; // what the last run generated here
+        ZoneKeys defaults;               // its zones with the generator's own text
+        // Zones left out of the add-in's copy because they held the generated text.
+        struct Released {
+            std::string scope, id, tag, comparable;
+            int line = 0;
+        };
+        std::vector<Released> released;
+        std::vector<int> sourceLines; // a recovery file's zones: their lines in it
     };
     // A zone by id, tag and comparable text, as one string.
     using KeySet = std::unordered_set<std::string>;
@@ -123,10 +170,18 @@ private:
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void SaveStrayLines(const NewPath& newPath);
-    void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
+    std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const;
+    void Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id = {},
+              std::string_view tag = {});
+    void SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why);
+    void ReleaseGeneratedZones(File& file);
+    void ReadSavedZones(std::unordered_set<std::wstring>& seen);
+    void ReportFollowed(const NewPath& newPath) const;
 
     bool m_strict;
     bool m_preview = false;
+    BaseText m_base;
+    std::vector<SavedZoneRef> m_saved;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;

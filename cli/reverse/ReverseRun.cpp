@@ -17,6 +17,8 @@
 
 #include "ModelLoader.h"
 
+#include "vxplat/Durability.h"
+
 #include <cstdio>
 #include <filesystem>
 
@@ -101,14 +103,16 @@ void CommitModel(const Model& model, const std::map<std::wstring, std::string>& 
         const std::wstring path = absolute(written);
         if (plan.TopOf(path) == plan.tops.size())
             plan.tops.push_back(ParentFolder(path));
-        std::optional<std::string> old = ReadWhole(path);
-        if (!old)
+        // Its identity first: the commit refuses a file that changed after it was read.
+        VxpFileIdentity identity;
+        std::optional<std::string> old;
+        if (!VxpIdentifyFile(path.c_str(), &identity) || !(old = ReadWhole(path)))
             throw CliError(ExitHostError, path + L": the model file cannot be read again: " + LastErrorText() +
                                               L"; the model was not changed");
         olds.push_back(std::move(*old));
-        changes.push_back({path, text, &olds.back(), L"model"});
+        changes.push_back({path, text, &olds.back(), L"model", identity});
     }
-    CommitRun(plan, changes, model.fileName, [] {});
+    CommitRun(plan, changes, model.fileName, CommitSteps{});
 }
 
 // After the model is written: it must load as before, without new warnings.

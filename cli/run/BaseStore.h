@@ -5,15 +5,17 @@
 // to recovery files can come back. Also the base of a three-way merge (`vexlo reverse`).
 //
 // Layout: "base/index" lists the files ("file BLOB<TAB>SIZE<TAB>PATH", PATH relative to
-// the output folder, "/" separated) and the zones saved to recovery files ("saved
-// ID<TAB>TAG<TAB>RECOVERY"); "base/BLOB" holds a generated text, named by its hashes
-// (a text is written once, never changed in place). Without the index the store is
-// absent, and a run does what it did before it existed.
+// the output folder, "/" separated), after each file the zones whose text the generator
+// wrote itself, never the user ("default ID<TAB>TAG"), and the zones saved to recovery
+// files ("saved ID<TAB>TAG<TAB>RECOVERY"); "base/BLOB" holds a generated text, named by
+// its hashes (a text is written once, never changed in place). Without the index the
+// store is absent, and a run does what it did before it existed.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,13 +42,17 @@ public:
     // output folder); nothing when the store has no such file or its text is damaged.
     std::optional<std::string> Generated(const std::filesystem::path& file) const;
 
+    // The zones (unique id, tag) of that file whose text the generator wrote itself.
+    using ZoneKeys = std::set<std::pair<std::string, std::string>>;
+    ZoneKeys Defaults(const std::filesystem::path& file) const;
+
     // Every file the store knows, relative to the output folder ("/" separated).
     std::vector<std::string> Files() const;
     const std::vector<SavedZone>& Saved() const { return m_saved; }
 
     // The next state, committed by Commit: a file's generated text, a file no longer
     // generated, a zone saved to a recovery file or brought back.
-    void Record(const std::filesystem::path& file, std::string generated);
+    void Record(const std::filesystem::path& file, std::string generated, ZoneKeys defaults);
     void Forget(const std::filesystem::path& file);
     void RecordSaved(SavedZone zone);
     void ForgetSaved(const std::string& id, const std::string& tag);
@@ -69,6 +75,7 @@ private:
         std::string blob;
         size_t size = 0;
         std::string path; // as recorded
+        ZoneKeys defaults;
         std::optional<std::string> pending; // a text to write
     };
     std::filesystem::path m_output;

@@ -15,6 +15,7 @@
 #include "RunChecks.h"
 #include "ZoneGuard.h"
 #include "run/Journal.h"
+#include "run/RunBases.h"
 #include "run/RunFiles.h"
 #include "run/RunHooks.h"
 #include "run/RunLock.h"
@@ -75,19 +76,10 @@ struct Outcome {
     std::vector<std::wstring> unchanged;
 };
 
-int Generate(RunReport& report, const Options& options, const Installation& installation)
+// Each add-in gets the selected elements of its language: every add-in generates
+// whatever language an element has, so a shared selection would be written twice.
+std::map<std::wstring, Selection> SplitByLanguage(const Selection& selection, RunReport& report)
 {
-    TakeOverMessageBoxes();
-    HostTrace trace(options.traceHost);
-    const bool preview = options.dryRun || options.check || options.diff;
-
-    CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    report.Time("load");
-    Selection selection = SelectElements(*model, options.classes, options.components);
-
-    // Each add-in gets the selected elements of its language: every add-in generates
-    // whatever language an element has, so a shared selection would be written twice.
     std::map<std::wstring, Selection> work;
     for (Class* cls : selection.classes) {
         std::wstring language = LanguageOf(*cls);
@@ -111,6 +103,89 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         for (Module* m : selected.modules)
             report.components.push_back(QualifiedName(*m));
     }
+    return work;
+}
+
+// What the run changes, file by file, against the user's real files.
+Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneGuard, RunBases& bases,
+                RunReport& report, bool diff, std::string& diffs)
+{
+    Outcome outcome;
+    std::map<std::wstring, size_t> carriedInto, savedFrom;
+    for (const CarriedZone& c : zoneGuard.Carried())
+        ++carriedInto[Lower(c.to)];
+    for (const RecoveryEntry& e : zoneGuard.Recovery())
+        ++savedFrom[Lower(e.file)];
+    for (const PlannedFile& file : plan.files) {
+        std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
+        if (!now)
+            continue; // the add-in wrote nothing there (its log says why)
+        ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
+        // Zones another command handed the add-in hold the user's text, not the generator's.
+        if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            extra != CurrentRunHooks().extraZones.end())
+            for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
+                defaults.erase({std::string(zone.id), std::string(zone.tag)});
+        bases.Record(file.path, *now, defaults);
+        const std::string* old = zoneGuard.OriginalText(file.path);
+        if (CurrentRunHooks().onGenerated)
+            CurrentRunHooks().onGenerated({file.path, *now, old});
+        std::wstring shown = Slashed(file.path);
+        std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
+        report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
+                                savedFrom[Lower(shown)]});
+        if (action == L"unchanged") {
+            outcome.unchanged.push_back(shown);
+            continue;
+        }
+        if (diff) {
+            std::wstring relative = Below(plan.tops[plan.TopOf(file.path)], file.path).value_or(shown);
+            diffs += UnifiedDiff(old, *now, Narrow(Slashed(relative)));
+        }
+        outcome.changes.push_back({file.path, std::move(*now), old, L"component " + QualifiedName(*file.module),
+                                   zoneGuard.IdentityOf(file.path)});
+    }
+    for (const std::wstring& stale : bases.Stale())
+        report.files.push_back({stale, L"stale", 0, 0, 0, 0});
+    return outcome;
+}
+
+// --dry-run, --check, --diff: what the run would do, and for --check whether it is needed.
+int Describe(const Options& options, const RunReport& report, const Outcome& outcome, const ZoneGuard& zoneGuard,
+             const std::string& diffs, size_t stale)
+{
+    for (const ReportFile& f : report.files)
+        if (!options.check || f.action != L"unchanged" || options.dryRun)
+            OutLine(f.action + L": " + f.path);
+    for (const RecoveryEntry& e : zoneGuard.Recovery())
+        OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " + e.recovery +
+                L")");
+    if (!diffs.empty())
+        std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
+    const size_t generated = report.files.size() - stale;
+    if (options.check && (!outcome.changes.empty() || stale)) {
+        ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) + L" of " + std::to_wstring(generated) +
+                L" file(s) differ from what the model generates" +
+                (stale ? L", and " + std::to_wstring(stale) + L" stale file(s) no component writes any more" : L"") +
+                L" (--check)");
+        return ExitHostError;
+    }
+    if (options.check)
+        ErrLine(L"vexlo: all " + std::to_wstring(generated) + L" file(s) are up to date with the model (--check)");
+    return zoneGuard.ExitCode();
+}
+
+int Generate(RunReport& report, const Options& options, const Installation& installation)
+{
+    TakeOverMessageBoxes();
+    HostTrace trace(options.traceHost);
+    const bool preview = options.dryRun || options.check || options.diff;
+
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    report.Time("load");
+    Selection selection = SelectElements(*model, options.classes, options.components);
+    std::map<std::wstring, Selection> work = SplitByLanguage(selection, report);
     if (work.empty()) {
         Warn(L"nothing to generate: no selected class or component has the language Delphi or C#"
              L" (--language assigns one)");
@@ -131,15 +206,21 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (!preview)
         lock.emplace(plan.tops);
     RecoverInterruptedRuns(plan, preview);
+    RunBases bases(plan);
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview();
+    zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
+    zoneGuard.OfferSavedZones(bases.SavedZones());
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
     zoneGuard.ReadOldFiles(paths);
     ScopedPathMap pathMap(options.pathMap);
-    CheckOldFiles(OutputFilesOf(*model, selection.modules, selection.classes, lookup), codePage.codePage);
+    CheckOldFiles(paths, codePage.codePage);
+    // Files the last run wrote that no component of the model writes any more.
+    for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
+        OutLine(L"stale: " + stale);
 
     // The add-in works in the shadow, on copies of the old files.
     Shadow shadow(plan);
@@ -284,67 +365,35 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return exitCode;
     }
 
-    // What the run changes, file by file, against the user's real files.
     zoneGuard.Account(newPath);
-    Outcome outcome;
-    std::map<std::wstring, size_t> carriedInto, savedFrom;
-    for (const CarriedZone& c : zoneGuard.Carried())
-        ++carriedInto[Lower(c.to)];
-    for (const RecoveryEntry& e : zoneGuard.Recovery())
-        ++savedFrom[Lower(e.file)];
+    if (options.pruneStale)
+        bases.Prune(zoneGuard);
+    bases.RecordZones(zoneGuard);
     std::string diffs;
-    for (const PlannedFile& file : plan.files) {
-        std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
-        if (!now)
-            continue; // the add-in wrote nothing there (its log says why)
-        const std::string* old = zoneGuard.OriginalText(file.path);
-        if (CurrentRunHooks().onGenerated)
-            CurrentRunHooks().onGenerated({file.path, *now, old});
-        std::wstring shown = Slashed(file.path);
-        std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
-        report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
-                                savedFrom[Lower(shown)]});
-        if (action == L"unchanged") {
-            outcome.unchanged.push_back(shown);
-            continue;
-        }
-        if (options.diff) {
-            std::wstring relative = Below(plan.tops[plan.TopOf(file.path)], file.path).value_or(shown);
-            diffs += UnifiedDiff(old, *now, Narrow(Slashed(relative)));
-        }
-        outcome.changes.push_back({file.path, std::move(*now), old,
-                                   L"component " + QualifiedName(*file.module)});
-    }
-
+    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, report, options.diff, diffs);
     if (preview && CurrentRunHooks().onGenerated)
         return zoneGuard.ExitCode();
-    if (preview) {
-        for (const ReportFile& f : report.files)
-            if (!options.check || f.action != L"unchanged" || options.dryRun)
-                OutLine(f.action + L": " + f.path);
+    if (preview)
+        return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
+    // --strict-zones: text that would go to a recovery file fails the run before anything is written.
+    if (zoneGuard.ExitCode() != ExitOk) {
         for (const RecoveryEntry& e : zoneGuard.Recovery())
-            OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " +
-                    e.recovery + L")");
-        if (!diffs.empty())
-            std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
-        if (options.check && !outcome.changes.empty()) {
-            ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) + L" of " +
-                    std::to_wstring(report.files.size()) +
-                    L" file(s) differ from what the model generates (--check)");
-            return ExitHostError;
-        }
-        if (options.check)
-            ErrLine(L"vexlo: all " + std::to_wstring(report.files.size()) +
-                    L" file(s) are up to date with the model (--check)");
+            ErrLine(L"vexlo: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason);
+        ErrLine(L"vexlo: user text would be saved to a recovery file (--strict-zones); nothing was written");
         return zoneGuard.ExitCode();
     }
 
     report.Time("compare");
-    CommitRun(plan, outcome.changes, model->fileName, [&] { zoneGuard.WriteRecovery(); });
+    CommitSteps steps;
+    steps.beforeReplace = [&] { bases.Begin(); };
+    steps.writeRecovery = [&] { zoneGuard.WriteRecovery(); };
+    steps.afterPlaced = [&] { bases.End(); };
+    steps.rolledBack = [&] { bases.RolledBack(); };
+    CommitRun(plan, outcome.changes, model->fileName, steps);
     for (const std::wstring& file : outcome.unchanged)
         OutLine(L"unchanged: " + file);
     report.Time("commit");
-    return zoneGuard.ExitCode();
+    return ExitOk;
 }
 
 } // namespace

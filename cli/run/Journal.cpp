@@ -127,59 +127,119 @@ std::string Utf8(const std::wstring& text) { return Narrow(text); }
 
 } // namespace
 
+namespace {
+
+struct JournalFolder {
+    std::wstring folder; // empty: the top needs none (the run only creates files there)
+    std::vector<Entry> entries;
+};
+
+void DropJournals(const std::vector<JournalFolder>& journals)
+{
+    for (const JournalFolder& j : journals)
+        if (!j.folder.empty())
+            RemoveJournal(j.folder);
+}
+
+// The journal of one top folder: a second name (or a copy) of each old file the run
+// replaces, and the manifest naming them, flushed before anything is replaced.
+bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>& files, const std::wstring& modelFile,
+                  JournalFolder& j)
+{
+    // Only replacing needs a journal: a file the run creates takes no old text with it.
+    bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
+    j.folder = replaces ? JournalOf(top) : std::wstring();
+    std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) + "\nmodel " +
+                           Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
+    bool ok = !replaces || (!IsSymbolicLink(StateFolderOf(top)) && CreateFolders(j.folder));
+    int n = 0;
+    for (const FileChange* change : files) {
+        Entry e;
+        e.path = change->path;
+        e.replace = change->oldText != nullptr;
+        if (e.replace && ok) {
+            e.name = L"old-" + std::to_wstring(++n);
+            std::wstring saved = j.folder + L"\\" + e.name;
+            // A second name keeps the old file without a byte written, and puts it
+            // back with a rename even on a full disk; a link or another volume is copied.
+            e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
+            ok = e.linked || ReplaceDurably(saved, *change->oldText);
+        }
+        manifest += (e.replace ? (e.linked ? "link " : "copy ") + Utf8(e.name) + "\t" : std::string("create ")) +
+                    Utf8(e.path) + "\n";
+        j.entries.push_back(e);
+    }
+    return ok && (!replaces || ReplaceDurably(j.folder + L"\\manifest", manifest + "complete\n"));
+}
+
+// Whether the file is still the one the run read: its identity, then its bytes.
+std::wstring ChangedSinceRead(const FileChange& change)
+{
+    VxpFileIdentity now;
+    if (!VxpIdentifyFile(change.path.c_str(), &now))
+        return L"it cannot be looked at again before it is replaced (" + LastErrorText() + L")";
+    if (!change.oldText)
+        return now.exists ? L"the file appeared after the run looked for it" : std::wstring();
+    if (!now.exists)
+        return L"the file was removed after the run read it";
+    if (now != change.identity)
+        return L"the file changed after the run read it";
+    std::optional<std::string> text = ReadWhole(change.path);
+    if (!text || *text != *change.oldText)
+        return L"the file changed after the run read it";
+    return std::wstring();
+}
+
+struct Step {
+    const Entry* entry;
+    const FileChange* change;
+    StagedFile staged;
+};
+
+
+// Writes every new text beside its file and flushes them in batches (each staged file
+// holds a handle until then); `fail` rolls the run back.
+template <class Fail> void StageAll(std::vector<Step>& steps, Fail&& fail)
+{
+    const size_t kOpenAtOnce = 64;
+    std::vector<StagedFile*> batch;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
+            !StageFile(steps[i].entry->path, steps[i].change->newText, steps[i].staged))
+            fail(steps[i]);
+        batch.push_back(&steps[i].staged);
+        if (batch.size() == kOpenAtOnce || i + 1 == steps.size()) {
+            if (StagedFile* failed = FlushStaged(batch))
+                for (const Step& step : steps)
+                    if (&step.staged == failed)
+                        fail(step);
+            batch.clear();
+        }
+    }
+}
+
+} // namespace
+
 void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, const std::wstring& modelFile,
-               const std::function<void()>& writeRecovery)
+               const CommitSteps& hooks)
 {
     Scope deferred; // a request to stop waits until the run is whole again
     std::map<size_t, std::vector<const FileChange*>> byTop;
     for (const FileChange& change : changes)
         byTop[plan.TopOf(change.path)].push_back(&change);
 
-    struct Journal {
-        std::wstring folder;
-        std::vector<Entry> entries;
-    };
-    std::vector<Journal> journals;
-    auto dropJournals = [&] {
-        for (const Journal& j : journals)
-            if (!j.folder.empty())
-                RemoveJournal(j.folder);
-    };
+    std::vector<JournalFolder> journals;
     for (const auto& [top, files] : byTop) {
         if (top >= plan.tops.size())
             throw CliError(ExitHostError, Slashed(files.front()->path) + L": lies in no output folder of the run; "
                                                                          L"nothing was written.");
-        Journal j;
-        // Only replacing needs a journal: a file the run creates takes no old text with it.
-        bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
-        j.folder = replaces ? JournalOf(plan.tops[top]) : std::wstring();
-        std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) +
-                               "\nmodel " + Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
-        bool ok = !replaces || CreateFolders(j.folder);
-        int n = 0;
-        for (const FileChange* change : files) {
-            Entry e;
-            e.path = change->path;
-            e.replace = change->oldText != nullptr;
-            if (e.replace && ok) {
-                e.name = L"old-" + std::to_wstring(++n);
-                std::wstring saved = j.folder + L"\\" + e.name;
-                // A second name keeps the old file without a byte written, and puts it
-                // back with a rename even on a full disk; a link or another volume is copied.
-                e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
-                ok = e.linked || ReplaceDurably(saved, *change->oldText);
-            }
-            manifest += (e.replace ? (e.linked ? "link " : "copy ") + Utf8(e.name) + "\t" : std::string("create ")) +
-                        Utf8(e.path) + "\n";
-            j.entries.push_back(e);
-        }
-        ok = ok && (!replaces || ReplaceDurably(j.folder + L"\\manifest", manifest + "complete\n"));
-        journals.push_back(j);
-        if (!ok) {
-            std::wstring why = LastErrorText(), where = WhyCannotCreate(j.folder + L"\\manifest");
-            dropJournals();
-            throw CliError(ExitHostError, Slashed(j.folder) + L": the run's journal cannot be written: " + Reasons(why, where) +
-                                              L"; nothing was written.");
+        journals.emplace_back();
+        if (!WriteJournal(plan.tops[top], files, modelFile, journals.back())) {
+            std::wstring folder = JournalOf(plan.tops[top]);
+            std::wstring why = LastErrorText(), where = WhyCannotCreate(folder + L"\\manifest");
+            DropJournals(journals);
+            throw CliError(ExitHostError, Slashed(folder) + L": the run's journal cannot be written: " +
+                                              Reasons(why, where) + L"; nothing was written.");
         }
     }
 
@@ -188,13 +248,15 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
         bool restored = true;
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
             const Entry& e = **it;
-            for (const Journal& j : journals)
+            for (const JournalFolder& j : journals)
                 for (const Entry& mine : j.entries)
                     if (&mine == &e)
                         restored = (e.replace ? Restore(j.folder, e) : DeleteFileW(e.path.c_str()) != FALSE) && restored;
         }
         if (restored) {
-            dropJournals();
+            DropJournals(journals);
+            if (hooks.rolledBack)
+                hooks.rolledBack();
             throw CliError(code, what + L" Every file of the run is as it was before.");
         }
         throw CliError(code, what + L" Not every old file could be put back either; the journal in " +
@@ -204,63 +266,64 @@ void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, cons
     // Every new text is written beside its file and flushed before the first old file is
     // replaced, then all are renamed into place, and each folder is flushed once: the
     // same guarantees as file by file, with the waits for the disk taken together.
-    struct Step {
-        const Entry* entry;
-        const FileChange* change;
-        StagedFile staged;
-    };
     std::vector<Step> steps;
-    for (const Journal& j : journals)
+    for (const JournalFolder& j : journals)
         for (const Entry& e : j.entries)
             for (const FileChange& c : changes)
                 if (c.path == e.path) {
                     steps.push_back({&e, &c, StagedFile()});
                     break;
                 }
-    auto cannotWrite = [&](const Step& step) {
-        std::wstring error = LastErrorText(), why = WhyCannotCreate(step.entry->path);
+    auto discardAll = [&] {
         DWORD code = GetLastError();
         for (Step& other : steps)
             DiscardStaged(other.staged);
         SetLastError(code);
+    };
+    auto cannotWrite = [&](const Step& step) {
+        std::wstring error = LastErrorText(), why = WhyCannotCreate(step.entry->path);
+        discardAll();
         rollBack(Slashed(step.entry->path) + L": the new file" +
                      (step.change->component.empty() ? L"" : L" of " + step.change->component) +
                      L" cannot be written: " + Reasons(error, why) + L".",
                  ExitHostError);
     };
-    // Flushed in batches: each staged file holds a handle until then.
-    const size_t kOpenAtOnce = 64;
-    std::vector<StagedFile*> batch;
-    for (size_t i = 0; i < steps.size(); ++i) {
-        if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
-            !StageFile(steps[i].entry->path, steps[i].change->newText, steps[i].staged))
-            cannotWrite(steps[i]);
-        batch.push_back(&steps[i].staged);
-        if (batch.size() == kOpenAtOnce || i + 1 == steps.size()) {
-            if (StagedFile* failed = FlushStaged(batch))
-                for (const Step& step : steps)
-                    if (&step.staged == failed)
-                        cannotWrite(step);
-            batch.clear();
+    StageAll(steps, cannotWrite);
+    auto guarded = [&](const std::function<void()>& step) {
+        if (!step)
+            return;
+        try {
+            step();
+        } catch (const CliError& error) {
+            discardAll();
+            rollBack(error.Message(), error.ExitCode());
         }
-    }
+    };
+    guarded(hooks.beforeReplace);
     std::set<std::wstring> folders;
-    for (size_t i = 0; i < steps.size(); ++i) {
-        const Entry& e = *steps[i].entry;
-        if (!PlaceStaged(e.path, steps[i].staged))
-            cannotWrite(steps[i]);
+    for (Step& step : steps) {
+        const Entry& e = *step.entry;
+        if (std::wstring changed = ChangedSinceRead(*step.change); !changed.empty()) {
+            discardAll();
+            rollBack(Slashed(e.path) + L": " + changed + L"; the run does not overwrite text it has not seen. Run "
+                                                         L"again to generate from the file as it is now.",
+                     ExitUserText);
+        }
+        if (!PlaceStaged(e.path, step.staged))
+            cannotWrite(step);
         done.push_back(&e);
         folders.insert(ParentFolder(e.path));
         OutLine(L"vexlo: " + std::wstring(e.replace ? L"replaced " : L"created ") + Slashed(e.path));
     }
     for (const std::wstring& folder : folders)
-        VxpFlushFolder(folder.c_str());
-    try {
-        writeRecovery();
-    } catch (const CliError& error) {
-        rollBack(error.Message(), error.ExitCode());
-    }
-    dropJournals();
+        if (!VxpFlushFolder(folder.c_str())) {
+            std::wstring error = LastErrorText();
+            rollBack(Slashed(folder) + L": the folder's new entries cannot be made durable: " + error + L".",
+                     ExitHostError);
+        }
+    guarded(hooks.writeRecovery);
+    guarded(hooks.afterPlaced);
+    DropJournals(journals);
 }
 
 void RemoveStaleTemporaries(const RunPlan& plan)

@@ -8,6 +8,8 @@
 
 #include "RunPlan.h"
 
+#include "vxplat/Durability.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,14 +22,24 @@ struct FileChange {
     std::string newText;
     const std::string* oldText = nullptr; // the old file's bytes (held by the caller); null for a new file
     std::wstring component;             // "component Pkg::Name", for messages
+    VxpFileIdentity identity;           // the old file as read (exists = false: there was none)
 };
 
-// Commits the changes; `writeRecovery` appends the recovery files (throwing CliError when
-// it cannot) after the files are in place. Throws CliError when the run cannot be
-// committed, after putting every old file back (or, where even that fails, keeping the
-// journal and saying so).
+// What the commit does besides putting the files in place; each may throw CliError.
+struct CommitSteps {
+    std::function<void()> beforeReplace; // the new texts are flushed, no old file is replaced yet
+    std::function<void()> writeRecovery; // the files are in place
+    std::function<void()> afterPlaced;   // the recovery files are written
+    std::function<void()> rolledBack;    // every old file is back
+};
+
+// Commits the changes. Just before an old file is replaced, it is checked to be the file
+// the run read (size, time, number, bytes); a file changed meanwhile, or one that appeared
+// where the run creates a file, rolls the run back (ExitUserText) naming it. Throws
+// CliError when the run cannot be committed, after putting every old file back (or, where
+// even that fails, keeping the journal and saying so).
 void CommitRun(const RunPlan& plan, const std::vector<FileChange>& changes, const std::wstring& modelFile,
-               const std::function<void()>& writeRecovery);
+               const CommitSteps& steps);
 
 // Recovers the journal of an interrupted run in each top folder: zone text of an old file
 // that is in no current file of that run (nor already in its recovery file) is saved to

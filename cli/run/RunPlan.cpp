@@ -133,8 +133,20 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
         if (!relative || relative->empty())
             Refuse(model, *module, L"would be written to " + Quote(out->path) + L", outside " + Quote(out->base),
                    L"Check the component's name and its packages' \"Directory\" settings.");
-        if (std::any_of(plan.files.begin(), plan.files.end(),
-                        [&](const PlannedFile& f) { return Normal(f.path) == Normal(out->path); }))
+        std::wstring folder = Normal(out->base);
+        if (folder == L"/" || (folder.size() <= 3 && folder.size() >= 2 && folder[1] == L':'))
+            Refuse(model, setBy,
+                   L"has the \"Directory\" " + Quote(out->base) + L" for " + module->language +
+                       L", the top of the file system, where a run would write among the system's folders",
+                   L"Give a folder of the project (--out or --path-map) and run again.");
+        auto same = std::find_if(plan.files.begin(), plan.files.end(),
+                                 [&](const PlannedFile& f) { return Normal(f.path) == Normal(out->path); });
+        if (same != plan.files.end() && same->module != module)
+            Refuse(model, *module,
+                   L"is written to " + Quote(out->path) + L", the file of " + Describe(*same->module) + L" (" +
+                       Where(model, *same->module) + L") too, and one would overwrite the other",
+                   L"Give one of them another name or folder and run again.");
+        if (same != plan.files.end())
             continue;
         plan.files.push_back({out->path, module, baseIndex(out->base), *relative});
     }

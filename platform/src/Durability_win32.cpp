@@ -146,3 +146,26 @@ void VxpRemoveOnTermination(const wchar_t* folder)
 // The file functions here are the system's own, which the switch cannot reach; the POSIX
 // build counts its changes in the functions standing in for them (see the header).
 bool VxpFaultBeforeChange() { return true; }
+
+bool VxpIdentifyFile(const wchar_t* path, VxpFileIdentity* identity)
+{
+    *identity = VxpFileIdentity();
+    HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool ok = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!ok)
+        return false;
+    identity->exists = true;
+    identity->size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    identity->modified = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                         info.ftLastWriteTime.dwLowDateTime;
+    identity->volume = info.dwVolumeSerialNumber;
+    identity->index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}

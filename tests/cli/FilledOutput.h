@@ -20,7 +20,10 @@ struct Zone {
 inline std::vector<Zone> FillZones(const fs::path& out)
 {
     std::vector<Zone> zones;
-    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+    for (auto it = fs::recursive_directory_iterator(out); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::directory_entry& entry = *it;
+        if (entry.path().filename() == ".vexlo")
+            it.disable_recursion_pending();
         if (!entry.is_regular_file())
             continue;
         std::string text = ReadFile(entry.path()), filled;
@@ -47,9 +50,12 @@ inline std::map<fs::path, std::string> Outputs(const fs::path& out)
     std::map<fs::path, std::string> files;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(out, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error))
+         it.increment(error)) {
+        if (it->path().filename() == ".vexlo")
+            it.disable_recursion_pending();
         if (it->is_regular_file())
             files[it->path()] = ReadFile(it->path());
+    }
     return files;
 }
 

@@ -24,7 +24,8 @@ std::map<fs::path, Identity> Identities(const fs::path& out)
     std::map<fs::path, Identity> ids;
     for (const auto& entry : fs::recursive_directory_iterator(out)) {
         struct stat st {};
-        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &st) == 0)
+        if (entry.is_regular_file() && entry.path().string().find("/.vexlo/") == std::string::npos &&
+            ::stat(entry.path().c_str(), &st) == 0)
             ids[entry.path()] = {st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
     }
     return ids;

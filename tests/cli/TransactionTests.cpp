@@ -88,7 +88,7 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
         journalRecovered = journalRecovered || Contains(again.out, "found the journal of an interrupted run");
         EXPECT_EQ(SilentlyLost(m_lines, Outputs(Out()), faulted.err + again.err), std::vector<std::string>())
             << faulted.out << faulted.err << again.out << again.err;
-        EXPECT_FALSE(fs::exists(Out() / ".vexlo")) << "the journal is gone once recovered";
+        EXPECT_FALSE(fs::exists(Out() / ".vexlo" / "journal")) << "the journal is gone once recovered";
         for (const auto& [path, text] : Outputs(Out()))
             EXPECT_NE(path.extension(), ".vxnew") << "a killed run's temporary file is cleared away";
         EXPECT_EQ(Shadows(), 0u);

@@ -31,8 +31,18 @@ void VxpSetScratchFolder(const wchar_t* folder);
 // or the two names are on different volumes (the caller copies then).
 bool VxpLinkFile(const wchar_t* existing, const wchar_t* newName);
 
-// Whether a process of this number runs.
+// Whether a process of this number runs (a zombie, which has ended, does not).
 bool VxpProcessAlive(unsigned long pid);
+
+// What tells a file's version apart without reading it: size, modification time, the
+// volume and the file's number on it. A missing file gives exists = false (and true);
+// false when the file cannot be looked at.
+struct VxpFileIdentity {
+    bool exists = false;
+    unsigned long long size = 0, modified = 0, volume = 0, index = 0;
+    bool operator==(const VxpFileIdentity&) const = default;
+};
+bool VxpIdentifyFile(const wchar_t* path, VxpFileIdentity* identity);
 
 // While deferred, a request to stop (SIGTERM, SIGINT, SIGHUP, Ctrl+C) waits; it takes
 // effect when deferral ends. Calls nest.
@@ -42,9 +52,10 @@ void VxpDeferTermination(bool defer);
 // (nullptr: none). Its path is kept; the removal uses only what a signal handler may.
 void VxpRemoveOnTermination(const wchar_t* folder);
 
-// The test switch VEXLO_FAULT="N:kill|term|full" (or "count"): the Nth change to the file
-// system (a write, rename, replacement, link, deletion, folder creation) kills the
-// process (SIGKILL), asks it to stop (SIGTERM), or fails with a full disk from then on;
+// The test switch VEXLO_FAULT="N:kill|term|full|edit=FILE" (or "count"): the Nth change to
+// the file system (a write, rename, replacement, link, deletion, folder creation) kills the
+// process (SIGKILL), asks it to stop (SIGTERM), fails with a full disk from then on, or
+// has FILE saved by someone else just before (a line appended, renamed into place);
 // "count" prints the number of changes at exit. Returns false when the change must fail
 // (the error is set). Without the variable it only returns true. The changes are counted
 // where the platform layer stands in for the system's file functions (POSIX); on Windows

@@ -1,0 +1,305 @@
+#include "BaseStore.h"
+
+#include "Console.h"
+#include "RunFiles.h"
+#include "RunPlan.h"
+
+#include "vxplat/Durability.h"
+#include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <sstream>
+
+namespace VexloRun {
+
+namespace fs = std::filesystem;
+using namespace VexloCli;
+
+namespace {
+
+const char kMagic[] = "vexlo base 1";
+
+std::wstring Wide(const fs::path& path) { return WideOf(path); }
+
+// Two independent 64-bit hashes of a text: its name in the store.
+std::string BlobName(const std::string& text)
+{
+    uint64_t a = text.size(), b = 0xCBF29CE484222325ull;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        a = (std::rotl(a, 29) ^ word) * 0x9E3779B97F4A7C15ull;
+    }
+    for (; i < text.size(); ++i)
+        a = (std::rotl(a, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
+    for (unsigned char c : text)
+        b = (b ^ c) * 0x100000001B3ull;
+    char name[40];
+    std::snprintf(name, sizeof name, "%016llx%016llx", static_cast<unsigned long long>(a),
+                  static_cast<unsigned long long>(b));
+    return name;
+}
+
+std::string Key(const std::string& relative) { return Narrow(Lower(Ansi(relative))); }
+
+// The path as UTF-8 text, "/" separated.
+std::string Utf8(const std::wstring& text) { return Narrow(Slashed(text)); }
+
+std::vector<std::string> Fields(const std::string& text)
+{
+    std::vector<std::string> fields;
+    size_t at = 0;
+    for (size_t tab; (tab = text.find('\t', at)) != std::string::npos; at = tab + 1)
+        fields.push_back(text.substr(at, tab - at));
+    fields.push_back(text.substr(at));
+    return fields;
+}
+
+} // namespace
+
+BaseStore BaseStore::Open(const fs::path& outputFolder)
+{
+    BaseStore store;
+    store.m_output = outputFolder;
+    const fs::path folder = outputFolder / ".vexlo" / "base";
+    for (const fs::path& own : {outputFolder / ".vexlo", folder, folder / "index"})
+        if (IsSymbolicLink(Wide(own))) {
+            store.m_whyAbsent = Narrow(Slashed(Wide(own))) + " is a symbolic link, which vexlo does not follow";
+            return store;
+        }
+    std::optional<std::string> index = ReadWhole(Wide(folder / "index"));
+    if (!index) {
+        store.m_whyAbsent = "there is no " + Narrow(Slashed(Wide(folder / "index")));
+        return store;
+    }
+    std::istringstream lines(*index);
+    std::string line;
+    if (!std::getline(lines, line) || line != kMagic) {
+        store.m_whyAbsent = Narrow(Slashed(Wide(folder / "index"))) + " is not a base-store index";
+        return store;
+    }
+    Entry* last = nullptr;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> f = Fields(line.substr(line.find(' ') == std::string::npos ? line.size() : line.find(' ') + 1));
+        if (line.rfind("file ", 0) == 0 && f.size() == 3) {
+            Entry e;
+            e.blob = f[0];
+            e.size = std::strtoull(f[1].c_str(), nullptr, 10);
+            e.path = f[2];
+            last = &(store.m_files[Key(e.path)] = e);
+        } else if (line.rfind("default ", 0) == 0 && f.size() == 2 && last) {
+            last->defaults.insert({f[0], f[1]});
+        } else if (line.rfind("saved ", 0) == 0 && f.size() == 3) {
+            store.m_saved.push_back({f[0], f[1], f[2]});
+        } else if (line != "end") {
+            continue; // a later version's line: skipped
+        }
+    }
+    store.m_oldIndex = *index;
+    store.m_present = true;
+    return store;
+}
+
+std::optional<std::string> BaseStore::RelativeOf(const fs::path& file) const
+{
+    std::optional<std::wstring> below = Below(Wide(m_output), Wide(file));
+    if (below && !below->empty())
+        return Utf8(*below);
+    std::wstring relative = Slashed(Wide(file));
+    if (below || relative.empty() || relative[0] == L'/' || relative.find(L':') != std::wstring::npos ||
+        relative == L".." || relative.rfind(L"../", 0) == 0 || relative.find(L"/../") != std::wstring::npos)
+        return std::nullopt;
+    return Utf8(relative);
+}
+
+std::optional<std::string> BaseStore::Generated(const fs::path& file) const
+{
+    std::optional<std::string> relative = RelativeOf(file);
+    if (!relative)
+        return std::nullopt;
+    auto it = m_files.find(Key(*relative));
+    if (it == m_files.end())
+        return std::nullopt;
+    if (it->second.pending)
+        return it->second.pending;
+    std::wstring blob = Wide(m_output / ".vexlo" / "base" / it->second.blob);
+    if (IsSymbolicLink(blob))
+        return std::nullopt;
+    std::optional<std::string> text = ReadWhole(blob);
+    // A text that is not what its name says is damaged: no base for that file.
+    if (!text || text->size() != it->second.size || BlobName(*text) != it->second.blob)
+        return std::nullopt;
+    return text;
+}
+
+std::vector<std::string> BaseStore::Files() const
+{
+    std::vector<std::string> files;
+    for (const auto& [key, entry] : m_files)
+        files.push_back(entry.path);
+    return files;
+}
+
+BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
+{
+    std::optional<std::string> relative = RelativeOf(file);
+    auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
+    return it == m_files.end() ? ZoneKeys() : it->second.defaults;
+}
+
+void BaseStore::Record(const fs::path& file, std::string generated, ZoneKeys defaults)
+{
+    std::optional<std::string> relative = RelativeOf(file);
+    if (!relative)
+        return;
+    Entry& e = m_files[Key(*relative)];
+    std::string blob = BlobName(generated);
+    if (e.blob == blob && e.path == *relative && e.defaults == defaults && m_present)
+        return;
+    e.defaults = std::move(defaults);
+    e.blob = blob;
+    e.size = generated.size();
+    e.path = *relative;
+    e.pending = std::move(generated);
+    m_changed = true;
+}
+
+void BaseStore::Forget(const fs::path& file)
+{
+    if (std::optional<std::string> relative = RelativeOf(file))
+        m_changed = m_files.erase(Key(*relative)) > 0 || m_changed;
+}
+
+void BaseStore::RecordSaved(SavedZone zone)
+{
+    ForgetSaved(zone.id, zone.tag);
+    m_saved.push_back(std::move(zone));
+    m_changed = true;
+}
+
+void BaseStore::ForgetSaved(const std::string& id, const std::string& tag)
+{
+    size_t before = m_saved.size();
+    std::erase_if(m_saved, [&](const SavedZone& z) { return z.id == id && z.tag == tag; });
+    m_changed = m_changed || m_saved.size() != before;
+}
+
+bool BaseStore::BeginCommit()
+{
+    if (!m_changed && m_present)
+        return true;
+    const fs::path folder = m_output / ".vexlo" / "base";
+    const std::wstring wideFolder = Wide(folder);
+    for (const fs::path& own : {m_output / ".vexlo", folder})
+        if (IsSymbolicLink(Wide(own))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+    if (!CreateFolders(wideFolder))
+        return false;
+    // The new texts first, all flushed together; a text already there is the same text.
+    std::vector<StagedFile> staged;
+    staged.reserve(m_files.size());
+    std::vector<std::pair<std::wstring, StagedFile*>> places;
+    std::set<std::string> written;
+    for (auto& [key, e] : m_files) {
+        if (!e.pending || !written.insert(e.blob).second)
+            continue;
+        std::wstring path = Wide(folder / e.blob);
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !IsSymbolicLink(path))
+            continue;
+        staged.emplace_back();
+        if (!StageFile(path, *e.pending, staged.back())) {
+            DWORD error = GetLastError();
+            for (StagedFile& s : staged)
+                DiscardStaged(s);
+            SetLastError(error);
+            return false;
+        }
+        places.emplace_back(path, nullptr);
+    }
+    std::vector<StagedFile*> batch;
+    bool ok = true;
+    for (size_t i = 0; i < staged.size(); ++i) {
+        places[i].second = &staged[i];
+        batch.push_back(&staged[i]);
+        if (batch.size() == 64 || i + 1 == staged.size()) {
+            ok = ok && FlushStaged(batch) == nullptr;
+            batch.clear();
+        }
+    }
+    DWORD error = GetLastError();
+    for (size_t i = 0; ok && i < places.size(); ++i)
+        ok = PlaceStaged(places[i].first, *places[i].second);
+    if (!ok) {
+        error = GetLastError();
+        for (StagedFile& s : staged)
+            DiscardStaged(s);
+        SetLastError(error);
+        return false;
+    }
+    // Then the old index goes: from here on until EndCommit the store is absent.
+    std::wstring index = Wide(folder / "index");
+    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(index.c_str()))
+        return false;
+    return VxpFlushFolder(wideFolder.c_str());
+}
+
+bool BaseStore::EndCommit()
+{
+    if (!m_changed && m_present)
+        return true;
+    const fs::path folder = m_output / ".vexlo" / "base";
+    std::string index = std::string(kMagic) + "\n";
+    std::set<std::string> used;
+    for (auto& [key, e] : m_files) {
+        index += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
+        for (const auto& [id, tag] : e.defaults)
+            index += "default " + id + "\t" + tag + "\n";
+        used.insert(e.blob);
+    }
+    for (const SavedZone& z : m_saved)
+        index += "saved " + z.id + "\t" + z.tag + "\t" + z.recovery + "\n";
+    index += "end\n";
+    std::wstring indexPath = Wide(folder / "index");
+    if (IsSymbolicLink(indexPath)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (!ReplaceDurably(indexPath, index))
+        return false;
+    for (auto& [key, e] : m_files)
+        e.pending.reset();
+    m_oldIndex = index;
+    m_present = true;
+    m_changed = false;
+    // Texts that no file names any more.
+    std::error_code code;
+    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+        std::string name = Narrow(WideOf(it->path().filename()));
+        if (name.size() == 32 && !used.count(name))
+            DeleteFileW(Wide(it->path()).c_str());
+    }
+    return true;
+}
+
+bool BaseStore::RestoreIndex()
+{
+    if (m_oldIndex.empty())
+        return true;
+    std::wstring indexPath = Wide(m_output / ".vexlo" / "base" / "index");
+    if (IsSymbolicLink(indexPath)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return ReplaceDurably(indexPath, m_oldIndex);
+}
+
+} // namespace VexloRun

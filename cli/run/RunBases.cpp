@@ -1,0 +1,136 @@
+#include "RunBases.h"
+
+#include "Console.h"
+#include "RunFiles.h"
+
+#include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
+
+#include <set>
+
+namespace VexloCli {
+
+RunBases::RunBases(const RunPlan& plan) : m_plan(plan)
+{
+    for (const std::wstring& top : plan.tops) {
+        m_stores.push_back(VexloRun::BaseStore::Open(PathOf(Slashed(top))));
+        if (m_stores.back().Present())
+            continue;
+        // A first run into an empty folder has nothing to say.
+        bool old = false;
+        for (const PlannedFile& file : plan.files)
+            old = old || (plan.TopOf(file.path) == m_stores.size() - 1 &&
+                          GetFileAttributesW(file.path.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (old)
+            OutLine(L"vexlo: " + Slashed(top) + L": no base store (" + Ansi(m_stores.back().WhyAbsent()) +
+                    L"); lines outside the preserved zones are told from generated ones by their words, and zones "
+                    L"are carried as they are. This run writes a new one.");
+    }
+}
+
+VexloRun::BaseStore* RunBases::StoreOf(const std::wstring& path)
+{
+    size_t top = m_plan.TopOf(path);
+    return top < m_stores.size() ? &m_stores[top] : nullptr;
+}
+
+std::optional<BaseFile> RunBases::Generated(const std::wstring& path) const
+{
+    size_t top = m_plan.TopOf(path);
+    if (top >= m_stores.size() || !m_stores[top].Present())
+        return std::nullopt;
+    std::optional<std::string> text = m_stores[top].Generated(PathOf(Slashed(path)));
+    if (!text)
+        return std::nullopt;
+    return BaseFile{std::move(*text), m_stores[top].Defaults(PathOf(Slashed(path)))};
+}
+
+std::vector<ZoneGuard::SavedZoneRef> RunBases::SavedZones() const
+{
+    std::vector<ZoneGuard::SavedZoneRef> zones;
+    for (size_t i = 0; i < m_stores.size(); ++i)
+        for (const VexloRun::SavedZone& z : m_stores[i].Saved())
+            zones.push_back({Slashed(m_plan.tops[i]) + L"/" + Ansi(z.recovery), z.id, z.tag});
+    return zones;
+}
+
+std::vector<std::wstring> RunBases::FindStale(const std::vector<std::wstring>& modelFiles)
+{
+    std::set<std::wstring> written;
+    for (const std::wstring& file : modelFiles)
+        written.insert(Lower(Slashed(file)));
+    for (size_t i = 0; i < m_stores.size(); ++i)
+        for (const std::string& relative : m_stores[i].Files()) {
+            std::wstring path = Slashed(m_plan.tops[i]) + L"/" + Ansi(relative);
+            if (!written.count(Lower(path)) && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+                m_stale.push_back(path);
+        }
+    return m_stale;
+}
+
+void RunBases::Record(const std::wstring& path, const std::string& generated, ZoneKeys defaults)
+{
+    if (VexloRun::BaseStore* store = StoreOf(path))
+        store->Record(PathOf(Slashed(path)), generated, std::move(defaults));
+}
+
+void RunBases::RecordZones(const ZoneGuard& guard)
+{
+    for (const RecoveryEntry& e : guard.Recovery()) {
+        VexloRun::BaseStore* store = StoreOf(e.recovery);
+        std::optional<std::string> relative = store ? store->RelativeOf(PathOf(e.recovery)) : std::nullopt;
+        if (!e.id.empty() && relative)
+            store->RecordSaved({e.id, e.tag, *relative});
+    }
+    for (const CarriedZone& c : guard.Carried())
+        if (c.fromRecovery)
+            if (VexloRun::BaseStore* store = StoreOf(c.from))
+                store->ForgetSaved(c.id, c.tag);
+}
+
+void RunBases::Prune(ZoneGuard& guard)
+{
+    for (const std::wstring& path : m_stale) {
+        std::optional<std::string> text = ReadWhole(path);
+        if (!text)
+            throw CliError(ExitUserText, path + L": the stale file cannot be read (" + LastErrorText() +
+                                             L"), so its zones cannot be saved before it is removed; nothing was "
+                                             L"written.");
+        std::optional<BaseFile> base = Generated(path);
+        guard.SaveRetired(path, *text, base ? std::optional<std::string>(base->text) : std::nullopt);
+        if (VexloRun::BaseStore* store = StoreOf(path))
+            store->Forget(PathOf(path));
+        m_pruned.push_back(path);
+    }
+}
+
+void RunBases::Begin()
+{
+    for (size_t i = 0; i < m_stores.size(); ++i)
+        if (!m_stores[i].BeginCommit())
+            throw CliError(ExitHostError, Slashed(m_plan.tops[i]) + L"/.vexlo/base: the base store cannot be written: " +
+                                              LastErrorText() + L".");
+}
+
+void RunBases::End()
+{
+    for (size_t i = 0; i < m_stores.size(); ++i)
+        if (!m_stores[i].EndCommit())
+            throw CliError(ExitHostError, Slashed(m_plan.tops[i]) + L"/.vexlo/base/index: the base store cannot be "
+                                                                     L"written: " + LastErrorText() + L".");
+    // Their zones are in the recovery files and the store no longer names them.
+    for (const std::wstring& path : m_pruned) {
+        if (DeleteFileW(path.c_str()))
+            OutLine(L"vexlo: removed the stale file " + path);
+        else
+            Warn(path + L": the stale file cannot be removed: " + LastErrorText());
+    }
+}
+
+void RunBases::RolledBack()
+{
+    for (VexloRun::BaseStore& store : m_stores)
+        store.RestoreIndex();
+}
+
+} // namespace VexloCli
