@@ -95,12 +95,32 @@ struct FileContext {
     {
         out.notReadBack.push_back(shown + ":" + std::to_string(line) + ": " + why);
     }
-    void Change(std::string line, std::function<void(ModelWriter&)> apply) const
+    // The element the changes being made are about (for the three-way comparison).
+    mutable const Element* subject = nullptr;
+
+    void Change(std::string line, std::function<void(ModelWriter&)> apply, std::string value = "") const
     {
-        out.changes.push_back({std::move(line), [apply = std::move(apply)](ModelWriter& w) {
-                                   apply(w);
-                                   return std::vector<std::string>();
-                               }, {}});
+        Add({std::move(line), [apply = std::move(apply)](ModelWriter& w) {
+                 apply(w);
+                 return std::vector<std::string>();
+             }},
+            std::move(value));
+    }
+    // Fills in the change's key, value, element and place from its line.
+    void Add(ModelChange change, std::string value = "") const
+    {
+        std::string line = change.line;
+        if (size_t at = line.rfind(" (" + shown + ":"); at != std::string::npos) {
+            change.codePlace = line.substr(at + 2, line.size() - at - 3);
+            line.resize(at);
+        }
+        change.value = value.empty() ? line : value;
+        size_t cut = line.find(" to ");
+        if (line.compare(0, 4, "add ") == 0)
+            cut = std::min({line.find(": "), line.find('('), line.find(" (")});
+        change.key = line.substr(0, cut);
+        change.element = subject;
+        out.changes.push_back(std::move(change));
     }
 };
 

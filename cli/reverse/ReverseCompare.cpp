@@ -81,6 +81,7 @@ void CompareField(const FileContext& c, const Class& cls, const Member& g, const
         return;
     }
     const std::string path = ClassPath(cls) + "." + Narrow(e->name);
+    c.subject = e;
     std::string name;
     if (g.name != u.name) {
         if (!FieldName(u, name)) {
@@ -103,6 +104,7 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
         return;
     }
     const std::string path = ClassPath(cls) + "." + Narrow(e->name);
+    c.subject = e;
     if (g.name != u.name)
         c.Change("rename operation " + path + " to " + u.name + c.At(u.line),
                  [e, name = u.name](ModelWriter& w) { w.Rename(*e, name); });
@@ -120,7 +122,8 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
                      [e, ec](ModelWriter& w) { w.SetString(*e, "opExportControl", ec); });
     if (g.documentation != u.documentation)
         c.Change("change documentation of operation " + path + c.At(u.line),
-                 [e, doc = u.documentation](ModelWriter& w) { w.SetString(*e, "documentation", doc); });
+                 [e, doc = u.documentation](ModelWriter& w) { w.SetString(*e, "documentation", doc); },
+                 "documentation " + u.documentation);
     CompareDirectives(c, cls, *e, g, u);
 }
 
@@ -166,7 +169,7 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
         const std::string result = u.methodKind == "constructor" && c.user.language == Language::CSharp ? u.name : u.type;
         VexloModelWriter::NewOperation o{u.name, result, ec ? ec : "Public", u.documentation, ParametersOf(u),
                                          NewOperationSettings(c, cls, u)};
-        c.out.changes.push_back({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
+        c.Add({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
                                  [&cls, o](ModelWriter& w) { return std::vector<std::string>{w.AddOperation(cls, o)}; },
                                  {{&u, Narrow(cls.name), ""}}});
@@ -177,6 +180,7 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
 
 void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
 {
+    c.subject = &cls;
     const std::vector<int> pair = PairMembers(g.members, u.members);
     std::vector<bool> matched(g.members.size(), false);
     std::vector<std::string> fieldsTaken;
@@ -215,9 +219,11 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
             c.out.kept.push_back("kept in the model: " + what + " (its declaration is gone from " + c.shown +
                                  "; --prune removes it)");
     }
+    c.subject = &cls;
     if (g.documentation != u.documentation)
         c.Change("change documentation of class " + ClassPath(cls) + c.At(u.line),
-                 [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); });
+                 [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); },
+                 "documentation " + u.documentation);
 }
 
 } // namespace Detail
@@ -264,12 +270,37 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
             continue;
         }
         const Class& cls = static_cast<const Class&>(*e);
+        c.subject = &cls;
         if (g->name != u.name)
             c.Change("rename class " + ClassPath(cls) + " to " + u.name + c.At(u.line),
                      [&cls, name = u.name](ModelWriter& w) { w.Rename(cls, name); });
         CompareBases(c, cls, *g, u);
         CompareType(c, cls, *g, u);
     }
+}
+
+std::vector<std::string> ThreeWay(const Model& model, Comparison& code, const Comparison& modelSide)
+{
+    std::vector<std::string> conflicts;
+    std::vector<ModelChange> keep;
+    for (ModelChange& change : code.changes) {
+        const ModelChange* other = nullptr;
+        for (const ModelChange& m : modelSide.changes)
+            if (m.key == change.key)
+                other = &m;
+        if (!other) {
+            keep.push_back(std::move(change));
+            continue;
+        }
+        if (other->value == change.value)
+            continue; // the model made the same change
+        const Element* e = change.element ? change.element : other->element;
+        conflicts.push_back(change.codePlace + ": " + change.line.substr(0, change.line.rfind(" (")) + "; " +
+                            (e ? Narrow(model.PlaceOf(*e)) : std::string("the model")) + ": the model has " +
+                            other->value);
+    }
+    code.changes = std::move(keep);
+    return conflicts;
 }
 
 } // namespace VexloReverse

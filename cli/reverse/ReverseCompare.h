@@ -22,7 +22,12 @@ struct ModelChange {
     std::function<std::vector<std::string>(VexloModelWriter::ModelWriter&)> apply;
     // Methods and accessors added in the code: their bodies go into the zones of the new
     // elements (each one's id is filled in from apply's).
-    std::vector<AddedMethod> carried;
+    std::vector<AddedMethod> carried = {};
+    // For the three-way comparison: what the change is about ("change type of attribute
+    // Catalog::TItem.Title"), the value it gives, the model element and the code's line.
+    std::string key = "", value = "";
+    const RoseHost::Element* element = nullptr;
+    std::string codePlace = "";
 };
 
 struct Comparison {
@@ -35,6 +40,12 @@ struct Comparison {
 // file as it stands; `shown` is the file's name in messages.
 void CompareFile(const RoseHost::Model& model, const VexloCode::CodeFile& generated, const VexloCode::CodeFile& user,
                  const std::string& shown, bool prune, Comparison& out);
+
+// The changes of the code since the base (`code`, compared with the base) that the model
+// has not made since (`model`, the base compared with what the model generates now):
+// changes both made alike are dropped, changes of one thing both made differently are
+// conflicts ("CODE:LINE ... MODEL:LINE ..."), the rest stay in `code`.
+std::vector<std::string> ThreeWay(const RoseHost::Model& model, Comparison& code, const Comparison& modelSide);
 
 // "Catalog::TBook": the class's packages below the root and its name.
 std::string ClassPath(const RoseHost::Class& cls);

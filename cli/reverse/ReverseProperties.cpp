@@ -122,7 +122,7 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             na.settings.push_back({c.user.language == Language::Delphi ? "Delphi" : "C#", "GenerateDataMember",
                                    field ? "TRUE" : "FALSE", true});
             std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
-            c.out.changes.push_back({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) +
+            c.Add({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) +
                                          (field ? "" : ", no field") + ")" + c.At(p.line),
                                      [&cls, na, n = carried.size()](ModelWriter& w) {
                                          return std::vector<std::string>(n, w.AddAttribute(cls, na));
@@ -139,7 +139,7 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         if (was && before.get == a.get && before.set == a.set)
             continue;
         std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
-        c.out.changes.push_back({"make attribute " + path + " a property (" + AccessText(a) + ")" + c.At(p.line),
+        c.Add({"make attribute " + path + " a property (" + AccessText(a) + ")" + c.At(p.line),
                                  [attr, settings = AccessSettings(c, a, true), n = carried.size()](ModelWriter& w) {
                                      for (const auto& s : settings)
                                          w.SetSetting(*attr, s);

@@ -13,6 +13,7 @@
 #include "run/RunFiles.h"
 #include "run/RunHooks.h"
 #include "run/RunReport.h"
+#include "run/BaseStore.h"
 #include "run/TextDiff.h"
 
 #include "ModelLoader.h"
@@ -55,6 +56,31 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
     CurrentRunHooks().onGenerated = nullptr;
     return files;
 }
+
+// What the last run generated for a file: the store of the nearest folder above it that has one.
+class Bases {
+public:
+    std::optional<std::string> Of(const std::wstring& path)
+    {
+        namespace fs = std::filesystem;
+        const std::wstring file = Slashed(path);
+        std::error_code error;
+        for (fs::path dir = fs::absolute(fs::path(file), error).parent_path(); !dir.empty(); dir = dir.parent_path()) {
+            if (fs::exists(dir / ".vexlo" / "base" / "index", error)) {
+                auto it = m_stores.find(dir);
+                if (it == m_stores.end())
+                    it = m_stores.emplace(dir, VexloRun::BaseStore::Open(dir)).first;
+                return it->second.Present() ? it->second.Generated(fs::path(file)) : std::nullopt;
+            }
+            if (dir == dir.parent_path())
+                break;
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::map<std::filesystem::path, VexloRun::BaseStore> m_stores;
+};
 
 // A file as messages name it: below the current folder relative to it, else as it is.
 std::wstring Shown(const std::wstring& path)
@@ -144,12 +170,13 @@ int RunReverse(const Options& options, const Installation& installation)
         return finish(exitCode);
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    OutLine(L"no base of the last run: comparing the code with what the model generates now");
 
     VexloReverse::Comparison comparison;
     // The user's declarations stay alive: the changes point at them. By file, the first
     // change of the file.
     std::vector<VexloCode::CodeFile> userCode;
+    std::vector<std::string> conflicts;
+    Bases bases;
     std::vector<size_t> firstChange;
     userCode.reserve(files.size());
     for (const CodeState& file : files) {
@@ -163,8 +190,24 @@ int RunReverse(const Options& options, const Installation& installation)
             continue;
         }
         userCode.back() = Read(file.path, *file.user);
-        VexloReverse::CompareFile(*model, Read(file.path, file.generated), userCode.back(), shown, options.prune,
-                                  comparison);
+        const VexloCode::CodeFile generated = Read(file.path, file.generated);
+        if (std::optional<std::string> base = bases.Of(file.path)) {
+            // Three ways: the code's changes since the last run, less those the model made too.
+            const VexloCode::CodeFile before = Read(file.path, *base);
+            VexloReverse::Comparison code, modelSide;
+            VexloReverse::CompareFile(*model, before, userCode.back(), shown, options.prune, code);
+            VexloReverse::CompareFile(*model, before, generated, shown, false, modelSide);
+            for (std::string& conflict : VexloReverse::ThreeWay(*model, code, modelSide))
+                conflicts.push_back(std::move(conflict));
+            for (auto& change : code.changes)
+                comparison.changes.push_back(std::move(change));
+            comparison.kept.insert(comparison.kept.end(), code.kept.begin(), code.kept.end());
+            comparison.notReadBack.insert(comparison.notReadBack.end(), code.notReadBack.begin(), code.notReadBack.end());
+        } else {
+            OutLine(L"no base of the last run for " + Shown(file.path) +
+                    L": comparing the code with what the model generates now");
+            VexloReverse::CompareFile(*model, generated, userCode.back(), shown, options.prune, comparison);
+        }
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     firstChange.push_back(comparison.changes.size());
@@ -178,6 +221,15 @@ int RunReverse(const Options& options, const Installation& installation)
     }
     for (const VexloReverse::ModelChange& change : comparison.changes)
         report.Message(L"change", ArgumentText(change.line.c_str()));
+    if (!conflicts.empty()) {
+        for (const std::string& conflict : conflicts) {
+            ErrLine(L"vexlo: conflict: " + ArgumentText(conflict.c_str()));
+            report.Message(L"error", L"conflict: " + ArgumentText(conflict.c_str()));
+        }
+        ErrLine(L"vexlo: the code and the model changed the same element(s) differently since the last run;"
+                L" nothing was written (make them agree, in the code or in the model, and run again)");
+        return finish(ExitUserText);
+    }
     if (comparison.changes.empty()) {
         OutLine(L"nothing to read back: the model is in sync with the code");
         return finish(ExitOk);

@@ -81,7 +81,7 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     }
     std::string path = ClassPath(*sibling);
     path = path.substr(0, path.size() - sibling->name.size()) + u.name;
-    c.out.changes.push_back(
+    c.Add(
         {"add class " + path + " (" + (bases.empty() ? "" : "superclass " + bases + "; ") + "in no diagram)" + c.At(u.line),
          [sibling, nc](ModelWriter& w) {
              std::vector<std::string> ids;

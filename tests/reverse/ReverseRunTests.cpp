@@ -161,11 +161,15 @@ TEST_F(ReverseRun, EditsFlowIntoTheModelAndTheCodeStays)
     std::map<std::string, std::string> generated;
     for (const char* f : {kCatalog, kModel})
         generated[f] = ReadFile(m_dir / "out" / f);
+    // Each row starts from the first run: its model, its files and its base.
+    fs::copy(m_dir / "out" / ".vexlo", m_dir / "base", fs::copy_options::recursive);
     for (const EditRow& row : kRows) {
         SCOPED_TRACE(row.what);
         WriteFile(m_dir / "Example.mdl", model);
         for (const auto& [f, text] : generated)
             WriteFile(m_dir / "out" / f, text);
+        fs::remove_all(m_dir / "out" / ".vexlo");
+        fs::copy(m_dir / "base", m_dir / "out" / ".vexlo", fs::copy_options::recursive);
         std::string edited = generated[row.file];
         for (const Replace& e : row.edits) {
             ASSERT_NE(edited.find(e.from), std::string::npos) << e.from;
@@ -219,6 +223,50 @@ TEST_F(ReverseRun, PreviewsSayWhatIsKeptAndWhatCannotBeRead)
     EXPECT_TRUE(Contains(r.out, "+\t\t\t    (object ClassAttribute \"Edition\"")) << r.out;
     EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
     EXPECT_EQ(ReadFile(m_dir / "out" / kCatalog), text);
+}
+
+// With the base the last run left, a change of the model since is told from one of the
+// code: the model's stays, the code's is added, one element changed differently by both
+// refuses the run; without the base the code is compared with what the model generates now.
+TEST_F(ReverseRun, TheBaseTellsTheModelsChangesFromTheCodes)
+{
+    Generate();
+    std::string code = ReadFile(m_dir / "out" / kCatalog);
+    auto edit = [](std::string& text, const std::string& from, const std::string& to) {
+        ASSERT_NE(text.find(from), std::string::npos) << from;
+        text.replace(text.find(from), from.size(), to);
+    };
+    edit(code, "    FEndDate: TDateTime;", "    FEndDate: TDate;");
+    edit(code, "    FPages: Integer;\r\n", "    FPages: Integer;\r\n    FEdition: Integer;\r\n");
+    WriteFile(m_dir / "out" / kCatalog, code);
+    std::string model = ReadFile(m_dir / "Example.mdl");
+    edit(model, "(object ClassAttribute \"StartDate\"", "(object ClassAttribute \"FirstDay\"");
+    const size_t endDate = model.find("(object ClassAttribute \"EndDate\"");
+    model.replace(model.find("\"TDateTime\"", endDate), 11, "\"TDateStamp\"");
+    WriteFile(m_dir / "Example.mdl", model);
+
+    Result conflict = Reverse();
+    EXPECT_EQ(conflict.code, 5);
+    EXPECT_TRUE(Contains(conflict.err, "conflict: out/Delphi/Catalog.pas:50: change type of attribute "
+                                       "Catalog::TDateRange.EndDate to TDate; Example.mdl:"))
+        << conflict.err;
+    EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
+
+    model.replace(model.find("\"TDateStamp\""), 12, "\"TDate\"");
+    WriteFile(m_dir / "Example.mdl", model);
+    Result r = Reverse();
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_FALSE(Contains(r.out, "no base of the last run")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "add attribute Catalog::TBook.Edition: Integer")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "EndDate")) << r.out;
+    const std::string written = ReadFile(m_dir / "Example.mdl");
+    EXPECT_TRUE(Contains(written, "(object ClassAttribute \"FirstDay\"")) << "the model's rename was undone";
+    EXPECT_FALSE(Contains(written, "(object ClassAttribute \"StartDate\""));
+    EXPECT_EQ(Run({"generate", "Example.mdl", "--out", "out", "--check"}).code, 0);
+
+    fs::remove_all(m_dir / "out" / ".vexlo");
+    Result noBase = Reverse({"--dry-run"});
+    EXPECT_TRUE(Contains(noBase.out, "no base of the last run for out/Delphi/Catalog.pas")) << noBase.out;
 }
 
 // Generated once, reversed at once: nothing to read back, the model byte for byte.
