@@ -72,6 +72,61 @@ std::vector<int> PairMembers(const std::vector<Member>& generated, const std::ve
     return pair;
 }
 
+bool Has(const Member& m, const char* word)
+{
+    return std::find(m.modifiers.begin(), m.modifiers.end(), word) != m.modifiers.end();
+}
+
+// What a field's modifiers ask of its attribute: C# "const" (with the initial value the
+// generator writes only then) and "readonly" as the settings "Const" and "ReadOnly".
+// Nothing else of a field's text comes from the model: the rest is said.
+bool FieldModifiers(const FileContext& c, const Member& u, std::vector<VexloModelWriter::Setting>& settings)
+{
+    if (c.user.language == Language::Delphi) {
+        if (!u.modifiers.empty() || !u.initialValue.empty()) {
+            c.NotReadBack(u.line, "the field " + u.name + " is static, const or initialised, which the generator does "
+                                  "not write in a declaration (initial values go into constructors: set the attribute's)");
+            return false;
+        }
+        return true;
+    }
+    for (const std::string& m : u.modifiers)
+        if (m != "const" && m != "readonly" && m != "private") {
+            c.NotReadBack(u.line, "the field " + u.name + " is " + m + ", which the generator does not write");
+            return false;
+        }
+    if (!u.initialValue.empty() && !Has(u, "const")) {
+        c.NotReadBack(u.line, "the field " + u.name + " has an initial value but is not const: the generator writes "
+                              "initial values only of const fields");
+        return false;
+    }
+    settings = {{"C#", "Const", Has(u, "const") ? "TRUE" : "FALSE", true},
+                {"C#", "ReadOnly", Has(u, "readonly") ? "TRUE" : "FALSE", true}};
+    return true;
+}
+
+void CompareFieldModifiers(const FileContext& c, const Element& e, const std::string& path, const Member& g,
+                           const Member& u)
+{
+    if (g.modifiers == u.modifiers && g.initialValue == u.initialValue)
+        return;
+    std::vector<VexloModelWriter::Setting> settings, before;
+    if (!FieldModifiers(c, u, settings) || !FieldModifiers(c, g, before))
+        return;
+    std::string words;
+    for (const std::string& m : u.modifiers)
+        if (m == "const" || m == "readonly")
+            words += (words.empty() ? "" : " ") + m;
+    c.Change("make attribute " + path + " " + (words.empty() ? "neither const nor readonly" : words) +
+                 (u.initialValue.empty() ? "" : " = " + u.initialValue) + c.At(u.line),
+             [&e, settings, init = u.initialValue, had = g.initialValue](ModelWriter& w) {
+                 for (const auto& s : settings)
+                     w.SetSetting(e, s);
+                 if (init != had)
+                     w.SetString(e, "initv", init);
+             });
+}
+
 void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u)
 {
     const Element* e = ElementOf(c.model, cls, g);
@@ -93,6 +148,7 @@ void CompareField(const FileContext& c, const Class& cls, const Member& g, const
     if (g.type != u.type)
         c.Change("change type of attribute " + path + " to " + u.type + c.At(u.line),
                  [e, type = u.type](ModelWriter& w) { w.SetString(*e, "type", type); });
+    CompareFieldModifiers(c, *e, path, g, u);
 }
 
 void CompareMethod(const FileContext& c, const Class& cls, const Member& g, const Member& u)
@@ -158,7 +214,12 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
             c.NotReadBack(u.line, "the field " + u.name + " cannot be generated: field names are F + the attribute's name");
             return;
         }
-        VexloModelWriter::NewAttribute a{name, u.type, "", "Private", false, u.documentation, {}};
+        std::vector<VexloModelWriter::Setting> settings;
+        if (!FieldModifiers(c, u, settings))
+            return;
+        // Only the settings that are not the defaults (both false) are written.
+        std::erase_if(settings, [](const auto& s) { return s.value == "FALSE"; });
+        VexloModelWriter::NewAttribute a{name, u.type, u.initialValue, "Private", false, u.documentation, settings};
         c.Change("add attribute " + owner + "." + name + ": " + u.type + c.At(u.line),
                  [&cls, a](ModelWriter& w) { w.AddAttribute(cls, a); });
     } else if (u.kind == Member::Kind::Method) {
