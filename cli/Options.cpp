@@ -26,6 +26,12 @@ Commands:
   diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
                        browsable index.html: --out DIR (required),
                        --format svg|png, --diagram NAME (one diagram only)
+  reverse MODEL.mdl    read the declarations edited in the generated files back into
+                       the model, then generate again (docs/REVERSE.md); takes
+                       generate's options and --prune (remove from the model what
+                       the code no longer declares); --dry-run prints the model
+                       changes, --check exits 1 when there are any, --diff shows
+                       the model file's diff
 
 Options of generate, show and lint (--path-map and --codepage also of diagram):
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
@@ -123,14 +129,19 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         options.command = Command::Lint;
     else if (first == L"diagram")
         options.command = Command::Diagram;
+    else if (first == L"reverse")
+        options.command = Command::Reverse;
     else
         Usage(L"unknown command: " + first);
     ++i;
 
     const bool lint = options.command == Command::Lint;
     const bool diagram = options.command == Command::Diagram;
-    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || lint || diagram;
-    const bool generate = options.command == Command::Generate;
+    const bool reverse = options.command == Command::Reverse;
+    const bool modelCommand =
+        options.command == Command::Generate || options.command == Command::Show || lint || diagram || reverse;
+    // reverse takes generate's options: it generates too.
+    const bool generate = options.command == Command::Generate || reverse;
     bool havePath = false;
 
     for (; i < args.size(); ++i) {
@@ -223,6 +234,9 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.report = takeValue();
             if (options.report.empty())
                 Usage(L"--report needs a file name");
+        } else if (reverse && name == L"--prune") {
+            requireFlag();
+            options.prune = true;
         } else if (generate && name == L"--strict-zones") {
             requireFlag();
             options.strictZones = true;
@@ -250,6 +264,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         Usage(first + L" needs a model file");
     if (diagram && options.outDir.empty())
         Usage(L"diagram needs --out DIR");
+    if (reverse && options.dryRun && options.check)
+        Usage(L"reverse takes --dry-run or --check, not both");
     return options;
 }
 

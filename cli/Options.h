@@ -7,7 +7,7 @@
 
 namespace VexloCli {
 
-enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint, Diagram };
+enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint, Diagram, Reverse };
 
 enum class HostKind { Rose, Modeler };
 
@@ -36,6 +36,7 @@ struct Options {
     bool dryRun = false;                 // --dry-run
     bool check = false;                  // --check
     bool diff = false;                   // --diff
+    bool prune = false;                  // reverse --prune
     std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png

@@ -4,6 +4,7 @@
 #include "DiagramCommand.h"
 #include "Options.h"
 #include "lint/RunLint.h"
+#include "reverse/ReverseRun.h"
 
 #include "vxplat/Heap.h"
 
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
             return RunLint(options, installation);
         case Command::Diagram:
             return RunDiagram(options, installation);
+        case Command::Reverse:
+            return RunReverse(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {

@@ -35,6 +35,7 @@ struct Token {
     Tok kind = Tok::End;
     unsigned line = 1;
     unsigned column = 1;
+    size_t offset = 0;     // byte offset of the token's first character in the text
     std::string_view text; // valid until the next token is read
 };
 
@@ -121,6 +122,7 @@ public:
             }
         }
         m_pos = p;
+        t.offset = p;
         t.line = m_line;
         t.column = static_cast<unsigned>(p - m_lineStart) + 1;
         if (p >= m_end) {
@@ -177,6 +179,9 @@ public:
     {
         throw RoseLoadError(m_file, line, column, message);
     }
+
+    // Byte offset just past the last token read.
+    size_t Position() const { return m_pos; }
 
 private:
     static bool IsDigit(char c) { return Is(c, kDigit); }

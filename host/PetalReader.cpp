@@ -121,6 +121,7 @@ PetalValue PetalReader::Open(unsigned depth)
     PetalValue v;
     v.line = m_tok.line;
     v.column = m_tok.column;
+    v.offset = m_tok.offset;
     switch (m_tok.kind) {
     case Tok::String: v.kind = PetalKind::String; break;
     case Tok::Text: v.kind = PetalKind::Text; break;
@@ -185,6 +186,7 @@ std::span<const std::string_view> PetalReader::Names(const PetalValue& object) c
 bool PetalReader::NextField(const PetalValue& object, uint32_t& key)
 {
     if (m_tok.kind == Tok::RParen) {
+        m_lastClose = m_tok.offset + 1;
         Advance();
         return false;
     }
@@ -208,6 +210,7 @@ bool PetalReader::NextItem(const PetalValue& form)
 {
     for (;;) {
         if (m_tok.kind == Tok::RParen) {
+            m_lastClose = m_tok.offset + 1;
             Advance();
             return false;
         }

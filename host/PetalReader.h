@@ -20,6 +20,7 @@ struct PetalValue {
     unsigned line = 0;
     unsigned column = 0;
     unsigned depth = 0;      // forms: their nesting depth
+    size_t offset = 0;       // byte offset of its first character (a form's '(') in the file
     // Scalars: the text (escapes resolved); objects: the type; lists: the list type;
     // (value T ...): T. Valid until the arena is released below it.
     std::string_view text;
@@ -39,6 +40,9 @@ public:
     PetalReader& operator=(const PetalReader&) = delete;
 
     const std::wstring& FileName() const { return m_file; }
+    // Byte offset just past the last ')' that closed a form: where an object read to its
+    // end stops, so the model writer can find its text again without reading the file.
+    size_t LastClose() const { return m_lastClose; }
 
     // True while a top-level value follows; fails unless it opens with '('.
     bool NextRoot();
@@ -92,6 +96,7 @@ private:
     std::vector<Block> m_blocks;
     size_t m_block = 0;
     size_t m_used = 0;
+    size_t m_lastClose = 0;
 };
 
 } // namespace RoseHost

@@ -109,6 +109,10 @@ struct Element {
 
     ElementKind kind;
     unsigned line = 0;          // line of the element's object in its file (0: not loaded from a file)
+    // Bytes [textBegin, textEnd) of its "(object ...)" in that file (SourceFile()); both 0
+    // when not loaded from a file. The model writer edits the model in place through them.
+    uint32_t textBegin = 0;
+    uint32_t textEnd = 0;
     ModelText name;
     ModelText quid;             // the unique id
     ModelText documentation;

@@ -17,6 +17,7 @@
 #include "run/Journal.h"
 #include "run/RunBases.h"
 #include "run/RunFiles.h"
+#include "run/RunHooks.h"
 #include "run/RunLock.h"
 #include "run/RunPlan.h"
 #include "run/RunReport.h"
@@ -119,8 +120,16 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
-        bases.Record(file.path, *now, zoneGuard.DefaultZones(file.path, *now));
+        ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
+        // Zones another command handed the add-in hold the user's text, not the generator's.
+        if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            extra != CurrentRunHooks().extraZones.end())
+            for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
+                defaults.erase({std::string(zone.id), std::string(zone.tag)});
+        bases.Record(file.path, *now, defaults);
         const std::string* old = zoneGuard.OriginalText(file.path);
+        if (CurrentRunHooks().onGenerated)
+            CurrentRunHooks().onGenerated({file.path, *now, old});
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
@@ -221,7 +230,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         byPath[Lower(Slashed(file.path))] = &file;
         if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
             std::wstring copy = shadow.PathOf(file);
-            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, *text))
+            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            const std::string withExtra =
+                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
+            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
         }
@@ -360,6 +372,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     bases.RecordZones(zoneGuard);
     std::string diffs;
     Outcome outcome = Compare(plan, shadow, zoneGuard, bases, report, options.diff, diffs);
+    if (preview && CurrentRunHooks().onGenerated)
+        return zoneGuard.ExitCode();
     if (preview)
         return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
     // --strict-zones: text that would go to a recovery file fails the run before anything is written.
@@ -384,6 +398,12 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 }
 
 } // namespace
+
+RunHooks& CurrentRunHooks()
+{
+    static RunHooks hooks;
+    return hooks;
+}
 
 int RunGenerate(const Options& options, const Installation& installation)
 {

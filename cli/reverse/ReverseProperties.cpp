@@ -1,0 +1,164 @@
+// Properties read back as the settings of the attribute that gives them: "IsProperty",
+// "GenerateGetOperation", "GenerateSetOperation" (Delphi: read Get<Name>, write Set<Name>;
+// C#: get, set) and "GenerateDataMember" (whether its F<Name> field is there). The
+// accessors' bodies go into the attribute's getbody/setbody zones.
+#include "CompareSupport.h"
+
+#include <algorithm>
+
+namespace VexloReverse::Detail {
+
+namespace {
+
+const Member* Named(const std::vector<Member>& members, Member::Kind kind, const std::string& name)
+{
+    for (const Member& m : members)
+        if (m.kind == kind && m.name == name)
+            return &m;
+    return nullptr;
+}
+
+struct Access {
+    bool get = false, set = false;
+};
+
+// What a property's accessors ask of the attribute; false (said) when the generator cannot write them.
+bool AccessOf(const FileContext& c, const Member& p, Access& a)
+{
+    const bool delphi = c.user.language == Language::Delphi;
+    const std::string get = delphi ? "Get" + p.name : "get", set = delphi ? "Set" + p.name : "set";
+    if ((!p.readAccessor.empty() && p.readAccessor != get) || (!p.writeAccessor.empty() && p.writeAccessor != set)) {
+        c.NotReadBack(p.line, "the property " + p.name + " reads or writes through " +
+                                  (p.readAccessor != get ? p.readAccessor : p.writeAccessor) +
+                                  "; the generator writes " + get + " and " + set);
+        return false;
+    }
+    if (!p.parameters.empty()) {
+        c.NotReadBack(p.line, "the property " + p.name + " has index parameters, which are not read back");
+        return false;
+    }
+    a.get = !p.readAccessor.empty();
+    a.set = !p.writeAccessor.empty();
+    return true;
+}
+
+std::vector<VexloModelWriter::Setting> AccessSettings(const FileContext& c, const Access& a, bool isProperty)
+{
+    const std::string tool = c.user.language == Language::Delphi ? "Delphi" : "C#";
+    return {{tool, "IsProperty", isProperty ? "TRUE" : "FALSE", true},
+            {tool, "GenerateGetOperation", a.get ? "TRUE" : "FALSE", true},
+            {tool, "GenerateSetOperation", a.set ? "TRUE" : "FALSE", true}};
+}
+
+std::string AccessText(const Access& a)
+{
+    return a.get && a.set ? "read and write" : a.get ? "read" : a.set ? "write" : "no accessors";
+}
+
+// The accessors whose bodies go into the attribute's zones.
+std::vector<AddedMethod> Carried(const FileContext& c, const TypeDecl& g, const Member& p, const Access& a,
+                                 const std::string& className)
+{
+    std::vector<AddedMethod> out;
+    const bool delphi = c.user.language == Language::Delphi;
+    for (const char* accessor : {"get", "set"}) {
+        if (!(accessor[0] == 'g' ? a.get : a.set))
+            continue;
+        const std::string method = (accessor[0] == 'g' ? "Get" : "Set") + p.name;
+        // An accessor the generated text has already has its zones.
+        if (delphi && Named(g.members, Member::Kind::Method, method))
+            continue;
+        if (!delphi && Named(g.members, Member::Kind::Property, p.name))
+            continue;
+        out.push_back({&p, className, "", accessor, delphi ? method : "Set" + p.name});
+    }
+    return out;
+}
+
+} // namespace
+
+bool IsPropertyAccessor(const TypeDecl& t, const Member& m)
+{
+    if (m.kind != Member::Kind::Method)
+        return false;
+    for (const Member& p : t.members)
+        if (p.kind == Member::Kind::Property && (p.readAccessor == m.name || p.writeAccessor == m.name))
+            return true;
+    return false;
+}
+
+void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u,
+                       std::vector<std::string>& fieldsTaken)
+{
+    const std::string className = Narrow(cls.name);
+    for (const Member& p : u.members) {
+        if (p.kind != Member::Kind::Property)
+            continue;
+        const Member* was = Named(g.members, Member::Kind::Property, p.name);
+        if (was && was->type == p.type && was->readAccessor == p.readAccessor &&
+            was->writeAccessor == p.writeAccessor && was->parameters.size() == p.parameters.size())
+            continue;
+        const Attribute* attr = nullptr;
+        for (const Attribute* x : cls.attributes)
+            if (x->name == Widen(p.name))
+                attr = x;
+        if (was && !attr) {
+            c.NotReadBack(p.line, "the property " + p.name + " comes from an association role; change the role in the model");
+            continue;
+        }
+        Access a;
+        if (!AccessOf(c, p, a))
+            continue;
+        const std::string path = ClassPath(cls) + "." + p.name;
+        if (!attr) {
+            // A new attribute; its field, when the code declares one, is the attribute's data member.
+            const bool field = Named(u.members, Member::Kind::Field, "F" + p.name) &&
+                               !Named(g.members, Member::Kind::Field, "F" + p.name);
+            if (field)
+                fieldsTaken.push_back("F" + p.name);
+            const char* ec = ExportControlOf(p.visibility);
+            VexloModelWriter::NewAttribute na{p.name, p.type, "", ec ? ec : "Public", false, p.documentation,
+                                              AccessSettings(c, a, true)};
+            na.settings.push_back({c.user.language == Language::Delphi ? "Delphi" : "C#", "GenerateDataMember",
+                                   field ? "TRUE" : "FALSE", true});
+            std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
+            c.Add({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) +
+                                         (field ? "" : ", no field") + ")" + c.At(p.line),
+                                     [&cls, na, n = carried.size()](ModelWriter& w) {
+                                         return std::vector<std::string>(n, w.AddAttribute(cls, na));
+                                     },
+                                     carried});
+            continue;
+        }
+        if (was && was->type != p.type && Named(g.members, Member::Kind::Field, "F" + p.name) == nullptr)
+            c.Change("change type of attribute " + path + " to " + p.type + c.At(p.line),
+                     [attr, type = p.type](ModelWriter& w) { w.SetString(*attr, "type", type); });
+        Access before;
+        if (was)
+            AccessOf(c, *was, before);
+        if (was && before.get == a.get && before.set == a.set)
+            continue;
+        std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
+        c.Add({"make attribute " + path + " a property (" + AccessText(a) + ")" + c.At(p.line),
+                                 [attr, settings = AccessSettings(c, a, true), n = carried.size()](ModelWriter& w) {
+                                     for (const auto& s : settings)
+                                         w.SetSetting(*attr, s);
+                                     return std::vector<std::string>(n, Narrow(attr->quid));
+                                 },
+                                 carried});
+    }
+    // A property gone from the code: its attribute stays, without the property.
+    for (const Member& p : g.members) {
+        if (p.kind != Member::Kind::Property || Named(u.members, Member::Kind::Property, p.name))
+            continue;
+        for (const Attribute* attr : cls.attributes)
+            if (attr->name == Widen(p.name))
+                c.Change("make attribute " + ClassPath(cls) + "." + p.name + " no property" + c.At(u.line),
+                         [attr, settings = AccessSettings(c, Access{}, false)](ModelWriter& w) {
+                             for (const auto& s : settings)
+                                 w.SetSetting(*attr, s);
+                         });
+    }
+}
+
+} // namespace VexloReverse::Detail

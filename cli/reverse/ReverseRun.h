@@ -1,0 +1,10 @@
+// `vexlo reverse MODEL.mdl`: code edited by hand flows back into the model (docs/REVERSE.md).
+#pragma once
+
+#include "Commands.h"
+
+namespace VexloCli {
+
+int RunReverse(const Options& options, const Installation& installation);
+
+} // namespace VexloCli

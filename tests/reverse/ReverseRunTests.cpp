@@ -1,0 +1,301 @@
+// `vexlo reverse` end to end, as a user runs it: generate the example, edit the code,
+// reverse, and then `generate --check` is up to date and the file is the edited one up
+// to the documented normalisations (the generator's order, zone markers around new
+// bodies). A no-op reverse of the example and of the sample models changes no byte.
+#include "CliTestSupport.h"
+#include "SampleModels.h"
+
+#include <algorithm>
+
+using namespace CliTest;
+
+namespace {
+
+struct Replace {
+    std::string from, to;
+};
+
+struct EditRow {
+    const char* what;
+    const char* file; // below out/
+    std::vector<Replace> edits;
+    std::vector<std::string> changes; // the changes the run prints, as --dry-run does (each a part of one line)
+    std::vector<std::string> flags = {}; // more options of reverse
+    // The generator adds lines of its own beyond the normalisations (a namespace block
+    // around a new C# class): every line of the edited file is there, and more.
+    bool addsLines = false;
+};
+
+const char* const kCatalog = "Delphi/Catalog.pas";
+const char* const kModel = "CSharp/LendingModel.cs";
+
+const EditRow kRows[] = {
+    {"field added", kCatalog,
+     {{"    FPages: Integer;\r\n", "    FPages: Integer;\r\n    FEdition: Integer;\r\n"}},
+     {"add attribute Catalog::TBook.Edition: Integer (out/Delphi/Catalog.pas:"}},
+    {"field renamed and retyped", kCatalog,
+     {{"    FEndDate: TDateTime;", "    FLastDay: TDate;"}},
+     {"rename attribute Catalog::TDateRange.EndDate to LastDay", "change type of attribute Catalog::TDateRange.EndDate to TDate"}},
+    {"method added with a var section and a body", kCatalog,
+     {{"    function LoanDays(): Integer; override;\r\n",
+       "    function LoanDays(): Integer; override;\r\n    function Summary(AWidth: Integer): string;\r\n"},
+      {"  //## end TBook::LoanDays%62B0A1C30059.body\r\nend;\r\n",
+       "  //## end TBook::LoanDays%62B0A1C30059.body\r\nend;\r\n\r\nfunction TBook.Summary(AWidth: Integer): string;\r\n"
+       "var\r\n  S: string;\r\nbegin\r\n  S := Title;\r\n  Result := Copy(S, 1, AWidth);\r\nend;\r\n"}},
+     {"add operation Catalog::TBook.Summary(AWidth: Integer): string (out/Delphi/Catalog.pas:"}},
+    {"parameters and result changed", kCatalog,
+     {{"    function Contains(ADate: TDateTime): Boolean;", "    function Contains(ADay: TDate;AStrict: Boolean): Integer;"},
+      {"function TDateRange.Contains(ADate: TDateTime): Boolean;", "function TDateRange.Contains(ADay: TDate;AStrict: Boolean): Integer;"}},
+     {"change type of operation Catalog::TDateRange.Contains to Integer",
+      "change parameters of operation Catalog::TDateRange.Contains to (ADay: TDate; AStrict: Boolean)"}},
+    {"method renamed (its zones keep the id)", kCatalog,
+     {{"    function Days(): Integer;", "    function DayCount(): Integer;"},
+      {"function TDateRange.Days(): Integer;", "function TDateRange.DayCount(): Integer;"}},
+     {"rename operation Catalog::TDateRange.Days to DayCount"}},
+    {"procedure made protected and documented", kCatalog,
+     {{"  protected\r\n  //## begin TDateRange%62B0A1C30018.protected preserve=yes\r\n  //## end TDateRange%62B0A1C30018.protected\r\n",
+       "  protected\r\n  //## begin TDateRange%62B0A1C30018.protected preserve=yes\r\n  //## end TDateRange%62B0A1C30018.protected\r\n"
+       "    {How many days.}\r\n    function Days(): Integer;\r\n"},
+      {"  //## end TDateRange%62B0A1C30018.public\r\n    function Days(): Integer;\r\n",
+       "  //## end TDateRange%62B0A1C30018.public\r\n"},
+      {"function TDateRange.Days(): Integer;", "{How many days.}\r\nfunction TDateRange.Days(): Integer;"}},
+     {"change visibility of operation Catalog::TDateRange.Days to protected",
+      "change documentation of operation Catalog::TDateRange.Days"}},
+    {"directives changed", kCatalog,
+     {{"    function Days(): Integer;", "    function Days(): Integer; overload; virtual;"}},
+     {"change directives of operation Catalog::TDateRange.Days to virtual, overload"}},
+    {"class added with a superclass, a field and methods with bodies", kCatalog,
+     {{"  //## begin TCatalog%", "  TJournal = class (TItem)\r\n  private\r\n    FIssue: Integer;\r\n  public\r\n"
+                               "    function Describe(): string; override;\r\n    class function Count(): Integer;\r\n"
+                               "  end;\r\n\r\n  //## begin TCatalog%"},
+      {"\r\ninitialization", "\r\nfunction TJournal.Describe(): string;\r\nbegin\r\n  Result := 'journal';\r\nend;\r\n\r\n"
+                   "class function TJournal.Count(): Integer;\r\nbegin\r\n  Result := 0;\r\nend;\r\n\r\ninitialization"}},
+     {"add class Catalog::TJournal (superclass TItem; in no diagram) (out/Delphi/Catalog.pas:"}},
+    {"properties: one for an attribute's field, one new, their read methods with bodies", kCatalog,
+     {{"    function Contains(ADate: TDateTime): Boolean;\r\n",
+       "    function Contains(ADate: TDateTime): Boolean;\r\n    function GetStartDate(): TDateTime;\r\n"
+       "    property StartDate: TDateTime read GetStartDate;\r\n"},
+      {"    function LoanDays(): Integer; override;\r\n",
+       "    function LoanDays(): Integer; override;\r\n    function GetShelf(): string;\r\n"
+       "    property Shelf: string read GetShelf;\r\n"},
+      {"\r\ninitialization", "\r\nfunction TDateRange.GetStartDate(): TDateTime;\r\nbegin\r\n  Result := FStartDate + 0;\r\n"
+                            "end;\r\n\r\nfunction TBook.GetShelf(): string;\r\nbegin\r\n  Result := 'A1';\r\nend;\r\n\r\n"
+                            "initialization"}},
+     {"make attribute Catalog::TDateRange.StartDate a property (read)",
+      "add attribute Catalog::TBook.Shelf: string (a property, read, no field)"}},
+    {"C#: property added with a get body", kModel,
+     {{"          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
+       "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n        public int Shelf \r\n        {\r\n"
+       "          get\r\n          {\r\n            return 3;\r\n          }\r\n        }\r\n"}},
+     {"add attribute LendingServer::Model::Book.Shelf: int (a property, read, no field)"}},
+    {"C#: field added", kModel,
+     {{"        private bool FIsAvailable;\r\n", "        private bool FIsAvailable;\r\n        private int FShelf;\r\n"}},
+     {"add attribute LendingServer::Model::Book.Shelf: int (out/CSharp/LendingModel.cs:"}},
+    {"C#: a const field added with its value, a readonly field made plain", kModel,
+     {{"        private bool FIsAvailable;\r\n", "        private bool FIsAvailable;\r\n        private const int FShelf=3;\r\n"},
+      {"        private readonly string FIsbn;", "        private string FIsbn;"}},
+     {"add attribute LendingServer::Model::Book.Shelf: int", "make attribute LendingServer::Model::Book.Isbn neither const nor readonly"}},
+    {"C#: method added with a body, parameters changed", kModel,
+     {{"          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
+       "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n        public int Count(int from,int to)\r\n"
+       "        {\r\n          return to - from;\r\n        }\r\n"},
+      {"        public override string Describe()", "        public override string Describe(bool full)"}},
+     {"add operation LendingServer::Model::Book.Count(int from, int to): int",
+      "change parameters of operation LendingServer::Model::Book.Describe to (bool full)"}},
+    {"C#: class added with a base, a field and a method", kModel,
+     {{"      /// <summary>\r\n      /// A book of the library.",
+       "      public class Journal : LendingServer.Model.Entity\r\n      {\r\n        private int FIssue;\r\n"
+       "        public int Next(int step)\r\n        {\r\n          return FIssue + step;\r\n        }\r\n      }\r\n"
+       "      /// <summary>\r\n      /// A book of the library."}},
+     {"add class LendingServer::Model::Journal (superclass LendingServer.Model.Entity; in no diagram)"},
+     {},
+     true},
+    {"method removed, with --prune", kCatalog,
+     {{"    function Days(): Integer;\r\n", ""},
+      {"function TDateRange.Days(): Integer;\r\n//## begin TDateRange::Days%62B0A1C30042.var preserve=yes\r\n"
+       "//## end TDateRange::Days%62B0A1C30042.var\r\nbegin\r\n"
+       "  //## begin TDateRange::Days%62B0A1C30042.body preserve=yes\r\n"
+       "  //## end TDateRange::Days%62B0A1C30042.body\r\nend;\r\n\r\n", ""}},
+     {"remove operation Catalog::TDateRange.Days"},
+     {"--prune"}},
+};
+
+// The lines of a file that are not zone markers, blank or visibility keywords, sorted:
+// the generator's order, its markers and its sections are normalisations.
+std::vector<std::string> Normalised(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.find_first_not_of(' ') == std::string::npos || line.find("//## ") != std::string::npos)
+            continue;
+        // The generator writes every visibility section, also an empty one.
+        const std::string word = line.substr(line.find_first_not_of(' '));
+        if (word == "private" || word == "protected" || word == "public" || word == "published" ||
+            word == "//private" || word == "//protected" || word == "//public" || word == "//internal")
+            continue;
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+class ReverseRun : public VexloRunTest {
+protected:
+    void Generate()
+    {
+        fs::copy_file(EXAMPLE_MODEL, m_dir / "Example.mdl");
+        Result r = Run({"generate", "Example.mdl", "--out", "out"});
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+    Result Reverse(std::vector<std::string> more = {})
+    {
+        std::vector<std::string> args = {"reverse", "Example.mdl", "--out", "out"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args);
+    }
+};
+
+TEST_F(ReverseRun, EditsFlowIntoTheModelAndTheCodeStays)
+{
+    Generate();
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    std::map<std::string, std::string> generated;
+    for (const char* f : {kCatalog, kModel})
+        generated[f] = ReadFile(m_dir / "out" / f);
+    // Each row starts from the first run: its model, its files and its base.
+    fs::copy(m_dir / "out" / ".vexlo", m_dir / "base", fs::copy_options::recursive);
+    for (const EditRow& row : kRows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(m_dir / "Example.mdl", model);
+        for (const auto& [f, text] : generated)
+            WriteFile(m_dir / "out" / f, text);
+        fs::remove_all(m_dir / "out" / ".vexlo");
+        fs::copy(m_dir / "base", m_dir / "out" / ".vexlo", fs::copy_options::recursive);
+        std::string edited = generated[row.file];
+        for (const Replace& e : row.edits) {
+            ASSERT_NE(edited.find(e.from), std::string::npos) << e.from;
+            edited.replace(edited.find(e.from), e.from.size(), e.to);
+        }
+        WriteFile(m_dir / "out" / row.file, edited);
+
+        Result r = Reverse(row.flags);
+        ASSERT_EQ(r.code, 0) << r.out << r.err;
+        for (const std::string& change : row.changes)
+            EXPECT_TRUE(Contains(r.out, change)) << change << "\n" << r.out;
+        EXPECT_NE(ReadFile(m_dir / "Example.mdl"), model);
+        EXPECT_FALSE(Contains(r.out, "not read back: out/Delphi")) << r.out;
+        Result upToDate = Run({"generate", "Example.mdl", "--out", "out", "--check"});
+        EXPECT_EQ(upToDate.code, 0) << upToDate.out << upToDate.err;
+        const std::vector<std::string> now = Normalised(ReadFile(m_dir / "out" / row.file)), want = Normalised(edited);
+        if (row.addsLines)
+            EXPECT_TRUE(std::includes(now.begin(), now.end(), want.begin(), want.end()));
+        else
+            EXPECT_EQ(now, want);
+        EXPECT_FALSE(fs::exists(m_dir / "out" / (std::string(row.file) + ".vxlost")));
+    }
+}
+
+TEST_F(ReverseRun, PreviewsSayWhatIsKeptAndWhatCannotBeRead)
+{
+    Generate();
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    std::string text = ReadFile(m_dir / "out" / kCatalog);
+    auto edit = [&](const std::string& from, const std::string& to) {
+        ASSERT_NE(text.find(from), std::string::npos);
+        text.replace(text.find(from), from.size(), to);
+    };
+    edit("    function Days(): Integer;\r\n", "");
+    edit("    FPages: Integer;\r\n", "    FPages: Integer;\r\n    Count: Integer;\r\n    FEdition: Integer;\r\n");
+    WriteFile(m_dir / "out" / kCatalog, text);
+    Result check = Reverse({"--check"});
+    EXPECT_EQ(check.code, 1) << check.err;
+    EXPECT_TRUE(Contains(check.out, "\nadd attribute Catalog::TBook.Edition: Integer")) << check.out;
+    Result r = Reverse({"--dry-run", "--diff"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "kept in the model: operation Catalog::TDateRange.Days (its declaration is gone from "
+                                "out/Delphi/Catalog.pas; --prune removes it)"))
+        << r.out;
+    EXPECT_TRUE(Contains(r.out, "not read back: out/Delphi/Catalog.pas:")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\nadd attribute Catalog::TBook.Edition: Integer")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "+\t\t\t    (object ClassAttribute \"Edition\"")) << r.out;
+    EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
+    EXPECT_EQ(ReadFile(m_dir / "out" / kCatalog), text);
+}
+
+// With the base the last run left, a change of the model since is told from one of the
+// code: the model's stays, the code's is added, one element changed differently by both
+// refuses the run; without the base the code is compared with what the model generates now.
+TEST_F(ReverseRun, TheBaseTellsTheModelsChangesFromTheCodes)
+{
+    Generate();
+    std::string code = ReadFile(m_dir / "out" / kCatalog);
+    auto edit = [](std::string& text, const std::string& from, const std::string& to) {
+        ASSERT_NE(text.find(from), std::string::npos) << from;
+        text.replace(text.find(from), from.size(), to);
+    };
+    edit(code, "    FEndDate: TDateTime;", "    FEndDate: TDate;");
+    edit(code, "    FPages: Integer;\r\n", "    FPages: Integer;\r\n    FEdition: Integer;\r\n");
+    WriteFile(m_dir / "out" / kCatalog, code);
+    std::string model = ReadFile(m_dir / "Example.mdl");
+    edit(model, "(object ClassAttribute \"StartDate\"", "(object ClassAttribute \"FirstDay\"");
+    const size_t endDate = model.find("(object ClassAttribute \"EndDate\"");
+    model.replace(model.find("\"TDateTime\"", endDate), 11, "\"TDateStamp\"");
+    WriteFile(m_dir / "Example.mdl", model);
+
+    Result conflict = Reverse();
+    EXPECT_EQ(conflict.code, 5);
+    EXPECT_TRUE(Contains(conflict.err, "conflict: out/Delphi/Catalog.pas:50: change type of attribute "
+                                       "Catalog::TDateRange.EndDate to TDate; Example.mdl:"))
+        << conflict.err;
+    EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
+
+    model.replace(model.find("\"TDateStamp\""), 12, "\"TDate\"");
+    WriteFile(m_dir / "Example.mdl", model);
+    Result r = Reverse();
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_FALSE(Contains(r.out, "no base of the last run")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "add attribute Catalog::TBook.Edition: Integer")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "EndDate")) << r.out;
+    const std::string written = ReadFile(m_dir / "Example.mdl");
+    EXPECT_TRUE(Contains(written, "(object ClassAttribute \"FirstDay\"")) << "the model's rename was undone";
+    EXPECT_FALSE(Contains(written, "(object ClassAttribute \"StartDate\""));
+    EXPECT_EQ(Run({"generate", "Example.mdl", "--out", "out", "--check"}).code, 0);
+
+    fs::remove_all(m_dir / "out" / ".vexlo");
+    Result noBase = Reverse({"--dry-run"});
+    EXPECT_TRUE(Contains(noBase.out, "no base of the last run for out/Delphi/Catalog.pas")) << noBase.out;
+}
+
+// Generated once, reversed at once: nothing to read back, the model byte for byte.
+TEST_F(ReverseRun, ANoOpChangesNothing)
+{
+    struct Case {
+        std::string model;
+        std::vector<std::string> options;
+    };
+    std::vector<Case> cases = {{EXAMPLE_MODEL, {}}};
+    if (SampleFolder::Present())
+        for (const char* m : {"atm.mdl", "library-gbk.mdl", "umldemo.mdl"})
+            cases.push_back({SampleFolder::Dir() + "/" + m, {"--language", "Delphi"}});
+    else
+        std::cout << SampleFolder::MissingNote() << "\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        const fs::path copy = m_dir / fs::path(c.model).filename();
+        fs::copy_file(c.model, copy, fs::copy_options::overwrite_existing);
+        std::vector<std::string> args = {"generate", copy.filename().string(), "--out", "out"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(Run(args).code, 0);
+        args[0] = "reverse";
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.out, "nothing to read back")) << r.out;
+        EXPECT_EQ(ReadFile(copy), ReadFile(c.model));
+        fs::remove_all(m_dir / "out");
+    }
+}
+
+} // namespace
