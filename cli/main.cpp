@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "DiagramCommand.h"
+#include "DiffCommand.h"
 #include "Options.h"
 #include "lint/RunLint.h"
 
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
             return RunLint(options, installation);
         case Command::Diagram:
             return RunDiagram(options, installation);
+        case Command::Diff:
+            return RunDiff(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {

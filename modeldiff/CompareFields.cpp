@@ -1,0 +1,256 @@
+// The values of two paired elements: names and places, stereotypes, documentation,
+// tool properties and what each kind of element holds.
+#include "Comparer.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <set>
+
+namespace VexloDiff {
+
+namespace {
+
+const char* Bool(bool value) { return value ? "True" : "False"; }
+
+bool IsRelation(ElementKind k)
+{
+    return k == ElementKind::InheritRelation || k == ElementKind::ClassDependency || k == ElementKind::RealizeRelation ||
+           k == ElementKind::HasRelationship || k == ElementKind::ModuleVisibilityRelationship;
+}
+
+const char* ContainmentWord(int value)
+{
+    return value == ContainmentByValue ? "By Value" : value == ContainmentByReference ? "By Reference" : "Unspecified";
+}
+
+bool EqualsNoCase(const std::wstring& a, const wchar_t* b)
+{
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::towupper(static_cast<wint_t>(a[i])) != static_cast<wint_t>(b[i]))
+            return false;
+    return i == a.size() && !b[i];
+}
+
+// A property value as Rose's property editor shows it: booleans as True/False, texts quoted.
+std::string PropertyValue(const std::wstring& value, const ToolProperty* decl)
+{
+    const std::wstring type = decl ? decl->type.str() : std::wstring();
+    if ((type.empty() || type == L"Boolean") && (EqualsNoCase(value, L"TRUE") || EqualsNoCase(value, L"FALSE")))
+        return EqualsNoCase(value, L"TRUE") ? "True" : "False";
+    const bool text = type == L"String" || type == L"Text";
+    return Shown(U8(value), text);
+}
+
+std::vector<std::string> ModuleNames(const std::vector<Module*>& modules)
+{
+    std::vector<std::string> names;
+    for (const Module* m : modules)
+        names.push_back(U8(m->name));
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& parts)
+{
+    std::string out;
+    for (const std::string& p : parts)
+        out += (out.empty() ? "" : ", ") + p;
+    return out;
+}
+
+} // namespace
+
+void Comparer::Common(const Element& o, const Element& n)
+{
+    if (!IsRelation(n.kind) && n.kind != ElementKind::Model) {
+        const Element* op = ParentOf(o);
+        const Element* np = ParentOf(n);
+        const bool moved = n.kind != ElementKind::Module && n.kind != ElementKind::Role && op && np && Partner(op, true) != np;
+        // A role moves with the class at the other end: that end's line tells.
+        if (moved || !o.name.Equals(n.name)) {
+            const std::string to = moved || n.kind == ElementKind::Role ? PathOf(n) : U8(n.name);
+            if (PathOf(o) != PathOf(n))
+                Add('~', n, {}, {}, {}, &o, &n, "~ " + std::string(KindWord(n)) + " " + PathOf(o) + " → " + to);
+        }
+    } else if (!o.name.Equals(n.name)) {
+        Field(o, n, "name", U8(o.name), U8(n.name), true);
+    }
+    Field(o, n, "stereotype", U8(o.stereotype), U8(n.stereotype));
+    if (!o.documentation.Equals(n.documentation)) {
+        const std::string diff = WordDiff(U8(o.documentation), U8(n.documentation));
+        Add('~', n, "documentation", U8(o.documentation), U8(n.documentation), &o, &n,
+            "~ documentation of " + (n.kind == ElementKind::Model ? std::string("the model") : PathOf(n)) + ": " + diff);
+        m_result.changes.back().kind = "documentation";
+    }
+    if (n.kind != ElementKind::Model)
+        Properties(o, n);
+}
+
+void Comparer::Properties(const Element& o, const Element& n)
+{
+    if (o.properties.empty() && n.properties.empty())
+        return;
+    // Every property either element sets itself, compared as the generators read it
+    // (the default set's value where an element sets none).
+    std::vector<std::pair<std::wstring, std::wstring>> names;
+    std::set<std::pair<std::wstring, std::wstring>> seen;
+    for (const Element* e : {&n, &o})
+        for (const ToolProperty& p : e->properties)
+            if (seen.emplace(p.tool.str(), p.name.str()).second)
+                names.emplace_back(p.tool.str(), p.name.str());
+    for (const auto& [tool, name] : names) {
+        const std::wstring before = m_old.GetPropertyValue(o, tool, name);
+        const std::wstring after = m_new.GetPropertyValue(n, tool, name);
+        if (before == after)
+            continue;
+        const ToolProperty* decl = m_new.FindProperty(n, tool, name);
+        if (!decl)
+            decl = m_old.FindProperty(o, tool, name);
+        const std::string field = U8(tool) + "." + U8(name);
+        const std::string b = PropertyValue(before, decl), a = PropertyValue(after, decl);
+        const bool package = n.kind == ElementKind::Category || n.kind == ElementKind::Subsystem || n.kind == ElementKind::Module;
+        const std::string of = n.kind == ElementKind::Model ? std::string("the model")
+                               : package                    ? std::string(KindWord(n)) + " " + PathOf(n)
+                                                            : PathOf(n);
+        Add('~', n, field, b, a, &o, &n, "~ property " + field + " of " + of + ": " + b + " → " + a);
+        m_result.changes.back().kind = "property";
+    }
+}
+
+void Comparer::ClassFields(const Class& o, const Class& n)
+{
+    Field(o, n, "abstract", Bool(o.isAbstract), Bool(n.isAbstract));
+    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "kind", U8(o.objectType), U8(n.objectType));
+    Field(o, n, "language", U8(o.language), U8(n.language));
+    // Components by partner: a renamed component is still the same assignment.
+    std::vector<std::string> before = ModuleNames(o.assignedModules), after = ModuleNames(n.assignedModules);
+    bool same = o.assignedModules.size() == n.assignedModules.size();
+    for (size_t i = 0; same && i < o.assignedModules.size(); ++i)
+        same = std::find(n.assignedModules.begin(), n.assignedModules.end(), Partner(o.assignedModules[i], true)) !=
+               n.assignedModules.end();
+    if (!same) {
+        const bool many = before.size() > 1 || after.size() > 1;
+        Field(o, n, many ? "components" : "component", Joined(before), Joined(after));
+    }
+}
+
+void Comparer::AttributeFields(const Attribute& o, const Attribute& n)
+{
+    Field(o, n, "type", U8(o.type), U8(n.type));
+    Field(o, n, "initial value", U8(o.initValue), U8(n.initValue), true);
+    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
+    Field(o, n, "derived", Bool(o.isDerived), Bool(n.isDerived));
+    Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
+}
+
+void Comparer::OperationFields(const Operation& o, const Operation& n)
+{
+    Field(o, n, "result", U8(o.returnType), U8(n.returnType));
+    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "abstract", Bool(o.isAbstract), Bool(n.isAbstract));
+    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
+    Field(o, n, "concurrency", U8(o.concurrency), U8(n.concurrency));
+    Parameters(o, n);
+}
+
+void Comparer::Parameters(const Operation& o, const Operation& n)
+{
+    // Parameters have no ids of their own: paired by name, then the rest by position.
+    std::vector<const Parameter*> partner(n.parameters.size(), nullptr);
+    std::vector<bool> used(o.parameters.size(), false);
+    for (size_t i = 0; i < n.parameters.size(); ++i)
+        for (size_t j = 0; j < o.parameters.size(); ++j)
+            if (!used[j] && o.parameters[j]->name.Equals(n.parameters[i]->name)) {
+                partner[i] = o.parameters[j];
+                used[j] = true;
+                break;
+            }
+    for (size_t i = 0; i < n.parameters.size(); ++i)
+        if (!partner[i] && i < o.parameters.size() && !used[i]) {
+            partner[i] = o.parameters[i];
+            used[i] = true;
+        }
+    std::vector<std::string> orderBefore, orderAfter;
+    for (size_t i = 0; i < n.parameters.size(); ++i) {
+        const Parameter& p = *n.parameters[i];
+        const Parameter* q = partner[i];
+        if (!q) {
+            Add('+', p, {}, {}, {}, nullptr, &p,
+                "+ parameter " + PathOf(p) + (p.type.empty() ? std::string() : " (type " + U8(p.type) + ")"));
+            continue;
+        }
+        orderAfter.push_back(U8(p.name));
+        if (!q->name.Equals(p.name))
+            Add('~', p, {}, {}, {}, q, &p, "~ parameter " + PathOf(*q) + " → " + U8(p.name));
+        Field(*q, p, "type", U8(q->type), U8(p.type));
+        Field(*q, p, "default", U8(q->initValue), U8(p.initValue), true);
+        Field(*q, p, "const", Bool(q->isConst), Bool(p.isConst));
+        Field(*q, p, "stereotype", U8(q->stereotype), U8(p.stereotype));
+    }
+    for (size_t j = 0; j < o.parameters.size(); ++j) {
+        if (!used[j])
+            Add('-', *o.parameters[j], {}, {}, {}, o.parameters[j], nullptr);
+        else
+            for (size_t i = 0; i < n.parameters.size(); ++i)
+                if (partner[i] == o.parameters[j])
+                    orderBefore.push_back(U8(n.parameters[i]->name));
+    }
+    std::vector<std::string> sortedBefore = orderBefore, sortedAfter = orderAfter;
+    std::sort(sortedBefore.begin(), sortedBefore.end());
+    std::sort(sortedAfter.begin(), sortedAfter.end());
+    if (orderBefore != orderAfter && sortedBefore == sortedAfter)
+        Field(o, n, "parameter order", Joined(orderBefore), Joined(orderAfter));
+}
+
+void Comparer::RoleFields(const Role& o, const Role& n)
+{
+    const bool sameClass = o.cls && n.cls ? Partner(o.cls, true) == n.cls : SupplierOf(o) == SupplierOf(n);
+    if (!sameClass)
+        Field(o, n, "class", SupplierOf(o), SupplierOf(n));
+    Field(o, n, "multiplicity", U8(o.cardinality), U8(n.cardinality));
+    Field(o, n, "navigable", Bool(o.isNavigable), Bool(n.isNavigable));
+    Field(o, n, "aggregate", Bool(o.isAggregate), Bool(n.isAggregate));
+    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
+    Field(o, n, "friend", Bool(o.isFriend), Bool(n.isFriend));
+    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
+    Field(o, n, "constraints", U8(o.constraints), U8(n.constraints), true);
+}
+
+void Comparer::RelationFields(const Relation& o, const Relation& n)
+{
+    const bool sameSupplier =
+        o.supplier && n.supplier ? Partner(o.supplier, true) == n.supplier : SupplierOf(o) == SupplierOf(n);
+    if (!sameSupplier)
+        Field(o, n, "supplier", SupplierOf(o), SupplierOf(n));
+    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "client multiplicity", U8(o.clientCardinality), U8(n.clientCardinality));
+    Field(o, n, "supplier multiplicity", U8(o.supplierCardinality), U8(n.supplierCardinality));
+    Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
+    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
+    Field(o, n, "friend", Bool(o.isFriend), Bool(n.isFriend));
+}
+
+void Comparer::ModuleFields(const Module& o, const Module& n)
+{
+    if (o.parentSubsystem && n.parentSubsystem && Partner(o.parentSubsystem, true) != n.parentSubsystem)
+        Field(o, n, "component package", PathOf(*o.parentSubsystem), PathOf(*n.parentSubsystem));
+    Field(o, n, "language", U8(o.language), U8(n.language));
+    Field(o, n, "type", U8(o.type), U8(n.type));
+    if (m_options.componentFolder)
+        Field(o, n, "Directory", m_options.componentFolder(o), m_options.componentFolder(n), true);
+}
+
+void Comparer::PackageFields(const Element& o, const Element& n)
+{
+    if (n.kind != ElementKind::Category)
+        return;
+    const auto& a = static_cast<const Category&>(o);
+    const auto& b = static_cast<const Category&>(n);
+    Field(o, n, "global", Bool(a.global), Bool(b.global));
+    Field(o, n, "export", ExportWord(a.exportControl), ExportWord(b.exportControl));
+}
+
+} // namespace VexloDiff
