@@ -65,10 +65,10 @@ void Comparer::Common(const Element& o, const Element& n)
     if (!IsRelation(n.kind) && n.kind != ElementKind::Model) {
         const Element* op = ParentOf(o);
         const Element* np = ParentOf(n);
-        const bool moved = n.kind != ElementKind::Module && n.kind != ElementKind::Role && op && np && Partner(op, true) != np;
-        // A role moves with the class at the other end: that end's line tells.
+        const bool moved = n.kind != ElementKind::Module && op && np && Partner(op, true) != np;
         if (moved || !o.name.Equals(n.name)) {
-            const std::string to = moved || n.kind == ElementKind::Role ? PathOf(n) : U8(n.name);
+            // An unnamed role reads "(to TItem)": its whole path says more than an empty name.
+            const std::string to = moved || n.name.empty() ? PathOf(n) : U8(n.name);
             if (PathOf(o) != PathOf(n))
                 Add('~', n, {}, {}, {}, &o, &n, "~ " + std::string(KindWord(n)) + " " + PathOf(o) + " → " + to);
         }
@@ -206,7 +206,9 @@ void Comparer::Parameters(const Operation& o, const Operation& n)
 
 void Comparer::RoleFields(const Role& o, const Role& n)
 {
-    const bool sameClass = o.cls && n.cls ? Partner(o.cls, true) == n.cls : SupplierOf(o) == SupplierOf(n);
+    const Role* oo = o.OtherRole();
+    const Role* no = n.OtherRole();
+    const bool sameClass = oo && no && oo->cls && no->cls ? Partner(oo->cls, true) == no->cls : SupplierOf(o) == SupplierOf(n);
     if (!sameClass)
         Field(o, n, "class", SupplierOf(o), SupplierOf(n));
     Field(o, n, "multiplicity", U8(o.cardinality), U8(n.cardinality));

@@ -115,6 +115,7 @@ void Comparer::Add(char sign, const Element& e, const std::string& field, const 
     c.after = after;
     c.group = GroupOf(e);
     c.owner = OwnerOf(e);
+    c.id = U8(e.quid);
     c.oldElement = oldE;
     c.newElement = newE;
     c.text = text.empty() ? std::string(1, sign) + " " + c.kind + " " + c.element +

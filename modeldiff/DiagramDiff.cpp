@@ -156,9 +156,11 @@ void Summarise(const DiagramPair& p, DiffResult& result)
 
 std::string DiagramPath(const Diagram& d)
 {
+    // Below "Logical View", as packages are named; the other views keep their root's name.
     std::string path;
-    for (const std::string& part : d.path)
-        path += part + "::";
+    for (size_t i = 0; i < d.path.size(); ++i)
+        if (i > 0 || d.path[i] != "Logical View")
+            path += d.path[i] + "::";
     return path + (d.title.empty() ? d.name : d.title);
 }
 

@@ -26,6 +26,7 @@ struct Change {
     std::string before, after; // the values as shown ("" when added or removed)
     std::string group;        // the package the line is listed under ("Catalog", "Component View::Delphi", "Diagrams")
     std::string owner;        // the class (or component) inside the group, "" when none
+    std::string id;           // the element's unique id ("" for diagrams and elements without one)
     std::string text;         // the whole line: "~ operation Catalog::TBook.LoanDays: result Integer → Word"
     bool layout = false;      // a change of the pictures only: not a change of the design
     const RoseHost::Element* oldElement = nullptr;

@@ -32,12 +32,9 @@ std::string ClassPath(const Class& c)
     return outer.empty() ? U8(c.name) : outer + "::" + U8(c.name);
 }
 
-// The class a role belongs to as a member: the class at the association's other end.
-const Class* RoleHolder(const Role& r)
-{
-    const Role* other = r.OtherRole();
-    return other ? other->cls : nullptr;
-}
+// The class a role belongs to as a member: the class at its own end, which the generators
+// give a field of the type at the other end.
+const Class* RoleHolder(const Role& r) { return r.cls; }
 
 std::string RoleName(const Role& r)
 {
@@ -56,9 +53,11 @@ std::string LastPart(const std::string& written)
 
 std::string SupplierOf(const Element& e)
 {
-    if (e.kind == ElementKind::Role) {
-        const auto& r = static_cast<const Role&>(e);
-        return r.cls ? U8(r.cls->name) : LastPart(U8(r.supplierName));
+    if (e.kind == ElementKind::Role) { // the type: the class at the association's other end
+        const Role* other = static_cast<const Role&>(e).OtherRole();
+        if (!other)
+            return std::string();
+        return other->cls ? U8(other->cls->name) : LastPart(U8(other->supplierName));
     }
     const auto& rel = static_cast<const Relation&>(e);
     return rel.supplier ? U8(rel.supplier->name) : LastPart(U8(rel.supplierName));

@@ -1,7 +1,5 @@
 #include "Report.h"
 
-#include "Utf8.h"
-
 #include <cstdio>
 #include <map>
 
@@ -149,10 +147,9 @@ std::string JsonReport(const ReportInput& in)
            ", \"designChanged\": " + (r.DesignChanged() ? "true" : "false") + "},\n  \"changes\": [";
     for (size_t i = 0; i < r.changes.size(); ++i) {
         const Change& c = r.changes[i];
-        const RoseHost::Element* e = c.newElement ? c.newElement : c.oldElement;
         out += std::string(i ? "," : "") + "\n    {\"change\": " +
                Json(c.sign == '+' ? "added" : c.sign == '-' ? "removed" : "changed") + ", \"kind\": " + Json(c.kind) +
-               ", \"element\": " + Json(c.element) + ", \"id\": " + Json(e ? RoseHost::ToUtf8(e->quid.str()) : std::string()) +
+               ", \"element\": " + Json(c.element) + ", \"id\": " + Json(c.id) +
                ", \"group\": " + Json(c.group) + ", \"owner\": " + Json(c.owner) + ", \"field\": " + Json(c.field) +
                ", \"before\": " + Json(c.before) + ", \"after\": " + Json(c.after) + ", \"layout\": " +
                (c.layout ? "true" : "false") + ", \"text\": " + Json(c.text) + "}";
