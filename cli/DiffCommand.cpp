@@ -99,7 +99,7 @@ std::string WritePictures(const Options& options, const Side& before, const Side
     for (const VexloDiff::PicturePage& page : pages)
         WriteText(dir / fs::path(std::u8string(page.fileName.begin(), page.fileName.end())), page.html);
     WriteText(dir / "index.html", VexloDiff::PicturesIndex(pages, before.name, after.name));
-    Warn(std::to_wstring(pages.size()) + L" changed diagram(s) drawn in " + options.pictures + L"/index.html");
+    ErrLine(L"vexlo: " + std::to_wstring(pages.size()) + L" changed diagram(s) drawn in " + options.pictures + L"/index.html");
     return Narrow((dir / "index.html").wstring());
 }
 

@@ -13,10 +13,9 @@ namespace {
 const Element* Up(const Element& e)
 {
     switch (e.kind) {
-    case ElementKind::Role: {
-        // A role is written into the class at the association's other end.
-        const Role* other = static_cast<const Role&>(e).OtherRole();
-        return other && other->cls ? other->cls : e.owner;
+    case ElementKind::Role: { // written into the class at its own end
+        const Role& r = static_cast<const Role&>(e);
+        return r.cls ? static_cast<const Element*>(r.cls) : e.owner;
     }
     case ElementKind::Class: {
         const auto& c = static_cast<const Class&>(e);
@@ -83,7 +82,7 @@ private:
                     names = names || r->supplier == &c;
             for (const Association* a : m_model.allAssociations)
                 for (const Role* r : {a->role1, a->role2})
-                    names = names || (r && r->cls == &c && r->OtherRole() && r->OtherRole()->cls == other);
+                    names = names || (r && r->cls == other && r->OtherRole() && r->OtherRole()->cls == &c);
             if (names)
                 m_modules.insert(other->assignedModules.begin(), other->assignedModules.end());
         }
