@@ -67,7 +67,10 @@ std::vector<std::string> States(const DiagramPair& p, bool before, const DiffRes
         const int other = alone ? -1 : before ? p.partner[i] : p.partnerOf[i];
         const size_t b = before ? i : static_cast<size_t>(other);
         const bool layout = other >= 0 && (p.moved[b] || p.resized[b] || p.recoloured[b]);
-        if (mark == '-' || mark == '+' || other < 0)
+        // A view of an element that is gone is red on both sides, one of a new element green.
+        if (mark == '-' || mark == '+')
+            states[i] = mark == '-' ? "removed" : "added";
+        else if (other < 0)
             states[i] = before ? "removed" : "added";
         else if (mark == '~' || layout)
             states[i] = "changed";
