@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -34,6 +35,18 @@ struct Side {
     DiagramSet diagrams;
     std::string name; // as shown in reports
 };
+
+// Reading diagrams needs each file's document tree, which costs more than the model
+// itself: a model file that holds no diagram and names no unit (where diagrams could be)
+// is read without it.
+bool MayHoldDiagrams(const std::wstring& path)
+{
+    std::ifstream in(fs::path(path), std::ios::binary | std::ios::ate);
+    std::string text(static_cast<size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    return !in || text.find("Diagram") != std::string::npos || text.find("file_name") != std::string::npos;
+}
 
 // Loaded as `show` loads a model (the same warnings), with its diagrams; the folders are
 // left as the file says, so that a "Directory" change reads as written.
@@ -56,7 +69,11 @@ Side Load(const Options& options, const std::wstring& path, const std::wstring& 
     run.codePage = codePage.codePage;
     DiagramReader reader;
     try {
-        side.model = LoadModel(run, properties, [&](LoadOptions& load) { reader.Attach(load); });
+        const bool diagrams = MayHoldDiagrams(path);
+        side.model = LoadModel(run, properties, [&](LoadOptions& load) {
+            if (diagrams)
+                reader.Attach(load);
+        });
     } catch (const CliError& error) {
         throw CliError(error.ExitCode(), git ? git->Mapped(error.Message()) : error.Message());
     }

@@ -10,8 +10,6 @@ namespace VexloDiff {
 
 namespace {
 
-const char* Bool(bool value) { return value ? "True" : "False"; }
-
 bool IsRelation(ElementKind k)
 {
     return k == ElementKind::InheritRelation || k == ElementKind::ClassDependency || k == ElementKind::RealizeRelation ||
@@ -73,9 +71,9 @@ void Comparer::Common(const Element& o, const Element& n)
                 Add('~', n, {}, {}, {}, &o, &n, "~ " + std::string(KindWord(n)) + " " + PathOf(o) + " → " + to);
         }
     } else if (!o.name.Equals(n.name)) {
-        Field(o, n, "name", U8(o.name), U8(n.name), true);
+        Field(o, n, "name", o.name, n.name, true);
     }
-    Field(o, n, "stereotype", U8(o.stereotype), U8(n.stereotype));
+    Field(o, n, "stereotype", o.stereotype, n.stereotype);
     if (!o.documentation.Equals(n.documentation)) {
         const std::string diff = WordDiff(U8(o.documentation), U8(n.documentation));
         Add('~', n, "documentation", U8(o.documentation), U8(n.documentation), &o, &n,
@@ -86,9 +84,27 @@ void Comparer::Common(const Element& o, const Element& n)
         Properties(o, n);
 }
 
+namespace {
+
+bool SameOwnProperties(const Element& o, const Element& n)
+{
+    if (o.properties.size() != n.properties.size())
+        return false;
+    for (size_t i = 0; i < o.properties.size(); ++i) {
+        const ToolProperty& a = o.properties[i];
+        const ToolProperty& b = n.properties[i];
+        if (!a.tool.Equals(b.tool) || !a.name.Equals(b.name) || !a.value.Equals(b.value))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void Comparer::Properties(const Element& o, const Element& n)
 {
-    if (o.properties.empty() && n.properties.empty())
+    // Most elements set the same properties to the same values: nothing to look up.
+    if (SameOwnProperties(o, n))
         return;
     // Every property either element sets itself, compared as the generators read it
     // (the default set's value where an element sets none).
@@ -119,10 +135,10 @@ void Comparer::Properties(const Element& o, const Element& n)
 
 void Comparer::ClassFields(const Class& o, const Class& n)
 {
-    Field(o, n, "abstract", Bool(o.isAbstract), Bool(n.isAbstract));
-    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
-    Field(o, n, "kind", U8(o.objectType), U8(n.objectType));
-    Field(o, n, "language", U8(o.language), U8(n.language));
+    Flag(o, n, "abstract", o.isAbstract, n.isAbstract);
+    Export(o, n, o.exportControl, n.exportControl);
+    Field(o, n, "kind", o.objectType, n.objectType);
+    Field(o, n, "language", o.language, n.language);
     // Components by partner: a renamed component is still the same assignment.
     std::vector<std::string> before = ModuleNames(o.assignedModules), after = ModuleNames(n.assignedModules);
     bool same = o.assignedModules.size() == n.assignedModules.size();
@@ -137,21 +153,21 @@ void Comparer::ClassFields(const Class& o, const Class& n)
 
 void Comparer::AttributeFields(const Attribute& o, const Attribute& n)
 {
-    Field(o, n, "type", U8(o.type), U8(n.type));
-    Field(o, n, "initial value", U8(o.initValue), U8(n.initValue), true);
-    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
-    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
-    Field(o, n, "derived", Bool(o.isDerived), Bool(n.isDerived));
+    Field(o, n, "type", o.type, n.type);
+    Field(o, n, "initial value", o.initValue, n.initValue, true);
+    Export(o, n, o.exportControl, n.exportControl);
+    Flag(o, n, "static", o.isStatic, n.isStatic);
+    Flag(o, n, "derived", o.isDerived, n.isDerived);
     Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
 }
 
 void Comparer::OperationFields(const Operation& o, const Operation& n)
 {
-    Field(o, n, "result", U8(o.returnType), U8(n.returnType));
-    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
-    Field(o, n, "abstract", Bool(o.isAbstract), Bool(n.isAbstract));
-    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
-    Field(o, n, "concurrency", U8(o.concurrency), U8(n.concurrency));
+    Field(o, n, "result", o.returnType, n.returnType);
+    Export(o, n, o.exportControl, n.exportControl);
+    Flag(o, n, "abstract", o.isAbstract, n.isAbstract);
+    Flag(o, n, "static", o.isStatic, n.isStatic);
+    Field(o, n, "concurrency", o.concurrency, n.concurrency);
     Parameters(o, n);
 }
 
@@ -172,7 +188,8 @@ void Comparer::Parameters(const Operation& o, const Operation& n)
             partner[i] = o.parameters[i];
             used[i] = true;
         }
-    std::vector<std::string> orderBefore, orderAfter;
+    bool inOrder = true; // the paired parameters keep their places relative to each other
+    int last = -1;
     for (size_t i = 0; i < n.parameters.size(); ++i) {
         const Parameter& p = *n.parameters[i];
         const Parameter* q = partner[i];
@@ -181,27 +198,31 @@ void Comparer::Parameters(const Operation& o, const Operation& n)
                 "+ parameter " + PathOf(p) + (p.type.empty() ? std::string() : " (type " + U8(p.type) + ")"));
             continue;
         }
-        orderAfter.push_back(U8(p.name));
+        const int at = static_cast<int>(std::find(o.parameters.begin(), o.parameters.end(), q) - o.parameters.begin());
+        inOrder = inOrder && at > last;
+        last = at;
         if (!q->name.Equals(p.name))
             Add('~', p, {}, {}, {}, q, &p, "~ parameter " + PathOf(*q) + " → " + U8(p.name));
-        Field(*q, p, "type", U8(q->type), U8(p.type));
-        Field(*q, p, "default", U8(q->initValue), U8(p.initValue), true);
-        Field(*q, p, "const", Bool(q->isConst), Bool(p.isConst));
-        Field(*q, p, "stereotype", U8(q->stereotype), U8(p.stereotype));
+        Field(*q, p, "type", q->type, p.type);
+        Field(*q, p, "default", q->initValue, p.initValue, true);
+        Flag(*q, p, "const", q->isConst, p.isConst);
+        Field(*q, p, "stereotype", q->stereotype, p.stereotype);
     }
-    for (size_t j = 0; j < o.parameters.size(); ++j) {
+    for (size_t j = 0; j < o.parameters.size(); ++j)
         if (!used[j])
             Add('-', *o.parameters[j], {}, {}, {}, o.parameters[j], nullptr);
-        else
-            for (size_t i = 0; i < n.parameters.size(); ++i)
-                if (partner[i] == o.parameters[j])
-                    orderBefore.push_back(U8(n.parameters[i]->name));
+    if (!inOrder) {
+        std::vector<std::string> before, after;
+        for (size_t j = 0; j < o.parameters.size(); ++j)
+            if (used[j])
+                for (size_t i = 0; i < n.parameters.size(); ++i)
+                    if (partner[i] == o.parameters[j])
+                        before.push_back(U8(n.parameters[i]->name));
+        for (size_t i = 0; i < n.parameters.size(); ++i)
+            if (partner[i])
+                after.push_back(U8(n.parameters[i]->name));
+        Field(o, n, "parameter order", Joined(before), Joined(after));
     }
-    std::vector<std::string> sortedBefore = orderBefore, sortedAfter = orderAfter;
-    std::sort(sortedBefore.begin(), sortedBefore.end());
-    std::sort(sortedAfter.begin(), sortedAfter.end());
-    if (orderBefore != orderAfter && sortedBefore == sortedAfter)
-        Field(o, n, "parameter order", Joined(orderBefore), Joined(orderAfter));
 }
 
 void Comparer::RoleFields(const Role& o, const Role& n)
@@ -211,14 +232,14 @@ void Comparer::RoleFields(const Role& o, const Role& n)
     const bool sameClass = oo && no && oo->cls && no->cls ? Partner(oo->cls, true) == no->cls : SupplierOf(o) == SupplierOf(n);
     if (!sameClass)
         Field(o, n, "class", SupplierOf(o), SupplierOf(n));
-    Field(o, n, "multiplicity", U8(o.cardinality), U8(n.cardinality));
-    Field(o, n, "navigable", Bool(o.isNavigable), Bool(n.isNavigable));
-    Field(o, n, "aggregate", Bool(o.isAggregate), Bool(n.isAggregate));
-    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
-    Field(o, n, "friend", Bool(o.isFriend), Bool(n.isFriend));
-    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
+    Field(o, n, "multiplicity", o.cardinality, n.cardinality);
+    Flag(o, n, "navigable", o.isNavigable, n.isNavigable);
+    Flag(o, n, "aggregate", o.isAggregate, n.isAggregate);
+    Flag(o, n, "static", o.isStatic, n.isStatic);
+    Flag(o, n, "friend", o.isFriend, n.isFriend);
+    Export(o, n, o.exportControl, n.exportControl);
     Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
-    Field(o, n, "constraints", U8(o.constraints), U8(n.constraints), true);
+    Field(o, n, "constraints", o.constraints, n.constraints, true);
 }
 
 void Comparer::RelationFields(const Relation& o, const Relation& n)
@@ -227,20 +248,20 @@ void Comparer::RelationFields(const Relation& o, const Relation& n)
         o.supplier && n.supplier ? Partner(o.supplier, true) == n.supplier : SupplierOf(o) == SupplierOf(n);
     if (!sameSupplier)
         Field(o, n, "supplier", SupplierOf(o), SupplierOf(n));
-    Field(o, n, "export", ExportWord(o.exportControl), ExportWord(n.exportControl));
-    Field(o, n, "client multiplicity", U8(o.clientCardinality), U8(n.clientCardinality));
-    Field(o, n, "supplier multiplicity", U8(o.supplierCardinality), U8(n.supplierCardinality));
+    Export(o, n, o.exportControl, n.exportControl);
+    Field(o, n, "client multiplicity", o.clientCardinality, n.clientCardinality);
+    Field(o, n, "supplier multiplicity", o.supplierCardinality, n.supplierCardinality);
     Field(o, n, "containment", ContainmentWord(o.containment), ContainmentWord(n.containment));
-    Field(o, n, "static", Bool(o.isStatic), Bool(n.isStatic));
-    Field(o, n, "friend", Bool(o.isFriend), Bool(n.isFriend));
+    Flag(o, n, "static", o.isStatic, n.isStatic);
+    Flag(o, n, "friend", o.isFriend, n.isFriend);
 }
 
 void Comparer::ModuleFields(const Module& o, const Module& n)
 {
     if (o.parentSubsystem && n.parentSubsystem && Partner(o.parentSubsystem, true) != n.parentSubsystem)
         Field(o, n, "component package", PathOf(*o.parentSubsystem), PathOf(*n.parentSubsystem));
-    Field(o, n, "language", U8(o.language), U8(n.language));
-    Field(o, n, "type", U8(o.type), U8(n.type));
+    Field(o, n, "language", o.language, n.language);
+    Field(o, n, "type", o.type, n.type);
     if (m_options.componentFolder)
         Field(o, n, "Directory", m_options.componentFolder(o), m_options.componentFolder(n), true);
 }
@@ -251,8 +272,8 @@ void Comparer::PackageFields(const Element& o, const Element& n)
         return;
     const auto& a = static_cast<const Category&>(o);
     const auto& b = static_cast<const Category&>(n);
-    Field(o, n, "global", Bool(a.global), Bool(b.global));
-    Field(o, n, "export", ExportWord(a.exportControl), ExportWord(b.exportControl));
+    Flag(o, n, "global", a.global, b.global);
+    Export(o, n, a.exportControl, b.exportControl);
 }
 
 } // namespace VexloDiff

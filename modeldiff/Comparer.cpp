@@ -132,6 +132,25 @@ void Comparer::Field(const Element& o, const Element& n, const char* field, cons
         Add('~', n, field, Shown(before, quote), Shown(after, quote), &o, &n);
 }
 
+void Comparer::Field(const Element& o, const Element& n, const char* field, const ModelText& before,
+                     const ModelText& after, bool quote)
+{
+    if (!before.Equals(after))
+        Add('~', n, field, Shown(U8(before), quote), Shown(U8(after), quote), &o, &n);
+}
+
+void Comparer::Flag(const Element& o, const Element& n, const char* field, bool before, bool after)
+{
+    if (before != after)
+        Add('~', n, field, before ? "True" : "False", after ? "True" : "False", &o, &n);
+}
+
+void Comparer::Export(const Element& o, const Element& n, int before, int after)
+{
+    if (before != after)
+        Add('~', n, "export", ExportWord(before), ExportWord(after), &o, &n);
+}
+
 bool Comparer::CoveredByParent(const Element& e, bool removed) const
 {
     if (!removed)

@@ -54,6 +54,11 @@ private:
              const Element* oldE, const Element* newE, std::string text = {});
     void Field(const Element& o, const Element& n, const char* field, const std::string& before, const std::string& after,
                bool quote = false);
+    // The same for model texts, flags and export controls: compared before they are shown.
+    void Field(const Element& o, const Element& n, const char* field, const ModelText& before, const ModelText& after,
+               bool quote = false);
+    void Flag(const Element& o, const Element& n, const char* field, bool before, bool after);
+    void Export(const Element& o, const Element& n, int before, int after);
     void Mark(const Element& e, char sign);
 
     // What is compared (Compare*.cpp).
