@@ -84,7 +84,10 @@ void Comparer::Run()
     for (const Element* o : Elements(m_old))
         if (!Partner(o, true))
             Removed(*o);
-    Properties(m_old, m_new);
+    // A model added or deleted (git's driver compares it with no model at all): its settings
+    // are no change of their own.
+    if (m_old.rootCategory && m_new.rootCategory)
+        Properties(m_old, m_new);
     SortChanges(m_result.changes);
 }
 
@@ -156,7 +159,7 @@ bool Comparer::CoveredByParent(const Element& e, bool removed) const
     if (!removed)
         // An added class's superclasses are in its own line.
         return e.kind == ElementKind::InheritRelation && e.owner && !Partner(e.owner, false);
-    for (const Element* p = ParentOf(e); p && p->kind != ElementKind::Model; p = ParentOf(*p))
+    for (const Element* p = ParentOf(e); p && !IsRoot(*p); p = ParentOf(*p))
         if (!Partner(p, true) && !m_external.count(p))
             return true;
     return false;
@@ -236,7 +239,7 @@ std::string Comparer::AddedSummary(const Element& e) const
 
 void Comparer::Added(const Element& e)
 {
-    if (e.kind == ElementKind::Association) // its roles say it
+    if (e.kind == ElementKind::Association || IsRoot(e)) // its roles say it; the roots are in every model
         return Mark(e, '+');
     if (CoveredByParent(e, false))
         return Mark(e, '+');
@@ -245,7 +248,7 @@ void Comparer::Added(const Element& e)
 
 void Comparer::Removed(const Element& e)
 {
-    if (e.kind == ElementKind::Association || CoveredByParent(e, true))
+    if (e.kind == ElementKind::Association || IsRoot(e) || CoveredByParent(e, true))
         return Mark(e, '-');
     Add('-', e, {}, {}, {}, &e, nullptr);
 }

@@ -29,6 +29,8 @@ const Element* ParentOf(const Element& e);
 const char* KindWord(const Element& e);
 // A relation's or role's supplier, by its plain name.
 std::string SupplierOf(const Element& e);
+// "Logical View", "Use Case View", "Component View" and the model: in every model.
+bool IsRoot(const Element& e);
 // "Public", "Protected", "Private", "Implementation".
 const char* ExportWord(int value);
 // A value shown: empty as (none), quoted when asked or when it holds blanks.

@@ -160,6 +160,16 @@ std::string OwnerOf(const Element& e)
     return {};
 }
 
+bool IsRoot(const Element& e)
+{
+    if (e.kind == ElementKind::Category)
+        return static_cast<const Category&>(e).isRoot || (e.model && e.model->useCaseCategory == &e) ||
+               !static_cast<const Category&>(e).parent;
+    if (e.kind == ElementKind::Subsystem)
+        return static_cast<const Subsystem&>(e).isRoot || !static_cast<const Subsystem&>(e).parent;
+    return e.kind == ElementKind::Model;
+}
+
 const char* ExportWord(int value)
 {
     switch (value) {
@@ -178,8 +188,12 @@ std::string Shown(const std::string& value, bool quote)
     std::string flat;
     for (char c : value)
         flat += c == '\r' ? std::string() : c == '\n' ? std::string("\\n") : std::string(1, c);
-    if (flat.size() > 80)
-        flat = flat.substr(0, 77) + "...";
+    if (flat.size() > 80) { // cut between characters, not inside one
+        size_t cut = 77;
+        while (cut > 0 && (static_cast<unsigned char>(flat[cut]) & 0xC0) == 0x80)
+            --cut;
+        flat = flat.substr(0, cut) + "…";
+    }
     if (!quote && flat.find(' ') == std::string::npos)
         return flat;
     return "\"" + flat + "\"";
