@@ -58,6 +58,13 @@ std::string Joined(const std::vector<std::string>& parts)
 
 } // namespace
 
+void Comparer::List(const Element& o, const Element& n, const char* field, const std::string& before,
+                    const std::string& after)
+{
+    if (before != after)
+        Add('~', n, field, before.empty() ? "(none)" : before, after.empty() ? "(none)" : after, &o, &n);
+}
+
 void Comparer::Common(const Element& o, const Element& n)
 {
     if (!IsRelation(n.kind) && n.kind != ElementKind::Model) {
@@ -147,7 +154,7 @@ void Comparer::ClassFields(const Class& o, const Class& n)
                n.assignedModules.end();
     if (!same) {
         const bool many = before.size() > 1 || after.size() > 1;
-        Field(o, n, many ? "components" : "component", Joined(before), Joined(after));
+        List(o, n, many ? "components" : "component", Joined(before), Joined(after));
     }
 }
 
@@ -221,7 +228,7 @@ void Comparer::Parameters(const Operation& o, const Operation& n)
         for (size_t i = 0; i < n.parameters.size(); ++i)
             if (partner[i])
                 after.push_back(U8(n.parameters[i]->name));
-        Field(o, n, "parameter order", Joined(before), Joined(after));
+        List(o, n, "parameter order", Joined(before), Joined(after));
     }
 }
 

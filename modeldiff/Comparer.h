@@ -59,6 +59,8 @@ private:
     // The same for model texts, flags and export controls: compared before they are shown.
     void Field(const Element& o, const Element& n, const char* field, const ModelText& before, const ModelText& after,
                bool quote = false);
+    // Names joined with ", ", shown as they are.
+    void List(const Element& o, const Element& n, const char* field, const std::string& before, const std::string& after);
     void Flag(const Element& o, const Element& n, const char* field, bool before, bool after);
     void Export(const Element& o, const Element& n, int before, int after);
     void Mark(const Element& e, char sign);

@@ -201,7 +201,9 @@ void CompareDiagrams(const DiagramSet& before, const DiagramSet& after, DiffResu
         else if (!p.after)
             Line(result, '-', *p.before, "");
         else {
-            if (DiagramPath(*p.before) != DiagramPath(*p.after))
+            // Its own title: a package renamed renames the path of every diagram in it.
+            if ((p.before->title.empty() ? p.before->name : p.before->title) !=
+                (p.after->title.empty() ? p.after->name : p.after->title))
                 Line(result, '~', *p.before, " → " + DiagramPath(*p.after));
             Summarise(p, result);
         }

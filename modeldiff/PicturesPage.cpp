@@ -115,7 +115,7 @@ std::vector<PicturePage> PicturePages(const DiagramSet& before, const DiagramSet
                 page.removed += s == "removed";
                 page.changed += s == "changed";
             }
-        const bool renamed = p.before && p.after && DiagramPath(*p.before) != DiagramPath(*p.after);
+        const bool renamed = p.before && p.after && p.before->title != p.after->title;
         if (page.added + page.removed + page.changed == 0 && p.before && p.after && !renamed)
             continue;
         page.title = DiagramPath(p.after ? *p.after : *p.before);

@@ -107,6 +107,7 @@ struct Case {
     std::vector<Cut> cuts;
     std::vector<std::string> expected;
     bool design = true; // the design changed (exit code 1), not the pictures only
+    std::vector<Edit> both = {}; // made in both versions first
 };
 
 const char* const kJournal = "\t\t    (object Class \"TJournal\"\n"
@@ -153,6 +154,19 @@ const std::vector<Case> kCases = {
      {"~ property Delphi.Directory of component package Delphi: \"AUTO GENERATE\" → \"src\\delphi\""}},
     {"a view moved only", "example", {{"\"Logical View::Catalog::ICatalogEvents\" @139", "(572, 255)", "(772, 255)"}}, {},
      {"~ diagram Catalog::Catalog: layout (1 view moved)"}, false},
+    {"remove a class", "example", {}, {{"\t\t    (object Class \"TDateRange\"", "\t\t    (object Class \"TItem\"", ""}},
+     {"- class Catalog::TDateRange"}},
+    {"rename a package and a component", "example",
+     {{"", "(object Class_Category \"Members\"", "(object Class_Category \"Lending\""},
+      {"", "(object module \"Members\"", "(object module \"Loans\""}}, {},
+     {"~ package Members → Lending", "~ component Members → Loans"}},
+    {"reorder parameters", "example",
+     {{"quid       \t\"62B0A1C30082\"", "\"AMember\"\n\t\t\t\t\ttype       \t\"TMember\")\n\t\t\t\t    (object Parameter \"AItem\"\n\t\t\t\t\ttype       \t\"TItem\")",
+       "\"AItem\"\n\t\t\t\t\ttype       \t\"TItem\")\n\t\t\t\t    (object Parameter \"AMember\"\n\t\t\t\t\ttype       \t\"TMember\")"}}, {},
+     {"~ operation Members::TLoanService.Lend: parameter order AMember, AItem → AItem, AMember"}},
+    {"an element without id, paired by name", "example", {{"(object ClassAttribute \"Notes\"", "\"string\"", "\"WideString\""}}, {},
+     {"~ attribute Catalog::TItem.Notes: type string → WideString"}, true,
+     {{"(object ClassAttribute \"Notes\"", "quid       \t\"62B0A1C30054\"\n", ""}}},
     {"rename a class at the top", "atm.mdl", {{"", "(object Class \"user\"", "(object Class \"customer\""}}, {},
      {"~ class user → customer"}},
     {"give an attribute a type, drop a dependency", "atm.mdl",
@@ -174,7 +188,9 @@ TEST_P(ModelDiffEdits, GivesExactlyTheExpectedLines)
     if (std::string(c.model) != "example" && !SampleFolder::Present())
         GTEST_SKIP() << SampleFolder::MissingNote();
     const fs::path path = ModelPath(c.model);
-    const std::string before = ReadText(path);
+    std::string before = ReadText(path);
+    for (const Edit& edit : c.both)
+        Apply(before, edit);
     std::string after = before;
     for (const Cut& cut : c.cuts)
         Apply(after, cut);
