@@ -9,6 +9,7 @@
 #include "RegistryTools.h"
 #include "RunChecks.h"
 #include "diff/CodeImpact.h"
+#include "diff/CodePreview.h"
 #include "diff/GitSource.h"
 
 #include "ModelDiff.h"
@@ -34,6 +35,7 @@ struct Side {
     std::shared_ptr<Model> model;
     DiagramSet diagrams;
     std::string name; // as shown in reports
+    std::wstring path; // the file loaded ("" for no model)
 };
 
 // Reading diagrams needs each file's document tree, which costs more than the model
@@ -59,6 +61,7 @@ Side Load(const Options& options, const std::wstring& path, const std::wstring& 
         side.model = std::make_shared<Model>();
         return side;
     }
+    side.path = path;
     Options run = options;
     run.path = path;
     const std::wstring properties = FindPropertiesFolder(installation.executableFolder);
@@ -120,7 +123,21 @@ std::string WritePictures(const Options& options, const Side& before, const Side
     return Narrow((dir / "index.html").wstring());
 }
 
-int Compare(const Options& options, const Side& before, const Side& after, bool driver)
+// The files generation would change: both models generated into scratch folders, or,
+// where that cannot be done safely, the files of the components the changes are in.
+std::vector<std::string> CodeAltered(const Options& options, const Installation& installation, const Side& before,
+                                     const Side& after, const VexloDiff::DiffResult& result, const PathSymbolLookup& lookup)
+{
+    if (!before.path.empty() && !after.path.empty()) {
+        std::wstring why;
+        if (auto files = PreviewFilesAltered(options, installation, before.path, *before.model, after.path, *after.model, why))
+            return *files;
+        ErrLine(L"vexlo: --code: " + why + L"; listing the files of the components whose elements changed instead");
+    }
+    return FilesAltered(result, *before.model, *after.model, lookup);
+}
+
+int Compare(const Options& options, const Installation& installation, const Side& before, const Side& after, bool driver)
 {
     const PathSymbolLookup lookup = PathMapLookup(options.pathMap);
     VexloDiff::DiffOptions diffOptions;
@@ -138,7 +155,7 @@ int Compare(const Options& options, const Side& before, const Side& after, bool 
     report.result = &result;
     report.withCode = options.code;
     if (options.code)
-        report.code = FilesAltered(result, *before.model, *after.model, lookup);
+        report.code = CodeAltered(options, installation, before, after, result, lookup);
     if (!options.pictures.empty())
         report.pictures = WritePictures(options, before, after, result);
     const std::string text = options.format == L"json"       ? VexloDiff::JsonReport(report)
@@ -158,12 +175,12 @@ int RunDiff(const Options& options, const Installation& installation)
     if (options.more.size() == 6) { // git diff's driver: PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE
         const Side before = Load(options, options.more[0], L"a/" + options.path, installation, nullptr);
         const Side after = Load(options, options.more[3], L"b/" + options.path, installation, nullptr);
-        return Compare(options, before, after, true);
+        return Compare(options, installation, before, after, true);
     }
     if (options.gitRevision.empty()) {
         const Side before = Load(options, options.path, options.path, installation, nullptr);
         const Side after = Load(options, options.more.at(0), options.more.at(0), installation, nullptr);
-        return Compare(options, before, after, false);
+        return Compare(options, installation, before, after, false);
     }
     GitRevision git(options.gitRevision, fs::current_path());
     std::vector<fs::path> models;
@@ -183,7 +200,7 @@ int RunDiff(const Options& options, const Installation& installation)
         const std::wstring inRevision = git.Mapped(old.wstring());
         const Side before = Load(options, old.wstring(), inRevision, installation, &git);
         const Side after = Load(options, model.wstring(), model.wstring(), installation, nullptr);
-        code = std::max(code, Compare(options, before, after, false));
+        code = std::max(code, Compare(options, installation, before, after, false));
     }
     return code;
 }

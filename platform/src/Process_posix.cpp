@@ -7,7 +7,7 @@
 
 extern char** environ;
 
-int VxpRunProgram(const std::vector<std::string>& args, std::string& output)
+int VxpRunProgram(const std::vector<std::string>& args, std::string& output, bool withErrors)
 {
     if (args.empty())
         return -1;
@@ -17,6 +17,8 @@ int VxpRunProgram(const std::vector<std::string>& args, std::string& output)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    if (withErrors)
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
     std::vector<char*> argv;

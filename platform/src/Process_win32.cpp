@@ -35,7 +35,7 @@ std::wstring Quoted(const std::wstring& arg)
 
 } // namespace
 
-int VxpRunProgram(const std::vector<std::string>& args, std::string& output)
+int VxpRunProgram(const std::vector<std::string>& args, std::string& output, bool withErrors)
 {
     if (args.empty())
         return -1;
@@ -43,6 +43,8 @@ int VxpRunProgram(const std::vector<std::string>& args, std::string& output)
     std::wstring line = L"\"";
     for (const std::string& a : args)
         line += Quoted(Wide(a)) + L" ";
+    if (withErrors)
+        line += L"2>&1";
     line += L"\"";
     FILE* pipe = _wpopen(line.c_str(), L"rb");
     if (!pipe)

@@ -26,6 +26,7 @@ protected:
         WriteFile(Dir() / "retyped.mdl", Edited("quid       \t\"62B0A1C30059\"", "\"Integer\"", "\"Word\""));
         WriteFile(Dir() / "moved.mdl", Edited("\"Logical View::Catalog::ICatalogEvents\" @139", "(572, 255)", "(772, 255)"));
         WriteFile(Dir() / "folder.mdl", Edited("(object SubSystem \"Delphi\"", "\"AUTO GENERATE\"", "\"src\""));
+        WriteFile(Dir() / "notes.mdl", Edited("(object ClassAttribute \"Notes\"", "Not generated", "Never generated"));
         WriteFile(Dir() / "broken.mdl", Edited("(object Class \"TBook\"", "(object Class \"TBook\"", "(object Class \"TBook\" ("));
     }
 
@@ -56,6 +57,10 @@ TEST_F(DiffCommandTest, ExitCodesFormatsAndWhatTheCodeSees)
          ""},
         {{"diff", "old.mdl", "retyped.mdl", "--code"}, 1, "",
          "Generated files the change alters:\n  generated\\Delphi\\Catalog.pas\n1 change"},
+        // Generated to compare: documentation of a member that is not generated alters no file.
+        {{"diff", "old.mdl", "notes.mdl", "--code"}, 1, "", "Generated files the change alters: none\n"},
+        // A component package with a folder of its own: the files of the changed components.
+        {{"diff", "old.mdl", "folder.mdl", "--code"}, 1, "", "Generated files the change alters:\n  SRC\\Catalog.pas\n"},
         {{"diff", "old.mdl", "folder.mdl"}, 1, "",
          "  ~ property Delphi.Directory of component package Delphi: \"AUTO GENERATE\" → \"src\"\n"
          "  ~ component Catalog: Directory \"generated\\Delphi\" → \"SRC\"\n"},
