@@ -137,7 +137,9 @@ std::vector<std::string> CodeAltered(const Options& options, const Installation&
     return FilesAltered(result, *before.model, *after.model, lookup);
 }
 
-int Compare(const Options& options, const Installation& installation, const Side& before, const Side& after, bool driver)
+// `header`: the report starts with "vexlo diff BEFORE AFTER" (git's driver, several models).
+int Compare(const Options& options, const Installation& installation, const Side& before, const Side& after, bool driver,
+            bool header = false)
 {
     const PathSymbolLookup lookup = PathMapLookup(options.pathMap);
     VexloDiff::DiffOptions diffOptions;
@@ -160,8 +162,8 @@ int Compare(const Options& options, const Installation& installation, const Side
         report.pictures = WritePictures(options, before, after, result);
     const std::string text = options.format == L"json"       ? VexloDiff::JsonReport(report)
                              : options.format == L"markdown" ? VexloDiff::MarkdownReport(report)
-                             : driver ? "vexlo diff " + before.name + " " + after.name + "\n" + VexloDiff::TextReport(report)
-                                      : VexloDiff::TextReport(report);
+                             : driver || header ? "vexlo diff " + before.name + " " + after.name + "\n" + VexloDiff::TextReport(report)
+                                                : VexloDiff::TextReport(report);
     OutText(text);
     // git stops at an external diff program that exits with anything but 0.
     return driver || !result.DesignChanged() ? ExitOk : ExitHostError;
@@ -200,7 +202,7 @@ int RunDiff(const Options& options, const Installation& installation)
         const std::wstring inRevision = git.Mapped(old.wstring());
         const Side before = Load(options, old.wstring(), inRevision, installation, &git);
         const Side after = Load(options, model.wstring(), model.wstring(), installation, nullptr);
-        code = std::max(code, Compare(options, installation, before, after, false));
+        code = std::max(code, Compare(options, installation, before, after, false, options.path.empty()));
     }
     return code;
 }

@@ -119,7 +119,7 @@ std::wstring GitRevision::Mapped(const std::wstring& text) const
     if (m_scratch.empty())
         return text;
     std::wstring out = text;
-    const std::wstring from = m_scratch.wstring() + L"/", to = m_revision + L":";
+    const std::wstring from = (m_scratch / "").wstring(), to = m_revision + L":";
     for (size_t at = out.find(from); at != std::wstring::npos; at = out.find(from, at + to.size()))
         out.replace(at, from.size(), to);
     return out;
