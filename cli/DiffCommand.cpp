@@ -199,8 +199,9 @@ int RunDiff(const Options& options, const Installation& installation)
             continue;
         }
         const fs::path old = git.Extract(model);
-        const std::wstring inRevision = git.Mapped(old.wstring());
-        const Side before = Load(options, old.wstring(), inRevision, installation, &git);
+        if (old.empty())
+            ErrLine(L"vexlo: " + git.InRevision(model) + L" does not exist: the model is new, compared with an empty one");
+        const Side before = Load(options, old.empty() ? L"/dev/null" : old.wstring(), git.InRevision(model), installation, &git);
         const Side after = Load(options, model.wstring(), model.wstring(), installation, nullptr);
         code = std::max(code, Compare(options, installation, before, after, false, options.path.empty()));
     }

@@ -66,13 +66,28 @@ std::string GitRevision::Git(const std::vector<std::string>& args, const char* w
     return out;
 }
 
-fs::path GitRevision::Extract(const fs::path& model)
+namespace {
+
+fs::path Relative(const fs::path& cwd, const fs::path& top, const fs::path& model)
 {
     std::error_code error;
-    const fs::path absolute = fs::weakly_canonical(fs::absolute(m_cwd / model), error);
-    const fs::path relative = absolute.lexically_relative(fs::weakly_canonical(m_top, error));
+    const fs::path absolute = fs::weakly_canonical(fs::absolute(cwd / model), error);
+    const fs::path relative = absolute.lexically_relative(fs::weakly_canonical(top, error));
     if (relative.empty() || *relative.begin() == "..")
-        throw CliError(ExitUsage, L"diff --git: " + model.wstring() + L" is not in the repository " + m_top.wstring());
+        throw CliError(ExitUsage, L"diff --git: " + model.wstring() + L" is not in the repository " + top.wstring());
+    return relative;
+}
+
+} // namespace
+
+std::wstring GitRevision::InRevision(const fs::path& model) const
+{
+    return m_revision + L":" + Relative(m_cwd, m_top, model).generic_wstring();
+}
+
+fs::path GitRevision::Extract(const fs::path& model)
+{
+    const fs::path relative = Relative(m_cwd, m_top, model);
     if (!m_extracted) {
         static std::atomic<unsigned> counter{0};
         m_scratch = fs::temp_directory_path() / ("vexlo-diff-" + std::to_string(std::random_device()()) + "-" +
@@ -94,9 +109,7 @@ fs::path GitRevision::Extract(const fs::path& model)
         m_extracted = true;
     }
     const fs::path copy = m_scratch / relative;
-    if (!fs::is_regular_file(copy))
-        throw CliError(ExitModelLoad, m_revision + L":" + relative.generic_wstring() + L": no such file in the revision");
-    return copy;
+    return fs::is_regular_file(copy) ? copy : fs::path();
 }
 
 std::vector<fs::path> GitRevision::ChangedModels() const

@@ -16,9 +16,11 @@ public:
     GitRevision(const GitRevision&) = delete;
     GitRevision& operator=(const GitRevision&) = delete;
 
-    // The model at `model` (a file of the working tree) as the revision holds it;
-    // throws CliError (ExitModelLoad) when the revision has no such file.
+    // The model at `model` (a file of the working tree) as the revision holds it; an
+    // empty path when the revision has no such file (the model is new).
     std::filesystem::path Extract(const std::filesystem::path& model);
+    // "REV:path/in/repository" of a working tree file.
+    std::wstring InRevision(const std::filesystem::path& model) const;
     // The model files (.mdl) that differ between the revision and the working tree,
     // relative to the working folder.
     std::vector<std::filesystem::path> ChangedModels() const;

@@ -113,9 +113,11 @@ TEST_F(DiffCommandTest, GitRevisionAndDiffDriver)
     EXPECT_EQ(found.out.substr(0, 73), "vexlo diff HEAD:model/Library.mdl model/Library.mdl\nCatalog\n  ~ operation")
         << "each model found is named";
     WriteFile(Dir() / "later.mdl", ReadFile(EXAMPLE_MODEL));
-    const Result missing = Run({"diff", "--git", "HEAD", "later.mdl"});
-    EXPECT_EQ(missing.code, 3);
-    EXPECT_TRUE(Contains(missing.err, "HEAD:later.mdl: no such file in the revision")) << missing.err;
+    const Result added = Run({"diff", "--git", "HEAD", "later.mdl"});
+    EXPECT_EQ(added.code, 1);
+    EXPECT_TRUE(Contains(added.err, "HEAD:later.mdl does not exist: the model is new")) << added.err;
+    EXPECT_TRUE(Contains(added.out, "Catalog\n  + package Catalog\n  + class Catalog::IBorrowable (component Catalog)\n"))
+        << added.out;
     const Result badRevision = Run({"diff", "--git", "no-such-branch", "model/Library.mdl"});
     EXPECT_EQ(badRevision.code, 2);
     EXPECT_TRUE(Contains(badRevision.err, "git could not find the revision")) << badRevision.err;
