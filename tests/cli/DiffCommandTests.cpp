@@ -86,6 +86,30 @@ TEST_F(DiffCommandTest, ExitCodesFormatsAndWhatTheCodeSees)
     }
 }
 
+// JSON that a JSON reader takes (quotes and backslashes of values escaped), one object per
+// line of the text report.
+TEST_F(DiffCommandTest, JsonReadsBackWithEveryLine)
+{
+    const Result text = Run({"diff", "old.mdl", "folder.mdl"});
+    const Result json = Run({"diff", "old.mdl", "folder.mdl", "--format", "json"});
+    ASSERT_EQ(json.code, 1) << json.err;
+    WriteFile(Dir() / "diff.json", json.out);
+    const std::string script = "import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); "
+                               "print('\\n'.join(c['text'] for c in d['changes']))";
+    const int code = std::system(("cd " + Quote(Dir().string()) + " && python3 -c " + Quote(script) +
+                                  " diff.json > lines.txt 2> json.err").c_str());
+    ASSERT_EQ(code, 0) << ReadFile(Dir() / "json.err");
+    std::string lines;
+    for (size_t at = 0; at < text.out.size();) {
+        const size_t end = text.out.find('\n', at);
+        const std::string line = text.out.substr(at, end - at);
+        if (line.rfind("  ", 0) == 0)
+            lines += line.substr(2) + "\n";
+        at = end + 1;
+    }
+    EXPECT_EQ(ReadFile(Dir() / "lines.txt"), lines);
+}
+
 TEST_F(DiffCommandTest, PicturesPageForEachChangedDiagram)
 {
     const Result r = Run({"diff", "old.mdl", "retyped.mdl", "--pictures", "pictures"});

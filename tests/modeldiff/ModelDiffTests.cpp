@@ -289,6 +289,18 @@ TEST(ModelDiff, ReportsCarryTheLines)
               std::string::npos)
         << json;
     EXPECT_NE(json.find("\"code\": [\"C:\\\\out\\\\Catalog.pas\"]"), std::string::npos) << json;
+
+    // A group of more than 15 lines is folded: every "string" and "Integer" type retyped.
+    std::string many = before;
+    for (const char* type : {"\"string\"", "\"Integer\""})
+        for (size_t at = many.find(type); at != std::string::npos; at = many.find(type, at + 1))
+            many.replace(at, std::string(type).size(), "\"WideStr\"");
+    const Loaded c = Load(many, path);
+    const DiffResult wide = Diff(a, c);
+    ReportInput longInput{"old.mdl", "new.mdl", &wide, false, {}, ""};
+    const std::string folded = MarkdownReport(longInput);
+    EXPECT_NE(folded.find("<details><summary><b>Catalog ("), std::string::npos) << folded.substr(0, 600);
+    EXPECT_NE(folded.find("```\n\n</details>"), std::string::npos);
 }
 
 // The pictures: the changed diagrams only, the edited class amber on both sides, a new
