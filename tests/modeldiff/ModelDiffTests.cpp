@@ -196,6 +196,8 @@ const std::vector<Case> kCases = {
       "~ property cg.FileName of component defines: \"defines.h\" → \"defs.h\""}},
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class ModelDiffEdits : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ModelDiffEdits, GivesExactlyTheExpectedLines)
