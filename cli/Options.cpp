@@ -23,6 +23,10 @@ Commands:
   unregister [MODULE]  unregister it and print what is left
   lint MODEL.mdl       report the model settings that give code the Delphi or C#
                        compilers reject (exit code 1 when there are findings)
+  diff OLD.mdl NEW.mdl what a model change means, element by element; or
+  diff --git REV [MODEL.mdl]  against the model of a git revision (exit code 1
+                       when the design changed): --format text|markdown|json,
+                       --pictures DIR, --code, --path-map (see docs/REVIEW.md)
   diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
                        browsable index.html: --out DIR (required),
                        --format svg|png, --diagram NAME (one diagram only)
@@ -131,6 +135,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         options.command = Command::Diagram;
     else if (first == L"reverse")
         options.command = Command::Reverse;
+    else if (first == L"diff")
+        options.command = Command::Diff;
     else
         Usage(L"unknown command: " + first);
     ++i;
@@ -138,8 +144,11 @@ Options ParseOptions(const std::vector<std::wstring>& args)
     const bool lint = options.command == Command::Lint;
     const bool diagram = options.command == Command::Diagram;
     const bool reverse = options.command == Command::Reverse;
-    const bool modelCommand =
-        options.command == Command::Generate || options.command == Command::Show || lint || diagram || reverse;
+    const bool diffCommand = options.command == Command::Diff;
+    const bool modelCommand = options.command == Command::Generate || options.command == Command::Show || lint ||
+                              diagram || reverse || diffCommand;
+    if (diffCommand)
+        options.format = L"text";
     // reverse takes generate's options: it generates too.
     const bool generate = options.command == Command::Generate || reverse;
     bool havePath = false;
@@ -151,6 +160,10 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             return options;
         }
         if (arg.size() < 2 || arg.compare(0, 2, L"--") != 0) {
+            if (havePath && diffCommand) {
+                options.more.push_back(arg);
+                continue;
+            }
             if (havePath)
                 Usage(L"unexpected argument: " + arg);
             options.path = arg;
@@ -186,16 +199,27 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             if (symbol.empty())
                 Usage(L"empty symbol in --path-map");
             options.pathMap.emplace_back(symbol, dir);
+        } else if (diffCommand && (name == L"--git" || name == L"--pictures")) {
+            (name == L"--git" ? options.gitRevision : options.pictures) = takeValue();
+            if ((name == L"--git" ? options.gitRevision : options.pictures).empty())
+                Usage(name + L" needs a value");
+        } else if (diffCommand && name == L"--format") {
+            options.format = takeValue();
+            if (options.format != L"text" && options.format != L"markdown" && options.format != L"json")
+                Usage(L"--format must be text, markdown or json, got: " + options.format);
+        } else if (diffCommand && name == L"--code") {
+            requireFlag();
+            options.code = true;
         } else if (modelCommand && name == L"--codepage") {
             long cp = ParseNumber(takeValue(), name, false);
             if (cp <= 0 || cp > 65535)
                 Usage(L"--codepage must be a code page number");
             options.codePage = static_cast<unsigned>(cp);
-        } else if (modelCommand && name == L"--language") {
+        } else if (modelCommand && !diffCommand && name == L"--language") {
             options.language = takeValue();
             if (options.language != L"Delphi" && options.language != L"C#")
                 Usage(L"--language must be Delphi or C#, got: " + options.language);
-        } else if (modelCommand && name == L"--out") {
+        } else if (modelCommand && !diffCommand && name == L"--out") {
             options.outDir = takeValue();
             if (options.outDir.empty())
                 Usage(L"--out needs a folder");
@@ -260,7 +284,11 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         }
     }
 
-    if (modelCommand && !havePath)
+    if (diffCommand && options.gitRevision.empty() && options.more.size() != 1 && options.more.size() != 6)
+        Usage(L"diff needs two models (OLD.mdl NEW.mdl) or --git REV [MODEL.mdl]");
+    if (diffCommand && !options.gitRevision.empty() && !options.more.empty())
+        Usage(L"diff --git REV takes one model at most");
+    if (modelCommand && !havePath && !(diffCommand && !options.gitRevision.empty()))
         Usage(first + L" needs a model file");
     if (diagram && options.outDir.empty())
         Usage(L"diagram needs --out DIR");

@@ -7,7 +7,7 @@
 
 namespace VexloCli {
 
-enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint, Diagram, Reverse };
+enum class Command { Help, Version, Generate, Show, Register, Unregister, Lint, Diagram, Reverse, Diff };
 
 enum class HostKind { Rose, Modeler };
 
@@ -41,6 +41,10 @@ struct Options {
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
+    std::vector<std::wstring> more;      // diff: the models after the first (git passes seven arguments)
+    std::wstring gitRevision;            // diff --git REV
+    std::wstring pictures;               // diff --pictures DIR
+    bool code = false;                   // diff --code
 };
 
 // Throws CliError (ExitUsage) for a bad command line.

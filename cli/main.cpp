@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "DiagramCommand.h"
+#include "DiffCommand.h"
 #include "Options.h"
 #include "lint/RunLint.h"
 #include "reverse/ReverseRun.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
             return RunDiagram(options, installation);
         case Command::Reverse:
             return RunReverse(options, installation);
+        case Command::Diff:
+            return RunDiff(options, installation);
         }
         return ExitOk;
     } catch (const CliError& error) {

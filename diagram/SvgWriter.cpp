@@ -173,7 +173,7 @@ void Painter::Open(const View& v, const char* cls)
     if (m_link)
         m_out += "<a href=\"" + XmlEscape(link) + "\">";
     m_out += "<g class=\"" + std::string(cls) + "\" data-view=\"" + v.type + "\" data-line=\"" +
-             std::to_string(v.line) + "\">\n";
+             std::to_string(v.line) + "\"" + (m_o.viewAttributes ? m_o.viewAttributes(v) : std::string()) + ">\n";
 }
 
 void Painter::Rect(const Box& b, const std::string& style, const char* cls, double rx)

@@ -22,6 +22,8 @@ struct SvgOptions {
     double scale = 0.32;
     // Leave out the XML declaration (for an SVG inlined in HTML).
     bool inlined = false;
+    // More attributes for a view's group (` data-change="added"`), so a page can style it.
+    std::function<std::string(const RoseHost::Diagrams::View&)> viewAttributes;
 };
 
 std::string RenderSvg(const RoseHost::Diagrams::Diagram& diagram, const RoseHost::Diagrams::DiagramSet& set,
