@@ -3,7 +3,8 @@
 # Safe to run again: it only asks apt for packages that are not installed yet.
 #   scripts/setup.sh            everything: tests, cross builds, wine (32-bit too where
 #                               the kernel runs 32-bit programs), fuzzing, compilers,
-#                               PNG diagrams (librsvg) and the browser check (chromium)
+#                               PNG diagrams (librsvg, fonts: Liberation, WenQuanYi Micro
+#                               Hei for Chinese and Japanese) and the browser check (chromium)
 #   scripts/setup.sh --minimal  only the build tools of the main job (cmake, g++, make)
 set -euo pipefail
 
@@ -17,7 +18,7 @@ packages=(
   mono-mcs
   fp-compiler
   zip patch
-  librsvg2-dev chromium python3 fonts-liberation2
+  librsvg2-dev chromium python3 fonts-liberation2 fonts-wqy-microhei
 )
 full=1
 case "${1:-}" in

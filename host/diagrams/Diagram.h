@@ -3,6 +3,8 @@
 // own units (about 1/300 inch, y downwards); texts are UTF-8.
 #pragma once
 
+#include "ViewKinds.h"
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -47,6 +49,8 @@ struct Label {
 // One view: a box, an icon or a line. Which it is follows from `type`.
 struct View {
     std::string type;       // petal type: "ClassView", "RoleView", ...
+    Shape shape = Shape::Unknown; // how it is drawn (ViewKinds.h)
+    bool IsLine() const { return IsLineView(type); }
     std::string kindName;   // first string after the type ("Class" of a ClassView); "" when none
     std::string qualified;  // second string: "Logical View::Pkg::Name"
     std::string quidu;      // the model element it shows
@@ -104,6 +108,9 @@ struct DiagramSet {
     // Every unique id of the files, with the element's name ("" when unnamed): elements the
     // model builder does not keep (use cases, objects, messages, states ...) are named from here.
     std::unordered_map<std::string, std::string> otherNames;
+    // Objects of interaction and object diagrams: unique id -> the name of their class, for
+    // anonymous objects (":Class").
+    std::unordered_map<std::string, std::string> objectClasses;
 };
 
 } // namespace RoseHost::Diagrams
