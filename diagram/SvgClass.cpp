@@ -120,8 +120,10 @@ void Painter::ClassShape(const View& v)
              s.hasLocation ? s.location.y + px * 0.9 : y + px * 0.9 - lh, "\xC2\xAB" + stereotype + "\xC2\xBB", v.font,
              v.font, "middle", "stereotype", false, false, false, b.w - 2 * kPad);
     }
-    for (const std::string& line : Wrap(Name(v), width, px, label ? label->nlines : 0, true)) {
-        Text(nameX, y + px * 0.9, line, v.font, v.font, "middle", "name", true, cls && cls->isAbstract, false, width);
+    const std::vector<std::string> lines = Wrap(Name(v), width, px, label ? label->nlines : 0, true);
+    for (const std::string& line : lines) {
+        Text(nameX, y + px * 0.9, line, v.font, v.font, "middle", "name", true, cls && cls->isAbstract, false,
+             lines.size() > 1 ? width : -std::max(width, b.w - 2 * kPad));
         y += lh;
     }
     if (cls)

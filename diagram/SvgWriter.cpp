@@ -64,18 +64,21 @@ std::vector<std::pair<char32_t, std::string>> CodePoints(const std::string& s)
 
 bool Wide(char32_t c) { return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFFDC); }
 
+// Arial's advances in thousandths of an em for the printable ASCII letters.
+constexpr short kArial[95] = {
+    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278, 556, 556, 556, 556, 556, 556, 556, 556,
+    556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722,
+    778, 667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278, 278, 278, 469, 556, 333, 556, 556, 500, 556, 556,
+    278, 556, 556, 222, 222, 500, 222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260,
+    334, 584};
+
 double Advance(char32_t c)
 {
     if (Wide(c))
         return 1.0;
-    if (c == ' ' || c == 'i' || c == 'l' || c == 'j' || c == '.' || c == ',' || c == ':' || c == ';' || c == '\'' || c == '|' ||
-        c == '!' || c == 'I' || c == 'f' || c == 't' || c == '(' || c == ')' || c == '[' || c == ']')
-        return 0.3;
-    if (c == 'm' || c == 'w' || c == 'M' || c == 'W')
-        return 0.85;
-    if (c >= 'A' && c <= 'Z')
-        return 0.68;
-    return 0.56;
+    if (c >= 32 && c < 127)
+        return kArial[c - 32] / 1000.0;
+    return 0.6;
 }
 
 } // namespace
@@ -85,7 +88,7 @@ double TextWidth(const std::string& utf8, double fontPx, bool bold)
     double em = 0;
     for (const auto& cp : CodePoints(utf8))
         em += Advance(cp.first);
-    return em * fontPx * (bold ? 1.07 : 1.0);
+    return em * fontPx * (bold ? 1.08 : 1.0);
 }
 
 std::string Ellipsize(const std::string& text, double maxWidth, double fontPx)
@@ -156,27 +159,21 @@ std::vector<std::string> Wrap(const std::string& text, double maxWidth, double f
             while (!trimmed.empty() && trimmed.back() == ' ')
                 trimmed.pop_back();
             if (!line.empty() && width(trimmed) > limit) {
-                while (!line.empty() && line.back() == ' ')
-                    line.pop_back();
-                out.push_back(line);
+                out.push_back(line); // a kept blank at its end says the break was at a blank
                 line.clear();
             }
             line += p;
         }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        out.push_back(line);
+        out.push_back(line + " "); // a paragraph ends at a blank too
     }
     if (nlines > 0 && out.size() > static_cast<size_t>(nlines)) {
-        std::string rest;
-        for (size_t i = static_cast<size_t>(nlines) - 1; i < out.size(); ++i) {
-            const bool cjk = !rest.empty() && static_cast<unsigned char>(rest.back()) >= 0x80 &&
-                             static_cast<unsigned char>(out[i][0]) >= 0x80;
-            rest += (rest.empty() || cjk ? "" : " ") + out[i];
-        }
+        for (size_t i = static_cast<size_t>(nlines); i < out.size(); ++i)
+            out[static_cast<size_t>(nlines) - 1] += out[i];
         out.resize(static_cast<size_t>(nlines));
-        out.back() = rest;
     }
+    for (std::string& line : out)
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
     if (out.empty())
         out.emplace_back();
     return out;
@@ -308,7 +305,10 @@ void Painter::Text(double x, double y, const std::string& text, const Font& font
     if (f.color >= 0)
         m_out += " fill=\"" + ColorOf(f.color, "#000000") + "\"";
     double width = TextWidth(text, px, bold || f.bold);
-    if (fit > 0 && width > fit) {
+    // A negative fit squeezes only a line a little too wide: the tool keeps a short label on
+    // one line whatever width it stored for it (0..* with a max_width of 15).
+    if ((fit > 0 && width > fit) || (fit < 0 && width > -fit && width <= -fit * 1.25)) {
+        fit = std::fabs(fit);
         // Wider than the place the modeling tool measured for it: squeezed, not cut.
         m_out += " textLength=\"" + Num(std::round(fit)) + "\" lengthAdjust=\"spacingAndGlyphs\"";
         width = fit;
@@ -338,7 +338,7 @@ void Painter::LabelText(const Label& l, const std::vector<std::string>& lines, c
     double y = centreAtPlace ? l.location.y - lh * static_cast<double>(lines.size()) / 2 + lh / 2 + px * 0.35
                              : l.location.y + px * 0.9;
     for (const std::string& line : lines) {
-        Text(x, y, line, l.font, v.font, anchor, cls, bold, false, underline, maxWidth);
+        Text(x, y, line, l.font, v.font, anchor, cls, bold, false, underline, lines.size() > 1 ? maxWidth : -maxWidth);
         y += lh;
     }
 }
