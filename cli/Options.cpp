@@ -25,7 +25,8 @@ Commands:
                        compilers reject (exit code 1 when there are findings)
   diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
                        browsable index.html: --out DIR (required),
-                       --format svg|png, --diagram NAME (one diagram only)
+                       --format svg|png, --diagram NAME (one diagram only),
+                       --scale N (size of the pictures: 1 = 100 %, up to 8)
 
 Options of generate, show and lint (--path-map and --codepage also of diagram):
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
@@ -190,6 +191,13 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.format = takeValue();
             if (options.format != L"svg" && options.format != L"png")
                 Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (diagram && name == L"--scale") {
+            const std::wstring value = takeValue();
+            wchar_t* end = nullptr;
+            const double scale = std::wcstod(value.c_str(), &end);
+            if (value.empty() || !end || *end || !(scale >= 0.1 && scale <= 8))
+                Usage(L"--scale must be a number from 0.1 to 8, got: " + value);
+            options.scale = scale;
         } else if (diagram && name == L"--diagram") {
             options.diagramName = takeValue();
         } else if (generate && name == L"--class") {

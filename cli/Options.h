@@ -39,6 +39,7 @@ struct Options {
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
+    double scale = 1;                    // diagram --scale N: the pictures' size, 1 = as the modeling tool shows them at 100 %
 };
 
 // Throws CliError (ExitUsage) for a bad command line.

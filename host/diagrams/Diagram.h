@@ -94,6 +94,15 @@ struct Diagram {
     std::vector<std::string> path; // package path below the model, filled by ResolveDiagrams
     const Element* owner = nullptr;
     std::vector<View> views;  // top-level views and their parts (roles, focus of control), file order
+
+    // Nothing to draw: no view with a place (the tool's fresh, never opened diagrams).
+    bool Empty() const
+    {
+        for (const View& v : views)
+            if (v.hasLocation || !v.vertices.empty() || v.shape == Shape::Swimlane)
+                return false;
+        return true;
+    }
 };
 
 struct DiagramWarning {
