@@ -30,8 +30,10 @@ while IFS= read -r -d '' f; do
     head -c "$len" "$f" >"$seeds/seed_${n}"
   done
 done < <(find "${folders[@]}" -type f \( -name '*.mdl' -o -name '*.cat' \) -print0)
-# A whole model with diagrams of every common kind of view, for the diagram reader.
+# A whole model with diagrams of every common kind of view, for the diagram reader, and
+# the inputs that once failed.
 cp "$root/examples/Example.mdl" "$seeds/example_whole"
+cp "$root"/fuzz/regressions/* "$seeds/"
 
 
 artifacts=$build/fuzz-artifacts

@@ -93,6 +93,8 @@ struct Diagram {
     std::vector<std::pair<std::string, std::string>> containers; // (name, quid)
     std::vector<std::string> path; // package path below the model, filled by ResolveDiagrams
     const Element* owner = nullptr;
+    int pageWidth = 21600;    // the diagram's page as stored (max_width, max_height); the tool's default
+    int pageHeight = 28350;
     std::vector<View> views;  // top-level views and their parts (roles, focus of control), file order
 
     // Nothing to draw: no view with a place (the tool's fresh, never opened diagrams).

@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <optional>
+#include <algorithm>
 #include <set>
 
 namespace RoseHost::Diagrams {
@@ -148,6 +149,10 @@ void DiagramReader::ReadDiagram(const PetalDocument& doc, const PetalNode& node)
         d.title = Text(t->text);
     if (const PetalField q = doc.Field(node, "quid"); q && q->kind == PetalKind::String)
         d.quid = std::string(q->text);
+    NumberField(doc, node, "max_width", d.pageWidth);
+    NumberField(doc, node, "max_height", d.pageHeight);
+    d.pageWidth = std::clamp(d.pageWidth, 1000, 1000000);
+    d.pageHeight = std::clamp(d.pageHeight, 1000, 1000000);
     std::unordered_map<std::string, int> tags;
     std::vector<std::pair<int, std::pair<int, std::string>>> refs; // view, (which end, tag)
     if (const PetalField items = doc.Field(node, "items"); items && items->kind == PetalKind::List)
@@ -161,12 +166,16 @@ void DiagramReader::ReadDiagram(const PetalDocument& doc, const PetalNode& node)
         if (it == tags.end()) {
             m_set.warnings.push_back({v.file, v.line, "the " + v.type + " refers to @" + ref.second +
                                                           ", which is no view of the diagram \"" + d.name + "\""});
+            m_warned.insert(index); // one warning a view
             continue;
         }
         int& slot = ref.first == 0 ? v.client : ref.first == 1 ? v.supplier : ref.first == 2 ? v.drawSupplier : v.parent;
         slot = it->second;
     }
+    ClampToPage(d);
     CheckViews(d);
+    m_clamped.clear();
+    m_warned.clear();
     m_set.diagrams.push_back(std::move(d));
 }
 
@@ -283,10 +292,42 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
     }
 }
 
+// Views far outside the page (more than a page beyond its edges) would make pictures of
+// absurd size: their places come back onto the page's edge, with a warning; sizes larger
+// than the page shrink to it.
+void DiagramReader::ClampToPage(Diagram& d)
+{
+    const int w = d.pageWidth, h = d.pageHeight;
+    auto clamp = [&](Point& p) {
+        const Point was = p;
+        p.x = std::clamp(p.x, -w, 2 * w);
+        p.y = std::clamp(p.y, -h, 2 * h);
+        return !(p == was);
+    };
+    for (View& v : d.views) {
+        bool moved = v.hasLocation && clamp(v.location);
+        for (Point& p : v.vertices)
+            moved = clamp(p) || moved;
+        for (Label& l : v.labels)
+            moved = (l.hasLocation && clamp(l.location)) || moved;
+        if (v.stereotypeLabel.hasLocation)
+            moved = clamp(v.stereotypeLabel.location) || moved;
+        v.width = std::min(v.width, w);
+        v.height = std::min(v.height, h);
+        v.yCoord = std::clamp(v.yCoord, -h, 2 * h);
+        for (Label& l : v.labels)
+            l.maxWidth = std::min(l.maxWidth, w);
+        if (moved)
+            m_clamped.insert(&v);
+    }
+}
+
 // One warning per view, the first thing that keeps it from being drawn as stored.
 void DiagramReader::CheckViews(const Diagram& d)
 {
     for (const View& v : d.views) {
+        if (m_warned.count(static_cast<int>(&v - d.views.data())))
+            continue;
         const ViewKind* kind = FindViewKind(v.type);
         std::string why;
         if (kind && kind->line) {
@@ -308,6 +349,9 @@ void DiagramReader::CheckViews(const Diagram& d)
         if (!kind)
             why = "is of the unknown kind " + v.type +
                   (why.empty() ? std::string(": drawn as a plain box") : std::string(", and ") + why);
+        if (why.empty() && m_clamped.count(&v))
+            why = "stands far outside the diagram's page (" + std::to_string(d.pageWidth) + " x " +
+                  std::to_string(d.pageHeight) + "): drawn at the page's edge";
         if (!why.empty())
             m_set.warnings.push_back({v.file, v.line, (kind ? "the " + v.type + " " : std::string("the view ")) + why});
     }
