@@ -17,7 +17,8 @@ const wchar_t* const kUsage =
 Commands:
   generate MODEL.mdl   run code generation through the Vexlo add-in, as Rose does
   show MODEL.mdl       print packages, classes and components with their languages,
-                       assignments and output paths
+                       assignments and output paths (--properties: and each one's
+                       Delphi and C# properties, those that differ from the defaults first)
   register [MODULE]    register the add-in module (default: the one beside vexlo)
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
@@ -191,6 +192,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.format = takeValue();
             if (options.format != L"svg" && options.format != L"png")
                 Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (options.command == Command::Show && name == L"--properties") {
+            options.properties = true;
         } else if (diagram && name == L"--scale") {
             const std::wstring value = takeValue();
             wchar_t* end = nullptr;

@@ -35,6 +35,7 @@ struct Options {
     bool dryRun = false;                 // --dry-run
     bool check = false;                  // --check
     bool diff = false;                   // --diff
+    bool properties = false;             // show --properties: each element's Delphi and C# properties
     std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png

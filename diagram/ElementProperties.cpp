@@ -23,6 +23,8 @@ std::vector<PropertyRow> PropertyRows(const Model& model, const Element& element
             defaults = &set->second;
     std::vector<PropertyRow> rows;
     for (const ToolProperty& p : model.GetToolProperties(element, tool)) {
+        if (!p.items.empty())
+            continue; // the list of an enumeration's values, no setting
         PropertyRow row;
         row.name = Utf8(p.name);
         row.value = Utf8(p.value);
