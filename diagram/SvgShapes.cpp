@@ -13,6 +13,10 @@ std::pair<int, int> DefaultSize(const View& v)
     case Shape::UseCase: return {v.height > 0 ? v.height * 3 / 2 : 180, v.height > 0 ? v.height : 120};
     case Shape::Class: return v.icon.empty() ? std::pair{300, 150} : std::pair{120, 162};
     case Shape::Interface: return {58, 58};
+    // Packages the tool left at their default size: the name's stored place lies 85 units
+    // above the middle and 6 in from the left edge of a box of this size.
+    case Shape::Package:
+    case Shape::Subsystem: return {380, 180};
     case Shape::Decision: return {100, 100};
     case Shape::Synchronization: return {300, 24};
     case Shape::StartState: return {50, 50};
