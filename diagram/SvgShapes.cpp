@@ -85,7 +85,8 @@ void Painter::DrawShape(const View& v)
     case Shape::Interface: {
         Open(v, "interface");
         const double r = std::min(b.w, b.h) / 2;
-        m_out += "<circle class=\"box\" cx=\"" + Num(b.cx()) + "\" cy=\"" + Num(b.cy()) + "\" r=\"" + Num(r) + "\"" + Style(v) + "/>\n";
+        m_out += "<circle class=\"icon interface\" cx=\"" + Num(b.cx()) + "\" cy=\"" + Num(b.cy()) + "\" r=\"" + Num(r) + "\"" +
+                 Style(v) + "/>\n";
         Grow(b);
         NameAt(v, b, true);
         return Close();

@@ -33,6 +33,7 @@ enum Fact : unsigned {
     Symbol = 1024,       // a circle of the icon's class (boundary, control, entity, interface)
     Stereotype = 2048,   // a «stereotype» text
     OnLifeline = 4096,   // the mark stands on its object's lifeline
+    SelfLink = 8192,     // the path starts and ends on the outline of the one object it links
 };
 
 struct Case {
@@ -236,6 +237,30 @@ void Check(const Case& c, const Loaded& loaded, const std::string& text = "")
         EXPECT_NEAR(last, life.location.x, 20);
         EXPECT_GT(far, life.location.x + 40);
     }
+    if (c.facts & SelfLink) {
+        const SvgElement* line = nullptr;
+        for (const SvgElement* e : group)
+            line = e->Attr("class") == "line" ? e : line;
+        ASSERT_NE(line, nullptr);
+        const View& object = d->views.at(static_cast<size_t>(v->client));
+        const double x0 = object.location.x - object.width / 2.0, x1 = object.location.x + object.width / 2.0;
+        const double y0 = object.location.y - object.height / 2.0, y1 = object.location.y + object.height / 2.0;
+        std::vector<std::pair<double, double>> points;
+        const std::string path = line->Attr("d");
+        for (const char* p = path.c_str(); *p; ++p)
+            if (*p == 'M' || *p == 'L') {
+                char* end = nullptr;
+                const double x = std::strtod(p + 1, &end);
+                points.emplace_back(x, std::strtod(end, &end));
+            }
+        ASSERT_GE(points.size(), 3u);
+        auto onOutline = [&](std::pair<double, double> p) {
+            const bool inside = p.first >= x0 - 1 && p.first <= x1 + 1 && p.second >= y0 - 1 && p.second <= y1 + 1;
+            return inside && (std::fabs(p.first - x0) < 1 || std::fabs(p.first - x1) < 1 || std::fabs(p.second - y0) < 1 ||
+                              std::fabs(p.second - y1) < 1);
+        };
+        EXPECT_TRUE(onOutline(points.front()) && onOutline(points.back())) << path;
+    }
     if (c.facts & OnLifeline) {
         const View& life = d->views.at(static_cast<size_t>(v->parent));
         const SvgElement* cross = nullptr;
@@ -279,6 +304,9 @@ const char* const kMadeUp = R"((object Petal version 47 charSet 0)
 (object Label @8 location (300, 1200) nlines 3 max_width 500 label "free text that the tool broke into three lines at its stored width")
 (object CategoryView "Logical View::Pkg" @9 location (800, 1300) label (object ItemLabel Parent_View @9 location (660, 1216) nlines 2 max_width 280 label "Pkg") quidu "P1" width 300 height 180)
 (object ClassView "Class" "Logical View::Worker" @10 location (300, 1600) label (object ItemLabel Parent_View @10 location (300, 1700) anchor_loc 1 nlines 2 max_width 300 label "Worker") icon "boundary" icon_style "Icon" quidu "K5" width 229 height 153)
+(object InterfaceView "Interface" "Logical View::IShape" @11 location (1200, 1600) label (object ItemLabel Parent_View @11 location (1200, 1660) anchor_loc 1 nlines 1 max_width 200 label "IShape") quidu "K3")
+(object ObjectView "Worker" @12 location (1800, 1600) label (object ItemLabel Parent_View @12 location (1700, 1560) nlines 1 max_width 200 label "Worker") width 300 height 120)
+(object LinkSelfView "" @13 client @12 supplier @12)
 )))))
 )";
 
@@ -315,6 +343,8 @@ const Case kMadeUpCases[] = {
     {"free text keeps its lines", "", "Made", "Label", "@8", Wrapped},
     {"package name in its tab", "", "Made", "CategoryView", "@9", NameInBox, "Pkg"},
     {"boundary icon, not a stick figure", "", "Made", "ClassView", "@10", NameBelow | LabelCentred | NoActor | Symbol},
+    {"component interface: the circle, its name below", "", "Made", "InterfaceView", "@11", NameBelow | LabelCentred | Symbol},
+    {"self-link: a loop from the object's box back to it", "", "Made", "LinkSelfView", "@13", SelfLink},
 };
 
 TEST(DiagramGallery, MadeUpViews)
