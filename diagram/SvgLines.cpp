@@ -157,14 +157,35 @@ void Painter::Line(const View& v)
         else if (s == Shape::Role)
             RoleEnds(v, pts, colour);
     }
-    LineLabels(v);
+    LineLabels(v, pts);
     Close();
 }
 
-// Labels at their stored places, centred there; messages numbered from their ordinal.
-void Painter::LineLabels(const View& v)
+// Labels at their stored places, centred there; messages numbered from their ordinal. A
+// role's name and multiplicity stand where the tool puts them: at their stored share of
+// the line's length, their stored distance off it (the stored place can be stale after
+// the line moved, and labels of lines that meet would pile up there).
+void Painter::LineLabels(const View& v, const std::vector<std::pair<double, double>>& pts)
 {
-    for (const Label& l : v.labels) {
+    for (Label l : v.labels) {
+        if (v.shape == Shape::Role && l.pctDist >= 0 && pts.size() >= 2) {
+            double length = 0;
+            for (size_t i = 1; i < pts.size(); ++i)
+                length += std::hypot(pts[i].first - pts[i - 1].first, pts[i].second - pts[i - 1].second);
+            double along = l.pctDist * length;
+            for (size_t i = 1; i < pts.size(); ++i) {
+                const double dx = pts[i].first - pts[i - 1].first, dy = pts[i].second - pts[i - 1].second;
+                const double d = std::hypot(dx, dy);
+                if ((along <= d || i + 1 == pts.size()) && d > 1e-9) {
+                    const double ux = dx / d, uy = dy / d, side = l.orientation == 1 ? 1.0 : -1.0;
+                    l.location = {static_cast<int>(std::lround(pts[i - 1].first + ux * along - uy * l.offset * side)),
+                                  static_cast<int>(std::lround(pts[i - 1].second + uy * along + ux * l.offset * side))};
+                    l.hasLocation = true;
+                    break;
+                }
+                along -= d;
+            }
+        }
         if (!l.hasLocation)
             continue;
         std::string text = l.text;
@@ -173,10 +194,52 @@ void Painter::LineLabels(const View& v)
                 text = it->second;
         if ((v.shape == Shape::Message || v.shape == Shape::SelfMessage) && v.ordinal >= 0)
             text = std::to_string(v.ordinal + 1) + ": " + text;
-        if (!text.empty())
-            LabelText(l, l.maxWidth > 0 ? Wrap(text, l.maxWidth, FontPx(l.font, v.font), l.nlines) : SplitLines(text), v,
-                      "label", false, true);
+        if (text.empty())
+            continue;
+        const std::vector<std::string> lines =
+            l.maxWidth > 0 ? Wrap(text, l.maxWidth, FontPx(l.font, v.font), l.nlines) : SplitLines(text);
+        if (v.shape == Shape::Role)
+            l.location = Unpiled(l, v, lines);
+        LabelText(l, lines, v, "label", false, true);
     }
+}
+
+// Where several associations meet a class, their role names and multiplicities may be
+// stored on top of one another: a label that would cover more than a third of one placed
+// before it moves up (then down) by a line until it is clear of labels and boxes, at most
+// three lines; where nothing is clear it stays.
+Point Painter::Unpiled(const Label& l, const View& v, const std::vector<std::string>& lines)
+{
+    const double px = FontPx(l.font, v.font), lh = px * 1.2;
+    double width = 0;
+    for (const std::string& line : lines)
+        width = std::max(width, TextWidth(line, px));
+    const double height = lh * static_cast<double>(lines.size());
+    auto boxAt = [&](double dy) { return Box{l.location.x - width / 2, l.location.y + dy - height / 2, width, height}; };
+    auto overlap = [](const Box& a, const Box& b) {
+        const double w = std::min(a.x + a.w, b.x + b.w) - std::max(a.x, b.x);
+        const double h = std::min(a.y + a.h, b.y + b.h) - std::max(a.y, b.y);
+        return w > 0 && h > 0 && w * h > std::min(a.w * a.h, b.w * b.h) / 3;
+    };
+    // A moved label must not land on another label, nor in a box.
+    auto covers = [&](const Box& a, bool moved) {
+        for (const Box& b : m_roleLabels)
+            if (overlap(a, b))
+                return true;
+        if (moved)
+            for (const View& other : m_d.views)
+                if (!other.IsLine() && other.hasLocation && other.shape != Shape::Swimlane && overlap(a, BoxOf(other)))
+                    return true;
+        return false;
+    };
+    double dy = 0;
+    for (double step : {0.0, -1.0, 1.0, -2.0, 2.0, -3.0, 3.0})
+        if (!covers(boxAt(step * lh), step != 0)) {
+            dy = step * lh;
+            break;
+        }
+    m_roleLabels.push_back(boxAt(dy));
+    return {l.location.x, static_cast<int>(std::lround(l.location.y + dy))};
 }
 
 // The bar of a shared inheritance tree: across the ends of the lines drawn to it, joined

@@ -89,7 +89,7 @@ private:
     // SvgLines.cpp
     void Line(const View& v);
     std::vector<std::pair<double, double>> LinePoints(const View& v, const View* client, const View* supplier) const;
-    void LineLabels(const View& v);
+    void LineLabels(const View& v, const std::vector<std::pair<double, double>>& pts);
     // Where a line meets the outline of the view at one of its ends.
     std::pair<double, double> Attach(const View& v, double towardX, double towardY) const;
     void Head(const std::vector<std::pair<double, double>>& pts, bool atEnd, const char* kind, const std::string& colour);
@@ -99,7 +99,11 @@ private:
     // Aggregation diamonds and navigability arrows at the class end of a role.
     void RoleEnds(const View& v, const std::vector<std::pair<double, double>>& pts, const std::string& colour);
 
+    // A role label's place moved off the labels of roles placed before it.
+    Point Unpiled(const Label& l, const View& v, const std::vector<std::string>& lines);
+
     const Diagram& m_d;
+    std::vector<Box> m_roleLabels; // where role labels stand so far
     const DiagramSet& m_set;
     const SvgOptions& m_o;
     std::string m_out;

@@ -44,6 +44,11 @@ struct Label {
     int anchorLoc = -1;     // stored for labels placed by their middle (icons' names); -1: top left
     std::string quidu;      // the element it names (a message), when stored
     Font font;
+    // Labels of lines: how far along the line (0..1) and how far off it (to the left of its
+    // direction for orientation 1, to the right for 0); pctDist < 0: not stored.
+    double pctDist = -1;
+    int offset = 0;
+    int orientation = 0;
 };
 
 // One view: a box, an icon or a line. Which it is follows from `type`.

@@ -6,6 +6,8 @@
 #include "vxplat/CodePage.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <algorithm>
 #include <set>
@@ -228,6 +230,12 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
         NumberField(doc, l, "anchor_loc", label.anchorLoc);
         NumberField(doc, l, "justify", label.justify);
         NumberField(doc, l, "anchor", label.anchor);
+        NumberField(doc, l, "height", label.offset);
+        NumberField(doc, l, "orientation", label.orientation);
+        if (const PetalField pct = doc.Field(l, "pctDist"); pct && pct->kind == PetalKind::Number) {
+            const double value = std::strtod(std::string(pct->text).c_str(), nullptr);
+            label.pctDist = std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : -1;
+        }
         if (const PetalField q = doc.Field(l, "quidu"); q && q->kind == PetalKind::String)
             label.quidu = std::string(q->text);
         if (const PetalField f = doc.Field(l, "font"); f && f->kind == PetalKind::Object)
@@ -315,8 +323,10 @@ void DiagramReader::ClampToPage(Diagram& d)
         v.width = std::min(v.width, w);
         v.height = std::min(v.height, h);
         v.yCoord = std::clamp(v.yCoord, -h, 2 * h);
-        for (Label& l : v.labels)
+        for (Label& l : v.labels) {
             l.maxWidth = std::min(l.maxWidth, w);
+            l.offset = std::clamp(l.offset, -w, w);
+        }
         if (moved)
             m_clamped.insert(&v);
     }

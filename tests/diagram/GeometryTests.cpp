@@ -5,6 +5,7 @@
 #include "HtmlReport.h"
 #include "SvgWriter.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -200,6 +201,22 @@ TEST(DiagramGeometry, BrokenViewsWarnWithTheirLineAndTheRestIsDrawn)
         EXPECT_NE(Find(svg, "ClassView", "text", "name", "A"), nullptr) << c.name;
         EXPECT_NE(Find(svg, "InheritView", "path", "line"), nullptr) << c.name;
     }
+}
+
+// Two role labels stored on one place (roles of lines that meet at a class) are drawn a
+// line apart, neither in a box.
+TEST(DiagramGeometry, RoleLabelsStoredOnOnePlaceDoNotPileUp)
+{
+    std::string items = kItems;
+    const std::string from = "location (760, 760) anchor_loc 1 label \"0..n\"";
+    items.replace(items.find(from), from.size(), "location (950, 350) anchor_loc 1 label \"0..n\"");
+    Loaded loaded = LoadText(Model(items));
+    const std::vector<SvgElement> svg = ParseSvg(VexloDiagram::RenderSvg(loaded.set.diagrams.at(0), loaded.set, {}));
+    const SvgElement* a = Find(svg, "RoleView", "text", "label", "+items");
+    const SvgElement* b = Find(svg, "RoleView", "text", "label", "0..n");
+    ASSERT_TRUE(a && b);
+    EXPECT_GE(std::fabs(std::atof(a->Attr("y").c_str()) - std::atof(b->Attr("y").c_str())), 50.0);
+    EXPECT_EQ(a->Attr("x"), b->Attr("x"));
 }
 
 // Inputs that once made the fuzzer stop (fuzz/regressions): each loads, draws and goes
