@@ -74,7 +74,9 @@ public:
             DiagramLinks(it->second, 0);
             m_out += "</ul></details></li>\n";
         }
-        m_out += "</ul></nav>\n<main>\n<h1>" + E(Utf8(m_model.name)) + "</h1>\n";
+        m_out += "</ul></nav>\n<main>\n<h1>" + E(Utf8(m_model.name)) + "</h1>\n"
+                 "<noscript><p class=\"note\">The diagrams and classes of this page show with JavaScript on; the "
+                 "pictures are also files beside it.</p></noscript>\n";
         if (!m_model.documentation.empty())
             m_out += "<p class=\"doc\">" + E(DocumentationText(Utf8(m_model.documentation))) + "</p>\n";
         m_out += "<h2>Diagrams</h2>\n";

@@ -166,3 +166,23 @@ TEST_F(DiagramCommand, AFailedPngStopsNeitherTheOthersNorTheReport)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DiagramCommand, ShowPropertiesPutsChangedOnesFirst)
+{
+    Result r = Run({"show", EXAMPLE_MODEL, "--properties"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    // TInterfacedObject changes GenerateCode only: it comes first, with the default beside it.
+    const size_t at = r.out.find("class TInterfacedObject");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string block = r.out.substr(at, 400);
+    EXPECT_TRUE(Contains(block, "Delphi properties (\"Class\" set; * differs from the default):\n"
+                                "        * GenerateCode = \"FALSE\" (default \"TRUE\")\n"
+                                "          Kind = \"class\"\n"))
+        << block;
+    // Without the option, no properties.
+    EXPECT_FALSE(Contains(Run({"show", EXAMPLE_MODEL}).out, "Delphi properties"));
+}
+
+} // namespace
