@@ -11,6 +11,8 @@
 #include "VexloIds.h"
 #include "zones/ZoneGuard.h"
 
+#include "ElementProperties.h"
+
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
@@ -46,6 +48,29 @@ Installation FindInstallation()
     return installation;
 }
 
+namespace {
+
+// With --properties: the element's properties of both tools under its line, those that
+// differ from the default set first ("*", with the default), then the others.
+void ShowProperties(const Options& options, const Model& model, const Element& e, size_t depth)
+{
+    if (!options.properties)
+        return;
+    const std::wstring indent(depth * 2 + 4, L' ');
+    for (const std::wstring& tool : VexloDiagram::PropertyTools()) {
+        const std::vector<VexloDiagram::PropertyRow> rows = VexloDiagram::PropertyRows(model, e, tool);
+        if (rows.empty())
+            continue;
+        OutLine(indent + tool + L" properties (\"" + model.DefaultSetName(e) + L"\" set; * differs from the default):");
+        for (const VexloDiagram::PropertyRow& r : rows)
+            OutLine(indent + (r.changed ? L"* " : L"  ") + ArgumentText(r.name.c_str()) + L" = " +
+                    Quoted(ArgumentText(r.value.c_str())) +
+                    (r.changed ? L" (default " + Quoted(ArgumentText(r.defaultValue.c_str())) + L")" : std::wstring()));
+    }
+}
+
+} // namespace
+
 int RunShow(const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
@@ -71,6 +96,7 @@ int RunShow(const Options& options, const Installation& installation)
                 components.push_back(QualifiedName(*m));
             line += components.empty() ? L" not assigned" : L" -> " + Names(components);
             OutLine(line);
+            ShowProperties(options, *model, cls, static_cast<size_t>(level));
             for (const Class* nested : cls.nestedClasses)
                 showClass(*nested, level + 1);
         };
@@ -100,6 +126,7 @@ int RunShow(const Options& options, const Installation& installation)
                     line += L" (not written: \"GenerateCode\" is not TRUE)";
             }
             OutLine(line);
+            ShowProperties(options, *model, *module, static_cast<size_t>(depth) + 1);
             std::vector<std::wstring> classes;
             for (const Class* cls : module->assignedClasses)
                 classes.push_back(QualifiedName(*cls));

@@ -11,6 +11,7 @@
 #include "SvgWriter.h"
 #include "diagrams/DiagramReader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -118,9 +119,16 @@ int RunDiagram(const Options& options, const Installation& installation)
     };
     VexloDiagram::SvgOptions svg;
     svg.classLink = [](const Class& c) { return "index.html#" + VexloDiagram::ClassAnchor(c); };
+    svg.scale *= options.scale;
     std::set<std::string> used;
     const std::string extension = options.format == L"png" ? ".png" : ".svg";
+    size_t written = 0, failed = 0;
     for (const Diagram& d : set.diagrams) {
+        if (d.Empty()) {
+            // Nothing to draw: listed in the report, no blank picture.
+            report.svgFiles.emplace_back();
+            continue;
+        }
         std::string stem = FileStem(d), name = stem + extension;
         for (int n = 2; !used.insert(name).second; ++n)
             name = stem + "-" + std::to_string(n) + extension;
@@ -128,13 +136,25 @@ int RunDiagram(const Options& options, const Installation& installation)
         const std::string text = VexloDiagram::RenderSvg(d, set, svg);
         const std::filesystem::path file = out / PathOf(name);
         std::string error;
-        if (extension == ".svg")
+        if (extension == ".svg") {
             WriteFile(file, text);
-        else if (!VexloDiagram::WritePng(installation.executableFolder, text, reinterpret_cast<const char*>(file.u8string().c_str()), error))
-            throw CliError(ExitHostError, ArgumentText(error.c_str()));
+        } else if (!VexloDiagram::WritePng(installation.executableFolder, text, reinterpret_cast<const char*>(file.u8string().c_str()), error)) {
+            // One picture that fails does not stop the others or the report.
+            ErrLine(L"vexlo: error: " + ArgumentText((d.file + ":" + std::to_string(d.line) + ": the diagram \"" +
+                                                      (d.title.empty() ? d.name : d.title) + "\": " + error).c_str()));
+            report.svgFiles.back().clear();
+            ++failed;
+            continue;
+        }
+        ++written;
     }
     WriteFile(out / "index.html", VexloDiagram::RenderIndex(report));
-    OutLine(std::to_wstring(set.diagrams.size()) + L" diagram(s) written to " + options.outDir + L", with index.html");
+    const size_t empty = static_cast<size_t>(std::count_if(set.diagrams.begin(), set.diagrams.end(), [](const Diagram& d) { return d.Empty(); }));
+    OutLine(std::to_wstring(written) + L" diagram(s) written to " + options.outDir + L", with index.html" +
+            (empty ? L"; " + std::to_wstring(empty) + L" empty diagram(s) skipped" : L"") +
+            (failed ? L"; " + std::to_wstring(failed) + L" could not be written" : L""));
+    if (failed)
+        return ExitHostError;
     return ExitOk;
 }
 

@@ -17,7 +17,8 @@ const wchar_t* const kUsage =
 Commands:
   generate MODEL.mdl   run code generation through the Vexlo add-in, as Rose does
   show MODEL.mdl       print packages, classes and components with their languages,
-                       assignments and output paths
+                       assignments and output paths (--properties: and each one's
+                       Delphi and C# properties, those that differ from the defaults first)
   register [MODULE]    register the add-in module (default: the one beside vexlo)
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
@@ -36,6 +37,8 @@ Commands:
                        the code no longer declares); --dry-run prints the model
                        changes, --check exits 1 when there are any, --diff shows
                        the model file's diff
+                       --format svg|png, --diagram NAME (one diagram only),
+                       --scale N (size of the pictures: 1 = 100 %, up to 8)
 
 Options of generate, show and lint (--path-map and --codepage also of diagram):
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
@@ -227,6 +230,15 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.format = takeValue();
             if (options.format != L"svg" && options.format != L"png")
                 Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (options.command == Command::Show && name == L"--properties") {
+            options.properties = true;
+        } else if (diagram && name == L"--scale") {
+            const std::wstring value = takeValue();
+            wchar_t* end = nullptr;
+            const double scale = std::wcstod(value.c_str(), &end);
+            if (value.empty() || !end || *end || !(scale >= 0.1 && scale <= 8))
+                Usage(L"--scale must be a number from 0.1 to 8, got: " + value);
+            options.scale = scale;
         } else if (diagram && name == L"--diagram") {
             options.diagramName = takeValue();
         } else if (generate && name == L"--class") {

@@ -37,6 +37,7 @@ struct Options {
     bool check = false;                  // --check
     bool diff = false;                   // --diff
     bool prune = false;                  // reverse --prune
+    bool properties = false;             // show --properties: each element's Delphi and C# properties
     std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png
@@ -45,6 +46,7 @@ struct Options {
     std::wstring gitRevision;            // diff --git REV
     std::wstring pictures;               // diff --pictures DIR
     bool code = false;                   // diff --code
+    double scale = 1;                    // diagram --scale N: the pictures' size, 1 = as the modeling tool shows them at 100 %
 };
 
 // Throws CliError (ExitUsage) for a bad command line.

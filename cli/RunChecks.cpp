@@ -179,11 +179,14 @@ void ReportUnresolved(const Model& model)
     for (const UnresolvedReference& ref : model.unresolved)
         ++count[ref.written];
     std::set<std::wstring> told;
-    // Ends at elements the model holds but that are no classes (use cases at the end of an
-    // actor's association): one line per kind, they are usual in analysis models.
+    // Ends at elements the model holds but that are no classes: one line per kind. Use
+    // cases at the end of an actor's association are what the modeling tool itself stores
+    // for every use-case diagram: no warning for them.
     std::map<std::wstring, std::vector<const UnresolvedReference*>> others;
     for (const UnresolvedReference& ref : model.unresolved) {
         if (!told.insert(ref.written).second)
+            continue;
+        if (ref.namedKind == L"UseCase")
             continue;
         if (!ref.namedKind.empty()) {
             others[ref.namedKind].push_back(&ref);

@@ -1,10 +1,13 @@
 #include "HtmlReport.h"
 
+#include "ElementProperties.h"
+#include "HtmlText.h"
 #include "MemberText.h"
 #include "RoseModel.h"
 #include "SvgWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace VexloDiagram {
@@ -14,16 +17,14 @@ using namespace RoseHost::Diagrams;
 
 namespace {
 
-const char* const kStyle = R"(body{font-family:Arial,Helvetica,sans-serif;margin:0;display:flex;color:#222}
-nav{width:20em;min-width:20em;height:100vh;overflow:auto;position:sticky;top:0;background:#f4f4f0;padding:1em;box-sizing:border-box;font-size:90%}
-nav ul{list-style:none;padding-left:1em;margin:0}nav>ul{padding-left:0}summary{cursor:pointer}
-main{padding:1em 2em;overflow:auto;flex:1}section{margin-bottom:2em}
-.diagram svg{max-width:100%;height:auto;border:1px solid #ccc}
-code,.sig{font-family:Consolas,monospace}.doc{white-space:pre-wrap;background:#fafaf4;padding:.5em}
-table{border-collapse:collapse}td,th{border:1px solid #ddd;padding:2px 6px;text-align:left}
-.kind{color:#777;font-size:85%})";
-
 std::string E(const std::string& s) { return XmlEscape(s); }
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 std::string Anchor(const std::string& prefix, const std::string& id)
 {
@@ -33,16 +34,25 @@ std::string Anchor(const std::string& prefix, const std::string& id)
     return out;
 }
 
+constexpr size_t kChunk = 50; // class sections per lazily shown part
+
 class Writer {
 public:
     explicit Writer(const ReportInput& in) : m_in(in), m_model(*in.model)
     {
         for (const Class* c : m_model.allClasses)
             m_known.insert({c, true});
+        // Each diagram under the nearest package (or component package) around it; one
+        // owned by a class or a use case carries that owner's name in its entry.
         for (size_t i = 0; i < in.diagrams->diagrams.size(); ++i) {
             const Diagram& d = in.diagrams->diagrams[i];
-            m_byOwner[d.owner].push_back(i);
+            const Element* folder = d.owner;
+            while (folder && folder->kind != ElementKind::Category && folder->kind != ElementKind::Subsystem)
+                folder = folder->owner;
+            m_byOwner[folder].push_back(i);
         }
+        m_sorted = m_model.allClasses;
+        std::stable_sort(m_sorted.begin(), m_sorted.end(), [](const Class* a, const Class* b) { return Lower(Utf8(a->name)) < Lower(Utf8(b->name)); });
         for (const Class* c : m_model.allClasses)
             for (const Relation* r : c->superclasses)
                 if (r->supplier && r->supplier->kind == ElementKind::Class)
@@ -52,35 +62,55 @@ public:
     std::string Run()
     {
         m_out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>" + E(Utf8(m_model.name)) +
-                " - model report</title><style>" + kStyle + "</style></head><body>\n<nav><h2>" + E(Utf8(m_model.name)) +
-                "</h2><ul>\n";
+                " - model report</title><style>" + std::string(kReportStyle) + "</style></head><body>\n<nav><h2>" +
+                E(Utf8(m_model.name)) + "</h2>\n<input id=\"search\" type=\"search\" placeholder=\"Search classes and diagrams\">\n<ul>\n";
         for (const Category* root : {m_model.rootCategory, m_model.useCaseCategory})
             if (root)
-                TreeCategory(*root);
+                TreeCategory(*root, 0);
         if (m_model.rootSubsystem)
-            TreeSubsystem(*m_model.rootSubsystem);
-        if (auto it = m_byOwner.find(nullptr); it != m_byOwner.end())
-            DiagramLinks(it->second);
-        m_out += "</ul></nav>\n<main>\n<h1>" + E(Utf8(m_model.name)) + "</h1>\n";
+            TreeSubsystem(*m_model.rootSubsystem, 0);
+        if (auto it = m_byOwner.find(nullptr); it != m_byOwner.end()) {
+            m_out += "<li><details open><summary>Other diagrams</summary><ul>\n";
+            DiagramLinks(it->second, 0);
+            m_out += "</ul></details></li>\n";
+        }
+        m_out += "</ul></nav>\n<main>\n<h1>" + E(Utf8(m_model.name)) + "</h1>\n"
+                 "<noscript><p class=\"note\">The diagrams and classes of this page show with JavaScript on; the "
+                 "pictures are also files beside it.</p></noscript>\n";
         if (!m_model.documentation.empty())
-            m_out += "<p class=\"doc\">" + E(Utf8(m_model.documentation)) + "</p>\n";
+            m_out += "<p class=\"doc\">" + E(DocumentationText(Utf8(m_model.documentation))) + "</p>\n";
         m_out += "<h2>Diagrams</h2>\n";
         SvgOptions svg;
         svg.inlined = true;
         svg.classLink = [](const Class& c) { return std::string(1, '#').append(ClassAnchor(c)); };
         for (size_t i = 0; i < m_in.diagrams->diagrams.size(); ++i) {
             const Diagram& d = m_in.diagrams->diagrams[i];
-            m_out += "<section class=\"diagram\" id=\"diagram-" + std::to_string(i) + "\"><h3>" + E(Title(d)) +
-                     " <span class=\"kind\">" + E(d.type) + "</span></h3><p><a href=\"" + E(m_in.svgFiles[i]) + "\">" +
-                     E(m_in.svgFiles[i]) + "</a></p>\n" + RenderSvg(d, *m_in.diagrams, svg) + "</section>\n";
+            const std::string& file = i < m_in.svgFiles.size() ? m_in.svgFiles[i] : std::string();
+            Lazy([&] {
+                m_out += "<section class=\"diagram\" id=\"diagram-" + std::to_string(i) + "\"><h3>" + E(Title(d)) +
+                         " <span class=\"kind\">" + E(d.type) + "</span></h3>\n";
+                if (d.Empty())
+                    m_out += "<p class=\"note\">An empty diagram: nothing to draw, no picture written.</p>";
+                else
+                    m_out += (file.empty() ? std::string() : "<p><a href=\"" + E(PercentEncode(file)) + "\">" + E(file) + "</a></p>\n") +
+                             RenderSvg(d, *m_in.diagrams, svg);
+                m_out += "</section>\n";
+            }, d.Empty() ? 80.0 : 600.0);
         }
         m_out += "<h2>Classes</h2>\n";
-        for (const Class* c : m_model.allClasses)
-            ClassSection(*c);
+        for (size_t i = 0; i < m_sorted.size(); i += kChunk)
+            Lazy([&] {
+                for (size_t k = i; k < m_sorted.size() && k < i + kChunk; ++k)
+                    ClassSection(*m_sorted[k]);
+            }, 250.0 * static_cast<double>(std::min(kChunk, m_sorted.size() - i)));
         m_out += "<h2>Components</h2>\n";
-        for (const Module* m : m_model.allModules)
-            ModuleSection(*m);
-        m_out += "</main></body></html>\n";
+        for (size_t i = 0; i < m_model.allModules.size(); i += kChunk)
+            Lazy([&] {
+                for (size_t k = i; k < m_model.allModules.size() && k < i + kChunk; ++k)
+                    ModuleSection(*m_model.allModules[k]);
+            }, 150.0 * static_cast<double>(std::min(kChunk, m_model.allModules.size() - i)));
+        Lazy([&] { DefaultSets(); }, 600);
+        m_out += "</main><script>" + std::string(kReportScript) + "</script></body></html>\n";
         return m_out;
     }
 
@@ -104,36 +134,59 @@ private:
         return E(Utf8(e->name));
     }
 
-    void DiagramLinks(const std::vector<size_t>& list)
+    // The diagrams of one folder at package depth `depth`: those inside a class, use case or
+    // realization below it grouped under that owner's name.
+    void DiagramLinks(const std::vector<size_t>& list, size_t depth)
     {
+        std::map<std::string, std::vector<size_t>> groups;
+        std::vector<std::string> order;
         for (size_t i : list) {
             const Diagram& d = m_in.diagrams->diagrams[i];
-            m_out += "<li>&#9638; <a href=\"#diagram-" + std::to_string(i) + "\">" + E(d.title.empty() ? d.name : d.title) +
-                     "</a></li>\n";
+            std::string group;
+            for (size_t k = depth; k < d.path.size(); ++k)
+                group += (group.empty() ? "" : " \xE2\x80\xBA ") + d.path[k];
+            if (!groups.count(group))
+                order.push_back(group);
+            groups[group].push_back(i);
+        }
+        for (const std::string& group : order) {
+            if (!group.empty())
+                m_out += "<li><details open><summary>" + E(group) + "</summary><ul>\n";
+            for (size_t i : groups[group]) {
+                const Diagram& d = m_in.diagrams->diagrams[i];
+                const std::string title = d.title.empty() ? d.name : d.title;
+                m_out += "<li data-find=\"" + E(Lower(group + " " + title)) + "\" data-target=\"diagram-" + std::to_string(i) +
+                         "\">&#9638; <a href=\"#diagram-" + std::to_string(i) + "\">" + E(title) + "</a>" +
+                         (d.Empty() ? " <span class=\"note\">(empty)</span>" : "") + "</li>\n";
+            }
+            if (!group.empty())
+                m_out += "</ul></details></li>\n";
         }
     }
 
-    void TreeCategory(const Category& c)
+    void TreeCategory(const Category& c, size_t depth)
     {
         m_out += "<li><details open><summary>" + E(Utf8(c.name)) + "</summary><ul>\n";
         if (auto it = m_byOwner.find(&c); it != m_byOwner.end())
-            DiagramLinks(it->second);
-        for (const Class* k : c.classes)
-            m_out += "<li>" + ClassRef(k) + "</li>\n";
+            DiagramLinks(it->second, depth + 1);
+        std::vector<const Class*> classes(c.classes.begin(), c.classes.end());
+        std::stable_sort(classes.begin(), classes.end(), [](const Class* a, const Class* b) { return Lower(Utf8(a->name)) < Lower(Utf8(b->name)); });
+        for (const Class* k : classes)
+            m_out += "<li data-find=\"" + E(Lower(Utf8(k->name))) + "\" data-target=\"" + ClassAnchor(*k) + "\">" + ClassRef(k) + "</li>\n";
         for (const Category* sub : c.categories)
-            TreeCategory(*sub);
+            TreeCategory(*sub, depth + 1);
         m_out += "</ul></details></li>\n";
     }
 
-    void TreeSubsystem(const Subsystem& s)
+    void TreeSubsystem(const Subsystem& s, size_t depth)
     {
         m_out += "<li><details open><summary>" + E(Utf8(s.name)) + "</summary><ul>\n";
         if (auto it = m_byOwner.find(&s); it != m_byOwner.end())
-            DiagramLinks(it->second);
+            DiagramLinks(it->second, depth + 1);
         for (const Module* m : s.modules)
             m_out += "<li>" + ClassRef(m) + "</li>\n";
         for (const Subsystem* sub : s.subsystems)
-            TreeSubsystem(*sub);
+            TreeSubsystem(*sub, depth + 1);
         m_out += "</ul></details></li>\n";
     }
 
@@ -154,7 +207,7 @@ private:
         if (!c.stereotype.empty())
             m_out += "<p>Stereotype: \xC2\xAB" + E(Utf8(c.stereotype)) + "\xC2\xBB</p>\n";
         if (!c.documentation.empty())
-            m_out += "<div class=\"doc\">" + E(Utf8(c.documentation)) + "</div>\n";
+            m_out += "<div class=\"doc\">" + E(DocumentationText(Utf8(c.documentation))) + "</div>\n";
         if (!c.attributes.empty()) {
             m_out += "<h4>Attributes</h4><ul>\n";
             for (const Attribute* a : c.attributes)
@@ -190,6 +243,7 @@ private:
             }
             m_out += "</ul>\n";
         }
+        Properties(c);
         if (!c.assignedModules.empty()) {
             m_out += "<p>Components:</p><ul>\n";
             for (const Module* m : c.assignedModules) {
@@ -216,7 +270,64 @@ private:
             m_out += "</p>\n";
         }
         Relations("Depends on", m.dependencies);
+        Properties(m);
         m_out += "</section>\n";
+    }
+
+    // What `write` puts out goes into the page as raw text that the page's script turns into
+    // sections when they come near the screen (or are linked to): a browser reads raw text
+    // many times faster than it builds elements, so a model of thousands of classes opens
+    // at once.
+    template <typename Write>
+    void Lazy(Write&& write, double height)
+    {
+        std::string page;
+        std::swap(page, m_out);
+        write();
+        std::swap(page, m_out);
+        m_out += "<div class=\"lazy\" style=\"min-height:" + std::to_string(static_cast<long>(height)) +
+                 "px\"><script type=\"text/x-vexlo-lazy\">" + page + "</script></div>\n";
+    }
+
+    // The element's Delphi and C# properties: those it changes, then a link to the default
+    // set of its kind, which the report lists once.
+    void Properties(const Element& e)
+    {
+        for (const std::wstring& tool : PropertyTools()) {
+            const std::vector<PropertyRow> rows = PropertyRows(m_model, e, tool);
+            if (rows.empty())
+                continue;
+            const std::string set = Utf8(m_model.DefaultSetName(e));
+            const std::string anchor = Anchor("defaults-", Utf8(tool) + "-" + set);
+            m_defaultSets.emplace(anchor, std::make_pair(&e, tool));
+            const size_t changed = static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [](const PropertyRow& r) { return r.changed; }));
+            m_out += "<p>" + E(Utf8(tool)) + " properties: ";
+            if (changed) {
+                m_out += "</p><table><tr><th>Property</th><th>Value</th><th>Default</th></tr>\n";
+                for (size_t i = 0; i < changed; ++i)
+                    m_out += "<tr class=\"changed\"><td>" + E(rows[i].name) + "</td><td><code>" + E(rows[i].value) +
+                             "</code></td><td><code>" + E(rows[i].defaultValue) + "</code></td></tr>\n";
+                m_out += "</table><p>";
+            }
+            m_out += std::string(changed ? "the other " : "all ") + std::to_string(rows.size() - changed) +
+                     " at the <a href=\"#" + anchor + "\">defaults of " + E(Utf8(tool) + " " + set) + "</a></p>\n";
+        }
+    }
+
+    // Each default set an element of the report refers to, once.
+    void DefaultSets()
+    {
+        if (m_defaultSets.empty())
+            return;
+        m_out += "<h2>Default properties</h2>\n";
+        for (const auto& [anchor, user] : m_defaultSets) {
+            const std::string set = Utf8(m_model.DefaultSetName(*user.first));
+            m_out += "<section class=\"defaults\" id=\"" + anchor + "\"><h3>" + E(Utf8(user.second)) + " " + E(set) +
+                     "</h3><table><tr><th>Property</th><th>Default</th></tr>\n";
+            for (const PropertyRow& r : PropertyRows(m_model, *user.first, user.second))
+                m_out += "<tr><td>" + E(r.name) + "</td><td><code>" + E(r.defaultValue) + "</code></td></tr>\n";
+            m_out += "</table></section>\n";
+        }
     }
 
     const ReportInput& m_in;
@@ -225,6 +336,8 @@ private:
     std::map<const Class*, bool> m_known;
     std::map<const Element*, std::vector<size_t>> m_byOwner;
     std::map<const Class*, std::vector<const Class*>> m_subclasses;
+    std::vector<Class*> m_sorted;
+    std::map<std::string, std::pair<const Element*, std::wstring>> m_defaultSets; // anchor -> an element of the set, tool
 };
 
 } // namespace

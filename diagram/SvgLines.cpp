@@ -1,8 +1,6 @@
 // Lines between views: their points, arrow heads, diamonds, trees and labels.
 #include "SvgPainter.h"
 
-#include "MemberText.h"
-#include "diagrams/DiagramReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +10,7 @@ namespace VexloDiagram::Svg {
 // Where a line meets the outline of the view at one of its ends.
 std::pair<double, double> Painter::Attach(const View& v, double towardX, double towardY) const
 {
-    if (IsLineView(v.type) || !v.hasLocation)
+    if (v.IsLine() || !v.hasLocation)
         return {static_cast<double>(v.location.x), static_cast<double>(v.location.y)};
     const Box b = BoxOf(v);
     const double dx = towardX - b.cx(), dy = towardY - b.cy();
@@ -59,33 +57,86 @@ void Painter::Head(const std::vector<std::pair<double, double>>& pts, bool atEnd
     Path(d, " fill=\"" + fill + "\" stroke=\"" + colour + "\" stroke-width=\"3\"", kind);
 }
 
-void Painter::Line(const View& v)
+namespace {
+
+// Where the ray from `from` through `to` leaves the box around `to`, or `to` when it
+// does not cross the box's outline beyond `to`.
+std::pair<double, double> OntoOutline(const Box& b, std::pair<double, double> from, std::pair<double, double> to)
 {
-    const std::string& t = v.type;
+    const double dx = to.first - from.first, dy = to.second - from.second;
+    if (std::hypot(dx, dy) < 1e-9)
+        return to;
+    // Parameters t along from + t * d where the ray meets each side; the entry point is the
+    // largest of the entering ones.
+    double enter = -1e18, leave = 1e18;
+    auto slab = [&](double start, double delta, double lo, double hi) {
+        if (std::fabs(delta) < 1e-12)
+            return start >= lo && start <= hi;
+        double t1 = (lo - start) / delta, t2 = (hi - start) / delta;
+        if (t1 > t2)
+            std::swap(t1, t2);
+        enter = std::max(enter, t1);
+        leave = std::min(leave, t2);
+        return true;
+    };
+    if (!slab(from.first, dx, b.x, b.x + b.w) || !slab(from.second, dy, b.y, b.y + b.h) || enter > leave || enter < 0)
+        return to;
+    return {from.first + dx * enter, from.second + dy * enter};
+}
+
+} // namespace
+
+std::vector<std::pair<double, double>> Painter::LinePoints(const View& v, const View* client, const View* supplier) const
+{
     std::vector<std::pair<double, double>> pts;
     for (const Point& p : v.vertices)
         pts.emplace_back(p.x, p.y);
-    const View* client = v.client >= 0 ? &m_d.views[static_cast<size_t>(v.client)] : nullptr;
-    const View* supplier = v.supplier >= 0 ? &m_d.views[static_cast<size_t>(v.supplier)] : nullptr;
-    if (t == "InheritTreeView" && pts.size() < 2 && supplier && v.hasLocation) {
+    if (v.shape == Shape::InheritTree && pts.size() < 2 && supplier && v.hasLocation) {
         pts = {{v.location.x, v.location.y}};
         pts.push_back(Attach(*supplier, v.location.x, v.location.y));
     }
-    if (t == "InheritTreeView" && !pts.empty())
-        TreeBar(v, pts.front());
+    if (v.shape == Shape::SelfMessage && client && client->hasLocation) {
+        // Out from the lifeline to the right and back onto it, below.
+        const double life = client->location.x;
+        const double y = pts.empty() ? (v.hasLocation ? v.location.y : client->location.y + 100) : pts.front().second;
+        const double x = pts.empty() || std::fabs(pts.front().first - life) > 40 ? life + 15 : pts.front().first;
+        const double reach = pts.size() >= 2 ? std::clamp(pts.back().first - pts.front().first, 60.0, 400.0) : 100;
+        return {{x, y}, {x + reach, y}, {x + reach, y + 60}, {x, y + 60}};
+    }
+    if (v.shape == Shape::SelfLink && client && client->hasLocation) {
+        // A loop on the object's top right corner.
+        const Box b = BoxOf(*client);
+        const double x = b.x + b.w * 0.75, y = b.y;
+        return {{x, y}, {x, y - 60}, {b.x + b.w + 60, y - 60}, {b.x + b.w + 60, b.y + b.h * 0.25}, {b.x + b.w, b.y + b.h * 0.25}};
+    }
     if (pts.size() < 2 && client && supplier && client->hasLocation && supplier->hasLocation) {
         const auto a = Attach(*client, supplier->location.x, supplier->location.y);
         const auto b = Attach(*supplier, client->location.x, client->location.y);
         pts = {a, b};
-        if (t == "SelfMessView" || (a == b && client == supplier))
+        if (a == b && client == supplier)
             pts = {a, {a.first + 80, a.second}, {a.first + 80, a.second + 60}, {a.first, a.second + 60}};
     }
-    if (t == "SelfMessView" && pts.size() == 2)
-        pts = {pts[0], {pts[0].first + 80, pts[0].second}, {pts[0].first + 80, pts[1].second + 60},
-               {pts[1].first, pts[1].second + 60}};
+    if (v.shape == Shape::Transition && pts.size() >= 2) {
+        // Stored ends fall short of the shapes as drawn here: they go on to the outlines.
+        if (supplier && supplier->hasLocation && !supplier->IsLine())
+            pts.back() = OntoOutline(BoxOf(*supplier), pts[pts.size() - 2], pts.back());
+        if (client && client->hasLocation && !client->IsLine())
+            pts.front() = OntoOutline(BoxOf(*client), pts[1], pts.front());
+    }
+    return pts;
+}
+
+void Painter::Line(const View& v)
+{
+    const View* client = v.client >= 0 ? &m_d.views[static_cast<size_t>(v.client)] : nullptr;
+    const View* supplier = v.supplier >= 0 ? &m_d.views[static_cast<size_t>(v.supplier)] : nullptr;
+    const std::vector<std::pair<double, double>> pts = LinePoints(v, client, supplier);
+    if (v.shape == Shape::InheritTree && !pts.empty())
+        TreeBar(v, pts.front());
     const std::string colour = ColorOf(v.lineColor, "#993333");
     Open(v, "relation");
-    if (pts.size() >= 2 && t != "AssociationViewNew") {
+    const Shape s = v.shape;
+    if (pts.size() >= 2 && s != Shape::Association) {
         std::string d;
         for (size_t i = 0; i < pts.size(); ++i) {
             d += i ? 'L' : 'M';
@@ -94,35 +145,101 @@ void Painter::Line(const View& v)
             d += Num(pts[i].second);
             Grow(pts[i].first, pts[i].second);
         }
-        const bool dashed = t == "RealizeView" || t == "UsesView" || t == "DependencyView" || t == "AttachView" ||
-                            t == "ModVisView" || t == "ImportView" || t == "IncludeView" || t == "ExtendView";
-        Path(d, " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"3\"" +
-                    (dashed ? " stroke-dasharray=\"16 10\"" : ""),
+        const bool dashed = s == Shape::Realize || s == Shape::Dependency || s == Shape::Attach;
+        Path(d, " fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"3\"" + (dashed ? " stroke-dasharray=\"16 10\"" : ""),
              "line");
-        if (t == "InheritTreeView" || (t == "InheritView" && v.drawSupplier < 0) || t == "RealizeView")
+        if (s == Shape::InheritTree || (s == Shape::Inherit && v.drawSupplier < 0) || s == Shape::Realize)
             Head(pts, true, "triangle", colour);
-        else if (dashed && t != "AttachView")
+        else if (s == Shape::Dependency || s == Shape::Transition)
             Head(pts, true, "open", colour);
-        else if (t == "TransView" || t == "MessView")
-            Head(pts, true, "open", colour);
-        else if (t == "InterMessView" || t == "SelfMessView")
+        else if (s == Shape::Message || s == Shape::SelfMessage)
             Head(pts, true, "filled", colour);
-        else if (t == "RoleView")
+        else if (s == Shape::Role)
             RoleEnds(v, pts, colour);
     }
-    for (const Label& l : v.labels) {
+    LineLabels(v, pts);
+    Close();
+}
+
+// Labels at their stored places, centred there; messages numbered from their ordinal. A
+// role's name and multiplicity stand where the tool puts them: at their stored share of
+// the line's length, their stored distance off it (the stored place can be stale after
+// the line moved, and labels of lines that meet would pile up there).
+void Painter::LineLabels(const View& v, const std::vector<std::pair<double, double>>& pts)
+{
+    for (Label l : v.labels) {
+        if (v.shape == Shape::Role && l.pctDist >= 0 && pts.size() >= 2) {
+            double length = 0;
+            for (size_t i = 1; i < pts.size(); ++i)
+                length += std::hypot(pts[i].first - pts[i - 1].first, pts[i].second - pts[i - 1].second);
+            double along = l.pctDist * length;
+            for (size_t i = 1; i < pts.size(); ++i) {
+                const double dx = pts[i].first - pts[i - 1].first, dy = pts[i].second - pts[i - 1].second;
+                const double d = std::hypot(dx, dy);
+                if ((along <= d || i + 1 == pts.size()) && d > 1e-9) {
+                    const double ux = dx / d, uy = dy / d, side = l.orientation == 1 ? 1.0 : -1.0;
+                    l.location = {static_cast<int>(std::lround(pts[i - 1].first + ux * along - uy * l.offset * side)),
+                                  static_cast<int>(std::lround(pts[i - 1].second + uy * along + ux * l.offset * side))};
+                    l.hasLocation = true;
+                    break;
+                }
+                along -= d;
+            }
+        }
         if (!l.hasLocation)
             continue;
         std::string text = l.text;
         if (text.empty() && !l.quidu.empty())
             if (auto it = m_set.otherNames.find(l.quidu); it != m_set.otherNames.end())
                 text = it->second;
-        if ((t == "InterMessView" || t == "SelfMessView") && v.ordinal >= 0)
+        if ((v.shape == Shape::Message || v.shape == Shape::SelfMessage) && v.ordinal >= 0)
             text = std::to_string(v.ordinal + 1) + ": " + text;
-        if (!text.empty())
-            LabelText(l, SplitLines(text), v, "label", false, true);
+        if (text.empty())
+            continue;
+        const std::vector<std::string> lines =
+            l.maxWidth > 0 ? Wrap(text, l.maxWidth, FontPx(l.font, v.font), l.nlines) : SplitLines(text);
+        if (v.shape == Shape::Role)
+            l.location = Unpiled(l, v, lines);
+        LabelText(l, lines, v, "label", false, true);
     }
-    Close();
+}
+
+// Where several associations meet a class, their role names and multiplicities may be
+// stored on top of one another: a label that would cover more than a third of one placed
+// before it moves up (then down) by a line until it is clear of labels and boxes, at most
+// three lines; where nothing is clear it stays.
+Point Painter::Unpiled(const Label& l, const View& v, const std::vector<std::string>& lines)
+{
+    const double px = FontPx(l.font, v.font), lh = px * 1.2;
+    double width = 0;
+    for (const std::string& line : lines)
+        width = std::max(width, TextWidth(line, px));
+    const double height = lh * static_cast<double>(lines.size());
+    auto boxAt = [&](double dy) { return Box{l.location.x - width / 2, l.location.y + dy - height / 2, width, height}; };
+    auto overlap = [](const Box& a, const Box& b) {
+        const double w = std::min(a.x + a.w, b.x + b.w) - std::max(a.x, b.x);
+        const double h = std::min(a.y + a.h, b.y + b.h) - std::max(a.y, b.y);
+        return w > 0 && h > 0 && w * h > std::min(a.w * a.h, b.w * b.h) / 3;
+    };
+    // A moved label must not land on another label, nor in a box.
+    auto covers = [&](const Box& a, bool moved) {
+        for (const Box& b : m_roleLabels)
+            if (overlap(a, b))
+                return true;
+        if (moved)
+            for (const View& other : m_d.views)
+                if (!other.IsLine() && other.hasLocation && other.shape != Shape::Swimlane && overlap(a, BoxOf(other)))
+                    return true;
+        return false;
+    };
+    double dy = 0;
+    for (double step : {0.0, -1.0, 1.0, -2.0, 2.0, -3.0, 3.0})
+        if (!covers(boxAt(step * lh), step != 0)) {
+            dy = step * lh;
+            break;
+        }
+    m_roleLabels.push_back(boxAt(dy));
+    return {l.location.x, static_cast<int>(std::lround(l.location.y + dy))};
 }
 
 // The bar of a shared inheritance tree: across the ends of the lines drawn to it, joined

@@ -2,7 +2,6 @@
 
 #include "MemberText.h"
 #include "RoseModel.h"
-#include "diagrams/DiagramReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,31 +9,6 @@
 #include <sstream>
 
 namespace VexloDiagram::Svg {
-
-std::pair<int, int> DefaultSize(const View& v)
-{
-    if (v.type == "UseCaseView")
-        return {v.height > 0 ? v.height * 3 / 2 : 180, v.height > 0 ? v.height : 120};
-    if (v.type == "ClassView" && !v.icon.empty())
-        return {120, 162};
-    if (v.type == "DecisionView")
-        return {100, 100};
-    if (v.type == "SynchronizationView")
-        return {300, 24};
-    if (v.type == "StartStateView" || v.type == "EndStateView")
-        return {50, 50};
-    if (v.type == "StateView" || v.type == "ActivityStateView")
-        return {300, 130};
-    return {300, 150};
-}
-
-Box BoxOf(const View& v)
-{
-    auto [dw, dh] = DefaultSize(v);
-    const double w = v.width > 0 ? v.width : dw;
-    const double h = v.height > 0 && v.type != "InterObjView" ? v.height : dh;
-    return {v.location.x - w / 2, v.location.y - h / 2, w, h};
-}
 
 std::string Num(double v)
 {
@@ -65,35 +39,14 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-std::vector<std::string> Wrap(const std::string& text, double maxWidth, double fontPx, int nlines)
-{
-    if (nlines == 1)
-        return SplitLines(text);
-    const size_t perLine = std::max<size_t>(8, static_cast<size_t>(maxWidth / (fontPx * 0.5)));
-    std::vector<std::string> out;
-    for (const std::string& para : SplitLines(text)) {
-        std::string line, word;
-        std::istringstream words(para);
-        while (words >> word) {
-            if (!line.empty() && line.size() + 1 + word.size() > perLine) {
-                out.push_back(line);
-                line.clear();
-            }
-            line += (line.empty() ? "" : " ") + word;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
 std::string Painter::Run()
 {
-    for (size_t i = 0; i < m_d.views.size(); ++i)
-        if (!IsLineView(m_d.views[i].type) && m_d.views[i].type != "Swimlane")
-            Shape(m_d.views[i]);
+    for (const View& v : m_d.views)
+        if (!v.IsLine() && v.shape != Shape::Swimlane)
+            DrawShape(v);
     // Lines over boxes, as the modeling tool draws them.
     for (const View& v : m_d.views)
-        if (IsLineView(v.type))
+        if (v.IsLine())
             Line(v);
     if (m_minX > m_maxX) {
         m_minX = m_minY = 0;
@@ -105,7 +58,7 @@ std::string Painter::Run()
     std::string head = m_o.inlined ? "" : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     head += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + Num(m_minX - pad) + " " + Num(m_minY - pad) +
             " " + Num(w) + " " + Num(h) + "\" width=\"" + Num(std::round(w * m_o.scale)) + "\" height=\"" +
-            Num(std::round(h * m_o.scale)) + "\" font-family=\"Arial, 'Liberation Sans', Helvetica, sans-serif\" data-diagram=\"" +
+            Num(std::round(h * m_o.scale)) + "\" font-family=\"Arial, 'Liberation Sans', Helvetica, 'WenQuanYi Micro Hei', sans-serif\" data-diagram=\"" +
             XmlEscape(m_d.type) + "\">\n<title>" + XmlEscape(m_d.title.empty() ? m_d.name : m_d.title) +
             "</title>\n<rect class=\"background\" x=\"" + Num(m_minX - pad) + "\" y=\"" + Num(m_minY - pad) +
             "\" width=\"" + Num(w) + "\" height=\"" + Num(h) + "\" fill=\"#ffffff\"/>\n";
@@ -144,8 +97,12 @@ std::string Painter::Name(const View& v) const
         return v.labels[0].text;
     if (v.element && !v.element->name.empty())
         return Utf8(v.element->name);
-    if (auto it = m_set.otherNames.find(v.quidu); it != m_set.otherNames.end() && !v.quidu.empty())
+    if (auto it = m_set.otherNames.find(v.quidu); it != m_set.otherNames.end() && !v.quidu.empty() && !it->second.empty())
         return it->second;
+    if (auto it = m_set.objectClasses.find(v.quidu); it != m_set.objectClasses.end() && !v.quidu.empty())
+        return ":" + it->second; // an anonymous object
+    if (v.shape == Shape::Lifeline || v.shape == Shape::Object)
+        return std::string();
     size_t sep = v.qualified.rfind("::");
     return sep == std::string::npos ? v.qualified : v.qualified.substr(sep + 2);
 }
@@ -156,8 +113,8 @@ void Painter::NameAt(const View& v, const Box& b, bool below, const char* cls)
     if (!v.labels.empty() && v.labels[0].hasLocation) {
         Label l = v.labels[0];
         l.text = name;
-        LabelText(l, Wrap(name, l.maxWidth ? l.maxWidth : b.w, FontPx(l.font, v.font), l.nlines), v, cls, false,
-                  below || !l.maxWidth);
+        LabelText(l, Wrap(name, l.maxWidth > 0 ? l.maxWidth : b.w, FontPx(l.font, v.font), l.nlines), v, cls, false,
+                  below || l.maxWidth <= 0);
     } else {
         const double px = FontPx(v.font, v.font);
         Text(b.cx(), below ? b.y + b.h + px : b.y + kPad + px, name, v.font, v.font, "middle", cls);
@@ -172,8 +129,9 @@ void Painter::Open(const View& v, const char* cls)
     m_link = !link.empty();
     if (m_link)
         m_out += "<a href=\"" + XmlEscape(link) + "\">";
-    m_out += "<g class=\"" + std::string(cls) + "\" data-view=\"" + v.type + "\" data-line=\"" +
-             std::to_string(v.line) + "\"" + (m_o.viewAttributes ? m_o.viewAttributes(v) : std::string()) + ">\n";
+    m_out += "<g class=\"" + std::string(cls) + "\" data-view=\"" + XmlEscape(v.type) + "\" data-line=\"" +
+             std::to_string(v.line) + "\"" + (v.quidu.empty() ? "" : " data-id=\"" + XmlEscape(v.quidu) + "\"") +
+             (m_o.viewAttributes ? m_o.viewAttributes(v) : std::string()) + ">\n";
 }
 
 void Painter::Rect(const Box& b, const std::string& style, const char* cls, double rx)
@@ -189,14 +147,14 @@ void Painter::Path(const std::string& d, const std::string& style, const char* c
 }
 
 void Painter::Text(double x, double y, const std::string& text, const Font& font, const Font& fallback, const char* anchor,
-                   const char* cls, bool bold, bool italic, bool underline)
+                   const char* cls, bool bold, bool italic, bool underline, double fit)
 {
     const double px = FontPx(font, fallback);
     const Font& f = font.size > 0 || !font.face.empty() ? font : fallback;
     m_out += "<text class=\"" + std::string(cls) + "\" x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" font-size=\"" +
              Num(px) + "\"";
     if (!f.face.empty())
-        m_out += " font-family=\"" + XmlEscape(f.face) + ", Arial, 'Liberation Sans', sans-serif\"";
+        m_out += " font-family=\"" + XmlEscape(f.face) + ", Arial, 'Liberation Sans', 'WenQuanYi Micro Hei', sans-serif\"";
     if (std::string(anchor) != "start")
         m_out += " text-anchor=\"" + std::string(anchor) + "\"";
     if (bold || f.bold)
@@ -207,30 +165,42 @@ void Painter::Text(double x, double y, const std::string& text, const Font& font
         m_out += " text-decoration=\"underline\"";
     if (f.color >= 0)
         m_out += " fill=\"" + ColorOf(f.color, "#000000") + "\"";
+    double width = TextWidth(text, px, bold || f.bold);
+    // A negative fit squeezes only a line a little too wide: the tool keeps a short label on
+    // one line whatever width it stored for it (0..* with a max_width of 15).
+    if ((fit > 0 && width > fit) || (fit < 0 && width > -fit && width <= -fit * 1.25)) {
+        fit = std::fabs(fit);
+        // Wider than the place the modeling tool measured for it: squeezed, not cut.
+        m_out += " textLength=\"" + Num(std::round(fit)) + "\" lengthAdjust=\"spacingAndGlyphs\"";
+        width = fit;
+    }
     m_out += '>';
     m_out += XmlEscape(text);
     m_out += "</text>\n";
-    const double width = static_cast<double>(text.size()) * px * 0.5;
     const double left = std::string(anchor) == "middle" ? x - width / 2 : std::string(anchor) == "end" ? x - width : x;
     Grow(left, y - px);
     Grow(left + width, y + px * 0.3);
 }
 
 void Painter::LabelText(const Label& l, const std::vector<std::string>& lines, const View& v, const char* cls, bool underline,
-                        bool centreAtPlace)
+                        bool centreAtPlace, bool bold)
 {
-    const double px = FontPx(l.font, v.font);
+    const double px = FontPx(l.font, v.font), lh = px * 1.2;
     centreAtPlace = centreAtPlace || l.anchorLoc >= 0;
     const bool centre = l.justify != 1 && l.justify != 2;
-    const double x = centreAtPlace || !l.maxWidth ? l.location.x
-                     : centre                     ? l.location.x + l.maxWidth / 2.0
-                     : l.justify == 2             ? l.location.x + l.maxWidth
-                                                  : l.location.x;
+    const double maxWidth = std::max(l.maxWidth, 0);
+    const double x = centreAtPlace || !maxWidth ? l.location.x
+                     : centre                  ? l.location.x + maxWidth / 2.0
+                     : l.justify == 2          ? l.location.x + maxWidth
+                                               : l.location.x;
     const char* anchor = centreAtPlace || centre ? "middle" : l.justify == 2 ? "end" : "start";
-    double y = l.location.y + px * 0.9;
+    // Anchored: the block's middle at the place (a line's middle is about 0.35 em above
+    // its baseline); otherwise the place is the top of the first line.
+    double y = centreAtPlace ? l.location.y - lh * static_cast<double>(lines.size()) / 2 + lh / 2 + px * 0.35
+                             : l.location.y + px * 0.9;
     for (const std::string& line : lines) {
-        Text(x, y, line, l.font, v.font, anchor, cls, false, false, underline);
-        y += px * 1.2;
+        Text(x, y, line, l.font, v.font, anchor, cls, bold, false, underline, lines.size() > 1 ? maxWidth : -maxWidth);
+        y += lh;
     }
 }
 } // namespace VexloDiagram::Svg

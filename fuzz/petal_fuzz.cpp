@@ -1,6 +1,7 @@
 // Any bytes given to the model loader either load or fail with RoseLoadError: no crash,
-// no hang, no other exception. The diagram reader sees every parsed file, and whatever
-// diagrams it finds are drawn and put in a report.
+// no hang, no other exception, no undefined behaviour. The diagram reader sees every
+// parsed file, and whatever diagrams it finds are drawn, each on its own and all in a
+// report. fuzz/regressions/ holds inputs that once failed (tests/diagram runs them).
 #include "HtmlReport.h"
 #include "ModelLoader.h"
 #include "SvgWriter.h"
@@ -26,8 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         VexloDiagram::ReportInput report;
         report.model = model.get();
         report.diagrams = &diagrams;
-        report.svgFiles.assign(diagrams.diagrams.size(), "d.svg");
+        report.svgFiles.assign(diagrams.diagrams.size(), "d #1.svg");
         (void)VexloDiagram::RenderIndex(report);
+        // Each diagram also standalone, at an odd scale, with class links.
+        VexloDiagram::SvgOptions svg;
+        svg.scale = 2.5;
+        svg.classLink = [](const RoseHost::Class& c) { return "index.html#" + VexloDiagram::ClassAnchor(c); };
+        for (const RoseHost::Diagrams::Diagram& d : diagrams.diagrams)
+            (void)VexloDiagram::RenderSvg(d, diagrams, svg);
         options.onDocument = nullptr;
         // Walk what was built, so a dangling link would show.
         for (const RoseHost::Class* c : model->allClasses) {

@@ -35,8 +35,10 @@ while IFS= read -r -d '' f; do
   n=$((n + 1))
   head -c 16384 "$f" >"$seeds/seed_${n}"
 done < <(find "$root/tests" -type f \( -name '*.pas' -o -name '*.dpr' -o -name '*.cs' \) -print0)
-# A whole model with diagrams of every common kind of view, for the diagram reader.
+# A whole model with diagrams of every common kind of view, for the diagram reader, and
+# the inputs that once failed.
 cp "$root/examples/Example.mdl" "$seeds/example_whole"
+cp "$root"/fuzz/regressions/* "$seeds/"
 
 
 artifacts=$build/fuzz-artifacts

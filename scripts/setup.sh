@@ -3,8 +3,9 @@
 # Safe to run again: it only asks apt for packages that are not installed yet.
 #   scripts/setup.sh            everything: tests, cross builds, wine (32-bit too where
 #                               the kernel runs 32-bit programs), fuzzing, compilers,
-#                               PNG diagrams (librsvg), the browser check (chromium) and
-#                               C# reading (libtree-sitter + the C# grammar from npm)
+#                               PNG diagrams (librsvg, fonts: Liberation, WenQuanYi Micro
+#                               Hei for Chinese and Japanese), the browser check (chromium)
+#                               and C# reading (libtree-sitter + the C# grammar from npm)
 #   scripts/setup.sh --minimal  only the build tools of the main job (cmake, g++, make)
 set -euo pipefail
 
@@ -18,7 +19,7 @@ packages=(
   mono-mcs
   fp-compiler
   zip patch
-  librsvg2-dev chromium python3 fonts-liberation2
+  librsvg2-dev chromium python3 fonts-liberation2 fonts-wqy-microhei
   libtree-sitter-dev
 )
 # npm fetches the C# grammar's sources; a node installed otherwise brings its own npm.

@@ -3,6 +3,8 @@
 // own units (about 1/300 inch, y downwards); texts are UTF-8.
 #pragma once
 
+#include "ViewKinds.h"
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -42,11 +44,18 @@ struct Label {
     int anchorLoc = -1;     // stored for labels placed by their middle (icons' names); -1: top left
     std::string quidu;      // the element it names (a message), when stored
     Font font;
+    // Labels of lines: how far along the line (0..1) and how far off it (to the left of its
+    // direction for orientation 1, to the right for 0); pctDist < 0: not stored.
+    double pctDist = -1;
+    int offset = 0;
+    int orientation = 0;
 };
 
 // One view: a box, an icon or a line. Which it is follows from `type`.
 struct View {
     std::string type;       // petal type: "ClassView", "RoleView", ...
+    Shape shape = Shape::Unknown; // how it is drawn (ViewKinds.h)
+    bool IsLine() const { return IsLineView(type); }
     std::string kindName;   // first string after the type ("Class" of a ClassView); "" when none
     std::string qualified;  // second string: "Logical View::Pkg::Name"
     std::string quidu;      // the model element it shows
@@ -89,7 +98,18 @@ struct Diagram {
     std::vector<std::pair<std::string, std::string>> containers; // (name, quid)
     std::vector<std::string> path; // package path below the model, filled by ResolveDiagrams
     const Element* owner = nullptr;
+    int pageWidth = 21600;    // the diagram's page as stored (max_width, max_height); the tool's default
+    int pageHeight = 28350;
     std::vector<View> views;  // top-level views and their parts (roles, focus of control), file order
+
+    // Nothing to draw: no view with a place (the tool's fresh, never opened diagrams).
+    bool Empty() const
+    {
+        for (const View& v : views)
+            if (v.hasLocation || !v.vertices.empty() || v.shape == Shape::Swimlane)
+                return false;
+        return true;
+    }
 };
 
 struct DiagramWarning {
@@ -104,6 +124,9 @@ struct DiagramSet {
     // Every unique id of the files, with the element's name ("" when unnamed): elements the
     // model builder does not keep (use cases, objects, messages, states ...) are named from here.
     std::unordered_map<std::string, std::string> otherNames;
+    // Objects of interaction and object diagrams: unique id -> the name of their class, for
+    // anonymous objects (":Class").
+    std::unordered_map<std::string, std::string> objectClasses;
 };
 
 } // namespace RoseHost::Diagrams

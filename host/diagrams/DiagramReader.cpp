@@ -6,7 +6,10 @@
 #include "vxplat/CodePage.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
+#include <algorithm>
 #include <set>
 
 namespace RoseHost::Diagrams {
@@ -17,23 +20,6 @@ const std::set<std::string, std::less<>> kDiagramTypes = {
     "ClassDiagram", "UseCaseDiagram", "Module_Diagram", "InteractionDiagram", "ObjectDiagram",
     "State_Diagram", "ActivityDiagram", "Process_Diagram",
 };
-
-const std::set<std::string, std::less<>> kLineViews = {
-    "AssociationViewNew", "RoleView", "InheritView", "RealizeView", "UsesView", "DependencyView", "AttachView",
-    "ModVisView", "ImportView", "TransView", "LinkView", "ConnectionView", "InterMessView", "SelfMessView",
-    "MessView", "InheritTreeView", "IncludeView", "ExtendView", "SelfTransView", "SelfLinkView",
-};
-
-// Views drawn with a shape of their own; any other kind becomes a labelled box.
-const std::set<std::string, std::less<>> kKnownViews = {
-    "ClassView", "NoteView", "CategoryView", "SubSysView", "ModView", "UseCaseView", "InterObjView",
-    "Focus_Of_Control", "ObjectView", "StateView", "ActivityStateView", "DecisionView", "SynchronizationView",
-    "ProcessorView", "DeviceView", "StartStateView", "EndStateView", "Swimlane", "Destruction_Marker",
-};
-
-// Views that are boxes or icons, whose stored size Rose always writes.
-const std::set<std::string, std::less<>> kSizedViews = {"CategoryView", "SubSysView", "ModView", "NoteView",
-                                                        "ProcessorView", "DeviceView"};
 
 int ToInt(std::string_view s, int fallback = 0)
 {
@@ -76,9 +62,6 @@ std::string Lines(std::string text)
 }
 
 } // namespace
-
-bool IsLineView(const std::string& type) { return kLineViews.count(type) != 0; }
-bool IsKnownView(const std::string& type) { return kKnownViews.count(type) != 0 || kLineViews.count(type) != 0; }
 
 bool View::Flag(const std::string& name, bool fallback) const
 {
@@ -137,6 +120,12 @@ void DiagramReader::Walk(const PetalDocument& doc, const PetalNode& node, unsign
         const bool named = !node.names.empty() && node.names[0].compare(0, 9, "$UNNAMED$") != 0;
         if (!quid.empty())
             m_set.otherNames.emplace(quid, named ? Text(node.names[0]) : std::string());
+        if (const PetalField cls = doc.Field(node, "class");
+            !quid.empty() && node.text == "Object" && cls && cls->kind == PetalKind::String) {
+            const std::string path = Text(cls->text);
+            const size_t sep = path.rfind("::");
+            m_set.objectClasses.emplace(quid, sep == std::string::npos ? path : path.substr(sep + 2));
+        }
         const bool container = named && node.text != "Attribute" && doc.Field(node, "quid");
         if (container)
             m_containers.emplace_back(Text(node.names[0]), quid);
@@ -162,6 +151,10 @@ void DiagramReader::ReadDiagram(const PetalDocument& doc, const PetalNode& node)
         d.title = Text(t->text);
     if (const PetalField q = doc.Field(node, "quid"); q && q->kind == PetalKind::String)
         d.quid = std::string(q->text);
+    NumberField(doc, node, "max_width", d.pageWidth);
+    NumberField(doc, node, "max_height", d.pageHeight);
+    d.pageWidth = std::clamp(d.pageWidth, 1000, 1000000);
+    d.pageHeight = std::clamp(d.pageHeight, 1000, 1000000);
     std::unordered_map<std::string, int> tags;
     std::vector<std::pair<int, std::pair<int, std::string>>> refs; // view, (which end, tag)
     if (const PetalField items = doc.Field(node, "items"); items && items->kind == PetalKind::List)
@@ -175,23 +168,16 @@ void DiagramReader::ReadDiagram(const PetalDocument& doc, const PetalNode& node)
         if (it == tags.end()) {
             m_set.warnings.push_back({v.file, v.line, "the " + v.type + " refers to @" + ref.second +
                                                           ", which is no view of the diagram \"" + d.name + "\""});
+            m_warned.insert(index); // one warning a view
             continue;
         }
         int& slot = ref.first == 0 ? v.client : ref.first == 1 ? v.supplier : ref.first == 2 ? v.drawSupplier : v.parent;
         slot = it->second;
     }
-    for (View& v : d.views) {
-        if (!IsKnownView(v.type))
-            m_set.warnings.push_back({v.file, v.line, "a view of the unknown kind " + v.type + ": drawn as a plain box"});
-        const bool line = IsLineView(v.type);
-        if (line && v.type != "InheritTreeView" && v.type != "AssociationViewNew" && (v.client < 0 || v.supplier < 0) &&
-            v.vertices.size() < 2)
-            m_set.warnings.push_back({v.file, v.line, "the " + v.type + " has no ends and no vertices: not drawn"});
-        else if (!line && !v.hasLocation && v.type != "Swimlane") // lanes stand side by side from the left
-            m_set.warnings.push_back({v.file, v.line, "the " + v.type + " has no location: not drawn"});
-        else if (kSizedViews.count(v.type) && (v.width <= 0 || v.height <= 0))
-            m_set.warnings.push_back({v.file, v.line, "the " + v.type + " has no size: drawn at its default size"});
-    }
+    ClampToPage(d);
+    CheckViews(d);
+    m_clamped.clear();
+    m_warned.clear();
     m_set.diagrams.push_back(std::move(d));
 }
 
@@ -211,6 +197,7 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
             v.kindName = Text(node.names[0]);
         if (node.names.size() > 1)
             v.qualified = Text(node.names[1]);
+        v.shape = ShapeOf(v.type, v.kindName);
     }
     if (!node.tag.empty())
         tags.emplace(std::string(node.tag), index);
@@ -243,6 +230,12 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
         NumberField(doc, l, "anchor_loc", label.anchorLoc);
         NumberField(doc, l, "justify", label.justify);
         NumberField(doc, l, "anchor", label.anchor);
+        NumberField(doc, l, "height", label.offset);
+        NumberField(doc, l, "orientation", label.orientation);
+        if (const PetalField pct = doc.Field(l, "pctDist"); pct && pct->kind == PetalKind::Number) {
+            const double value = std::strtod(std::string(pct->text).c_str(), nullptr);
+            label.pctDist = std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : -1;
+        }
         if (const PetalField q = doc.Field(l, "quidu"); q && q->kind == PetalKind::String)
             label.quidu = std::string(q->text);
         if (const PetalField f = doc.Field(l, "font"); f && f->kind == PetalKind::Object)
@@ -250,6 +243,8 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
         return label;
     };
 
+    if (d.views[static_cast<size_t>(index)].shape == Shape::FreeText) // the text and its place are the view's own
+        d.views[static_cast<size_t>(index)].labels.push_back(readLabel(node));
     for (size_t i = 0; i < node.keys.size(); ++i) {
         const std::string_view key = node.keys[i];
         const PetalNode value = doc[node.children[i]];
@@ -302,6 +297,73 @@ void DiagramReader::ReadView(const PetalDocument& doc, const PetalNode& node, Di
                 if (const PetalNode r = doc[c]; r.kind == PetalKind::Object)
                     ReadView(doc, r, d, index, tags, refs, depth + 1);
         }
+    }
+}
+
+// Views far outside the page (more than a page beyond its edges) would make pictures of
+// absurd size: their places come back onto the page's edge, with a warning; sizes larger
+// than the page shrink to it.
+void DiagramReader::ClampToPage(Diagram& d)
+{
+    const int w = d.pageWidth, h = d.pageHeight;
+    auto clamp = [&](Point& p) {
+        const Point was = p;
+        p.x = std::clamp(p.x, -w, 2 * w);
+        p.y = std::clamp(p.y, -h, 2 * h);
+        return !(p == was);
+    };
+    for (View& v : d.views) {
+        bool moved = v.hasLocation && clamp(v.location);
+        for (Point& p : v.vertices)
+            moved = clamp(p) || moved;
+        for (Label& l : v.labels)
+            moved = (l.hasLocation && clamp(l.location)) || moved;
+        if (v.stereotypeLabel.hasLocation)
+            moved = clamp(v.stereotypeLabel.location) || moved;
+        v.width = std::min(v.width, w);
+        v.height = std::min(v.height, h);
+        v.yCoord = std::clamp(v.yCoord, -h, 2 * h);
+        for (Label& l : v.labels) {
+            l.maxWidth = std::min(l.maxWidth, w);
+            l.offset = std::clamp(l.offset, -w, w);
+        }
+        if (moved)
+            m_clamped.insert(&v);
+    }
+}
+
+// One warning per view, the first thing that keeps it from being drawn as stored.
+void DiagramReader::CheckViews(const Diagram& d)
+{
+    for (const View& v : d.views) {
+        if (m_warned.count(static_cast<int>(&v - d.views.data())))
+            continue;
+        const ViewKind* kind = FindViewKind(v.type);
+        std::string why;
+        if (kind && kind->line) {
+            const bool ends = v.client >= 0 && v.supplier >= 0;
+            if (v.shape == Shape::InheritTree || v.shape == Shape::Association)
+                ;
+            else if (!ends && v.vertices.size() < 2)
+                why = v.vertices.empty() ? "has no ends and no vertices: not drawn" : "has no ends and one vertex: not drawn";
+            else if (v.vertices.size() == 1)
+                why = "has one vertex, a line needs two: drawn between the views at its ends";
+        } else if (!v.hasLocation && v.shape != Shape::Swimlane) { // lanes stand side by side from the left
+            why = "has no location: not drawn";
+        } else if ((v.width == 0 || v.height == 0 || v.width < -1 || v.height < -1)) {
+            why = "has a zero or negative size (" + std::to_string(v.width) + " x " + std::to_string(v.height) +
+                  "): drawn at its default size";
+        } else if (kind && kind->sized && (v.width < 0 || v.height < 0)) {
+            why = "has no size: drawn at its default size";
+        }
+        if (!kind)
+            why = "is of the unknown kind " + v.type +
+                  (why.empty() ? std::string(": drawn as a plain box") : std::string(", and ") + why);
+        if (why.empty() && m_clamped.count(&v))
+            why = "stands far outside the diagram's page (" + std::to_string(d.pageWidth) + " x " +
+                  std::to_string(d.pageHeight) + "): drawn at the page's edge";
+        if (!why.empty())
+            m_set.warnings.push_back({v.file, v.line, (kind ? "the " + v.type + " " : std::string("the view ")) + why});
     }
 }
 

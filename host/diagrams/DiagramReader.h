@@ -9,6 +9,8 @@
 #include "Diagram.h"
 #include "ModelLoader.h"
 
+#include <set>
+
 namespace RoseHost::Diagrams {
 
 class DiagramReader {
@@ -33,17 +35,14 @@ private:
                   std::unordered_map<std::string, int>& tags,
                   std::vector<std::pair<int, std::pair<int, std::string>>>& refs, unsigned depth);
     std::string Text(std::string_view bytes) const;
+    void ClampToPage(Diagram& d);
+    void CheckViews(const Diagram& d);
 
     unsigned m_codePage;
     DiagramSet m_set;
     std::vector<std::pair<std::string, std::string>> m_containers;
+    std::set<const View*> m_clamped; // of the diagram being read
+    std::set<int> m_warned;          // its views warned about already
 };
-
-// True when the kind of view is drawn as a line between two other views.
-bool IsLineView(const std::string& type);
-
-// Names of the view kinds the renderer knows (a view of another kind is drawn as a
-// plain labelled box, with a warning).
-bool IsKnownView(const std::string& type);
 
 } // namespace RoseHost::Diagrams

@@ -7,12 +7,12 @@ namespace DiagramTest {
 using namespace RoseHost;
 using namespace RoseHost::Diagrams;
 
-Loaded LoadText(const std::string& text)
+Loaded LoadText(const std::string& text, unsigned codePage)
 {
     Loaded loaded;
     DiagramReader reader;
     LoadOptions options;
-    options.codePage = 1252;
+    options.codePage = codePage;
     reader.Attach(options);
     loaded.model = LoadRoseModelFromText(text, L"hand.mdl", options);
     loaded.set = reader.Finish(*loaded.model);
@@ -34,8 +34,8 @@ Loaded LoadFile(const std::string& path, unsigned codePage, const std::map<std::
 
 std::vector<SvgElement> ParseSvg(const std::string& svg)
 {
-    static const std::regex tagRe(R"(<(/?)([a-z]+)((?:\s+[a-z-]+="[^"]*")*)\s*(/?)>)");
-    static const std::regex attrRe(R"re(([a-z-]+)="([^"]*)")re");
+    static const std::regex tagRe(R"(<(/?)([a-z]+)((?:\s+[a-zA-Z-]+="[^"]*")*)\s*(/?)>)");
+    static const std::regex attrRe(R"re(([a-zA-Z-]+)="([^"]*)")re");
     std::vector<SvgElement> out;
     std::vector<SvgElement> groups;
     SvgElement* openText = nullptr;

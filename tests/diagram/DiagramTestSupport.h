@@ -16,7 +16,7 @@ struct Loaded {
     RoseHost::Diagrams::DiagramSet set;
 };
 
-Loaded LoadText(const std::string& text);
+Loaded LoadText(const std::string& text, unsigned codePage = 1252);
 Loaded LoadFile(const std::string& path, unsigned codePage, const std::map<std::wstring, std::wstring>& pathMap = {});
 
 // One drawing element of an SVG with its attributes, its text, and the view group

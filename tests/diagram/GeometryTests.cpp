@@ -2,7 +2,13 @@
 // file says; broken view data gives warnings with the file's line and never stops drawing.
 #include "DiagramTestSupport.h"
 
+#include "HtmlReport.h"
 #include "SvgWriter.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -40,12 +46,13 @@ std::string Model(const std::string& items)
 const char* const kItems = R"(
  (object ClassView "Class" "Logical View::A" @1
     ShowOperationSignature TRUE
+    IncludeOperation TRUE
     location (500, 300)
     label (object ItemLabel Parent_View @1 location (360, 212) nlines 1 max_width 280 label "A")
     line_color 255
     fill_color 16711680
     quidu "A1"
-    width 300
+    width 700
     height 200)
  (object ClassView "Class" "Logical View::B" @2
     location (500, 800)
@@ -121,7 +128,7 @@ TEST(DiagramGeometry, ViewsStandWhereTheFileSays)
     // 10 pt is 125/3 units (1/300 inch): a first baseline lies 0.9 of that below the label's place.
     const Expect cases[] = {
         // Boxes: the location is the centre; stored colours are BGR.
-        {"ClassView", "rect", "box", "", {{"x", "350"}, {"y", "200"}, {"width", "300"}, {"height", "200"},
+        {"ClassView", "rect", "box", "", {{"x", "150"}, {"y", "200"}, {"width", "700"}, {"height", "200"},
                                           {"stroke", "#ff0000"}, {"fill", "#0000ff"}}},
         {"ClassView", "rect", "box", "", {{"x", "300"}, {"y", "675"}, {"width", "400"}, {"height", "250"}}},
         // Names centred in the label's stored width, first baseline below its place.
@@ -129,7 +136,7 @@ TEST(DiagramGeometry, ViewsStandWhereTheFileSays)
         {"ClassView", "text", "name", "B", {{"x", "500"}, {"y", "805"}, {"font-size", "50"}}},
         {"ClassView", "text", "stereotype", "\xC2\xAB" "entity" "\xC2\xBB", {{"x", "500"}, {"y", "745"}}},
         // Members with visibility marks and, where the view asks, the signature.
-        {"ClassView", "text", "operation", "+Run(Times : Word) : Integer", {{"x", "362"}}},
+        {"ClassView", "text", "operation", "+Run(Times : Word) : Integer", {{"x", "162"}}},
         // Lines through their stored points, heads at the supplier's end.
         {"InheritView", "path", "line", "", {{"d", "M500 675L500 400"}}},
         {"InheritView", "path", "triangle", "", {}},
@@ -137,9 +144,9 @@ TEST(DiagramGeometry, ViewsStandWhereTheFileSays)
         {"RoleView", "path", "line", "", {{"d", "M900 500L700 800"}}},
         {"RoleView", "path", "diamond", "", {}},
         {"RoleView", "path", "open", "", {}},
-        // Labels centred at their stored places.
-        {"RoleView", "text", "label", "+items", {{"x", "950"}, {"y", "387.5"}}},
-        {"RoleView", "text", "label", "0..n", {{"x", "760"}, {"y", "797.5"}}},
+        // Labels anchored at their stored places, centred there: a line's middle lies 0.35 em above its baseline.
+        {"RoleView", "text", "label", "+items", {{"x", "950"}, {"y", "364.6"}}},
+        {"RoleView", "text", "label", "0..n", {{"x", "760"}, {"y", "774.6"}}},
         // A note: folded corner, left-justified text at its place.
         {"NoteView", "path", "box", "", {{"d", "M1050 225H1310L1350 265V375H1050Z"}}},
         {"NoteView", "text", "note-text", "Hello", {{"x", "1060"}, {"y", "272.5"}}},
@@ -171,6 +178,12 @@ TEST(DiagramGeometry, BrokenViewsWarnWithTheirLineAndTheRestIsDrawn)
          "unknown kind FancyView"},
         {"no size", " (object CategoryView \"Logical View::P\" @25 location (50, 50) quidu \"C0\")", "@25", "has no size"},
         {"line without ends", " (object UsesView \"\" @26 client @1)", "@26", "has no ends"},
+        {"line of one vertex", " (object UsesView \"\" @27 client @1 supplier @2 vertices (list Points (5, 5)))", "@27",
+         "has one vertex"},
+        {"zero size", " (object NoteView @28 location (50, 50) width 0 height 80)", "@28", "zero or negative size"},
+        {"negative size", " (object NoteView @29 location (50, 50) width -5 height 80)", "@29", "zero or negative size"},
+        {"far off the page", " (object NoteView @30 location (99999999, 50) width 100 height 80)", "@30",
+         "far outside the diagram's page (21600 x 28350)"},
     };
     for (const Broken& c : cases) {
         const std::string text = Model(std::string(kItems) + c.item + "\n");
@@ -181,11 +194,63 @@ TEST(DiagramGeometry, BrokenViewsWarnWithTheirLineAndTheRestIsDrawn)
             found = found || (w.line == LineOf(text, c.marker) && w.file == "hand.mdl" &&
                               w.message.find(c.message) != std::string::npos);
         EXPECT_TRUE(found) << c.name << ": " << (loaded.set.warnings.empty() ? "no warning" : loaded.set.warnings[0].message);
+        // One warning for the one broken view, none for the good ones.
+        EXPECT_EQ(loaded.set.warnings.size(), 1u) << c.name;
         // The good views are all still drawn.
         const std::vector<SvgElement> svg = ParseSvg(VexloDiagram::RenderSvg(loaded.set.diagrams[0], loaded.set, {}));
         EXPECT_NE(Find(svg, "ClassView", "text", "name", "A"), nullptr) << c.name;
         EXPECT_NE(Find(svg, "InheritView", "path", "line"), nullptr) << c.name;
     }
+}
+
+// Two role labels stored on one place (roles of lines that meet at a class) are drawn a
+// line apart, neither in a box.
+TEST(DiagramGeometry, RoleLabelsStoredOnOnePlaceDoNotPileUp)
+{
+    std::string items = kItems;
+    const std::string from = "location (760, 760) anchor_loc 1 label \"0..n\"";
+    items.replace(items.find(from), from.size(), "location (950, 350) anchor_loc 1 label \"0..n\"");
+    Loaded loaded = LoadText(Model(items));
+    const std::vector<SvgElement> svg = ParseSvg(VexloDiagram::RenderSvg(loaded.set.diagrams.at(0), loaded.set, {}));
+    const SvgElement* a = Find(svg, "RoleView", "text", "label", "+items");
+    const SvgElement* b = Find(svg, "RoleView", "text", "label", "0..n");
+    ASSERT_TRUE(a && b);
+    EXPECT_GE(std::fabs(std::atof(a->Attr("y").c_str()) - std::atof(b->Attr("y").c_str())), 50.0);
+    EXPECT_EQ(a->Attr("x"), b->Attr("x"));
+}
+
+// Inputs that once made the fuzzer stop (fuzz/regressions): each loads, draws and goes
+// into a report again, its broken views warned about.
+TEST(DiagramGeometry, InputsThatOnceFailedAreDrawn)
+{
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(VEXLO_FUZZ_REGRESSIONS)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        SCOPED_TRACE(entry.path().filename().string());
+        Loaded loaded = LoadText(text.str());
+        ASSERT_FALSE(loaded.set.diagrams.empty());
+        EXPECT_FALSE(loaded.set.warnings.empty());
+        for (const Diagram& d : loaded.set.diagrams) {
+            const std::string svg = VexloDiagram::RenderSvg(d, loaded.set, {});
+            EXPECT_NE(svg.find("</svg>"), std::string::npos);
+            // No picture of absurd size: views far off the page come back to its edge.
+            const std::vector<SvgElement> elements = ParseSvg(svg);
+            for (const SvgElement& e : elements) {
+                if (e.tag == "svg") {
+                    EXPECT_LT(std::atof(e.Attr("width").c_str()), 100000.0);
+                }
+            }
+        }
+        VexloDiagram::ReportInput report;
+        report.model = loaded.model.get();
+        report.diagrams = &loaded.set;
+        report.svgFiles.assign(loaded.set.diagrams.size(), "d.svg");
+        EXPECT_NE(VexloDiagram::RenderIndex(report).find("</html>"), std::string::npos);
+        ++files;
+    }
+    EXPECT_GT(files, 0u);
 }
 
 } // namespace

@@ -74,7 +74,9 @@ TEST_P(SampleDiagrams, EveryClassViewIsOneBoxWithItsName)
     size_t inline_ = 0;
     for (size_t at = html.find("<svg "); at != std::string::npos; at = html.find("<svg ", at + 1))
         ++inline_;
-    EXPECT_EQ(inline_, loaded.set.diagrams.size());
+    // Every diagram inline but the empty ones, which the report lists without a picture.
+    EXPECT_EQ(inline_, static_cast<size_t>(std::count_if(loaded.set.diagrams.begin(), loaded.set.diagrams.end(),
+                                                          [](const Diagram& d) { return !d.Empty(); })));
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, SampleDiagrams,
