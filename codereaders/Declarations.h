@@ -3,6 +3,7 @@
 // these with what the model generates; the readers know nothing of the model.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,10 @@ struct CodeFile {
 // cannot read goes to notReadBack with its line.
 CodeFile ReadDelphi(std::string path, std::string_view text);
 CodeFile ReadCSharp(std::string path, std::string_view text);
+
+// By the file's extension: ".pas", ".dpr", ".dpk" Delphi, ".cs" C# (any letter case);
+// nullopt for any other file.
+std::optional<CodeFile> ReadCode(std::string path, std::string_view text);
 
 // Whether this build reads C# (the grammar is compiled in); when it is not, ReadCSharp
 // reads nothing and CSharpReaderMissing() says what to install.

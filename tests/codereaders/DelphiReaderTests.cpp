@@ -211,6 +211,9 @@ TEST(DelphiReader, ReadsProgramsAndPackages)
     EXPECT_EQ(program.uniqueId, "B1");
     EXPECT_EQ(Join(program.uses, ","), "Forms,Main,Data.Db");
     EXPECT_EQ(Skipped(program), "");
+    EXPECT_EQ(ReadCode("x/Desk.DPR", "program Desk;\nuses A;\nbegin\nend.")->uses, std::vector<std::string>{"A"});
+    EXPECT_EQ(ReadCode("x/N.cs", "")->language, Language::CSharp);
+    EXPECT_FALSE(ReadCode("x/readme.txt", "unit U;").has_value());
     CodeFile package = ReadDelphi("P.dpk", "package P;\r\n\r\n\r\nrequires\r\n  rtl;\r\ncontains\r\n  A in 'A.pas';\r\nend.");
     EXPECT_EQ(package.unitName, "P");
     EXPECT_TRUE(package.types.empty());
