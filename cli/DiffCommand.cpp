@@ -171,7 +171,9 @@ int Compare(const Options& options, const Installation& installation, const Side
 
 } // namespace
 
-int RunDiff(const Options& options, const Installation& installation)
+namespace {
+
+int Run(const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
     if (options.more.size() == 6) { // git diff's driver: PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE
@@ -206,6 +208,22 @@ int RunDiff(const Options& options, const Installation& installation)
         code = std::max(code, Compare(options, installation, before, after, false, options.path.empty()));
     }
     return code;
+}
+
+} // namespace
+
+int RunDiff(const Options& options, const Installation& installation)
+{
+    // Exit code 1 says "the design changed": a failure must not look like it.
+    try {
+        return Run(options, installation);
+    } catch (const CliError& error) {
+        if (error.ExitCode() != ExitHostError)
+            throw;
+        throw CliError(ExitUsage, error.Message());
+    } catch (const std::filesystem::filesystem_error& error) {
+        throw CliError(ExitUsage, ArgumentText(error.what()));
+    }
 }
 
 } // namespace VexloCli

@@ -40,7 +40,7 @@ Commands:
                        --format svg|png, --diagram NAME (one diagram only),
                        --scale N (size of the pictures: 1 = 100 %, up to 8)
 
-Options of generate, show and lint (--path-map and --codepage also of diagram):
+Options of generate, show and lint (--path-map and --codepage also of diagram and diff):
   --path-map SYMBOL=DIR   virtual path symbol for this run (repeatable)
   --codepage N            code page of the model file and of the generated files
   --language Delphi|C#    give every component this language; classes without a

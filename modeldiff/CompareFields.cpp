@@ -70,7 +70,7 @@ void Comparer::Common(const Element& o, const Element& n)
     if (!IsRelation(n.kind) && n.kind != ElementKind::Model) {
         const Element* op = ParentOf(o);
         const Element* np = ParentOf(n);
-        const bool moved = n.kind != ElementKind::Module && op && np && Partner(op, true) != np;
+        const bool moved = n.kind != ElementKind::Module && op && np && !Same(op, np);
         if (moved || !o.name.Equals(n.name)) {
             // An unnamed role reads "(to TItem)": its whole path says more than an empty name.
             const std::string to = moved || n.name.empty() ? PathOf(n) : U8(n.name);
@@ -236,7 +236,7 @@ void Comparer::RoleFields(const Role& o, const Role& n)
 {
     const Role* oo = o.OtherRole();
     const Role* no = n.OtherRole();
-    const bool sameClass = oo && no && oo->cls && no->cls ? Partner(oo->cls, true) == no->cls : SupplierOf(o) == SupplierOf(n);
+    const bool sameClass = oo && no && oo->cls && no->cls ? Same(oo->cls, no->cls) : SupplierOf(o) == SupplierOf(n);
     if (!sameClass)
         Field(o, n, "class", SupplierOf(o), SupplierOf(n));
     Field(o, n, "multiplicity", o.cardinality, n.cardinality);
@@ -252,7 +252,7 @@ void Comparer::RoleFields(const Role& o, const Role& n)
 void Comparer::RelationFields(const Relation& o, const Relation& n)
 {
     const bool sameSupplier =
-        o.supplier && n.supplier ? Partner(o.supplier, true) == n.supplier : SupplierOf(o) == SupplierOf(n);
+        o.supplier && n.supplier ? Same(o.supplier, n.supplier) : SupplierOf(o) == SupplierOf(n);
     if (!sameSupplier)
         Field(o, n, "supplier", SupplierOf(o), SupplierOf(n));
     Export(o, n, o.exportControl, n.exportControl);

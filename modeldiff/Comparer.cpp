@@ -29,6 +29,15 @@ const Element* Comparer::Partner(const Element* e, bool fromOld) const
     return it == map.end() ? nullptr : it->second;
 }
 
+bool Comparer::Same(const Element* before, const Element* after) const
+{
+    if (!before || !after)
+        return before == after;
+    if (m_external.count(before) || m_external.count(after))
+        return before->kind == after->kind && before->name.Equals(after->name);
+    return Partner(before, true) == after;
+}
+
 void Comparer::Pair()
 {
     for (const Model* m : {&m_old, &m_new})

@@ -50,6 +50,9 @@ private:
     void PairByPath(const std::vector<const Element*>& olds, const std::vector<const Element*>& news);
     std::vector<const Element*> Elements(const Model& m) const;
     const Element* Partner(const Element* e, bool fromOld) const;
+    // The old element and the new one stand for the same: paired, or classes the models
+    // only name (external) of the same name.
+    bool Same(const Element* before, const Element* after) const;
 
     // Lines.
     void Add(char sign, const Element& e, const std::string& field, const std::string& before, const std::string& after,

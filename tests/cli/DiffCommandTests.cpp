@@ -72,6 +72,7 @@ TEST_F(DiffCommandTest, ExitCodesFormatsAndWhatTheCodeSees)
         {{"diff", "old.mdl", "missing.mdl"}, 3, "", "missing.mdl"},
         {{"diff", "old.mdl"}, 2, "", "diff needs two models"},
         {{"diff", "old.mdl", "retyped.mdl", "--format", "html"}, 2, "", "--format must be text, markdown or json"},
+        {{"diff", "old.mdl", "retyped.mdl", "--pictures", "old.mdl"}, 2, "", "cannot create the folder old.mdl"},
     };
     for (const auto& row : rows) {
         const Result r = Run(row.args);
