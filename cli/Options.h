@@ -36,6 +36,8 @@ struct Options {
     bool check = false;                  // --check
     bool diff = false;                   // --diff
     std::wstring report;                 // --report FILE.json
+    std::wstring lineEnds = L"keep";     // --line-ends crlf|lf|keep
+    std::wstring encoding = L"keep";     // --encoding ansi|utf-8|keep
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)

@@ -58,6 +58,11 @@ public:
     // A run that writes nothing (--dry-run, --check, --diff) says "would carry".
     void Preview() { m_preview = true; }
 
+    // How an old file's text is handed to the add-in (line ends, encoding: the run's
+    // TextForms); without one, only mixed line ends are made CR LF.
+    using AddinForm = std::function<std::string(const std::wstring& path, const std::string& text)>;
+    void SetAddinForm(AddinForm form) { m_addinForm = std::move(form); }
+
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
@@ -122,11 +127,13 @@ private:
     std::vector<bool> Kept(const NewPath& newPath) const;
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
+    void Mend(File& file) const;
     void SaveStrayLines(const NewPath& newPath);
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason);
 
     bool m_strict;
     bool m_preview = false;
+    AddinForm m_addinForm;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;

@@ -21,6 +21,10 @@
 #include "run/RunReport.h"
 #include "run/Shadow.h"
 #include "run/TextDiff.h"
+#include "run/TextForm.h"
+#include "system/AddinSystemCalls.h"
+
+#include "vxplat/CodePage.h"
 
 #include "vxplat/Kernel.h"
 
@@ -136,9 +140,15 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
+    // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
+    TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
+    forms.Plan(paths);
+    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
     zoneGuard.ReadOldFiles(paths);
     ScopedPathMap pathMap(options.pathMap);
     CheckOldFiles(OutputFilesOf(*model, selection.modules, selection.classes, lookup), codePage.codePage);
+    if (forms.AddinUtf8())
+        SetAddinCodePage(forms.AddinCodePage());
 
     // The add-in works in the shadow, on copies of the old files.
     Shadow shadow(plan);
@@ -294,6 +304,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
         const std::string* old = zoneGuard.OriginalText(file.path);
+        *now = forms.ToUser(file.path, *now, old);
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
