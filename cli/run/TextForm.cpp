@@ -122,9 +122,10 @@ void TextForms::Plan(const std::vector<std::wstring>& paths)
         std::string head;
         file.exists = ReadHead(path, head);
         file.utf8 = HasMark(head);
-        file.csharp = Lower(path).size() >= 3 && Lower(path).compare(path.size() - 3, 3, L".cs") == 0;
+        const std::wstring key = Lower(Slashed(path));
+        file.csharp = key.size() >= 3 && key.compare(key.size() - 3, 3, L".cs") == 0;
         mayBeUtf8 = mayBeUtf8 || (m_encoding == L"keep" && (file.utf8 || (!file.exists && file.csharp)));
-        m_files[Lower(Slashed(path))] = file;
+        m_files[key] = file;
     }
     m_addinUtf8 = mayBeUtf8 && m_ansi != CP_UTF8;
 }

@@ -80,6 +80,8 @@ UINT WINAPI AddinGetACP() { return Page(CP_ACP) == CP_ACP ? GetACP() : Page(CP_A
 
 BOOL WINAPI AddinIsDBCSLeadByte(BYTE byte) { return IsDBCSLeadByteEx(AddinGetACP(), byte); }
 
+BOOL WINAPI AddinIsDBCSLeadByteEx(UINT codePage, BYTE byte) { return IsDBCSLeadByteEx(Page(codePage), byte); }
+
 // The case of ASCII letters in a code page that is not the system's: the letters of a
 // double-byte character, and UTF-8 sequences, are left alone.
 void MapBytes(LPSTR text, DWORD length, bool upper)
@@ -148,6 +150,7 @@ const Answer kAnswers[] = {
     {"kernel32", "WideCharToMultiByte", reinterpret_cast<void*>(&AddinWideCharToMultiByte), true},
     {"kernel32", "GetACP", reinterpret_cast<void*>(&AddinGetACP), true},
     {"kernel32", "IsDBCSLeadByte", reinterpret_cast<void*>(&AddinIsDBCSLeadByte), true},
+    {"kernel32", "IsDBCSLeadByteEx", reinterpret_cast<void*>(&AddinIsDBCSLeadByteEx), true},
     {"user32", "CharUpperA", reinterpret_cast<void*>(&AddinCharUpperA), true},
     {"user32", "CharLowerA", reinterpret_cast<void*>(&AddinCharLowerA), true},
     {"user32", "CharUpperBuffA", reinterpret_cast<void*>(&AddinCharUpperBuffA), true},
