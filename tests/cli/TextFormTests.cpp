@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         Checkout{"GitEolUnsetAgain", "*", "*.cs eol=crlf\n*.cs !eol\n", {}, 0},
         Checkout{"GitTextUnset", "*", "* eol=crlf\n[attr]x -text\n*.cs -text\n", {}, 6},
         Checkout{"GitPatternWithFolder", "*", "out/CSharp/** eol=crlf\n", {}, 2},
-        Checkout{"LfForcedCrLf", "*", "", {"--line-ends", "crlf"}, 8, true},
+        Checkout{"LfForcedCrLf", "*", "", {"--line-ends", "crlf"}, 8},
         Checkout{"CrLfForcedLf", "", "* eol=crlf\n", {"--line-ends", "lf"}, 8}),
     [](const ::testing::TestParamInfo<Checkout>& info) { return std::string(info.param.name); });
 
