@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "ModelSetup.h"
+#include "run/TextForm.h"
 #include "system/AddinSystemCalls.h"
 
 #include "vxplat/CodePage.h"
@@ -296,8 +297,8 @@ void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage)
         std::string bytes;
         if (!ReadBytes(path, bytes) || bytes.empty() || bytes.size() > 0x7FFFFFFF)
             continue;
-        if ((IsAscii(bytes) && KeepsAscii(page)) || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            continue; // a file with the UTF-8 mark is read as UTF-8 (run/TextForm)
+        if ((IsAscii(bytes) && KeepsAscii(page)) || IsUtf8Text(bytes))
+            continue; // a UTF-8 file is read as UTF-8 (run/TextForm)
         int length = static_cast<int>(bytes.size());
         int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
         std::wstring text(static_cast<size_t>(std::max(wide, 0)), L'\0');

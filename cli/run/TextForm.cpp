@@ -43,22 +43,29 @@ std::string Narrowed(const std::wstring& wide, unsigned codePage, BOOL* usedDefa
     return text;
 }
 
-// The first 3 bytes of a file, and whether it exists.
-bool ReadHead(const std::wstring& path, std::string& head)
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate.
+bool WellFormedUtf8(const std::string& text)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char bytes[3] = {};
-    DWORD read = 0;
-    if (ReadFile(file, bytes, sizeof bytes, &read, nullptr))
-        head.assign(bytes, read);
-    CloseHandle(file);
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const size_t extra = b < 0x80 ? 0 : b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : 9;
+        if (extra == 9 || i + extra >= text.size() + (extra ? 0 : 1))
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        const auto second = extra ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second >= 0xA0) || (b == 0xF0 && second < 0x90) ||
+            (b == 0xF4 && second >= 0x90))
+            return false;
+        i += extra + 1;
+    }
     return true;
 }
 
 } // namespace
+
+bool IsUtf8Text(const std::string& text) { return HasMark(text) || (!IsAscii(text) && WellFormedUtf8(text)); }
 
 std::string Utf8FromAnsi(const std::string& text, unsigned codePage)
 {
@@ -119,9 +126,10 @@ void TextForms::Plan(const std::vector<std::wstring>& paths)
     bool mayBeUtf8 = m_encoding == L"utf-8";
     for (const std::wstring& path : paths) {
         Planned file;
-        std::string head;
-        file.exists = ReadHead(path, head);
-        file.utf8 = HasMark(head);
+        const std::optional<std::string> text = ReadWhole(path);
+        file.exists = text.has_value();
+        file.utf8 = text && IsUtf8Text(*text);
+        file.mark = text && HasMark(*text);
         const std::wstring key = Lower(Slashed(path));
         file.csharp = key.size() >= 3 && key.compare(key.size() - 3, 3, L".cs") == 0;
         mayBeUtf8 = mayBeUtf8 || (m_encoding == L"keep" && (file.utf8 || (!file.exists && file.csharp)));
@@ -134,19 +142,19 @@ unsigned TextForms::AddinCodePage() const { return m_addinUtf8 ? CP_UTF8 : m_ans
 
 std::string TextForms::ToAddin(const std::wstring& path, const std::string& text) const
 {
-    std::string result;
-    if (HasMark(text) && !m_addinUtf8) {
+    const bool utf8 = IsUtf8Text(text);
+    std::string result = HasMark(text) ? text.substr(3) : text;
+    if (utf8 && !m_addinUtf8) {
         size_t lost = 0;
         int line = 0;
-        result = AnsiFromUtf8(text.substr(3), m_ansi, &lost, &line);
+        result = AnsiFromUtf8(result, m_ansi, &lost, &line);
         if (lost)
             Warn(Slashed(path) + L":" + std::to_wstring(line) + L": " + std::to_wstring(lost) +
                  L" character(s) of this UTF-8 file have no byte in code page " + std::to_wstring(m_ansi) +
-                 L" and become \"?\" (--encoding ansi); --encoding keep keeps the file UTF-8");
-    } else if (HasMark(text)) {
-        result = text.substr(3);
-    } else {
-        result = m_addinUtf8 ? Utf8FromAnsi(text, m_ansi) : text;
+                 L" and become \"?\"" +
+                 (m_encoding == L"ansi" ? L" (--encoding ansi); --encoding keep keeps the file UTF-8" : L""));
+    } else if (!utf8 && m_addinUtf8) {
+        result = Utf8FromAnsi(result, m_ansi);
     }
     // The add-in reads CR LF lines; an LF line of the user's is one to it as well.
     const size_t lf = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
@@ -171,8 +179,9 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
     if (auto it = m_files.find(Lower(Slashed(path))); it != m_files.end())
         file = it->second;
     else
-        file.exists = old != nullptr, file.utf8 = old && HasMark(*old);
+        file.exists = old != nullptr, file.utf8 = old && IsUtf8Text(*old), file.mark = old && HasMark(*old);
     const bool utf8 = TargetUtf8(file, addinText);
+    const bool mark = utf8 && (m_encoding == L"utf-8" || !file.exists || file.mark);
     std::string text = addinText;
     if (m_addinUtf8 && !utf8) {
         size_t lost = 0;
@@ -200,7 +209,7 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
     }
     if (crlf >= 0)
         text = WithLineEnds(text, crlf == 1);
-    return utf8 ? kMark + text : text;
+    return mark ? kMark + text : text;
 }
 
 } // namespace VexloCli

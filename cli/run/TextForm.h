@@ -8,9 +8,9 @@
 //
 // Line ends (--line-ends crlf|lf, else keep): the .gitattributes "eol" setting for the
 // file, else those of the old file when they are all alike, else as the add-in wrote
-// them (CR LF). Encoding (--encoding ansi|utf-8, else keep): UTF-8 with its mark when
-// the old file has the mark, the ANSI code page when it has none; a new C# file is UTF-8
-// with the mark when its text is not ASCII. When any file of the run may be UTF-8, the
+// them (CR LF). Encoding (--encoding ansi|utf-8, else keep): UTF-8 when the old file is
+// (with its mark, or without when it has none), else the ANSI code page; a new C# file is
+// UTF-8 with the mark when its text is not ASCII. When any file of the run may be UTF-8, the
 // add-in runs in UTF-8 (the code page setting of the platform), so that no character is
 // lost on its way, and the files in the ANSI code page are converted to and from it here.
 #pragma once
@@ -49,7 +49,8 @@ public:
 
 private:
     struct Planned {
-        bool utf8 = false;   // the old file carries the UTF-8 mark
+        bool utf8 = false;   // the old file is UTF-8 text
+        bool mark = false;   // with the byte-order mark
         bool exists = false;
         bool csharp = false;
     };
@@ -60,6 +61,10 @@ private:
     std::map<std::wstring, Planned> m_files; // by lower-case "/" path
     GitAttributes m_git;
 };
+
+// UTF-8 text: it starts with the byte-order mark, or it is not ASCII and is well-formed
+// UTF-8 (text of an 8-bit code page hardly ever is).
+bool IsUtf8Text(const std::string& text);
 
 // Conversions between the ANSI code page given and UTF-8; `lost` counts the characters
 // that became "?" (and the line of the first, from 1).
