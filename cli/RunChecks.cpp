@@ -132,10 +132,11 @@ void ApplyCodePage(const CodePageChoice& choice)
 {
     // The add-in's conversions follow (system/AddinSystemCalls); a code page this system
     // cannot convert at all is said here.
-    SetAddinCodePage(choice.codePage);
-    if (choice.codePage && MultiByteToWideChar(choice.codePage, 0, "a", 1, nullptr, 0) == 0)
+    const bool convertible = !choice.codePage || MultiByteToWideChar(choice.codePage, 0, "a", 1, nullptr, 0) > 0;
+    if (!convertible)
         Warn(L"code page " + std::to_wstring(choice.codePage) + L" cannot be converted here; the system's (" +
              std::to_wstring(GetACP()) + L") is used");
+    SetAddinCodePage(convertible ? choice.codePage : 0);
 }
 
 std::wstring CodePageText(const CodePageChoice& choice)

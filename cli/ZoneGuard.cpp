@@ -163,7 +163,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                     ? L" (it starts with a UTF-16 byte-order mark)"
                                     : L"") +
                                L", and its preserved zones would be misread" + repair +
-                               L"Save it as 8-bit text in the ANSI code page and run again.");
+                               L"Save it as UTF-8 or as 8-bit text in the ANSI code page and run again.");
         if (size_t nul = text.find('\0'); nul != std::string::npos)
             throw CliError(ExitUserText, At(file.path, LineOf(text, nul)) +
                                              L": the file holds a NUL byte, and its preserved zones would be misread" +

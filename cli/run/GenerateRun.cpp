@@ -25,7 +25,6 @@
 #include "system/AddinSystemCalls.h"
 
 #include "vxplat/CodePage.h"
-
 #include "vxplat/Kernel.h"
 
 #include <filesystem>
