@@ -130,9 +130,10 @@ void TextForms::Plan(const std::vector<std::wstring>& paths)
         file.exists = text.has_value();
         file.utf8 = text && IsUtf8Text(*text);
         file.mark = text && HasMark(*text);
+        file.ascii = text && IsAscii(*text);
         const std::wstring key = Lower(Slashed(path));
         file.csharp = key.size() >= 3 && key.compare(key.size() - 3, 3, L".cs") == 0;
-        mayBeUtf8 = mayBeUtf8 || (m_encoding == L"keep" && (file.utf8 || (!file.exists && file.csharp)));
+        mayBeUtf8 = mayBeUtf8 || (m_encoding == L"keep" && (file.utf8 || (Undecided(file) && file.csharp)));
         m_files[key] = file;
     }
     m_addinUtf8 = mayBeUtf8 && m_ansi != CP_UTF8;
@@ -168,7 +169,7 @@ bool TextForms::TargetUtf8(const Planned& file, const std::string& addinText) co
 {
     if (m_encoding != L"keep")
         return m_encoding == L"utf-8";
-    if (file.exists)
+    if (!Undecided(file))
         return file.utf8;
     return file.csharp && m_addinUtf8 && !IsAscii(addinText);
 }
@@ -179,9 +180,10 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
     if (auto it = m_files.find(Lower(Slashed(path))); it != m_files.end())
         file = it->second;
     else
-        file.exists = old != nullptr, file.utf8 = old && IsUtf8Text(*old), file.mark = old && HasMark(*old);
+        file.exists = old != nullptr, file.utf8 = old && IsUtf8Text(*old), file.mark = old && HasMark(*old),
+        file.ascii = old && IsAscii(*old);
     const bool utf8 = TargetUtf8(file, addinText);
-    const bool mark = utf8 && (m_encoding == L"utf-8" || !file.exists || file.mark);
+    const bool mark = utf8 && (m_encoding == L"utf-8" || Undecided(file) || file.mark);
     std::string text = addinText;
     if (m_addinUtf8 && !utf8) {
         size_t lost = 0;

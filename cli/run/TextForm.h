@@ -51,9 +51,12 @@ private:
     struct Planned {
         bool utf8 = false;   // the old file is UTF-8 text
         bool mark = false;   // with the byte-order mark
+        bool ascii = false;  // all ASCII: says nothing of its encoding
         bool exists = false;
         bool csharp = false;
     };
+    // A new file, or one whose text is all ASCII: its encoding is the new file's.
+    static bool Undecided(const Planned& file) { return !file.exists || file.ascii; }
     bool TargetUtf8(const Planned& file, const std::string& addinText) const;
     std::wstring m_lineEnds, m_encoding;
     unsigned m_ansi;

@@ -60,10 +60,13 @@ protected:
 TEST_F(EncodingTest, Utf8FilesKeepTheirMarkAndEveryCharacter)
 {
     WriteFile(m_dir / "sizes.mdl", kModel);
+    fs::create_directories(m_dir / "out"); // an ASCII file says nothing of its encoding
+    WriteFile(m_dir / "out" / "Sizes.cs", "// placeholder\r\n");
     Result first = Generate();
     ASSERT_EQ(first.code, 0) << first.err;
     const fs::path unit = m_dir / "out" / "Preise.pas", cs = m_dir / "out" / "Sizes.cs";
-    // New files: the unit in the ANSI code page, the C# file (not ASCII) in UTF-8.
+    // New files (and ASCII ones): the unit in the ANSI code page, the C# file (its text
+    // not ASCII) in UTF-8.
     EXPECT_TRUE(Contains(ReadFile(unit), "Gr\xF6\xDF" "e und Preis \x96 in \x80")) << ReadFile(unit);
     EXPECT_EQ(ReadFile(cs).compare(0, 3, kMark), 0);
     EXPECT_TRUE(Contains(ReadFile(cs), "class " + kGroesse)) << ReadFile(cs);
