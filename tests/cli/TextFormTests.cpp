@@ -111,15 +111,33 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Checkout{"CrLf", "", "", {}, 0, true},
         Checkout{"Lf", "*", "", {}, 0, true},
-        Checkout{"MixedPerFile", ".cs", "", {}, 0, true},
-        Checkout{"LfWithGitEolLf", "*", "* text=auto eol=lf\n", {}, 0},
-        Checkout{"LfButGitSaysCrLfForCs", "*", "# C# tools\n*.cs eol=crlf\n", {}, 2},
-        Checkout{"GitEolUnsetAgain", "*", "*.cs eol=crlf\n*.cs !eol\n", {}, 0},
-        Checkout{"GitTextUnset", "*", "* eol=crlf\n[attr]x -text\n*.cs -text\n", {}, 6},
-        Checkout{"GitPatternWithFolder", "*", "out/CSharp/** eol=crlf\n", {}, 2},
-        Checkout{"LfForcedCrLf", "*", "", {"--line-ends", "crlf"}, 8},
-        Checkout{"CrLfForcedLf", "", "* eol=crlf\n", {"--line-ends", "lf"}, 8}),
+        Checkout{"MixedPerFile", ".cs", "", {}, 0, true}),
     [](const ::testing::TestParamInfo<Checkout>& info) { return std::string(info.param.name); });
+
+// What .gitattributes and --line-ends ask for, each judged by --check (which changes
+// nothing) on one LF checkout.
+TEST_F(LineEndTest, GitAttributesAndTheOptionDecide)
+{
+    const Checkout cases[] = {
+        {"eol=lf for all", "*", "* text=auto eol=lf\n", {}, 0},
+        {"eol=crlf for C#", "*", "# C# tools\n*.cs eol=crlf\n", {}, 2},
+        {"eol unset again", "*", "*.cs eol=crlf\n*.cs !eol\n", {}, 0},
+        {"text unset for C#", "*", "* eol=crlf\n[attr]x -text\n*.cs -text\n", {}, 6},
+        {"pattern with a folder", "*", "out/CSharp/** eol=crlf\n", {}, 2},
+        {"--line-ends crlf", "*", "", {"--line-ends", "crlf"}, 8},
+        {"--line-ends lf over eol=crlf", "*", "* eol=crlf\n", {"--line-ends", "lf"}, 0},
+    };
+    CheckOut(cases[0]);
+    for (const Checkout& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(m_dir / ".gitattributes", c.gitattributes);
+        std::vector<std::string> check = c.flags;
+        check.push_back("--check");
+        Result r = Generate("", check);
+        EXPECT_EQ(r.code, c.differ ? 1 : 0) << r.err;
+        EXPECT_EQ(Differing(r.err), c.differ) << r.err;
+    }
+}
 
 // A file whose own lines end both ways is written as the add-in writes it (CR LF), and
 // so is a .gitattributes outside any git work tree ignored.
