@@ -4,7 +4,6 @@
 #include "RunFiles.h"
 
 #include "vxplat/CodePage.h"
-#include "vxplat/Files.h"
 
 #include <algorithm>
 #include <utility>
