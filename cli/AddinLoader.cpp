@@ -1,5 +1,7 @@
 #include "AddinLoader.h"
 
+#include "system/AddinSystemCalls.h"
+
 #include "Console.h"
 #include "RegistryTools.h"
 
@@ -151,6 +153,7 @@ std::unique_ptr<Addin> Addin::Create(const std::wstring& progId, const std::wstr
             throw CliError(ExitAddinLoad, L"cannot load the add-in module " + registration->module);
     }
     trace(L"module " + registration->module + L" for " + progId + L" " + GuidText(registration->clsid));
+    AnswerSystemCalls(module, registration->module, trace);
 
     DllGetClassObjectFn getClassObject = Export<DllGetClassObjectFn>(module, "DllGetClassObject");
     if (!getClassObject)

@@ -68,6 +68,12 @@ Options of generate:
                           nothing; combines with --check)
   --report FILE.json      write a JSON report of the run (files, zones, warnings, exit code);
                           also an option of lint (its findings)
+  --line-ends crlf|lf|keep
+                          line ends of the generated files (default keep: those the
+                          file has, or its .gitattributes "eol"; see docs/CLI.md)
+  --encoding ansi|utf-8|keep
+                          text of the generated files: the ANSI code page, or UTF-8
+                          with a byte-order mark (default keep: as the file is)
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
@@ -273,6 +279,14 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         } else if (reverse && name == L"--prune") {
             requireFlag();
             options.prune = true;
+        } else if (generate && name == L"--line-ends") {
+            options.lineEnds = takeValue();
+            if (options.lineEnds != L"crlf" && options.lineEnds != L"lf" && options.lineEnds != L"keep")
+                Usage(L"--line-ends must be crlf, lf or keep, got: " + options.lineEnds);
+        } else if (generate && name == L"--encoding") {
+            options.encoding = takeValue();
+            if (options.encoding != L"ansi" && options.encoding != L"utf-8" && options.encoding != L"keep")
+                Usage(L"--encoding must be ansi, utf-8 or keep, got: " + options.encoding);
         } else if (generate && name == L"--strict-zones") {
             requireFlag();
             options.strictZones = true;

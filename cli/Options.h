@@ -39,6 +39,8 @@ struct Options {
     bool prune = false;                  // reverse --prune
     bool properties = false;             // show --properties: each element's Delphi and C# properties
     std::wstring report;                 // --report FILE.json
+    std::wstring lineEnds = L"keep";     // --line-ends crlf|lf|keep
+    std::wstring encoding = L"keep";     // --encoding ansi|utf-8|keep
     std::vector<FailureOption> failures; // --fail
     std::wstring format = L"svg";        // diagram --format svg|png
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)

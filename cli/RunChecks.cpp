@@ -2,6 +2,8 @@
 
 #include "Console.h"
 #include "ModelSetup.h"
+#include "run/TextForm.h"
+#include "system/AddinSystemCalls.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -128,9 +130,13 @@ CodePageChoice ChooseCodePage(const Options& options)
 
 void ApplyCodePage(const CodePageChoice& choice)
 {
-    if (choice.codePage && !VxpSetAnsiCodePage(choice.codePage) && choice.codePage != GetACP())
-        Warn(L"the ANSI code page cannot be set to " + std::to_wstring(choice.codePage) +
-             L" here; the model is read in it, generated files use the system's (" + std::to_wstring(GetACP()) + L")");
+    // The add-in's conversions follow (system/AddinSystemCalls); a code page this system
+    // cannot convert at all is said here.
+    const bool convertible = !choice.codePage || MultiByteToWideChar(choice.codePage, 0, "a", 1, nullptr, 0) > 0;
+    if (!convertible)
+        Warn(L"code page " + std::to_wstring(choice.codePage) + L" cannot be converted here; the system's (" +
+             std::to_wstring(GetACP()) + L") is used");
+    SetAddinCodePage(convertible ? choice.codePage : 0);
 }
 
 std::wstring CodePageText(const CodePageChoice& choice)
@@ -295,8 +301,8 @@ void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage)
         std::string bytes;
         if (!ReadBytes(path, bytes) || bytes.empty() || bytes.size() > 0x7FFFFFFF)
             continue;
-        if (IsAscii(bytes) && KeepsAscii(page))
-            continue;
+        if ((IsAscii(bytes) && KeepsAscii(page)) || IsUtf8Text(bytes))
+            continue; // a UTF-8 file is read as UTF-8 (run/TextForm)
         int length = static_cast<int>(bytes.size());
         int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
         std::wstring text(static_cast<size_t>(std::max(wide, 0)), L'\0');

@@ -8,7 +8,9 @@
 #      a host whose calls fail: DISP_E_EXCEPTION with the add-in's description;
 #   4. vexlo.exe generate on the bundled example, once as rose.exe and once as vm.exe,
 #      byte-identical to the Linux build's output; then again over files whose
-#      preserved zones hold user text;
+#      preserved zones hold user text; then a code page 936 model (charSet 134) with
+#      classes that depend on each other: the same bytes, and the add-in's two message
+#      boxes on standard error as on Linux;
 #   5. regsvr32 /u, after which no key of the server is left;
 #   6. the Windows package laid out from the i686 build (scripts/stage-windows.sh):
 #      its install.cmd under wine's cmd.exe, every add-in entry of its template written
@@ -173,6 +175,30 @@ run_bitness() {
         [ "$(grep -r -c 'user text' "$work/wine/out-rose" | awk -F: '{ s += $2 } END { print s }')" -gt 0 ]
     }
     check "generate again over user text in the zones" zones
+    # A model in code page 936 (charSet 134) with Chinese documentation, on a system whose
+    # ANSI code page is 1252: the same bytes as the Linux build (GBK in the Delphi unit,
+    # UTF-8 in the new C# file), and the add-in's two message boxes of the classes that
+    # depend on each other on standard error, as on Linux, never a window.
+    iconv -f UTF-8 -t GBK "$root/tests/wine/Recursive936.mdl.utf8" >"$work/recursive936.mdl"
+    codepage_model() {
+      mkdir -p "$work/linux/cp936" "$work/wine/cp936"
+      (cd "$work/linux" && "$linux" generate "$work/recursive936.mdl" --out cp936 >/dev/null 2>"$work/linux-err.txt") &&
+        (cd "$work/wine" && wine "$host/bin/rose.exe" generate "$(winpath "$work/recursive936.mdl")" --out cp936 \
+          >/dev/null 2>"$work/wine-err.txt") &&
+        diff -r "$work/linux/cp936" "$work/wine/cp936" &&
+        grep -q "$(printf '\266\251\265\245')" "$work/wine/cp936/Shop.pas" && # "订单" in GBK
+        grep -q "$(printf '\345\244\207\346\263\250')" "$work/wine/cp936/Notes.cs" # "备注" in UTF-8
+    }
+    message_boxes() {
+      local side n
+      for side in linux wine; do
+        n=$(tr -d '\r' <"$work/$side-err.txt" | grep -c '^\[Recursive\] .* recursive dependency !!!$')
+        [ "$n" -eq 2 ] || { echo "$side: $n [Recursive] lines on standard error:"; cat "$work/$side-err.txt"; return 1; }
+      done
+      diff <(tr -d '\r' <"$work/linux-err.txt" | grep '^\[Recursive\]') <(tr -d '\r' <"$work/wine-err.txt" | grep '^\[Recursive\]')
+    }
+    check "a code page 936 model (charSet 134, Chinese text): same bytes as on Linux" codepage_model
+    check "the add-in's two [Recursive] message boxes on standard error, as on Linux" message_boxes
   fi
 
   check "regsvr32 /u Vexlo.dll" wine regsvr32 /u /s "$dll"

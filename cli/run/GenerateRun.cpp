@@ -23,7 +23,10 @@
 #include "run/RunReport.h"
 #include "run/Shadow.h"
 #include "run/TextDiff.h"
+#include "run/TextForm.h"
+#include "system/AddinSystemCalls.h"
 
+#include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
 #include <filesystem>
@@ -108,7 +111,7 @@ std::map<std::wstring, Selection> SplitByLanguage(const Selection& selection, Ru
 
 // What the run changes, file by file, against the user's real files.
 Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneGuard, RunBases& bases,
-                RunReport& report, bool diff, std::string& diffs)
+                TextForms& forms, RunReport& report, bool diff, std::string& diffs)
 {
     Outcome outcome;
     std::map<std::wstring, size_t> carriedInto, savedFrom;
@@ -120,6 +123,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
+        // The user's line ends and encoding, so that the base and the comparison see the file as written.
+        *now = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
         ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
         // Zones another command handed the add-in hold the user's text, not the generator's.
         if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
@@ -216,12 +221,18 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
+    // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
+    TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
+    forms.Plan(paths);
+    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
     zoneGuard.ReadOldFiles(paths);
     ScopedPathMap pathMap(options.pathMap);
     CheckOldFiles(paths, codePage.codePage);
     // Files the last run wrote that no component of the model writes any more.
     for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
         OutLine(L"stale: " + stale);
+    if (forms.AddinUtf8())
+        SetAddinCodePage(forms.AddinCodePage());
 
     // The add-in works in the shadow, on copies of the old files.
     Shadow shadow(plan);
@@ -371,7 +382,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         bases.Prune(zoneGuard);
     bases.RecordZones(zoneGuard);
     std::string diffs;
-    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, report, options.diff, diffs);
+    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
     if (preview && CurrentRunHooks().onGenerated)
         return zoneGuard.ExitCode();
     if (preview)

@@ -144,9 +144,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              L"Make it readable and run again.");
         file.original = bytes.value_or(std::string());
         const size_t mixed = MixedLineEnds(file.original);
-        if (mixed)
-            file.mended = ConsistentLineEnds(file.original);
-        const std::string& text = file.Text();
+        const std::string& text = file.original;
         if (mixed)
             OutLine(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
                     L" line(s) end in LF alone; they are read as CR LF, the line end of the new file");
@@ -157,14 +155,15 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                     ? L" (it starts with a UTF-16 byte-order mark)"
                                     : L"") +
                                L", and its preserved zones would be misread" + repair +
-                               L"Save it as 8-bit text in the ANSI code page and run again.");
+                               L"Save it as UTF-8 or as 8-bit text in the ANSI code page and run again.");
         if (size_t nul = text.find('\0'); nul != std::string::npos)
             throw CliError(ExitUserText, At(file.path, LineOf(text, nul)) +
                                              L": the file holds a NUL byte, and its preserved zones would be misread" +
                                              repair + L"Remove the NUL bytes (from this line on) and run again.");
-        ZoneScanResult scan = ScanZoneText(text);
+        Mend(file);
+        ZoneScanResult scan = ScanZoneText(file.Text());
         if (scan.unreadable)
-            throw CliError(ExitUserText, At(file.path, LineOf(text, scan.unreadableAt)) +
+            throw CliError(ExitUserText, At(file.path, LineOf(file.Text(), scan.unreadableAt)) +
                                              L": the preserved-zone begin marker on this line cannot be read (" +
                                              scan.why + L" before the end of the file)" + repair +
                                              L"Complete the marker (\"//## begin SCOPE%ID.TAG preserve=yes\" and a "
@@ -179,9 +178,6 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     for (size_t f = 0; f < m_files.size(); ++f) {
         const File& file = m_files[f];
         const std::string& text = file.Text();
-        if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            Warn(At(file.path, 1) + L": the file starts with a UTF-8 byte-order mark; it is read as text of the ANSI "
-                                    L"code page, and the new file is written without it");
         for (const ZoneAnomaly& anomaly : anomalies[f]) {
             int line = LineOf(text, anomaly.at);
             switch (anomaly.kind) {
@@ -244,8 +240,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             if (!text || text->find('\0') != std::string::npos)
                 continue;
             file.original = std::move(*text);
-            if (MixedLineEnds(file.original))
-                file.mended = ConsistentLineEnds(file.original);
+            Mend(file);
             ZoneScanResult scan = ScanZoneText(file.Text());
             file.zoneCount = scan.zones.size();
             if (!scan.unreadable && file.zoneCount)
@@ -259,6 +254,18 @@ VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
 {
     const File* file = Find(path);
     return file ? file->identity : VxpFileIdentity();
+}
+
+void ZoneGuard::Mend(File& file) const
+{
+    if (!m_addinForm) {
+        if (MixedLineEnds(file.original))
+            file.mended = ConsistentLineEnds(file.original);
+        return;
+    }
+    std::string form = m_addinForm(file.path, file.original);
+    if (form != file.original)
+        file.mended = std::move(form);
 }
 
 const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const

@@ -85,6 +85,11 @@ public:
     };
     void OfferSavedZones(std::vector<SavedZoneRef> zones) { m_saved = std::move(zones); }
 
+    // How an old file's text is handed to the add-in (line ends, encoding: the run's
+    // TextForms); without one, only mixed line ends are made CR LF.
+    using AddinForm = std::function<std::string(const std::wstring& path, const std::string& text)>;
+    void SetAddinForm(AddinForm form) { m_addinForm = std::move(form); }
+
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
@@ -169,6 +174,7 @@ private:
     std::vector<bool> Kept(const NewPath& newPath) const;
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
+    void Mend(File& file) const;
     void SaveStrayLines(const NewPath& newPath);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const;
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id = {},
@@ -182,6 +188,7 @@ private:
     bool m_preview = false;
     BaseText m_base;
     std::vector<SavedZoneRef> m_saved;
+    AddinForm m_addinForm;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;
