@@ -148,7 +148,17 @@ int RunDiagram(const Options& options, const Installation& installation)
         }
         ++written;
     }
-    WriteFile(out / "index.html", VexloDiagram::RenderIndex(report));
+    // A big report keeps its parts in files beside it, which the page loads as they come near.
+    report.partsFolder = "index-parts";
+    std::vector<VexloDiagram::ReportPart> parts;
+    const std::string index = VexloDiagram::RenderIndex(report, &parts);
+    std::filesystem::remove_all(out / "index-parts", ec);
+    if (!parts.empty()) {
+        std::filesystem::create_directories(out / "index-parts", ec);
+        for (const VexloDiagram::ReportPart& part : parts)
+            WriteFile(out / PathOf(part.file), part.text);
+    }
+    WriteFile(out / "index.html", index);
     const size_t empty = static_cast<size_t>(std::count_if(set.diagrams.begin(), set.diagrams.end(), [](const Diagram& d) { return d.Empty(); }));
     OutLine(std::to_wstring(written) + L" diagram(s) written to " + options.outDir + L", with index.html" +
             (empty ? L"; " + std::to_wstring(empty) + L" empty diagram(s) skipped" : L"") +

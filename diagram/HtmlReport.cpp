@@ -35,6 +35,25 @@ std::string Anchor(const std::string& prefix, const std::string& id)
 }
 
 constexpr size_t kChunk = 50; // class sections per lazily shown part
+constexpr char kPartMark = '\x01'; // where a part goes in the page (never in escaped text)
+constexpr size_t kInlineLimit = 1 << 20; // parts beyond a megabyte go into files of their own
+
+// Text as a JavaScript string literal.
+std::string JsString(const std::string& s)
+{
+    std::string out = "\"";
+    for (char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '<': out += "\\x3c"; break;
+        default: out += c;
+        }
+    }
+    return out + "\"";
+}
 
 class Writer {
 public:
@@ -59,7 +78,7 @@ public:
                     m_subclasses[static_cast<const Class*>(r->supplier)].push_back(c);
     }
 
-    std::string Run()
+    std::string Run(std::vector<ReportPart>* parts)
     {
         m_out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>" + E(Utf8(m_model.name)) +
                 " - model report</title><style>" + std::string(kReportStyle) + "</style></head><body>\n<nav><h2>" +
@@ -111,7 +130,7 @@ public:
             }, 150.0 * static_cast<double>(std::min(kChunk, m_model.allModules.size() - i)));
         Lazy([&] { DefaultSets(); }, 600);
         m_out += "</main><script>" + std::string(kReportScript) + "</script></body></html>\n";
-        return m_out;
+        return Assemble(parts);
     }
 
 private:
@@ -278,6 +297,7 @@ private:
     // sections when they come near the screen (or are linked to): a browser reads raw text
     // many times faster than it builds elements, so a model of thousands of classes opens
     // at once.
+    // A big report's parts go into files of their own instead (see Assemble).
     template <typename Write>
     void Lazy(Write&& write, double height)
     {
@@ -285,8 +305,44 @@ private:
         std::swap(page, m_out);
         write();
         std::swap(page, m_out);
-        m_out += "<div class=\"lazy\" style=\"min-height:" + std::to_string(static_cast<long>(height)) +
-                 "px\"><script type=\"text/x-vexlo-lazy\">" + page + "</script></div>\n";
+        m_out += std::string(1, kPartMark) + std::to_string(m_parts.size()) + kPartMark;
+        m_parts.push_back({page, height});
+    }
+
+    // The page with its parts inline, or, past kInlineLimit and where a folder is given,
+    // in files that call vexloPart(n, html) and a map of the ids each one holds.
+    std::string Assemble(std::vector<ReportPart>* files)
+    {
+        size_t total = 0;
+        for (const auto& part : m_parts)
+            total += part.first.size();
+        const bool external = files && !m_in.partsFolder.empty() && total > kInlineLimit;
+        std::string page, ids;
+        size_t from = 0;
+        for (size_t at = m_out.find(kPartMark); at != std::string::npos; at = m_out.find(kPartMark, from)) {
+            const size_t end = m_out.find(kPartMark, at + 1);
+            const size_t n = std::stoul(m_out.substr(at + 1, end - at - 1));
+            page.append(m_out, from, at - from);
+            from = end + 1;
+            const auto& [html, height] = m_parts[n];
+            const std::string size = "min-height:" + std::to_string(static_cast<long>(height)) + "px";
+            if (!external) {
+                page += "<div class=\"lazy\" style=\"" + size + "\"><script type=\"text/x-vexlo-lazy\">" + html + "</script></div>\n";
+                continue;
+            }
+            const std::string file = m_in.partsFolder + "/part" + std::to_string(n) + ".js";
+            page += "<div class=\"lazy\" data-part=\"" + std::to_string(n) + "\" data-src=\"" + E(PercentEncode(file)) +
+                    "\" style=\"" + size + "\"></div>\n";
+            files->push_back({file, "vexloPart(" + std::to_string(n) + ", " + JsString(html) + ");\n"});
+            for (size_t id = html.find(" id=\""); id != std::string::npos; id = html.find(" id=\"", id + 5)) {
+                const size_t close = html.find('"', id + 5);
+                ids += (ids.empty() ? "" : ",") + JsString(html.substr(id + 5, close - id - 5)) + ":" + std::to_string(n);
+            }
+        }
+        page.append(m_out, from, std::string::npos);
+        if (external)
+            page.insert(page.rfind("<script>"), "<script>window.vexloIds={" + ids + "};</script>");
+        return page;
     }
 
     // The element's Delphi and C# properties: those it changes, then a link to the default
@@ -337,6 +393,7 @@ private:
     std::map<const Element*, std::vector<size_t>> m_byOwner;
     std::map<const Class*, std::vector<const Class*>> m_subclasses;
     std::vector<Class*> m_sorted;
+    std::vector<std::pair<std::string, double>> m_parts; // lazily shown parts: html, estimated height
     std::map<std::string, std::pair<const Element*, std::wstring>> m_defaultSets; // anchor -> an element of the set, tool
 };
 
@@ -344,6 +401,6 @@ private:
 
 std::string ClassAnchor(const Class& cls) { return Anchor("class-", Utf8(cls.quid)); }
 
-std::string RenderIndex(const ReportInput& input) { return Writer(input).Run(); }
+std::string RenderIndex(const ReportInput& input, std::vector<ReportPart>* parts) { return Writer(input).Run(parts); }
 
 } // namespace VexloDiagram

@@ -92,22 +92,51 @@ tr.changed td{font-weight:bold}.kind,.note{color:#777;font-size:85%}.hidden{disp
 
 const char* const kReportScript = R"(
 (function () {
-  // Parts of the page kept as raw text until they come near the screen or are linked to.
-  function show(part) {
+  // Parts of the page kept as raw text, or in files beside it (data-src) for a big
+  // report, until they come near the screen or are linked to.
+  var parts = Array.prototype.slice.call(document.querySelectorAll('div.lazy'));
+  var waiting = {}, wanted = null;
+  function insert(part, html) {
     if (!part.parentNode) return;
     var holder = document.createElement('div');
-    holder.innerHTML = part.firstChild ? part.firstChild.textContent : '';
+    holder.innerHTML = html;
     while (holder.firstChild) part.parentNode.insertBefore(holder.firstChild, part);
     part.parentNode.removeChild(part);
+    if (wanted && document.getElementById(wanted)) { document.getElementById(wanted).scrollIntoView(); wanted = null; }
   }
-  var parts = Array.prototype.slice.call(document.querySelectorAll('div.lazy'));
-  window.vexloShowAll = function () { parts.forEach(show); };
+  window.vexloPart = function (n, html) {
+    var part = document.querySelector('div.lazy[data-part="' + n + '"]');
+    if (part) insert(part, html);
+    (waiting[n] || []).forEach(function (done) { done(); });
+    delete waiting[n];
+  };
+  function show(part) {
+    if (!part.parentNode) return Promise.resolve();
+    var src = part.getAttribute('data-src');
+    if (!src) { insert(part, part.firstChild ? part.firstChild.textContent : ''); return Promise.resolve(); }
+    var n = part.getAttribute('data-part');
+    return new Promise(function (done) {
+      if (!waiting[n]) {
+        waiting[n] = [];
+        var script = document.createElement('script');
+        script.src = src;
+        script.onerror = function () { (waiting[n] || []).forEach(function (d) { d(); }); delete waiting[n]; };
+        document.head.appendChild(script);
+      }
+      waiting[n].push(done);
+    });
+  }
+  window.vexloShowAll = function () { return Promise.all(parts.map(show)); };
   function reveal(id) {
     if (!id || document.getElementById(id)) return;
+    wanted = id;
+    if (window.vexloIds && id in window.vexloIds) {
+      var holder = document.querySelector('div.lazy[data-part="' + window.vexloIds[id] + '"]');
+      if (holder) show(holder);
+      return;
+    }
     for (var i = 0; i < parts.length; i++)
       if (parts[i].firstChild && parts[i].firstChild.textContent.indexOf('id="' + id + '"') >= 0) { show(parts[i]); break; }
-    var target = document.getElementById(id);
-    if (target) target.scrollIntoView();
   }
   function fromHash() { reveal(decodeURIComponent(location.hash.slice(1))); }
   window.addEventListener('hashchange', fromHash);

@@ -28,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         report.model = model.get();
         report.diagrams = &diagrams;
         report.svgFiles.assign(diagrams.diagrams.size(), "d #1.svg");
-        (void)VexloDiagram::RenderIndex(report);
+        report.partsFolder = "parts";
+        std::vector<VexloDiagram::ReportPart> parts;
+        (void)VexloDiagram::RenderIndex(report, &parts);
         // Each diagram also standalone, at an odd scale, with class links.
         VexloDiagram::SvgOptions svg;
         svg.scale = 2.5;
