@@ -17,6 +17,8 @@ enum ExitCode : int {
     ExitAddinLoad = 4,   // the add-in could not be found, registered, loaded or created
     ExitUserText = 5,    // an old file's preserved zones cannot be read safely, or (with
                          // --strict-zones) user text went to a recovery file
+    ExitDifferences = 6, // generate --check: files differ; lint: findings. No failure exits
+                         // with it, so a CI script can tell "out of date" from "broken"
 };
 
 // Ends the command: main prints the message to standard error and exits with the code.

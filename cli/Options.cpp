@@ -22,7 +22,7 @@ Commands:
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
   lint MODEL.mdl       report the model settings that give code the Delphi or C#
-                       compilers reject (exit code 1 when there are findings)
+                       compilers reject (exit code 6 when there are findings)
   diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
                        browsable index.html: --out DIR (required),
                        --format svg|png, --diagram NAME (one diagram only)
@@ -47,23 +47,29 @@ Options of generate:
                           to be saved to a recovery file (<file>.vxlost)
   --dry-run               write nothing; print what each file would become (create,
                           replace, unchanged) and where zones would be carried or saved
-  --check                 as --dry-run, but exit 1 when any file would be created or
+  --check                 as --dry-run, but exit 6 when any file would be created or
                           changed (a CI gate)
   --diff                  print a unified diff of each file that would change (writes
                           nothing; combines with --check)
   --report FILE.json      write a JSON report of the run (files, zones, warnings, exit code);
                           also an option of lint (its findings)
+  --type-map FILE|cpp|java  rewrite the model's type texts for Delphi and C# before
+                          the add-in reads them (lines "model type = language type");
+                          also an option of show and lint
+
+Options of lint:
+  --known-types FILE      type names your libraries declare, one a line
+  --format text|sarif     findings as lines (default) or as SARIF 2.1.0 on standard output
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
 
   --help, --version
 
-Exit codes: 0 ok, 1 generation or host error (--check: files differ; lint: findings),
-2 usage error, 3 model load error,
+Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
-with --strict-zones.)";
+with --strict-zones, 6 --check: files differ / lint: findings (no failure exits 6).)";
 
 [[noreturn]] void Usage(const std::wstring& message)
 {
@@ -190,6 +196,18 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             options.format = takeValue();
             if (options.format != L"svg" && options.format != L"png")
                 Usage(L"--format must be svg or png, got: " + options.format);
+        } else if (lint && name == L"--format") {
+            options.format = takeValue();
+            if (options.format != L"text" && options.format != L"sarif")
+                Usage(L"--format of lint must be text or sarif, got: " + options.format);
+        } else if ((generate || lint || options.command == Command::Show) && name == L"--type-map") {
+            options.typeMap = takeValue();
+            if (options.typeMap.empty())
+                Usage(L"--type-map needs a file, or cpp or java");
+        } else if (lint && name == L"--known-types") {
+            options.knownTypes = takeValue();
+            if (options.knownTypes.empty())
+                Usage(L"--known-types needs a file");
         } else if (diagram && name == L"--diagram") {
             options.diagramName = takeValue();
         } else if (generate && name == L"--class") {
@@ -241,6 +259,10 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         }
     }
 
+    if (lint && options.format == L"svg")
+        options.format = L"text";
+    if (options.check && options.dryRun)
+        Usage(L"--check and --dry-run are alternatives: --check is --dry-run with an exit code for differences");
     if (modelCommand && !havePath)
         Usage(first + L" needs a model file");
     if (diagram && options.outDir.empty())

@@ -37,7 +37,9 @@ struct Options {
     bool diff = false;                   // --diff
     std::wstring report;                 // --report FILE.json
     std::vector<FailureOption> failures; // --fail
-    std::wstring format = L"svg";        // diagram --format svg|png
+    std::wstring format = L"svg";        // diagram --format svg|png; lint --format text|sarif
+    std::wstring typeMap;                // --type-map FILE|cpp|java ("" = none)
+    std::wstring knownTypes;             // lint --known-types FILE ("" = none)
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
 };
 

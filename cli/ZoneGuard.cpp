@@ -387,7 +387,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                 // The first zone of a key is the one the add-in takes: in front.
                 carried[&target] += MarkerForm(zone, source.Text());
                 int line = LineOf(source.Text(), zone.start);
-                OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
+                (m_notesToError ? ErrLine : OutLine)((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
                         At(source.path, line) + L" into " + target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",
                                           source.path, target.path, line});

@@ -56,7 +56,8 @@ public:
     explicit ZoneGuard(bool strict);
 
     // A run that writes nothing (--dry-run, --check, --diff) says "would carry".
-    void Preview() { m_preview = true; }
+    // With a diff on standard output, the notes go to standard error.
+    void Preview(bool notesToError = false) { m_preview = true; m_notesToError = notesToError; }
 
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
@@ -127,6 +128,7 @@ private:
 
     bool m_strict;
     bool m_preview = false;
+    bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;

@@ -19,8 +19,28 @@ using namespace RoseHost;
 
 namespace {
 
-// Findings share the exit code of a failed generation; the summary line tells them apart.
-constexpr int kExitFindings = 1;
+// Findings have an exit code of their own: a failure never exits with it.
+constexpr int kExitFindings = ExitDifferences;
+
+// --known-types: one name a line; blanks, empty lines and "#" comments are passed over.
+std::vector<std::wstring> ReadKnownTypes(const std::wstring& file)
+{
+    std::optional<std::string> text = ReadWhole(file);
+    if (!text)
+        throw CliError(ExitModelLoad, file + L": the list of known types cannot be read: " + LastErrorText());
+    std::vector<std::wstring> names;
+    std::string line;
+    for (size_t start = 0; start < text->size();) {
+        size_t end = text->find('\n', start);
+        line = text->substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text->size() : end + 1;
+        line = line.substr(0, line.find('#'));
+        size_t first = line.find_first_not_of(" \t\r"), last = line.find_last_not_of(" \t\r");
+        if (first != std::string::npos)
+            names.push_back(Ansi(line.substr(first, last - first + 1)));
+    }
+    return names;
+}
 
 // The zones of the components' existing files, each file read once.
 class OldZones {
@@ -72,10 +92,19 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
     OldZones zones(*model, PathMapLookup(options.pathMap));
     LintRun run;
     run.components = modules.size();
+    for (const Module* module : modules)
+        run.selected.push_back(QualifiedName(*module));
+    VexloLint::LintSettings settings;
+    if (!options.knownTypes.empty())
+        settings.knownTypes = ReadKnownTypes(options.knownTypes);
+    if (!options.typeMap.empty())
+        settings.typeMap = &TypeMapOf(options.typeMap);
     run.findings = VexloLint::LintComponents(
-        *model, modules, [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
+        *model, modules,
+        [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
             return zones.Find(module, scope, tag);
-        });
+        },
+        settings);
     return run;
 }
 
@@ -102,6 +131,7 @@ int RunLint(const Options& options, const Installation& installation)
         throw;
     }
     report.Time("lint");
+    report.components = run.selected;
     for (const VexloLint::Finding& finding : run.findings) {
         OutLine(VexloLint::FindingText(finding));
         report.findings.push_back({finding.file, finding.line, finding.path, finding.rule, finding.message, finding.fix});

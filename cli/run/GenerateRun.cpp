@@ -132,7 +132,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     RecoverInterruptedRuns(plan, preview);
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
-        zoneGuard.Preview();
+        zoneGuard.Preview(options.diff);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
@@ -313,9 +313,11 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (preview) {
         for (const ReportFile& f : report.files)
             if (!options.check || f.action != L"unchanged" || options.dryRun)
-                OutLine(f.action + L": " + f.path);
+                (options.diff ? ErrLine : OutLine)(f.action + L": " + f.path);
+        // Beside a diff on standard output, the notes go to standard error: the patch stays a patch.
+        auto note = [&](const std::wstring& line) { options.diff ? ErrLine(line) : OutLine(line); };
         for (const RecoveryEntry& e : zoneGuard.Recovery())
-            OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " +
+            note(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " +
                     e.recovery + L")");
         if (!diffs.empty())
             std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
@@ -323,7 +325,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             ErrLine(L"vexlo: " + std::to_wstring(outcome.changes.size()) + L" of " +
                     std::to_wstring(report.files.size()) +
                     L" file(s) differ from what the model generates (--check)");
-            return ExitHostError;
+            return ExitDifferences;
         }
         if (options.check)
             ErrLine(L"vexlo: all " + std::to_wstring(report.files.size()) +

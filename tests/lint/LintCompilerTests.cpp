@@ -4,6 +4,7 @@
 // about it and the regenerated file compiles. A case skips when its compiler is missing.
 #include "GenerationTestSupport.h"
 #include "Lint.h"
+#include "TypeMap.h"
 
 #include <algorithm>
 #include <functional>
@@ -16,6 +17,7 @@ struct Fixture {
     ModelBuilder& build;
     Subsystem* package;
     std::vector<Class*> classes;
+    Module* module = nullptr; // the component of the classes, made after the model
     Class* Add(const std::wstring& name, Category* category = nullptr)
     {
         classes.push_back(build.AddClass(name, category));
@@ -43,7 +45,15 @@ struct LintCase {
     std::function<void(Fixture&)> model;
     std::function<void(Fixture&)> fix; // a model change; or, when empty, the zone below
     ZoneFill zone = {};
+    const wchar_t* includes = nullptr; // the component's "AdditionalIncludes"
 };
+
+// The fix a lint type finding names: a built-in type map applied to the model in memory.
+void MapWith(Fixture& f, const wchar_t* map)
+{
+    const std::wstring language = f.build.tool;
+    VexloTypes::ApplyTypeMap(*f.build.model, *VexloTypes::BuiltinTypeMap(map), [&](const Class&) { return language; });
+}
 
 // A namespace package of the C# cases.
 Category* Namespace(Fixture& f, const std::wstring& name)
@@ -100,6 +110,26 @@ const LintCase kCases[] = {
     {"DelphiDocumentationWithBrace", L"Delphi", L"documentation-breaks-comment",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"TShape"), L"Width", L"Integer")->documentation = L"in pixels}"; },
      [](Fixture& f) { f.Named(L"TShape")->attributes[0]->documentation = L"in pixels"; }},
+    {"DelphiCppPointerType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TName"), L"Text", L"char*"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiTwoWordType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddParameter(f.build.AddOperation(f.Add(L"TCounter"), L"Step"), L"By", L"unsigned long"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiSqlSizedType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TRow"), L"Code", L"char(12)"); },
+     [](Fixture& f) { f.Named(L"TRow")->attributes[0]->type = L"string[12]"; }},
+    {"DelphiCppTypeName", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TFlag"), L"Set", L"bool"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiVoidResult", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddOperation(f.Add(L"TTask"), L"Run", L"void"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiTypeOfUnitNotUsed", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TBook"), L"Lines", L"TStringList"); },
+     [](Fixture& f) { f.Set(f.module, L"AdditionalIncludes", L"Classes"); }},
+    {"DelphiUnitUsedTwice", L"Delphi", L"delphi-duplicate-uses", [](Fixture& f) { f.Add(L"TBook"); },
+     [](Fixture& f) { f.Set(f.module, L"AdditionalIncludes", L"SysUtils,Classes"); }, {}, L"SysUtils,Classes,sysutils"},
     {"CSharpUntypedAttribute", L"C#", L"untyped-attribute",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"count"); },
      [](Fixture& f) { f.Named(L"Account")->attributes[0]->type = L"int"; }},
@@ -175,6 +205,27 @@ const LintCase kCases[] = {
     {"CSharpAbstractMemberOfConcreteClass", L"C#", L"csharp-abstract-member",
      [](Fixture& f) { f.Set(f.build.AddOperation(f.Add(L"Shape"), L"Draw", L"void"), L"Kind", L"abstract"); },
      [](Fixture& f) { f.Set(f.Named(L"Shape"), L"Inheritance", L"abstract"); }},
+    {"CSharpCppReferenceType", L"C#", L"not-a-type",
+     [](Fixture& f) {
+         Class* account = f.Add(L"Account");
+         f.build.AddParameter(f.build.AddOperation(account, L"Merge", L"void"), L"other", L"const Account&");
+     },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"CSharpJavaWildcard", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Registry"), L"kinds", L"System.Collections.Generic.List<?>"); },
+     [](Fixture& f) { f.Named(L"Registry")->attributes[0]->type = L"System.Collections.Generic.List<object>"; }},
+    {"CSharpVoidField", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"state", L"void"); },
+     [](Fixture& f) { f.Named(L"Account")->attributes[0]->type = L"int"; }},
+    {"CSharpRosePackagePath", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"owner", L"Logical View::java::lang::String"); },
+     [](Fixture& f) { MapWith(f, L"java"); }},
+    {"CSharpSqlTypeName", L"C#", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Loan"), L"due", L"date"); },
+     [](Fixture& f) { f.Named(L"Loan")->attributes[0]->type = L"System.DateTime"; }},
+    {"CSharpTypeOfNamespaceNotOpened", L"C#", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Loan"), L"due", L"DateTime"); },
+     nullptr, {L"LintUnit", L"suses", "using System;\r\n"}},
 };
 
 class LintCompilerTest : public ::testing::TestWithParam<LintCase> {
@@ -245,6 +296,9 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
     Fixture f{build, build.AddSubsystem(build.components, L"Lint"), {}};
     c.model(f);
     Module* module = build.AddModule(f.package, L"LintUnit", L"", f.classes);
+    f.module = module;
+    if (c.includes)
+        f.Set(module, L"AdditionalIncludes", c.includes);
 
     std::string said;
     std::vector<std::wstring> rules = RulesReported(VexloLint::LintComponents(*build.model, {module}), said);
