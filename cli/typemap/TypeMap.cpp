@@ -90,7 +90,8 @@ const MapEntry* TypeMap::Find(const std::wstring& language, const std::wstring& 
             normal.compare(normal.size() - tail.size(), tail.size(), tail) != 0)
             continue;
         std::wstring name = normal.substr(head.size(), normal.size() - head.size() - tail.size());
-        if (!std::all_of(name.begin(), name.end(), IsWordChar))
+        // One name, also qualified (std::string, java.util.Date).
+        if (!std::all_of(name.begin(), name.end(), [](wchar_t c) { return IsWordChar(c) || c == L':' || c == L'.'; }))
             continue;
         if (to) {
             std::wstring inner;

@@ -61,6 +61,12 @@ const LintRun kRuns[] = {
       "unknown-type: LendingServer::Model::Entity::Created: the type \"DateTime\"",
       "put \"using System;\" into the \"suses\" zone of LendingModel", "vexlo lint: 6 findings in "}},
     {"FixesInTheZonesSettleThem", {"MODEL", "--out", "out"}, true, 0, {"vexlo lint: no findings in "}},
+    // The C# DateTime findings, settled by a type map or by the team's known types.
+    {"TypeMapFile", {"MODEL", "--out", "out", "--type-map", "map.txt"}, false, 6,
+     {"type map map.txt: 3 type text(s) of the model mapped", "vexlo lint: 3 findings in "}},
+    {"KnownTypes", {"MODEL", "--out", "out", "--known-types", "known.txt"}, false, 6, {"vexlo lint: 3 findings in "}},
+    {"TypeMapWithoutEntry", {"MODEL", "--type-map", "bad.map"}, false, 3, {"bad.map:2: no \"=\""}},
+    {"TypeMapMissing", {"MODEL", "--type-map", "none.map"}, false, 3, {"none.map: the type map cannot be read"}},
     {"OneComponent", {"MODEL", "--component", "LendingServices"}, false, 0, {"vexlo lint: no findings in 1 component\n"}},
     {"UnknownComponent", {"MODEL", "--component", "NoSuchThing"}, false, 2, {"NoSuchThing"}},
     {"NoModel", {}, false, 2, {"lint needs a model file"}},
@@ -80,6 +86,9 @@ TEST_P(LintCliTest, FindingsAndExitCodes)
         EXPECT_EQ(1, PutIntoZone(Dir() / "out", "TMember", "preface", "  TLoan = class;\r\n"));
         EXPECT_EQ(1, PutIntoZone(Dir() / "out", "LendingModel", "suses", "using System;\r\n"));
     }
+    WriteFile(Dir() / "map.txt", "# DateTime without using System;\n[C#]\nDateTime = System.DateTime\n");
+    WriteFile(Dir() / "known.txt", "# declared by our libraries\nDateTime\n");
+    WriteFile(Dir() / "bad.map", "[Delphi]\nint Integer\n");
     std::vector<std::string> args = {"lint"};
     for (const std::string& arg : run.args)
         args.push_back(arg == "MODEL" ? std::string(EXAMPLE_MODEL) : arg);
