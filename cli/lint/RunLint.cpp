@@ -1,5 +1,7 @@
 #include "RunLint.h"
 
+#include "Sarif.h"
+
 #include "Console.h"
 #include "ModelSetup.h"
 #include "OutputPaths.h"
@@ -132,16 +134,26 @@ int RunLint(const Options& options, const Installation& installation)
     }
     report.Time("lint");
     report.components = run.selected;
-    for (const VexloLint::Finding& finding : run.findings) {
-        OutLine(VexloLint::FindingText(finding));
+    for (VexloLint::Finding& finding : run.findings) {
+        finding.file = ReportPath(finding.file); // one form for editors and problem matchers
+        if (options.format == L"text")
+            OutLine(VexloLint::FindingText(finding));
         report.findings.push_back({finding.file, finding.line, finding.path, finding.rule, finding.message, finding.fix});
+        report.Entry(L"finding", finding.rule + L": " + finding.path + L": " + finding.message + L". Fix: " + finding.fix + L".",
+                     finding.file, finding.line);
     }
+    if (options.format == L"sarif") {
+        std::string log = SarifLog(run.findings, ArgumentText(VEXLO_VERSION), Slashed(AbsoluteFolder(L".")));
+        std::fwrite(log.data(), 1, log.size(), stdout);
+        std::fflush(stdout);
+    }
+    auto say = [&](const std::wstring& line) { options.format == L"sarif" ? ErrLine(line) : OutLine(line); };
     std::wstring components = std::to_wstring(run.components) + (run.components == 1 ? L" component" : L" components");
     if (run.findings.empty()) {
-        OutLine(L"vexlo lint: no findings in " + components);
+        say(L"vexlo lint: no findings in " + components);
         return finish(ExitOk);
     }
-    OutLine(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
+    say(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
             (run.findings.size() == 1 ? L" finding" : L" findings") + L" in " + components +
             L"; the compilers would reject the generated code");
     return finish(kExitFindings);

@@ -297,7 +297,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
-                                savedFrom[Lower(shown)]});
+                                savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
             outcome.unchanged.push_back(shown);
             continue;
@@ -310,6 +310,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
                                    L"component " + QualifiedName(*file.module)});
     }
 
+    AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
     if (preview) {
         for (const ReportFile& f : report.files)
             if (!options.check || f.action != L"unchanged" || options.dryRun)
