@@ -314,7 +314,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (preview) {
         for (const ReportFile& f : report.files)
             if (!options.check || f.action != L"unchanged" || options.dryRun)
-                (options.diff ? ErrLine : OutLine)(f.action + L": " + f.path);
+                (options.diff ? ErrLine : OutLine)(f.action + L": " + ReportPath(f.path));
         // Beside a diff on standard output, the notes go to standard error: the patch stays a patch.
         auto note = [&](const std::wstring& line) { options.diff ? ErrLine(line) : OutLine(line); };
         for (const RecoveryEntry& e : zoneGuard.Recovery())
