@@ -109,7 +109,7 @@ std::vector<std::pair<std::wstring, std::wstring>> UsedNames(const ClassText& te
                    (role.association && !role.association->name.empty()
                         ? L" of the association " + role.association->name.str()
                         : std::wstring()) +
-                   L", line " + std::to_wstring(role.line);
+                   (role.line ? L", line " + std::to_wstring(role.line) : std::wstring());
         }
         for (const std::wstring& word : IdentifiersOf(member.type))
             used.push_back({word, what});

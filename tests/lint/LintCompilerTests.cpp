@@ -46,6 +46,7 @@ struct LintCase {
     std::function<void(Fixture&)> fix; // a model change; or, when empty, the zone below
     ZoneFill zone = {};
     const wchar_t* includes = nullptr; // the component's "AdditionalIncludes"
+    const char* says = nullptr;        // a text the finding holds
 };
 
 // The fix a lint type finding names: a built-in type map applied to the model in memory.
@@ -107,6 +108,9 @@ const LintCase kCases[] = {
          for (Operation* add : f.Named(L"TNames")->operations)
              f.Set(add, L"IsOverload", L"TRUE");
      }},
+    {"DelphiUnnamedRolesReferringToEachOther", L"Delphi", L"delphi-forward-declaration",
+     [](Fixture& f) { f.build.Associate(L"Holds", f.Add(L"TMember"), L"", true, f.Add(L"TLoan"), L"", true); },
+     nullptr, {L"TLoan", L"preface", "  TMember = class;\r\n"}, nullptr, "unnamed role of the association Holds"},
     {"DelphiDocumentationWithBrace", L"Delphi", L"documentation-breaks-comment",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"TShape"), L"Width", L"Integer")->documentation = L"in pixels}"; },
      [](Fixture& f) { f.Named(L"TShape")->attributes[0]->documentation = L"in pixels"; }},
@@ -176,6 +180,9 @@ const LintCase kCases[] = {
          f.build.AddOperation(account, L"count", L"void");
      },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->name = L"Recount"; }},
+    {"CSharpCppDestructor", L"C#", L"not-an-identifier",
+     [](Fixture& f) { f.build.AddOperation(f.Add(L"Account"), L"~Account"); },
+     [](Fixture& f) { f.Named(L"Account")->operations.clear(); }, {}, nullptr, "a C++ destructor"},
     {"CSharpMethodNamedLikeClass", L"C#", L"csharp-member-named-like-class",
      [](Fixture& f) { f.build.AddOperation(f.Add(L"Account"), L"Account", L"void"); },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->returnType = L"Account"; }},
@@ -302,7 +309,11 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
 
     std::string said;
     std::vector<std::wstring> rules = RulesReported(VexloLint::LintComponents(*build.model, {module}), said);
-    EXPECT_EQ(1u, std::count(rules.begin(), rules.end(), std::wstring(c.rule))) << said;
+    // The model's one fault, under its rule and no other.
+    EXPECT_EQ(std::vector<std::wstring>{c.rule}, rules) << said;
+    if (c.says) {
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    }
     fs::path file = Generate(build, module);
     std::string output;
     EXPECT_FALSE(Compiles(file, output)) << "the unlinted model's file compiles:\n" << ReadBytes(file);
