@@ -96,6 +96,14 @@ const std::vector<Rule>& CSharpRules();
 const std::vector<Rule>& SettingRules();
 const std::vector<Rule>& TypeRules();
 
+// Reads a type text as the language does: false with the first token that does not fit,
+// else true with the names it uses, qualified as written ("System.DateTime", "TBook").
+bool ParseType(Language language, const std::wstring& text, std::vector<std::wstring>& names, std::wstring& bad);
+// Why a text ParseType refused is no type, naming the other language's form it has.
+std::wstring WhyNoType(Language language, const std::wstring& text, const std::wstring& bad);
+// bool, int, string, void, ...: C#'s keywords that name types.
+bool IsCSharpTypeKeyword(const std::wstring& word);
+
 // The namespaces a C# file opens: its using lines and those in its "suses" zone.
 std::set<std::wstring> OpenNamespaces(const UnitText& unit, const Report& report);
 
