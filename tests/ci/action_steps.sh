@@ -5,6 +5,7 @@
 # nothing is written into the checkout. After a model change: the gate fails with exit
 # code 6, the diff lands outside the checkout, in the job summary and, split between
 # lines, in comments that together hold every line of it; the verdict fails the job.
+# The GitLab job's script and the pre-commit hook then judge the same repository.
 #   action_steps.sh BIN_DIR SOURCE_DIR
 set -uo pipefail
 bin=$1 source=$2
@@ -69,5 +70,24 @@ grep -q '^--- a/' "$GITHUB_STEP_SUMMARY" || fail "no diff in the job summary"
 GATE=$gate LINT=0 bash "$action/verdict.sh" >"$work/verdict" && fail "the verdict passes a stale checkout"
 grep -q "is not what $MODEL generates" "$work/verdict" || fail "the verdict does not say why: $(cat "$work/verdict")"
 
-[ $failures -eq 0 ] && echo "the action's steps behave as documented"
+# The GitLab job's script (docs/ci/vexlo.gitlab-ci.yml) and the pre-commit hook's
+# command line, in the same repository, with vexlo as the job's cache would hold it.
+mkdir -p .vexlo && ln -s "$bin" .vexlo/bin
+if python3 -c 'import yaml' 2>/dev/null; then
+  python3 -c 'import sys, yaml; print(yaml.safe_load(open(sys.argv[1]))["vexlo"]["script"][0])' \
+    "$source/docs/ci/vexlo.gitlab-ci.yml" >"$work/gitlab.sh"
+  MODEL=model/Library.mdl OUT=src bash -e "$work/gitlab.sh" >"$work/gitlab.log" 2>&1 && fail "the GitLab job passes a stale checkout"
+  grep -q "regenerate: vexlo generate model/Library.mdl --out src" "$work/gitlab.log" || fail "the GitLab job: $(cat "$work/gitlab.log")"
+  [ -s .vexlo/report/check.json ] || fail "the GitLab job wrote no report"
+  git checkout -q HEAD~1 -- "$MODEL"
+  MODEL=model/Library.mdl OUT=src bash -e "$work/gitlab.sh" >"$work/gitlab.log" 2>&1 || fail "the GitLab job fails in sync: $(cat "$work/gitlab.log")"
+  git checkout -q HEAD -- "$MODEL"
+else
+  echo "python3-yaml is missing: the GitLab job's script is not run"
+fi
+entry=$(sed -n 's/^  entry: //p' "$source/.pre-commit-hooks.yaml" | head -1)
+$entry model/Library.mdl --out src >/dev/null 2>&1
+[ $? -eq 6 ] || fail "the pre-commit hook ($entry) does not fail a stale checkout with 6"
+
+[ $failures -eq 0 ] && echo "the action's steps, the GitLab job and the pre-commit hook behave as documented"
 exit $((failures > 0))

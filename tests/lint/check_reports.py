@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The reports CI tools read, validated against their schemas: --report of generate,
---check, a model that cannot be loaded, a commit that fails, and lint (docs/report.schema.json);
+--check, --dry-run with text to save, a model that cannot be loaded, a commit that fails,
+and lint (docs/report.schema.json);
 lint --format sarif (SARIF 2.1.0). Each run's report must also say what the run did, with
 paths in the documented form (relative to the folder vexlo runs in, "/" separated).
 
@@ -73,6 +74,28 @@ try:
     stale = [m for m in chk["messages"] if m["kind"] == "stale"]
     check(len(stale) == chk["summary"]["replace"] and stale and all(m["line"] > 1 for m in stale),
           "--check: a stale entry with the first changed line per file that differs")
+
+    # Text of the user's in the zone of an operation the model then loses: a "save" entry.
+    catalog = os.path.join(work, "out", "Delphi", "Catalog.pas")
+    with open(catalog, "rb") as f:
+        code = f.read()
+    at = code.index(b".body preserve=yes\r\n", code.index(b"//## begin TCatalog::Count%")) + len(b".body preserve=yes\r\n")
+    with open(catalog, "wb") as f:
+        f.write(code[:at] + b"    Result := FItems.Count;\r\n" + code[at:])
+    start = text.index('(object Operation "Count"')
+    depth, end = 0, start
+    for end in range(start, len(text)):
+        depth += {"(": 1, ")": -1}.get(text[end], 0)
+        if depth == 0:
+            break
+    with open(os.path.join(work, "lost.mdl"), "w", encoding="latin-1") as f:
+        f.write(text[:start] + text[end + 1:])
+    r = run(["generate", "lost.mdl", "--out", "out", "--dry-run", "--report", "save.json"], work)
+    check(r.returncode == 0, "--dry-run exits 0: " + r.stderr)
+    save = validated(os.path.join(work, "save.json"), report_schema, "--dry-run with text to save")
+    saved = [m for m in save["messages"] if m["kind"] == "save"]
+    check(saved and saved[0]["file"] == "out/Delphi/Catalog.pas" and saved[0]["line"] > 1,
+          "--dry-run: a save entry with the old file and the zone's line: %s" % saved)
 
     with open(os.path.join(work, "broken.mdl"), "w", encoding="latin-1") as f:
         f.write(text[: len(text) // 3])
