@@ -43,11 +43,30 @@ def compile_errors(language, out):
     if not files:
         return errors
     if language == "C#":
-        result = run(["mcs", "-target:library", "-nologo", "-out:" + os.path.join(out, "all.dll")] + files)
+        # The files are in the model's code page and mcs reads UTF-8 (mono has no GBK):
+        # it compiles UTF-8 copies, line for line, so that only the model's settings count.
+        copies = os.path.join(out, ".utf8")
+        compiled = []
+        for f in files:
+            with open(f, "rb") as data:
+                raw = data.read()
+            for encoding in ("utf-8", "gbk", "cp1252"):
+                try:
+                    decoded = raw.decode(encoding)
+                    break
+                except UnicodeDecodeError:
+                    continue
+            copy = os.path.join(copies, os.path.relpath(f, out))
+            os.makedirs(os.path.dirname(copy), exist_ok=True)
+            with open(copy, "w", encoding="utf-8", newline="") as data:
+                data.write(decoded)
+            compiled.append(copy)
+        result = run(["mcs", "-target:library", "-nologo", "-out:" + os.path.join(out, "all.dll")] + compiled)
         for line in (result.stdout + result.stderr).splitlines():
             m = MCS_ERROR.match(line.strip())
             if m:
-                errors.add((os.path.abspath(m.group(1)), int(m.group(2)), m.group(3) + " " + m.group(4)))
+                original = os.path.join(out, os.path.relpath(os.path.abspath(m.group(1)), copies))
+                errors.add((os.path.abspath(original), int(m.group(2)), m.group(3) + " " + m.group(4)))
         return errors
     dirs = sorted({os.path.dirname(f) for f in files})
     units = os.path.join(out, ".units")
@@ -58,6 +77,8 @@ def compile_errors(language, out):
             m = FPC_ERROR.match(line.strip())
             if m and "There were" not in m.group(3) and "Compilation aborted" not in m.group(3):
                 path = m.group(1) if os.path.isabs(m.group(1)) else os.path.join(os.path.dirname(f), m.group(1))
+                if not os.path.exists(path):  # a unit it uses, named without its folder
+                    path = next((g for g in files if os.path.basename(g) == os.path.basename(path)), path)
                 errors.add((os.path.abspath(path), int(m.group(2)), m.group(3)))
     return errors
 
