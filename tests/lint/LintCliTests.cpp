@@ -2,6 +2,7 @@
 // file lines, the same model once its files hold the fixes in their zones, the
 // component selection and the exit codes.
 #include "CliTestSupport.h"
+#include "SampleModels.h"
 
 #include <algorithm>
 #include <sstream>
@@ -126,6 +127,21 @@ TEST_F(VexloRunTest, TheDocumentedSampleIsTheRealOutput)
     Result result = Run({"lint", "examples/Example.mdl", "--out", "out"});
     EXPECT_EQ(6, result.code) << result.err;
     EXPECT_EQ(sample, result.out);
+}
+
+// A model whose package lives in a unit file named with "\\": its findings name the unit
+// file as every other path, with "/", so that problem matchers open it.
+TEST_F(VexloRunTest, UnitFilesAreNamedWithSlashes)
+{
+    VEXLO_REQUIRE_SAMPLE_MODELS();
+    const std::string models = SampleFolder::Dir();
+    Result result = Run({"lint", models + "/emf/plugins/org.eclipse.emf.ecore/model/Ecore.mdl", "--path-map",
+                         "VABASE_PLUGINS_PATH=" + models + "/emf/plugins", "--language", "C#", "--out", "out"});
+    EXPECT_EQ(6, result.code) << result.err;
+    EXPECT_TRUE(Contains(result.out, "/org.eclipse.emf.ecore/model/org.eclipse.emf.Ecore.cat:")) << result.out;
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_EQ(line.substr(0, line.find(": ")).find('\\'), std::string::npos) << line;
 }
 
 } // namespace
