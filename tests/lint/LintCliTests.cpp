@@ -144,4 +144,19 @@ TEST_F(VexloRunTest, UnitFilesAreNamedWithSlashes)
         EXPECT_EQ(line.substr(0, line.find(": ")).find('\\'), std::string::npos) << line;
 }
 
+// generate applies the type map to the model in memory before the add-in reads it: the
+// file holds the mapped type, the model file is as it was.
+TEST_F(VexloRunTest, GenerateWritesTheMappedTypes)
+{
+    WriteFile(Dir() / "map.txt", "[C#]\nDateTime = System.DateTime\n");
+    const std::string model = ReadFile(EXAMPLE_MODEL);
+    Result result = Run({"generate", EXAMPLE_MODEL, "--out", "out", "--type-map", "map.txt"});
+    ASSERT_EQ(0, result.code) << result.err;
+    EXPECT_TRUE(Contains(result.err, "type map map.txt: 3 type text(s) of the model mapped")) << result.err;
+    const std::string code = ReadFile(Dir() / "out" / "CSharp" / "LendingModel.cs");
+    EXPECT_TRUE(Contains(code, "private readonly System.DateTime FCreated;")) << code;
+    EXPECT_FALSE(Contains(code, " DateTime F")) << code;
+    EXPECT_EQ(model, ReadFile(EXAMPLE_MODEL));
+}
+
 } // namespace
