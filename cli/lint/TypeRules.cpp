@@ -88,13 +88,18 @@ Scope ScopeOf(const UnitText& unit, const Report& report)
     const Model& model = *unit.model;
     Scope scope;
     std::set<std::wstring> moduleNames;
-    for (const Class* cls : model.allClasses)
-        for (const Module* module : cls->assignedModules)
+    for (const Class* cls : model.allClasses) {
+        // A nested class is written inside its outer class, in that class's file.
+        const Class* outer = cls;
+        while (outer->parentClass)
+            outer = outer->parentClass;
+        for (const Module* module : outer->assignedModules)
             if (module->language == unit.tool) {
                 scope.classes[Key(unit.language, cls->name)].push_back(cls);
                 moduleNames.insert(Key(unit.language, module->name));
                 break;
             }
+    }
     std::vector<std::wstring> units;
     if (unit.language == Language::Delphi) {
         scope.reachable.insert(unit.module);
@@ -140,15 +145,22 @@ std::pair<std::wstring, std::wstring> Unknown(const UnitText& unit, const Scope&
     if (auto it = scope.classes.find(Key(language, last)); it != scope.classes.end()) {
         if (language == Language::CSharp || !qualifier.empty())
             return {};
+        auto outer = [](const Class* cls) {
+            while (cls->parentClass)
+                cls = cls->parentClass;
+            return cls;
+        };
         for (const Class* cls : it->second)
-            for (const Module* module : cls->assignedModules)
+            for (const Module* module : outer(cls)->assignedModules)
                 if (scope.reachable.count(module))
                     return {};
         const Class* cls = it->second.front();
         const Module* module = nullptr;
-        for (const Module* m : cls->assignedModules)
-            if (m->language == unit.tool)
+        for (const Module* m : outer(cls)->assignedModules)
+            if (m->language == unit.tool && !module)
                 module = m;
+        if (!module)
+            return {};
         return {L"the class " + cls->name + L" is declared in the unit " + module->name + L", which " +
                     unit.module->name + L" does not use",
                 L"add a class dependency from " + (owner ? owner->cls->name.str() : std::wstring(L"the class")) +
