@@ -22,6 +22,7 @@
 #include "run/Shadow.h"
 #include "run/TextDiff.h"
 
+#include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
 #include <filesystem>
@@ -82,6 +83,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
     report.Time("load");
     Selection selection = SelectElements(*model, options.classes, options.components);
 

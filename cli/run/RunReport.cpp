@@ -148,6 +148,7 @@ bool RunReport::Write(const std::wstring& path, int exitCode) const
 {
     std::string out = "{\n  \"version\": 1,\n  \"model\": " + Json(ReportPath(model)) + ",\n  \"host\": " + Json(host) +
                       ",\n  \"language\": " + Json(language) + ",\n  \"mode\": " + Json(mode) +
+                      ",\n  \"codePage\": " + (codePage ? std::to_string(codePage) : std::string("null")) +
                       ",\n  \"selection\": {\"classes\": " + List(classes) + ", \"components\": " + List(components) +
                       "},\n  \"files\": [";
     for (size_t i = 0; i < files.size(); ++i) {

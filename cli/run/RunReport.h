@@ -52,6 +52,7 @@ class RunReport {
 public:
     RunReport();
     std::wstring model, host, language, mode; // mode: "generate", "dry-run", "check", "diff", "lint"
+    unsigned codePage = 0; // of the generated files (and of --diff's text); 0: not known (lint)
     std::vector<std::wstring> classes, components;
     std::vector<ReportFile> files;
     std::vector<ReportMessage> messages;

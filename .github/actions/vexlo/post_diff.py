@@ -4,6 +4,7 @@ on the pull request when COMMENT is "true" (a pull request from this repository;
 from a fork gets a token that may not comment). A comment holds at most LIMIT
 characters: a longer diff is split between lines over several comments, so no line and
 no character is ever cut; a single line longer than that is left to the artifact."""
+import json
 import os
 import subprocess
 import sys
@@ -17,12 +18,21 @@ try:
         data = f.read()
 except OSError:
     sys.exit(0)
-# The generated files are in the model's code page: UTF-8 as it is, else Windows-1252
-# (the ANSI code page of the Linux build), character for character.
+# The generated files, and so the diff, are in the code page the report names; text
+# that is valid UTF-8 (a model in ASCII, a UTF-8 file) is taken as it is.
 try:
     text = data.decode("utf-8")
 except UnicodeDecodeError:
-    text = data.decode("cp1252", errors="replace")
+    codepage = 1252
+    try:
+        with open(os.path.join(reports, "check.json"), encoding="utf-8") as f:
+            codepage = json.load(f).get("codePage") or 1252
+    except (OSError, ValueError):
+        pass
+    try:
+        text = data.decode("cp%d" % codepage)
+    except (LookupError, UnicodeDecodeError):
+        text = data.decode("cp1252", errors="replace")
 lines = text.splitlines(keepends=True)
 fence = "```"
 while any(line.startswith(fence) for line in lines):
