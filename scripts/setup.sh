@@ -18,7 +18,7 @@ packages=(
   fp-compiler
   zip patch
   librsvg2-dev chromium python3 fonts-liberation2
-  python3-jsonschema
+  python3-jsonschema python3-yaml
 )
 full=1
 case "${1:-}" in

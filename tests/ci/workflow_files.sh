@@ -13,6 +13,7 @@ fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 awk '/^```yaml$/{on=1; next} /^```$/{if (on) exit} on' "$source/docs/CI.md" | cmp -s - "$source/docs/ci/model.yml" ||
   fail "docs/CI.md's workflow differs from docs/ci/model.yml"
 
+python3 -c 'import yaml' 2>/dev/null || { echo "python3-yaml is not installed (scripts/setup.sh installs it)"; exit 77; }
 python3 - "$source" <<'PY' || failures=$((failures + 1))
 import sys, yaml
 root = sys.argv[1]
