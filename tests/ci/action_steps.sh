@@ -21,6 +21,15 @@ export GITHUB_OUTPUT="$work/output" GITHUB_STEP_SUMMARY="$work/summary.md"
 export MODEL=model/Library.mdl OUT=src REPORTS="$work/runner/vexlo-report"
 mkdir -p "$RUNNER_TEMP" "$work/repo/model"
 
+# The action's first step: the cache key from the version and a digest of the sources.
+if python3 -c 'import yaml' 2>/dev/null; then
+  python3 -c 'import sys, yaml; print(yaml.safe_load(open(sys.argv[1]))["runs"]["steps"][0]["run"])' \
+    "$action/action.yml" >"$work/version.sh"
+  RUNNER_OS=Linux bash -e -o pipefail "$work/version.sh" || fail "the version step"
+  grep -qE '^key=vexlo-Linux-[0-9.]+-[0-9a-f]{16}$' "$GITHUB_OUTPUT" || fail "the cache key: $(cat "$GITHUB_OUTPUT")"
+  : >"$GITHUB_OUTPUT"
+fi
+
 # The user's repository.
 cd "$work/repo" || exit 1
 git init -q . && git config user.email ci@example.org && git config user.name CI
