@@ -137,10 +137,11 @@ std::pair<std::wstring, std::wstring> Unknown(const UnitText& unit, const Scope&
 {
     const Language language = unit.language;
     const std::wstring lang = LanguageName(language);
-    for (const std::wstring& known : unit.settings->knownTypes)
-        if (Key(language, known) == Key(language, name))
-            return {};
     std::wstring last = name.substr(name.rfind(L'.') == std::wstring::npos ? 0 : name.rfind(L'.') + 1);
+    // A known type may be listed with its namespace or unit, or without.
+    for (const std::wstring& known : unit.settings->knownTypes)
+        if (Key(language, known) == Key(language, name) || Key(language, known) == Key(language, last))
+            return {};
     std::wstring qualifier = last.size() < name.size() ? name.substr(0, name.size() - last.size() - 1) : std::wstring();
     if (auto it = scope.classes.find(Key(language, last)); it != scope.classes.end()) {
         if (language == Language::CSharp || !qualifier.empty())

@@ -354,4 +354,29 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
 INSTANTIATE_TEST_SUITE_P(Rules, LintCompilerTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LintCase>& info) { return std::string(info.param.name); });
 
+// Types of the team's libraries, named in --known-types with or without their namespace,
+// are known; without the list, lint names them.
+TEST(LintKnownTypes, NameTheTeamsTypes)
+{
+    ModelBuilder build(L"C#");
+    Class* account = build.AddClass(L"Account");
+    build.AddAttribute(account, L"balance", L"Money");
+    build.AddAttribute(account, L"limit", L"Company.Finance.Money");
+    build.AddAttribute(account, L"owner", L"Person");
+    Module* module = build.AddModule(build.AddSubsystem(build.components, L"Lint"), L"Accounts", L"", {account});
+    struct Case {
+        std::vector<std::wstring> known;
+        size_t unknown;
+    };
+    for (const Case& c : {Case{{}, 3}, Case{{L"Money"}, 1}, Case{{L"Company.Finance.Money", L"Person"}, 1},
+                          Case{{L"Money", L"Person"}, 0}}) {
+        VexloLint::LintSettings settings;
+        settings.knownTypes = c.known;
+        size_t unknown = 0;
+        for (const VexloLint::Finding& finding : VexloLint::LintComponents(*build.model, {module}, {}, settings))
+            unknown += finding.rule == L"unknown-type";
+        EXPECT_EQ(c.unknown, unknown) << c.known.size();
+    }
+}
+
 } // namespace
