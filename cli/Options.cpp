@@ -22,7 +22,7 @@ Commands:
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
   lint MODEL.mdl       report the model settings that give code the Delphi or C#
-                       compilers reject (exit code 6 when there are findings)
+                       compilers reject (exit code 1 when there are findings)
   diagram MODEL.mdl    write each diagram of the model as SVG (or PNG) and a
                        browsable index.html: --out DIR (required),
                        --format svg|png, --diagram NAME (one diagram only)
@@ -47,7 +47,7 @@ Options of generate:
                           to be saved to a recovery file (<file>.vxlost)
   --dry-run               write nothing; print what each file would become (create,
                           replace, unchanged) and where zones would be carried or saved
-  --check                 as --dry-run, but exit 6 when any file would be created or
+  --check                 as --dry-run, but exit 1 when any file would be created or
                           changed (a CI gate)
   --diff                  print a unified diff of each file that would change (writes
                           nothing; combines with --check)
@@ -69,7 +69,8 @@ Options of lint:
 Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
-with --strict-zones, 6 --check: files differ / lint: findings (no failure exits 6).)";
+with --strict-zones. Under --check and lint, 1 means files differ / findings and a
+failure exits 6 instead.)";
 
 [[noreturn]] void Usage(const std::wstring& message)
 {
@@ -268,6 +269,11 @@ Options ParseOptions(const std::vector<std::wstring>& args)
     if (diagram && options.outDir.empty())
         Usage(L"diagram needs --out DIR");
     return options;
+}
+
+bool GivesVerdict(const Options& options)
+{
+    return options.command == Command::Lint || (options.command == Command::Generate && options.check);
 }
 
 std::wstring UsageText() { return kUsage; }

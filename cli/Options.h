@@ -46,6 +46,10 @@ struct Options {
 // Throws CliError (ExitUsage) for a bad command line.
 Options ParseOptions(const std::vector<std::wstring>& args);
 
+// generate --check and lint: commands whose exit code 1 means "changes found" (see
+// ProcessExitCode).
+bool GivesVerdict(const Options& options);
+
 std::wstring UsageText();
 std::wstring VersionText();
 

@@ -21,9 +21,6 @@ using namespace RoseHost;
 
 namespace {
 
-// Findings have an exit code of their own: a failure never exits with it.
-constexpr int kExitFindings = ExitDifferences;
-
 // --known-types: one name a line; blanks, empty lines and "#" comments are passed over.
 std::vector<std::wstring> ReadKnownTypes(const std::wstring& file)
 {
@@ -120,7 +117,7 @@ int RunLint(const Options& options, const Installation& installation)
     ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
     auto finish = [&](int code) {
         ObserveWarnings(nullptr);
-        if (!options.report.empty() && !report.Write(options.report, code))
+        if (!options.report.empty() && !report.Write(options.report, ProcessExitCode(code, GivesVerdict(options))))
             ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
         return code;
     };
@@ -156,7 +153,7 @@ int RunLint(const Options& options, const Installation& installation)
     say(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
             (run.findings.size() == 1 ? L" finding" : L" findings") + L" in " + components +
             L"; the compilers would reject the generated code");
-    return finish(kExitFindings);
+    return finish(ExitDifferences);
 }
 
 } // namespace VexloCli

@@ -356,7 +356,7 @@ int RunGenerate(const Options& options, const Installation& installation)
     ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
     auto finish = [&](int code) {
         ObserveWarnings(nullptr);
-        if (!options.report.empty() && !report.Write(options.report, code))
+        if (!options.report.empty() && !report.Write(options.report, ProcessExitCode(code, GivesVerdict(options))))
             ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
     };
     try {

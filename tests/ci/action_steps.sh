@@ -3,7 +3,7 @@
 # repository made like a user's: the example model and the code generated from it, with
 # the three zones lint asks for filled, committed. In sync: the gate and lint pass and
 # nothing is written into the checkout. After a model change: the gate fails with exit
-# code 6, the diff lands outside the checkout, in the job summary and, split between
+# code 1, the diff lands outside the checkout, in the job summary and, split between
 # lines, in comments that together hold every line of it; the verdict fails the job.
 # The GitLab job's script and the pre-commit hook then judge the same repository.
 #   action_steps.sh BIN_DIR SOURCE_DIR
@@ -56,7 +56,7 @@ GATE=$gate LINT=$lint bash "$action/verdict.sh" >/dev/null || fail "in sync: the
 # A model change.
 sed -i 's/Title/Heading/g' "$MODEL" && git commit -qam "rename Title"
 gate=$(step gate.sh)
-[ "$gate" = 6 ] || fail "after a change: the gate's code is '$gate', not 6"
+[ "$gate" = 1 ] || fail "after a change: the gate's code is '$gate', not 1"
 [ -s "$REPORTS/model.diff" ] && head -1 "$REPORTS/model.diff" | grep -q '^--- a/' || fail "no diff in $REPORTS"
 [ -z "$(git status --porcelain)" ] || fail "the checkout was written: $(git status --porcelain)"
 
@@ -78,6 +78,9 @@ sed '/^$/d' "$REPORTS/model.diff" | cmp -s - "$work/joined" || fail "the comment
 grep -q '^--- a/' "$GITHUB_STEP_SUMMARY" || fail "no diff in the job summary"
 GATE=$gate LINT=0 bash "$action/verdict.sh" >"$work/verdict" && fail "the verdict passes a stale checkout"
 grep -q "is not what $MODEL generates" "$work/verdict" || fail "the verdict does not say why: $(cat "$work/verdict")"
+# A failure of vexlo under --check (6) is not "out of date".
+GATE=6 LINT=0 bash "$action/verdict.sh" >"$work/verdict" && fail "the verdict passes a failed gate"
+grep -q "could not check the model (exit code 6)" "$work/verdict" || fail "a failed gate reads as: $(cat "$work/verdict")"
 
 # The GitLab job's script (docs/ci/vexlo.gitlab-ci.yml) and the pre-commit hook's
 # command line, in the same repository, with vexlo as the job's cache would hold it.
@@ -96,7 +99,7 @@ else
 fi
 entry=$(sed -n 's/^  entry: //p' "$source/.pre-commit-hooks.yaml" | head -1)
 $entry model/Library.mdl --out src >/dev/null 2>&1
-[ $? -eq 6 ] || fail "the pre-commit hook ($entry) does not fail a stale checkout with 6"
+[ $? -eq 1 ] || fail "the pre-commit hook ($entry) does not fail a stale checkout with 1"
 
 [ $failures -eq 0 ] && echo "the action's steps, the GitLab job and the pre-commit hook behave as documented"
 exit $((failures > 0))

@@ -118,11 +118,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PreviewCase{"NothingToDoCheck", "", {"--check"}, 0, {{"unchanged: ", 0}, {"replace: ", 0}}, "all 8 file\\(s\\) are up to date"},
         PreviewCase{"NothingToDoDryRun", "", {"--dry-run"}, 0, {{"unchanged: ", 8}, {"replace: ", 0}}, "^$"},
-        // Differences have an exit code of their own; a failing host never exits with it.
-        PreviewCase{"RenameCheckDiff", "rename", {"--check", "--diff"}, 6,
+        // Under --check, 1 means "differences" only: a failing host exits 6 there (and 1
+        // without --check).
+        PreviewCase{"RenameCheckDiff", "rename", {"--check", "--diff"}, 1,
                     {{"replace: ", 0}, {"--- a/CSharp/LendingModel.cs", 1}, {"\\+\\+\\+ b/Delphi/Catalog.pas", 1}, {"-.*FTitle", 2}},
                     "replace: [^\n]*\n(.|\n)*2 of 8 file\\(s\\) differ"},
-        PreviewCase{"CheckWhenTheHostFails", "rename", {"--check", "--fail", "IRoseModel.GetSelectedModules=0x80004005"}, 1,
+        PreviewCase{"CheckWhenTheHostFails", "rename", {"--check", "--fail", "IRoseModel.GetSelectedModules=0x80004005"}, 6,
+                    {{"replace: ", 0}}, "failed with HRESULT 0x80004005"},
+        PreviewCase{"GenerateWhenTheHostFails", "rename", {"--fail", "IRoseModel.GetSelectedModules=0x80004005"}, 1,
                     {{"replace: ", 0}}, "failed with HRESULT 0x80004005"},
         PreviewCase{"CheckAndDryRunAreAlternatives", "", {"--check", "--dry-run"}, 2, {}, "alternatives"},
         // With a diff on standard output, the notes go to standard error: the patch stays a patch.

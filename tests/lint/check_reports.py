@@ -69,8 +69,9 @@ try:
     with open(os.path.join(work, "changed.mdl"), "w", encoding="latin-1") as f:
         f.write(text.replace("Title", "Heading"))
     r = run(["generate", "changed.mdl", "--out", "out", "--check", "--report", "check.json"], work)
-    check(r.returncode == 6, "--check with differences exits 6, got %d" % r.returncode)
+    check(r.returncode == 1, "--check with differences exits 1, got %d" % r.returncode)
     chk = validated(os.path.join(work, "check.json"), report_schema, "--check")
+    check(chk["exitCode"] == 1, "--check: the report's exit code is the process's")
     stale = [m for m in chk["messages"] if m["kind"] == "stale"]
     check(len(stale) == chk["summary"]["replace"] and stale and all(m["line"] > 1 for m in stale),
           "--check: a stale entry with the first changed line per file that differs")
@@ -113,15 +114,23 @@ try:
     error = [m for m in commit["messages"] if m["kind"] == "error"]
     check(error and error[0]["file"] == "other/Delphi/Catalog.pas", "commit error: the file named: %s" % error)
 
+    # Under --check, a failure has a code of its own: 1 there means "differences" only.
+    r = run(["generate", "changed.mdl", "--out", "out", "--check", "--fail",
+             "IRoseModel.GetSelectedModules=0x80004005", "--report", "fail.json"], work)
+    check(r.returncode == 6, "--check when the host fails exits 6, got %d" % r.returncode)
+    fail = validated(os.path.join(work, "fail.json"), report_schema, "--check failure")
+    check(fail["exitCode"] == 6 and "error" in kinds(fail), "--check failure: the report says 6 and the error")
+
     r = run(["lint", model, "--out", "out", "--report", "lint.json"], work)
-    check(r.returncode == 6, "lint with findings exits 6")
+    check(r.returncode == 1, "lint with findings exits 1")
     lint = validated(os.path.join(work, "lint.json"), report_schema, "lint")
+    check(lint["exitCode"] == 1, "lint: the report's exit code is the process's")
     check(lint["selection"]["components"], "lint: the components judged are its selection")
     check(all(f["file"] == model for f in lint["findings"]), "lint: findings name the model as given")
     check(kinds(lint).count("finding") == len(lint["findings"]) > 0, "lint: a finding entry per finding")
 
     r = run(["lint", model, "--out", "out", "--format", "sarif"], work)
-    check(r.returncode == 6 and "findings" in r.stderr, "lint --format sarif: exit 6, summary on standard error")
+    check(r.returncode == 1 and "findings" in r.stderr, "lint --format sarif: exit 1, summary on standard error")
     with open(os.path.join(work, "lint.sarif"), "w", encoding="utf-8") as f:
         f.write(r.stdout)
     sarif = validated(os.path.join(work, "lint.sarif"), sarif_schema, "SARIF")
