@@ -103,6 +103,15 @@ int DefaultButton(unsigned style)
     return index < buttons.size() ? buttons[index] : buttons.front();
 }
 
+int ProcessExitCode(int code, bool verdictCommand)
+{
+    if (code == ExitDifferences)
+        return ExitHostError;
+    if (verdictCommand && code == ExitHostError)
+        return ExitVerdictFailure;
+    return code;
+}
+
 std::wstring HexCode(long code)
 {
     wchar_t buffer[16];

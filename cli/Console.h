@@ -17,7 +17,17 @@ enum ExitCode : int {
     ExitAddinLoad = 4,   // the add-in could not be found, registered, loaded or created
     ExitUserText = 5,    // an old file's preserved zones cannot be read safely, or (with
                          // --strict-zones) user text went to a recovery file
+    ExitVerdictFailure = 6, // what ExitHostError becomes under a verdict command
+    // Internal: a verdict command's "differences" or "findings". Commands whose 1 means
+    // "changes found" (generate --check, lint) return it rather than 1; ProcessExitCode
+    // turns it into 1 and their failures into 6, so that a CI script reading 1 as
+    // "out of date" never mistakes a broken run for one.
+    ExitDifferences = 0x100,
 };
+
+// The code the process exits with (and the report shows) for a command's result. A
+// verdict command is one whose 1 means "changes found" (generate --check, lint).
+int ProcessExitCode(int code, bool verdictCommand);
 
 // Ends the command: main prints the message to standard error and exits with the code.
 class CliError : public std::runtime_error {

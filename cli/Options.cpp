@@ -74,17 +74,24 @@ Options of generate:
   --encoding ansi|utf-8|keep
                           text of the generated files: the ANSI code page, or UTF-8
                           with a byte-order mark (default keep: as the file is)
+  --type-map FILE|cpp|java  rewrite the model's type texts for Delphi and C# before
+                          the add-in reads them (lines "model type = language type");
+                          also an option of show and lint
+
+Options of lint:
+  --known-types FILE      type names your libraries declare, one a line
+  --format text|sarif     findings as lines (default) or as SARIF 2.1.0 on standard output
   --fail MEMBER=HRESULT[:TIMES]
                           make a host member fail (testing aid), e.g.
                           --fail IRoseModel.GetSelectedClasses=0x80004005
 
   --help, --version
 
-Exit codes: 0 ok, 1 generation or host error (--check: files differ; lint: findings),
-2 usage error, 3 model load error,
+Exit codes: 0 ok, 1 generation or host error, 2 usage error, 3 model load error,
 4 add-in could not be loaded or registered, 5 an old file's preserved zones cannot
 be read safely (nothing written), or user text was saved to a recovery file
-with --strict-zones.)";
+with --strict-zones. Under --check and lint, 1 means files differ / findings and a
+failure exits 6 instead.)";
 
 [[noreturn]] void Usage(const std::wstring& message)
 {
@@ -245,6 +252,18 @@ Options ParseOptions(const std::vector<std::wstring>& args)
             if (value.empty() || !end || *end || !(scale >= 0.1 && scale <= 8))
                 Usage(L"--scale must be a number from 0.1 to 8, got: " + value);
             options.scale = scale;
+        } else if (lint && name == L"--format") {
+            options.format = takeValue();
+            if (options.format != L"text" && options.format != L"sarif")
+                Usage(L"--format of lint must be text or sarif, got: " + options.format);
+        } else if ((generate || lint || options.command == Command::Show) && name == L"--type-map") {
+            options.typeMap = takeValue();
+            if (options.typeMap.empty())
+                Usage(L"--type-map needs a file, or cpp or java");
+        } else if (lint && name == L"--known-types") {
+            options.knownTypes = takeValue();
+            if (options.knownTypes.empty())
+                Usage(L"--known-types needs a file");
         } else if (diagram && name == L"--diagram") {
             options.diagramName = takeValue();
         } else if (generate && name == L"--class") {
@@ -314,6 +333,10 @@ Options ParseOptions(const std::vector<std::wstring>& args)
         Usage(L"diff needs two models (OLD.mdl NEW.mdl) or --git REV [MODEL.mdl]");
     if (diffCommand && !options.gitRevision.empty() && !options.more.empty())
         Usage(L"diff --git REV takes one model at most");
+    if (lint && options.format == L"svg")
+        options.format = L"text";
+    if (options.check && options.dryRun)
+        Usage(L"--check and --dry-run are alternatives: --check is --dry-run with an exit code for differences");
     if (modelCommand && !havePath && !(diffCommand && !options.gitRevision.empty()))
         Usage(first + L" needs a model file");
     if (diagram && options.outDir.empty())
@@ -321,6 +344,11 @@ Options ParseOptions(const std::vector<std::wstring>& args)
     if (reverse && options.dryRun && options.check)
         Usage(L"reverse takes --dry-run or --check, not both");
     return options;
+}
+
+bool GivesVerdict(const Options& options)
+{
+    return options.command == Command::Lint || (options.command == Command::Generate && options.check);
 }
 
 std::wstring UsageText() { return kUsage; }

@@ -42,7 +42,9 @@ struct Options {
     std::wstring lineEnds = L"keep";     // --line-ends crlf|lf|keep
     std::wstring encoding = L"keep";     // --encoding ansi|utf-8|keep
     std::vector<FailureOption> failures; // --fail
-    std::wstring format = L"svg";        // diagram --format svg|png
+    std::wstring format = L"svg";        // diagram --format svg|png; lint --format text|sarif
+    std::wstring typeMap;                // --type-map FILE|cpp|java ("" = none)
+    std::wstring knownTypes;             // lint --known-types FILE ("" = none)
     std::wstring diagramName;            // diagram --diagram NAME ("" = every diagram)
     std::vector<std::wstring> more;      // diff: the models after the first (git passes seven arguments)
     std::wstring gitRevision;            // diff --git REV
@@ -53,6 +55,10 @@ struct Options {
 
 // Throws CliError (ExitUsage) for a bad command line.
 Options ParseOptions(const std::vector<std::wstring>& args);
+
+// generate --check and lint: commands whose exit code 1 means "changes found" (see
+// ProcessExitCode).
+bool GivesVerdict(const Options& options);
 
 std::wstring UsageText();
 std::wstring VersionText();

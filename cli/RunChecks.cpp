@@ -4,6 +4,8 @@
 #include "ModelSetup.h"
 #include "run/TextForm.h"
 #include "system/AddinSystemCalls.h"
+#include "TypeMap.h"
+#include "run/RunFiles.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -159,9 +161,33 @@ std::shared_ptr<Model> LoadForRun(const Options& options, const std::wstring& ex
         AssignLanguage(*model, options.language);
     if (!options.outDir.empty())
         SetOutputDirectory(*model, options.outDir);
+    if (!options.typeMap.empty()) {
+        const VexloTypes::TypeMap& map = TypeMapOf(options.typeMap);
+        size_t mapped = VexloTypes::ApplyTypeMap(*model, map, [](const Class& cls) { return LanguageOf(cls); });
+        ErrLine(L"vexlo: type map " + map.name + L": " + std::to_wstring(mapped) + L" type text(s) of the model mapped");
+    }
     MakeFoldersAbsolute(*model);
     ReportUnresolved(*model);
     return model;
+}
+
+const VexloTypes::TypeMap& TypeMapOf(const std::wstring& nameOrFile)
+{
+    if (const VexloTypes::TypeMap* builtin = VexloTypes::BuiltinTypeMap(nameOrFile))
+        return *builtin;
+    static std::map<std::wstring, VexloTypes::TypeMap> files;
+    if (auto it = files.find(nameOrFile); it != files.end())
+        return it->second;
+    std::optional<std::string> text = ReadWhole(nameOrFile);
+    if (!text)
+        throw CliError(ExitModelLoad, nameOrFile + L": the type map cannot be read: " + LastErrorText() +
+                                          L" (--type-map takes a file, or one of the built-in maps " +
+                                          VexloTypes::BuiltinTypeMapNames() + L")");
+    VexloTypes::TypeMap map;
+    std::wstring error;
+    if (!VexloTypes::ParseTypeMap(*text, nameOrFile, map, error))
+        throw CliError(ExitModelLoad, error);
+    return files.emplace(nameOrFile, std::move(map)).first->second;
 }
 
 std::wstring DescribeLastHanded(const Model& model, const Element* module, const Element* cls)

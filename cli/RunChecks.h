@@ -3,6 +3,8 @@
 // references to classes the model does not hold, old files the code page cannot carry.
 #pragma once
 
+#include "TypeMap.h"
+
 #include "ModelSetup.h"
 #include "Options.h"
 #include "OutputPaths.h"
@@ -37,10 +39,14 @@ std::wstring CodePageText(const CodePageChoice& choice);
 
 // Loads the model for a run: with the shipped property sets found from the executable's
 // folder (a warning without them), in the code page chosen (and made the ANSI code page),
-// with the --language and --out changes, absolute folders, and unresolved references
-// reported.
+// with the --language, --type-map and --out changes, absolute folders, and unresolved
+// references reported.
 std::shared_ptr<RoseHost::Model> LoadForRun(const Options& options, const std::wstring& executableFolder,
                                             CodePageChoice& codePage, const PrepareLoad& prepare = {});
+
+// The built-in map of that name, else the map file read (once); throws CliError
+// (ExitModelLoad) naming FILE:LINE for a file that cannot be read or holds no map.
+const VexloTypes::TypeMap& TypeMapOf(const std::wstring& nameOrFile);
 
 // "component Pkg::Name, class Pkg::Cls" for the last elements handed to the add-in.
 std::wstring DescribeLastHanded(const RoseHost::Model& model, const RoseHost::Element* module,

@@ -16,11 +16,13 @@ int main(int argc, char** argv)
 {
     using namespace VexloCli;
     VxpKeepHeapForTheRun();
+    bool verdict = false; // a usage error before the options are known stays 2
     try {
         std::vector<std::wstring> args;
         for (int i = 1; i < argc; ++i)
             args.push_back(ArgumentText(argv[i]));
         Options options = ParseOptions(args);
+        verdict = GivesVerdict(options);
         Installation installation = FindInstallation();
         switch (options.command) {
         case Command::Help:
@@ -30,7 +32,7 @@ int main(int argc, char** argv)
             OutLine(VersionText());
             return ExitOk;
         case Command::Generate:
-            return RunGenerate(options, installation);
+            return ProcessExitCode(RunGenerate(options, installation), verdict);
         case Command::Show:
             return RunShow(options, installation);
         case Command::Register:
@@ -38,7 +40,7 @@ int main(int argc, char** argv)
         case Command::Unregister:
             return RunRegister(options, installation, true);
         case Command::Lint:
-            return RunLint(options, installation);
+            return ProcessExitCode(RunLint(options, installation), verdict);
         case Command::Diagram:
             return RunDiagram(options, installation);
         case Command::Reverse:
@@ -49,12 +51,12 @@ int main(int argc, char** argv)
         return ExitOk;
     } catch (const CliError& error) {
         ErrLine(L"vexlo: " + error.Message());
-        return error.ExitCode();
+        return ProcessExitCode(error.ExitCode(), verdict);
     } catch (const std::bad_alloc&) {
         ErrLine(L"vexlo: out of memory");
-        return ExitHostError;
+        return ProcessExitCode(ExitHostError, verdict);
     } catch (const std::exception& error) {
         ErrLine(L"vexlo: " + ArgumentText(error.what()));
-        return ExitHostError;
+        return ProcessExitCode(ExitHostError, verdict);
     }
 }

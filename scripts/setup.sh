@@ -21,6 +21,7 @@ packages=(
   zip patch
   librsvg2-dev chromium python3 fonts-liberation2 fonts-wqy-microhei
   libtree-sitter-dev
+  python3-jsonschema python3-yaml
 )
 # npm fetches the C# grammar's sources; a node installed otherwise brings its own npm.
 command -v npm >/dev/null || packages+=(npm)
@@ -63,4 +64,17 @@ if "$(dirname "$0")/runs-32bit.sh"; then
   fi
 else
   echo "setup: this kernel does not run 32-bit programs: no wine32, the i686 build is not run under wine"
+fi
+
+# The workflow files' checker (docs/CI.md), from npm, into .tools/ of the checkout (not
+# committed). npm comes with Debian's nodejs, or with the one already installed.
+if ! command -v npm >/dev/null; then
+  echo "setup: installing nodejs and npm"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends nodejs npm >/dev/null
+fi
+tools="$(cd "$(dirname "$0")/.." && pwd)/.tools"
+if [ ! -x "$tools/node_modules/.bin/action-validator" ]; then
+  echo "setup: installing @action-validator/cli 0.6.0 into $tools"
+  npm install --silent --no-audit --no-fund --prefix "$tools" @action-validator/cli@0.6.0 >/dev/null
 fi

@@ -31,30 +31,6 @@ void TopLevelAccess(const UnitText& unit, Report& report)
     }
 }
 
-// The namespaces a file opens: its using lines (superclasses and dependencies of its
-// classes) and those written in its "suses" zone.
-std::set<std::wstring> OpenNamespaces(const UnitText& unit, Report& report)
-{
-    std::set<std::wstring> open;
-    for (const Class* cls : unit.module->assignedClasses)
-        for (const auto* relations : {&cls->superclasses, &cls->dependencies})
-            for (const Relation* relation : *relations)
-                if (const Class* supplier = ClassOf(relation->supplier))
-                    open.insert(NamespaceOf(*unit.model, supplier->parentCategory));
-    if (std::optional<std::string> zone = report.Zone(*unit.module, unit.module->name, L"suses")) {
-        std::wstring text(zone->begin(), zone->end());
-        for (size_t at = text.find(L"using "); at != std::wstring::npos; at = text.find(L"using ", at + 6)) {
-            size_t end = text.find(L';', at);
-            std::vector<std::wstring> parts = IdentifiersOf(text.substr(at + 6, end - at - 6));
-            std::wstring name;
-            for (const std::wstring& part : parts)
-                name += (name.empty() ? L"" : L".") + part;
-            open.insert(name);
-        }
-    }
-    return open;
-}
-
 bool Encloses(const std::wstring& outer, const std::wstring& inner)
 {
     return outer.empty() || inner == outer || inner.compare(0, outer.size() + 1, outer + L".") == 0;
@@ -175,6 +151,30 @@ void NamedLikeClass(const UnitText& unit, Report& report)
 }
 
 } // namespace
+
+// The namespaces a file opens: its using lines (superclasses and dependencies of its
+// classes) and those written in its "suses" zone.
+std::set<std::wstring> OpenNamespaces(const UnitText& unit, const Report& report)
+{
+    std::set<std::wstring> open;
+    for (const Class* cls : unit.module->assignedClasses)
+        for (const auto* relations : {&cls->superclasses, &cls->dependencies})
+            for (const Relation* relation : *relations)
+                if (const Class* supplier = ClassOf(relation->supplier))
+                    open.insert(NamespaceOf(*unit.model, supplier->parentCategory));
+    if (std::optional<std::string> zone = report.Zone(*unit.module, unit.module->name, L"suses")) {
+        std::wstring text(zone->begin(), zone->end());
+        for (size_t at = text.find(L"using "); at != std::wstring::npos; at = text.find(L"using ", at + 6)) {
+            size_t end = text.find(L';', at);
+            std::vector<std::wstring> parts = IdentifiersOf(text.substr(at + 6, end - at - 6));
+            std::wstring name;
+            for (const std::wstring& part : parts)
+                name += (name.empty() ? L"" : L".") + part;
+            open.insert(name);
+        }
+    }
+    return open;
+}
 
 const std::vector<Rule>& CSharpRules()
 {

@@ -101,8 +101,18 @@ std::vector<std::pair<std::wstring, std::wstring>> UsedNames(const ClassText& te
         if (relation->supplier)
             used.push_back({relation->supplier->name, L"superclass"});
     for (const Member& member : text.members) {
+        // An unnamed role gives the field "F": name the role by its association instead.
+        std::wstring what = L"type of the " + member.what + L" " + member.name;
+        if (member.element->kind == ElementKind::Role && member.element->name.empty()) {
+            const auto& role = static_cast<const Role&>(*member.element);
+            what = L"type of the unnamed role" +
+                   (role.association && !role.association->name.empty()
+                        ? L" of the association " + role.association->name.str()
+                        : std::wstring()) +
+                   (role.line ? L", line " + std::to_wstring(role.line) : std::wstring());
+        }
         for (const std::wstring& word : IdentifiersOf(member.type))
-            used.push_back({word, L"type of the " + member.what + L" " + member.name});
+            used.push_back({word, what});
         for (const Parameter* parameter : member.parameters)
             for (const std::wstring& word : IdentifiersOf(parameter->type))
                 used.push_back({word, L"type of the parameter " + parameter->name + L" of " + member.name});

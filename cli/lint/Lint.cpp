@@ -13,7 +13,7 @@ namespace {
 std::vector<const Rule*> AllRules()
 {
     std::vector<const Rule*> rules;
-    for (const std::vector<Rule>* group : {&MemberRules(), &DelphiRules(), &CSharpRules(), &SettingRules()})
+    for (const std::vector<Rule>* group : {&MemberRules(), &TypeRules(), &DelphiRules(), &CSharpRules(), &SettingRules()})
         for (const Rule& rule : *group)
             rules.push_back(&rule);
     return rules;
@@ -22,13 +22,14 @@ std::vector<const Rule*> AllRules()
 } // namespace
 
 std::vector<Finding> LintComponents(const Model& model, const std::vector<const Module*>& modules,
-                                    const ZoneLookup& zones)
+                                    const ZoneLookup& zones, const LintSettings& settings)
 {
     std::vector<Finding> findings;
     // A class assigned to two components of a language is judged twice; it is reported once.
     std::set<std::tuple<std::wstring, unsigned, std::wstring, std::wstring>> seen;
     for (const Module* module : modules) {
         UnitText unit;
+        unit.settings = &settings;
         if (!ReadUnit(model, *module, unit))
             continue;
         Report report(zones);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "RoseModel.h"
+#include "TypeMap.h"
 
 #include <functional>
 #include <optional>
@@ -31,10 +32,16 @@ struct Finding {
 using ZoneLookup =
     std::function<std::optional<std::string>(const RoseHost::Module&, const std::wstring& scope, const std::wstring& tag)>;
 
+// What a team adds to the judgement of type names.
+struct LintSettings {
+    std::vector<std::wstring> knownTypes;           // --known-types: names its libraries declare
+    const VexloTypes::TypeMap* typeMap = nullptr;  // --type-map in force (already applied to the model)
+};
+
 // Findings for the components (of language "Delphi" or "C#"; others are passed over), in
 // component order, each once.
 std::vector<Finding> LintComponents(const RoseHost::Model& model, const std::vector<const RoseHost::Module*>& modules,
-                                    const ZoneLookup& zones = {});
+                                    const ZoneLookup& zones = {}, const LintSettings& settings = {});
 
 // "FILE:LINE: RULE: PATH: MESSAGE Fix: FIX"
 std::wstring FindingText(const Finding& finding);

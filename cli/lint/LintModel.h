@@ -7,6 +7,7 @@
 
 #include "Lint.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct UnitText {
     std::wstring componentKind; // Delphi "ComponentKind" (lower case); "" for C#
     bool writesClasses = false; // the file holds the class texts (a Delphi unit, any C# file)
     std::vector<ClassText> classes; // generated classes, in the order of the file
+    const LintSettings* settings = nullptr;
 };
 
 // What the component's file will hold; false when the component writes no file.
@@ -92,6 +94,24 @@ const std::vector<Rule>& MemberRules();
 const std::vector<Rule>& DelphiRules();
 const std::vector<Rule>& CSharpRules();
 const std::vector<Rule>& SettingRules();
+const std::vector<Rule>& TypeRules();
+
+// Reads a type text as the language does: false with the first token that does not fit,
+// else true with the names it uses, qualified as written ("System.DateTime", "TBook").
+bool ParseType(Language language, const std::wstring& text, std::vector<std::wstring>& names, std::wstring& bad);
+// Why a text ParseType refused is no type, naming the other language's form it has.
+std::wstring WhyNoType(Language language, const std::wstring& text, const std::wstring& bad);
+// bool, int, string, void, ...: C#'s keywords that name types.
+bool IsCSharpTypeKeyword(const std::wstring& word);
+
+// The namespaces a C# file opens: its using lines and those in its "suses" zone.
+std::set<std::wstring> OpenNamespaces(const UnitText& unit, const Report& report);
+
+// The standard units (Delphi) or namespaces (C#) that declare a type name, "" for one
+// built into the language; empty when no standard one does.
+std::vector<std::wstring> StandardHomes(Language language, const std::wstring& name);
+// A unit or namespace whose types StandardHomes knows.
+bool IsStandardUnit(Language language, const std::wstring& unit);
 
 // Identifiers of the languages: "" when the text is a valid identifier, else why not
 // ("it is empty", "it holds a blank", "it is a reserved word", ...).

@@ -58,8 +58,9 @@ void UntypedOperations(const UnitText& unit, Report& report)
         return;
     for (const ClassText& text : unit.classes)
         for (const Member& member : text.members)
+            // A name that is no identifier (a C++ destructor "~T") is not-an-identifier's finding.
             if (member.kind == Member::Method && member.type.empty() && !member.constructor &&
-                member.name != text.cls->name)
+                member.name != text.cls->name && IdentifierProblem(unit.language, member.name).empty())
                 report.Add(*member.element, L"untyped-operation",
                            L"the operation has no return type, so the method " + Quoted(member.name) +
                                L" is written without one (only a constructor may be)",
@@ -84,6 +85,8 @@ void CheckName(const UnitText& unit, const Element& element, const std::wstring&
     std::wstring problem = IdentifierProblem(unit.language, name);
     if (problem.empty())
         return;
+    if (name[0] == L'~')
+        problem += L" (a C++ destructor, which " + std::wstring(LanguageName(unit)) + L" declares otherwise)";
     std::wstring fix = property.empty() ? L"rename it in the model to a " + std::wstring(LanguageName(unit)) + L" identifier"
                                         : L"set its \"" + property + L"\" to a " + LanguageName(unit) + L" identifier";
     report.Add(element, L"not-an-identifier",

@@ -1,5 +1,7 @@
 #include "RunLint.h"
 
+#include "Sarif.h"
+
 #include "Console.h"
 #include "ModelSetup.h"
 #include "OutputPaths.h"
@@ -19,8 +21,25 @@ using namespace RoseHost;
 
 namespace {
 
-// Findings share the exit code of a failed generation; the summary line tells them apart.
-constexpr int kExitFindings = 1;
+// --known-types: one name a line; blanks, empty lines and "#" comments are passed over.
+std::vector<std::wstring> ReadKnownTypes(const std::wstring& file)
+{
+    std::optional<std::string> text = ReadWhole(file);
+    if (!text)
+        throw CliError(ExitModelLoad, file + L": the list of known types cannot be read: " + LastErrorText());
+    std::vector<std::wstring> names;
+    std::string line;
+    for (size_t start = 0; start < text->size();) {
+        size_t end = text->find('\n', start);
+        line = text->substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text->size() : end + 1;
+        line = line.substr(0, line.find('#'));
+        size_t first = line.find_first_not_of(" \t\r"), last = line.find_last_not_of(" \t\r");
+        if (first != std::string::npos)
+            names.push_back(Ansi(line.substr(first, last - first + 1)));
+    }
+    return names;
+}
 
 // The zones of the components' existing files, each file read once.
 class OldZones {
@@ -72,10 +91,19 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
     OldZones zones(*model, PathMapLookup(options.pathMap));
     LintRun run;
     run.components = modules.size();
+    for (const Module* module : modules)
+        run.selected.push_back(QualifiedName(*module));
+    VexloLint::LintSettings settings;
+    if (!options.knownTypes.empty())
+        settings.knownTypes = ReadKnownTypes(options.knownTypes);
+    if (!options.typeMap.empty())
+        settings.typeMap = &TypeMapOf(options.typeMap);
     run.findings = VexloLint::LintComponents(
-        *model, modules, [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
+        *model, modules,
+        [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
             return zones.Find(module, scope, tag);
-        });
+        },
+        settings);
     return run;
 }
 
@@ -89,7 +117,7 @@ int RunLint(const Options& options, const Installation& installation)
     ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
     auto finish = [&](int code) {
         ObserveWarnings(nullptr);
-        if (!options.report.empty() && !report.Write(options.report, code))
+        if (!options.report.empty() && !report.Write(options.report, ProcessExitCode(code, GivesVerdict(options))))
             ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
         return code;
     };
@@ -102,19 +130,30 @@ int RunLint(const Options& options, const Installation& installation)
         throw;
     }
     report.Time("lint");
-    for (const VexloLint::Finding& finding : run.findings) {
-        OutLine(VexloLint::FindingText(finding));
+    report.components = run.selected;
+    for (VexloLint::Finding& finding : run.findings) {
+        finding.file = ReportPath(finding.file); // one form for editors and problem matchers
+        if (options.format == L"text")
+            OutLine(VexloLint::FindingText(finding));
         report.findings.push_back({finding.file, finding.line, finding.path, finding.rule, finding.message, finding.fix});
+        report.Entry(L"finding", finding.rule + L": " + finding.path + L": " + finding.message + L". Fix: " + finding.fix + L".",
+                     finding.file, finding.line);
     }
+    if (options.format == L"sarif") {
+        std::string log = SarifLog(run.findings, ArgumentText(VEXLO_VERSION), Slashed(AbsoluteFolder(L".")));
+        std::fwrite(log.data(), 1, log.size(), stdout);
+        std::fflush(stdout);
+    }
+    auto say = [&](const std::wstring& line) { options.format == L"sarif" ? ErrLine(line) : OutLine(line); };
     std::wstring components = std::to_wstring(run.components) + (run.components == 1 ? L" component" : L" components");
     if (run.findings.empty()) {
-        OutLine(L"vexlo lint: no findings in " + components);
+        say(L"vexlo lint: no findings in " + components);
         return finish(ExitOk);
     }
-    OutLine(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
+    say(L"vexlo lint: " + std::to_wstring(run.findings.size()) +
             (run.findings.size() == 1 ? L" finding" : L" findings") + L" in " + components +
             L"; the compilers would reject the generated code");
-    return finish(kExitFindings);
+    return finish(ExitDifferences);
 }
 
 } // namespace VexloCli

@@ -13,6 +13,7 @@ namespace VexloCli {
 struct LintRun {
     std::vector<VexloLint::Finding> findings;
     size_t components = 0; // judged (of language Delphi or C#)
+    std::vector<std::wstring> selected; // their qualified names
 };
 
 // Loads the model and lints the components named by --component (default: every

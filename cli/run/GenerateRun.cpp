@@ -138,7 +138,7 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
-                                savedFrom[Lower(shown)]});
+                                savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
             outcome.unchanged.push_back(shown);
             continue;
@@ -159,12 +159,14 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
 int Describe(const Options& options, const RunReport& report, const Outcome& outcome, const ZoneGuard& zoneGuard,
              const std::string& diffs, size_t stale)
 {
+    // Beside a diff on standard output, the notes go to standard error: the patch stays a patch.
+    auto note = [&](const std::wstring& line) { options.diff ? ErrLine(line) : OutLine(line); };
     for (const ReportFile& f : report.files)
         if (!options.check || f.action != L"unchanged" || options.dryRun)
-            OutLine(f.action + L": " + f.path);
+            note(f.action + L": " + ReportPath(f.path));
     for (const RecoveryEntry& e : zoneGuard.Recovery())
-        OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " + e.recovery +
-                L")");
+        note(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " + e.recovery +
+             L")");
     if (!diffs.empty())
         std::fwrite(diffs.data(), 1, diffs.size(), stdout), std::fflush(stdout);
     const size_t generated = report.files.size() - stale;
@@ -173,7 +175,7 @@ int Describe(const Options& options, const RunReport& report, const Outcome& out
                 L" file(s) differ from what the model generates" +
                 (stale ? L", and " + std::to_wstring(stale) + L" stale file(s) no component writes any more" : L"") +
                 L" (--check)");
-        return ExitHostError;
+        return ExitDifferences;
     }
     if (options.check)
         ErrLine(L"vexlo: all " + std::to_wstring(generated) + L" file(s) are up to date with the model (--check)");
@@ -188,6 +190,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
     report.Time("load");
     Selection selection = SelectElements(*model, options.classes, options.components);
     std::map<std::wstring, Selection> work = SplitByLanguage(selection, report);
@@ -215,7 +218,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     RunBases bases(plan);
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
-        zoneGuard.Preview();
+        zoneGuard.Preview(options.diff);
     zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
     zoneGuard.OfferSavedZones(bases.SavedZones());
     std::vector<std::wstring> paths;
@@ -230,7 +233,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     CheckOldFiles(paths, codePage.codePage);
     // Files the last run wrote that no component of the model writes any more.
     for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
-        OutLine(L"stale: " + stale);
+        (options.diff ? ErrLine : OutLine)(L"stale: " + stale);
     if (forms.AddinUtf8())
         SetAddinCodePage(forms.AddinCodePage());
 
@@ -383,6 +386,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     bases.RecordZones(zoneGuard);
     std::string diffs;
     Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
+    AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
     if (preview && CurrentRunHooks().onGenerated)
         return zoneGuard.ExitCode();
     if (preview)
@@ -426,7 +430,7 @@ int RunGenerate(const Options& options, const Installation& installation)
     ObserveWarnings([&report](const std::wstring& text) { report.Message(L"warning", text); });
     auto finish = [&](int code) {
         ObserveWarnings(nullptr);
-        if (!options.report.empty() && !report.Write(options.report, code))
+        if (!options.report.empty() && !report.Write(options.report, ProcessExitCode(code, GivesVerdict(options))))
             ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
     };
     try {

@@ -405,7 +405,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                 const bool recovered = !source.sourceLines.empty();
                 int line = recovered ? source.sourceLines[static_cast<size_t>(&zone - source.Zones().data())]
                                      : LineOf(source.Text(), zone.start);
-                OutLine((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
+                (m_notesToError ? ErrLine : OutLine)((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
                         At(source.path, line) + (recovered ? L" (saved there by an earlier run)" : L"") + L" into " +
                         target.path);
                 m_carriedNotes.push_back({Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")",

@@ -70,7 +70,8 @@ public:
     explicit ZoneGuard(bool strict);
 
     // A run that writes nothing (--dry-run, --check, --diff) says "would carry".
-    void Preview() { m_preview = true; }
+    // With a diff on standard output, the notes go to standard error.
+    void Preview(bool notesToError = false) { m_preview = true; m_notesToError = notesToError; }
 
     // Before ReadOldFiles: what the last run generated for each file. A line outside the
     // zones that is not in it is the user's; a zone whose text is still the generated one
@@ -189,6 +190,7 @@ private:
     BaseText m_base;
     std::vector<SavedZoneRef> m_saved;
     AddinForm m_addinForm;
+    bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;

@@ -119,13 +119,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PreviewCase{"NothingToDoCheck", "", {"--check"}, 0, {{"unchanged: ", 0}, {"replace: ", 0}}, "all 8 file\\(s\\) are up to date"},
         PreviewCase{"NothingToDoDryRun", "", {"--dry-run"}, 0, {{"unchanged: ", 8}, {"replace: ", 0}}, "^$"},
+        // Under --check, 1 means "differences" only: a failing host exits 6 there (and 1
+        // without --check).
         PreviewCase{"RenameCheckDiff", "rename", {"--check", "--diff"}, 1,
-                    {{"replace: ", 2}, {"--- a/CSharp/LendingModel.cs", 1}, {"\\+\\+\\+ b/Delphi/Catalog.pas", 1}, {"-.*FTitle", 2}},
-                    "2 of 8 file\\(s\\) differ"},
-        PreviewCase{"RenameDiff", "rename", {"--diff"}, 0, {{"replace: ", 2}, {"--- a/", 2}, {"would save", 0}}, "^$"},
+                    {{"replace: ", 0}, {"--- a/CSharp/LendingModel.cs", 1}, {"\\+\\+\\+ b/Delphi/Catalog.pas", 1}, {"-.*FTitle", 2}},
+                    "replace: [^\n]*\n(.|\n)*2 of 8 file\\(s\\) differ"},
+        PreviewCase{"CheckWhenTheHostFails", "rename", {"--check", "--fail", "IRoseModel.GetSelectedModules=0x80004005"}, 6,
+                    {{"replace: ", 0}}, "failed with HRESULT 0x80004005"},
+        PreviewCase{"GenerateWhenTheHostFails", "rename", {"--fail", "IRoseModel.GetSelectedModules=0x80004005"}, 1,
+                    {{"replace: ", 0}}, "failed with HRESULT 0x80004005"},
+        PreviewCase{"CheckAndDryRunAreAlternatives", "", {"--check", "--dry-run"}, 2, {}, "alternatives"},
+        // With a diff on standard output, the notes go to standard error: the patch stays a patch.
+        PreviewCase{"RenameDiff", "rename", {"--diff"}, 0, {{"replace: ", 0}, {"--- a/", 2}, {"would save", 0}}, "replace: "},
         PreviewCase{"MoveDryRun", "move", {"--dry-run"}, 0,
                     {{"would carry: .* from .*SearchEngine.pas:[0-9]+ into .*Members.pas", 13}, {"replace: ", 3}}, "^$"},
-        PreviewCase{"MoveDiff", "move", {"--diff"}, 0, {{"\\+    user[0-9]+a;\r", 13}}, "^$"},
+        PreviewCase{"MoveDiff", "move", {"--diff"}, 0, {{"\\+    user[0-9]+a;\r", 13}, {"would carry", 0}}, "would carry: "},
         PreviewCase{"OrphanDryRun", "orphan", {"--dry-run"}, 0,
                     {{"would save: .*LendingModel.cs:[0-9]+: .*Lend.* \\(to .*LendingModel.cs.vxlost\\)", 1}}, "^$"}),
     [](const ::testing::TestParamInfo<PreviewCase>& info) { return std::string(info.param.name); });

@@ -4,6 +4,7 @@
 // about it and the regenerated file compiles. A case skips when its compiler is missing.
 #include "GenerationTestSupport.h"
 #include "Lint.h"
+#include "TypeMap.h"
 
 #include <algorithm>
 #include <functional>
@@ -16,6 +17,7 @@ struct Fixture {
     ModelBuilder& build;
     Subsystem* package;
     std::vector<Class*> classes;
+    Module* module = nullptr; // the component of the classes, made after the model
     Class* Add(const std::wstring& name, Category* category = nullptr)
     {
         classes.push_back(build.AddClass(name, category));
@@ -43,7 +45,16 @@ struct LintCase {
     std::function<void(Fixture&)> model;
     std::function<void(Fixture&)> fix; // a model change; or, when empty, the zone below
     ZoneFill zone = {};
+    const wchar_t* includes = nullptr; // the component's "AdditionalIncludes"
+    const char* says = nullptr;        // a text the finding holds
 };
+
+// The fix a lint type finding names: a built-in type map applied to the model in memory.
+void MapWith(Fixture& f, const wchar_t* map)
+{
+    const std::wstring language = f.build.tool;
+    VexloTypes::ApplyTypeMap(*f.build.model, *VexloTypes::BuiltinTypeMap(map), [&](const Class&) { return language; });
+}
 
 // A namespace package of the C# cases.
 Category* Namespace(Fixture& f, const std::wstring& name)
@@ -97,9 +108,32 @@ const LintCase kCases[] = {
          for (Operation* add : f.Named(L"TNames")->operations)
              f.Set(add, L"IsOverload", L"TRUE");
      }},
+    {"DelphiUnnamedRolesReferringToEachOther", L"Delphi", L"delphi-forward-declaration",
+     [](Fixture& f) { f.build.Associate(L"Holds", f.Add(L"TMember"), L"", true, f.Add(L"TLoan"), L"", true); },
+     nullptr, {L"TLoan", L"preface", "  TMember = class;\r\n"}, nullptr, "unnamed role of the association Holds"},
     {"DelphiDocumentationWithBrace", L"Delphi", L"documentation-breaks-comment",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"TShape"), L"Width", L"Integer")->documentation = L"in pixels}"; },
      [](Fixture& f) { f.Named(L"TShape")->attributes[0]->documentation = L"in pixels"; }},
+    {"DelphiCppPointerType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TName"), L"Text", L"char*"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiTwoWordType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddParameter(f.build.AddOperation(f.Add(L"TCounter"), L"Step"), L"By", L"unsigned long"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiSqlSizedType", L"Delphi", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TRow"), L"Code", L"char(12)"); },
+     [](Fixture& f) { f.Named(L"TRow")->attributes[0]->type = L"string[12]"; }},
+    {"DelphiCppTypeName", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TFlag"), L"Set", L"bool"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiVoidResult", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddOperation(f.Add(L"TTask"), L"Run", L"void"); },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"DelphiTypeOfUnitNotUsed", L"Delphi", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"TBook"), L"Lines", L"TStringList"); },
+     [](Fixture& f) { f.Set(f.module, L"AdditionalIncludes", L"Classes"); }},
+    {"DelphiUnitUsedTwice", L"Delphi", L"delphi-duplicate-uses", [](Fixture& f) { f.Add(L"TBook"); },
+     [](Fixture& f) { f.Set(f.module, L"AdditionalIncludes", L"SysUtils,Classes"); }, {}, L"SysUtils,Classes,sysutils"},
     {"CSharpUntypedAttribute", L"C#", L"untyped-attribute",
      [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"count"); },
      [](Fixture& f) { f.Named(L"Account")->attributes[0]->type = L"int"; }},
@@ -146,6 +180,9 @@ const LintCase kCases[] = {
          f.build.AddOperation(account, L"count", L"void");
      },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->name = L"Recount"; }},
+    {"CSharpCppDestructor", L"C#", L"not-an-identifier",
+     [](Fixture& f) { f.build.AddOperation(f.Add(L"Account"), L"~Account"); },
+     [](Fixture& f) { f.Named(L"Account")->operations.clear(); }, {}, nullptr, "a C++ destructor"},
     {"CSharpMethodNamedLikeClass", L"C#", L"csharp-member-named-like-class",
      [](Fixture& f) { f.build.AddOperation(f.Add(L"Account"), L"Account", L"void"); },
      [](Fixture& f) { f.Named(L"Account")->operations[0]->returnType = L"Account"; }},
@@ -175,6 +212,27 @@ const LintCase kCases[] = {
     {"CSharpAbstractMemberOfConcreteClass", L"C#", L"csharp-abstract-member",
      [](Fixture& f) { f.Set(f.build.AddOperation(f.Add(L"Shape"), L"Draw", L"void"), L"Kind", L"abstract"); },
      [](Fixture& f) { f.Set(f.Named(L"Shape"), L"Inheritance", L"abstract"); }},
+    {"CSharpCppReferenceType", L"C#", L"not-a-type",
+     [](Fixture& f) {
+         Class* account = f.Add(L"Account");
+         f.build.AddParameter(f.build.AddOperation(account, L"Merge", L"void"), L"other", L"const Account&");
+     },
+     [](Fixture& f) { MapWith(f, L"cpp"); }},
+    {"CSharpJavaWildcard", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Registry"), L"kinds", L"System.Collections.Generic.List<?>"); },
+     [](Fixture& f) { f.Named(L"Registry")->attributes[0]->type = L"System.Collections.Generic.List<object>"; }},
+    {"CSharpVoidField", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"state", L"void"); },
+     [](Fixture& f) { f.Named(L"Account")->attributes[0]->type = L"int"; }},
+    {"CSharpRosePackagePath", L"C#", L"not-a-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Account"), L"owner", L"Logical View::java::lang::String"); },
+     [](Fixture& f) { MapWith(f, L"java"); }},
+    {"CSharpSqlTypeName", L"C#", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Loan"), L"due", L"date"); },
+     [](Fixture& f) { f.Named(L"Loan")->attributes[0]->type = L"System.DateTime"; }},
+    {"CSharpTypeOfNamespaceNotOpened", L"C#", L"unknown-type",
+     [](Fixture& f) { f.build.AddAttribute(f.Add(L"Loan"), L"due", L"DateTime"); },
+     nullptr, {L"LintUnit", L"suses", "using System;\r\n"}},
 };
 
 class LintCompilerTest : public ::testing::TestWithParam<LintCase> {
@@ -245,10 +303,17 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
     Fixture f{build, build.AddSubsystem(build.components, L"Lint"), {}};
     c.model(f);
     Module* module = build.AddModule(f.package, L"LintUnit", L"", f.classes);
+    f.module = module;
+    if (c.includes)
+        f.Set(module, L"AdditionalIncludes", c.includes);
 
     std::string said;
     std::vector<std::wstring> rules = RulesReported(VexloLint::LintComponents(*build.model, {module}), said);
-    EXPECT_EQ(1u, std::count(rules.begin(), rules.end(), std::wstring(c.rule))) << said;
+    // The model's one fault, under its rule and no other.
+    EXPECT_EQ(std::vector<std::wstring>{c.rule}, rules) << said;
+    if (c.says) {
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    }
     fs::path file = Generate(build, module);
     std::string output;
     EXPECT_FALSE(Compiles(file, output)) << "the unlinted model's file compiles:\n" << ReadBytes(file);
@@ -288,5 +353,30 @@ TEST_P(LintCompilerTest, CompilerRejectsWhatLintReports)
 
 INSTANTIATE_TEST_SUITE_P(Rules, LintCompilerTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LintCase>& info) { return std::string(info.param.name); });
+
+// Types of the team's libraries, named in --known-types with or without their namespace,
+// are known; without the list, lint names them.
+TEST(LintKnownTypes, NameTheTeamsTypes)
+{
+    ModelBuilder build(L"C#");
+    Class* account = build.AddClass(L"Account");
+    build.AddAttribute(account, L"balance", L"Money");
+    build.AddAttribute(account, L"limit", L"Company.Finance.Money");
+    build.AddAttribute(account, L"owner", L"Person");
+    Module* module = build.AddModule(build.AddSubsystem(build.components, L"Lint"), L"Accounts", L"", {account});
+    struct Case {
+        std::vector<std::wstring> known;
+        size_t unknown;
+    };
+    for (const Case& c : {Case{{}, 3}, Case{{L"Money"}, 1}, Case{{L"Company.Finance.Money", L"Person"}, 1},
+                          Case{{L"Money", L"Person"}, 0}}) {
+        VexloLint::LintSettings settings;
+        settings.knownTypes = c.known;
+        size_t unknown = 0;
+        for (const VexloLint::Finding& finding : VexloLint::LintComponents(*build.model, {module}, {}, settings))
+            unknown += finding.rule == L"unknown-type";
+        EXPECT_EQ(c.unknown, unknown) << c.known.size();
+    }
+}
 
 } // namespace
