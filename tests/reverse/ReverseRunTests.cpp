@@ -6,6 +6,7 @@
 #include "SampleModels.h"
 
 #include <algorithm>
+#include <regex>
 
 using namespace CliTest;
 
@@ -267,6 +268,47 @@ TEST_F(ReverseRun, TheBaseTellsTheModelsChangesFromTheCodes)
     fs::remove_all(m_dir / "out" / ".vexlo");
     Result noBase = Reverse({"--dry-run"});
     EXPECT_TRUE(Contains(noBase.out, "no base of the last run for out/Delphi/Catalog.pas")) << noBase.out;
+}
+
+// Killed, or out of disk space, at any change a reverse makes to the file system: the
+// model and each code file are as they were or as a whole run leaves them.
+TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
+{
+    Generate();
+    std::string code = ReadFile(m_dir / "out" / kCatalog);
+    const std::string from = "    FPages: Integer;\r\n";
+    code.replace(code.find(from), from.size(), from + "    FEdition: Integer;\r\n");
+    WriteFile(m_dir / "out" / kCatalog, code);
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    fs::copy(m_dir / "out" / ".vexlo", m_dir / "base", fs::copy_options::recursive);
+    auto restore = [&] {
+        WriteFile(m_dir / "Example.mdl", model);
+        WriteFile(m_dir / "out" / kCatalog, code);
+        fs::remove_all(m_dir / "out" / ".vexlo");
+        fs::copy(m_dir / "base", m_dir / "out" / ".vexlo", fs::copy_options::recursive);
+    };
+    Result probe = Run({"reverse", "Example.mdl", "--out", "out"}, ".", "VEXLO_FAULT=count");
+    ASSERT_EQ(probe.code, 0) << probe.err;
+    const std::string modelAfter = ReadFile(m_dir / "Example.mdl"), codeAfter = ReadFile(m_dir / "out" / kCatalog);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    const int changes = std::stoi(m[1]);
+    // A new element's id is made of the time: equal up to the ids.
+    auto ids = [](const std::string& text) {
+        return std::regex_replace(text, std::regex("\"[0-9A-F]{12}\""), "\"ID\"");
+    };
+    // Every change would be some 300 runs: ten, spread over the model's commit and the code's.
+    const int stride = std::max(1, changes / 8);
+    for (const char* kind : {"kill", "full"})
+        for (int n = kind[0] == 'k' ? 1 : stride / 2 + 1; n <= changes; n += kind[0] == 'k' ? stride : 4 * stride) {
+            SCOPED_TRACE(std::string(kind) + " at change " + std::to_string(n) + " of " + std::to_string(changes));
+            restore();
+            Result faulted = Run({"reverse", "Example.mdl", "--out", "out"}, ".",
+                                 "VEXLO_FAULT=" + std::to_string(n) + ":" + kind);
+            const std::string modelNow = ids(ReadFile(m_dir / "Example.mdl")), codeNow = ReadFile(m_dir / "out" / kCatalog);
+            EXPECT_TRUE(modelNow == ids(model) || modelNow == ids(modelAfter)) << faulted.err;
+            EXPECT_TRUE(codeNow == code || codeNow == codeAfter) << faulted.err;
+        }
 }
 
 // Generated once, reversed at once: nothing to read back, the model byte for byte.
