@@ -26,18 +26,23 @@ bool PairedMarkers(const std::vector<ZoneMarker>& markers, int first, int last) 
 }  // namespace
 
 void Reader::Members(TSNode body, TypeDecl& type) {
-  std::vector<std::string> doc;
+  DocRange doc;
   for (const Child& child : tree_.Children(body)) {
     const TSNode n = child.node;
     if (!tree_.Named(n)) continue;
-    if (tree_.Kind(n) == "comment") {
-      const std::string_view raw = tree_.Raw(n);
-      if (raw.starts_with("///")) doc.emplace_back(raw);
-      else doc.clear();
+    if (tree_.Kind(n) == "comment" && tree_.Line(n) < static_cast<int>(continuation_.size()) &&
+        continuation_[tree_.Line(n)] == kGuidLine) {
+      const std::string_view raw = tree_.Raw(n);  // ['{GUID}']
+      const size_t open = raw.find('{'), close = raw.rfind('}');
+      if (open != std::string_view::npos && close > open) type.guid = std::string(raw.substr(open + 1, close - open - 1));
       continue;
     }
-    if (!Member(n, doc, type)) Unreadable(n);
-    doc.clear();
+    if (tree_.Kind(n) == "comment") {
+      doc = DocComment(n) ? DocRange{doc.first ? doc.first : tree_.Line(n), tree_.Line(n)} : DocRange{};
+      continue;
+    }
+    if (!Member(n, DocLines(doc), type)) Unreadable(n);
+    doc = {};
   }
   // A property's accessor zones name its attribute ("Book::SetTitle"): the field the
   // generator writes for it ("FTitle") shares the id.

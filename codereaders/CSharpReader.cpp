@@ -33,18 +33,82 @@ std::string UsingName(std::string text) {
   return text;
 }
 
+struct LineSpan {
+  size_t begin, end;  // end at the line break
+};
+
+std::vector<LineSpan> Lines(std::string_view text) {
+  std::vector<LineSpan> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.push_back({start, end});
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string_view Trimmed(std::string_view line) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  return line;
+}
+
 }  // namespace
 
+std::vector<char> MaskDocContinuations(std::string& masked) {
+  const std::vector<LineSpan> lines = Lines(masked);
+  std::vector<char> continuation(lines.size() + 2, 0);  // by 1-based line
+  auto docLine = [&](size_t i) { return Trimmed(std::string_view(masked).substr(lines[i].begin, lines[i].end - lines[i].begin)); };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = docLine(i);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.starts_with("['{") && line.ends_with("}']")) {  // an interface's GUID line
+      masked.replace(lines[i].end - lines[i].begin - docLine(i).size() + lines[i].begin, 2, "//");
+      continuation[i + 1] = kGuidLine;
+      continue;
+    }
+    if (!docLine(i).starts_with("/// <summary>")) continue;
+    size_t close = i + 1;
+    while (close < lines.size() && close < i + 200 && !docLine(close).starts_with("/// </summary>")) ++close;
+    if (close >= lines.size() || close >= i + 200) continue;
+    for (size_t k = i + 1; k < close; ++k) {
+      if (docLine(k).starts_with("///")) continue;
+      const size_t length = lines[k].end - lines[k].begin;
+      const size_t blanks = length - docLine(k).size();
+      const size_t at = lines[k].begin + (blanks >= 2 ? blanks - 2 : 0);
+      if (length >= 2) masked.replace(at, 2, "//");
+      else if (length == 1) masked[lines[k].begin] = ' ';
+      continuation[k + 1] = kDocLine;
+    }
+    i = close;
+  }
+  return continuation;
+}
+
+bool Reader::DocComment(TSNode n) const {
+  const int line = tree_.Line(n);
+  return tree_.Raw(n).starts_with("///") || (line < static_cast<int>(continuation_.size()) && continuation_[line] == kDocLine);
+}
+
+std::vector<std::string> Reader::DocLines(DocRange doc) const {
+  std::vector<std::string> lines;
+  for (int line = doc.first; doc.first > 0 && line <= doc.last && line < static_cast<int>(lineStarts_.size()); ++line) {
+    const size_t start = lineStarts_[line];
+    const size_t end = line + 1 < static_cast<int>(lineStarts_.size()) ? lineStarts_[line + 1] - 1 : text_.size();
+    lines.emplace_back(text_.substr(start, end - start));
+  }
+  return lines;
+}
+
 void Reader::Declarations(TSNode parent, std::vector<std::string> namespaces, int depth) {
-  std::vector<std::string> doc;
+  DocRange doc;
   for (const Child& child : tree_.Children(parent)) {
     const TSNode n = child.node;
     const std::string_view kind = tree_.Kind(n);
     if (child.field == "name" || !tree_.Named(n)) continue;
     if (kind == "comment") {
-      const std::string_view raw = tree_.Raw(n);
-      if (raw.starts_with("///")) doc.emplace_back(raw);
-      else doc.clear();
+      doc = DocComment(n) ? DocRange{doc.first ? doc.first : tree_.Line(n), tree_.Line(n)} : DocRange{};
       continue;
     }
     if (kind == "using_directive") {
@@ -61,11 +125,11 @@ void Reader::Declarations(TSNode parent, std::vector<std::string> namespaces, in
       }
     } else if (kind == "class_declaration" || kind == "struct_declaration" || kind == "interface_declaration" ||
                kind == "enum_declaration") {
-      Type(n, doc, namespaces);
+      Type(n, DocLines(doc), namespaces);
     } else {
       Unreadable(n);
     }
-    doc.clear();
+    doc = {};
   }
 }
 
@@ -136,8 +200,11 @@ void Reader::Skip(TSNode n, std::string why) { file_.notReadBack.push_back({tree
 std::string DocText(const std::vector<std::string>& lines) {
   std::string out;
   for (std::string_view line : lines) {
-    line.remove_prefix(3);
-    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    line = Trimmed(line);
+    if (line.starts_with("///")) {  // lines after the first of a text are written without it
+      line.remove_prefix(3);
+      if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line == "<summary>" || line == "</summary>") continue;
     out += (out.empty() ? "" : "\n") + std::string(line);
@@ -180,15 +247,18 @@ CodeFile ReadCSharp(std::string path, std::string_view text) {
                                        std::to_string(ts_language_version(tree_sitter_c_sharp())) + ")"});
     return file;
   }
-  // The file is in an ANSI code page, the grammar reads UTF-8: each byte past ASCII is
-  // given to the parser as a letter, so that names in the code page stay names and every
-  // offset stays that of the original text, from which all text is taken.
+  // The parser reads a copy of the same length, so that every offset and line stays that
+  // of the original text, from which all text is taken. The file is in an ANSI code page,
+  // the grammar reads UTF-8: each byte past ASCII is given to it as a letter, so that
+  // names stay names. A documentation text of several lines is written with "///" on its
+  // first line only: the lines after it are given to the parser as comments.
   std::string masked(text);
   for (char& c : masked)
     if (static_cast<unsigned char>(c) >= 0x80) c = 'x';
+  const std::vector<char> continuation = CSharp::MaskDocContinuations(masked);
   TSTree* tree = ts_parser_parse_string(parser, nullptr, masked.data(), static_cast<uint32_t>(masked.size()));
   if (tree) {
-    CSharp::Reader(text, file, markers).Declarations(ts_tree_root_node(tree), {}, 0);
+    CSharp::Reader(text, file, markers, continuation).Declarations(ts_tree_root_node(tree), {}, 0);
     ts_tree_delete(tree);
   } else {
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});

@@ -3,6 +3,7 @@
 // these with what the model generates; the readers know nothing of the model.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,8 @@ enum class Language { Delphi, CSharp };
 struct Parameter {
   std::string name;
   std::string type;
-  std::string kind;          // "", "var", "const", "out" (Delphi); "", "ref", "out", "in", "params" (C#)
+  std::string kind;          // "", "var", "const", "out", "constref" (Delphi);
+                             // "", "ref", "out", "in", "params", "this" (C#)
   std::string defaultValue;  // text after '=' without surrounding blanks; "" when none
 };
 
@@ -25,7 +27,8 @@ struct Member {
   Kind kind = Kind::Field;
   std::string name;
   std::string visibility;  // as written or implied by its section: "private", "protected", "public",
-                           // "published", "internal", "protected internal", ""
+                           // "published", "internal", "protected internal", "strict private",
+                           // "automated", ""
   std::string type;        // field and property type, method result ("" for a procedure / void)
   std::string initialValue;           // fields, constants and enum values: text after '='
   std::vector<Parameter> parameters;  // methods; a property's index parameters
@@ -52,7 +55,8 @@ struct TypeDecl {
   std::string kind;        // Delphi: "class", "interface", "dispinterface", "object", "record", "enum";
                            // C#: "class", "struct", "interface", "enum"
   std::string visibility;  // C#: "public", "internal", ...; Delphi: ""
-  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial"; Delphi: ""
+  std::vector<std::string> modifiers;  // C#: "abstract", "sealed", "static", "partial", ...;
+                                       // Delphi: "packed", "abstract", "sealed"
   std::vector<std::string> bases;      // superclass and interfaces in the order written
   std::vector<std::string> namespaces; // C#: enclosing namespaces, outermost first
   std::string guid;                    // Delphi interfaces: the GUID without braces
@@ -85,6 +89,10 @@ struct CodeFile {
 // cannot read goes to notReadBack with its line.
 CodeFile ReadDelphi(std::string path, std::string_view text);
 CodeFile ReadCSharp(std::string path, std::string_view text);
+
+// By the file's extension: ".pas", ".dpr", ".dpk" Delphi, ".cs" C# (any letter case);
+// nullopt for any other file.
+std::optional<CodeFile> ReadCode(std::string path, std::string_view text);
 
 // Whether this build reads C# (the grammar is compiled in); when it is not, ReadCSharp
 // reads nothing and CSharpReaderMissing() says what to install.

@@ -59,7 +59,7 @@ class BodyReader {
       Entry();
       if (cur_.Position() == before) cur_.Take();  // never stand still on text it cannot place
     }
-    cur_.Accept("end");
+    if (!cur_.Accept("end")) ctx_.Skip(type_.line, "type " + type_.name + ": its end is missing");
     cur_.Accept(";");
   }
 
@@ -83,7 +83,7 @@ class BodyReader {
       NestedTypes();
     } else if (w == "case" && type_.kind == "record") {
       ctx_.Skip(cur_.Peek().line, "the variant part of record " + type_.name);
-      while (!cur_.AtEnd() && !cur_.Is("end")) SkipDeclaration(cur_);
+      while (!cur_.AtEnd() && !cur_.Is("end") && !cur_.Is("implementation")) SkipDeclaration(cur_);
     } else if (w == "[") {
       const int line = cur_.Peek().line;
       ctx_.Skip(line, "an attribute " + TextUntil(cur_, [&] { return cur_.Is("]"); }) + "]");
@@ -162,7 +162,7 @@ class BodyReader {
 
   void NestedTypes() {
     cur_.Take();  // "type"
-    while (cur_.IsWord() && (cur_.Is("=", 1) || cur_.Is("<", 1))) {
+    while (cur_.IsWord() && !cur_.Is("implementation") && (cur_.Is("=", 1) || cur_.Is("<", 1))) {
       ctx_.Skip(cur_.Peek().line, "a nested type (" + type_.name + "." + cur_.Peek().text + ")");
       SkipDeclaration(cur_);
     }

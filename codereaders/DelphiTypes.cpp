@@ -69,7 +69,7 @@ bool OpensBody(const Cursor& cur) {
   int depth = 0;  // "class(TBase);" has no body
   for (size_t k = i;; ++k) {
     const Token& t = cur.Peek(k);
-    if (t.kind == Token::Kind::End) return false;
+    if (t.kind == Token::Kind::End || t.lower == ";") return false;  // a heritage list holds no ';'
     if (t.lower == "(") ++depth;
     if (t.lower == ")" && --depth == 0) return !cur.Is(";", k + 1);
   }
@@ -161,7 +161,7 @@ void ReadHeritage(Cursor& cur, TypeDecl& type) {
 
 void ReadEnum(Context& ctx, TypeDecl& type) {
   Cursor& cur = ctx.cur;
-  cur.Take();  // "("
+  if (!cur.Accept("(")) return;
   while (!cur.AtEnd() && !cur.Is(")") && !cur.Is(";")) {
     Member value;
     value.kind = Member::Kind::EnumValue;
@@ -187,7 +187,7 @@ void ReadEnum(Context& ctx, TypeDecl& type) {
 std::string TypeKind(Cursor& cur, TypeDecl& type) {
   if (cur.Accept("packed")) type.modifiers.push_back("packed");
   const std::string w = cur.Peek().lower;
-  if (w == "(") return "enum";
+  if (w == "(" || w == ";") return "enum";  // "TEmpty =  ;": the generator's enumeration without values
   if (w == "class" || w == "record" || w == "interface" || w == "dispinterface" || w == "object") return w;
   return "";
 }

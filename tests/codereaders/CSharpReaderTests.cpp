@@ -64,6 +64,8 @@ TEST(CSharpReader, ReadsEachConstructOfATypeBody)
         {"documentation comments",
          "    /// <summary>\n    /// The count.\n    /// </summary>\n    private int FCount;\n    // plain\n    public void Go() { }\n",
          "field private FCount: int {The count.}\nmethod public method Go()\n"},
+        {"documentation of several lines (written with \"///\" on the first line only)",
+         "    /// <summary>\n    /// Two\n    lines\n    /// </summary>\n    private int FB;\n", "field private FB: int {Two\nlines}\n"},
         {"ids from the zones in bodies",
          "    public void Lend()\n    {\n      //## begin C::Lend%AB01.body preserve=yes\n      //## end C::Lend%AB01.body\n    }\n"
          "    private int FCount;\n    public int Count\n    {\n      get\n      {\n"
@@ -94,6 +96,11 @@ TEST(CSharpReader, ReadsNamespacesUsingsAndEachKindOfType)
          "  //## begin C%AC01.preface preserve=yes\n  //## end C%AC01.preface\n  /// <summary>\n  /// A thing.\n  /// </summary>\n"
          "  public class C { }\n",
          "class public C #AC01 {A thing.}\n"},
+        {"an interface's GUID line, as generated",
+         "public interface I \r\n{\r\n  ['{8F0C3B52-6D1E-4A7B-9C2D-3E4F5A6B7C8D}']\r\n  void M();\r\n}\r\n",
+         "interface public I guid=8F0C3B52-6D1E-4A7B-9C2D-3E4F5A6B7C8D\n  method method M()\n"},
+        {"documentation of several lines at column 0", "/// <summary>\n/// A\nB\nC\n/// </summary>\npublic class D { }\n",
+         "class public D {A\nB\nC}\n"},
     };
     for (const Case& c : cases) {
         CodeFile file = ReadCSharp("N.cs", c.source);

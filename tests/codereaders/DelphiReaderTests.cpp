@@ -101,6 +101,7 @@ TEST(DelphiReader, ReadsEachKindOfType)
          "dispinterface IEv guid=1\n  method procedure Fired(A: Integer) [dispid 201]\n"},
         {"object", "  TOld = object(TBase)\n  public\n    procedure Run;\n  end;", "object TOld(TBase)\n  method public procedure Run()\n"},
         {"enumeration", "  TColor = (clRed, clGreen = 5, clBlue);", "enum TColor\n  value clRed\n  value clGreen = 5\n  value clBlue\n"},
+        {"enumeration without values, as generated", "  TNone =  ;", "enum TNone\n"},
         {"nested record field types stay whole", "  TR = record\n    P: ^Integer;\n  end;", "record TR\n  field P: ^Integer\n"},
     };
     for (const Case& c : cases) {
@@ -160,6 +161,8 @@ TEST(DelphiReader, NamesUnitLevelDeclarationsAndUnclosedText)
          "4: a unit-level const declaration (Max)\n6: a unit-level var declaration (GCount)\n"},
         {"included file", "unit U;\ninterface\n{$I defs.inc}\n{$I+}\nimplementation\nend.",
          "3: an included file ({$I defs.inc}) is not read\n"},
+        {"type never ended", "unit U;\ninterface\ntype\n  TR = record\n    case Integer of\n      0: (A: Integer);\nimplementation\nend.",
+         "5: the variant part of record TR\n4: type TR: its end is missing\n"},
         {"comment never closed", "unit U;\ninterface\ntype\n  { never closed\n  TX = class end;", "4: a comment that is never closed\n"},
     };
     for (const Case& c : cases)
@@ -208,6 +211,9 @@ TEST(DelphiReader, ReadsProgramsAndPackages)
     EXPECT_EQ(program.uniqueId, "B1");
     EXPECT_EQ(Join(program.uses, ","), "Forms,Main,Data.Db");
     EXPECT_EQ(Skipped(program), "");
+    EXPECT_EQ(ReadCode("x/Desk.DPR", "program Desk;\nuses A;\nbegin\nend.")->uses, std::vector<std::string>{"A"});
+    EXPECT_EQ(ReadCode("x/N.cs", "")->language, Language::CSharp);
+    EXPECT_FALSE(ReadCode("x/readme.txt", "unit U;").has_value());
     CodeFile package = ReadDelphi("P.dpk", "package P;\r\n\r\n\r\nrequires\r\n  rtl;\r\ncontains\r\n  A in 'A.pas';\r\nend.");
     EXPECT_EQ(package.unitName, "P");
     EXPECT_TRUE(package.types.empty());
