@@ -193,7 +193,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
     }
     RunPlan plan = PlanRun(*model, modules, lookup);
-    RefuseDuplicateIds(*model, plan);
+    RefuseDuplicateIds(*model, plan, lookup);
     std::optional<RunLock> lock;
     if (!preview)
         lock.emplace(plan.tops);
@@ -354,6 +354,15 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return exitCode;
     }
 
+    // The commit takes the planned files only: a file the add-in wrote anywhere else fails
+    // the run rather than going unnoticed.
+    if (std::vector<std::wstring> strays = shadow.Unplanned(); !strays.empty())
+        throw CliError(ExitHostError, strays.front() + L": the add-in wrote this file, which no component of the run "
+                                      L"is planned to write" +
+                                          (strays.size() > 1 ? L" (and " + std::to_wstring(strays.size() - 1) +
+                                                                   L" more)"
+                                                             : L"") +
+                                          L"; nothing was written.");
     zoneGuard.Account(newPath);
     if (options.pruneStale)
         bases.Prune(zoneGuard);
