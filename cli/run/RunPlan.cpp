@@ -252,4 +252,17 @@ void RefuseDuplicateIds(const Model& model, const RunPlan& plan, const PathSymbo
         throw CliError(ExitModelLoad, DescribeConflict(model, conflict) + kNothing + conflict.fix + L" Run again.");
 }
 
+std::vector<std::wstring> GeneratedFiles(const Model& model, const std::vector<Class*>& classes,
+                                         const std::vector<Module*>& modules, const PathSymbolLookup& lookup)
+{
+    std::vector<const Module*> all(modules.begin(), modules.end());
+    for (const Class* cls : classes)
+        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
+    std::vector<std::wstring> files;
+    for (const Module* module : all)
+        if (std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup); out && out->generated)
+            files.push_back(out->path);
+    return files;
+}
+
 } // namespace VexloCli

@@ -53,6 +53,11 @@ std::wstring DescribeConflict(const RoseHost::Model& model, const PlanConflict& 
 // components of the plan.
 void RefuseDuplicateIds(const RoseHost::Model& model, const RunPlan& plan, const PathSymbolLookup& lookup);
 
+// The files that generating these classes and components writes, as the add-in names
+// them (components whose "GenerateCode" is not TRUE are not written).
+std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
+                                         const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup);
+
 // Where a folder lies below another one (both "\" or "/" separated, letter case ignored
 // as the platform finds names): the rest of the path, or nothing.
 std::optional<std::wstring> Below(const std::wstring& folder, const std::wstring& path);
