@@ -119,8 +119,10 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
-        bases.Record(file.path, *now, zoneGuard.DefaultZones(file.path, *now));
         const std::string* old = zoneGuard.OriginalText(file.path);
+        // A file the last run generated just so keeps its record (and its zones' origins).
+        if (!old || *old != *now || !bases.Holds(file.path, *now))
+            bases.Record(file.path, *now, zoneGuard.DefaultZones(file.path, *now));
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
