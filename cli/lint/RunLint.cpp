@@ -5,8 +5,9 @@
 #include "OutputPaths.h"
 #include "RegistryTools.h"
 #include "RunChecks.h"
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 #include "run/RunFiles.h"
+#include "run/RunPlan.h"
 #include "run/RunReport.h"
 
 #include "vxplat/Files.h"
@@ -76,6 +77,13 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
         *model, modules, [&zones](const Module& module, const std::wstring& scope, const std::wstring& tag) {
             return zones.Find(module, scope, tag);
         });
+    // What generate refuses, as findings of their own.
+    for (const PlanConflict& conflict : FindConflicts(*model, modules, PathMapLookup(options.pathMap))) {
+        const Element& element = *conflict.element;
+        run.findings.push_back({element.SourceFile(), element.line, element.name.str(),
+                                conflict.what.rfind(L"file", 0) == 0 ? L"one-file-one-component" : L"one-id-one-element",
+                                DescribeConflict(*model, conflict), conflict.fix});
+    }
     return run;
 }
 

@@ -4,7 +4,7 @@
 #include "FailureNotes.h"
 #include "RunFiles.h"
 #include "RunLock.h"
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Durability.h"
@@ -53,13 +53,17 @@ struct Entry {
 };
 
 struct Manifest {
-    std::wstring process, model, started;
+    std::wstring process, model, started, folder;
     std::vector<Entry> entries;
     bool complete = false;
 };
 
 std::optional<Manifest> ReadManifest(const std::wstring& journal)
 {
+    if (IsSymbolicLink(journal) || IsSymbolicLink(journal + L"\\manifest"))
+        throw CliError(ExitUserText, Slashed(journal) + L": the journal (or its manifest) is a symbolic link, which "
+                                                        L"vexlo never follows; nothing was written. Remove it and "
+                                                        L"run again.");
     std::optional<std::string> text = ReadWhole(journal + L"\\manifest");
     if (!text)
         return std::nullopt;
@@ -82,6 +86,8 @@ std::optional<Manifest> ReadManifest(const std::wstring& journal)
             m.model = value;
         else if (word == "started")
             m.started = value;
+        else if (word == "folder")
+            m.folder = value;
         else if (word == "complete")
             m.complete = true;
         else if (word == "link" || word == "copy" || word == "create") {
@@ -102,10 +108,59 @@ void RemoveJournal(const std::wstring& journal)
     // The manifest first: a journal without one changed nothing and is simply removed.
     DeleteFileW((journal + L"\\manifest").c_str());
     VxpFlushFolder(journal.c_str());
+    // Through the platform, so that the test switch counts each removal.
+    std::vector<std::wstring> names;
     std::error_code error;
-    std::filesystem::remove_all(PathOf(Slashed(journal)), error);
-    RemoveDirectoryW(ParentFolder(journal).c_str()); // ".vexlo" goes when nothing else is in it
-    VxpFlushFolder(ParentFolder(ParentFolder(journal)).c_str());
+    for (std::filesystem::directory_iterator it(PathOf(Slashed(journal)), error), end; !error && it != end;
+         it.increment(error))
+        names.push_back(WideOf(it->path()));
+    for (const std::wstring& name : names)
+        DeleteFileW(name.c_str());
+    RemoveDirectoryW(journal.c_str());
+    VxpFlushFolder(ParentFolder(journal).c_str());
+}
+
+// The folder's path and its number on its volume, for the log of a later recovery.
+std::wstring FolderIdentity(const std::wstring& top)
+{
+    VxpFileIdentity id;
+    VxpIdentifyFile(top.c_str(), &id);
+    return Slashed(top) + L"\t" + std::to_wstring(id.volume) + L":" + std::to_wstring(id.index);
+}
+
+// The journal's entries made real paths in this top folder. An entry that would leave
+// the folder (an absolute path elsewhere, "..", a link on the way that points out) is
+// refused: a journal is never trusted to write outside the folder it lies in.
+void ResolveEntries(Manifest& m, const std::wstring& top, const std::wstring& journal)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path realTop = fs::weakly_canonical(PathOf(Slashed(top)), error);
+    for (Entry& e : m.entries) {
+        std::wstring relative = Slashed(e.path);
+        if (std::optional<std::wstring> below = Below(top, relative))
+            relative = *below; // an absolute path of a journal from before, in this folder
+        fs::path rel = PathOf(relative);
+        bool climbs = relative.empty() || rel.is_absolute() || relative[0] == L'/' ||
+                      relative.find(L':') != std::wstring::npos;
+        for (const fs::path& part : rel)
+            climbs = climbs || part == "..";
+        climbs = climbs || (e.replace && (e.name.empty() || e.name.find_first_of(L"/\\:") != std::wstring::npos ||
+                                          e.name.find(L"..") != std::wstring::npos));
+        std::wstring path = Slashed(top) + L"/" + relative;
+        fs::path real = fs::weakly_canonical(PathOf(path), error);
+        if (!climbs && !error) {
+            auto mismatch = std::mismatch(realTop.begin(), realTop.end(), real.begin(), real.end());
+            climbs = mismatch.first != realTop.end();
+        }
+        if (climbs)
+            throw CliError(ExitUserText, Slashed(journal) + L"/manifest: names " + Quoted(Slashed(e.path)) +
+                                             L", which lies outside the output folder " + Slashed(top) +
+                                             L" (or is reached through a link that leads out of it); a journal is "
+                                             L"never followed out of its folder, so nothing was written. Look at the "
+                                             L"journal, remove it (see docs/CLI.md), and run again.");
+        e.path = path;
+    }
 }
 
 // Puts an old file back from the journal.
@@ -150,7 +205,7 @@ bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>&
     bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
     j.folder = replaces ? JournalOf(top) : std::wstring();
     std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) + "\nmodel " +
-                           Utf8(modelFile) + "\nstarted " + UtcNow() + "\n";
+                           Utf8(modelFile) + "\nstarted " + UtcNow() + "\nfolder " + Utf8(FolderIdentity(top)) + "\n";
     bool ok = !replaces || (!IsSymbolicLink(StateFolderOf(top)) && CreateFolders(j.folder));
     int n = 0;
     for (const FileChange* change : files) {
@@ -165,8 +220,10 @@ bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>&
             e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
             ok = e.linked || ReplaceDurably(saved, *change->oldText);
         }
+        // Relative to the top folder: a moved project is recovered where it is, and a
+        // copied one never writes into the original.
         manifest += (e.replace ? (e.linked ? "link " : "copy ") + Utf8(e.name) + "\t" : std::string("create ")) +
-                    Utf8(e.path) + "\n";
+                    Utf8(Slashed(Below(top, e.path).value_or(e.path))) + "\n";
         j.entries.push_back(e);
     }
     return ok && (!replaces || ReplaceDurably(j.folder + L"\\manifest", manifest + "complete\n"));
@@ -178,14 +235,15 @@ std::wstring ChangedSinceRead(const FileChange& change)
     VxpFileIdentity now;
     if (!VxpIdentifyFile(change.path.c_str(), &now))
         return L"it cannot be looked at again before it is replaced (" + LastErrorText() + L")";
-    if (!change.oldText)
-        return now.exists ? L"the file appeared after the run looked for it" : std::wstring();
+    if (!change.oldText) // a folder in the way stays what it was: placing the file says why it fails
+        return now.exists && now != change.identity ? L"the file appeared after the run looked for it" : std::wstring();
     if (!now.exists)
         return L"the file was removed after the run read it";
     if (now != change.identity)
         return L"the file changed after the run read it";
+    // Unreadable as it was when read (a folder in the way): placing the file says why it fails.
     std::optional<std::string> text = ReadWhole(change.path);
-    if (!text || *text != *change.oldText)
+    if (text && *text != *change.oldText)
         return L"the file changed after the run read it";
     return std::wstring();
 }
@@ -377,9 +435,13 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
             RemoveJournal(journal);
             continue;
         }
+        ResolveEntries(*manifest, top, journal);
         OutLine(L"vexlo: found the journal of an interrupted run (process " + manifest->process + L", model " +
                 manifest->model + L", started " + manifest->started + L") in " + Slashed(journal) +
                 L"; recovering it");
+        if (!manifest->folder.empty() && manifest->folder != FolderIdentity(top))
+            OutLine(L"vexlo: the journal was written in " + manifest->folder.substr(0, manifest->folder.find(L'\t')) +
+                    L" (that folder was moved or copied since); it is recovered here, in " + Slashed(top));
         // What the run's files hold now, and what their recovery files already kept.
         std::set<std::tuple<std::string, std::string, std::string>> present;
         auto index = [&present](const std::string& text) {
@@ -415,6 +477,10 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
                 if (comparable.empty() || present.count({std::string(z.id), std::string(z.tag), comparable}))
                     continue;
                 std::wstring recovery = e.path + L".vxlost";
+                if (IsSymbolicLink(recovery))
+                    throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file is a symbolic link, which "
+                                                                     L"vexlo never writes through; nothing was "
+                                                                     L"written. Remove the link and run again.");
                 std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
                                       L") of line " + std::to_wstring(LineOf(*old, z.start)) +
                                       L", kept in the journal of an interrupted run, is in no file";

@@ -1,6 +1,7 @@
 #include "RunLock.h"
 
 #include "Console.h"
+#include "FailureNotes.h"
 #include "RunFiles.h"
 
 #include "vxplat/Files.h"
@@ -20,22 +21,7 @@ std::wstring StateFolderOf(const std::wstring& top) { return top + L"\\.vexlo"; 
 
 namespace {
 
-// The lock of a folder lives in the system's scratch folder, named after the folder's
-// full path (letter case ignored, as the platform finds names), so that the user's
-// folders hold nothing of ours between runs.
-std::wstring LockPathOf(const std::wstring& top)
-{
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::weakly_canonical(PathOf(Slashed(top)), error);
-    std::string key = Narrow(Lower(error ? Slashed(top) : WideOf(full)));
-    uint64_t hash = 1469598103934665603ull; // FNV-1a
-    for (unsigned char c : key)
-        hash = (hash ^ c) * 1099511628211ull;
-    char name[32];
-    std::snprintf(name, sizeof name, "%016llx.lock", static_cast<unsigned long long>(hash));
-    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    return WideOf((error ? std::filesystem::path(".") : temp) / "vexlo-locks") + L"/" + Ansi(name);
-}
+std::wstring LockPathOf(const std::wstring& top) { return StateFolderOf(top) + L"\\lock"; }
 
 bool TryLock(HANDLE file)
 {
@@ -63,11 +49,18 @@ RunLock::RunLock(std::vector<std::wstring> tops)
         wait = std::atof(text);
     for (const std::wstring& top : tops) {
         std::wstring path = LockPathOf(top);
-        if (!CreateFolders(ParentFolder(path)))
-            throw CliError(ExitHostError, ParentFolder(path) + L": the folder for the runs' locks cannot be created: " +
-                                              LastErrorText() + L"; nothing was written.");
+        for (const std::wstring& own : {StateFolderOf(top), path})
+            if (IsSymbolicLink(own))
+                throw CliError(ExitHostError, Slashed(own) + L": is a symbolic link; vexlo keeps its own files in the "
+                                                             L"output folder itself and follows no link there, so "
+                                                             L"nothing was written. Remove the link and run again.");
+        if (!CreateFolders(StateFolderOf(top))) {
+            std::wstring error = LastErrorText(), why = WhyCannotCreate(StateFolderOf(top) + L"\\lock");
+            throw CliError(ExitHostError, Slashed(StateFolderOf(top)) + L": the folder of the run's lock cannot be "
+                                              L"created: " + (why.empty() ? error : why) + L"; nothing was written.");
+        }
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             throw CliError(ExitHostError, Slashed(path) + L": the run's lock file cannot be opened: " + LastErrorText() +
                                               L"; nothing was written.");

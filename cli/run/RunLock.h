@@ -1,8 +1,10 @@
-// One generation run per output folder at a time. Each top output folder has a lock file
-// in the system's scratch folder ("vexlo-locks/<hash of the folder>.lock"); a run holds a
-// system lock on it (which ends with the process, so the lock of a killed run is taken
-// over at once) and writes its process number into it, so that a second run can say
-// whom it waits for.
+// One generation run per output folder at a time, whoever starts it: each top output
+// folder has its lock file in the folder itself ("<top>/.vexlo/lock", never opened through
+// a link), so that every process writing there takes turns, any user, any TMPDIR, and
+// other machines where the file system shares locks. A run holds an advisory lock on it
+// (flock on POSIX, LockFileEx on Windows; it ends with the process, so the lock of a
+// killed run is taken over at once) and writes its process number into it, so that a
+// second run can say whom it waits for.
 #pragma once
 
 #include <string>

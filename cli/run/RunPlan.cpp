@@ -7,6 +7,8 @@
 #include "vxplat/Crt.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <filesystem>
 
 namespace VexloCli {
@@ -124,11 +126,18 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
                                           Quote(out->base),
                    L"Rename it in the model and run again.");
         }
-        if (!IsAbsolute(out->base))
-            Refuse(model, setBy,
-                   L"has an empty \"Directory\" for " + module->language + L", so " + Quote(out->path) +
-                       L" would be written at the top of the file system",
-                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out, and run again.");
+        if (!IsAbsolute(out->base)) {
+            const std::wstring value = model.GetPropertyValue(setBy, module->language, L"Directory");
+            const std::wstring why =
+                value.empty() ? L"has an empty \"Directory\" for " + module->language
+                              : L"has the \"Directory\" " + Quote(value) + L" for " + module->language +
+                                    (out->base != value ? L", which the path map makes " + Quote(out->base) : L"") +
+                                    L", not a folder this system can write to (a relative path, or another "
+                                    L"system's drive)";
+            Refuse(model, setBy, why + L", so " + Quote(out->path) + L" would be written in no folder of the project",
+                   L"Set it to \"AUTO GENERATE\", \".\" or a folder, or give --out or --path-map SYMBOL=FOLDER, "
+                   L"and run again.");
+        }
         std::optional<std::wstring> relative = Below(out->base, out->path);
         if (!relative || relative->empty())
             Refuse(model, *module, L"would be written to " + Quote(out->path) + L", outside " + Quote(out->base),
@@ -164,6 +173,96 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
             plan.tops.push_back(base);
     }
     return plan;
+}
+
+namespace {
+
+std::wstring Named(const Element& element)
+{
+    switch (element.kind) {
+    case ElementKind::Class: return L"class " + QualifiedName(static_cast<const Class&>(element));
+    case ElementKind::Attribute:
+    case ElementKind::Operation:
+        return (element.kind == ElementKind::Attribute ? L"attribute " : L"operation ") +
+               (element.owner && element.owner->kind == ElementKind::Class
+                    ? QualifiedName(static_cast<const Class&>(*element.owner)) + L"."
+                    : std::wstring()) +
+               element.name.str();
+    default: return Describe(element);
+    }
+}
+
+} // namespace
+
+std::vector<PlanConflict> FindConflicts(const Model& model, const std::vector<const Module*>& selected,
+                                       const PathSymbolLookup& lookup)
+{
+    std::vector<PlanConflict> conflicts;
+    std::set<const Module*> modules;
+    std::map<std::wstring, const Module*> files;
+    for (const Module* module : selected) {
+        if (!modules.insert(module).second)
+            continue;
+        std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup);
+        if (!out || !out->generated)
+            continue;
+        auto [it, fresh] = files.emplace(Normal(out->path), module);
+        if (!fresh)
+            conflicts.push_back({module, it->second, L"file " + Quote(out->path),
+                                 L"is written to " + Quote(out->path) + L", the file of " + Describe(*it->second) +
+                                     L" (" + Where(model, *it->second) + L") too, and one would overwrite the other",
+                                 L"Give one of them another name or folder."});
+    }
+    std::map<std::wstring, const Element*> seen;
+    auto check = [&](const Element& element) {
+        std::wstring quid = element.quid.str();
+        auto [it, fresh] = quid.empty() ? std::pair(seen.end(), true) : seen.emplace(quid, &element);
+        if (!fresh && it->second != &element)
+            conflicts.push_back({&element, it->second, L"unique id " + quid,
+                                 L"has the unique id " + quid + L", as has " + Named(*it->second) + L" (" +
+                                     Where(model, *it->second) + L"), and the zones of one would go to the other",
+                                 L"Give one of them a new unique id (a copied element keeps its original's)."});
+    };
+    for (const Module* module : modules)
+        check(*module);
+    for (const Class* cls : model.allClasses) {
+        if (std::none_of(cls->assignedModules.begin(), cls->assignedModules.end(),
+                         [&](const Module* m) { return modules.count(m) != 0; }))
+            continue;
+        check(*cls);
+        for (const Attribute* attribute : cls->attributes)
+            check(*attribute);
+        for (const Operation* operation : cls->operations)
+            check(*operation);
+    }
+    return conflicts;
+}
+
+std::wstring DescribeConflict(const Model& model, const PlanConflict& conflict)
+{
+    return Where(model, *conflict.element) + L": " + Named(*conflict.element) + L" " + conflict.message;
+}
+
+void RefuseDuplicateIds(const Model& model, const RunPlan& plan, const PathSymbolLookup& lookup)
+{
+    std::vector<const Module*> modules;
+    for (const PlannedFile& file : plan.files)
+        modules.push_back(file.module);
+    for (const PlanConflict& conflict : FindConflicts(model, modules, lookup))
+        throw CliError(ExitModelLoad, DescribeConflict(model, conflict) + kNothing + conflict.fix + L" Run again.");
+}
+
+std::vector<std::wstring> GeneratedFiles(const Model& model, const std::vector<Class*>& classes,
+                                         const std::vector<Module*>& modules, const PathSymbolLookup& lookup)
+{
+    std::vector<const Module*> all(modules.begin(), modules.end());
+    for (const Class* cls : classes)
+        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
+    std::vector<std::wstring> files;
+    for (const Module* module : all)
+        if (std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup); out && out->generated)
+            files.push_back(out->path);
+    return files;
 }
 
 } // namespace VexloCli

@@ -7,9 +7,11 @@
 #include "vxplat/Crt.h"
 #include "vxplat/Durability.h"
 #include "vxplat/Kernel.h"
+#include "vxplat/Scratch.h"
 
 #include <atomic>
 #include <filesystem>
+#include <set>
 
 namespace VexloCli {
 
@@ -52,9 +54,14 @@ void RemoveStale(const fs::path& temp, int next)
 Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
 {
     std::error_code error;
-    fs::path temp = fs::temp_directory_path(error);
-    if (error)
-        temp = fs::current_path();
+    std::wstring warning, why;
+    const std::wstring scratch = VxpUserScratchFolder(&warning, &why);
+    if (!warning.empty())
+        Warn(warning);
+    if (scratch.empty())
+        throw CliError(ExitHostError, why + L"; the run needs a scratch folder there, and nothing was written. Set "
+                                            L"TMPDIR to a folder of your own and run again.");
+    fs::path temp = VexloCli::PathOf(scratch);
     static std::atomic<int> count{0};
     RemoveStale(temp, count);
     for (;;) {
@@ -130,6 +137,27 @@ std::wstring Shadow::RealPathOf(const std::wstring& shadowPath) const
         if (std::optional<std::wstring> rest = Below(m_folders[i], shadowPath))
             return rest->empty() ? m_plan.bases[i] : m_plan.bases[i] + L"\\" + *rest;
     return std::wstring();
+}
+
+std::vector<std::wstring> Shadow::Unplanned() const
+{
+    auto normal = [](const std::wstring& path) {
+        return Lower(WideOf(VexloCli::PathOf(Slashed(path)).lexically_normal()));
+    };
+    std::set<std::wstring> planned;
+    for (const PlannedFile& file : m_plan.files)
+        planned.insert(normal(PathOf(file)));
+    std::vector<std::wstring> strays;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(VexloCli::PathOf(m_root), error), end; !error && it != end;
+         it.increment(error)) {
+        std::wstring path = WideOf(it->path());
+        if (!it->is_directory(error) && !planned.count(normal(path))) {
+            std::wstring real = RealPathOf(path);
+            strays.push_back(real.empty() ? path : Slashed(real));
+        }
+    }
+    return strays;
 }
 
 } // namespace VexloCli

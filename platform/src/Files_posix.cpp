@@ -255,7 +255,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD access, DWORD /*shareMode: not
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    int flags = O_CLOEXEC;
+    int flags = O_CLOEXEC | ((flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
     bool read = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
     bool write = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
     flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;

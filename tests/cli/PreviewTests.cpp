@@ -92,7 +92,7 @@ TEST_P(PreviewTest, ChangesNothingAndSaysWhatARunWouldDo)
     EXPECT_TRUE(std::regex_search(preview.err, std::regex(c.err))) << preview.err;
     EXPECT_EQ(Outputs(out), files);
     EXPECT_EQ(Identities(out), ids);
-    for (const auto& entry : fs::directory_iterator(m_dir / "tmp"))
+    for (const auto& entry : fs::recursive_directory_iterator(m_dir / "tmp"))
         EXPECT_NE(entry.path().filename().string().rfind("vexlo-shadow-", 0), 0u) << "left behind: " << entry.path();
 
     // The real run then does what the preview announced, to the same files; the diff,

@@ -31,7 +31,7 @@ protected:
     size_t Shadows() const
     {
         size_t count = 0;
-        for (const auto& entry : fs::directory_iterator(m_dir / "tmp"))
+        for (const auto& entry : fs::recursive_directory_iterator(m_dir / "tmp"))
             count += entry.path().filename().string().rfind("vexlo-shadow-", 0) == 0;
         return count;
     }
@@ -62,8 +62,14 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
     ASSERT_GT(changes, 10);
     const std::map<fs::path, std::string> done = Outputs(Out());
 
+    // Every change in scripts/fault-sweep.sh (VEXLO_SWEEP_ALL=1); here a sample that
+    // moves with the kind of fault, and the commit's last changes always.
+    const int stride = std::getenv("VEXLO_SWEEP_ALL") ? 1 : 7;
+    const int offset = std::string(GetParam()) == "kill" ? 0 : std::string(GetParam()) == "term" ? 2 : 4;
     bool journalRecovered = false;
     for (int n = 1; n <= changes; ++n) {
+        if ((n + offset) % stride != 0 && n < changes - 12)
+            continue;
         SCOPED_TRACE("fault at change " + std::to_string(n) + " of " + std::to_string(changes));
         restore();
         Result faulted = Generate(std::string("VEXLO_FAULT=") + std::to_string(n) + ":" + GetParam());
@@ -232,11 +238,14 @@ TEST_F(TransactionTest, RunsAtOnceTakeTurns)
     for (int runs : {2, 4}) {
         SCOPED_TRACE(std::to_string(runs) + " runs");
         std::string script;
-        for (int i = 0; i < runs; ++i)
+        for (int i = 0; i < runs; ++i) {
+            // Each with a temporary folder of its own: the lock is in the output folder.
+            fs::create_directories(m_dir / ("tmp" + std::to_string(i)));
             script += "(" + Command({"generate", m_model.string(), "--out", Out().string()}, ".",
-                                    "TMPDIR=" + Quote((m_dir / "tmp").string())) +
+                                    "TMPDIR=" + Quote((m_dir / ("tmp" + std::to_string(i))).string())) +
                       ") >" + Quote((m_dir / ("o" + std::to_string(i))).string()) + " 2>&1; echo $? >" +
                       Quote((m_dir / ("rc" + std::to_string(i))).string()) + " & ";
+        }
         ASSERT_EQ(0, std::system((script + "wait").c_str()));
         std::string all;
         for (int i = 0; i < runs; ++i) {

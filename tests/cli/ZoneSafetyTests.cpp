@@ -107,8 +107,6 @@ TEST_F(ZoneSafetyTest, NoUserLineIsSilentlyLost)
          "is in no generated file", "SearchEngine.pas.vxlost", "--strict-zones"},
         {"percent sign in a name", [](std::string m) { return Replace(m, "Operation \"Search\"", "Operation \"Se%arch\""); },
          Same, kSearch, none, 0, "is in no generated file", "SearchEngine.pas.vxlost"},
-        {"duplicate unique id", [](std::string m) { return Replace(m, "\"62B0A1C30071\"", "\"62B0A1C30070\""); }, Same,
-         "62B0A1C30070.body", none, 0, "is in no generated file", "SearchEngine.pas.vxlost"},
         {"UTF-16 old file", Same, Same, kSearch,
          [](std::string& text, const Zone&) {
              std::string wide = "\xFF\xFE";

@@ -1,4 +1,4 @@
-#include "ZoneScan.h"
+#include "zones/ZoneScan.h"
 
 #include <algorithm>
 

@@ -1,8 +1,9 @@
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 
 #include "Console.h"
 #include "run/RunFiles.h"
 #include "run/TextDiff.h"
+#include "zones/ZoneText.h"
 
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
@@ -25,8 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const wchar_t* const kGeneratedExtensions[] = {L".pas", L".dpr", L".dpk", L".cs"};
-
-std::wstring At(const std::wstring& path, int line) { return path + L":" + std::to_wstring(line); }
 
 std::wstring Lines(const std::string& text, size_t from, size_t to)
 {
@@ -56,11 +55,6 @@ bool LooksLikeUtf16(const std::string& text)
     return pairs > 0 && (even * 2 > pairs || odd * 2 > pairs);
 }
 
-std::string ZoneText(const std::string& text, const ScannedZone& zone)
-{
-    return ComparableText(std::string_view(text).substr(zone.textStart, zone.textEnd - zone.textStart));
-}
-
 uint64_t HashBytes(std::string_view text)
 {
     uint64_t h = text.size();
@@ -73,11 +67,6 @@ uint64_t HashBytes(std::string_view text)
     for (; i < text.size(); ++i)
         h = (std::rotl(h, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
     return h;
-}
-
-std::wstring ZoneName(const ScannedZone& zone)
-{
-    return L"the zone " + Ansi(zone.scope) + L" (" + Ansi(zone.id) + L"." + Ansi(zone.tag) + L")";
 }
 
 } // namespace
@@ -110,19 +99,6 @@ std::string ConsistentLineEnds(const std::string& text, size_t* changed)
         result += text[i];
     }
     return result;
-}
-
-std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
-                                         const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup)
-{
-    std::vector<const RoseHost::Module*> all(modules.begin(), modules.end());
-    for (const RoseHost::Class* cls : classes)
-        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
-    std::vector<std::wstring> files;
-    for (const RoseHost::Module* module : all)
-        if (std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup); out && out->generated)
-            files.push_back(out->path);
-    return files;
 }
 
 ZoneGuard::ZoneGuard(bool strict) : m_strict(strict) {}
@@ -266,106 +242,10 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     ReadSavedZones(seen);
 }
 
-void ZoneGuard::ReleaseGeneratedZones(File& file)
-{
-    std::map<std::pair<std::string, std::string>, std::string> generated;
-    for (const ScannedZone& zone : ScanZoneText(*file.base).zones)
-        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*file.base, zone));
-    const std::string& text = file.Text();
-    std::string kept;
-    size_t at = 0;
-    for (const ScannedZone& zone : file.Zones()) {
-        std::pair<std::string, std::string> key{zone.id, zone.tag};
-        auto it = generated.find(key);
-        std::string comparable = ZoneText(text, zone);
-        if (!file.defaults.count(key) || it == generated.end() || it->second != comparable)
-            continue;
-        file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
-                                 LineOf(text, zone.start)});
-        kept.append(text, at, zone.start - at);
-        at = zone.end;
-    }
-    if (file.released.empty())
-        return;
-    kept.append(text, at, std::string::npos);
-    file.mended = std::move(kept);
-    file.zones.reset();
-    file.zoneCount = file.Zones().size();
-}
-
-// The zones of the recovery files that earlier runs recorded, the last one of each key:
-// offered like a zone of an old file beside the run's files.
-void ZoneGuard::ReadSavedZones(std::unordered_set<std::wstring>& seen)
-{
-    std::map<std::wstring, std::set<std::pair<std::string, std::string>>> byFile;
-    for (const SavedZoneRef& ref : m_saved)
-        byFile[ref.recovery].insert({ref.id, ref.tag});
-    for (const auto& [recovery, keys] : byFile) {
-        if (IsSymbolicLink(recovery) || !seen.insert(Lower(WideOf(PathOf(Slashed(recovery)).lexically_normal()))).second)
-            continue;
-        std::optional<std::string> text = ReadWhole(recovery);
-        if (!text)
-            continue;
-        std::map<std::pair<std::string, std::string>, const ScannedZone*> last;
-        ZoneScanResult scan = ScanZoneText(*text);
-        for (const ScannedZone& zone : scan.zones)
-            if (keys.count({std::string(zone.id), std::string(zone.tag)}))
-                last[{std::string(zone.id), std::string(zone.tag)}] = &zone;
-        File file;
-        file.path = Slashed(recovery);
-        for (const auto& [key, zone] : last) {
-            file.original += MarkerForm(*zone, *text);
-            file.sourceLines.push_back(LineOf(*text, zone->start));
-        }
-        file.zoneCount = last.size();
-        if (file.zoneCount)
-            m_files.push_back(std::move(file));
-    }
-}
-
-ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newText) const
-{
-    ZoneKeys defaults;
-    for (const ScannedZone& zone : ScanZoneText(newText).zones)
-        defaults.insert({std::string(zone.id), std::string(zone.tag)});
-    if (const File* file = Find(path)) {
-        if (GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            for (const ScannedZone& zone : file->Zones())
-                defaults.erase({std::string(zone.id), std::string(zone.tag)});
-        if (auto carried = m_carried.find(file->path); carried != m_carried.end())
-            for (const auto& key : carried->second)
-                defaults.erase(key);
-    }
-    return defaults;
-}
-
 VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
 {
     const File* file = Find(path);
     return file ? file->identity : VxpFileIdentity();
-}
-
-// Zones that held the generated text and now hold the model's new one, said in the log.
-void ZoneGuard::ReportFollowed(const NewPath& newPath) const
-{
-    for (const File& file : m_files) {
-        if (file.released.empty())
-            continue;
-        std::optional<std::string> text = ReadWhole(newPath(file.path));
-        std::map<std::pair<std::string, std::string>, std::string> now;
-        if (text)
-            for (const ScannedZone& zone : ScanZoneText(*text).zones)
-                now.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*text, zone));
-        for (const File::Released& r : file.released) {
-            auto it = now.find({r.id, r.tag});
-            if (it == now.end() || it->second == r.comparable)
-                continue;
-            OutLine(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
-                    L": the zone " + Ansi(r.scope) + L" (" + Ansi(r.id) + L"." + Ansi(r.tag) +
-                    L") held the generated text, never edited" +
-                    (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
-        }
-    }
 }
 
 const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
@@ -533,8 +413,8 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 void ZoneGuard::Account(const NewPath& newPath)
 {
     ReportFollowed(newPath);
-    // Only a zone of a file the run writes can be lost.
-    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && f.zoneCount; }))
+    // Only a zone of a file the run writes can be lost, or a line the last run did not write.
+    if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && (f.zoneCount || f.base); }))
         return;
     const std::vector<bool> kept = Kept(newPath);
     if (AllKept(kept, true)) {
@@ -565,176 +445,6 @@ void ZoneGuard::Account(const NewPath& newPath)
     SaveStrayLines(newPath);
 }
 
-// Text outside the zones is the generator's, and regeneration replaces it; but a line of
-// the user's lands there when a marker line is deleted or moved, or lines are swapped.
-// Such a line is told from generated text the model changed by a word of its own: a word
-// that no new file of the run holds and that the old file has nowhere else outside its
-// zones (a renamed class's name stands in many generated lines). Those lines of a file
-// that changes are saved, one entry per file.
-void ZoneGuard::SaveStrayLines(const NewPath& newPath)
-{
-    auto words = [](std::string_view text, auto&& each) {
-        for (size_t i = 0; i < text.size();) {
-            auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
-            if (!isWord(text[i])) {
-                ++i;
-                continue;
-            }
-            size_t start = i;
-            while (i < text.size() && isWord(text[i]))
-                ++i;
-            each(text.substr(start, i - start));
-        }
-    };
-    std::unordered_set<std::string> newLines, newWords;
-    bool read = false;
-    for (const File& file : m_files) {
-        if (!file.inRun || (!file.zoneCount && !file.base))
-            continue;
-        std::optional<std::string> now = ReadWhole(newPath(file.path));
-        if (!now || *now == file.original)
-            continue;
-        // The text outside the zones, as ranges.
-        std::vector<std::pair<size_t, size_t>> outside;
-        size_t at = 0;
-        for (const ScannedZone& zone : file.Zones()) {
-            if (zone.start > at)
-                outside.emplace_back(at, zone.start);
-            at = std::max(at, zone.end);
-        }
-        outside.emplace_back(at, file.Text().size());
-        if (file.base) {
-            SaveLines(file, LinesNotInBase(file, outside),
-                      L"outside the preserved zones are not text the last run generated: regeneration replaces "
-                      L"text outside the zones, and these are yours");
-            continue;
-        }
-        if (!read) {
-            for (const File& other : m_files) {
-                std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
-                if (!text)
-                    continue;
-                for (size_t at = 0; at < text->size();) {
-                    size_t end = std::min(text->find('\n', at), text->size());
-                    newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
-                    at = end + 1;
-                }
-                words(*text, [&](std::string_view w) { newWords.emplace(w); });
-            }
-            read = true;
-        }
-        std::unordered_map<std::string, int> oldWords;
-        for (auto [from, to] : outside)
-            words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
-
-        // A line the model reworded is the generator's: the words its new form brings are
-        // new names, found nowhere in the old file. (A generated line the user edited is
-        // reworded back to words or numbers the old file has: the edit is saved.)
-        const std::vector<std::string_view> reworded = RewordedLines(file.Text(), *now);
-        std::unordered_set<std::string> oldFileWords;
-        words(file.Text(), [&](std::string_view w) { oldFileWords.emplace(w); });
-        auto modelReworded = [&](size_t index, std::string_view line) {
-            if (index >= reworded.size() || reworded[index].empty())
-                return false;
-            std::unordered_set<std::string> lineWords;
-            words(line, [&](std::string_view w) { lineWords.emplace(w); });
-            bool onlyNewNames = true;
-            words(reworded[index], [&](std::string_view w) {
-                std::string word(w);
-                onlyNewNames = onlyNewNames && (lineWords.count(word) || (!std::isdigit(static_cast<unsigned char>(word[0])) &&
-                                                                          !oldFileWords.count(word)));
-            });
-            return onlyNewNames;
-        };
-        std::vector<int> lines;
-        size_t index = 0, counted = 0; // the line of position `counted`, from 0
-        for (auto [from, to] : outside) {
-            for (size_t p = from; p < to;) {
-                size_t end = std::min(file.Text().find('\n', p), to);
-                std::string_view line = std::string_view(file.Text()).substr(p, end - p);
-                std::string comparable = ComparableText(line);
-                bool own = false;
-                index += static_cast<size_t>(std::count(file.Text().begin() + static_cast<std::ptrdiff_t>(counted),
-                                                        file.Text().begin() + static_cast<std::ptrdiff_t>(p), '\n'));
-                counted = p;
-                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
-                    !modelReworded(index, line))
-                    words(line, [&](std::string_view w) {
-                        own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
-                    });
-                if (own)
-                    lines.push_back(static_cast<int>(index + 1));
-                p = end + 1;
-            }
-        }
-        SaveLines(file, lines,
-                  L"are in no generated file and hold words no generated file has: regeneration replaces text "
-                  L"outside the zones, and these look like yours (a marker deleted or moved?)");
-    }
-}
-
-// The lines outside the zones (numbered from 1) that the last run's text does not have
-// outside its zones: as many of each as it had are the generator's, the rest the user's.
-std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const
-{
-    std::unordered_map<std::string, int> generated;
-    const std::string& base = *file.base;
-    size_t at = 0;
-    auto count = [&](size_t from, size_t to) {
-        for (size_t p = from; p < to;) {
-            size_t end = std::min(base.find('\n', p), to);
-            ++generated[ComparableText(std::string_view(base).substr(p, end - p))];
-            p = end + 1;
-        }
-    };
-    for (const ScannedZone& zone : ScanZoneText(base).zones) {
-        count(at, zone.start);
-        at = std::max(at, zone.end);
-    }
-    count(at, base.size());
-    std::vector<int> lines;
-    const std::string& text = file.Text();
-    int number = 1;
-    size_t counted = 0;
-    for (auto [from, to] : outside) {
-        for (size_t p = from; p < to;) {
-            size_t end = std::min(text.find('\n', p), to);
-            number += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
-                                                  text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
-            counted = p;
-            std::string comparable = ComparableText(std::string_view(text).substr(p, end - p));
-            if (!comparable.empty() && --generated[comparable] < 0)
-                lines.push_back(number);
-            p = end + 1;
-        }
-    }
-    return lines;
-}
-
-void ZoneGuard::SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why)
-{
-    if (lines.empty())
-        return;
-    std::string chunk;
-    const std::string& text = file.Text();
-    size_t p = 0;
-    int number = 1;
-    for (int wanted : lines) {
-        for (; number < wanted && p < text.size(); ++number)
-            p = std::min(text.find('\n', p), text.size()) + 1;
-        size_t end = std::min(text.find('\n', p), text.size());
-        std::string_view line = std::string_view(text).substr(p, end - p);
-        chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
-    }
-    std::wstring where;
-    for (size_t i = 0; i < lines.size() && i < 8; ++i)
-        where += (i ? L", " : L"") + std::to_wstring(lines[i]);
-    if (lines.size() > 8)
-        where += L", ...";
-    Save(file, chunk, lines.front(),
-         std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where + L") " + why);
-}
-
 void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id,
                      std::string_view tag)
 {
@@ -744,36 +454,20 @@ void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::w
                           std::string(tag)});
 }
 
-void ZoneGuard::SaveRetired(const std::wstring& path, const std::string& text, const std::optional<std::string>& base)
-{
-    File file;
-    file.path = Slashed(path);
-    file.original = text;
-    file.base = base;
-    std::vector<std::pair<size_t, size_t>> outside;
-    size_t at = 0;
-    for (const ScannedZone& zone : file.Zones()) {
-        if (zone.start > at)
-            outside.emplace_back(at, zone.start);
-        at = std::max(at, zone.end);
-        if (!ZoneText(text, zone).empty())
-            Save(file, MarkerForm(zone, text), LineOf(text, zone.start),
-                 ZoneName(zone) + L" of a stale file (no component writes it any more)", zone.id, zone.tag);
-    }
-    outside.emplace_back(at, text.size());
-    if (base)
-        SaveLines(file, LinesNotInBase(file, outside), L"of a stale file are not text the last run generated");
-}
-
 void ZoneGuard::WriteRecovery() const
 {
     for (const RecoveryEntry& entry : m_recovery) {
+        if (IsSymbolicLink(entry.recovery))
+            throw CliError(ExitUserText, entry.recovery + L": the recovery file is a symbolic link, which vexlo never "
+                                                          L"writes through, and " + At(entry.file, entry.line) +
+                                             L" holds " + entry.reason + L"; nothing was written. Remove the link "
+                                                                         L"and run again.");
         std::string header = AnsiBytes(L"// vexlo, " + UtcNow() + L", " + entry.file + L": " + entry.reason + L"\r\n");
         if (!AppendDurably(entry.recovery, header + entry.chunk + "\r\n"))
             throw CliError(ExitUserText, entry.recovery + L": the recovery file cannot be written (" + LastErrorText() +
-                                             L"), and " + At(entry.file, entry.line) + L" holds " + entry.reason +
-                                             L"; nothing was written. Make the folder writable or free space, and run "
-                                             L"again.");
+                                             L"), so the text it was to keep from " + At(entry.file, entry.line) +
+                                             L" has nowhere to go (" + entry.reason + L"); nothing was written. Make "
+                                             L"the folder writable or free space, and run again.");
         Warn(At(entry.file, entry.line) + L": " + entry.reason + L"; its text was saved to " + entry.recovery);
     }
 }

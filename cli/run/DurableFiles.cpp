@@ -1,4 +1,4 @@
-#include "RunFiles.h"
+#include "DurableFiles.h"
 
 #include "Console.h"
 
@@ -13,46 +13,6 @@
 namespace VexloCli {
 
 namespace fs = std::filesystem;
-
-std::wstring Slashed(std::wstring path)
-{
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return path;
-}
-
-std::wstring ParentFolder(const std::wstring& path)
-{
-    size_t slash = path.find_last_of(L"/\\");
-    if (slash == std::wstring::npos)
-        return std::wstring();
-    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return text;
-}
-
-fs::path PathOf(const std::wstring& text)
-{
-    std::string utf8 = Narrow(text);
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::wstring WideOf(const fs::path& path)
-{
-    std::u8string utf8 = path.u8string();
-    if (utf8.empty())
-        return std::wstring();
-    const char* bytes = reinterpret_cast<const char*>(utf8.data());
-    int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
 
 std::optional<std::string> ReadWhole(const std::wstring& path)
 {
@@ -197,8 +157,8 @@ bool ReplaceDurably(const std::wstring& path, const std::string& text)
     }
     if (!PlaceStaged(path, staged))
         return false;
-    VxpFlushFolder(ParentFolder(path).c_str());
-    return true;
+    // The rename is durable only with its folder.
+    return VxpFlushFolder(ParentFolder(path).c_str());
 }
 
 bool AppendDurably(const std::wstring& path, const std::string& text)
@@ -234,45 +194,22 @@ std::wstring ErrorText(DWORD error)
     case ERROR_FILENAME_EXCED_RANGE: return L"the name is too long";
     case ERROR_PATH_NOT_FOUND: return L"a folder on the way does not exist";
     case ERROR_FILE_NOT_FOUND: return L"no such file";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return L"a file of that name exists already";
+    case ERROR_DIRECTORY: return L"a folder stands where a file is needed";
+    case ERROR_DIR_NOT_EMPTY: return L"the folder is not empty";
+    case ERROR_TOO_MANY_OPEN_FILES: return L"too many files are open";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return L"another process has the file open or locked";
+    case ERROR_NOT_SAME_DEVICE: return L"the two names are on different volumes";
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME: return L"the name is not a valid file name";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY: return L"not enough memory";
+    case ERROR_INVALID_HANDLE: return L"the file was closed under the run";
+    case ERROR_SUCCESS: return L"the system gave no reason (an input/output error?)";
     default: return L"system error " + std::to_wstring(error);
     }
-}
-
-bool IsSymbolicLink(const std::wstring& path)
-{
-    std::error_code error;
-    return std::filesystem::is_symlink(std::filesystem::symlink_status(PathOf(Slashed(path)), error));
-}
-
-bool IsDanglingLink(const std::wstring& path)
-{
-    std::error_code error;
-    fs::path p = PathOf(Slashed(path));
-    return fs::is_symlink(fs::symlink_status(p, error)) && !fs::exists(p, error);
-}
-
-std::wstring Ansi(std::string_view text)
-{
-    if (text.empty())
-        return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string AnsiBytes(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int length =
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                            nullptr);
-    return narrow;
 }
 
 } // namespace VexloCli

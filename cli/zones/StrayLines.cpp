@@ -1,0 +1,210 @@
+// The zone guard's reading of the text outside the zones: lines of the user's that a
+// regeneration would replace, told by the base store or, without one, by their words.
+#include "zones/ZoneGuard.h"
+
+#include "Console.h"
+#include "run/DurableFiles.h"
+#include "run/TextDiff.h"
+#include "zones/ZoneText.h"
+
+#include "vxplat/Files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace VexloCli {
+
+// Text outside the zones is the generator's, and regeneration replaces it; but a line of
+// the user's lands there when a marker line is deleted or moved, or lines are swapped.
+// Such a line is told from generated text the model changed by a word of its own: a word
+// that no new file of the run holds and that the old file has nowhere else outside its
+// zones (a renamed class's name stands in many generated lines). Those lines of a file
+// that changes are saved, one entry per file.
+void ZoneGuard::SaveStrayLines(const NewPath& newPath)
+{
+    auto words = [](std::string_view text, auto&& each) {
+        for (size_t i = 0; i < text.size();) {
+            auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+            if (!isWord(text[i])) {
+                ++i;
+                continue;
+            }
+            size_t start = i;
+            while (i < text.size() && isWord(text[i]))
+                ++i;
+            each(text.substr(start, i - start));
+        }
+    };
+    std::unordered_set<std::string> newLines, newWords;
+    bool read = false;
+    for (const File& file : m_files) {
+        if (!file.inRun || (!file.zoneCount && !file.base))
+            continue;
+        std::optional<std::string> now = ReadWhole(newPath(file.path));
+        if (!now || *now == file.original)
+            continue;
+        // The text outside the zones, as ranges.
+        std::vector<std::pair<size_t, size_t>> outside;
+        size_t at = 0;
+        for (const ScannedZone& zone : file.Zones()) {
+            if (zone.start > at)
+                outside.emplace_back(at, zone.start);
+            at = std::max(at, zone.end);
+        }
+        outside.emplace_back(at, file.Text().size());
+        if (file.base) {
+            SaveLines(file, LinesNotInBase(file, outside),
+                      L"outside the preserved zones are not text the last run generated: regeneration replaces "
+                      L"text outside the zones, and these are yours");
+            continue;
+        }
+        if (!read) {
+            for (const File& other : m_files) {
+                std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
+                if (!text)
+                    continue;
+                for (size_t at = 0; at < text->size();) {
+                    size_t end = std::min(text->find('\n', at), text->size());
+                    newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
+                    at = end + 1;
+                }
+                words(*text, [&](std::string_view w) { newWords.emplace(w); });
+            }
+            read = true;
+        }
+        std::unordered_map<std::string, int> oldWords;
+        for (auto [from, to] : outside)
+            words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
+
+        // A line the model reworded is the generator's: the words its new form brings are
+        // new names, found nowhere in the old file. (A generated line the user edited is
+        // reworded back to words or numbers the old file has: the edit is saved.)
+        const std::vector<std::string_view> reworded = RewordedLines(file.Text(), *now);
+        std::unordered_set<std::string> oldFileWords;
+        words(file.Text(), [&](std::string_view w) { oldFileWords.emplace(w); });
+        auto modelReworded = [&](size_t index, std::string_view line) {
+            if (index >= reworded.size() || reworded[index].empty())
+                return false;
+            std::unordered_set<std::string> lineWords;
+            words(line, [&](std::string_view w) { lineWords.emplace(w); });
+            bool onlyNewNames = true;
+            words(reworded[index], [&](std::string_view w) {
+                std::string word(w);
+                onlyNewNames = onlyNewNames && (lineWords.count(word) || (!std::isdigit(static_cast<unsigned char>(word[0])) &&
+                                                                          !oldFileWords.count(word)));
+            });
+            return onlyNewNames;
+        };
+        std::vector<int> lines;
+        size_t index = 0, counted = 0; // the line of position `counted`, from 0
+        for (auto [from, to] : outside) {
+            for (size_t p = from; p < to;) {
+                size_t end = std::min(file.Text().find('\n', p), to);
+                std::string_view line = std::string_view(file.Text()).substr(p, end - p);
+                std::string comparable = ComparableText(line);
+                bool own = false;
+                index += static_cast<size_t>(std::count(file.Text().begin() + static_cast<std::ptrdiff_t>(counted),
+                                                        file.Text().begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+                counted = p;
+                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
+                    !modelReworded(index, line))
+                    words(line, [&](std::string_view w) {
+                        own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
+                    });
+                if (own)
+                    lines.push_back(static_cast<int>(index + 1));
+                p = end + 1;
+            }
+        }
+        SaveLines(file, lines,
+                  L"are in no generated file and hold words no generated file has: regeneration replaces text "
+                  L"outside the zones, and these look like yours (a marker deleted or moved?)");
+    }
+}
+
+// The lines outside the zones (numbered from 1) that the last run's text does not have
+// outside its zones: as many of each as it had are the generator's, the rest the user's.
+std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const
+{
+    std::unordered_map<std::string, int> generated;
+    const std::string& base = *file.base;
+    size_t at = 0;
+    auto count = [&](size_t from, size_t to) {
+        for (size_t p = from; p < to;) {
+            size_t end = std::min(base.find('\n', p), to);
+            ++generated[ComparableText(std::string_view(base).substr(p, end - p))];
+            p = end + 1;
+        }
+    };
+    for (const ScannedZone& zone : ScanZoneText(base).zones) {
+        count(at, zone.start);
+        at = std::max(at, zone.end);
+    }
+    count(at, base.size());
+    std::vector<int> lines;
+    const std::string& text = file.Text();
+    int number = 1;
+    size_t counted = 0;
+    for (auto [from, to] : outside) {
+        for (size_t p = from; p < to;) {
+            size_t end = std::min(text.find('\n', p), to);
+            number += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                  text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+            counted = p;
+            std::string comparable = ComparableText(std::string_view(text).substr(p, end - p));
+            if (!comparable.empty() && --generated[comparable] < 0)
+                lines.push_back(number);
+            p = end + 1;
+        }
+    }
+    return lines;
+}
+
+void ZoneGuard::SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why)
+{
+    if (lines.empty())
+        return;
+    std::string chunk;
+    const std::string& text = file.Text();
+    size_t p = 0;
+    int number = 1;
+    for (int wanted : lines) {
+        for (; number < wanted && p < text.size(); ++number)
+            p = std::min(text.find('\n', p), text.size()) + 1;
+        size_t end = std::min(text.find('\n', p), text.size());
+        std::string_view line = std::string_view(text).substr(p, end - p);
+        chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
+    }
+    std::wstring where;
+    for (size_t i = 0; i < lines.size() && i < 8; ++i)
+        where += (i ? L", " : L"") + std::to_wstring(lines[i]);
+    if (lines.size() > 8)
+        where += L", ...";
+    Save(file, chunk, lines.front(),
+         std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where + L") " + why);
+}
+
+void ZoneGuard::SaveRetired(const std::wstring& path, const std::string& text, const std::optional<std::string>& base)
+{
+    File file;
+    file.path = Slashed(path);
+    file.original = text;
+    file.base = base;
+    std::vector<std::pair<size_t, size_t>> outside;
+    size_t at = 0;
+    for (const ScannedZone& zone : file.Zones()) {
+        if (zone.start > at)
+            outside.emplace_back(at, zone.start);
+        at = std::max(at, zone.end);
+        if (!ZoneText(text, zone).empty())
+            Save(file, MarkerForm(zone, text), LineOf(text, zone.start),
+                 ZoneName(zone) + L" of a stale file (no component writes it any more)", zone.id, zone.tag);
+    }
+    outside.emplace_back(at, text.size());
+    if (base)
+        SaveLines(file, LinesNotInBase(file, outside), L"of a stale file are not text the last run generated");
+}
+
+} // namespace VexloCli

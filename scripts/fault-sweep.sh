@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# scripts/fault-sweep.sh: the transaction tests' fault switch at every change a run makes
+# (killed, asked to stop, a full disk, a file edited by someone else), where CI tries a
+# sample. Takes about ten minutes; run it after changing the commit or the recovery.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export VEXLO_SWEEP_ALL=1
+exec "$root/build/bin/transaction_tests" \
+  --gtest_filter='Faults/*:RunStateTest.AFileChangedWhileTheRunRunsIsNeverOverwritten' "$@"

@@ -1,0 +1,403 @@
+// What a run keeps in the output folder (.vexlo: the lock, the journal, the base store)
+// and what it does with it, driven as a user runs vexlo: zones the user never edited
+// follow the model, lines outside the zones are the user's when the last run did not
+// write them, stale files are reported and pruned only when asked, zones saved by one
+// run come back in a later one, a file changed while the run ran is never overwritten,
+// and nothing of .vexlo is trusted to lead outside the folder.
+#include "FilledOutput.h"
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <regex>
+
+using namespace CliTest;
+
+namespace {
+
+std::string Replace(std::string text, const std::string& pattern, const std::string& with)
+{
+    return std::regex_replace(text, std::regex(pattern), with);
+}
+
+std::string RenameTitle(std::string model)
+{
+    return Replace(model, "ClassAttribute \"Title\"", "ClassAttribute \"Heading\"");
+}
+
+// The example generated into `out`, zones as the generator wrote them.
+class RunStateTest : public VexloRunTest {
+protected:
+    void SetUp() override
+    {
+        VexloRunTest::SetUp();
+        fs::create_directories(m_dir / "tmp");
+        m_model = m_dir / "model.mdl";
+        WriteFile(m_model, ReadFile(EXAMPLE_MODEL));
+        Result first = Generate();
+        ASSERT_EQ(first.code, 0) << first.err;
+    }
+    fs::path Out() const { return m_dir / "out"; }
+    fs::path Catalog() const { return Out() / "Delphi" / "Catalog.pas"; }
+    Result Generate(const std::vector<std::string>& more = {}, const std::string& env = "")
+    {
+        std::vector<std::string> args = {"generate", m_model.string(), "--out", Out().string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args, ".", "TMPDIR=" + Quote((m_dir / "tmp").string()) + " " + env);
+    }
+    // Whether the line is in a file of the output, or in a recovery file a message names.
+    bool Kept(const std::string& line, const Result& r) const
+    {
+        for (const auto& [path, text] : Outputs(Out()))
+            if (Contains(text, line) &&
+                (path.extension() != ".vxlost" || Contains(r.out + r.err, "saved to " + path.string())))
+                return true;
+        return false;
+    }
+    fs::path m_model;
+};
+
+TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
+{
+    struct Row {
+        const char* name;
+        const char* edit;      // added to the accessor's body zone ("" for none)
+        const char* expected;  // the body afterwards holds this
+        const char* gone;      // and not this
+        const char* log;
+    };
+    const Row rows[] = {
+        {"never edited", "", "Result:=FHeading;", "Result:=FTitle;", "held the generated text, never edited"},
+        {"edited", "    Inc(FReads);\r\n", "Inc(FReads);", "Result:=FHeading;", ""},
+    };
+    const std::string model = ReadFile(m_model), generated = ReadFile(Catalog());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteFile(m_model, model);
+        WriteFile(Catalog(), Replace(generated, "(\\.getbody preserve=yes\r\n)(    Result:=FTitle;)",
+                                     std::string("$1") + row.edit + "$2"));
+        ASSERT_EQ(Generate().code, 0);
+        WriteFile(m_model, RenameTitle(model));
+        Result r = Generate();
+        ASSERT_EQ(r.code, 0) << r.err;
+        std::string text = ReadFile(Catalog());
+        size_t body = text.find("TItem::GetHeading%62B0A1C30050.getbody");
+        ASSERT_NE(body, std::string::npos) << text;
+        std::string zone = text.substr(body, text.find("//## end", body) - body);
+        EXPECT_TRUE(Contains(zone, row.expected)) << zone;
+        EXPECT_FALSE(Contains(zone, row.gone)) << zone;
+        EXPECT_TRUE(Contains(r.out, row.log)) << r.out;
+        EXPECT_FALSE(fs::exists(Catalog().string() + ".vxlost")) << r.err;
+    }
+}
+
+// Lines made only of words the generated file has, put outside the zones: every one is
+// the user's, because the last run did not write it there.
+TEST_F(RunStateTest, LinesTheLastRunDidNotWriteAreSaved)
+{
+    const char* const lines[] = {"  Result := FItems.Count;", "  Exit;", "end;", "    FTitle:=Value;",
+                                 "  inherited Create;", "{ TItem }"};
+    std::string text = ReadFile(Catalog());
+    size_t at = text.find("function TItem.GetTitle");
+    ASSERT_NE(at, std::string::npos);
+    std::string added;
+    for (const char* line : lines)
+        added += std::string(line) + "\r\n";
+    WriteFile(Catalog(), text.insert(at, added));
+    WriteFile(m_model, RenameTitle(ReadFile(m_model)));
+    Result r = Generate();
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* line : lines)
+        EXPECT_TRUE(Kept(line, r)) << line << "\n" << r.out << r.err;
+    EXPECT_TRUE(Contains(r.err, "are not text the last run generated")) << r.err;
+
+    // Without the store the run says so, and falls back to telling lines by their words.
+    fs::remove_all(Out() / ".vexlo");
+    Result again = Generate();
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_TRUE(Contains(again.out, "no base store")) << again.out;
+    EXPECT_TRUE(fs::exists(Out() / ".vexlo" / "base" / "index"));
+}
+
+TEST_F(RunStateTest, RenamedComponentLeavesAStaleFilePrunedOnlyWhenAsked)
+{
+    std::string text = ReadFile(Catalog());
+    WriteFile(Catalog(), Replace(text, "(TItem%62B0A1C30019.private preserve=yes\r\n)", "$1    FMine: Integer;\r\n"));
+    WriteFile(m_model, Replace(ReadFile(m_model), "object module \"Catalog\"", "object module \"Inventory\""));
+    struct Row {
+        std::vector<std::string> flags;
+        int code;
+        bool remains;
+    };
+    const Row rows[] = {{{"--check"}, 1, true}, {{"--dry-run"}, 0, true}, {{}, 0, true}, {{"--prune-stale"}, 0, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.flags.empty() ? "generate" : row.flags[0]);
+        Result r = Generate(row.flags);
+        EXPECT_EQ(r.code, row.code) << r.err;
+        EXPECT_TRUE(Contains(r.out, "stale: " + Catalog().string()) || !row.remains) << r.out;
+        EXPECT_EQ(fs::exists(Catalog()), row.remains);
+        EXPECT_TRUE(Kept("FMine: Integer;", r)) << r.out << r.err;
+    }
+    Result after = Generate({"--check"});
+    EXPECT_FALSE(Contains(after.out, "stale:")) << after.out;
+}
+
+// One file, one component; one id, one element: refused with both named, with their
+// model file lines, before anything is written (also by a preview).
+TEST_F(RunStateTest, OneFileOneComponentAndOneIdOneElement)
+{
+    struct Row {
+        const char* name;
+        const char* from;
+        const char* to;
+        const char* err;
+        const char* rule; // of lint
+    };
+    const Row rows[] = {
+        {"two components to one file", "object module \"Members\"", "object module \"Catalog\"",
+         "model.mdl:[0-9]+: component Delphi::Catalog .*the file of component Delphi::Catalog \\(.*model.mdl:[0-9]+\\)",
+         "one-file-one-component"},
+        {"a copied operation keeps its id", "\"62B0A1C30071\"", "\"62B0A1C30070\"",
+         "model.mdl:[0-9]+: operation .*Search has the unique id 62B0A1C30070, as has operation .* \\(.*model.mdl:[0-9]+\\)",
+         "one-id-one-element"},
+    };
+    const std::map<fs::path, std::string> before = Outputs(Out());
+    const std::string model = ReadFile(m_model);
+    for (const Row& row : rows)
+        for (const char* flag : {"--dry-run", ""}) {
+            SCOPED_TRACE(std::string(row.name) + " " + flag);
+            WriteFile(m_model, Replace(model, row.from, row.to));
+            Result r = Generate(*flag ? std::vector<std::string>{flag} : std::vector<std::string>{});
+            EXPECT_EQ(r.code, 3) << r.err;
+            EXPECT_TRUE(std::regex_search(r.err, std::regex(row.err))) << r.err;
+            EXPECT_EQ(Outputs(Out()), before);
+            if (*flag)
+                continue;
+            Result show = Run({"show", m_model.string()});
+            EXPECT_TRUE(std::regex_search(show.out, std::regex(std::string("conflict: .*") + row.err))) << show.out;
+            Result lint = Run({"lint", m_model.string()});
+            EXPECT_EQ(lint.code, 1) << lint.err;
+            EXPECT_TRUE(Contains(lint.out + lint.err, row.rule)) << lint.out << lint.err;
+        }
+}
+
+// A file saved by someone else at each change the run makes to the file system: the run
+// either saw the new text (and kept the line) or rolls back naming the file; never is the
+// line gone. (scripts/run-state-sweep.sh tries every change; here every fifth.)
+TEST_F(RunStateTest, AFileChangedWhileTheRunRunsIsNeverOverwritten)
+{
+    const std::string model = ReadFile(m_model);
+    const std::map<fs::path, std::string> start = Outputs(Out());
+    WriteFile(m_model, RenameTitle(model));
+    Result probe = Generate({}, "VEXLO_FAULT=count");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    const int changes = std::stoi(m[1]);
+    const int stride = std::getenv("VEXLO_SWEEP_ALL") ? 1 : 5;
+    bool refused = false;
+    for (int n = 1; n <= changes; n += stride) {
+        SCOPED_TRACE("edit at change " + std::to_string(n));
+        for (const auto& [path, text] : start)
+            WriteFile(path, text);
+        fs::remove_all(Out() / ".vexlo");
+        Result r = Generate({}, "VEXLO_FAULT=" + std::to_string(n) + ":edit=" + Catalog().string());
+        EXPECT_TRUE(Kept("// edited while the run ran", r)) << r.out << r.err;
+        if (r.code == 5) {
+            refused = true;
+            EXPECT_TRUE(Contains(r.err, Catalog().string() + ": the file changed after the run read it")) << r.err;
+            EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
+        } else {
+            EXPECT_EQ(r.code, 0) << r.err;
+        }
+    }
+    EXPECT_TRUE(refused) << "some edit fell between the reading and the replacing";
+}
+
+TEST_F(RunStateTest, ZonesSavedByAPartialRunComeBackInALaterOne)
+{
+    std::vector<Zone> zones = FillZones(Out());
+    ASSERT_EQ(Generate().code, 0);
+    std::vector<std::string> engine;
+    for (const Zone& zone : zones)
+        if (zone.file.filename() == "SearchEngine.pas" && Contains(zone.marker, "TSearchEngine"))
+            engine.insert(engine.end(), zone.lines.begin(), zone.lines.end());
+    ASSERT_FALSE(engine.empty());
+    WriteFile(m_model, Replace(ReadFile(m_model),
+                               "module\\s+\"Component View::Delphi::Search::SearchEngine\"\\s+quidu\\s+\"62B0A1C3000C\"",
+                               "module \"Component View::Delphi::Members\" quidu \"62B0A1C30008\""));
+    Result first = Generate({"--component", "SearchEngine"});
+    ASSERT_EQ(first.code, 0) << first.err;
+    EXPECT_TRUE(Contains(first.err, "SearchEngine.pas.vxlost")) << first.err;
+    Result second = Generate({"--component", "Members"});
+    ASSERT_EQ(second.code, 0) << second.err;
+    const std::string members = ReadFile(Out() / "Delphi" / "Members.pas");
+    for (const std::string& line : engine)
+        EXPECT_TRUE(Contains(members, line)) << line << "\n" << second.out;
+    EXPECT_TRUE(std::regex_search(second.out, std::regex("carrying the zone .* from .*SearchEngine.pas.vxlost:[0-9]+ "
+                                                         "\\(saved there by an earlier run\\) into .*Members.pas")))
+        << second.out;
+}
+
+// Nothing of .vexlo leads outside the folder: a journal naming a file elsewhere, links
+// where the lock, the journal, the base store or a recovery file would be.
+TEST_F(RunStateTest, NothingOfTheRunsOwnLeadsOutOfTheFolder)
+{
+    const fs::path victim = m_dir / "victim.txt";
+    const fs::path state = Out() / ".vexlo";
+    struct Row {
+        const char* name;
+        std::function<void()> plant;
+        int code;
+        const char* err;
+    };
+    const Row rows[] = {
+        {"journal naming a file outside",
+         [&] {
+             fs::create_directories(state / "journal");
+             WriteFile(state / "journal" / "old-1", "forged\n");
+             WriteFile(state / "journal" / "manifest",
+                       "vexlo journal 1\nprocess 1\nmodel m\nstarted s\ncopy old-1\t../../victim.txt\ncomplete\n");
+         },
+         5, "lies outside the output folder"},
+        {"journal naming a link that leads out",
+         [&] {
+             fs::create_directories(state / "journal");
+             fs::create_symlink(m_dir, Out() / "Delphi" / "up");
+             WriteFile(state / "journal" / "old-1", "forged\n");
+             WriteFile(state / "journal" / "manifest",
+                       "vexlo journal 1\nprocess 1\nmodel m\nstarted s\ncopy old-1\tDelphi/up/victim.txt\ncomplete\n");
+         },
+         5, "lies outside the output folder"},
+        {"lock that is a link",
+         [&] {
+             fs::remove(state / "lock");
+             fs::create_symlink(victim, state / "lock");
+         },
+         1, "lock: is a symbolic link"},
+        {"state folder that is a link",
+         [&] {
+             fs::remove_all(state);
+             fs::create_directories(m_dir / "elsewhere");
+             fs::create_symlink(m_dir / "elsewhere", state);
+         },
+         1, ".vexlo: is a symbolic link"},
+        {"base index that is a link",
+         [&] {
+             fs::remove(state / "base" / "index");
+             fs::create_symlink(victim, state / "base" / "index");
+         },
+         0, ""},
+        {"recovery file that is a link",
+         [&] {
+             WriteFile(m_model, Replace(ReadFile(m_model), "\"62B0A1C30071\"", "\"62B0A1C3F071\""));
+             std::string text = ReadFile(Out() / "Delphi" / "Search" / "SearchEngine.pas");
+             WriteFile(Out() / "Delphi" / "Search" / "SearchEngine.pas",
+                       Replace(text, "(Search%62B0A1C30071.body preserve=yes\r\n)", "$1    Mine;\r\n"));
+             fs::create_symlink(victim, Out() / "Delphi" / "Search" / "SearchEngine.pas.vxlost");
+         },
+         5, "the recovery file is a symbolic link"},
+    };
+    const std::string model = ReadFile(m_model);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(Out());
+        WriteFile(m_model, model);
+        ASSERT_EQ(Generate().code, 0);
+        WriteFile(victim, "precious\n");
+        row.plant();
+        Result r = Generate();
+        EXPECT_EQ(r.code, row.code) << r.out << r.err;
+        EXPECT_TRUE(Contains(r.err, row.err)) << r.err;
+        EXPECT_EQ(ReadFile(victim), "precious\n");
+        EXPECT_TRUE(!fs::exists(m_dir / "elsewhere") || fs::is_empty(m_dir / "elsewhere"));
+        fs::remove(Out() / "Delphi" / "up");
+    }
+}
+
+// A project copied or moved after a run was killed in its commit: the journal is
+// recovered where the project now is, and the original is never written.
+TEST_F(RunStateTest, ACopiedOrMovedProjectIsRecoveredWhereItIs)
+{
+    FillZones(Out());
+    ASSERT_EQ(Generate().code, 0);
+    const fs::path snapshot = m_dir / "snapshot";
+    auto restore = [&] {
+        fs::remove_all(Out());
+        fs::copy(snapshot, Out(), fs::copy_options::recursive);
+    };
+    fs::copy(Out(), snapshot, fs::copy_options::recursive);
+    WriteFile(m_model, RenameTitle(ReadFile(m_model)));
+    Result probe = Generate({}, "VEXLO_FAULT=count");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    // A kill that leaves a complete journal: late in the run, where the files are replaced.
+    bool killed = false;
+    for (int n = std::stoi(m[1]); n > 0 && !killed; --n) {
+        restore();
+        Generate({}, "VEXLO_FAULT=" + std::to_string(n) + ":kill");
+        const fs::path manifest = Out() / ".vexlo" / "journal" / "manifest";
+        killed = fs::exists(manifest) && Contains(ReadFile(manifest), "complete");
+    }
+    ASSERT_TRUE(killed);
+    const fs::path crashed = m_dir / "crashed";
+    fs::copy(Out(), crashed, fs::copy_options::recursive);
+    for (const char* how : {"copied", "moved"}) {
+        SCOPED_TRACE(how);
+        fs::remove_all(Out());
+        fs::copy(crashed, Out(), fs::copy_options::recursive);
+        const fs::path there = m_dir / (std::string(how) + "-out");
+        const bool moved = std::string(how) == "moved";
+        if (moved)
+            fs::rename(Out(), there);
+        else
+            fs::copy(Out(), there, fs::copy_options::recursive);
+        const std::map<fs::path, std::string> original = Outputs(Out());
+        Result r = Run({"generate", m_model.string(), "--out", there.string()}, ".",
+                       "TMPDIR=" + Quote((m_dir / "tmp").string()));
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.out, "found the journal of an interrupted run")) << r.out;
+        EXPECT_TRUE(Contains(r.out, "moved or copied since")) << r.out;
+        EXPECT_EQ(Outputs(Out()), original) << "the original is never written";
+        EXPECT_FALSE(fs::exists(there / ".vexlo" / "journal"));
+        EXPECT_FALSE(fs::exists(Out() / "Delphi" / "Catalog.pas.vxlost"));
+    }
+}
+
+// Whoever runs it, with whatever TMPDIR: the lock is in the output folder.
+TEST_F(RunStateTest, TheLockIsInTheOutputFolder)
+{
+    int fd = ::open((Out() / ".vexlo" / "lock").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    fs::create_directories(m_dir / "other-tmp");
+    Result r = Run({"generate", m_model.string(), "--out", Out().string()}, ".",
+                   "VEXLO_LOCK_WAIT=0.3 TMPDIR=" + Quote((m_dir / "other-tmp").string()));
+    ::close(fd);
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, "is still generating into this folder")) << r.err;
+    EXPECT_FALSE(fs::exists(m_dir / "tmp" / "vexlo-locks"));
+    EXPECT_FALSE(fs::exists(m_dir / "other-tmp" / "vexlo-locks"));
+}
+
+// An unusable TMPDIR: the system's temporary folder, with a warning, never the current
+// folder; the user's scratch folder there is private.
+TEST_F(RunStateTest, AnUnusableTmpdirFallsBackToTheSystemsOne)
+{
+    WriteFile(m_dir / "a-file", "");
+    const std::string tmpdirs[] = {"relative/tmp", "/nonexistent-vexlo-tmp", (m_dir / "a-file").string()};
+    for (const std::string& tmpdir : tmpdirs) {
+        SCOPED_TRACE(tmpdir);
+        Result r = Run({"generate", m_model.string(), "--out", Out().string()}, ".", "TMPDIR=" + Quote(tmpdir));
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(Contains(r.err, "is not usable for scratch files")) << r.err;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            EXPECT_EQ(entry.path().filename().string().rfind("vexlo-", 0), std::string::npos) << entry.path();
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(("/tmp/vexlo-" + std::to_string(::getuid())).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+} // namespace
