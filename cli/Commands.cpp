@@ -9,6 +9,7 @@
 #include "RegistryTools.h"
 #include "RunChecks.h"
 #include "VexloIds.h"
+#include "run/RunPlan.h"
 #include "zones/ZoneGuard.h"
 
 #include "ElementProperties.h"
@@ -138,6 +139,13 @@ int RunShow(const Options& options, const Installation& installation)
     };
     if (model->rootSubsystem)
         showSubsystem(*model->rootSubsystem, 0);
+    // What a generation would refuse: two components to one file, one unique id twice.
+    std::vector<const Module*> generated;
+    for (const Module* module : model->allModules)
+        if (module->language == L"Delphi" || module->language == L"C#")
+            generated.push_back(module);
+    for (const PlanConflict& conflict : FindConflicts(*model, generated, lookup))
+        OutLine(L"conflict: " + DescribeConflict(*model, conflict));
     return ExitOk;
 }
 

@@ -356,19 +356,4 @@ void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage)
     }
 }
 
-std::vector<std::wstring> OutputFilesOf(const Model& model, const std::vector<Module*>& modules,
-                                        const std::vector<Class*>& classes, const PathSymbolLookup& lookup)
-{
-    std::vector<const Module*> all(modules.begin(), modules.end());
-    for (const Class* cls : classes)
-        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
-    std::vector<std::wstring> paths;
-    for (const Module* module : all) {
-        std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup);
-        if (out && out->generated && std::find(paths.begin(), paths.end(), out->path) == paths.end())
-            paths.push_back(out->path);
-    }
-    return paths;
-}
-
 } // namespace VexloCli

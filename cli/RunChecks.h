@@ -68,8 +68,5 @@ std::wstring AbsoluteFolder(const std::wstring& folder);
 // back unchanged through the code page (they would change when the file is rewritten).
 void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage);
 
-// The files the selected components will be written to (as the add-in builds the paths).
-std::vector<std::wstring> OutputFilesOf(const RoseHost::Model& model, const std::vector<RoseHost::Module*>& modules,
-                                        const std::vector<RoseHost::Class*>& classes, const PathSymbolLookup& lookup);
 
 } // namespace VexloCli

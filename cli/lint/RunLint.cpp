@@ -9,6 +9,7 @@
 #include "RunChecks.h"
 #include "zones/ZoneScan.h"
 #include "run/RunFiles.h"
+#include "run/RunPlan.h"
 #include "run/RunReport.h"
 
 #include "vxplat/Files.h"
@@ -104,6 +105,13 @@ LintRun LintModelFile(const Options& options, const Installation& installation)
             return zones.Find(module, scope, tag);
         },
         settings);
+    // What generate refuses, as findings of their own.
+    for (const PlanConflict& conflict : FindConflicts(*model, modules, PathMapLookup(options.pathMap))) {
+        const Element& element = *conflict.element;
+        run.findings.push_back({element.SourceFile(), element.line, element.name.str(),
+                                conflict.what.rfind(L"file", 0) == 0 ? L"one-file-one-component" : L"one-id-one-element",
+                                DescribeConflict(*model, conflict), conflict.fix});
+    }
     return run;
 }
 

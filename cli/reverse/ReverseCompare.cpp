@@ -130,9 +130,22 @@ void CompareFieldModifiers(const FileContext& c, const Element& e, const std::st
 void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u)
 {
     const Element* e = ElementOf(c.model, cls, g);
+    if (e && e->kind == ElementKind::Role) {
+        // The field of an association role: a new name renames the role; its type is the
+        // class at the other end, which the association gives.
+        std::string name;
+        c.subject = e;
+        if (g.type != u.type)
+            c.NotReadBack(u.line, "the field " + u.name + " comes from an association role, whose type is the class at "
+                                  "its other end; change the association in the model");
+        else if (g.name != u.name && FieldName(u, name))
+            c.Change("rename role " + ClassPath(cls) + "." + Narrow(e->name) + " to " + name + c.At(u.line),
+                     [e, name](ModelWriter& w) { w.Rename(*e, name); });
+        return;
+    }
     if (!e || e->kind != ElementKind::Attribute) {
         if (g.name != u.name || g.type != u.type)
-            c.NotReadBack(u.line, "the field " + u.name + " comes from an association role; change the role in the model");
+            c.NotReadBack(u.line, "the field " + u.name + " has no attribute in the model");
         return;
     }
     const std::string path = ClassPath(cls) + "." + Narrow(e->name);

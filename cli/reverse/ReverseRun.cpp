@@ -20,7 +20,9 @@
 
 #include "vxplat/Durability.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 
 namespace VexloCli {
@@ -28,6 +30,11 @@ namespace VexloCli {
 using namespace RoseHost;
 
 namespace {
+
+// Paths through UTF-8: std::filesystem would convert wide names with the C locale and
+// fail on any name beyond ASCII.
+std::filesystem::path PathOf(const std::wstring& path) { return std::filesystem::path(Narrow(Slashed(path))); }
+std::wstring WideOf(const std::filesystem::path& path) { return ArgumentText(path.string().c_str()); }
 
 struct CodeState {
     std::wstring path;
@@ -65,12 +72,12 @@ public:
         namespace fs = std::filesystem;
         const std::wstring file = Slashed(path);
         std::error_code error;
-        for (fs::path dir = fs::absolute(fs::path(file), error).parent_path(); !dir.empty(); dir = dir.parent_path()) {
+        for (fs::path dir = fs::absolute(PathOf(file), error).parent_path(); !dir.empty(); dir = dir.parent_path()) {
             if (fs::exists(dir / ".vexlo" / "base" / "index", error)) {
                 auto it = m_stores.find(dir);
                 if (it == m_stores.end())
                     it = m_stores.emplace(dir, VexloRun::BaseStore::Open(dir)).first;
-                return it->second.Present() ? it->second.Generated(fs::path(file)) : std::nullopt;
+                return it->second.Present() ? it->second.Generated(PathOf(file)) : std::nullopt;
             }
             if (dir == dir.parent_path())
                 break;
@@ -87,10 +94,10 @@ std::wstring Shown(const std::wstring& path)
 {
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
-    const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(here);
+    const std::filesystem::path relative = PathOf(path).lexically_relative(here);
     if (error || relative.empty() || *relative.begin() == "..")
         return Slashed(path);
-    return Slashed(relative.wstring());
+    return Slashed(WideOf(relative));
 }
 
 bool IsCSharp(const std::wstring& path)
@@ -120,7 +127,7 @@ std::map<std::wstring, std::string> WriteChanges(const Model& model, const Vexlo
 void CommitModel(const Model& model, const std::map<std::wstring, std::string>& texts,
                  std::vector<std::string>& olds)
 {
-    auto absolute = [](const std::wstring& path) { return std::filesystem::absolute(std::filesystem::path(path)).wstring(); };
+    auto absolute = [](const std::wstring& path) { return WideOf(std::filesystem::absolute(PathOf(path))); };
     RunPlan plan;
     plan.tops.push_back(ParentFolder(absolute(model.fileName)));
     std::vector<FileChange> changes;
@@ -151,6 +158,132 @@ void CheckWrittenModel(const Options& options, const Installation& installation,
              L" more class(es) it does not hold");
 }
 
+// The files compared: the model changes, what is kept and not read back, the conflicts;
+// the user's declarations stay alive here, since the changes point at them.
+struct ReadBack {
+    VexloReverse::Comparison comparison;
+    std::vector<VexloCode::CodeFile> userCode;
+    std::vector<size_t> firstChange; // by file, the first change of the file; then the end
+    std::vector<std::string> conflicts;
+};
+
+void CompareOne(const Model& model, const CodeState& file, const std::string& shown, bool prune, Bases& bases,
+                ReadBack& out)
+{
+    const VexloCode::CodeFile& user = out.userCode.back();
+    const VexloCode::CodeFile generated = Read(file.path, file.generated);
+    std::optional<std::string> base = bases.Of(file.path);
+    if (!base) {
+        OutLine(L"no base of the last run for " + Shown(file.path) +
+                L": comparing the code with what the model generates now");
+        VexloReverse::CompareFile(model, generated, user, shown, prune, out.comparison);
+        return;
+    }
+    // Three ways: the code's changes since the last run, less those the model made too.
+    const VexloCode::CodeFile before = Read(file.path, *base);
+    VexloReverse::Comparison code, modelSide;
+    VexloReverse::CompareFile(model, before, user, shown, prune, code);
+    VexloReverse::CompareFile(model, before, generated, shown, false, modelSide);
+    for (std::string& conflict : VexloReverse::ThreeWay(model, code, modelSide))
+        out.conflicts.push_back(std::move(conflict));
+    VexloReverse::Comparison& all = out.comparison;
+    std::move(code.changes.begin(), code.changes.end(), std::back_inserter(all.changes));
+    all.kept.insert(all.kept.end(), code.kept.begin(), code.kept.end());
+    all.notReadBack.insert(all.notReadBack.end(), code.notReadBack.begin(), code.notReadBack.end());
+}
+
+ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, RunReport& report)
+{
+    ReadBack out;
+    Bases bases;
+    out.userCode.reserve(files.size());
+    for (const CodeState& file : files) {
+        out.firstChange.push_back(out.comparison.changes.size());
+        out.userCode.emplace_back();
+        if (!file.user)
+            continue; // nothing written there yet: nothing to read back
+        const std::string shown = Narrow(Shown(file.path));
+        if (IsCSharp(file.path) && !VexloCode::CSharpReaderAvailable()) {
+            out.comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
+            continue;
+        }
+        out.userCode.back() = Read(file.path, *file.user);
+        CompareOne(model, file, shown, prune, bases, out);
+        report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
+    }
+    out.firstChange.push_back(out.comparison.changes.size());
+    return out;
+}
+
+// Says what was found; false when the run ends here (conflicts, or nothing to do).
+bool Say(const ReadBack& found, RunReport& report, int& exitCode)
+{
+    for (const std::string& line : found.comparison.notReadBack) {
+        OutLine(L"not read back: " + ArgumentText(line.c_str()));
+        report.Message(L"not read back", ArgumentText(line.c_str()));
+    }
+    for (const std::string& line : found.comparison.kept) {
+        OutLine(ArgumentText(line.c_str()));
+        report.Message(L"kept", ArgumentText(line.c_str()));
+    }
+    for (const VexloReverse::ModelChange& change : found.comparison.changes)
+        report.Message(L"change", ArgumentText(change.line.c_str()));
+    exitCode = ExitOk;
+    if (!found.conflicts.empty()) {
+        for (const std::string& conflict : found.conflicts) {
+            ErrLine(L"vexlo: conflict: " + ArgumentText(conflict.c_str()));
+            report.Message(L"error", L"conflict: " + ArgumentText(conflict.c_str()));
+        }
+        ErrLine(L"vexlo: the code and the model changed the same element(s) differently since the last run;"
+                L" nothing was written (make them agree, in the code or in the model, and run again)");
+        exitCode = ExitUserText;
+        return false;
+    }
+    if (found.comparison.changes.empty()) {
+        OutLine(L"nothing to read back: the model is in sync with the code");
+        return false;
+    }
+    return true;
+}
+
+// --dry-run, --check, --diff: the changes and the model's diff; nothing is written.
+int Preview(const Options& options, const ReadBack& found, const std::map<std::wstring, std::string>& texts)
+{
+    if (options.dryRun || options.check)
+        for (const VexloReverse::ModelChange& change : found.comparison.changes)
+            OutLine(ArgumentText(change.line.c_str()));
+    if (options.diff)
+        for (const auto& [path, text] : texts) {
+            std::optional<std::string> old = ReadWhole(path);
+            std::string diff = UnifiedDiff(old ? &*old : nullptr, text, Narrow(Shown(path)));
+            std::fwrite(diff.data(), 1, diff.size(), stdout);
+            std::fflush(stdout);
+        }
+    if (options.check) {
+        ErrLine(L"vexlo: the code holds " + std::to_wstring(found.comparison.changes.size()) +
+                L" change(s) the model lacks (--check)");
+        return ExitHostError;
+    }
+    return ExitOk;
+}
+
+// The bodies of new methods and accessors, as zones of their new elements for the add-in.
+void CarryBodies(const std::vector<CodeState>& files, const ReadBack& found,
+                 const std::vector<std::vector<std::string>>& ids)
+{
+    for (size_t f = 0; f < files.size(); ++f) {
+        std::vector<VexloReverse::AddedMethod> added;
+        for (size_t c = found.firstChange[f]; c < found.firstChange[f + 1]; ++c)
+            for (size_t m = 0; m < found.comparison.changes[c].carried.size() && m < ids[c].size(); ++m) {
+                added.push_back(found.comparison.changes[c].carried[m]);
+                added.back().id = ids[c][m];
+            }
+        if (!added.empty() && files[f].user)
+            CurrentRunHooks().extraZones[Lower(Slashed(files[f].path))] =
+                VexloReverse::CarriedZones(*files[f].user, IsCSharp(files[f].path), added);
+    }
+}
+
 } // namespace
 
 int RunReverse(const Options& options, const Installation& installation)
@@ -170,114 +303,27 @@ int RunReverse(const Options& options, const Installation& installation)
         return finish(exitCode);
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-
-    VexloReverse::Comparison comparison;
-    // The user's declarations stay alive: the changes point at them. By file, the first
-    // change of the file.
-    std::vector<VexloCode::CodeFile> userCode;
-    std::vector<std::string> conflicts;
-    Bases bases;
-    std::vector<size_t> firstChange;
-    userCode.reserve(files.size());
-    for (const CodeState& file : files) {
-        firstChange.push_back(comparison.changes.size());
-        userCode.emplace_back();
-        if (!file.user)
-            continue; // nothing written there yet: nothing to read back
-        const std::string shown = Narrow(Shown(file.path));
-        if (IsCSharp(file.path) && !VexloCode::CSharpReaderAvailable()) {
-            comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
-            continue;
-        }
-        userCode.back() = Read(file.path, *file.user);
-        const VexloCode::CodeFile generated = Read(file.path, file.generated);
-        if (std::optional<std::string> base = bases.Of(file.path)) {
-            // Three ways: the code's changes since the last run, less those the model made too.
-            const VexloCode::CodeFile before = Read(file.path, *base);
-            VexloReverse::Comparison code, modelSide;
-            VexloReverse::CompareFile(*model, before, userCode.back(), shown, options.prune, code);
-            VexloReverse::CompareFile(*model, before, generated, shown, false, modelSide);
-            for (std::string& conflict : VexloReverse::ThreeWay(*model, code, modelSide))
-                conflicts.push_back(std::move(conflict));
-            for (auto& change : code.changes)
-                comparison.changes.push_back(std::move(change));
-            comparison.kept.insert(comparison.kept.end(), code.kept.begin(), code.kept.end());
-            comparison.notReadBack.insert(comparison.notReadBack.end(), code.notReadBack.begin(), code.notReadBack.end());
-        } else {
-            OutLine(L"no base of the last run for " + Shown(file.path) +
-                    L": comparing the code with what the model generates now");
-            VexloReverse::CompareFile(*model, generated, userCode.back(), shown, options.prune, comparison);
-        }
-        report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
-    }
-    firstChange.push_back(comparison.changes.size());
-    for (const std::string& line : comparison.notReadBack) {
-        OutLine(L"not read back: " + ArgumentText(line.c_str()));
-        report.Message(L"not read back", ArgumentText(line.c_str()));
-    }
-    for (const std::string& line : comparison.kept) {
-        OutLine(ArgumentText(line.c_str()));
-        report.Message(L"kept", ArgumentText(line.c_str()));
-    }
-    for (const VexloReverse::ModelChange& change : comparison.changes)
-        report.Message(L"change", ArgumentText(change.line.c_str()));
-    if (!conflicts.empty()) {
-        for (const std::string& conflict : conflicts) {
-            ErrLine(L"vexlo: conflict: " + ArgumentText(conflict.c_str()));
-            report.Message(L"error", L"conflict: " + ArgumentText(conflict.c_str()));
-        }
-        ErrLine(L"vexlo: the code and the model changed the same element(s) differently since the last run;"
-                L" nothing was written (make them agree, in the code or in the model, and run again)");
-        return finish(ExitUserText);
-    }
-    if (comparison.changes.empty()) {
-        OutLine(L"nothing to read back: the model is in sync with the code");
-        return finish(ExitOk);
-    }
+    const ReadBack found = CompareAll(*model, files, options.prune, report);
+    if (!Say(found, report, exitCode))
+        return finish(exitCode);
 
     std::vector<std::vector<std::string>> ids;
-    std::map<std::wstring, std::string> texts = WriteChanges(*model, comparison, ids);
-    if (options.dryRun || options.check || options.diff) {
-        if (options.dryRun || options.check)
-            for (const VexloReverse::ModelChange& change : comparison.changes)
-                OutLine(ArgumentText(change.line.c_str()));
-        if (options.diff)
-            for (const auto& [path, text] : texts) {
-                std::optional<std::string> old = ReadWhole(path);
-                std::string diff = UnifiedDiff(old ? &*old : nullptr, text, Narrow(Slashed(path)));
-                std::fwrite(diff.data(), 1, diff.size(), stdout);
-                std::fflush(stdout);
-            }
-        if (options.check) {
-            ErrLine(L"vexlo: the code holds " + std::to_wstring(comparison.changes.size()) +
-                    L" change(s) the model lacks (--check)");
-            return finish(ExitHostError);
-        }
-        return finish(ExitOk);
-    }
+    std::map<std::wstring, std::string> texts = WriteChanges(*model, found.comparison, ids);
+    if (options.dryRun || options.check || options.diff)
+        return finish(Preview(options, found, texts));
 
-    // The bodies of new methods go into the zones of their new operations.
-    for (size_t f = 0; f < files.size(); ++f) {
-        std::vector<VexloReverse::AddedMethod> added;
-        for (size_t c = firstChange[f]; c < firstChange[f + 1]; ++c)
-            for (size_t m = 0; m < comparison.changes[c].carried.size() && m < ids[c].size(); ++m) {
-                added.push_back(comparison.changes[c].carried[m]);
-                added.back().id = ids[c][m];
-            }
-        if (!added.empty() && files[f].user)
-            CurrentRunHooks().extraZones[Lower(Slashed(files[f].path))] =
-                VexloReverse::CarriedZones(*files[f].user, IsCSharp(files[f].path), added);
-    }
+    CarryBodies(files, found, ids);
     std::vector<std::string> olds;
     const size_t unresolved = model->unresolved.size();
     CommitModel(*model, texts, olds);
-    for (const VexloReverse::ModelChange& change : comparison.changes)
+    for (const VexloReverse::ModelChange& change : found.comparison.changes)
         OutLine(ArgumentText(change.line.c_str()));
     for (const auto& [path, text] : texts)
-        OutLine(L"model written: " + Slashed(path));
+        OutLine(L"model written: " + Shown(path));
     model.reset();
     CheckWrittenModel(options, installation, unresolved);
 
+    // The code, generated again as `generate` does, with the carried bodies.
     Options generate = options;
     generate.command = Command::Generate;
     generate.report.clear();

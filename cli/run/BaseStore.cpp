@@ -147,6 +147,13 @@ std::vector<std::string> BaseStore::Files() const
     return files;
 }
 
+bool BaseStore::Holds(const fs::path& file, const std::string& text) const
+{
+    std::optional<std::string> relative = RelativeOf(file);
+    auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
+    return m_present && it != m_files.end() && it->second.size == text.size() && it->second.blob == BlobName(text);
+}
+
 BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);

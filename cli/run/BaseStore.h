@@ -50,6 +50,9 @@ public:
     std::vector<std::string> Files() const;
     const std::vector<SavedZone>& Saved() const { return m_saved; }
 
+    // Whether the store has exactly this text for that file (then Record has nothing to do).
+    bool Holds(const std::filesystem::path& file, const std::string& text) const;
+
     // The next state, committed by Commit: a file's generated text, a file no longer
     // generated, a zone saved to a recovery file or brought back.
     void Record(const std::filesystem::path& file, std::string generated, ZoneKeys defaults);

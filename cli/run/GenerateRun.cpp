@@ -125,16 +125,19 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
             continue; // the add-in wrote nothing there (its log says why)
         // The user's line ends and encoding, so that the base and the comparison see the file as written.
         *now = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
-        ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
-        // Zones another command handed the add-in hold the user's text, not the generator's.
-        if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
-            extra != CurrentRunHooks().extraZones.end())
-            for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
-                defaults.erase({std::string(zone.id), std::string(zone.tag)});
-        bases.Record(file.path, *now, defaults);
         const std::string* old = zoneGuard.OriginalText(file.path);
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
+        // A file the last run generated just so keeps its record (and its zones' origins).
+        if (!old || *old != *now || !bases.Holds(file.path, *now)) {
+            ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
+            // Zones another command handed the add-in hold the user's text, not the generator's.
+            if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+                extra != CurrentRunHooks().extraZones.end())
+                for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
+                    defaults.erase({std::string(zone.id), std::string(zone.tag)});
+            bases.Record(file.path, *now, defaults);
+        }
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
@@ -210,7 +213,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
     }
     RunPlan plan = PlanRun(*model, modules, lookup);
-    RefuseDuplicateIds(*model, plan);
+    RefuseDuplicateIds(*model, plan, lookup);
     std::optional<RunLock> lock;
     if (!preview)
         lock.emplace(plan.tops);
@@ -380,6 +383,15 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return exitCode;
     }
 
+    // The commit takes the planned files only: a file the add-in wrote anywhere else fails
+    // the run rather than going unnoticed.
+    if (std::vector<std::wstring> strays = shadow.Unplanned(); !strays.empty())
+        throw CliError(ExitHostError, strays.front() + L": the add-in wrote this file, which no component of the run "
+                                      L"is planned to write" +
+                                          (strays.size() > 1 ? L" (and " + std::to_wstring(strays.size() - 1) +
+                                                                   L" more)"
+                                                             : L"") +
+                                          L"; nothing was written.");
     zoneGuard.Account(newPath);
     if (options.pruneStale)
         bases.Prune(zoneGuard);

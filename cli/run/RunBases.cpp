@@ -68,6 +68,12 @@ std::vector<std::wstring> RunBases::FindStale(const std::vector<std::wstring>& m
     return m_stale;
 }
 
+bool RunBases::Holds(const std::wstring& path, const std::string& generated) const
+{
+    size_t top = m_plan.TopOf(path);
+    return top < m_stores.size() && m_stores[top].Holds(PathOf(Slashed(path)), generated);
+}
+
 void RunBases::Record(const std::wstring& path, const std::string& generated, ZoneKeys defaults)
 {
     if (VexloRun::BaseStore* store = StoreOf(path))

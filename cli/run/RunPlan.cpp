@@ -194,24 +194,34 @@ std::wstring Named(const Element& element)
 
 } // namespace
 
-void RefuseDuplicateIds(const Model& model, const RunPlan& plan)
+std::vector<PlanConflict> FindConflicts(const Model& model, const std::vector<const Module*>& selected,
+                                       const PathSymbolLookup& lookup)
 {
+    std::vector<PlanConflict> conflicts;
     std::set<const Module*> modules;
-    for (const PlannedFile& file : plan.files)
-        modules.insert(file.module);
+    std::map<std::wstring, const Module*> files;
+    for (const Module* module : selected) {
+        if (!modules.insert(module).second)
+            continue;
+        std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup);
+        if (!out || !out->generated)
+            continue;
+        auto [it, fresh] = files.emplace(Normal(out->path), module);
+        if (!fresh)
+            conflicts.push_back({module, it->second, L"file " + Quote(out->path),
+                                 L"is written to " + Quote(out->path) + L", the file of " + Describe(*it->second) +
+                                     L" (" + Where(model, *it->second) + L") too, and one would overwrite the other",
+                                 L"Give one of them another name or folder."});
+    }
     std::map<std::wstring, const Element*> seen;
     auto check = [&](const Element& element) {
         std::wstring quid = element.quid.str();
-        if (quid.empty())
-            return;
-        auto [it, fresh] = seen.emplace(quid, &element);
-        if (fresh || it->second == &element)
-            return;
-        throw CliError(ExitModelLoad,
-                       Where(model, element) + L": " + Named(element) + L" has the unique id " + quid + L", as has " +
-                           Named(*it->second) + L" (" + Where(model, *it->second) +
-                           L"), and the zones of one would go to the other" + kNothing +
-                           L"Give one of them a new unique id (a copied element keeps its original's) and run again.");
+        auto [it, fresh] = quid.empty() ? std::pair(seen.end(), true) : seen.emplace(quid, &element);
+        if (!fresh && it->second != &element)
+            conflicts.push_back({&element, it->second, L"unique id " + quid,
+                                 L"has the unique id " + quid + L", as has " + Named(*it->second) + L" (" +
+                                     Where(model, *it->second) + L"), and the zones of one would go to the other",
+                                 L"Give one of them a new unique id (a copied element keeps its original's)."});
     };
     for (const Module* module : modules)
         check(*module);
@@ -225,6 +235,34 @@ void RefuseDuplicateIds(const Model& model, const RunPlan& plan)
         for (const Operation* operation : cls->operations)
             check(*operation);
     }
+    return conflicts;
+}
+
+std::wstring DescribeConflict(const Model& model, const PlanConflict& conflict)
+{
+    return Where(model, *conflict.element) + L": " + Named(*conflict.element) + L" " + conflict.message;
+}
+
+void RefuseDuplicateIds(const Model& model, const RunPlan& plan, const PathSymbolLookup& lookup)
+{
+    std::vector<const Module*> modules;
+    for (const PlannedFile& file : plan.files)
+        modules.push_back(file.module);
+    for (const PlanConflict& conflict : FindConflicts(model, modules, lookup))
+        throw CliError(ExitModelLoad, DescribeConflict(model, conflict) + kNothing + conflict.fix + L" Run again.");
+}
+
+std::vector<std::wstring> GeneratedFiles(const Model& model, const std::vector<Class*>& classes,
+                                         const std::vector<Module*>& modules, const PathSymbolLookup& lookup)
+{
+    std::vector<const Module*> all(modules.begin(), modules.end());
+    for (const Class* cls : classes)
+        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
+    std::vector<std::wstring> files;
+    for (const Module* module : all)
+        if (std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup); out && out->generated)
+            files.push_back(out->path);
+    return files;
 }
 
 } // namespace VexloCli

@@ -36,9 +36,27 @@ struct RunPlan {
 RunPlan PlanRun(RoseHost::Model& model, const std::vector<const RoseHost::Module*>& modules,
                 const PathSymbolLookup& lookup);
 
-// Two elements of the files of the run with the same unique id (a copied element keeps its
-// original's): throws CliError (ExitModelLoad) naming both with their model file lines.
-void RefuseDuplicateIds(const RoseHost::Model& model, const RunPlan& plan);
+// Two elements that would mix up code: two components written to one file, or two
+// elements (components, their classes, attributes and operations) with one unique id (a
+// copied element keeps its original's). For generate, show and lint alike.
+struct PlanConflict {
+    const RoseHost::Element* element = nullptr; // the later one
+    const RoseHost::Element* other = nullptr;   // the first one
+    std::wstring what;                          // "file ...", "unique id ..."
+    std::wstring message, fix;                  // "is written to ... (MODEL:LINE) too, ..."
+};
+std::vector<PlanConflict> FindConflicts(const RoseHost::Model& model, const std::vector<const RoseHost::Module*>& modules,
+                                       const PathSymbolLookup& lookup);
+// "MODEL:LINE: operation Pkg::Class.Name has the unique id ..., as has ... (MODEL:LINE) ..."
+std::wstring DescribeConflict(const RoseHost::Model& model, const PlanConflict& conflict);
+// Throws CliError (ExitModelLoad) naming both elements of the first conflict among the
+// components of the plan.
+void RefuseDuplicateIds(const RoseHost::Model& model, const RunPlan& plan, const PathSymbolLookup& lookup);
+
+// The files that generating these classes and components writes, as the add-in names
+// them (components whose "GenerateCode" is not TRUE are not written).
+std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
+                                         const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup);
 
 // Where a folder lies below another one (both "\" or "/" separated, letter case ignored
 // as the platform finds names): the rest of the path, or nothing.

@@ -4,7 +4,7 @@
 #include "RunFiles.h"
 #include "RunChecks.h"
 #include "RunPlan.h"
-#include "ZoneGuard.h"
+#include "zones/ZoneGuard.h"
 
 #include <algorithm>
 #include <optional>

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <set>
 
 namespace VexloCli {
 
@@ -136,6 +137,27 @@ std::wstring Shadow::RealPathOf(const std::wstring& shadowPath) const
         if (std::optional<std::wstring> rest = Below(m_folders[i], shadowPath))
             return rest->empty() ? m_plan.bases[i] : m_plan.bases[i] + L"\\" + *rest;
     return std::wstring();
+}
+
+std::vector<std::wstring> Shadow::Unplanned() const
+{
+    auto normal = [](const std::wstring& path) {
+        return Lower(WideOf(VexloCli::PathOf(Slashed(path)).lexically_normal()));
+    };
+    std::set<std::wstring> planned;
+    for (const PlannedFile& file : m_plan.files)
+        planned.insert(normal(PathOf(file)));
+    std::vector<std::wstring> strays;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(VexloCli::PathOf(m_root), error), end; !error && it != end;
+         it.increment(error)) {
+        std::wstring path = WideOf(it->path());
+        if (!it->is_directory(error) && !planned.count(normal(path))) {
+            std::wstring real = RealPathOf(path);
+            strays.push_back(real.empty() ? path : Slashed(real));
+        }
+    }
+    return strays;
 }
 
 } // namespace VexloCli

@@ -9,6 +9,7 @@
 #include "RunPlan.h"
 
 #include <string>
+#include <vector>
 
 namespace VexloCli {
 
@@ -32,7 +33,10 @@ public:
     // The real path of a file the add-in wrote in the shadow; "" when it is not in one.
     std::wstring RealPathOf(const std::wstring& shadowPath) const;
 
-    // Files in the shadow, as real paths, that no planned file names (for the commit).
+    // Files in the shadow that no planned file names, as real paths where they lie in a
+    // base (after the add-in's passes: the commit takes only planned files).
+    std::vector<std::wstring> Unplanned() const;
+
     const std::wstring& Root() const { return m_root; }
     const std::vector<std::wstring>& Folders() const { return m_folders; }
 

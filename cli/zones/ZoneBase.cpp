@@ -24,15 +24,19 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*file.base, zone));
     const std::string& text = file.Text();
     std::string kept;
-    size_t at = 0;
+    size_t at = 0, counted = 0;
+    int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : file.Zones()) {
         std::pair<std::string, std::string> key{zone.id, zone.tag};
         auto it = generated.find(key);
         std::string comparable = ZoneText(text, zone);
         if (!file.defaults.count(key) || it == generated.end() || it->second != comparable)
             continue;
+        line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                            text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
+        counted = zone.start;
         file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
-                                 LineOf(text, zone.start)});
+                                 line});
         kept.append(text, at, zone.start - at);
         at = zone.end;
     }

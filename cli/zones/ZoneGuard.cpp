@@ -101,19 +101,6 @@ std::string ConsistentLineEnds(const std::string& text, size_t* changed)
     return result;
 }
 
-std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
-                                         const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup)
-{
-    std::vector<const RoseHost::Module*> all(modules.begin(), modules.end());
-    for (const RoseHost::Class* cls : classes)
-        all.insert(all.end(), cls->assignedModules.begin(), cls->assignedModules.end());
-    std::vector<std::wstring> files;
-    for (const RoseHost::Module* module : all)
-        if (std::optional<ComponentOutput> out = ComponentOutputOf(model, *module, lookup); out && out->generated)
-            files.push_back(out->path);
-    return files;
-}
-
 ZoneGuard::ZoneGuard(bool strict) : m_strict(strict) {}
 
 void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)

@@ -26,10 +26,6 @@
 
 namespace VexloCli {
 
-// The files that generating these classes and components writes, as the add-in names
-// them (components whose "GenerateCode" is not TRUE are not written).
-std::vector<std::wstring> GeneratedFiles(const RoseHost::Model& model, const std::vector<RoseHost::Class*>& classes,
-                                         const std::vector<RoseHost::Module*>& modules, const PathSymbolLookup& lookup);
 
 // Bare LF line ends made CR LF in a text that has CR LF ones (the add-in reads such a
 // text by its CR LF line ends alone); *changed counts them. Other texts come back as they are.

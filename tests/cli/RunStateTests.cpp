@@ -153,12 +153,15 @@ TEST_F(RunStateTest, OneFileOneComponentAndOneIdOneElement)
         const char* from;
         const char* to;
         const char* err;
+        const char* rule; // of lint
     };
     const Row rows[] = {
         {"two components to one file", "object module \"Members\"", "object module \"Catalog\"",
-         "model.mdl:[0-9]+: component Delphi::Catalog .*the file of component Delphi::Catalog \\(.*model.mdl:[0-9]+\\)"},
+         "model.mdl:[0-9]+: component Delphi::Catalog .*the file of component Delphi::Catalog \\(.*model.mdl:[0-9]+\\)",
+         "one-file-one-component"},
         {"a copied operation keeps its id", "\"62B0A1C30071\"", "\"62B0A1C30070\"",
-         "model.mdl:[0-9]+: operation .*Search has the unique id 62B0A1C30070, as has operation .* \\(.*model.mdl:[0-9]+\\)"},
+         "model.mdl:[0-9]+: operation .*Search has the unique id 62B0A1C30070, as has operation .* \\(.*model.mdl:[0-9]+\\)",
+         "one-id-one-element"},
     };
     const std::map<fs::path, std::string> before = Outputs(Out());
     const std::string model = ReadFile(m_model);
@@ -170,6 +173,13 @@ TEST_F(RunStateTest, OneFileOneComponentAndOneIdOneElement)
             EXPECT_EQ(r.code, 3) << r.err;
             EXPECT_TRUE(std::regex_search(r.err, std::regex(row.err))) << r.err;
             EXPECT_EQ(Outputs(Out()), before);
+            if (*flag)
+                continue;
+            Result show = Run({"show", m_model.string()});
+            EXPECT_TRUE(std::regex_search(show.out, std::regex(std::string("conflict: .*") + row.err))) << show.out;
+            Result lint = Run({"lint", m_model.string()});
+            EXPECT_EQ(lint.code, 1) << lint.err;
+            EXPECT_TRUE(Contains(lint.out + lint.err, row.rule)) << lint.out << lint.err;
         }
 }
 

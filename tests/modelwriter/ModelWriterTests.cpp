@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,9 +20,16 @@ using namespace VexloModelWriter;
 
 namespace {
 
+// A unit's name may come with the model's "\\" separators.
+std::filesystem::path PathOf(std::wstring path)
+{
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return path;
+}
+
 std::optional<std::string> Read(const std::wstring& path)
 {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     if (!in)
         return std::nullopt;
     std::ostringstream s;
@@ -203,6 +211,42 @@ TEST(ModelWriter, LoaderPlacesHoldEachElementsObject)
         }
         EXPECT_GT(checked, 10u);
     }
+}
+
+// A change of an element of a controlled unit writes the unit, and only it.
+TEST(ModelWriter, AnElementOfAUnitIsWrittenInItsUnit)
+{
+    VEXLO_REQUIRE_SAMPLE_MODELS();
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("vexlo-mwu-" + std::to_string(getpid()));
+    fs::copy(SampleFolder::Dir() + "/emf", dir, fs::copy_options::recursive);
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    LoadOptions options;
+    options.pathMap[L"VABASE_PLUGINS_PATH"] = (dir / "plugins").wstring();
+    const std::wstring mdl = (dir / "plugins/org.eclipse.emf.ecore/model/Ecore.mdl").wstring();
+    auto model = LoadRoseModel(mdl, options);
+    const Class* cls = nullptr;
+    for (const Class* c : model->allClasses)
+        if (!c->unitFile.empty() && !c->attributes.empty())
+            cls = c;
+    ASSERT_TRUE(cls);
+    const std::string oldName = Narrow(cls->name), newName = oldName + "Renamed";
+    ModelWriter writer(*model, Read);
+    writer.Rename(*cls, newName);
+    writer.AddAttribute(*cls, {"extra", "EString", "", "Public", false, "", {}});
+    auto texts = writer.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts.begin()->first, cls->SourceFile());
+    std::ofstream(PathOf(texts.begin()->first), std::ios::binary) << texts.begin()->second;
+    auto reloaded = LoadRoseModel(mdl, options);
+    const Class* again = FindClass(*reloaded, Widen(newName));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->quid, cls->quid);
+    EXPECT_TRUE(Named(again->attributes, L"extra"));
+    EXPECT_EQ(reloaded->unresolved.size(), model->unresolved.size());
+    fs::remove_all(dir);
 }
 
 } // namespace
