@@ -147,8 +147,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
 int Describe(const Options& options, const RunReport& report, const Outcome& outcome, const ZoneGuard& zoneGuard,
              const std::string& diffs, size_t stale)
 {
-    for (const ReportFile& f : report.files)
-        if (!options.check || f.action != L"unchanged" || options.dryRun)
+    for (const ReportFile& f : report.files) // stale files were named when found
+        if (f.action != L"stale" && (!options.check || f.action != L"unchanged" || options.dryRun))
             OutLine(f.action + L": " + f.path);
     for (const RecoveryEntry& e : zoneGuard.Recovery())
         OutLine(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " + e.recovery +
