@@ -23,7 +23,7 @@ echo "== Generating"
 "$vexlo" generate examples/Example.mdl --out "$out"
 echo
 echo "== Generated files"
-find "$out" -type f | sort
+find "$out" -name .vexlo -prune -o -type f -print | sort
 echo
 echo "== The tool"
 echo "vexlo is $vexlo (the add-in beside it), for example:"

@@ -164,8 +164,8 @@ int Describe(const Options& options, const RunReport& report, const Outcome& out
 {
     // Beside a diff on standard output, the notes go to standard error: the patch stays a patch.
     auto note = [&](const std::wstring& line) { options.diff ? ErrLine(line) : OutLine(line); };
-    for (const ReportFile& f : report.files)
-        if (!options.check || f.action != L"unchanged" || options.dryRun)
+    for (const ReportFile& f : report.files) // stale files were named when found
+        if (f.action != L"stale" && (!options.check || f.action != L"unchanged" || options.dryRun))
             note(f.action + L": " + ReportPath(f.path));
     for (const RecoveryEntry& e : zoneGuard.Recovery())
         note(L"would save: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason + L" (to " + e.recovery +
@@ -185,83 +185,14 @@ int Describe(const Options& options, const RunReport& report, const Outcome& out
     return zoneGuard.ExitCode();
 }
 
-int Generate(RunReport& report, const Options& options, const Installation& installation)
+// The add-ins driven as Rose drives them: activated, one generation pass (and a second
+// one that places zones carried between files), deactivated also after a failure.
+// Returns ExitOk, or ExitHostError after a failure it has explained.
+int RunAddins(const Options& options, const Installation& installation, const HostTrace& trace,
+              const std::shared_ptr<Model>& model, std::map<std::wstring, Selection>& work, const RunPlan& plan,
+              const Shadow& shadow, ZoneGuard& zoneGuard, const ZoneGuard::NewPath& newPath, RunReport& report,
+              bool preview)
 {
-    TakeOverMessageBoxes();
-    HostTrace trace(options.traceHost);
-    const bool preview = options.dryRun || options.check || options.diff;
-
-    CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
-    report.Time("load");
-    Selection selection = SelectElements(*model, options.classes, options.components);
-    std::map<std::wstring, Selection> work = SplitByLanguage(selection, report);
-    if (work.empty()) {
-        Warn(L"nothing to generate: no selected class or component has the language Delphi or C#"
-             L" (--language assigns one)");
-        return ExitOk;
-    }
-
-    // Before anything is written: where every file goes (refusing names that would leave
-    // the output folders), the folders to ourselves, the old files read and checked.
-    PathSymbolLookup lookup = PathMapLookup(options.pathMap);
-    std::vector<const Module*> modules;
-    for (const auto& [language, selected] : work) {
-        modules.insert(modules.end(), selected.modules.begin(), selected.modules.end());
-        for (const Class* cls : selected.classes)
-            modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
-    }
-    RunPlan plan = PlanRun(*model, modules, lookup);
-    RefuseDuplicateIds(*model, plan, lookup);
-    std::optional<RunLock> lock;
-    if (!preview)
-        lock.emplace(plan.tops);
-    RecoverInterruptedRuns(plan, preview);
-    RunBases bases(plan);
-    ZoneGuard zoneGuard(options.strictZones);
-    if (preview)
-        zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
-    zoneGuard.OfferSavedZones(bases.SavedZones());
-    std::vector<std::wstring> paths;
-    for (const PlannedFile& file : plan.files)
-        paths.push_back(file.path);
-    // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
-    TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
-    forms.Plan(paths);
-    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
-    zoneGuard.ReadOldFiles(paths);
-    ScopedPathMap pathMap(options.pathMap);
-    CheckOldFiles(paths, codePage.codePage);
-    // Files the last run wrote that no component of the model writes any more.
-    for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
-        (options.diff ? ErrLine : OutLine)(L"stale: " + stale);
-    if (forms.AddinUtf8())
-        SetAddinCodePage(forms.AddinCodePage());
-
-    // The add-in works in the shadow, on copies of the old files.
-    Shadow shadow(plan);
-    std::map<std::wstring, const PlannedFile*> byPath;
-    for (const PlannedFile& file : plan.files) {
-        byPath[Lower(Slashed(file.path))] = &file;
-        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
-            std::wstring copy = shadow.PathOf(file);
-            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
-            const std::string withExtra =
-                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
-            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
-                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
-                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
-        }
-    }
-    shadow.Redirect(*model, lookup);
-    auto newPath = [&](const std::wstring& path) {
-        auto it = byPath.find(Lower(Slashed(path)));
-        return it == byPath.end() ? std::wstring() : shadow.PathOf(*it->second);
-    };
-    report.Time("prepare");
-
     HostSession session;
     std::wstring image = HostImagePath(options.host);
     if (VxpSetProcessImagePath(image.c_str())) {
@@ -377,6 +308,89 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         }
     }
     addins.clear();
+    return exitCode;
+}
+
+int Generate(RunReport& report, const Options& options, const Installation& installation)
+{
+    TakeOverMessageBoxes();
+    HostTrace trace(options.traceHost);
+    const bool preview = options.dryRun || options.check || options.diff;
+
+    CodePageChoice codePage;
+    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
+    report.Time("load");
+    Selection selection = SelectElements(*model, options.classes, options.components);
+    std::map<std::wstring, Selection> work = SplitByLanguage(selection, report);
+    if (work.empty()) {
+        Warn(L"nothing to generate: no selected class or component has the language Delphi or C#"
+             L" (--language assigns one)");
+        return ExitOk;
+    }
+
+    // Before anything is written: where every file goes (refusing names that would leave
+    // the output folders), the folders to ourselves, the old files read and checked.
+    PathSymbolLookup lookup = PathMapLookup(options.pathMap);
+    std::vector<const Module*> modules;
+    for (const auto& [language, selected] : work) {
+        modules.insert(modules.end(), selected.modules.begin(), selected.modules.end());
+        for (const Class* cls : selected.classes)
+            modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
+    }
+    RunPlan plan = PlanRun(*model, modules, lookup);
+    RefuseDuplicateIds(*model, plan, lookup);
+    std::optional<RunLock> lock;
+    if (!preview)
+        lock.emplace(plan.tops);
+    RecoverInterruptedRuns(plan, preview);
+    RunBases bases(plan);
+    ZoneGuard zoneGuard(options.strictZones);
+    if (preview)
+        zoneGuard.Preview(options.diff);
+    zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
+    zoneGuard.OfferSavedZones(bases.SavedZones());
+    std::vector<std::wstring> paths;
+    for (const PlannedFile& file : plan.files)
+        paths.push_back(file.path);
+    // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
+    TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
+    forms.Plan(paths);
+    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
+    zoneGuard.ReadOldFiles(paths);
+    ScopedPathMap pathMap(options.pathMap);
+    CheckOldFiles(paths, codePage.codePage);
+    // Files the last run wrote that no component of the model writes any more.
+    for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
+        (options.diff ? ErrLine : OutLine)(L"stale: " + stale);
+    if (forms.AddinUtf8())
+        SetAddinCodePage(forms.AddinCodePage());
+
+    // The add-in works in the shadow, on copies of the old files.
+    Shadow shadow(plan);
+    std::map<std::wstring, const PlannedFile*> byPath;
+    for (const PlannedFile& file : plan.files) {
+        byPath[Lower(Slashed(file.path))] = &file;
+        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
+            std::wstring copy = shadow.PathOf(file);
+            // Zones another command hands the add-in (reverse: the bodies of new methods).
+            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            const std::string withExtra =
+                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
+            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
+                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
+                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
+        }
+    }
+    shadow.Redirect(*model, lookup);
+    auto newPath = [&](const std::wstring& path) {
+        auto it = byPath.find(Lower(Slashed(path)));
+        return it == byPath.end() ? std::wstring() : shadow.PathOf(*it->second);
+    };
+    report.Time("prepare");
+
+    int exitCode = RunAddins(options, installation, trace, model, work, plan, shadow, zoneGuard, newPath, report,
+                             preview);
     report.Time("generate");
     if (exitCode != ExitOk) {
         ErrLine(L"vexlo: no file of the run was changed");

@@ -17,7 +17,8 @@ int PutIntoZone(const fs::path& folder, const std::string& scope, const std::str
 {
     int filled = 0;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (!entry.is_regular_file())
+        // .vexlo holds the run's own state, not the user's files.
+        if (!entry.is_regular_file() || entry.path().string().find("/.vexlo/") != std::string::npos)
             continue;
         std::string bytes = ReadFile(entry.path());
         const std::string head = "//## begin " + scope + "%", tail = "." + tag + " preserve=yes";
