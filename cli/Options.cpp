@@ -348,7 +348,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
 
 bool GivesVerdict(const Options& options)
 {
-    return options.command == Command::Lint || (options.command == Command::Generate && options.check);
+    return options.command == Command::Lint ||
+           ((options.command == Command::Generate || options.command == Command::Reverse) && options.check);
 }
 
 std::wstring UsageText() { return kUsage; }

@@ -56,7 +56,7 @@ struct Options {
 // Throws CliError (ExitUsage) for a bad command line.
 Options ParseOptions(const std::vector<std::wstring>& args);
 
-// generate --check and lint: commands whose exit code 1 means "changes found" (see
+// generate --check, reverse --check and lint: commands whose exit code 1 means "changes found" (see
 // ProcessExitCode).
 bool GivesVerdict(const Options& options);
 

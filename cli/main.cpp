@@ -44,7 +44,7 @@ int main(int argc, char** argv)
         case Command::Diagram:
             return RunDiagram(options, installation);
         case Command::Reverse:
-            return RunReverse(options, installation);
+            return ProcessExitCode(RunReverse(options, installation), verdict);
         case Command::Diff:
             return RunDiff(options, installation);
         }

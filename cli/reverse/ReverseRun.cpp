@@ -262,7 +262,7 @@ int Preview(const Options& options, const ReadBack& found, const std::map<std::w
     if (options.check) {
         ErrLine(L"vexlo: the code holds " + std::to_wstring(found.comparison.changes.size()) +
                 L" change(s) the model lacks (--check)");
-        return ExitHostError;
+        return ExitDifferences;
     }
     return ExitOk;
 }
@@ -292,7 +292,7 @@ int RunReverse(const Options& options, const Installation& installation)
     report.model = options.path;
     report.mode = options.check ? L"check" : options.dryRun ? L"dry-run" : options.diff ? L"diff" : L"reverse";
     auto finish = [&](int code) {
-        if (!options.report.empty() && !report.Write(options.report, code))
+        if (!options.report.empty() && !report.Write(options.report, ProcessExitCode(code, GivesVerdict(options))))
             ErrLine(L"vexlo: the report " + options.report + L" cannot be written: " + LastErrorText());
         return code;
     };

@@ -55,9 +55,9 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         }
         outside.emplace_back(at, file.Text().size());
         if (file.base) {
-            SaveLines(file, LinesNotInBase(file, outside),
-                      L"outside the preserved zones are not text the last run generated: regeneration replaces "
-                      L"text outside the zones, and these are yours");
+            SaveLines(file, LinesNotInBase(file, outside, &*now),
+                      L"are not text the last run generated: regeneration replaces text outside the zones, and "
+                      L"these are yours");
             continue;
         }
         if (!read) {
@@ -126,23 +126,33 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
 
 // The lines outside the zones (numbered from 1) that the last run's text does not have
 // outside its zones: as many of each as it had are the generator's, the rest the user's.
-std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const
+std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
+                                           const std::string* now) const
 {
-    std::unordered_map<std::string, int> generated;
-    const std::string& base = *file.base;
-    size_t at = 0;
-    auto count = [&](size_t from, size_t to) {
-        for (size_t p = from; p < to;) {
-            size_t end = std::min(base.find('\n', p), to);
-            ++generated[ComparableText(std::string_view(base).substr(p, end - p))];
-            p = end + 1;
+    // Each line outside the zones of a text, counted (a multiset, so a line typed twice counts twice).
+    auto countOutside = [](const std::string& text, std::unordered_map<std::string, int>& into) {
+        auto count = [&](size_t from, size_t to) {
+            for (size_t p = from; p < to;) {
+                size_t end = std::min(text.find('\n', p), to);
+                ++into[ComparableText(std::string_view(text).substr(p, end - p))];
+                p = end + 1;
+            }
+        };
+        size_t at = 0;
+        for (const ScannedZone& zone : ScanZoneText(text).zones) {
+            count(at, zone.start);
+            at = std::max(at, zone.end);
         }
+        count(at, text.size());
     };
-    for (const ScannedZone& zone : ScanZoneText(base).zones) {
-        count(at, zone.start);
-        at = std::max(at, zone.end);
-    }
-    count(at, base.size());
+    std::unordered_map<std::string, int> generated, written;
+    countOutside(*file.base, generated);
+    // A user's line that the new file now writes outside its zones more often than the
+    // last run did is the generator's own from now on (the model took it over, as after
+    // `vexlo reverse`): it is in the new file, not lost.
+    if (now)
+        countOutside(*now, written);
+    const std::unordered_map<std::string, int> baseCounts = generated;
     std::vector<int> lines;
     const std::string& text = file.Text();
     int number = 1;
@@ -154,8 +164,17 @@ std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<s
                                                   text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
             counted = p;
             std::string comparable = ComparableText(std::string_view(text).substr(p, end - p));
-            if (!comparable.empty() && --generated[comparable] < 0)
-                lines.push_back(number);
+            if (!comparable.empty() && --generated[comparable] < 0) {
+                // The how-many-th of the user's own copies of this line, against the new
+                // file's copies beyond the base's.
+                const int own = -generated[comparable];
+                auto more = written.find(comparable);
+                auto inBase = baseCounts.find(comparable);
+                const int surplus = (more == written.end() ? 0 : more->second) -
+                                    (inBase == baseCounts.end() ? 0 : inBase->second);
+                if (own > surplus)
+                    lines.push_back(number);
+            }
             p = end + 1;
         }
     }

@@ -173,7 +173,8 @@ private:
     const File* Find(const std::wstring& path) const;
     void Mend(File& file) const;
     void SaveStrayLines(const NewPath& newPath);
-    std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside) const;
+    std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
+                                    const std::string* now = nullptr) const;
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id = {},
               std::string_view tag = {});
     void SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why);
