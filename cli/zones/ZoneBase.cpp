@@ -109,7 +109,7 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath) const
             auto it = now.find({r.id, r.tag});
             if (it == now.end() || it->second == r.comparable)
                 continue;
-            OutLine(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
+            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
                     L": the zone " + Ansi(r.scope) + L" (" + Ansi(r.id) + L"." + Ansi(r.tag) +
                     L") held the generated text, never edited" +
                     (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));

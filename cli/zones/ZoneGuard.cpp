@@ -133,7 +133,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         const size_t mixed = MixedLineEnds(file.original);
         const std::string& text = file.original;
         if (mixed)
-            OutLine(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
+            (m_notesToError ? ErrLine : OutLine)(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
                     L" line(s) end in LF alone; they are read as CR LF, the line end of the new file");
         if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0 || LooksLikeUtf16(text))
             throw CliError(ExitUserText,
