@@ -53,7 +53,8 @@ void Reader::Members(TSNode body, TypeDecl& type) {
       const size_t set = z.scope.find("::Set");
       if (set == std::string::npos) break;
       for (VexloCode::Member& f : type.members)
-        if (f.kind == VexloCode::Member::Kind::Field && f.uniqueId.empty() && f.name == "F" + z.scope.substr(set + 5)) {
+        if (f.kind == VexloCode::Member::Kind::Field && f.uniqueId.empty() && f.name.size() > 1 && f.name[0] == 'F' &&
+            f.name.compare(1, std::string::npos, z.scope, set + 5, std::string::npos) == 0) {
           f.uniqueId = p.uniqueId;
           f.zoneTag = p.zoneTag;
         }

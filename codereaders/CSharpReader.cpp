@@ -207,7 +207,9 @@ std::string DocText(const std::vector<std::string>& lines) {
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line == "<summary>" || line == "</summary>") continue;
-    out += (out.empty() ? "" : "\n") + std::string(line);
+    if (!out.empty())
+      out += '\n';
+    out += line;
   }
   return out;
 }

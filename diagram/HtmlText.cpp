@@ -37,8 +37,11 @@ std::string DocumentationText(const std::string& doc)
                 else if (StartsWithTag(doc, name, "p") || StartsWithTag(doc, name, "div") || StartsWithTag(doc, name, "ul") ||
                          StartsWithTag(doc, name, "ol"))
                     out += out.empty() || out.back() == '\n' ? "" : "\n";
-                else if (StartsWithTag(doc, name, "li") && doc[i + 1] != '/')
-                    out += (out.empty() || out.back() == '\n' ? "" : "\n") + std::string("- ");
+                else if (StartsWithTag(doc, name, "li") && doc[i + 1] != '/') {
+                    if (!out.empty() && out.back() != '\n')
+                        out += '\n';
+                    out += "- ";
+                }
                 i = close + 1;
                 continue;
             }

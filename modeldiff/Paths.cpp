@@ -103,7 +103,7 @@ std::string PathOf(const Element& e)
         const std::string pkg = PackagePath(a.parentCategory);
         std::string name = U8(a.name);
         if (name.empty() && a.role1 && a.role2)
-            name = "(" + SupplierOf(*a.role2) + " - " + SupplierOf(*a.role1) + ")";
+            name.append("(").append(SupplierOf(*a.role2)).append(" - ").append(SupplierOf(*a.role1)).append(")");
         return pkg.empty() ? name : pkg + "::" + name;
     }
     case ElementKind::Role: {

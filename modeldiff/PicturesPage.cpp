@@ -42,8 +42,8 @@ std::string FileName(const std::string& path, std::set<std::string>& used)
     for (unsigned char c : path)
         stem += c < 0x20 || std::string_view(" <>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos ? '_'
                                                                                                                : static_cast<char>(c);
-    while (stem.find("__") != std::string::npos)
-        stem.replace(stem.find("__"), 2, "-");
+    for (size_t at = stem.find("__"); at != std::string::npos; at = stem.find("__"))
+        stem.replace(at, 2, "-");
     std::string name = (stem.empty() ? "diagram" : stem) + ".html";
     for (int n = 2; !used.insert(name).second; ++n)
         name = stem + "-" + std::to_string(n) + ".html";

@@ -23,7 +23,7 @@ std::string ObjectText(const std::string& type, const std::string& name, const F
 {
     std::string out = "(object " + type;
     if (!name.empty())
-        out += " " + StringValue(name, eol, 0);
+        out.append(" ").append(StringValue(name, eol, 0));
     for (const auto& [field, value] : fields)
         out += eol + Indent(column + 4) + FieldText(field, value);
     return out + ")";
