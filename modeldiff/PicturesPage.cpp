@@ -42,8 +42,15 @@ std::string FileName(const std::string& path, std::set<std::string>& used)
     for (unsigned char c : path)
         stem += c < 0x20 || std::string_view(" <>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos ? '_'
                                                                                                                : static_cast<char>(c);
-    for (size_t at = stem.find("__"); at != std::string::npos; at = stem.find("__"))
-        stem.replace(at, 2, "-");
+    // Two underscores in a row become one dash, as often as they come.
+    std::string joined;
+    for (char c : stem) {
+        if (c == '_' && !joined.empty() && joined.back() == '_')
+            joined.back() = '-';
+        else
+            joined += c;
+    }
+    stem = std::move(joined);
     std::string name = (stem.empty() ? "diagram" : stem) + ".html";
     for (int n = 2; !used.insert(name).second; ++n)
         name = stem + "-" + std::to_string(n) + ".html";
