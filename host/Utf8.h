@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,31 @@ inline std::string ToUtf8(std::wstring_view text, Utf8Repair repair = Utf8Repair
         AppendUtf8(out, c);
     }
     return out;
+}
+
+// UTF-8 text as a JSON string, quotes included: the reports of every command write
+// their texts this way.
+inline std::string JsonQuoted(std::string_view utf8)
+{
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
 }
 
 } // namespace RoseHost

@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include "Utf8.h"
+
 #include <cstdio>
 #include <map>
 
@@ -11,28 +13,7 @@ constexpr size_t kFoldAbove = 15; // a group of more lines is folded in the Mark
 
 std::string Counted(size_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
-std::string Json(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
+std::string Json(const std::string& text) { return RoseHost::JsonQuoted(text); }
 
 // Markdown table cells and headings: characters that would end or format them escaped.
 std::string Cell(const std::string& text)

@@ -6,6 +6,8 @@
 #include "RunPlan.h"
 #include "zones/ZoneGuard.h"
 
+#include "Utf8.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -20,28 +22,7 @@ std::string Json(const std::wstring& text) { return JsonText(text); }
 
 } // namespace
 
-std::string JsonText(const std::wstring& text)
-{
-    std::string utf8 = Narrow(text), out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
+std::string JsonText(const std::wstring& text) { return RoseHost::JsonQuoted(Narrow(text)); }
 
 namespace {
 
