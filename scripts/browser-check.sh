@@ -10,28 +10,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 vexlo=${1:-$root/build/bin/vexlo}
 model=${2:-$root/examples/Example.mdl}
-chromium=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$chromium" ]; then
-  echo "browser check skipped: chromium is not installed (scripts/setup.sh installs it)"
-  exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export VEXLO_REGISTRY="$work/registry.reg"
+what="browser check"
+. "$root/scripts/lib/chromium.sh"
 "$vexlo" diagram "$model" --out "$work/out" >"$work/vexlo.log" 2>&1 || { cat "$work/vexlo.log"; exit 1; }
-
-browse() { # browse <what> <file> <extra flags...>
-  local what=$1 file=$2; shift 2
-  timeout 90 "$chromium" --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
-    --disable-component-update --disable-sync --user-data-dir="$work/profile-$what" \
-    --enable-logging=stderr --v=0 --allow-file-access-from-files "$@" "file://$file" 2>"$work/$what.err"
-}
-fail=0
-check_console() { # console errors and script errors the page reported
-  if grep -E 'CONSOLE|Uncaught|SyntaxError|Failed to load' "$work/$1.err" | grep -viE 'dbus|gpu|sandbox' >"$work/$1.console"; then
-    if [ -s "$work/$1.console" ]; then echo "FAIL $1: console messages:"; cat "$work/$1.console"; fail=1; fi
-  fi
-}
 
 # index.html: DOM text with every class name of the model, no console errors.
 browse index "$work/out/index.html" --dump-dom >"$work/index.dom"
@@ -138,7 +119,7 @@ probe() { # probe <what> <report> <word> [links]: the probe's result lines
   local extra=()
   # Checking links waits for part files: virtual time lets them load before the dump.
   [ -n "${4:-}" ] && extra=(--virtual-time-budget=30000)
-  browse "$1" "$work/probe.html?report=file://$2&find=$3&links=${4:-}" --dump-dom "${extra[@]}" |
+  browse "$1" "file://$work/probe.html?report=file://$2&find=$3&links=${4:-}" --dump-dom "${extra[@]}" |
     sed -n 's/.*<pre id="result">//p; /^search\|^links/p' | sed 's/<\/pre>.*//'
 }
 first=$(echo "$classes" | head -1)

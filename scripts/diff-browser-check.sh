@@ -10,14 +10,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 vexlo=${1:-$root/build/bin/vexlo}
 model=${2:-$root/examples/Example.mdl}
-chromium=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$chromium" ]; then
-  echo "diff browser check skipped: chromium is not installed (scripts/setup.sh installs it)"
-  exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export VEXLO_REGISTRY="$work/registry.reg"
+what="diff browser check"
+. "$root/scripts/lib/chromium.sh"
 cp "$model" "$work/old.mdl"
 python3 - "$work/old.mdl" "$work/new.mdl" <<'PY'
 import sys
@@ -60,18 +54,13 @@ check='(function () {
   document.body.appendChild(pre);
 })();'
 printf '%s\n' "$check" >"$work/check.js"
-fail=0
 seen=""
 for page in "$work"/pictures/*.html; do
   name=$(basename "$page" .html)
   [ "$name" = index ] && continue
   sed 's#</body>#<script src="check.js"></script></body>#' "$page" >"$work/$name.check.html"
-  timeout 90 "$chromium" --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
-    --disable-component-update --disable-sync --user-data-dir="$work/profile-$name" --enable-logging=stderr --v=0 \
-    --dump-dom "file://$work/$name.check.html" >"$work/$name.dom" 2>"$work/$name.err"
-  if grep -E 'CONSOLE|Uncaught|SyntaxError' "$work/$name.err" | grep -viE 'dbus|gpu|sandbox' >"$work/$name.console"; then
-    if [ -s "$work/$name.console" ]; then echo "FAIL $name: console messages:"; cat "$work/$name.console"; fail=1; fi
-  fi
+  browse "$name" "$work/$name.check.html" --dump-dom >"$work/$name.dom"
+  check_console "$name"
   result=$(sed -n '/<pre id="check">/,/<\/pre>/p' "$work/$name.dom" | sed 's/<[^>]*>//g')
   [ -n "$result" ] || { echo "FAIL $name: the check script did not run"; fail=1; continue; }
   grep -qx 'svgs 2' <<<"$result" || { echo "FAIL $name: not both pictures"; fail=1; }
