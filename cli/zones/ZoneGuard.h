@@ -172,6 +172,10 @@ private:
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void Mend(File& file) const;
+    bool ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
+                     std::vector<ZoneAnomaly>& anomalies);
+    void SaveAnomalies(const File& file, const std::vector<ZoneAnomaly>& anomalies);
+    void ReadNeighbours(const std::unordered_set<std::wstring>& seen);
     void SaveStrayLines(const NewPath& newPath);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
                                     const std::string* now = nullptr) const;
