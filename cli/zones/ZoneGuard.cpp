@@ -16,10 +16,11 @@ namespace VexloCli {
 
 namespace {
 
-std::wstring Lines(const std::string& text, size_t from, size_t to)
+// The lines of the user's file that a stretch of the guard's text stands on.
+template <class File> std::wstring Lines(const File& file, size_t from, size_t to)
 {
-    int first = LineOf(text, from);
-    int last = LineOf(text, to > from ? to - 1 : from);
+    int first = file.UserLineAt(from);
+    int last = file.UserLineAt(to > from ? to - 1 : from);
     return first == last ? L"line " + std::to_wstring(first)
                          : L"lines " + std::to_wstring(first) + L"-" + std::to_wstring(last);
 }
@@ -67,7 +68,7 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
                 carried[&target] += MarkerForm(zone, source.Text());
                 const bool recovered = !source.sourceLines.empty();
                 int line = recovered ? source.sourceLines[static_cast<size_t>(&zone - source.Zones().data())]
-                                     : LineOf(source.Text(), zone.start);
+                                     : source.UserLineAt(zone.start);
                 (m_notesToError ? ErrLine : OutLine)((m_preview ? L"would carry: " : L"vexlo: carrying ") + ZoneName(zone) + L" from " +
                         At(source.path, line) + (recovered ? L" (saved there by an earlier run)" : L"") + L" into " +
                         target.path);
@@ -120,8 +121,8 @@ void ZoneGuard::Account(const NewPath& newPath)
             std::string comparable = ZoneText(file.Text(), zone);
             if (comparable.empty() || !present.insert(KeyOf(zone.id, zone.tag, comparable)).second)
                 continue;
-            Save(file, MarkerForm(zone, file.Text()), LineOf(file.Text(), zone.start),
-                 ZoneName(zone) + L" of " + Lines(file.Text(), zone.start, zone.end) + L" is in no generated file", zone.id,
+            Save(file, MarkerForm(zone, file.Text()), file.UserLineAt(zone.start),
+                 ZoneName(zone) + L" of " + Lines(file, zone.start, zone.end) + L" is in no generated file", zone.id,
                  zone.tag);
         }
     }

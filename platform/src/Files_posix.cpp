@@ -350,6 +350,12 @@ size_t VxpFlushFiles(const HANDLE* files, size_t count)
     return count;
 }
 
+std::string vxp::ScratchFolder()
+{
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    return g_scratchFolder;
+}
+
 void VxpSetScratchFolder(const wchar_t* folder)
 {
     std::string path = folder ? vxp::ResolvePath(folder, nullptr) : std::string();

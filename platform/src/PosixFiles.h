@@ -14,5 +14,7 @@ DWORD ErrorFromErrno(int e);
 void FailWithErrno(bool missingParents);
 // Resolves a path argument; false (with the error set) for a null or empty path.
 bool Resolve(LPCWSTR path, std::string& out, bool& missingParents);
+// The scratch folder (VxpSetScratchFolder), resolved, with a final '/'; "" when none.
+std::string ScratchFolder();
 
 }  // namespace vxp
