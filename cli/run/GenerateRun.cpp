@@ -198,6 +198,29 @@ void RefuseUnplanned(const Shadow& shadow)
                                           L"; nothing was written.");
 }
 
+// --strict-zones: text that would go to a recovery file fails the run before anything is written.
+int RefuseStrictZones(const ZoneGuard& zoneGuard)
+{
+    for (const RecoveryEntry& e : zoneGuard.Recovery())
+        ErrLine(L"vexlo: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason);
+    ErrLine(L"vexlo: user text would be saved to a recovery file (--strict-zones); nothing was written");
+    return zoneGuard.ExitCode();
+}
+
+// The changed files put in place (journal first), with the base store and the recovery files.
+void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstring& modelFile, RunBases& bases,
+                   const ZoneGuard& zoneGuard)
+{
+    CommitSteps steps;
+    steps.beforeReplace = [&] { bases.Begin(); };
+    steps.writeRecovery = [&] { zoneGuard.WriteRecovery(); };
+    steps.afterPlaced = [&] { bases.End(); };
+    steps.rolledBack = [&] { bases.RolledBack(); };
+    CommitRun(plan, outcome.changes, modelFile, steps);
+    for (const std::wstring& file : outcome.unchanged)
+        OutLine(L"unchanged: " + file);
+}
+
 int Generate(RunReport& report, const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
@@ -276,23 +299,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return zoneGuard.ExitCode();
     if (preview)
         return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
-    // --strict-zones: text that would go to a recovery file fails the run before anything is written.
-    if (zoneGuard.ExitCode() != ExitOk) {
-        for (const RecoveryEntry& e : zoneGuard.Recovery())
-            ErrLine(L"vexlo: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason);
-        ErrLine(L"vexlo: user text would be saved to a recovery file (--strict-zones); nothing was written");
-        return zoneGuard.ExitCode();
-    }
-
+    if (zoneGuard.ExitCode() != ExitOk)
+        return RefuseStrictZones(zoneGuard);
     report.Time("compare");
-    CommitSteps steps;
-    steps.beforeReplace = [&] { bases.Begin(); };
-    steps.writeRecovery = [&] { zoneGuard.WriteRecovery(); };
-    steps.afterPlaced = [&] { bases.End(); };
-    steps.rolledBack = [&] { bases.RolledBack(); };
-    CommitRun(plan, outcome.changes, model->fileName, steps);
-    for (const std::wstring& file : outcome.unchanged)
-        OutLine(L"unchanged: " + file);
+    CommitChanges(plan, outcome, model->fileName, bases, zoneGuard);
     report.Time("commit");
     return ExitOk;
 }

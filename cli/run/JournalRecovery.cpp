@@ -49,6 +49,65 @@ void RemoveStaleTemporaries(const RunPlan& plan)
     }
 }
 
+// Puts back each file the interrupted run left damaged, and saves each zone of an old
+// file whose text is in no current file of that run (nor its recovery file).
+void RecoverFiles(const Manifest& manifest, const std::wstring& journal)
+{
+    // What the run's files hold now, and what their recovery files already kept.
+    std::set<std::tuple<std::string, std::string, std::string>> present;
+    auto index = [&present](const std::string& text) {
+        for (const ScannedZone& z : ScanZoneText(text).zones)
+            present.emplace(std::string(z.id), std::string(z.tag), ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart)));
+    };
+    for (const Entry& e : manifest.entries) {
+        if (std::optional<std::string> text = ReadWhole(e.path))
+            index(*text);
+        if (std::optional<std::string> text = ReadWhole(e.path + L".vxlost"))
+            index(*text);
+    }
+    for (const Entry& e : manifest.entries) {
+        if (!e.replace)
+            continue;
+        std::optional<std::string> old = ReadWhole(journal + L"\\" + e.name);
+        if (!old)
+            continue;
+        std::optional<std::string> now = ReadWhole(e.path);
+        bool torn = !now || (now->empty() && !old->empty()) || ScanZoneText(*now).unreadable ||
+                    now->find('\0') != std::string::npos;
+        if (torn) {
+            if (!Restore(journal, e))
+                throw CliError(ExitUserText, Slashed(e.path) + L": the file is damaged and its old text in " +
+                                                 Slashed(journal) + L"\\" + e.name + L" cannot be put back: " +
+                                                 LastErrorText() + L"; nothing was written. Copy it back by hand "
+                                                 L"(see docs/CLI.md) and run again.");
+            Warn(Slashed(e.path) + L": the interrupted run left this file damaged; its old text is back");
+            continue;
+        }
+        for (const ScannedZone& z : ScanZoneText(*old).zones) {
+            std::string comparable = ComparableText(std::string_view(*old).substr(z.textStart, z.textEnd - z.textStart));
+            if (comparable.empty() || present.count({std::string(z.id), std::string(z.tag), comparable}))
+                continue;
+            std::wstring recovery = e.path + L".vxlost";
+            if (IsSymbolicLink(recovery))
+                throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file is a symbolic link, which "
+                                                                 L"vexlo never writes through; nothing was "
+                                                                 L"written. Remove the link and run again.");
+            std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
+                                  L") of line " + std::to_wstring(LineOf(*old, z.start)) +
+                                  L", kept in the journal of an interrupted run, is in no file";
+            std::string chunk = AnsiBytes(L"// vexlo, " + Slashed(e.path) + L": " + reason + L"\r\n") +
+                                MarkerForm(z, *old) + "\r\n";
+            if (!AppendDurably(recovery, chunk))
+                throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file cannot be written (" +
+                                                 LastErrorText() + L"), and " + reason + L"; nothing was written. "
+                                                 L"The journal stays in " + Slashed(journal) + L".");
+            present.emplace(std::string(z.id), std::string(z.tag), comparable);
+            Warn(Slashed(e.path) + L":" + std::to_wstring(LineOf(*old, z.start)) + L": " + reason +
+                 L"; its text was saved to " + Slashed(recovery));
+        }
+    }
+}
+
 } // namespace
 
 void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
@@ -82,59 +141,7 @@ void RecoverInterruptedRuns(const RunPlan& plan, bool dryRun)
         if (!manifest->folder.empty() && manifest->folder != FolderIdentity(top))
             OutLine(L"vexlo: the journal was written in " + manifest->folder.substr(0, manifest->folder.find(L'\t')) +
                     L" (that folder was moved or copied since); it is recovered here, in " + Slashed(top));
-        // What the run's files hold now, and what their recovery files already kept.
-        std::set<std::tuple<std::string, std::string, std::string>> present;
-        auto index = [&present](const std::string& text) {
-            for (const ScannedZone& z : ScanZoneText(text).zones)
-                present.emplace(std::string(z.id), std::string(z.tag), ComparableText(std::string_view(text).substr(z.textStart, z.textEnd - z.textStart)));
-        };
-        for (const Entry& e : manifest->entries) {
-            if (std::optional<std::string> text = ReadWhole(e.path))
-                index(*text);
-            if (std::optional<std::string> text = ReadWhole(e.path + L".vxlost"))
-                index(*text);
-        }
-        for (const Entry& e : manifest->entries) {
-            if (!e.replace)
-                continue;
-            std::optional<std::string> old = ReadWhole(journal + L"\\" + e.name);
-            if (!old)
-                continue;
-            std::optional<std::string> now = ReadWhole(e.path);
-            bool torn = !now || (now->empty() && !old->empty()) || ScanZoneText(*now).unreadable ||
-                        now->find('\0') != std::string::npos;
-            if (torn) {
-                if (!Restore(journal, e))
-                    throw CliError(ExitUserText, Slashed(e.path) + L": the file is damaged and its old text in " +
-                                                     Slashed(journal) + L"\\" + e.name + L" cannot be put back: " +
-                                                     LastErrorText() + L"; nothing was written. Copy it back by hand "
-                                                     L"(see docs/CLI.md) and run again.");
-                Warn(Slashed(e.path) + L": the interrupted run left this file damaged; its old text is back");
-                continue;
-            }
-            for (const ScannedZone& z : ScanZoneText(*old).zones) {
-                std::string comparable = ComparableText(std::string_view(*old).substr(z.textStart, z.textEnd - z.textStart));
-                if (comparable.empty() || present.count({std::string(z.id), std::string(z.tag), comparable}))
-                    continue;
-                std::wstring recovery = e.path + L".vxlost";
-                if (IsSymbolicLink(recovery))
-                    throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file is a symbolic link, which "
-                                                                     L"vexlo never writes through; nothing was "
-                                                                     L"written. Remove the link and run again.");
-                std::wstring reason = L"the zone " + Ansi(z.scope) + L" (" + Ansi(z.id) + L"." + Ansi(z.tag) +
-                                      L") of line " + std::to_wstring(LineOf(*old, z.start)) +
-                                      L", kept in the journal of an interrupted run, is in no file";
-                std::string chunk = AnsiBytes(L"// vexlo, " + Slashed(e.path) + L": " + reason + L"\r\n") +
-                                    MarkerForm(z, *old) + "\r\n";
-                if (!AppendDurably(recovery, chunk))
-                    throw CliError(ExitUserText, Slashed(recovery) + L": the recovery file cannot be written (" +
-                                                     LastErrorText() + L"), and " + reason + L"; nothing was written. "
-                                                     L"The journal stays in " + Slashed(journal) + L".");
-                present.emplace(std::string(z.id), std::string(z.tag), comparable);
-                Warn(Slashed(e.path) + L":" + std::to_wstring(LineOf(*old, z.start)) + L": " + reason +
-                     L"; its text was saved to " + Slashed(recovery));
-            }
-        }
+        RecoverFiles(*manifest, journal);
         RemoveJournal(journal);
     }
 }
