@@ -38,6 +38,11 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
                                  line});
         kept.append(text, at, zone.start - at);
+        const int gone = static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(zone.start),
+                                                     text.begin() + static_cast<std::ptrdiff_t>(zone.end), '\n'));
+        const int removed = file.cuts.empty() ? 0 : file.cuts.back().lines;
+        const bool lineStart = kept.empty() || kept.back() == '\n';
+        file.cuts.push_back({kept.size(), line - removed + (lineStart ? 0 : 1), removed + gone});
         at = zone.end;
     }
     if (file.released.empty())
@@ -46,6 +51,23 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
     file.mended = std::move(kept);
     file.zones.reset();
     file.zoneCount = file.Zones().size();
+}
+
+int ZoneGuard::File::UserLineAt(size_t at) const
+{
+    int line = LineOf(Text(), at);
+    for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+        if (it->at <= at)
+            return line + it->lines;
+    return line;
+}
+
+int ZoneGuard::File::UserLine(int line) const
+{
+    for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+        if (it->firstLine <= line)
+            return line + it->lines;
+    return line;
 }
 
 // The zones of the recovery files that earlier runs recorded, the last one of each key:

@@ -156,6 +156,17 @@ private:
             int line = 0;
         };
         std::vector<Released> released;
+        // Where released zones were cut out of the add-in's copy: the place in it, the
+        // first line that starts there or after, and how many lines went with the zone.
+        struct Cut {
+            size_t at = 0;
+            int firstLine = 0;
+            int lines = 0;
+        };
+        std::vector<Cut> cuts;
+        // A place or a line of Text() as the line of the user's file.
+        int UserLineAt(size_t at) const;
+        int UserLine(int line) const;
         std::vector<int> sourceLines; // a recovery file's zones: their lines in it
     };
     // A zone by id, tag and comparable text, as one string.
@@ -172,6 +183,10 @@ private:
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void Mend(File& file) const;
+    bool ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
+                     std::vector<ZoneAnomaly>& anomalies);
+    void SaveAnomalies(const File& file, const std::vector<ZoneAnomaly>& anomalies);
+    void ReadNeighbours(const std::unordered_set<std::wstring>& seen);
     void SaveStrayLines(const NewPath& newPath);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
                                     const std::string* now = nullptr) const;
