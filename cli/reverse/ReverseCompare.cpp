@@ -83,21 +83,29 @@ bool Has(const Member& m, const char* word)
 bool FieldModifiers(const FileContext& c, const Member& u, std::vector<VexloModelWriter::Setting>& settings)
 {
     if (c.user.language == Language::Delphi) {
-        if (!u.modifiers.empty() || !u.initialValue.empty()) {
-            c.NotReadBack(u.line, "the field " + u.name + " is static, const or initialised, which the generator does "
-                                  "not write in a declaration (initial values go into constructors: set the attribute's)");
+        if (!u.modifiers.empty()) {
+            c.NotReadBack(u.line, "the field " + u.name + " is a class var: the Delphi generator writes every field as "
+                                  "an instance field (no model setting gives class var)");
+            return false;
+        }
+        if (!u.initialValue.empty()) {
+            c.NotReadBack(u.line, "the field " + u.name + " is initialised in its declaration: the Delphi generator "
+                                  "writes an attribute's initial value into each constructor (" + u.name + ":=" +
+                                  u.initialValue + ";), so write it there");
             return false;
         }
         return true;
     }
     for (const std::string& m : u.modifiers)
         if (m != "const" && m != "readonly" && m != "private") {
-            c.NotReadBack(u.line, "the field " + u.name + " is " + m + ", which the generator does not write");
+            c.NotReadBack(u.line, "the field " + u.name + " is " + m + ": the C# generator writes fields as private, "
+                                  "const or readonly only (no model setting gives " + m + ")");
             return false;
         }
     if (!u.initialValue.empty() && !Has(u, "const")) {
-        c.NotReadBack(u.line, "the field " + u.name + " has an initial value but is not const: the generator writes "
-                              "initial values only of const fields");
+        c.NotReadBack(u.line, "the field " + u.name + " has an initial value but is not const: the C# generator "
+                              "writes a non-const attribute's initial value into each constructor (" + u.name + "=" +
+                              u.initialValue + ";), so write it there");
         return false;
     }
     settings = {{"C#", "Const", Has(u, "const") ? "TRUE" : "FALSE", true},
@@ -127,6 +135,25 @@ void CompareFieldModifiers(const FileContext& c, const Element& e, const std::st
              });
 }
 
+// The field of a role has the type of the class at the association's other end: another
+// class of the model as its type moves that end to the class.
+void RetypeRole(const FileContext& c, const Class& cls, const Role& role, const Member& u)
+{
+    const Role* other = role.OtherRole();
+    const Class* target = c.model.FindClass(Widen(u.type));
+    if (const size_t dot = u.type.rfind('.'); !target && dot != std::string::npos)
+        target = c.model.FindClass(Widen(u.type.substr(dot + 1)));
+    if (!other || !target) {
+        c.NotReadBack(u.line, "the field " + u.name + " of the association role " + Narrow(role.name) + " has the type " +
+                                  u.type + ", which is not a class of the model: the class at the association's other "
+                                  "end gives the type (add the class to the model or the code first)");
+        return;
+    }
+    c.Change("move the other end of role " + ClassPath(cls) + "." + Narrow(role.name) + " to class " + ClassPath(*target) +
+                 c.At(u.line),
+             [other, target](ModelWriter& w) { w.SetRoleClass(*other, *target); });
+}
+
 void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u)
 {
     const Element* e = ElementOf(c.model, cls, g);
@@ -135,12 +162,11 @@ void CompareField(const FileContext& c, const Class& cls, const Member& g, const
         // class at the other end, which the association gives.
         std::string name;
         c.subject = e;
-        if (g.type != u.type)
-            c.NotReadBack(u.line, "the field " + u.name + " comes from an association role, whose type is the class at "
-                                  "its other end; change the association in the model");
-        else if (g.name != u.name && FieldName(u, name))
+        if (g.name != u.name && FieldName(u, name))
             c.Change("rename role " + ClassPath(cls) + "." + Narrow(e->name) + " to " + name + c.At(u.line),
                      [e, name](ModelWriter& w) { w.Rename(*e, name); });
+        if (g.type != u.type)
+            RetypeRole(c, cls, static_cast<const Role&>(*e), u);
         return;
     }
     if (!e || e->kind != ElementKind::Attribute) {
@@ -201,16 +227,26 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
 // come from the operation's Type) unless the generated declaration has it already.
 bool Expressible(const FileContext& c, const Member& u, const Member* g)
 {
+    bool expressible = true;
     for (size_t i = 0; i < u.parameters.size(); ++i) {
         const auto& p = u.parameters[i];
         const bool same = g && i < g->parameters.size() && g->parameters[i].kind == p.kind &&
                           g->parameters[i].defaultValue == p.defaultValue;
         if (!same && (!p.kind.empty() || !p.defaultValue.empty())) {
-            c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name +
-                                      " has a kind or default value, which the generator does not write");
-            return false;
+            const std::string what = !p.kind.empty() && !p.defaultValue.empty()
+                                         ? p.kind + " with the default value " + p.defaultValue
+                                     : !p.kind.empty() ? p.kind
+                                                       : "given the default value " + p.defaultValue;
+            c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name + " is " + what +
+                                      ": the generators write a parameter as its name and type only, so no model "
+                                      "setting gives " + (p.kind.empty() ? "a default value" : "a parameter kind") +
+                                      "; the next generation writes the declaration without it and saves your line "
+                                      "to the file's .vxlost file");
+            expressible = false;
         }
     }
+    if (!expressible)
+        return false;
     if (u.kind == Member::Kind::Method && u.methodKind == "destructor" && c.user.language == Language::CSharp) {
         c.NotReadBack(u.line, "the destructor ~" + u.name + " is not written by the generator");
         return false;
@@ -247,6 +283,9 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
                                  [&cls, o](ModelWriter& w) { return std::vector<std::string>{w.AddOperation(cls, o)}; },
                                  {{&u, Narrow(cls.name), ""}}});
+    } else if (u.kind == Member::Kind::Constant) {
+        c.NotReadBack(u.line, "the class constant " + u.name + ": the Delphi generator writes no const section in a "
+                              "class (no model setting gives one)");
     } else {
         c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
     }
@@ -255,6 +294,16 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
 void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
 {
     c.subject = &cls;
+    CompareKind(c, cls, g, u);
+    if (g.kind == "enum" || u.kind == "enum") {
+        if (g.kind == u.kind)
+            CompareEnum(c, cls, g, u);
+        if (g.documentation != u.documentation)
+            c.Change("change documentation of class " + ClassPath(cls) + c.At(u.line),
+                     [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); },
+                     "documentation " + u.documentation);
+        return;
+    }
     const std::vector<int> pair = PairMembers(g.members, u.members);
     std::vector<bool> matched(g.members.size(), false);
     std::vector<std::string> fieldsTaken;
@@ -269,6 +318,9 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
         }
         const Member& gm = g.members[static_cast<size_t>(pair[i])];
         matched[static_cast<size_t>(pair[i])] = true;
+        if (um.kind == Member::Kind::Method && AccessorAgrees(u, um))
+            if (const Element* e = ElementOf(c.model, cls, gm); !e || e->kind != ElementKind::Operation)
+                continue; // the property's settings give it (CompareProperties)
         if (um.kind == Member::Kind::Field)
             CompareField(c, cls, gm, um);
         else if (um.kind == Member::Kind::Method && Expressible(c, um, &gm))
@@ -351,6 +403,7 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
         CompareBases(c, cls, *g, u);
         CompareType(c, cls, *g, u);
     }
+    CompareInitialisations(c, generated);
 }
 
 std::vector<std::string> ThreeWay(const Model& model, Comparison& code, const Comparison& modelSide)

@@ -20,6 +20,7 @@ const Member* Named(const std::vector<Member>& members, Member::Kind kind, const
 
 struct Access {
     bool get = false, set = false;
+    std::string index; // Delphi: the index parameters as the "Parameters" setting holds them
 };
 
 // What a property's accessors ask of the attribute; false (said) when the generator cannot write them.
@@ -33,10 +34,13 @@ bool AccessOf(const FileContext& c, const Member& p, Access& a)
                                   "; the generator writes " + get + " and " + set);
         return false;
     }
-    if (!p.parameters.empty()) {
-        c.NotReadBack(p.line, "the property " + p.name + " has index parameters, which are not read back");
+    if (!p.parameters.empty() && !delphi) {
+        c.NotReadBack(p.line, "the indexer " + p.name + "[...] is not read back: the C# generator writes a property's "
+                              "index parameters after its name (Name[int i]), which is no C# indexer, so no model "
+                              "setting gives one");
         return false;
     }
+    a.index = IndexText(p);
     a.get = !p.readAccessor.empty();
     a.set = !p.writeAccessor.empty();
     return true;
@@ -45,10 +49,27 @@ bool AccessOf(const FileContext& c, const Member& p, Access& a)
 std::vector<VexloModelWriter::Setting> AccessSettings(const FileContext& c, const Access& a, bool isProperty)
 {
     const std::string tool = c.user.language == Language::Delphi ? "Delphi" : "C#";
-    return {{tool, "IsProperty", isProperty ? "TRUE" : "FALSE", true},
-            {tool, "GenerateGetOperation", a.get ? "TRUE" : "FALSE", true},
-            {tool, "GenerateSetOperation", a.set ? "TRUE" : "FALSE", true}};
+    std::vector<VexloModelWriter::Setting> out = {{tool, "IsProperty", isProperty ? "TRUE" : "FALSE", true},
+                                                  {tool, "GenerateGetOperation", a.get ? "TRUE" : "FALSE", true},
+                                                  {tool, "GenerateSetOperation", a.set ? "TRUE" : "FALSE", true}};
+    if (!a.index.empty())
+        out.push_back({tool, "Parameters", a.index, false});
+    return out;
 }
+
+// Applies the settings; an index the property lost takes "Parameters" away.
+void ApplyAccess(ModelWriter& w, const Element& attr, const std::vector<VexloModelWriter::Setting>& settings)
+{
+    bool index = false;
+    for (const auto& s : settings) {
+        w.SetSetting(attr, s);
+        index = index || s.name == "Parameters";
+    }
+    if (!index)
+        w.SetSetting(attr, {settings[0].tool, "Parameters", "", false}, true);
+}
+
+std::string IndexNote(const Access& a) { return a.index.empty() ? "" : ", index " + a.index; }
 
 std::string AccessText(const Access& a)
 {
@@ -77,6 +98,36 @@ std::vector<AddedMethod> Carried(const FileContext& c, const TypeDecl& g, const 
 
 } // namespace
 
+std::string IndexText(const Member& p)
+{
+    std::string out;
+    for (const auto& x : p.parameters) {
+        if (!out.empty())
+            out += "; ";
+        out += (x.kind.empty() ? "" : x.kind + " ") + x.name + (x.type.empty() ? "" : ": " + x.type) +
+               (x.defaultValue.empty() ? "" : " = " + x.defaultValue);
+    }
+    return out;
+}
+
+bool AccessorAgrees(const TypeDecl& t, const Member& m)
+{
+    for (const Member& p : t.members) {
+        if (p.kind != Member::Kind::Property || (p.readAccessor != m.name && p.writeAccessor != m.name))
+            continue;
+        Member index = p;
+        if (p.writeAccessor == m.name)
+            index.parameters.push_back({"Value", p.type, "", ""});
+        bool same = index.parameters.size() == m.parameters.size();
+        for (size_t i = 0; same && i < m.parameters.size(); ++i)
+            same = index.parameters[i].name == m.parameters[i].name && index.parameters[i].type == m.parameters[i].type &&
+                   index.parameters[i].kind == m.parameters[i].kind &&
+                   index.parameters[i].defaultValue == m.parameters[i].defaultValue;
+        return same && (p.writeAccessor == m.name ? m.type.empty() : m.type == p.type);
+    }
+    return false;
+}
+
 bool IsPropertyAccessor(const TypeDecl& t, const Member& m)
 {
     if (m.kind != Member::Kind::Method)
@@ -96,14 +147,19 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             continue;
         const Member* was = Named(g.members, Member::Kind::Property, p.name);
         if (was && was->type == p.type && was->readAccessor == p.readAccessor &&
-            was->writeAccessor == p.writeAccessor && was->parameters.size() == p.parameters.size())
+            was->writeAccessor == p.writeAccessor && IndexText(*was) == IndexText(p))
             continue;
         const Attribute* attr = nullptr;
         for (const Attribute* x : cls.attributes)
             if (x->name == Widen(p.name))
                 attr = x;
         if (was && !attr) {
-            c.NotReadBack(p.line, "the property " + p.name + " comes from an association role; change the role in the model");
+            // A role's property has the type of the role's field, which the field's comparison reads back.
+            const Member* field = Named(u.members, Member::Kind::Field, "F" + p.name);
+            if (!field || field->type != p.type || was->readAccessor != p.readAccessor ||
+                was->writeAccessor != p.writeAccessor || IndexText(*was) != IndexText(p))
+                c.NotReadBack(p.line, "the property " + p.name + " comes from an association role: its type is its "
+                                      "field's, its accessors and index the role's settings; change the role in the model");
             continue;
         }
         Access a;
@@ -122,7 +178,7 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             na.settings.push_back({c.user.language == Language::Delphi ? "Delphi" : "C#", "GenerateDataMember",
                                    field ? "TRUE" : "FALSE", true});
             std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
-            c.Add({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) +
+            c.Add({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) + IndexNote(a) +
                                          (field ? "" : ", no field") + ")" + c.At(p.line),
                                      [&cls, na, n = carried.size()](ModelWriter& w) {
                                          return std::vector<std::string>(n, w.AddAttribute(cls, na));
@@ -136,13 +192,12 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         Access before;
         if (was)
             AccessOf(c, *was, before);
-        if (was && before.get == a.get && before.set == a.set)
+        if (was && before.get == a.get && before.set == a.set && before.index == a.index)
             continue;
         std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
-        c.Add({"make attribute " + path + " a property (" + AccessText(a) + ")" + c.At(p.line),
+        c.Add({"make attribute " + path + " a property (" + AccessText(a) + IndexNote(a) + ")" + c.At(p.line),
                                  [attr, settings = AccessSettings(c, a, true), n = carried.size()](ModelWriter& w) {
-                                     for (const auto& s : settings)
-                                         w.SetSetting(*attr, s);
+                                     ApplyAccess(w, *attr, settings);
                                      return std::vector<std::string>(n, Narrow(attr->quid));
                                  },
                                  carried});
@@ -155,8 +210,7 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             if (attr->name == Widen(p.name))
                 c.Change("make attribute " + ClassPath(cls) + "." + p.name + " no property" + c.At(u.line),
                          [attr, settings = AccessSettings(c, Access{}, false)](ModelWriter& w) {
-                             for (const auto& s : settings)
-                                 w.SetSetting(*attr, s);
+                             ApplyAccess(w, *attr, settings);
                          });
     }
 }
