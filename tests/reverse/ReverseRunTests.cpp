@@ -292,6 +292,78 @@ TEST_F(ReverseRun, PreviewsSayWhatIsKeptAndWhatCannotBeRead)
     EXPECT_EQ(ReadFile(m_dir / "out" / kCatalog), text);
 }
 
+// Declarations the model cannot hold: each is said with its file, line and why; reverse
+// leaves them in the code and the model as they are, and the next generation saves the
+// user's lines to the file's .vxlost file.
+struct Unreadable {
+    const char* file;
+    std::string from, to;
+    std::string at; // the line the message names (a part of `to`)
+    std::vector<std::string> why;
+};
+
+const Unreadable kUnreadable[] = {
+    {kCatalog, "    procedure Add(AItem: TItem);", "    procedure Add(const AItem: TItem; ACount: Integer = 1);",
+     "procedure Add(const",
+     {"the parameter AItem of Add is const: the generators write a parameter as its name and type only",
+      "the parameter ACount of Add is given the default value 1: "}},
+    {kCatalog, "TItemState =  (isAvailable,", "TItemState =  (isAvailable = 1,", "isAvailable = 1",
+     {"the value isAvailable of the enumeration TItemState has the number 1: the Delphi generator writes the values "
+      "without numbers"}},
+    {kCatalog, "    FItems: TItem;", "    FItems: TFoo;", "FItems: TFoo",
+     {"the field FItems of the association role Items has the type TFoo, which is not a class of the model"}},
+    {kCatalog, "  //## begin TCatalog%", "  TPoint = record\r\n    X: Integer;\r\n  end;\r\n\r\n  //## begin TCatalog%",
+     "TPoint = record", {"the record TPoint is a kind of type the Delphi generator does not write"}},
+    {kCatalog, "    FRemarks: string;\r\n", "    FRemarks: string;\r\n  class var\r\n    FShelves: Integer;\r\n",
+     "FShelves", {"the field FShelves is a class var: the Delphi generator writes every field as an instance field"}},
+    {kModel, "        private bool FIsAvailable;", "        private static bool FIsAvailable;", "static bool",
+     {"the field FIsAvailable is static: the C# generator writes fields as private, const or readonly only"}},
+    {kModel, "          FIsAvailable=true;\r\n", "          FIsAvailable=true;\r\n          Init();\r\n", "Init();",
+     {"the statement 'Init();' in Book::Book stands before its body zone"}},
+    {kModel, "        public override string Describe()", "        public override string Describe(ref int n)",
+     "Describe(ref", {"the parameter n of Describe is ref: "}},
+    {kModel, "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
+     "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n        public int this[int i]\r\n        {\r\n"
+     "          get\r\n          {\r\n            return i;\r\n          }\r\n        }\r\n",
+     "this[int i]", {"the indexer this[...] is not read back: the C# generator writes a property's index parameters"}},
+};
+
+TEST_F(ReverseRun, WhatTheModelCannotHoldIsSaidAndKeptInTheCode)
+{
+    Generate();
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    std::map<std::string, std::string> edited;
+    for (const Unreadable& u : kUnreadable) {
+        std::string& text = edited.try_emplace(u.file, ReadFile(m_dir / "out" / u.file)).first->second;
+        ASSERT_NE(text.find(u.from), std::string::npos) << u.from;
+        text.replace(text.find(u.from), u.from.size(), u.to);
+    }
+    for (const auto& [file, text] : edited)
+        WriteFile(m_dir / "out" / file, text);
+    Result r = Reverse();
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "nothing to read back")) << r.out;
+    for (const Unreadable& u : kUnreadable) {
+        const std::string& text = edited[u.file];
+        ASSERT_NE(text.find(u.at), std::string::npos) << u.at;
+        const auto line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(text.find(u.at)), '\n');
+        for (const std::string& why : u.why)
+            EXPECT_TRUE(Contains(r.out, "not read back: out/" + std::string(u.file) + ":" + std::to_string(line) + ": " + why))
+                << why << "\n" << r.out;
+    }
+    EXPECT_EQ(ReadFile(m_dir / "Example.mdl"), model);
+    for (const auto& [file, text] : edited)
+        EXPECT_EQ(ReadFile(m_dir / "out" / file), text) << file;
+    // The next generation writes what the model gives and saves each of those lines.
+    ASSERT_EQ(Run({"generate", "Example.mdl", "--out", "out"}).code, 0);
+    for (const Unreadable& u : kUnreadable) {
+        const std::string& text = edited[u.file];
+        const size_t begin = text.rfind('\n', text.find(u.at)) + 1;
+        std::string line = text.substr(begin, text.find('\r', begin) - begin);
+        EXPECT_TRUE(Contains(ReadFile(m_dir / "out" / (std::string(u.file) + ".vxlost")), line)) << line;
+    }
+}
+
 // With the base the last run left, a change of the model since is told from one of the
 // code: the model's stays, the code's is added, one element changed differently by both
 // refuses the run; without the base the code is compared with what the model generates now.
