@@ -45,6 +45,17 @@ void CompareEnum(const FileContext& c, const Class& cls, const TypeDecl& g, cons
     const std::vector<int> pair = PairMembers(g.members, u.members);
     std::vector<bool> matched(g.members.size(), false);
     const std::string owner = ClassPath(cls);
+    for (size_t i = 0, last = 0; i < pair.size(); ++i) {
+        if (pair[i] < 0)
+            continue;
+        if (static_cast<size_t>(pair[i]) < last) {
+            c.NotReadBack(u.members[i].line, "the values of the enumeration " + u.name + " stand in another order than "
+                                             "the model's attributes (" + u.members[i].name + " moved): the generator "
+                                             "writes them in the model's order; change the order there");
+            return;
+        }
+        last = static_cast<size_t>(pair[i]);
+    }
     // A new value stands where it was typed: after the value before it, or before the first.
     const Attribute* previous = nullptr;
     const Attribute* first = nullptr;
