@@ -21,6 +21,12 @@ const Attribute* LiteralOf(const Class& cls, const std::string& name)
 
 bool EnumExpressible(const FileContext& c, const TypeDecl& u)
 {
+    for (const Member& m : u.members)
+        if (!m.documentation.empty()) {
+            c.NotReadBack(m.line, "the value " + m.name + " of the enumeration " + u.name + " is documented: the "
+                                      "generators write no documentation of an enumeration's values");
+            return false;
+        }
     if (c.user.language != Language::Delphi)
         return true;
     for (const Member& m : u.members)

@@ -60,11 +60,11 @@ void CompareInitialisations(const FileContext& c, const CodeFile& generated)
     for (const auto& i : generated.initialisations)
         if (!i.field.empty())
             before[QuidOf(i.methodId)][i.field] = i.value;
-    std::set<std::string> present; // the methods the user's file still has
+    std::map<std::string, int> present; // the methods the user's file still has, with their lines
     for (const TypeDecl& t : c.user.types)
         for (const Member& m : t.members)
             if (m.kind == Member::Kind::Method && !m.uniqueId.empty())
-                present.insert(QuidOf(m.uniqueId));
+                present.emplace(QuidOf(m.uniqueId), m.line);
     std::map<const Attribute*, std::map<std::string, int>> wanted; // attribute -> value -> line
     std::map<std::string, std::set<std::string>> kept;             // constructor id -> fields the code has
     for (const auto& i : c.user.initialisations) {
@@ -89,7 +89,7 @@ void CompareInitialisations(const FileContext& c, const CodeFile& generated)
             if (!e || e->kind != ElementKind::Operation || kept[id].count(field))
                 continue;
             if (const Attribute* a = AttributeOfField(*static_cast<const Operation*>(e)->parentClass, field))
-                wanted[a].emplace("", 0);
+                wanted[a].emplace("", present[id]);
         }
     for (const auto& [a, values] : wanted) {
         const std::string path = ClassPath(*a->parentClass) + "." + Narrow(a->name);
@@ -103,8 +103,7 @@ void CompareInitialisations(const FileContext& c, const CodeFile& generated)
         }
         const auto& [value, line] = *values.begin();
         c.subject = a;
-        c.Change("change initial value of attribute " + path + " to " + (value.empty() ? "none" : value) +
-                     (line ? c.At(line) : " (" + c.shown + ")"),
+        c.Change("change initial value of attribute " + path + " to " + (value.empty() ? "none" : value) + c.At(line),
                  [a, value](ModelWriter& w) { w.SetString(*a, "initv", value); });
     }
 }
