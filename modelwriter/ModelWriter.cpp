@@ -258,6 +258,7 @@ void ModelWriter::SetRoleClass(const Role& role, const Class& cls)
 {
     SetString(role, "supplier", PathOf(cls));
     SetString(role, "quidu", Narrow(cls.quid));
+    MoveRoleViews(role, cls);
 }
 
 std::string ModelWriter::AddOperation(const Class& cls, const NewOperation& op)

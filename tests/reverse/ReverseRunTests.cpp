@@ -399,6 +399,35 @@ TEST_F(ReverseRun, WhatTheModelCannotHoldIsSaidAndKeptInTheCode)
     }
 }
 
+// A role's end moved to another class: in the diagram that shows that class the role's
+// line ends at its box; the diagram without one no longer shows the association.
+TEST_F(ReverseRun, AMovedRoleEndIsDrawnToItsNewClass)
+{
+    Generate();
+    std::string code = ReadFile(m_dir / "out" / kCatalog);
+    const std::string from = "    FItems: TItem;";
+    code.replace(code.find(from), from.size(), "    FItems: TBook;");
+    WriteFile(m_dir / "out" / kCatalog, code);
+    // The views of the role at the items' end (quidu of the role "$UNNAMED$0").
+    auto roleViews = [](const std::string& model) {
+        std::vector<std::string> suppliers;
+        const std::regex view("quidu\\s+\"62B0A1C3006D\"\\s+client\\s+@[0-9]+\\s+supplier\\s+(@[0-9]+)");
+        for (auto it = std::sregex_iterator(model.begin(), model.end(), view); it != std::sregex_iterator(); ++it)
+            suppliers.push_back((*it)[1]);
+        return suppliers;
+    };
+    ASSERT_EQ(roleViews(ReadFile(m_dir / "Example.mdl")).size(), 2u);
+    Result r = Reverse();
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string model = ReadFile(m_dir / "Example.mdl");
+    const std::vector<std::string> views = roleViews(model);
+    ASSERT_EQ(views.size(), 1u) << model;
+    EXPECT_TRUE(Contains(model, "(object ClassView \"Class\" \"Logical View::Catalog::TBook\" " + views[0] + "\n"));
+    Result diagrams = Run({"diagram", "Example.mdl", "--out", "report"});
+    EXPECT_EQ(diagrams.code, 0) << diagrams.err;
+    EXPECT_FALSE(Contains(diagrams.err, "warning")) << diagrams.err;
+}
+
 // With the base the last run left, a change of the model since is told from one of the
 // code: the model's stays, the code's is added, one element changed differently by both
 // refuses the run; without the base the code is compared with what the model generates now.
