@@ -195,7 +195,8 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         if (was && before.get == a.get && before.set == a.set && before.index == a.index)
             continue;
         std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
-        c.Add({"make attribute " + path + " a property (" + AccessText(a) + IndexNote(a) + ")" + c.At(p.line),
+        const std::string index = a.index.empty() && !before.index.empty() ? ", no index" : IndexNote(a);
+        c.Add({"make attribute " + path + " a property (" + AccessText(a) + index + ")" + c.At(p.line),
                                  [attr, settings = AccessSettings(c, a, true), n = carried.size()](ModelWriter& w) {
                                      ApplyAccess(w, *attr, settings);
                                      return std::vector<std::string>(n, Narrow(attr->quid));
