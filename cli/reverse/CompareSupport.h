@@ -124,6 +124,16 @@ struct FileContext {
     }
 };
 
+// The model element a generated member stands for (by its zones' id, else by name).
+const Element* ElementOf(const Model& model, const Class& cls, const Member& g);
+// Pairs each user member with the generated one it was (-1: none): same id, else same
+// kind and name, else the next unpaired one of its kind (a rename).
+std::vector<int> PairMembers(const std::vector<Member>& generated, const std::vector<Member>& user);
+bool Has(const Member& m, const char* word);
+// The attribute settings a field's modifiers give; false (said) when the generator cannot write them.
+bool FieldModifiers(const FileContext& c, const Member& u, std::vector<VexloModelWriter::Setting>& settings);
+// A field that stands for an attribute or a role, as generated (`g`) and as written (`u`).
+void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u);
 // Whether the model can express the declaration; says what it cannot when not.
 bool Expressible(const FileContext& c, const Member& u, const Member* g = nullptr);
 // A new type of the user's file: a class of the model, in the package and component of

@@ -5,8 +5,6 @@
 
 namespace VexloReverse::Detail {
 
-std::vector<int> PairMembers(const std::vector<Member>& generated, const std::vector<Member>& user); // ReverseCompare.cpp
-
 namespace {
 
 const Attribute* LiteralOf(const Class& cls, const std::string& name)
