@@ -70,10 +70,11 @@ void CompareEnum(const FileContext& c, const Class& cls, const TypeDecl& g, cons
         const Member& um = u.members[i];
         if (pair[i] < 0) {
             const Attribute* after = previous;
-            const std::string where = after ? "after " + u.members[i - 1].name : first ? "first" : "";
+            std::string note = um.initialValue.empty() ? "" : "number " + um.initialValue;
+            if (after || first)
+                note += (note.empty() ? "" : ", ") + (after ? "after " + u.members[i - 1].name : std::string("first"));
             c.subject = &cls;
-            c.Change("add value " + owner + "." + um.name + (um.initialValue.empty() ? "" : " = " + um.initialValue) +
-                         (where.empty() ? "" : " (" + where + ")") + c.At(um.line),
+            c.Change("add value " + owner + "." + um.name + (note.empty() ? "" : " (" + note + ")") + c.At(um.line),
                      [&cls, after, first, a = Literal(um)](ModelWriter& w) {
                          if (after)
                              w.InsertAttribute(*after, false, a);

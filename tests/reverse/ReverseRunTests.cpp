@@ -138,7 +138,7 @@ const EditRow kRows[] = {
       {"procedure TCatalog.SetItems(Index: Integer; Value: TItem);", "procedure TCatalog.SetItems(Index: Integer; Value: TBook);"}},
      {"move the other end of role Catalog::TCatalog.Items to class Catalog::TBook (out/Delphi/Catalog.pas:"}},
     {"C#: enumeration values numbered, added, renamed; a struct and an enumeration added", kModel,
-     {{"        Open,\r\n        Returned,\r\n", "        Open = 1,\r\n        Lost = 7,\r\n        Back,\r\n"},
+     {{"        Open,\r\n        Returned,\r\n", "        Open = 1,\r\n        Lost = 7,\r\n        Back = 9,\r\n"},
       {"      //## begin LoanStatus%62B0A1C30028.preface",
        "      public struct Point \r\n      {\r\n        private int FX;\r\n      }\r\n"
        "      public enum Shade \r\n      {\r\n        Light,\r\n        Dark = 4\r\n      }\r\n"
@@ -146,7 +146,7 @@ const EditRow kRows[] = {
      {"change number of value LendingServer::Model::LoanStatus.Open to 1",
       "rename value LendingServer::Model::LoanStatus.Returned to Lost",
       "change number of value LendingServer::Model::LoanStatus.Returned to 7",
-      "add value LendingServer::Model::LoanStatus.Back (after Lost)",
+      "add value LendingServer::Model::LoanStatus.Back (number 9, after Lost)",
       "add class LendingServer::Model::Point (struct; in no diagram)", "add class LendingServer::Model::Shade (enum; in no diagram)"},
      {},
      true},
