@@ -5,6 +5,7 @@
 #include "CompareSupport.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace VexloReverse::Detail {
 
@@ -67,6 +68,51 @@ void ApplyAccess(ModelWriter& w, const Element& attr, const std::vector<VexloMod
     }
     if (!index)
         w.SetSetting(attr, {settings[0].tool, "Parameters", "", false}, true);
+}
+
+// The attribute's "Kind" the text asks for: a C# property's modifier, a Delphi property's
+// accessor directive; "" where the generator writes none (an interface's members, a
+// Delphi property without accessors).
+std::string KindOf(const TypeDecl& t, const Member& p, Language language)
+{
+    if (t.kind == "interface" || t.kind == "dispinterface")
+        return "";
+    auto has = [](const Member& m, const char* word) {
+        return std::find(m.modifiers.begin(), m.modifiers.end(), word) != m.modifiers.end();
+    };
+    const Member* m = &p;
+    if (language == Language::Delphi) {
+        m = Named(t.members, Member::Kind::Method, p.readAccessor.empty() ? p.writeAccessor : p.readAccessor);
+        if (!m)
+            return "";
+    }
+    std::string kind = "common";
+    for (const char* k : {"virtual", "dynamic", "reintroduce", "static", "override"})
+        if (has(*m, k))
+            kind = k;
+    return has(*m, "abstract") ? "abstract" : kind;
+}
+
+void CompareKinds(const FileContext& c, const Attribute& attr, const TypeDecl& g, const Member* was, const TypeDecl& u,
+                  const Member& p)
+{
+    const std::wstring tool = c.user.language == Language::Delphi ? L"Delphi" : L"C#";
+    // Without a property in the generated text the attribute's setting is what it had.
+    std::string before = was ? KindOf(g, *was, c.user.language) : Narrow(c.model.GetPropertyValue(attr, tool, L"Kind"));
+    std::transform(before.begin(), before.end(), before.begin(), [](char ch) { return static_cast<char>(std::tolower(ch)); });
+    const std::string now = KindOf(u, p, c.user.language);
+    if (now.empty() || before == now || (before.empty() && now == "common"))
+        return;
+    const std::string value = EnumValue(c.model, tool, L"MemberKindSet", now);
+    if (value.empty()) {
+        c.NotReadBack(p.line, "the property " + p.name + " is " + now + ", which the " + Narrow(tool) +
+                                  " generator does not write for an attribute");
+        return;
+    }
+    c.Change("change kind of attribute " + ClassPath(*attr.parentClass) + "." + p.name + " to " + now + c.At(p.line),
+             [&attr, setting = VexloModelWriter::Setting{Narrow(tool), "Kind", value, true}](ModelWriter& w) {
+                 w.SetSetting(attr, setting);
+             });
 }
 
 std::string IndexNote(const Access& a) { return a.index.empty() ? "" : ", index " + a.index; }
@@ -147,7 +193,8 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             continue;
         const Member* was = Named(g.members, Member::Kind::Property, p.name);
         if (was && was->type == p.type && was->readAccessor == p.readAccessor &&
-            was->writeAccessor == p.writeAccessor && IndexText(*was) == IndexText(p))
+            was->writeAccessor == p.writeAccessor && IndexText(*was) == IndexText(p) &&
+            KindOf(g, *was, c.user.language) == KindOf(u, p, c.user.language))
             continue;
         const Attribute* attr = nullptr;
         for (const Attribute* x : cls.attributes)
@@ -157,7 +204,8 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             // A role's property has the type of the role's field, which the field's comparison reads back.
             const Member* field = Named(u.members, Member::Kind::Field, "F" + p.name);
             if (!field || field->type != p.type || was->readAccessor != p.readAccessor ||
-                was->writeAccessor != p.writeAccessor || IndexText(*was) != IndexText(p))
+                was->writeAccessor != p.writeAccessor || IndexText(*was) != IndexText(p) ||
+                KindOf(g, *was, c.user.language) != KindOf(u, p, c.user.language))
                 c.NotReadBack(p.line, "the property " + p.name + " comes from an association role: its type is its "
                                       "field's, its accessors and index the role's settings; change the role in the model");
             continue;
@@ -175,8 +223,11 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             const char* ec = ExportControlOf(p.visibility);
             VexloModelWriter::NewAttribute na{p.name, p.type, "", ec ? ec : "Public", false, p.documentation,
                                               AccessSettings(c, a, true)};
-            na.settings.push_back({c.user.language == Language::Delphi ? "Delphi" : "C#", "GenerateDataMember",
-                                   field ? "TRUE" : "FALSE", true});
+            const std::string tool = c.user.language == Language::Delphi ? "Delphi" : "C#";
+            na.settings.push_back({tool, "GenerateDataMember", field ? "TRUE" : "FALSE", true});
+            if (const std::string kind = KindOf(u, p, c.user.language); !kind.empty() && kind != "common")
+                if (const std::string value = EnumValue(c.model, Widen(tool), L"MemberKindSet", kind); !value.empty())
+                    na.settings.push_back({tool, "Kind", value, true});
             std::vector<AddedMethod> carried = Carried(c, g, p, a, className);
             c.Add({"add attribute " + path + ": " + p.type + " (a property, " + AccessText(a) + IndexNote(a) +
                                          (field ? "" : ", no field") + ")" + c.At(p.line),
@@ -189,6 +240,8 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         if (was && was->type != p.type && Named(g.members, Member::Kind::Field, "F" + p.name) == nullptr)
             c.Change("change type of attribute " + path + " to " + p.type + c.At(p.line),
                      [attr, type = p.type](ModelWriter& w) { w.SetString(*attr, "type", type); });
+        if (attr)
+            CompareKinds(c, *attr, g, was, u, p);
         Access before;
         if (was)
             AccessOf(c, *was, before);
