@@ -266,6 +266,7 @@ CodeFile ReadCSharp(std::string path, std::string_view text) {
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});
   }
   ts_parser_delete(parser);
+  file.initialisations = ReadInitialisations(text, Language::CSharp);
   return file;
 }
 

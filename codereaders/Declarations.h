@@ -74,6 +74,18 @@ struct NotReadBack {
   std::string why;
 };
 
+// A statement between a method's opening ("begin", "{") and its body zone: the place
+// where the generators write a constructor's initialisations of its class's fields
+// ("FWidth:=0;", "Fbalance=0;").
+struct Initialisation {
+  std::string methodId;  // the id of the method's body zone
+  std::string scope;     // its scope ("TShape::Create")
+  std::string field;     // the field assigned ("FWidth"); "" when the statement is no such assignment
+  std::string value;     // the value assigned, without surrounding blanks
+  std::string text;      // the statement as written, trimmed
+  int line = 0;
+};
+
 struct CodeFile {
   std::string path;
   Language language = Language::Delphi;
@@ -83,7 +95,11 @@ struct CodeFile {
   std::vector<std::string> uses;      // Delphi interface uses list / C# using directives, in order
   std::vector<TypeDecl> types;        // in the order of the file
   std::vector<NotReadBack> notReadBack;
+  std::vector<Initialisation> initialisations;  // in the order of the file
 };
+
+// The statements before each method body zone of the text (both languages).
+std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language);
 
 // Reads the declarations of one file's text; never throws on malformed input: what it
 // cannot read goes to notReadBack with its line.

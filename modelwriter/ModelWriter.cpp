@@ -241,6 +241,26 @@ std::string ModelWriter::AddAttribute(const Class& cls, const NewAttribute& a)
     return quid;
 }
 
+std::string ModelWriter::InsertAttribute(const Attribute& neighbour, bool before, const NewAttribute& a)
+{
+    std::string quid = NewQuid();
+    File& f = FileOf(neighbour);
+    const unsigned column = ColumnOf(f.text, neighbour.textBegin);
+    const std::string text = AttributeText(a, quid, column, m_eol);
+    if (before)
+        Put(f, neighbour.textBegin, 0, text + m_eol + Indent(column));
+    else
+        Put(f, neighbour.textEnd, 0, m_eol + Indent(column) + text);
+    return quid;
+}
+
+void ModelWriter::SetRoleClass(const Role& role, const Class& cls)
+{
+    SetString(role, "supplier", PathOf(cls));
+    SetString(role, "quidu", Narrow(cls.quid));
+    MoveRoleViews(role, cls);
+}
+
 std::string ModelWriter::AddOperation(const Class& cls, const NewOperation& op)
 {
     std::string quid = NewQuid();

@@ -78,6 +78,13 @@ public:
     void SetSetting(const RoseHost::Element& e, const Setting& setting, bool remove = false);
 
     std::string AddAttribute(const RoseHost::Class& cls, const NewAttribute& a);
+    // A new attribute right before or after `neighbour`, an attribute of the same class
+    // (where the order of attributes means something: an enumeration's values).
+    std::string InsertAttribute(const RoseHost::Attribute& neighbour, bool before, const NewAttribute& a);
+    // The class at the role's end becomes `cls` (its supplier and quidu); in the class
+    // diagrams, the role's line ends at the class's box, or the association's view goes
+    // where the diagram has no box of the class.
+    void SetRoleClass(const RoseHost::Role& role, const RoseHost::Class& cls);
     std::string AddOperation(const RoseHost::Class& cls, const NewOperation& o);
     void ReplaceParameters(const RoseHost::Operation& op, const std::vector<NewParameter>& parameters);
     std::string AddSuperclass(const RoseHost::Class& cls, const RoseHost::Class& supplier);
@@ -114,6 +121,7 @@ private:
     void AppendItem(const RoseHost::Element& e, const std::string& field, const std::string& listType,
                     const std::function<std::string(unsigned column)>& item);
     std::string PathOf(const RoseHost::Class& cls) const;
+    void MoveRoleViews(const RoseHost::Role& role, const RoseHost::Class& cls); // RoleViews.cpp
 
     const RoseHost::Model& m_model;
     ReadFile m_read;

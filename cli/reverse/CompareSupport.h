@@ -124,6 +124,16 @@ struct FileContext {
     }
 };
 
+// The model element a generated member stands for (by its zones' id, else by name).
+const Element* ElementOf(const Model& model, const Class& cls, const Member& g);
+// Pairs each user member with the generated one it was (-1: none): same id, else same
+// kind and name, else the next unpaired one of its kind (a rename).
+std::vector<int> PairMembers(const std::vector<Member>& generated, const std::vector<Member>& user);
+bool Has(const Member& m, const char* word);
+// The attribute settings a field's modifiers give; false (said) when the generator cannot write them.
+bool FieldModifiers(const FileContext& c, const Member& u, std::vector<VexloModelWriter::Setting>& settings);
+// A field that stands for an attribute or a role, as generated (`g`) and as written (`u`).
+void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u);
 // Whether the model can express the declaration; says what it cannot when not.
 bool Expressible(const FileContext& c, const Member& u, const Member* g = nullptr);
 // A new type of the user's file: a class of the model, in the package and component of
@@ -138,10 +148,25 @@ std::vector<VexloModelWriter::Setting> NewOperationSettings(const FileContext& c
 void CompareDirectives(const FileContext& c, const Class& cls, const Element& op, const Member& g, const Member& u);
 // A method that a property of the type names as its read or write accessor.
 bool IsPropertyAccessor(const TypeDecl& t, const Member& m);
+// An accessor whose parameters and result are those its property gives it (Delphi: the
+// index parameters, then Value for a write method).
+bool AccessorAgrees(const TypeDecl& t, const Member& m);
+// A Delphi property's index parameters as the attribute's "Parameters" setting holds them.
+std::string IndexText(const Member& p);
 // Properties added, changed or removed: the settings of their attributes; the fields that
 // became a new property's data member are put in `fieldsTaken`.
 void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u,
                        std::vector<std::string>& fieldsTaken);
+// Enumerations: their values are the class's attributes (ReverseEnums.cpp). Whether the
+// model can hold the enumeration as written (says why not); a value as a new attribute;
+// the values added, renamed, numbered or removed.
+bool EnumExpressible(const FileContext& c, const TypeDecl& u);
+VexloModelWriter::NewAttribute Literal(const Member& m);
+void CompareEnum(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u);
+// The type's kind changed (a C# class made a struct): the class's "Kind".
+void CompareKind(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u);
+// The fields' initial values that the constructors' initialisations give (ReverseInitial.cpp).
+void CompareInitialisations(const FileContext& c, const CodeFile& generated);
 // Superclasses and interfaces added or removed.
 void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u);
 

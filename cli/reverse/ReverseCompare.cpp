@@ -77,93 +77,6 @@ bool Has(const Member& m, const char* word)
     return std::find(m.modifiers.begin(), m.modifiers.end(), word) != m.modifiers.end();
 }
 
-// What a field's modifiers ask of its attribute: C# "const" (with the initial value the
-// generator writes only then) and "readonly" as the settings "Const" and "ReadOnly".
-// Nothing else of a field's text comes from the model: the rest is said.
-bool FieldModifiers(const FileContext& c, const Member& u, std::vector<VexloModelWriter::Setting>& settings)
-{
-    if (c.user.language == Language::Delphi) {
-        if (!u.modifiers.empty() || !u.initialValue.empty()) {
-            c.NotReadBack(u.line, "the field " + u.name + " is static, const or initialised, which the generator does "
-                                  "not write in a declaration (initial values go into constructors: set the attribute's)");
-            return false;
-        }
-        return true;
-    }
-    for (const std::string& m : u.modifiers)
-        if (m != "const" && m != "readonly" && m != "private") {
-            c.NotReadBack(u.line, "the field " + u.name + " is " + m + ", which the generator does not write");
-            return false;
-        }
-    if (!u.initialValue.empty() && !Has(u, "const")) {
-        c.NotReadBack(u.line, "the field " + u.name + " has an initial value but is not const: the generator writes "
-                              "initial values only of const fields");
-        return false;
-    }
-    settings = {{"C#", "Const", Has(u, "const") ? "TRUE" : "FALSE", true},
-                {"C#", "ReadOnly", Has(u, "readonly") ? "TRUE" : "FALSE", true}};
-    return true;
-}
-
-void CompareFieldModifiers(const FileContext& c, const Element& e, const std::string& path, const Member& g,
-                           const Member& u)
-{
-    if (g.modifiers == u.modifiers && g.initialValue == u.initialValue)
-        return;
-    std::vector<VexloModelWriter::Setting> settings, before;
-    if (!FieldModifiers(c, u, settings) || !FieldModifiers(c, g, before))
-        return;
-    std::string words;
-    for (const std::string& m : u.modifiers)
-        if (m == "const" || m == "readonly")
-            words += (words.empty() ? "" : " ") + m;
-    c.Change("make attribute " + path + " " + (words.empty() ? "neither const nor readonly" : words) +
-                 (u.initialValue.empty() ? "" : " = " + u.initialValue) + c.At(u.line),
-             [&e, settings, init = u.initialValue, had = g.initialValue](ModelWriter& w) {
-                 for (const auto& s : settings)
-                     w.SetSetting(e, s);
-                 if (init != had)
-                     w.SetString(e, "initv", init);
-             });
-}
-
-void CompareField(const FileContext& c, const Class& cls, const Member& g, const Member& u)
-{
-    const Element* e = ElementOf(c.model, cls, g);
-    if (e && e->kind == ElementKind::Role) {
-        // The field of an association role: a new name renames the role; its type is the
-        // class at the other end, which the association gives.
-        std::string name;
-        c.subject = e;
-        if (g.type != u.type)
-            c.NotReadBack(u.line, "the field " + u.name + " comes from an association role, whose type is the class at "
-                                  "its other end; change the association in the model");
-        else if (g.name != u.name && FieldName(u, name))
-            c.Change("rename role " + ClassPath(cls) + "." + Narrow(e->name) + " to " + name + c.At(u.line),
-                     [e, name](ModelWriter& w) { w.Rename(*e, name); });
-        return;
-    }
-    if (!e || e->kind != ElementKind::Attribute) {
-        if (g.name != u.name || g.type != u.type)
-            c.NotReadBack(u.line, "the field " + u.name + " has no attribute in the model");
-        return;
-    }
-    const std::string path = ClassPath(cls) + "." + Narrow(e->name);
-    c.subject = e;
-    std::string name;
-    if (g.name != u.name) {
-        if (!FieldName(u, name)) {
-            c.NotReadBack(u.line, "the field " + u.name + " cannot be generated: field names are F + the attribute's name");
-            return;
-        }
-        c.Change("rename attribute " + path + " to " + name + c.At(u.line), [e, name](ModelWriter& w) { w.Rename(*e, name); });
-    }
-    if (g.type != u.type)
-        c.Change("change type of attribute " + path + " to " + u.type + c.At(u.line),
-                 [e, type = u.type](ModelWriter& w) { w.SetString(*e, "type", type); });
-    CompareFieldModifiers(c, *e, path, g, u);
-}
-
 void CompareMethod(const FileContext& c, const Class& cls, const Member& g, const Member& u)
 {
     const Element* e = ElementOf(c.model, cls, g);
@@ -201,16 +114,26 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
 // come from the operation's Type) unless the generated declaration has it already.
 bool Expressible(const FileContext& c, const Member& u, const Member* g)
 {
+    bool expressible = true;
     for (size_t i = 0; i < u.parameters.size(); ++i) {
         const auto& p = u.parameters[i];
         const bool same = g && i < g->parameters.size() && g->parameters[i].kind == p.kind &&
                           g->parameters[i].defaultValue == p.defaultValue;
         if (!same && (!p.kind.empty() || !p.defaultValue.empty())) {
-            c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name +
-                                      " has a kind or default value, which the generator does not write");
-            return false;
+            const std::string what = !p.kind.empty() && !p.defaultValue.empty()
+                                         ? p.kind + " with the default value " + p.defaultValue
+                                     : !p.kind.empty() ? p.kind
+                                                       : "given the default value " + p.defaultValue;
+            c.NotReadBack(u.line, "the parameter " + p.name + " of " + u.name + " is " + what +
+                                      ": the generators write a parameter as its name and type only, so no model "
+                                      "setting gives " + (p.kind.empty() ? "a default value" : "a parameter kind") +
+                                      "; the next generation writes the declaration without it and saves your line "
+                                      "to the file's .vxlost file");
+            expressible = false;
         }
     }
+    if (!expressible)
+        return false;
     if (u.kind == Member::Kind::Method && u.methodKind == "destructor" && c.user.language == Language::CSharp) {
         c.NotReadBack(u.line, "the destructor ~" + u.name + " is not written by the generator");
         return false;
@@ -247,6 +170,9 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
                                  [&cls, o](ModelWriter& w) { return std::vector<std::string>{w.AddOperation(cls, o)}; },
                                  {{&u, Narrow(cls.name), ""}}});
+    } else if (u.kind == Member::Kind::Constant) {
+        c.NotReadBack(u.line, "the class constant " + u.name + ": the Delphi generator writes no const section in a "
+                              "class (no model setting gives one)");
     } else {
         c.NotReadBack(u.line, "the declaration " + u.name + " is not read back yet (only fields and methods are)");
     }
@@ -255,6 +181,16 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
 void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
 {
     c.subject = &cls;
+    CompareKind(c, cls, g, u);
+    if (g.kind == "enum" || u.kind == "enum") {
+        if (g.kind == u.kind)
+            CompareEnum(c, cls, g, u);
+        if (g.documentation != u.documentation)
+            c.Change("change documentation of class " + ClassPath(cls) + c.At(u.line),
+                     [&cls, doc = u.documentation](ModelWriter& w) { w.SetString(cls, "documentation", doc); },
+                     "documentation " + u.documentation);
+        return;
+    }
     const std::vector<int> pair = PairMembers(g.members, u.members);
     std::vector<bool> matched(g.members.size(), false);
     std::vector<std::string> fieldsTaken;
@@ -269,6 +205,9 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
         }
         const Member& gm = g.members[static_cast<size_t>(pair[i])];
         matched[static_cast<size_t>(pair[i])] = true;
+        if (um.kind == Member::Kind::Method && AccessorAgrees(u, um))
+            if (const Element* e = ElementOf(c.model, cls, gm); !e || e->kind != ElementKind::Operation)
+                continue; // the property's settings give it (CompareProperties)
         if (um.kind == Member::Kind::Field)
             CompareField(c, cls, gm, um);
         else if (um.kind == Member::Kind::Method && Expressible(c, um, &gm))
@@ -351,6 +290,7 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
         CompareBases(c, cls, *g, u);
         CompareType(c, cls, *g, u);
     }
+    CompareInitialisations(c, generated);
 }
 
 std::vector<std::string> ThreeWay(const Model& model, Comparison& code, const Comparison& modelSide)

@@ -51,9 +51,12 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     if (u.kind != "class") {
         std::string kind = EnumValue(c.model, tool, L"ClassKindSet", u.kind);
         if (kind.empty()) {
-            c.NotReadBack(u.line, "the " + u.kind + " " + u.name + " is a kind of type the generator does not write");
+            c.NotReadBack(u.line, "the " + u.kind + " " + u.name + " is a kind of type the " + Narrow(tool) +
+                                      " generator does not write (no value of a class's \"Kind\" gives it)");
             return;
         }
+        if (u.kind == "enum" && !EnumExpressible(c, u))
+            return;
         nc.settings.push_back({Narrow(tool), "Kind", kind, true});
     }
     if (!u.guid.empty())
@@ -67,7 +70,9 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     std::vector<AddedMethod> methods;
     for (const Member& m : u.members) {
         std::string name;
-        if (m.kind == Member::Kind::Field && FieldName(m, name)) {
+        if (m.kind == Member::Kind::EnumValue) {
+            nc.attributes.push_back(Literal(m));
+        } else if (m.kind == Member::Kind::Field && FieldName(m, name)) {
             nc.attributes.push_back({name, m.type, "", "Private", false, m.documentation, {}});
         } else if (m.kind == Member::Kind::Method && Expressible(c, m)) {
             const char* ec = ExportControlOf(m.visibility);
@@ -82,13 +87,36 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     std::string path = ClassPath(*sibling);
     path = path.substr(0, path.size() - sibling->name.size()) + u.name;
     c.Add(
-        {"add class " + path + " (" + (bases.empty() ? "" : "superclass " + bases + "; ") + "in no diagram)" + c.At(u.line),
+        {"add class " + path + " (" + (u.kind == "class" ? "" : u.kind + "; ") +
+             (bases.empty() ? "" : "superclass " + bases + "; ") + "in no diagram)" + c.At(u.line),
          [sibling, nc](ModelWriter& w) {
              std::vector<std::string> ids;
              w.AddClass(*sibling->parentCategory, sibling->assignedModules[0], nc, &ids);
              return ids;
          },
          methods});
+}
+
+void CompareKind(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
+{
+    if (g.kind == u.kind)
+        return;
+    const std::wstring tool = c.user.language == Language::Delphi ? L"Delphi" : L"C#";
+    if (g.kind == "enum" || u.kind == "enum") {
+        c.NotReadBack(u.line, "the " + g.kind + " " + u.name + " is declared as " + (u.kind == "enum" ? "an " : "a ") +
+                                  u.kind + ": make it one in the model (its attributes are an enumeration's values)");
+        return;
+    }
+    const std::string kind = EnumValue(c.model, tool, L"ClassKindSet", u.kind);
+    if (kind.empty()) {
+        c.NotReadBack(u.line, "the " + g.kind + " " + u.name + " is declared as " + (u.kind == "object" ? "an " : "a ") +
+                                  u.kind + ", a kind of type the " + Narrow(tool) + " generator does not write");
+        return;
+    }
+    c.Change("change kind of class " + ClassPath(cls) + " to " + u.kind + c.At(u.line),
+             [&cls, setting = VexloModelWriter::Setting{Narrow(tool), "Kind", kind, true}](ModelWriter& w) {
+                 w.SetSetting(cls, setting);
+             });
 }
 
 void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)

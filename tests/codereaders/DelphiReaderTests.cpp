@@ -221,3 +221,43 @@ TEST(DelphiReader, ReadsProgramsAndPackages)
 }
 
 } // namespace
+
+namespace {
+
+// The statements before a body zone, both languages: "line field=value" or "line ?text"
+// for a statement that assigns no field.
+TEST(Initialisations, AreTheStatementsBetweenAMethodsOpeningAndItsBodyZone)
+{
+    struct Row {
+        const char* what;
+        Language language;
+        const char* source;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"Delphi, with blanks and a call", Language::Delphi,
+         "constructor TX.Create();\n//## begin TX::Create%A1.var preserve=yes\n//## end TX::Create%A1.var\nbegin\n"
+         "  FWidth:=0;\n\n  FName := 'a;b';\n  Inherited Create;\n  //## begin TX::Create%A1.body preserve=yes\n"
+         "  //## end TX::Create%A1.body\nend;\n",
+         "5 FWidth=0\n7 FName='a;b'\n8 ?Inherited Create;\n"},
+        {"Delphi, lower-case begin, nothing before the zone", Language::Delphi,
+         "procedure TX.Run();\nBEGIN\n  //## begin TX::Run%A2.body preserve=yes\n  X:=1;\n  //## end TX::Run%A2.body\nend;\n", ""},
+        {"a zone without its opening above takes nothing", Language::Delphi,
+         "  //## end TX::Get%A3.getbody\n  F:=1;\n  //## begin TX::Run%A4.body preserve=yes\n  //## end TX::Run%A4.body\n", ""},
+        {"C#, a comparison is no assignment", Language::CSharp,
+         "public Account()\n{\n  Fbalance=0;\n  Fok = a == b;\n  Ftest == 1;\n  //## begin Account::Account%B1.body preserve=yes\n"
+         "  //## end Account::Account%B1.body\n}\n",
+         "3 Fbalance=0\n4 Fok=a == b\n5 ?Ftest == 1;\n"},
+        {"C#, accessor zones are not bodies", Language::CSharp,
+         "get\n{\n  Fx=1;\n  //## begin A::SetX%B2.getbody preserve=yes\n  //## end A::SetX%B2.getbody\n}\n", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string got;
+        for (const Initialisation& i : ReadInitialisations(row.source, row.language))
+            got += std::to_string(i.line) + " " + (i.field.empty() ? "?" + i.text : i.field + "=" + i.value) + "\n";
+        EXPECT_EQ(got, row.expected);
+    }
+}
+
+} // namespace

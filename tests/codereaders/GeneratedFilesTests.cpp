@@ -97,6 +97,9 @@ void CheckFile(const fs::path& path, const std::set<std::string>& classes, bool 
             found = found || (m.uniqueId == z.id && (m.zoneTag == tag || m.kind == Member::Kind::Property));
         EXPECT_TRUE(found || (!strict && Mentioned(file, type))) << z.scope << "%" << z.id << "." << z.tag << " has no member";
     }
+    // Before a body zone the generators write only the fields' initial values.
+    for (const Initialisation& i : file.initialisations)
+        EXPECT_TRUE(i.field.size() > 1 && i.field[0] == 'F' && !i.value.empty()) << i.line << ": " << i.text;
 }
 
 // What a reader reports of any text: lines inside it, each declaration ending at or after
