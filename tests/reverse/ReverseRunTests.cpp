@@ -3,6 +3,7 @@
 // to the documented normalisations (the generator's order, zone markers around new
 // bodies). A no-op reverse of the example and of the sample models changes no byte.
 #include "CliTestSupport.h"
+#include "ReverseTestSupport.h"
 #include "SampleModels.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <set>
 
 using namespace CliTest;
+using ReverseTest::Normalised;
 
 namespace {
 
@@ -121,28 +123,6 @@ const EditRow kRows[] = {
      {"remove operation Catalog::TDateRange.Days"},
      {"--prune"}},
 };
-
-// The lines of a file that are not zone markers, blank or visibility keywords, sorted:
-// the generator's order, its markers and its sections are normalisations.
-std::vector<std::string> Normalised(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.find_first_not_of(' ') == std::string::npos || line.find("//## ") != std::string::npos)
-            continue;
-        // The generator writes every visibility section, also an empty one.
-        const std::string word = line.substr(line.find_first_not_of(' '));
-        if (word == "private" || word == "protected" || word == "public" || word == "published" ||
-            word == "//private" || word == "//protected" || word == "//public" || word == "//internal")
-            continue;
-        lines.push_back(line);
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 class ReverseRun : public VexloRunTest {
 protected:
