@@ -377,7 +377,10 @@ const std::vector<std::pair<const char*, Edit>>& Edits()
              return name;
          }},
         {"add class", [](CodeFile& f, const Cls& c, std::mt19937&, int k) -> std::string {
-             const std::string name = "TRnd" + std::to_string(k), n = std::to_string(k);
+             // Reverse reads back bases that are classes of the model, not types new in the same run.
+             if (c.name.rfind("TRnd", 0) == 0)
+                 return "";
+             const std::string name = "TRnd" + std::to_string(k);
              if (f.csharp) {
                  const std::string in = c.indent.substr(2);
                  size_t at = c.begin;
