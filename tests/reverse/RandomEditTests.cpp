@@ -87,6 +87,8 @@ protected:
             EXPECT_TRUE(got == want || (f.csharp && std::includes(got.begin(), got.end(), want.begin(), want.end())))
                 << "edited, not after reverse:" << Minus(want, got) << "\nafter reverse, not edited:" << Minus(got, want)
                 << "\n--- the run\n" << r.out << r.err;
+            // What reverse read back stands in the new file: the zone guard saves nothing.
+            EXPECT_FALSE(fs::exists(m_dir / "out" / (f.path + ".vxlost"))) << ReadFile(m_dir / "out" / (f.path + ".vxlost"));
             const std::vector<std::string> before = ZoneLines(edited), after = ZoneLines(now);
             EXPECT_TRUE(std::includes(after.begin(), after.end(), before.begin(), before.end()))
                 << "no longer inside a zone:" << Minus(before, after);
