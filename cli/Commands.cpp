@@ -8,6 +8,7 @@
 #include "OutputPaths.h"
 #include "RegistryTools.h"
 #include "RunChecks.h"
+#include "ShowMembers.h"
 #include "VexloIds.h"
 #include "run/RunPlan.h"
 #include "zones/ZoneGuard.h"
@@ -98,6 +99,8 @@ int RunShow(const Options& options, const Installation& installation)
             line += components.empty() ? L" not assigned" : L" -> " + Names(components);
             OutLine(line);
             ShowProperties(options, *model, cls, static_cast<size_t>(level));
+            if (options.members)
+                ShowMembers(*model, cls, static_cast<size_t>(level));
             for (const Class* nested : cls.nestedClasses)
                 showClass(*nested, level + 1);
         };

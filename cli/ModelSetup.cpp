@@ -181,6 +181,7 @@ std::shared_ptr<Model> LoadModel(const Options& options, const std::wstring& pro
             for (const wchar_t* file : kPropertyFiles)
                 model->MergeDefaults(LoadPropertyFile(propertiesFolder + L"/" + file, load));
             model->MergeDefaults(own);
+            ResolveEnumerations(*model);
         }
         KeepUntilExit(model);
         return model;

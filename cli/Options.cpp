@@ -18,7 +18,8 @@ Commands:
   generate MODEL.mdl   run code generation through the Vexlo add-in, as Rose does
   show MODEL.mdl       print packages, classes and components with their languages,
                        assignments and output paths (--properties: and each one's
-                       Delphi and C# properties, those that differ from the defaults first)
+                       Delphi and C# properties, those that differ from the defaults first;
+                       --members: each class's attributes and operations)
   register [MODULE]    register the add-in module (default: the one beside vexlo)
                        and print the registry keys it wrote
   unregister [MODULE]  unregister it and print what is left
@@ -245,6 +246,8 @@ Options ParseOptions(const std::vector<std::wstring>& args)
                 Usage(L"--format must be svg or png, got: " + options.format);
         } else if (options.command == Command::Show && name == L"--properties") {
             options.properties = true;
+        } else if (options.command == Command::Show && name == L"--members") {
+            options.members = true;
         } else if (diagram && name == L"--scale") {
             const std::wstring value = takeValue();
             wchar_t* end = nullptr;

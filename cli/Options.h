@@ -37,6 +37,7 @@ struct Options {
     bool check = false;                  // --check
     bool diff = false;                   // --diff
     bool prune = false;                  // reverse --prune
+    bool members = false;                // show --members: each class's attributes and operations
     bool properties = false;             // show --properties: each element's Delphi and C# properties
     std::wstring report;                 // --report FILE.json
     std::wstring lineEnds = L"keep";     // --line-ends crlf|lf|keep

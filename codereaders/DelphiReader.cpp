@@ -3,6 +3,8 @@
 // of the members they implement.
 #include "DelphiParse.h"
 
+#include <algorithm>
+
 namespace VexloCode {
 namespace Delphi {
 namespace {
@@ -136,9 +138,12 @@ void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std
     const ImplHeader& h = headers[i];
     const int next = i + 1 < headers.size() ? headers[i + 1].line : 1 << 30;
     const ZoneMarker* zone = nullptr;
-    for (const ZoneMarker& z : markers)
-      if (z.begin && z.line > h.line && z.line < next && EqualNoCase(z.scope, h.type + "::" + h.name)) {
-        zone = &z;
+    // The markers are in line order: those after the header, up to the next one.
+    auto z = std::upper_bound(markers.begin(), markers.end(), h.line,
+                              [](int line, const ZoneMarker& marker) { return line < marker.line; });
+    for (; z != markers.end() && z->line < next; ++z)
+      if (z->begin && EqualNoCase(z->scope, h.type + "::" + h.name)) {
+        zone = &*z;
         break;
       }
     if (!zone) continue;

@@ -57,9 +57,10 @@ std::vector<ZoneMarker> FindZoneMarkers(std::string_view text) {
 }
 
 int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last) {
-  for (const ZoneMarker& marker : markers)
-    if (marker.line >= first && marker.line < last) return marker.line;
-  return 0;
+  // Asked for every declaration of a file: a search, not a scan of all its markers.
+  auto it = std::lower_bound(markers.begin(), markers.end(), first,
+                             [](const ZoneMarker& marker, int line) { return marker.line < line; });
+  return it != markers.end() && it->line < last ? it->line : 0;
 }
 
 std::string OwnZoneId(const std::vector<ZoneMarker>& markers, std::string_view scope) {

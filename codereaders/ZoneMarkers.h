@@ -20,6 +20,7 @@ struct ZoneMarker {
 std::vector<ZoneMarker> FindZoneMarkers(std::string_view text);
 
 // The first marker line in [first, last), or 0: a declaration over those lines is split.
+// The markers in line order, as FindZoneMarkers gives them.
 int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last);
 
 // The id of the zones whose scope is exactly this name (a type's own zones), or "".

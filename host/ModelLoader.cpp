@@ -102,6 +102,11 @@ DefaultPropertySets LoadPropertyFile(const std::wstring& fileName, const LoadOpt
     return LoadPropertyFileFromText(text, fileName, options);
 }
 
+void ResolveEnumerations(Model& model)
+{
+    Loading::Builder::ResolveEnumerations(model.defaults, &model);
+}
+
 void MergePropertyFile(Model& model, const std::wstring& fileName, const LoadOptions& options)
 {
     model.MergeDefaults(LoadPropertyFile(fileName, options));

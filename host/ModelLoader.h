@@ -50,6 +50,11 @@ DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::w
 // Reads a property file and puts its sets over the model's defaults.
 void MergePropertyFile(Model& model, const std::wstring& fileName, const LoadOptions& options);
 
+// Names the "(\"SetName\" 801)" values of the model's elements that its own sets left as
+// numbers, through its defaults as they are now: a model without sets of its own gets the
+// shipped property files' sets after loading, and its values are read through those.
+void ResolveEnumerations(Model& model);
+
 // Expands a leading "$SYMBOL" of a file name through the path map; the name unchanged
 // when it has none. Throws RoseLoadError (at the given place) for an unknown symbol.
 std::wstring ExpandVirtualPath(const std::wstring& name, const std::map<std::wstring, std::wstring>& pathMap,

@@ -140,7 +140,13 @@ void ModelWriter::InsertField(File& f, const Element& e, const std::string& fiel
     unsigned column = o.fields.empty() ? ColumnOf(f.text, o.begin) + 4 : ColumnOf(f.text, o.fields[0].nameBegin);
     for (const FieldSpan& next : o.fields) {
         if (rank(next.name) > mine && rank(next.name) < order.size()) {
-            Put(f, LineStart(f.text, next.nameBegin), 0, Indent(column) + FieldText(field, value) + m_eol);
+            // A field on a line of its own gets a line before it; in an object written on
+            // one line, the new field stands before the next one on that line.
+            const size_t line = LineStart(f.text, next.nameBegin);
+            if (f.text.find_first_not_of(" \t", line) == next.nameBegin)
+                Put(f, line, 0, Indent(column) + FieldText(field, value) + m_eol);
+            else
+                Put(f, next.nameBegin, 0, FieldText(field, value) + " ");
             return;
         }
     }

@@ -170,12 +170,18 @@ struct ReadBack {
 void CompareOne(const Model& model, const CodeState& file, const std::string& shown, bool prune, Bases& bases,
                 ReadBack& out)
 {
-    const VexloCode::CodeFile& user = out.userCode.back();
-    const VexloCode::CodeFile generated = Read(file.path, file.generated);
     std::optional<std::string> base = bases.Of(file.path);
-    if (!base) {
+    if (!base)
         OutLine(L"no base of the last run for " + Shown(file.path) +
                 L": comparing the code with what the model generates now");
+    // The code as the model generates it now, or as the last run left it: no change of the
+    // code's to read back (most files of a large model, and reading costs time).
+    if (*file.user == file.generated || (base && *base == *file.user))
+        return;
+    out.userCode.back() = Read(file.path, *file.user);
+    const VexloCode::CodeFile& user = out.userCode.back();
+    const VexloCode::CodeFile generated = Read(file.path, file.generated);
+    if (!base) {
         VexloReverse::CompareFile(model, generated, user, shown, prune, out.comparison);
         return;
     }
@@ -207,7 +213,6 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
             out.comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
             continue;
         }
-        out.userCode.back() = Read(file.path, *file.user);
         CompareOne(model, file, shown, prune, bases, out);
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }

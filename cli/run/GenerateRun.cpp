@@ -254,6 +254,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         zoneGuard.Preview(options.diff);
     zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
     zoneGuard.OfferSavedZones(bases.SavedZones());
+    zoneGuard.HandZones(CurrentRunHooks().extraZones);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);

@@ -11,10 +11,33 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace VexloCli {
+
+namespace {
+
+// Each line of the new file's zones that a handed zone (`handed`, marker form) filled, counted.
+void CountHandedLines(const std::string& handed, const std::string& now, std::unordered_map<std::string, int>& into)
+{
+    std::set<std::pair<std::string_view, std::string_view>> keys;
+    const ZoneScanResult handedZones = ScanZoneText(handed);
+    for (const ScannedZone& zone : handedZones.zones)
+        keys.insert({zone.id, zone.tag});
+    for (const ScannedZone& zone : ScanZoneText(now).zones) {
+        if (!keys.count({zone.id, zone.tag}))
+            continue;
+        for (size_t p = zone.textStart; p < zone.textEnd;) {
+            const size_t end = std::min(now.find('\n', p), zone.textEnd);
+            ++into[ComparableText(std::string_view(now).substr(p, end - p))];
+            p = end + 1;
+        }
+    }
+}
+
+} // namespace
 
 // Text outside the zones is the generator's, and regeneration replaces it; but a line of
 // the user's lands there when a marker line is deleted or moved, or lines are swapped.
@@ -152,6 +175,10 @@ std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<s
     // `vexlo reverse`): it is in the new file, not lost.
     if (now)
         countOutside(*now, written);
+    // So is a user's line that a zone handed to the add-in carried into the new file's
+    // zones (the body of a method `vexlo reverse` added to the model).
+    if (auto handed = m_handed.find(Lower(file.path)); now && handed != m_handed.end())
+        CountHandedLines(handed->second, *now, written);
     const std::unordered_map<std::string, int> baseCounts = generated;
     std::vector<int> lines;
     const std::string& text = file.Text();

@@ -82,6 +82,12 @@ public:
     };
     void OfferSavedZones(std::vector<SavedZoneRef> zones) { m_saved = std::move(zones); }
 
+    // Before ReadOldFiles: zones another command hands the add-in beside an old file's
+    // (`vexlo reverse`: the bodies of methods added in the code), in marker form, by
+    // lower-case "/"-separated path. A line of the user's outside the zones that such a
+    // zone carries into the new file stands in it: it is not saved as lost.
+    void HandZones(std::map<std::wstring, std::string> zones) { m_handed = std::move(zones); }
+
     // How an old file's text is handed to the add-in (line ends, encoding: the run's
     // TextForms); without one, only mixed line ends are made CR LF.
     using AddinForm = std::function<std::string(const std::wstring& path, const std::string& text)>;
@@ -201,6 +207,7 @@ private:
     bool m_preview = false;
     BaseText m_base;
     std::vector<SavedZoneRef> m_saved;
+    std::map<std::wstring, std::string> m_handed;
     AddinForm m_addinForm;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first

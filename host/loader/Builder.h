@@ -38,6 +38,8 @@ public:
 
     void BuildModel(PetalReader& r);
     void BuildPropertyFile(PetalReader& r, DefaultPropertySets& sets);
+    // "(\"SetName\" 801)" values: the name of the set's entry with that number.
+    static void ResolveEnumerations(DefaultPropertySets& sets, Model* model);
 
 private:
     // The reader's arena back to where it was when an object began.
@@ -379,8 +381,6 @@ private:
     Module* BuildModule(const PetalValue& object, Subsystem* parent);
     // Links by unique id, once every element is known.
     void Resolve();
-    // "(\"SetName\" 801)" values: the name of the set's entry with that number.
-    static void ResolveEnumerations(DefaultPropertySets& sets, Model* model);
     struct ClassModule {
         Class* cls;
         ModelText moduleQuid;
