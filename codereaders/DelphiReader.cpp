@@ -4,6 +4,7 @@
 #include "DelphiParse.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace VexloCode {
 namespace Delphi {
@@ -134,6 +135,8 @@ void AttachAccessor(TypeDecl& type, const std::string& accessor, const ZoneMarke
 // Each implementation header takes the id of the first zone after it (before the next
 // header) whose scope names its class and method.
 void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std::vector<ZoneMarker>& markers) {
+  std::unordered_multimap<std::string, TypeDecl*> types;  // by lower-case name
+  for (TypeDecl& type : file.types) types.emplace(Lower(type.name), &type);
   for (size_t i = 0; i < headers.size(); ++i) {
     const ImplHeader& h = headers[i];
     const int next = i + 1 < headers.size() ? headers[i + 1].line : 1 << 30;
@@ -147,10 +150,9 @@ void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std
         break;
       }
     if (!zone) continue;
-    for (TypeDecl& type : file.types) {
-      if (!EqualNoCase(type.name, h.type)) continue;
-      if (Member* m = FindMethod(type, h)) SetId(*m, *zone);
-      AttachAccessor(type, h.name, *zone);
+    for (auto [it, end] = types.equal_range(Lower(h.type)); it != end; ++it) {
+      if (Member* m = FindMethod(*it->second, h)) SetId(*m, *zone);
+      AttachAccessor(*it->second, h.name, *zone);
     }
   }
 }

@@ -122,6 +122,9 @@ std::vector<VexloModelWriter::Setting> NewOperationSettings(const FileContext& c
 
 void CompareDirectives(const FileContext& c, const Class& cls, const Element& op, const Member& g, const Member& u)
 {
+    // The settings are those of the words: the same words, the same settings.
+    if (g.modifiers == u.modifiers && g.methodKind == u.methodKind)
+        return;
     const bool interface = IsInterface(c.model, cls, c.user.language);
     std::string was, now;
     std::vector<VexloModelWriter::Setting> before = SettingsOf(c, g, interface, was);

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <filesystem>
 
 namespace VexloCli {
@@ -186,10 +187,15 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
         return;
     }
     // Three ways: the code's changes since the last run, less those the model made too.
-    const VexloCode::CodeFile before = Read(file.path, *base);
+    // The model unchanged since (the usual case): the base is the generated text, read once.
+    std::optional<VexloCode::CodeFile> baseCode;
+    if (*base != file.generated)
+        baseCode = Read(file.path, *base);
+    const VexloCode::CodeFile& before = baseCode ? *baseCode : generated;
     VexloReverse::Comparison code, modelSide;
     VexloReverse::CompareFile(model, before, user, shown, prune, code);
-    VexloReverse::CompareFile(model, before, generated, shown, false, modelSide);
+    if (baseCode)
+        VexloReverse::CompareFile(model, before, generated, shown, false, modelSide);
     for (std::string& conflict : VexloReverse::ThreeWay(model, code, modelSide))
         out.conflicts.push_back(std::move(conflict));
     VexloReverse::Comparison& all = out.comparison;

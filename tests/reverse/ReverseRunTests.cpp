@@ -23,12 +23,12 @@ struct EditRow {
     const char* file; // below out/
     std::vector<Replace> edits;
     std::vector<std::string> changes; // the changes the run prints, as --dry-run does (each a part of one line)
-    // Lines of `vexlo show --members` the reverse brings (a leading "!": that it takes away).
-    std::vector<std::string> shown;
     std::vector<std::string> flags = {}; // more options of reverse
     // The generator adds lines of its own beyond the normalisations (a namespace block
     // around a new C# class): every line of the edited file is there, and more.
     bool addsLines = false;
+    // Lines of `vexlo show --members` the reverse brings (a leading "!": that it takes away).
+    std::vector<std::string> shown = {};
 };
 
 const char* const kCatalog = "Delphi/Catalog.pas";
@@ -38,10 +38,14 @@ const EditRow kRows[] = {
     {"field added", kCatalog,
      {{"    FPages: Integer;\r\n", "    FPages: Integer;\r\n    FEdition: Integer;\r\n"}},
      {"add attribute Catalog::TBook.Edition: Integer (out/Delphi/Catalog.pas:"},
+     {},
+     false,
      {"attribute Edition: Integer (private)"}},
     {"field renamed and retyped", kCatalog,
      {{"    FEndDate: TDateTime;", "    FLastDay: TDate;"}},
      {"rename attribute Catalog::TDateRange.EndDate to LastDay", "change type of attribute Catalog::TDateRange.EndDate to TDate"},
+     {},
+     false,
      {"attribute LastDay: TDate (public)", "!attribute EndDate: TDateTime (public)"}},
     {"method added with a var section and a body", kCatalog,
      {{"    function LoanDays(): Integer; override;\r\n",
@@ -50,17 +54,23 @@ const EditRow kRows[] = {
        "  //## end TBook::LoanDays%62B0A1C30059.body\r\nend;\r\n\r\nfunction TBook.Summary(AWidth: Integer): string;\r\n"
        "var\r\n  S: string;\r\nbegin\r\n  S := Title;\r\n  Result := Copy(S, 1, AWidth);\r\nend;\r\n"}},
      {"add operation Catalog::TBook.Summary(AWidth: Integer): string (out/Delphi/Catalog.pas:"},
+     {},
+     false,
      {"operation Summary(AWidth: Integer): string (public)"}},
     {"parameters and result changed", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;", "    function Contains(ADay: TDate;AStrict: Boolean): Integer;"},
       {"function TDateRange.Contains(ADate: TDateTime): Boolean;", "function TDateRange.Contains(ADay: TDate;AStrict: Boolean): Integer;"}},
      {"change type of operation Catalog::TDateRange.Contains to Integer",
       "change parameters of operation Catalog::TDateRange.Contains to (ADay: TDate; AStrict: Boolean)"},
+     {},
+     false,
      {"operation Contains(ADay: TDate; AStrict: Boolean): Integer (public)"}},
     {"method renamed (its zones keep the id)", kCatalog,
      {{"    function Days(): Integer;", "    function DayCount(): Integer;"},
       {"function TDateRange.Days(): Integer;", "function TDateRange.DayCount(): Integer;"}},
      {"rename operation Catalog::TDateRange.Days to DayCount"},
+     {},
+     false,
      {"operation DayCount(): Integer (public)", "!operation Days(): Integer (public)"}},
     {"procedure made protected and documented", kCatalog,
      {{"  protected\r\n  //## begin TDateRange%62B0A1C30018.protected preserve=yes\r\n  //## end TDateRange%62B0A1C30018.protected\r\n",
@@ -71,10 +81,14 @@ const EditRow kRows[] = {
       {"function TDateRange.Days(): Integer;", "{How many days.}\r\nfunction TDateRange.Days(): Integer;"}},
      {"change visibility of operation Catalog::TDateRange.Days to protected",
       "change documentation of operation Catalog::TDateRange.Days"},
+     {},
+     false,
      {"operation Days(): Integer (protected)"}},
     {"directives changed", kCatalog,
      {{"    function Days(): Integer;", "    function Days(): Integer; overload; virtual;"}},
      {"change directives of operation Catalog::TDateRange.Days to virtual, overload"},
+     {},
+     false,
      {"operation Days(): Integer (public, Kind=virtual, IsOverload=TRUE)"}},
     {"class added with a superclass, a field and methods with bodies", kCatalog,
      {{"  //## begin TCatalog%", "  TJournal = class (TItem)\r\n  private\r\n    FIssue: Integer;\r\n  public\r\n"
@@ -83,6 +97,8 @@ const EditRow kRows[] = {
       {"\r\ninitialization", "\r\nfunction TJournal.Describe(): string;\r\nbegin\r\n  Result := 'journal';\r\nend;\r\n\r\n"
                    "class function TJournal.Count(): Integer;\r\nbegin\r\n  Result := 0;\r\nend;\r\n\r\ninitialization"}},
      {"add class Catalog::TJournal (superclass TItem; in no diagram) (out/Delphi/Catalog.pas:"},
+     {},
+     false,
      {"class TJournal [Delphi] -> Delphi::Catalog", "attribute Issue: Integer (private)"}},
     {"properties: one for an attribute's field, one new, their read methods with bodies", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;\r\n",
@@ -96,21 +112,30 @@ const EditRow kRows[] = {
                             "initialization"}},
      {"make attribute Catalog::TDateRange.StartDate a property (read)",
       "add attribute Catalog::TBook.Shelf: string (a property, read, no field)"},
-     {"attribute StartDate: TDateTime (public, IsProperty=TRUE, GenerateGetOperation=TRUE)", "attribute Shelf: string (public, GenerateDataMember=FALSE, IsProperty=TRUE, GenerateGetOperation=TRUE)"}},
+     {},
+     false,
+     {"attribute StartDate: TDateTime (public, IsProperty=TRUE, GenerateGetOperation=TRUE)",
+      "attribute Shelf: string (public, GenerateDataMember=FALSE, IsProperty=TRUE, GenerateGetOperation=TRUE)"}},
     {"C#: property added with a get body", kModel,
      {{"          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
        "          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n        public int Shelf \r\n        {\r\n"
        "          get\r\n          {\r\n            return 3;\r\n          }\r\n        }\r\n"}},
      {"add attribute LendingServer::Model::Book.Shelf: int (a property, read, no field)"},
+     {},
+     false,
      {"attribute Shelf: int (public, IsProperty=TRUE, GenerateDataMember=FALSE, GenerateSetOperation=FALSE)"}},
     {"C#: field added", kModel,
      {{"        private bool FIsAvailable;\r\n", "        private bool FIsAvailable;\r\n        private int FShelf;\r\n"}},
      {"add attribute LendingServer::Model::Book.Shelf: int (out/CSharp/LendingModel.cs:"},
+     {},
+     false,
      {"attribute Shelf: int (private)"}},
     {"C#: a const field added with its value, a readonly field made plain", kModel,
      {{"        private bool FIsAvailable;\r\n", "        private bool FIsAvailable;\r\n        private const int FShelf=3;\r\n"},
       {"        private readonly string FIsbn;", "        private string FIsbn;"}},
      {"add attribute LendingServer::Model::Book.Shelf: int", "make attribute LendingServer::Model::Book.Isbn neither const nor readonly"},
+     {},
+     false,
      {"attribute Shelf: int = 3 (private, Const=TRUE)", "attribute Isbn: string (private)"}},
     {"C#: method added with a body, parameters changed", kModel,
      {{"          //## end Book::Lend%62B0A1C300A4.body\r\n        }\r\n",
@@ -119,6 +144,8 @@ const EditRow kRows[] = {
       {"        public override string Describe()", "        public override string Describe(bool full)"}},
      {"add operation LendingServer::Model::Book.Count(int from, int to): int",
       "change parameters of operation LendingServer::Model::Book.Describe to (bool full)"},
+     {},
+     false,
      {"operation Count(from: int; to: int): int (public)", "operation Describe(full: bool): string (public, Kind=override)"}},
     {"C#: class added with a base, a field and a method", kModel,
      {{"      /// <summary>\r\n      /// A book of the library.",
@@ -126,9 +153,9 @@ const EditRow kRows[] = {
        "        public int Next(int step)\r\n        {\r\n          return FIssue + step;\r\n        }\r\n      }\r\n"
        "      /// <summary>\r\n      /// A book of the library."}},
      {"add class LendingServer::Model::Journal (superclass LendingServer.Model.Entity; in no diagram)"},
-     {"class Journal [C#] -> CSharp::LendingModel", "operation Next(step: int): int (public)"},
      {},
-     true},
+     true,
+     {"class Journal [C#] -> CSharp::LendingModel", "operation Next(step: int): int (public)"}},
     {"enumeration: values added where typed, one renamed; an enumeration added", kCatalog,
      {{"TItemState =  (isAvailable,isOnLoan,isReserved,isLost);",
        "TItemState =  (isNew,isAvailable,isOnLoan,isInRepair,isReserved,isGone);"},
@@ -189,8 +216,9 @@ const EditRow kRows[] = {
        "  //## begin TDateRange::Days%62B0A1C30042.body preserve=yes\r\n"
        "  //## end TDateRange::Days%62B0A1C30042.body\r\nend;\r\n\r\n", ""}},
      {"remove operation Catalog::TDateRange.Days"},
-     {"!operation Days(): Integer (public)"},
-     {"--prune"}},
+     {"--prune"},
+     false,
+     {"!operation Days(): Integer (public)"}},
 };
 
 // The same edits on a synthetic model of each language (bench/delphi_synthetic_model.py).
@@ -200,6 +228,8 @@ const EditRow kSyntheticRows[] = {
     {"synthetic: field added and retyped", kUnit,
      {{"    FF9: Integer;\r\n", "    FF9: Integer;\r\n    FExtra: Integer;\r\n"}, {"    FF0: Integer;", "    FF0: Double;"}},
      {"add attribute T00000.Extra: Integer", "change type of attribute T00000.F0 to Double"},
+     {},
+     false,
      {"attribute Extra: Integer (private)", "attribute F0: Double = 0 (public)"}},
     {"synthetic: method added, another renamed, a third made virtual", kUnit,
      {{"    function Op9(AValue: Integer;AText: string): Integer;\r\n",
@@ -210,6 +240,8 @@ const EditRow kSyntheticRows[] = {
       {"    function Op1(AValue: Integer;AText: string): Integer;\r\n", "    function Op1(AValue: Integer;AText: string): Integer; virtual;\r\n"}},
      {"add operation T00000.Total(): Integer", "rename operation T00000.Op0 to Sum",
       "change directives of operation T00000.Op1 to virtual"},
+     {},
+     false,
      {"operation Total(): Integer (public)", "operation Sum(AValue: Integer; AText: string): Integer (public, Kind=virtual)",
       "operation Op1(AValue: Integer; AText: string): Integer (public, Kind=virtual)"}},
     {"synthetic C#: field added, method added, another renamed, a third made virtual", kCsFile,
@@ -220,6 +252,8 @@ const EditRow kSyntheticRows[] = {
        "      public int Total()\r\n      {\r\n        return 1;\r\n      }\r\n      public int Op9(int AValue,string AText)\r\n"}},
      {"add attribute Bench::T00000.Extra: int", "add operation Bench::T00000.Total(): int",
       "rename operation Bench::T00000.Op0 to Sum", "change directives of operation Bench::T00000.Op1 to virtual"},
+     {},
+     false,
      {"attribute Extra: int (private)", "operation Total(): int (public)",
       "operation Sum(AValue: int; AText: string): int (public, Kind=virtual)",
       "operation Op1(AValue: int; AText: string): int (public, Kind=virtual)"}},
