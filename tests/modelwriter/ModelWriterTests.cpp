@@ -122,6 +122,26 @@ const Edit kEdits[] = {
          ASSERT_EQ(c->operations[0]->parameters.size(), 1u);
          EXPECT_EQ(c->operations[0]->parameters[0]->type, L"TMember");
      }},
+    {"enumeration values put before and after others, a role's end moved to another class",
+     [](ModelWriter& w, const Model& m) {
+         const Class* state = FindClass(m, L"TItemState");
+         w.InsertAttribute(*state->attributes[0], true, {"isNew", "", "", "Public", false, "", {}});
+         w.InsertAttribute(*state->attributes[1], false, {"isGone", "", "5", "Public", false, "", {}});
+         for (const Association* a : m.allAssociations)
+             for (const Role* r : {a->role1, a->role2})
+                 if (r && r->quid == L"62B0A1C300C4") // the end of Loan's role Book, at Book
+                     w.SetRoleClass(*r, *FindClass(m, L"Member"));
+     },
+     [](const Model& m) {
+         std::wstring names;
+         for (const Attribute* a : FindClass(m, L"TItemState")->attributes)
+             names += a->name + L" ";
+         EXPECT_EQ(names, L"isNew isAvailable isOnLoan isGone isReserved isLost ");
+         EXPECT_EQ(Named(FindClass(m, L"TItemState")->attributes, L"isGone")->initValue, L"5");
+         const Role* book = Named(FindClass(m, L"Loan")->roles, L"Book");
+         ASSERT_TRUE(book && book->OtherRole());
+         EXPECT_EQ(book->OtherRole()->cls, FindClass(m, L"Member"));
+     }},
     {"add class with members and a superclass, add a base",
      [](ModelWriter& w, const Model& m) {
          const Class* item = FindClass(m, L"TItem");
