@@ -68,7 +68,8 @@ std::vector<char> MaskDocContinuations(std::string& masked) {
       continuation[i + 1] = kGuidLine;
       continue;
     }
-    if (!docLine(i).starts_with("/// <summary>")) continue;
+    // A summary closed on its own line ("/// <summary>Text.</summary>") has no continuation.
+    if (!docLine(i).starts_with("/// <summary>") || docLine(i).find("</summary>") != std::string_view::npos) continue;
     size_t close = i + 1;
     while (close < lines.size() && close < i + 200 && !docLine(close).starts_with("/// </summary>")) ++close;
     if (close >= lines.size() || close >= i + 200) continue;
@@ -206,12 +207,18 @@ std::string DocText(const std::vector<std::string>& lines) {
       if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
-    if (line == "<summary>" || line == "</summary>") continue;
     if (!out.empty())
       out += '\n';
     out += line;
   }
-  return out;
+  // The generators write the documentation as the summary: the summary's text is the
+  // element's (tags after it, such as <param> or <returns>, are not).
+  const size_t open = out.find("<summary>"), close = out.find("</summary>");
+  if (open == std::string::npos || close == std::string::npos || close < open) return out;
+  std::string summary = out.substr(open + 9, close - open - 9);
+  if (summary.starts_with('\n')) summary.erase(0, 1);
+  if (summary.ends_with('\n')) summary.pop_back();
+  return summary;
 }
 
 void AddModifier(const std::string& word, std::string& visibility, std::vector<std::string>& modifiers) {

@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
+
+#include "DelphiLexer.h"
 
 namespace VexloReverse {
 
 namespace {
+
+using VexloCode::Delphi::Token;
 
 struct Line {
     size_t begin, end; // end: past its line end
@@ -68,65 +73,165 @@ std::string Zone(const std::string& indent, const std::string& scope, const std:
            "%" + id + "." + tag + "\r\n";
 }
 
-// "procedure TX.Name(" in the implementation: its var lines and its body.
-std::string DelphiZones(const std::string& text, const std::vector<Line>& lines, const AddedMethod& m)
+bool IsRoutine(const std::string& w)
 {
-    const std::string method = m.name.empty() ? m.member->name : m.name;
-    const std::string head = Lowered(m.className + "." + method);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string t = Lowered(Trimmed(text, lines[i]));
-        size_t at = t.find(head);
-        if (at == std::string::npos || at == 0 || t[at - 1] != ' ')
+    return w == "procedure" || w == "function" || w == "constructor" || w == "destructor";
+}
+
+// From an opening token (begin, try, case, asm, record) to the index of its own `end`.
+size_t MatchingEnd(const std::vector<Token>& t, size_t open)
+{
+    int depth = 0;
+    for (size_t k = open; k < t.size() && t[k].kind != Token::Kind::End; ++k) {
+        const std::string& w = t[k].lower;
+        if (t[k].kind != Token::Kind::Word)
             continue;
-        const char after = at + head.size() < t.size() ? t[at + head.size()] : ';';
-        if (after != '(' && after != ';' && after != ':' && after != ' ')
+        if (w == "begin" || w == "try" || w == "case" || w == "asm" || w == "record")
+            ++depth;
+        else if (w == "end" && --depth == 0)
+            return k;
+    }
+    return t.size();
+}
+
+// Past a routine header's `;` and the directives after it (`overload; inline;`).
+size_t PastHeader(const std::vector<Token>& t, size_t k)
+{
+    int depth = 0;
+    for (; k < t.size() && t[k].kind != Token::Kind::End; ++k) {
+        if (t[k].text == "(")
+            ++depth;
+        else if (t[k].text == ")")
+            --depth;
+        else if (t[k].text == ";" && depth == 0)
+            break;
+    }
+    static const std::set<std::string> kLocal = {"var", "const", "type", "label", "begin", "asm", "procedure",
+                                                 "function", "threadvar", "resourcestring", "end"};
+    while (k + 2 < t.size() && t[k + 1].kind == Token::Kind::Word && !kLocal.count(t[k + 1].lower) &&
+           t[k + 2].text == ";")
+        k += 2;
+    return k + 1;
+}
+
+// The `begin` (or `asm`) of the block whose declarations start at k: local routines and
+// records (with their own `end`s) are passed over. t.size() when there is none.
+size_t BlockStart(const std::vector<Token>& t, size_t k)
+{
+    while (k < t.size() && t[k].kind != Token::Kind::End) {
+        const std::string& w = t[k].lower;
+        if (w == "begin" || w == "asm")
+            return k;
+        if (w == "implementation" || w == "initialization" || w == "finalization")
+            return t.size();
+        if (IsRoutine(w)) {
+            const size_t inner = BlockStart(t, PastHeader(t, k + 1));
+            if (inner >= t.size())
+                return t.size();
+            k = MatchingEnd(t, inner) + 1;
+        } else if (w == "record") {
+            k = MatchingEnd(t, k) + 1;
+        } else {
+            ++k;
+        }
+    }
+    return t.size();
+}
+
+// text[from, to) as zone text: a rest of a line that holds only blanks is left out at
+// both ends, every line is ended, and a text that starts mid-line (`begin Result := 0;
+// end;`) gets the indentation `indent`. "" when only blanks are there.
+std::string Slice(const std::string& text, size_t from, size_t to, const std::string& indent)
+{
+    size_t nl = text.find('\n', from);
+    if (nl != std::string::npos && nl < to && text.find_first_not_of(" \t\r", from) >= nl)
+        from = nl + 1;
+    size_t last = text.rfind('\n', to - 1);
+    if (last != std::string::npos && last >= from && text.find_first_not_of(" \t\r", last + 1) >= to)
+        to = last + 1;
+    std::string out = text.substr(from, to - from);
+    if (out.find_first_not_of(" \t\r\n") == std::string::npos)
+        return "";
+    if (from == 0 || text[from - 1] != '\n')
+        out = indent + out.substr(out.find_first_not_of(" \t"));
+    if (out.back() != '\n')
+        out = out.substr(0, out.find_last_not_of(" \t") + 1) + "\r\n";
+    return out;
+}
+
+// "procedure TX.Name(" in the implementation: its var lines and its body. A header whose
+// block already holds zones is the generator's (an overload of the same name), and one
+// taken by another added method of the same name is passed over.
+std::string DelphiZones(const std::string& text, const std::vector<Token>& t, const AddedMethod& m,
+                        std::set<size_t>& taken)
+{
+    const std::string method = Lowered(m.name.empty() ? m.member->name : m.name);
+    const std::string owner = Lowered(m.className);
+    for (size_t i = 0; i + 3 < t.size(); ++i) {
+        if (!IsRoutine(t[i].lower) || t[i + 1].lower != owner || t[i + 2].text != "." || t[i + 3].lower != method ||
+            taken.count(i))
             continue;
-        if (t.compare(0, 9, "procedure") != 0 && t.compare(0, 8, "function") != 0 && t.compare(0, 5, "class") != 0)
-            continue;
-        const std::string indent = IndentOf(text, lines[i]);
-        size_t begin = i + 1;
-        while (begin < lines.size() && Lowered(Trimmed(text, lines[begin])) != "begin")
-            ++begin;
-        size_t end = begin + 1;
-        while (end < lines.size() &&
-               !(Lowered(Trimmed(text, lines[end])).compare(0, 4, "end;") == 0 && IndentOf(text, lines[end]) == indent))
-            ++end;
-        if (end >= lines.size())
+        const size_t header = PastHeader(t, i + 4), begin = BlockStart(t, header);
+        const size_t end = begin < t.size() ? MatchingEnd(t, begin) : t.size();
+        if (end >= t.size() || t[end].kind == Token::Kind::End)
             return "";
-        const std::string scope = m.className + "::" + method;
+        const size_t from = t[header - 1].end, to = t[end].begin;
+        if (text.substr(from, to - from).find("//## begin ") != std::string::npos)
+            continue;
+        taken.insert(i);
+        const std::string scope = m.className + "::" + (m.name.empty() ? m.member->name : m.name);
         std::string zones;
-        if (begin > i + 1)
-            zones += Zone("", scope, m.id, m.accessor + "var", ZoneText(text, lines, i + 1, begin, ""));
-        return zones + Zone("  ", scope, m.id, m.accessor + "body", ZoneText(text, lines, begin + 1, end, "  "));
+        if (std::string var = Slice(text, from, t[begin].begin, ""); !var.empty())
+            zones += Zone("", scope, m.id, m.accessor + "var", var);
+        return zones + Zone("  ", scope, m.id, m.accessor + "body", Slice(text, t[begin].end, to, "  ") + "  ");
     }
     return "";
 }
 
-// The lines between the braces of a method, or of a property's get or set block.
+// The lines between the braces of a method, or of a property's get or set block; the
+// opening brace on a line of its own or ending the header (`int Count() {`). A method
+// with an expression body (`int Twice(int n) => n * 2;`) gets it as a statement.
 std::string CSharpZones(const std::string& text, const std::vector<Line>& lines, const AddedMethod& m)
 {
     if (m.member->line < 1 || static_cast<size_t>(m.member->endLine) > lines.size())
         return "";
     size_t open = static_cast<size_t>(m.member->line) - 1;
     const size_t last = static_cast<size_t>(m.member->endLine) - 1;
+    const std::string scope = m.className + "::" + (m.name.empty() ? m.member->name : m.name);
     if (!m.accessor.empty()) {
-        while (open < last && Trimmed(text, lines[open]) != m.accessor)
+        auto isAccessor = [&](const std::string& t) {
+            return t.compare(0, m.accessor.size(), m.accessor) == 0 &&
+                   (t.size() == m.accessor.size() || t[m.accessor.size()] == ' ' || t[m.accessor.size()] == '{');
+        };
+        while (open < last && !isAccessor(Trimmed(text, lines[open])))
             ++open;
-        ++open;
     }
-    while (open < last && Trimmed(text, lines[open]).find('{') == std::string::npos)
-        ++open;
-    if (open >= last || Trimmed(text, lines[open]) != "{")
+    size_t brace = std::string::npos;
+    for (; open <= last && brace == std::string::npos; ++open) {
+        const std::string t = Trimmed(text, lines[open]);
+        if (const size_t arrow = t.find("=>"); m.accessor.empty() && arrow != std::string::npos && t.find('{') > arrow) {
+            const size_t from = lines[open].begin + text.substr(lines[open].begin).find("=>") + 2;
+            std::string expression = text.substr(from, lines[last].end - from);
+            expression = expression.substr(0, expression.rfind(';'));
+            expression.erase(0, expression.find_first_not_of(" \t\r\n"));
+            const bool returns = !m.member->type.empty() && m.member->methodKind == "method";
+            const std::string indent = IndentOf(text, lines[open]) + "  ";
+            return Zone(indent, scope, m.id, "body",
+                        indent + std::string(returns ? "return " : "") + expression + ";\r\n" + indent);
+        }
+        if (!t.empty() && t.back() == '{' && t.find('{') == t.size() - 1)
+            brace = open;
+    }
+    if (brace == std::string::npos || brace >= last)
         return "";
-    const std::string braceIndent = IndentOf(text, lines[open]);
-    size_t close = open + 1;
+    const std::string braceIndent = IndentOf(text, lines[brace]);
+    size_t close = brace + 1;
     while (close <= last && !(Trimmed(text, lines[close]) == "}" && IndentOf(text, lines[close]) == braceIndent))
         ++close;
     if (close > last)
         return "";
     const std::string indent = braceIndent + "  ";
-    const std::string scope = m.className + "::" + (m.name.empty() ? m.member->name : m.name);
-    return Zone(indent, scope, m.id, m.accessor + "body", ZoneText(text, lines, open + 1, close, indent));
+    return Zone(indent, scope, m.id, m.accessor + "body", ZoneText(text, lines, brace + 1, close, indent));
 }
 
 } // namespace
@@ -134,10 +239,12 @@ std::string CSharpZones(const std::string& text, const std::vector<Line>& lines,
 std::string CarriedZones(const std::string& userText, bool csharp, const std::vector<AddedMethod>& added)
 {
     const std::vector<Line> lines = LinesOf(userText);
+    const std::vector<Token> tokens = csharp ? std::vector<Token>() : VexloCode::Delphi::Lex(userText).tokens;
+    std::set<size_t> taken;
     std::string out;
     for (const AddedMethod& m : added)
         if (!m.id.empty())
-            out += csharp ? CSharpZones(userText, lines, m) : DelphiZones(userText, lines, m);
+            out += csharp ? CSharpZones(userText, lines, m) : DelphiZones(userText, tokens, m, taken);
     if (!out.empty())
         out = "\r\n" + out;
     return out;

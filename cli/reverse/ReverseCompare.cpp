@@ -77,6 +77,18 @@ bool Has(const Member& m, const char* word)
     return std::find(m.modifiers.begin(), m.modifiers.end(), word) != m.modifiers.end();
 }
 
+// An operation's result as the generators read it: a C# constructor is an operation named
+// like its class that returns it, and a C# method without a result returns "void" (an
+// empty result is written as no type at all, which C# reads as a constructor).
+std::string ResultOf(const FileContext& c, const Member& u)
+{
+    if (c.user.language != Language::CSharp)
+        return u.type;
+    if (u.methodKind == "constructor")
+        return u.name;
+    return u.type.empty() ? "void" : u.type;
+}
+
 void CompareMethod(const FileContext& c, const Class& cls, const Member& g, const Member& u)
 {
     const Element* e = ElementOf(c.model, cls, g);
@@ -92,7 +104,7 @@ void CompareMethod(const FileContext& c, const Class& cls, const Member& g, cons
                  [e, name = u.name](ModelWriter& w) { w.Rename(*e, name); });
     if (g.type != u.type)
         c.Change("change type of operation " + path + " to " + (u.type.empty() ? "none" : u.type) + c.At(u.line),
-                 [e, type = u.type](ModelWriter& w) { w.SetString(*e, "result", type); });
+                 [e, type = ResultOf(c, u)](ModelWriter& w) { w.SetString(*e, "result", type); });
     if (!SameParameters(g, u)) {
         const Language lang = c.user.language;
         c.Change("change parameters of operation " + path + " to (" + ParameterList(u, lang) + ")" + c.At(u.line),
@@ -163,8 +175,7 @@ void AddMember(const FileContext& c, const Class& cls, const Member& u)
             return;
         const char* ec = ExportControlOf(u.visibility);
         // A C# constructor is an operation named like its class that returns it.
-        const std::string result = u.methodKind == "constructor" && c.user.language == Language::CSharp ? u.name : u.type;
-        VexloModelWriter::NewOperation o{u.name, result, ec ? ec : "Public", u.documentation, ParametersOf(u),
+        VexloModelWriter::NewOperation o{u.name, ResultOf(c, u), ec ? ec : "Public", u.documentation, ParametersOf(u),
                                          NewOperationSettings(c, cls, u)};
         c.Add({"add operation " + owner + "." + u.name + "(" + ParameterList(u, c.user.language) +
                                      ")" + (u.type.empty() ? "" : ": " + u.type) + c.At(u.line),
