@@ -264,6 +264,7 @@ CodeFile ReadCSharp(std::string path, std::string_view text) {
   std::string masked(text);
   for (char& c : masked)
     if (static_cast<unsigned char>(c) >= 0x80) c = 'x';
+  if (text.starts_with("\xEF\xBB\xBF")) masked.replace(0, 3, "   ");  // a UTF-8 byte order mark is no name
   const std::vector<char> continuation = CSharp::MaskDocContinuations(masked);
   TSTree* tree = ts_parser_parse_string(parser, nullptr, masked.data(), static_cast<uint32_t>(masked.size()));
   if (tree) {

@@ -20,6 +20,7 @@ class Lexer {
   explicit Lexer(std::string_view text) : text_(text) {}
 
   Lexed Run() {
+    if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;  // a UTF-8 byte order mark is no text
     while (pos_ < text_.size()) Step();
     Token end;
     end.line = line_;
