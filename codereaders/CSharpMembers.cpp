@@ -155,14 +155,17 @@ void Reader::Property(TSNode n, VexloCode::Member& m) {
     m.readAccessor = "get";  // "int P => expression;"
     return;
   }
+  bool bodies = false;
   for (const Child& accessor : tree_.Children(accessors)) {
     if (tree_.Kind(accessor.node) != "accessor_declaration") continue;
     for (const Child& part : tree_.Children(accessor.node)) {
       const std::string_view word = tree_.Kind(part.node);
       if (word == "get") m.readAccessor = "get";
       if (word == "set" || word == "init") m.writeAccessor = std::string(word);
+      bodies = bodies || word == "block" || word == "arrow_expression_clause";
     }
   }
+  if (!bodies) m.modifiers.push_back("auto");  // { get; set; }: the compiler gives it a field
 }
 
 void Reader::Method(TSNode n, VexloCode::Member& m) {

@@ -34,7 +34,8 @@ struct Member {
   std::vector<Parameter> parameters;  // methods; a property's index parameters
   std::vector<std::string> modifiers; // lower case, in the order written: "class", "static", "virtual",
                                       // "abstract", "override", "overload", "reintroduce", "dynamic",
-                                      // "const", "readonly", "sealed", "new", calling conventions, ...
+                                      // "const", "readonly", "sealed", "new", calling conventions, ...;
+                                      // "auto" for a C# property whose accessors have no bodies
   std::string methodKind;  // Delphi: "function", "procedure", "constructor", "destructor";
                            // C#: "method", "constructor", "destructor"; "" for other kinds
   std::string readAccessor;   // Delphi: the name after "read"; C#: "get" when the property has one

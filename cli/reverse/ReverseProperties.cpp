@@ -216,12 +216,18 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         const std::string path = ClassPath(cls) + "." + p.name;
         if (!attr) {
             // A new attribute; its field, when the code declares one, is the attribute's data member.
-            const bool field = Named(u.members, Member::Kind::Field, "F" + p.name) &&
-                               !Named(g.members, Member::Kind::Field, "F" + p.name);
-            if (field)
+            // A C# auto-property of a class keeps its value in a field the compiler gives it: the
+            // attribute's data member does that, its initializer the attribute's initial value.
+            const bool automatic = u.kind != "interface" &&
+                                   std::find(p.modifiers.begin(), p.modifiers.end(), "auto") != p.modifiers.end() &&
+                                   std::find(p.modifiers.begin(), p.modifiers.end(), "abstract") == p.modifiers.end();
+            const bool field = automatic || (Named(u.members, Member::Kind::Field, "F" + p.name) &&
+                                             !Named(g.members, Member::Kind::Field, "F" + p.name));
+            if (field && !automatic)
                 fieldsTaken.push_back("F" + p.name);
             const char* ec = ExportControlOf(p.visibility);
-            VexloModelWriter::NewAttribute na{p.name, p.type, "", ec ? ec : "Public", false, p.documentation,
+            VexloModelWriter::NewAttribute na{p.name, p.type, automatic ? p.initialValue : "", ec ? ec : "Public", false,
+                                              p.documentation,
                                               AccessSettings(c, a, true)};
             const std::string tool = c.user.language == Language::Delphi ? "Delphi" : "C#";
             na.settings.push_back({tool, "GenerateDataMember", field ? "TRUE" : "FALSE", true});

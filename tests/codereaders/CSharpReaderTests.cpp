@@ -48,8 +48,8 @@ TEST(CSharpReader, ReadsEachConstructOfATypeBody)
         {"properties",
          "    public virtual int P\n    {\n      get { return 1; }\n      set { }\n    }\n    public int Q { get; init; } = 3;\n"
          "    public int R => 5;\n    protected internal string S { get; private set; }\n",
-         "property public P: int read get write set [virtual]\nproperty public Q: int = 3 read get write init\n"
-         "property public R: int read get\nproperty protected internal S: string read get write set\n"},
+         "property public P: int read get write set [virtual]\nproperty public Q: int = 3 read get write init [auto]\n"
+         "property public R: int read get\nproperty protected internal S: string read get write set [auto]\n"},
         {"indexer", "    public Book this[int index, string key = \"a\"] { get { return null; } }\n",
          "property public this[index: int; key: string = \"a\"]: Book read get\n"},
         {"methods",
@@ -88,7 +88,7 @@ TEST(CSharpReader, ReadsNamespacesUsingsAndEachKindOfType)
          "class public C(Base, I1, I2) [sealed] ns=Outer.Inner.Deep\n"},
         {"struct, interface, enum",
          "internal struct S { }\npublic interface I : J { int M(); string P { get; } }\nenum E : byte { A, B = 2 }\n",
-         "struct internal S\ninterface public I(J)\n  method method M(): int\n  property P: string read get\nenum E(byte)\n  value A\n  value B = 2\n"},
+         "struct internal S\ninterface public I(J)\n  method method M(): int\n  property P: string read get [auto]\nenum E(byte)\n  value A\n  value B = 2\n"},
         {"file-scoped namespace", "namespace A.B;\npublic class C { }\n", "class public C ns=A.B\n"},
         {"type modifiers", "public static partial class P { }\nprotected internal abstract class Q { }\n",
          "class public P [static, partial]\nclass protected internal Q [abstract]\n"},

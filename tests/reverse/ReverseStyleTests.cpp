@@ -92,11 +92,17 @@ const StyleRow kRows[] = {
      {"return n;", "return n * 2;", "Twice(1);"},
      "",
      {"/// Counts.", "public int Count(int n)", "public void Touch()"}},
-    {"C#: several fields in one declaration, LF line ends, a byte order mark, tabs", kModel,
-     {{"        private bool FIsAvailable;\n", "        private bool FIsAvailable;\n        private int FShelf, FRow;\n"}},
-     {"add attribute LendingServer::Model::Book.Shelf: int", "add attribute LendingServer::Model::Book.Row: int"},
-     {},
-     "LF BOM tabs"},
+    {"C#: several fields in one declaration, auto-properties, LF line ends, a byte order mark, tabs", kModel,
+     {{"        private bool FIsAvailable;\n", "        private bool FIsAvailable;\n        private int FShelf, FRow;\n"},
+      {"        public Loan Lend(Member member)\n",
+       "        public int Floor { get; set; }\n        public string Code { get; set; } = \"x\";\n"
+       "        public Loan Lend(Member member)\n"}},
+     {"add attribute LendingServer::Model::Book.Shelf: int", "add attribute LendingServer::Model::Book.Row: int",
+      "add attribute LendingServer::Model::Book.Floor: int (a property, read and write) (",
+      "add attribute LendingServer::Model::Book.Code: string (a property, read and write) ("},
+     {"return FFloor;", "FCode=value;"},
+     "LF BOM tabs",
+     {"private int FFloor;", "FCode=\"x\";"}},
 };
 
 // The text in the row's form: its line ends, its byte order mark, its indentation.
