@@ -69,19 +69,45 @@ struct ImplHeader {
   int line = 0;
 };
 
-std::vector<ImplHeader> ReadImplementationHeaders(Cursor& cur) {
+bool InZone(const std::vector<ZoneMarker>& markers, int line) {
+  int open = 0;
+  for (const ZoneMarker& m : markers) {
+    if (m.line >= line) break;
+    open += m.begin ? 1 : -1;
+  }
+  return open > 0;
+}
+
+// The headers of the methods the implementation section holds. A routine of the section
+// itself (not a method, not nested in one) outside the zones is said: the generator writes
+// only methods there, so the next generation saves it to the .vxlost file.
+std::vector<ImplHeader> ReadImplementationHeaders(Context& ctx) {
+  Cursor& cur = ctx.cur;
   std::vector<ImplHeader> out;
+  int depth = 0, awaiting = 0;  // blocks open; routines whose block has not ended yet
   while (!cur.AtEnd()) {
     const std::string& w = cur.Take().lower;
+    if (w == "begin" || w == "try" || w == "case" || w == "asm" || w == "record") ++depth;
+    if (w == "end" && depth > 0 && --depth == 0 && awaiting > 0) --awaiting;
+    if (w == "initialization" || w == "finalization") break;
     if (w != "procedure" && w != "function" && w != "constructor" && w != "destructor") continue;
+    // A procedural type: "procedure of object", "procedure(X: Integer)", "function: Integer".
+    if (cur.Is("(") || cur.Is(";") || cur.Is(":") || cur.Is("of")) continue;
     ImplHeader h;
     h.line = cur.LineBefore();
+    const bool nested = awaiting > 0 || depth > 0;
+    if (depth == 0) ++awaiting;
     std::vector<std::string> parts;
     while (cur.IsWord()) {
       parts.push_back(cur.Take().text);
       if (!cur.Accept(".")) break;
     }
-    if (parts.size() < 2) continue;  // a local routine
+    if (parts.size() < 2) {
+      if (!nested && !parts.empty() && !InZone(ctx.markers, h.line))
+        ctx.Skip(h.line, "the routine " + parts.front() + " of the implementation section: the generator writes only "
+                         "the methods of the unit's classes there (put it into the unit's iuses zone to keep it)");
+      continue;
+    }
     h.name = parts.back();
     parts.pop_back();
     for (const std::string& p : parts) h.type += (h.type.empty() ? "" : ".") + p;
@@ -185,7 +211,7 @@ CodeFile ReadDelphi(std::string path, std::string_view text) {
   ReadHeader(cur, file, markers);
   ReadInterface(ctx);
   if (cur.Is("implementation")) {
-    AttachIds(file, ReadImplementationHeaders(cur), markers);
+    AttachIds(file, ReadImplementationHeaders(ctx), markers);
   }
   for (const Directive& d : lexed.directives)
     if ((d.name == "I" && d.text.size() > 2 && d.text[2] != '+' && d.text[2] != '-') || d.name == "INCLUDE")

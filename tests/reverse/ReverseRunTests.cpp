@@ -405,6 +405,8 @@ const Unreadable kUnreadable[] = {
      "TPoint = record", {"the record TPoint is a kind of type the Delphi generator does not write"}},
     {kCatalog, "    FRemarks: string;\r\n", "    FRemarks: string;\r\n  class var\r\n    FShelves: Integer;\r\n",
      "FShelves", {"the field FShelves is a class var: the Delphi generator writes every field as an instance field"}},
+    {kCatalog, "\r\ninitialization", "\r\nprocedure Helper;\r\nbegin\r\nend;\r\n\r\ninitialization", "procedure Helper;",
+     {"the routine Helper of the implementation section: the generator writes only the methods"}},
     {kModel, "        Returned,\r\n        Overdue\r\n", "        Overdue,\r\n        Returned\r\n", "        Returned\r\n",
      {"the values of the enumeration LoanStatus stand in another order than the model's attributes (Returned moved)"}},
     {kModel, "        private bool FIsAvailable;", "        private static bool FIsAvailable;", "static bool",
