@@ -193,6 +193,16 @@ void CompareType(const FileContext& c, const Class& cls, const TypeDecl& g, cons
 {
     c.subject = &cls;
     CompareKind(c, cls, g, u);
+    if (g.modifiers != u.modifiers || g.visibility != u.visibility) {
+        auto words = [](const TypeDecl& t) {
+            std::string text = t.visibility;
+            for (const std::string& m : t.modifiers)
+                text += (text.empty() ? "" : " ") + m;
+            return text.empty() ? std::string("none") : text;
+        };
+        c.NotReadBack(u.line, "the modifiers of " + u.name + " (" + words(u) + " for " + words(g) +
+                                  ") are the class's settings: change them in the model");
+    }
     if (g.kind == "enum" || u.kind == "enum") {
         if (g.kind == u.kind)
             CompareEnum(c, cls, g, u);

@@ -218,9 +218,9 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
             // A new attribute; its field, when the code declares one, is the attribute's data member.
             // A C# auto-property of a class keeps its value in a field the compiler gives it: the
             // attribute's data member does that, its initializer the attribute's initial value.
-            const bool automatic = u.kind != "interface" &&
-                                   std::find(p.modifiers.begin(), p.modifiers.end(), "auto") != p.modifiers.end() &&
-                                   std::find(p.modifiers.begin(), p.modifiers.end(), "abstract") == p.modifiers.end();
+            // (Not a static one: the generator writes every data member as an instance field.)
+            auto has = [&p](const char* word) { return std::find(p.modifiers.begin(), p.modifiers.end(), word) != p.modifiers.end(); };
+            const bool automatic = u.kind != "interface" && has("auto") && !has("abstract") && !has("static");
             const bool field = automatic || (Named(u.members, Member::Kind::Field, "F" + p.name) &&
                                              !Named(g.members, Member::Kind::Field, "F" + p.name));
             if (field && !automatic)

@@ -96,10 +96,12 @@ const StyleRow kRows[] = {
      {{"        private bool FIsAvailable;\n", "        private bool FIsAvailable;\n        private int FShelf, FRow;\n"},
       {"        public Loan Lend(Member member)\n",
        "        public int Floor { get; set; }\n        public string Code { get; set; } = \"x\";\n"
+       "        public static int Made { get; set; }\n"
        "        public Loan Lend(Member member)\n"}},
      {"add attribute LendingServer::Model::Book.Shelf: int", "add attribute LendingServer::Model::Book.Row: int",
       "add attribute LendingServer::Model::Book.Floor: int (a property, read and write) (",
-      "add attribute LendingServer::Model::Book.Code: string (a property, read and write) ("},
+      "add attribute LendingServer::Model::Book.Code: string (a property, read and write) (",
+      "add attribute LendingServer::Model::Book.Made: int (a property, read and write, no field)"},
      {"return FFloor;", "FCode=value;"},
      "LF BOM tabs",
      {"private int FFloor;", "FCode=\"x\";"}},
