@@ -192,6 +192,13 @@ void CompareProperties(const FileContext& c, const Class& cls, const TypeDecl& g
         if (p.kind != Member::Kind::Property)
             continue;
         const Member* was = Named(g.members, Member::Kind::Property, p.name);
+        // Storage specifiers: the Delphi generator writes a property's read and write only.
+        for (const std::string& m : p.modifiers)
+            for (const char* word : {"default", "stored", "nodefault", "index", "implements", "dispid", "readonly", "writeonly"})
+                if (c.user.language == Language::Delphi && m.starts_with(word) &&
+                    (!was || std::find(was->modifiers.begin(), was->modifiers.end(), m) == was->modifiers.end()))
+                    c.NotReadBack(p.line, "the property " + p.name + " is given '" + m + "': the Delphi generator "
+                                          "writes a property's read and write only, so no model setting gives it");
         if (was && was->type == p.type && was->readAccessor == p.readAccessor &&
             was->writeAccessor == p.writeAccessor && IndexText(*was) == IndexText(p) &&
             KindOf(g, *was, c.user.language) == KindOf(u, p, c.user.language))

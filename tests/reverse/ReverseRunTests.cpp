@@ -407,6 +407,8 @@ const Unreadable kUnreadable[] = {
      "FShelves", {"the field FShelves is a class var: the Delphi generator writes every field as an instance field"}},
     {kCatalog, "\r\ninitialization", "\r\nprocedure Helper;\r\nbegin\r\nend;\r\n\r\ninitialization", "procedure Helper;",
      {"the routine Helper of the implementation section: the generator writes only the methods"}},
+    {kCatalog, "    property Title: string read GetTitle write SetTitle;", "    property Title: string read GetTitle write SetTitle stored False;",
+     "stored False", {"the property Title is given 'stored False': the Delphi generator writes a property's read and write only"}},
     {kModel, "      public sealed class Book ", "      public sealed partial class Book ", "partial class Book",
      {"the modifiers of Book (public sealed partial for public sealed) are the class's settings"}},
     {kModel, "        Returned,\r\n        Overdue\r\n", "        Overdue,\r\n        Returned\r\n", "        Returned\r\n",
