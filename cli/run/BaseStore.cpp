@@ -128,7 +128,7 @@ std::optional<std::string> BaseStore::Generated(const fs::path& file) const
     if (it == m_files.end())
         return std::nullopt;
     if (it->second.pending)
-        return it->second.pending;
+        return *it->second.pending;
     std::wstring blob = Wide(m_output / ".vexlo" / "base" / it->second.blob);
     if (IsSymbolicLink(blob))
         return std::nullopt;
@@ -161,7 +161,7 @@ BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
     return it == m_files.end() ? ZoneKeys() : it->second.defaults;
 }
 
-void BaseStore::Record(const fs::path& file, std::string generated, ZoneKeys defaults)
+void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)
 {
     std::optional<std::string> relative = RelativeOf(file);
     if (!relative)
@@ -174,7 +174,7 @@ void BaseStore::Record(const fs::path& file, std::string generated, ZoneKeys def
     e.blob = blob;
     e.size = generated.size();
     e.path = *relative;
-    e.pending = std::move(generated);
+    e.pending = &generated;
     m_changed = true;
 }
 
@@ -283,7 +283,7 @@ bool BaseStore::EndCommit()
     if (!ReplaceDurably(indexPath, index))
         return false;
     for (auto& [key, e] : m_files)
-        e.pending.reset();
+        e.pending = nullptr;
     m_oldIndex = index;
     m_present = true;
     m_changed = false;

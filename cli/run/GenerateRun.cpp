@@ -114,6 +114,9 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
                 TextForms& forms, RunReport& report, bool diff, std::string& diffs)
 {
     Outcome outcome;
+    // The base stores record the texts where they are (these changes, or the old files):
+    // no element may move until the commit is done.
+    outcome.changes.reserve(plan.files.size());
     std::map<std::wstring, size_t> carriedInto, savedFrom;
     for (const CarriedZone& c : zoneGuard.Carried())
         ++carriedInto[Lower(c.to)];
@@ -129,20 +132,23 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
-        if (!old || *old != *now || !bases.Holds(file.path, *now)) {
-            ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
+        const bool record = !old || *old != *now || !bases.Holds(file.path, *now);
+        ZoneKeys defaults;
+        if (record) {
+            defaults = zoneGuard.DefaultZones(file.path, *now);
             // Zones another command handed the add-in hold the user's text, not the generator's.
             if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
                 extra != CurrentRunHooks().extraZones.end())
                 for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
                     defaults.erase({std::string(zone.id), std::string(zone.tag)});
-            bases.Record(file.path, *now, defaults);
         }
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
                                 savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
+            if (record)
+                bases.Record(file.path, *old, std::move(defaults));
             outcome.unchanged.push_back(shown);
             continue;
         }
@@ -152,6 +158,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         }
         outcome.changes.push_back({file.path, std::move(*now), old, L"component " + QualifiedName(*file.module),
                                    zoneGuard.IdentityOf(file.path)});
+        if (record)
+            bases.Record(file.path, outcome.changes.back().newText, std::move(defaults));
     }
     for (const std::wstring& stale : bases.Stale())
         report.files.push_back({stale, L"stale", 0, 0, 0, 0});

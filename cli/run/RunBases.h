@@ -29,6 +29,7 @@ public:
 
     // The new state: each file's new text, the zones saved and brought back, and (with
     // prune) the stale files forgotten after their zones go to the guard's recovery entries.
+    // A recorded text is not copied: the caller keeps it, unchanged, until the commit ends.
     bool Holds(const std::wstring& path, const std::string& generated) const;
     void Record(const std::wstring& path, const std::string& generated, ZoneKeys defaults);
     void RecordZones(const ZoneGuard& guard);

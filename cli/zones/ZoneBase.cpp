@@ -20,8 +20,8 @@ namespace VexloCli {
 void ZoneGuard::ReleaseGeneratedZones(File& file)
 {
     std::map<std::pair<std::string, std::string>, std::string> generated;
-    for (const ScannedZone& zone : ScanZoneText(*file.base).zones)
-        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*file.base, zone));
+    for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
+        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     const std::string& text = file.Text();
     std::string kept;
     size_t at = 0, counted = 0;
@@ -35,13 +35,15 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
                                             text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
         counted = zone.start;
-        file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
-                                 line});
+        for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
+            file.released.append(part).push_back('\0');
+        file.releasedLines.push_back(line);
         kept.append(text, at, zone.start - at);
         at = zone.end;
     }
-    if (file.released.empty())
+    if (file.releasedLines.empty())
         return;
+    file.released.shrink_to_fit();
     kept.append(text, at, std::string::npos);
     file.mended = std::move(kept);
     file.zones.reset();
@@ -98,19 +100,28 @@ ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newT
 void ZoneGuard::ReportFollowed(const NewPath& newPath) const
 {
     for (const File& file : m_files) {
-        if (file.released.empty())
+        if (file.releasedLines.empty())
             continue;
         std::optional<std::string> text = ReadWhole(newPath(file.path));
         std::map<std::pair<std::string, std::string>, std::string> now;
         if (text)
             for (const ScannedZone& zone : ScanZoneText(*text).zones)
                 now.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*text, zone));
-        for (const File::Released& r : file.released) {
-            auto it = now.find({r.id, r.tag});
-            if (it == now.end() || it->second == r.comparable)
+        size_t at = 0;
+        auto next = [&] {
+            size_t end = file.released.find('\0', at);
+            std::string_view part = std::string_view(file.released).substr(at, end - at);
+            at = end + 1;
+            return part;
+        };
+        for (int line : file.releasedLines) {
+            std::string_view scope = next(), id = next(), tag = next(), comparable = next();
+            auto it = now.find({std::string(id), std::string(tag)});
+            if (it == now.end() || it->second == comparable)
                 continue;
-            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
-                    L": the zone " + Ansi(r.scope) + L" (" + Ansi(r.id) + L"." + Ansi(r.tag) +
+            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, line) +
+                    L": the zone " + Ansi(scope) + L" (" + Ansi(id) + L"." +
+                    Ansi(tag) +
                     L") held the generated text, never edited" +
                     (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
         }

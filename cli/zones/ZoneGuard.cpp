@@ -200,9 +200,11 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     if (m_base)
         for (File& file : m_files)
             if (std::optional<BaseFile> base = m_base(file.path)) {
-                file.base = std::move(base->text);
+                file.baseIsOriginal = base->text == file.original;
+                file.base = file.baseIsOriginal ? std::string() : std::move(base->text);
                 file.defaults = std::move(base->defaults);
                 ReleaseGeneratedZones(file);
+                ZoneKeys().swap(file.defaults);
             }
 
     // Generated files beside the run's files: a renamed component leaves its old file

@@ -149,13 +149,15 @@ private:
         bool inRun = false;   // written by this run (else only a source of zones)
         VxpFileIdentity identity;
         std::optional<std::string> base; // what the last run generated here
-        ZoneKeys defaults;               // its zones with the generator's own text
-        // Zones left out of the add-in's copy because they held the generated text.
-        struct Released {
-            std::string scope, id, tag, comparable;
-            int line = 0;
-        };
-        std::vector<Released> released;
+        // The usual case, a file nobody edited since, keeps one copy of the text.
+        bool baseIsOriginal = false;
+        const std::string& Base() const { return baseIsOriginal ? original : *base; }
+        ZoneKeys defaults;               // its zones with the generator's own text (until released)
+        // Zones left out of the add-in's copy because they held the generated text: their
+        // scope, id, tag and comparable text, each ended by a NUL, and their lines. Most
+        // zones of a file nobody edited are such: one buffer keeps them small.
+        std::string released;
+        std::vector<int> releasedLines;
         std::vector<int> sourceLines; // a recovery file's zones: their lines in it
     };
     // A zone by id, tag and comparable text, as one string.
