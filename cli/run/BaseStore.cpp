@@ -60,6 +60,25 @@ std::vector<std::string> Fields(const std::string& text)
     return fields;
 }
 
+// Zone keys as "ID<TAB>TAG<NEWLINE>" each, in the set's order: the index's own form,
+// without an allocation per key.
+std::string PackKeys(const BaseStore::ZoneKeys& keys)
+{
+    std::string packed;
+    for (const auto& [id, tag] : keys)
+        packed.append(id).append(1, '\t').append(tag).append(1, '\n');
+    return packed;
+}
+
+template <typename Each>
+void ForEachKey(const std::string& packed, Each each)
+{
+    for (size_t at = 0, end; (end = packed.find('\n', at)) != std::string::npos; at = end + 1) {
+        size_t tab = packed.find('\t', at);
+        each(std::string_view(packed).substr(at, tab - at), std::string_view(packed).substr(tab + 1, end - tab - 1));
+    }
+}
+
 } // namespace
 
 BaseStore BaseStore::Open(const fs::path& outputFolder)
@@ -84,6 +103,12 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
         return store;
     }
     Entry* last = nullptr;
+    ZoneKeys keys; // of the last file
+    auto packLast = [&] {
+        if (last)
+            last->defaults = PackKeys(keys);
+        keys.clear();
+    };
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -93,16 +118,17 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
             e.blob = f[0];
             e.size = std::strtoull(f[1].c_str(), nullptr, 10);
             e.path = f[2];
+            packLast();
             last = &(store.m_files[Key(e.path)] = e);
         } else if (line.rfind("default ", 0) == 0 && f.size() == 2 && last) {
-            last->defaults.insert({f[0], f[1]});
+            keys.insert({f[0], f[1]});
         } else if (line.rfind("saved ", 0) == 0 && f.size() == 3) {
             store.m_saved.push_back({f[0], f[1], f[2]});
         } else if (line != "end") {
             continue; // a later version's line: skipped
         }
     }
-    store.m_oldIndex = *index;
+    packLast();
     store.m_present = true;
     return store;
 }
@@ -158,7 +184,10 @@ BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return it == m_files.end() ? ZoneKeys() : it->second.defaults;
+    ZoneKeys keys;
+    if (it != m_files.end())
+        ForEachKey(it->second.defaults, [&](std::string_view id, std::string_view tag) { keys.emplace(id, tag); });
+    return keys;
 }
 
 void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)
@@ -168,9 +197,10 @@ void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneK
         return;
     Entry& e = m_files[Key(*relative)];
     std::string blob = BlobName(generated);
-    if (e.blob == blob && e.path == *relative && e.defaults == defaults && m_present)
+    std::string packed = PackKeys(defaults);
+    if (e.blob == blob && e.path == *relative && e.defaults == packed && m_present)
         return;
-    e.defaults = std::move(defaults);
+    e.defaults = std::move(packed);
     e.blob = blob;
     e.size = generated.size();
     e.path = *relative;
@@ -252,10 +282,19 @@ bool BaseStore::BeginCommit()
         SetLastError(error);
         return false;
     }
-    // Then the old index goes: from here on until EndCommit the store is absent.
+    // Then the old index goes: from here on until EndCommit the store is absent. It is read
+    // again only now, for RestoreIndex: a run that changes nothing never needs it.
     std::wstring index = Wide(folder / "index");
-    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(index.c_str()))
-        return false;
+    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (m_present) {
+            std::optional<std::string> old = ReadWhole(index);
+            if (!old)
+                return false;
+            m_oldIndex = std::move(*old);
+        }
+        if (!DeleteFileW(index.c_str()))
+            return false;
+    }
     return VxpFlushFolder(wideFolder.c_str());
 }
 
@@ -268,8 +307,9 @@ bool BaseStore::EndCommit()
     std::set<std::string> used;
     for (auto& [key, e] : m_files) {
         index += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
-        for (const auto& [id, tag] : e.defaults)
-            index += "default " + id + "\t" + tag + "\n";
+        ForEachKey(e.defaults, [&](std::string_view id, std::string_view tag) {
+            index.append("default ").append(id).append(1, '\t').append(tag).append(1, '\n');
+        });
         used.insert(e.blob);
     }
     for (const SavedZone& z : m_saved)
@@ -284,7 +324,7 @@ bool BaseStore::EndCommit()
         return false;
     for (auto& [key, e] : m_files)
         e.pending = nullptr;
-    m_oldIndex = index;
+    m_oldIndex = std::move(index);
     m_present = true;
     m_changed = false;
     // Texts that no file names any more.

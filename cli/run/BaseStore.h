@@ -80,14 +80,14 @@ private:
         std::string blob;
         size_t size = 0;
         std::string path; // as recorded
-        ZoneKeys defaults;
+        std::string defaults; // packed (PackKeys): a set's nodes would take five times the room
         const std::string* pending = nullptr; // a text to write, held by the caller
     };
     std::filesystem::path m_output;
     bool m_present = false;
     bool m_changed = false;
     std::string m_whyAbsent;
-    std::string m_oldIndex; // the index as read, for RestoreIndex
+    std::string m_oldIndex; // the index BeginCommit removed, for RestoreIndex
     std::map<std::string, Entry> m_files; // by lower-case relative path
     std::vector<SavedZone> m_saved;
 };

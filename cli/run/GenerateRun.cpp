@@ -388,6 +388,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
             if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
+            zoneGuard.DropAddinText(file.path);
         }
     }
     shadow.Redirect(*model, lookup);

@@ -23,7 +23,10 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
     for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
         generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     const std::string& text = file.Text();
+    // The original's zones are cut where they are; a text made for the add-in is copied.
+    const bool cutOriginal = &text == &file.original;
     std::string kept;
+    std::vector<std::pair<size_t, size_t>> cuts;
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : file.Zones()) {
@@ -38,16 +41,47 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
             file.released.append(part).push_back('\0');
         file.releasedLines.push_back(line);
-        kept.append(text, at, zone.start - at);
+        if (cutOriginal)
+            cuts.emplace_back(zone.start, zone.end);
+        else
+            kept.append(text, at, zone.start - at);
         at = zone.end;
     }
     if (file.releasedLines.empty())
         return;
     file.released.shrink_to_fit();
-    kept.append(text, at, std::string::npos);
-    file.mended = std::move(kept);
     file.zones.reset();
+    if (cutOriginal) {
+        file.cuts = std::move(cuts);
+    } else {
+        kept.append(text, at, std::string::npos);
+        file.mended = std::move(kept);
+    }
     file.zoneCount = file.Zones().size();
+    if (!file.cuts.empty()) { // made again for the add-in's copy
+        file.zones.reset();
+        file.cutText.reset();
+    }
+}
+
+std::string ZoneGuard::File::CutText() const
+{
+    std::string text;
+    size_t at = 0;
+    for (auto [start, end] : cuts) {
+        text.append(original, at, start - at);
+        at = end;
+    }
+    return text.append(original, at, std::string::npos);
+}
+
+void ZoneGuard::DropAddinText(const std::wstring& path)
+{
+    auto it = m_byPath.find(Lower(Slashed(path)));
+    if (File* file = it == m_byPath.end() ? nullptr : &m_files[it->second]; file && file->cutText) {
+        file->zones.reset(); // its views are into the text
+        file->cutText.reset();
+    }
 }
 
 // The zones of the recovery files that earlier runs recorded, the last one of each key:

@@ -129,7 +129,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
             throw CliError(ExitUserText, file.path + L": the old file cannot be read (" + LastErrorText() +
                                              L"), and its preserved zones would be lost" + repair +
                                              L"Make it readable and run again.");
-        file.original = bytes.value_or(std::string());
+        file.original = bytes ? std::move(*bytes) : std::string();
         const size_t mixed = MixedLineEnds(file.original);
         const std::string& text = file.original;
         if (mixed)
@@ -158,6 +158,7 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
                                              L"and run again.");
         file.zoneCount = scan.zones.size();
         anomalies.push_back(std::move(scan.anomalies));
+        m_byPath.try_emplace(Lower(file.path), m_files.size());
         m_files.push_back(std::move(file));
     }
 
@@ -259,11 +260,8 @@ void ZoneGuard::Mend(File& file) const
 
 const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
 {
-    std::wstring wanted = Lower(Slashed(path));
-    for (const File& file : m_files)
-        if (file.inRun && Lower(file.path) == wanted)
-            return &file;
-    return nullptr;
+    auto it = m_byPath.find(Lower(Slashed(path)));
+    return it == m_byPath.end() ? nullptr : &m_files[it->second];
 }
 
 const std::string* ZoneGuard::OriginalText(const std::wstring& path) const

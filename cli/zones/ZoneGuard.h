@@ -20,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <string>
 #include <vector>
@@ -95,6 +96,9 @@ public:
     // An old file of the run: its bytes, and its text as the add-in is to read it.
     const std::string* OriginalText(const std::wstring& path) const;
     const std::string* TextForAddin(const std::wstring& path) const;
+    // Once the add-in's copy of a file is written: a text made for it that can be made
+    // again is let go until the guard needs it (all of them at once take much room).
+    void DropAddinText(const std::wstring& path);
     // The old file's identity when it was read (exists = false: there was none).
     VxpFileIdentity IdentityOf(const std::wstring& path) const;
 
@@ -134,8 +138,20 @@ private:
         std::wstring path;    // as shown to the user ("/" separated)
         std::string original; // as on disk
         std::string mended;   // line ends made consistent, when that changes anything
+        // Released zones of the original, [start, end): the add-in's text is then the
+        // original without them, made when asked for (DropAddinTexts lets it go again).
+        std::vector<std::pair<size_t, size_t>> cuts;
+        mutable std::optional<std::string> cutText;
         // What the add-in and the guard read.
-        const std::string& Text() const { return mended.empty() ? original : mended; }
+        const std::string& Text() const
+        {
+            if (cuts.empty())
+                return mended.empty() ? original : mended;
+            if (!cutText)
+                cutText = CutText();
+            return *cutText;
+        }
+        std::string CutText() const;
         size_t zoneCount = 0;
         // Its zones, scanned again when first asked for: a run whose new files are the
         // old texts asks for none, and all old files' zones at once take much room.
@@ -191,6 +207,7 @@ private:
     AddinForm m_addinForm;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
+    std::unordered_map<std::wstring, size_t> m_byPath; // the run's files by lower-case path
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;
     std::vector<CarriedZone> m_carriedNotes;
