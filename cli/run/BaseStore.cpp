@@ -8,6 +8,7 @@
 #include "vxplat/Files.h"
 #include "vxplat/Kernel.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -50,14 +51,19 @@ std::string Key(const std::string& relative) { return Narrow(Lower(Ansi(relative
 // The path as UTF-8 text, "/" separated.
 std::string Utf8(const std::wstring& text) { return Narrow(Slashed(text)); }
 
-std::vector<std::string> Fields(const std::string& text)
+// The tab-separated fields of a line (views into it); more than four count as five.
+size_t Fields(std::string_view text, std::array<std::string_view, 4>& fields)
 {
-    std::vector<std::string> fields;
-    size_t at = 0;
-    for (size_t tab; (tab = text.find('\t', at)) != std::string::npos; at = tab + 1)
-        fields.push_back(text.substr(at, tab - at));
-    fields.push_back(text.substr(at));
-    return fields;
+    size_t count = 0, at = 0;
+    for (size_t tab; (tab = text.find('\t', at)) != std::string_view::npos; at = tab + 1) {
+        if (count == fields.size())
+            return fields.size() + 1;
+        fields[count++] = text.substr(at, tab - at);
+    }
+    if (count == fields.size())
+        return fields.size() + 1;
+    fields[count++] = text.substr(at);
+    return count;
 }
 
 // Zone keys as "ID<TAB>TAG<NEWLINE>" each, in the set's order: the index's own form,
@@ -79,6 +85,13 @@ void ForEachKey(const std::string& packed, Each each)
     }
 }
 
+BaseStore::ZoneKeys UnpackKeys(const std::string& packed)
+{
+    BaseStore::ZoneKeys keys;
+    ForEachKey(packed, [&](std::string_view id, std::string_view tag) { keys.emplace_hint(keys.end(), id, tag); });
+    return keys;
+}
+
 } // namespace
 
 BaseStore BaseStore::Open(const fs::path& outputFolder)
@@ -96,37 +109,50 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
         store.m_whyAbsent = "there is no " + Narrow(Slashed(Wide(folder / "index")));
         return store;
     }
-    std::istringstream lines(*index);
-    std::string line;
-    if (!std::getline(lines, line) || line != kMagic) {
+    const std::string_view text = *index;
+    size_t at = std::min(text.find('\n'), text.size());
+    if (text.empty() || text.substr(0, at) != kMagic) {
         store.m_whyAbsent = Narrow(Slashed(Wide(folder / "index"))) + " is not a base-store index";
         return store;
     }
     Entry* last = nullptr;
-    ZoneKeys keys; // of the last file
+    // The last file's keys, packed as read; put in order only when they were not (an
+    // index vexlo writes has them in order).
+    std::string keys;
+    std::pair<std::string_view, std::string_view> previous;
+    bool ordered = true;
     auto packLast = [&] {
         if (last)
-            last->defaults = PackKeys(keys);
+            last->defaults = ordered ? std::move(keys) : PackKeys(UnpackKeys(keys));
         keys.clear();
+        previous = {};
+        ordered = true;
     };
-    while (std::getline(lines, line)) {
+    std::array<std::string_view, 4> f;
+    for (at = at + 1; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::vector<std::string> f = Fields(line.substr(line.find(' ') == std::string::npos ? line.size() : line.find(' ') + 1));
-        if (line.rfind("file ", 0) == 0 && f.size() == 3) {
+            line.remove_suffix(1);
+        const size_t blank = line.find(' ');
+        const size_t n = Fields(line.substr(blank == std::string_view::npos ? line.size() : blank + 1), f);
+        if (line.starts_with("file ") && n == 3) {
             Entry e;
             e.blob = f[0];
-            e.size = std::strtoull(f[1].c_str(), nullptr, 10);
+            e.size = std::strtoull(std::string(f[1]).c_str(), nullptr, 10);
             e.path = f[2];
             packLast();
-            last = &(store.m_files[Key(e.path)] = e);
-        } else if (line.rfind("default ", 0) == 0 && f.size() == 2 && last) {
-            keys.insert({f[0], f[1]});
-        } else if (line.rfind("saved ", 0) == 0 && f.size() == 3) {
-            store.m_saved.push_back({f[0], f[1], f[2]});
-        } else if (line != "end") {
-            continue; // a later version's line: skipped
+            std::string key = Key(e.path);
+            last = &(store.m_files[std::move(key)] = std::move(e));
+        } else if (line.starts_with("default ") && n == 2 && last) {
+            ordered = ordered && (keys.empty() || previous < std::pair(f[0], f[1]));
+            keys.append(f[0]).append(1, '\t').append(f[1]).append(1, '\n');
+            previous = {f[0], f[1]};
+        } else if (line.starts_with("saved ") && n == 3) {
+            store.m_saved.push_back({std::string(f[0]), std::string(f[1]), std::string(f[2])});
         }
+        // Anything else ("end", a later version's line) is skipped.
     }
     packLast();
     store.m_present = true;
@@ -184,10 +210,7 @@ BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    ZoneKeys keys;
-    if (it != m_files.end())
-        ForEachKey(it->second.defaults, [&](std::string_view id, std::string_view tag) { keys.emplace(id, tag); });
-    return keys;
+    return it == m_files.end() ? ZoneKeys() : UnpackKeys(it->second.defaults);
 }
 
 void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)

@@ -132,7 +132,7 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
-        const bool record = !old || *old != *now || !bases.Holds(file.path, *now);
+        const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
         ZoneKeys defaults;
         if (record) {
             defaults = zoneGuard.DefaultZones(file.path, *now);
@@ -356,7 +356,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
+    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old) { return bases.Generated(path, old); });
     zoneGuard.OfferSavedZones(bases.SavedZones());
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)

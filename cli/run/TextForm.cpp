@@ -6,6 +6,8 @@
 #include "vxplat/CodePage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace VexloCli {
@@ -18,7 +20,20 @@ bool HasMark(const std::string& text) { return text.compare(0, 3, kMark) == 0; }
 
 bool IsAscii(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: every file of a run is looked at, some more than once.
+    size_t i = 0;
+    for (; i + 64 <= text.size(); i += 64) {
+        uint64_t any = 0;
+        for (size_t k = 0; k < 64; k += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i + k, 8);
+            any |= word;
+        }
+        if (any & 0x8080808080808080ull)
+            return false;
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::wstring Wide(const std::string& text, unsigned codePage)
@@ -102,17 +117,19 @@ std::string WithLineEnds(const std::string& text, bool crlf)
 {
     std::string result;
     result.reserve(text.size() + (crlf ? static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) : 0));
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            const bool afterCr = !result.empty() && result.back() == '\r' && i > 0 && text[i - 1] == '\r';
-            if (crlf && !afterCr)
-                result += '\r';
-            else if (!crlf && afterCr)
-                result.pop_back();
+    // The text between the line ends that change is copied in one piece.
+    size_t at = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1)) {
+        const bool afterCr = end > 0 && text[end - 1] == '\r';
+        if (crlf && !afterCr) {
+            result.append(text, at, end - at).push_back('\r');
+            at = end;
+        } else if (!crlf && afterCr) {
+            result.append(text, at, end - 1 - at);
+            at = end;
         }
-        result += text[i];
     }
-    return result;
+    return result.append(text, at, std::string::npos);
 }
 
 TextForms::TextForms(std::wstring lineEnds, std::wstring encoding, unsigned ansiCodePage)

@@ -17,42 +17,72 @@
 
 namespace VexloCli {
 
+namespace {
+
+struct ViewPairHash {
+    size_t operator()(const std::pair<std::string_view, std::string_view>& key) const
+    {
+        return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
+    }
+};
+
+} // namespace
+
 void ZoneGuard::ReleaseGeneratedZones(File& file)
 {
-    std::map<std::pair<std::string, std::string>, std::string> generated;
-    for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
-        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     const std::string& text = file.Text();
     // The original's zones are cut where they are; a text made for the add-in is copied.
     const bool cutOriginal = &text == &file.original;
+    // The generated text of a zone is that of the first zone of its key in the base. When
+    // the base is the very text scanned (a file nobody edited), only a key's later zones
+    // need comparing.
+    const bool baseIsText = cutOriginal && file.baseIsOriginal;
+    std::map<std::pair<std::string, std::string>, std::string> generated;
+    std::unordered_map<std::pair<std::string_view, std::string_view>, const ScannedZone*, ViewPairHash> first;
+    if (baseIsText)
+        first.reserve(file.Zones().size());
+    else
+        for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
+            generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     std::string kept;
     std::vector<std::pair<size_t, size_t>> cuts;
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : file.Zones()) {
-        std::pair<std::string, std::string> key{zone.id, zone.tag};
-        auto it = generated.find(key);
-        std::string comparable = ZoneText(text, zone);
-        if (!file.defaults.count(key) || it == generated.end() || it->second != comparable)
+        std::string comparable;
+        if (baseIsText) {
+            auto [it, fresh] = first.try_emplace({zone.id, zone.tag}, &zone);
+            if (!fresh && ZoneText(text, *it->second) != ZoneText(text, zone))
+                continue;
+        } else {
+            auto it = generated.find({std::string(zone.id), std::string(zone.tag)});
+            comparable = ZoneText(text, zone);
+            if (it == generated.end() || it->second != comparable)
+                continue;
+        }
+        if (!file.defaults.count({std::string(zone.id), std::string(zone.tag)}))
             continue;
         line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
                                             text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
         counted = zone.start;
+        // Cut from the original, a zone is found there again when asked for.
+        if (cutOriginal) {
+            cuts.emplace_back(zone.start, zone.end);
+            continue;
+        }
         for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
             file.released.append(part).push_back('\0');
         file.releasedLines.push_back(line);
-        if (cutOriginal)
-            cuts.emplace_back(zone.start, zone.end);
-        else
-            kept.append(text, at, zone.start - at);
+        kept.append(text, at, zone.start - at);
         at = zone.end;
     }
-    if (file.releasedLines.empty())
+    if (file.releasedLines.empty() && cuts.empty())
         return;
     file.released.shrink_to_fit();
     file.zones.reset();
     if (cutOriginal) {
         file.cuts = std::move(cuts);
+        file.cuts.shrink_to_fit();
     } else {
         kept.append(text, at, std::string::npos);
         file.mended = std::move(kept);
@@ -134,13 +164,41 @@ ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newT
 void ZoneGuard::ReportFollowed(const NewPath& newPath) const
 {
     for (const File& file : m_files) {
-        if (file.releasedLines.empty())
+        if (file.releasedLines.empty() && file.cuts.empty())
             continue;
+        // The old file again: every zone has the text it had.
         std::optional<std::string> text = ReadWhole(newPath(file.path));
+        if (text && *text == file.original)
+            continue;
         std::map<std::pair<std::string, std::string>, std::string> now;
         if (text)
             for (const ScannedZone& zone : ScanZoneText(*text).zones)
                 now.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*text, zone));
+        auto report = [&](int line, std::string_view scope, std::string_view id, std::string_view tag,
+                          std::string_view comparable) {
+            auto it = now.find({std::string(id), std::string(tag)});
+            if (it == now.end() || it->second == comparable)
+                return;
+            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, line) +
+                    L": the zone " + Ansi(scope) + L" (" + Ansi(id) + L"." +
+                    Ansi(tag) +
+                    L") held the generated text, never edited" +
+                    (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
+        };
+        // Zones cut from the original are found in it; the others were kept aside.
+        size_t cut = 0, counted = 0;
+        int line = 1; // of position `counted`
+        const std::string& old = file.original;
+        for (const ScannedZone& zone : file.cuts.empty() ? std::vector<ScannedZone>() : ScanZoneText(old).zones) {
+            while (cut < file.cuts.size() && file.cuts[cut].first < zone.start)
+                ++cut;
+            if (cut == file.cuts.size() || file.cuts[cut].first != zone.start)
+                continue;
+            line += static_cast<int>(std::count(old.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                old.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
+            counted = zone.start;
+            report(line, zone.scope, zone.id, zone.tag, ZoneText(old, zone));
+        }
         size_t at = 0;
         auto next = [&] {
             size_t end = file.released.find('\0', at);
@@ -150,14 +208,7 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath) const
         };
         for (int line : file.releasedLines) {
             std::string_view scope = next(), id = next(), tag = next(), comparable = next();
-            auto it = now.find({std::string(id), std::string(tag)});
-            if (it == now.end() || it->second == comparable)
-                continue;
-            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, line) +
-                    L": the zone " + Ansi(scope) + L" (" + Ansi(id) + L"." +
-                    Ansi(tag) +
-                    L") held the generated text, never edited" +
-                    (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
+            report(line, scope, id, tag, comparable);
         }
     }
 }

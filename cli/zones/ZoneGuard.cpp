@@ -200,8 +200,8 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     // are told by the places of the whole text, so only now).
     if (m_base)
         for (File& file : m_files)
-            if (std::optional<BaseFile> base = m_base(file.path)) {
-                file.baseIsOriginal = base->text == file.original;
+            if (std::optional<BaseFile> base = m_base(file.path, &file.original)) {
+                file.baseIsOriginal = base->isOld || base->text == file.original;
                 file.base = file.baseIsOriginal ? std::string() : std::move(base->text);
                 file.defaults = std::move(base->defaults);
                 ReleaseGeneratedZones(file);
@@ -238,6 +238,12 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         }
     }
     ReadSavedZones(seen);
+}
+
+bool ZoneGuard::OldIsBase(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file && file->base && file->baseIsOriginal;
 }
 
 VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const

@@ -56,10 +56,13 @@ struct CarriedZone {
 // text, and the zones (unique id, tag) whose text the generator wrote itself.
 using ZoneKeys = std::set<std::pair<std::string, std::string>>;
 struct BaseFile {
-    std::string text;
+    std::string text; // empty when isOld
     ZoneKeys defaults;
+    bool isOld = false; // the last run generated exactly the old file's bytes
 };
-using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path)>;
+// The base of a file, told the old file's bytes (or null) so that the usual case, an
+// old file nobody edited, needs no second copy.
+using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old)>;
 
 class ZoneGuard {
 public:
@@ -99,6 +102,9 @@ public:
     // Once the add-in's copy of a file is written: a text made for it that can be made
     // again is let go until the guard needs it (all of them at once take much room).
     void DropAddinText(const std::wstring& path);
+    // Whether the last run generated exactly the old file (then a new text equal to the
+    // old one is what the base store holds).
+    bool OldIsBase(const std::wstring& path) const;
     // The old file's identity when it was read (exists = false: there was none).
     VxpFileIdentity IdentityOf(const std::wstring& path) const;
 
