@@ -6,8 +6,10 @@
 
 #include "vxplat/Durability.h"
 #include "vxplat/Files.h"
+#include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdio>
@@ -46,7 +48,16 @@ std::string BlobName(const std::string& text)
     return name;
 }
 
-std::string Key(const std::string& relative) { return Narrow(Lower(Ansi(relative))); }
+// The index's paths are UTF-8, whatever the process's code page is at the time (a run
+// switches it for the add-in between reading the store and recording in it).
+std::string Key(const std::string& relative)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, relative.data(), static_cast<int>(relative.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, relative.data(), static_cast<int>(relative.size()), wide.data(), length);
+    return Narrow(Lower(wide));
+}
 
 // The path as UTF-8 text, "/" separated.
 std::string Utf8(const std::wstring& text) { return Narrow(Slashed(text)); }
