@@ -113,6 +113,15 @@ std::string AnsiFromUtf8(const std::string& text, unsigned codePage, size_t* los
     return ansi;
 }
 
+// Whether every line of the text already ends so (most files of a run do).
+static bool HasLineEnds(const std::string& text, bool crlf)
+{
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1))
+        if ((end > 0 && text[end - 1] == '\r') != crlf)
+            return false;
+    return true;
+}
+
 std::string WithLineEnds(const std::string& text, bool crlf)
 {
     std::string result;
@@ -178,7 +187,9 @@ std::string TextForms::ToAddin(const std::wstring& path, const std::string& text
     size_t crlf = 0;
     for (size_t at = result.find("\r\n"); at != std::string::npos; at = result.find("\r\n", at + 2))
         ++crlf;
-    return crlf == lf ? result : WithLineEnds(result, true);
+    if (crlf != lf)
+        return WithLineEnds(result, true);
+    return result;
 }
 
 bool TextForms::TargetUtf8(const Planned& file, const std::string& addinText) const
@@ -225,9 +236,11 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
         if (lf > 0 && (pairs == 0 || pairs == lf))
             crlf = pairs == lf;
     }
-    if (crlf >= 0)
+    if (crlf >= 0 && !HasLineEnds(text, crlf == 1))
         text = WithLineEnds(text, crlf == 1);
-    return mark ? kMark + text : text;
+    if (mark)
+        text.insert(0, kMark);
+    return text;
 }
 
 } // namespace VexloCli
