@@ -183,11 +183,7 @@ std::string TextForms::ToAddin(const std::wstring& path, const std::string& text
         result = Utf8FromAnsi(result, m_ansi);
     }
     // The add-in reads CR LF lines; an LF line of the user's is one to it as well.
-    const size_t lf = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
-    size_t crlf = 0;
-    for (size_t at = result.find("\r\n"); at != std::string::npos; at = result.find("\r\n", at + 2))
-        ++crlf;
-    if (crlf != lf)
+    if (!HasLineEnds(result, true))
         return WithLineEnds(result, true);
     return result;
 }
@@ -229,10 +225,9 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
     } else if (std::optional<GitEol> git = m_git.EolOf(path)) {
         crlf = git->crlf;
     } else if (old) {
-        const size_t lf = static_cast<size_t>(std::count(old->begin(), old->end(), '\n'));
-        size_t pairs = 0;
-        for (size_t at = old->find("\r\n"); at != std::string::npos; at = old->find("\r\n", at + 2))
-            ++pairs;
+        size_t lf = 0, pairs = 0;
+        for (size_t end = old->find('\n'); end != std::string::npos; end = old->find('\n', end + 1), ++lf)
+            pairs += end > 0 && (*old)[end - 1] == '\r';
         if (lf > 0 && (pairs == 0 || pairs == lf))
             crlf = pairs == lf;
     }
