@@ -14,6 +14,7 @@
 #include "RegistryTools.h"
 #include "RunChecks.h"
 #include "zones/ZoneGuard.h"
+#include "run/AddinPasses.h"
 #include "run/Journal.h"
 #include "run/RunBases.h"
 #include "run/RunFiles.h"
@@ -38,41 +39,6 @@ namespace VexloCli {
 using namespace RoseHost;
 
 namespace {
-
-const wchar_t* const kLanguages[] = {L"Delphi", L"C#"};
-
-std::wstring ProgIdOf(const std::wstring& language)
-{
-    return language == L"Delphi" ? L"Vexlo.VXRoseDelphiAddin" : L"Vexlo.VXRoseCSharpAddin";
-}
-
-// Releases the application object and puts the real executable back on every way out.
-struct HostSession {
-    IDispatch* application = nullptr;
-    bool imagePathSet = false;
-    ~HostSession()
-    {
-        if (application)
-            application->Release();
-        if (imagePathSet)
-            VxpSetProcessImagePath(nullptr);
-    }
-};
-
-struct LoadedAddin {
-    std::wstring language;
-    std::unique_ptr<Addin> addin;
-    bool active = false;
-};
-
-void PrintFailure(const std::wstring& what, const CallFailure& failure, const Shadow& shadow)
-{
-    ErrLine(L"vexlo: " + what + L" failed with HRESULT " + HexCode(failure.hr));
-    if (!failure.description.empty())
-        ErrLine(shadow.ToReal(failure.description));
-    if (!failure.source.empty())
-        ErrLine(L"source: " + failure.source);
-}
 
 struct Outcome {
     std::vector<FileChange> changes;
@@ -193,130 +159,75 @@ int Describe(const Options& options, const RunReport& report, const Outcome& out
     return zoneGuard.ExitCode();
 }
 
-// The add-ins driven as Rose drives them: activated, one generation pass (and a second
-// one that places zones carried between files), deactivated also after a failure.
-// Returns ExitOk, or ExitHostError after a failure it has explained.
-int RunAddins(const Options& options, const Installation& installation, const HostTrace& trace,
-              const std::shared_ptr<Model>& model, std::map<std::wstring, Selection>& work, const RunPlan& plan,
-              const Shadow& shadow, ZoneGuard& zoneGuard, const ZoneGuard::NewPath& newPath, RunReport& report,
-              bool preview)
+// The components whose files the run writes: those selected and those of the selected classes.
+std::vector<const Module*> ModulesOf(const std::map<std::wstring, Selection>& work)
 {
-    HostSession session;
-    std::wstring image = HostImagePath(options.host);
-    if (VxpSetProcessImagePath(image.c_str())) {
-        session.imagePathSet = true;
-        trace(L"executable " + image);
-    } else if (options.hostGiven) {
-        Warn(L"--host is only honoured through the real executable name here (the add-in sees " +
-             installation.executablePath + L")");
+    std::vector<const Module*> modules;
+    for (const auto& [language, selected] : work) {
+        modules.insert(modules.end(), selected.modules.begin(), selected.modules.end());
+        for (const Class* cls : selected.classes)
+            modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
     }
+    return modules;
+}
 
-    AutomationHost host(model);
-    std::wstring lastFile; // the file the add-in said it writes last
-    host.SetLogSink([&](const std::wstring& line) {
-        std::wstring real = shadow.ToReal(line);
-        if (size_t to = real.rfind(L" to "); real.compare(0, 6, L"Class ") == 0 && to != std::wstring::npos)
-            lastFile = real.substr(to + 4);
-        if (!preview)
-            OutLine(real);
-    });
-    for (const FailureOption& failure : options.failures)
-        host.SetFailure(failure.member, static_cast<HRESULT>(failure.hresult), failure.times);
-    session.application = host.CreateApplication();
-
-    std::vector<LoadedAddin> addins;
-    for (const wchar_t* language : kLanguages)
-        if (work.count(language))
-            addins.push_back({language, Addin::Create(ProgIdOf(language), installation.modulePath, trace), false});
-
-    int exitCode = ExitOk;
-    CallFailure failure;
-    auto fail = [&](const LoadedAddin& a, const wchar_t* method) {
-        PrintFailure(a.addin->ProgId() + L"." + method, failure, shadow);
-        std::wstring description = shadow.ToReal(failure.description);
-        // The file the failure names, or else the one being written, tells the component.
-        std::wstring element;
-        for (const PlannedFile& file : plan.files) {
-            std::wstring path = Lower(file.path);
-            if (Lower(description).find(path) != std::wstring::npos || Lower(lastFile) == path)
-                element = L"component " + QualifiedName(*file.module) + L" (file " + Slashed(file.path) + L")";
-        }
-        if (element.empty())
-            element = DescribeLastHanded(*model, host.LastHanded(ElementKind::Module), host.LastHanded(ElementKind::Class));
-        for (const std::wstring& line : ExplainFailure(failure.hr, description, element))
-            ErrLine(line);
-        report.Message(L"error", a.addin->ProgId() + L"." + method + L" failed: " + description);
-        exitCode = ExitHostError;
-    };
-
-    for (LoadedAddin& a : addins) {
-        size_t before = host.ContextMenuItems().size();
-        if (!a.addin->Call(L"OnActivate", session.application, nullptr, nullptr, failure)) {
-            fail(a, L"OnActivate");
-            break;
-        }
-        a.active = true;
-        std::vector<ContextMenuItemRecord> items = host.ContextMenuItems();
-        for (size_t i = before; i < items.size(); ++i)
-            trace(L"menu item added through " + Quoted(items[i].addIn) + L": type " + std::to_wstring(items[i].itemType) +
-                  L" " + Quoted(items[i].caption) + L" (" + items[i].internalName + L")");
-    }
-
-    auto generationPass = [&] {
-        for (LoadedAddin& a : addins) {
-            if (exitCode != ExitOk)
-                break;
-            const Selection& mine = work[a.language];
-            host.SetSelection(mine.classes, mine.modules);
-            std::vector<std::wstring> classNames, moduleNames;
-            for (Class* c : mine.classes)
-                classNames.push_back(QualifiedName(*c));
-            for (Module* m : mine.modules)
-                moduleNames.push_back(QualifiedName(*m));
-            trace(L"selection for " + a.language + L": classes " + Names(classNames) + L"; components " +
-                  Names(moduleNames));
-
-            if (!options.menu) {
-                if (!a.addin->Call(L"OnGenerateCode", session.application, nullptr, nullptr, failure))
-                    fail(a, L"OnGenerateCode");
-                continue;
-            }
-            // As a user opening the context menu and picking "Generate Code".
-            std::optional<SHORT> menuType;
-            for (const ContextMenuItemRecord& item : host.ContextMenuItems())
-                if (item.addIn == a.language && item.internalName == L"CODEGEN") {
-                    menuType = item.itemType;
-                    break;
-                }
-            if (!menuType) {
-                Warn(L"the " + a.language + L" add-in added no \"Generate Code\" menu item;"
-                     L" choosing CODEGEN anyway");
-            } else if (!a.addin->Call(L"OnEnableContextMenuItems", session.application, nullptr, &*menuType, failure)) {
-                fail(a, L"OnEnableContextMenuItems");
-                continue;
-            }
-            const std::wstring codegen = L"CODEGEN";
-            if (!a.addin->Call(L"OnSelectedContextMenuItem", session.application, &codegen, nullptr, failure))
-                fail(a, L"OnSelectedContextMenuItem");
-        }
-    };
-    generationPass();
-    // Zones whose element moved to another file of the run are placed by a second pass.
-    if (exitCode == ExitOk && zoneGuard.CarryDroppedZones(newPath))
-        generationPass();
-
-    // As when Rose closes: every active add-in is deactivated, also after a failure.
-    for (LoadedAddin& a : addins) {
-        if (!a.active)
-            continue;
-        CallFailure deactivation;
-        if (!a.addin->Call(L"OnDeactivate", session.application, nullptr, nullptr, deactivation)) {
-            PrintFailure(a.addin->ProgId() + L".OnDeactivate", deactivation, shadow);
-            exitCode = ExitHostError;
+// The add-in works in the shadow, on copies of the old files; the planned files by
+// their lower-case paths.
+std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const Shadow& shadow,
+                                                       ZoneGuard& zoneGuard)
+{
+    std::map<std::wstring, const PlannedFile*> byPath;
+    for (const PlannedFile& file : plan.files) {
+        byPath[Lower(Slashed(file.path))] = &file;
+        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
+            std::wstring copy = shadow.PathOf(file);
+            // Zones another command hands the add-in (reverse: the bodies of new methods).
+            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
+            const std::string withExtra =
+                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
+            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
+                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
+                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
+            zoneGuard.DropAddinText(file.path);
         }
     }
-    addins.clear();
-    return exitCode;
+    return byPath;
+}
+
+// The commit takes the planned files only: a file the add-in wrote anywhere else fails
+// the run rather than going unnoticed.
+void RefuseUnplanned(const Shadow& shadow)
+{
+    if (std::vector<std::wstring> strays = shadow.Unplanned(); !strays.empty())
+        throw CliError(ExitHostError, strays.front() + L": the add-in wrote this file, which no component of the run "
+                                      L"is planned to write" +
+                                          (strays.size() > 1 ? L" (and " + std::to_wstring(strays.size() - 1) +
+                                                                   L" more)"
+                                                             : L"") +
+                                          L"; nothing was written.");
+}
+
+// --strict-zones: text that would go to a recovery file fails the run before anything is written.
+int RefuseStrictZones(const ZoneGuard& zoneGuard)
+{
+    for (const RecoveryEntry& e : zoneGuard.Recovery())
+        ErrLine(L"vexlo: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason);
+    ErrLine(L"vexlo: user text would be saved to a recovery file (--strict-zones); nothing was written");
+    return zoneGuard.ExitCode();
+}
+
+// The changed files put in place (journal first), with the base store and the recovery files.
+void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstring& modelFile, RunBases& bases,
+                   const ZoneGuard& zoneGuard)
+{
+    CommitSteps steps;
+    steps.beforeReplace = [&] { bases.Begin(); };
+    steps.writeRecovery = [&] { zoneGuard.WriteRecovery(); };
+    steps.afterPlaced = [&] { bases.End(); };
+    steps.rolledBack = [&] { bases.RolledBack(); };
+    CommitRun(plan, outcome.changes, modelFile, steps);
+    for (const std::wstring& file : outcome.unchanged)
+        OutLine(L"unchanged: " + file);
 }
 
 int Generate(RunReport& report, const Options& options, const Installation& installation)
@@ -340,13 +251,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     // Before anything is written: where every file goes (refusing names that would leave
     // the output folders), the folders to ourselves, the old files read and checked.
     PathSymbolLookup lookup = PathMapLookup(options.pathMap);
-    std::vector<const Module*> modules;
-    for (const auto& [language, selected] : work) {
-        modules.insert(modules.end(), selected.modules.begin(), selected.modules.end());
-        for (const Class* cls : selected.classes)
-            modules.insert(modules.end(), cls->assignedModules.begin(), cls->assignedModules.end());
-    }
-    RunPlan plan = PlanRun(*model, modules, lookup);
+    RunPlan plan = PlanRun(*model, ModulesOf(work), lookup);
     RefuseDuplicateIds(*model, plan, lookup);
     std::optional<RunLock> lock;
     if (!preview)
@@ -374,23 +279,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (forms.AddinUtf8())
         SetAddinCodePage(forms.AddinCodePage());
 
-    // The add-in works in the shadow, on copies of the old files.
     Shadow shadow(plan);
-    std::map<std::wstring, const PlannedFile*> byPath;
-    for (const PlannedFile& file : plan.files) {
-        byPath[Lower(Slashed(file.path))] = &file;
-        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
-            std::wstring copy = shadow.PathOf(file);
-            // Zones another command hands the add-in (reverse: the bodies of new methods).
-            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
-            const std::string withExtra =
-                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
-            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
-                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
-                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
-            zoneGuard.DropAddinText(file.path);
-        }
-    }
+    std::map<std::wstring, const PlannedFile*> byPath = FillShadow(plan, shadow, zoneGuard);
     shadow.Redirect(*model, lookup);
     auto newPath = [&](const std::wstring& path) {
         auto it = byPath.find(Lower(Slashed(path)));
@@ -406,15 +296,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return exitCode;
     }
 
-    // The commit takes the planned files only: a file the add-in wrote anywhere else fails
-    // the run rather than going unnoticed.
-    if (std::vector<std::wstring> strays = shadow.Unplanned(); !strays.empty())
-        throw CliError(ExitHostError, strays.front() + L": the add-in wrote this file, which no component of the run "
-                                      L"is planned to write" +
-                                          (strays.size() > 1 ? L" (and " + std::to_wstring(strays.size() - 1) +
-                                                                   L" more)"
-                                                             : L"") +
-                                          L"; nothing was written.");
+    RefuseUnplanned(shadow);
     zoneGuard.Account(newPath);
     if (options.pruneStale)
         bases.Prune(zoneGuard);
@@ -426,23 +308,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         return zoneGuard.ExitCode();
     if (preview)
         return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
-    // --strict-zones: text that would go to a recovery file fails the run before anything is written.
-    if (zoneGuard.ExitCode() != ExitOk) {
-        for (const RecoveryEntry& e : zoneGuard.Recovery())
-            ErrLine(L"vexlo: " + e.file + L":" + std::to_wstring(e.line) + L": " + e.reason);
-        ErrLine(L"vexlo: user text would be saved to a recovery file (--strict-zones); nothing was written");
-        return zoneGuard.ExitCode();
-    }
-
+    if (zoneGuard.ExitCode() != ExitOk)
+        return RefuseStrictZones(zoneGuard);
     report.Time("compare");
-    CommitSteps steps;
-    steps.beforeReplace = [&] { bases.Begin(); };
-    steps.writeRecovery = [&] { zoneGuard.WriteRecovery(); };
-    steps.afterPlaced = [&] { bases.End(); };
-    steps.rolledBack = [&] { bases.RolledBack(); };
-    CommitRun(plan, outcome.changes, model->fileName, steps);
-    for (const std::wstring& file : outcome.unchanged)
-        OutLine(L"unchanged: " + file);
+    CommitChanges(plan, outcome, model->fileName, bases, zoneGuard);
     report.Time("commit");
     return ExitOk;
 }

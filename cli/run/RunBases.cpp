@@ -14,8 +14,10 @@ RunBases::RunBases(const RunPlan& plan) : m_plan(plan)
 {
     for (const std::wstring& top : plan.tops) {
         m_stores.push_back(VexloRun::BaseStore::Open(PathOf(Slashed(top))));
-        if (m_stores.back().Present())
+        if (m_stores.back().Present()) {
+            ForgetLostRecoveries(top, m_stores.back());
             continue;
+        }
         // A first run into an empty folder has nothing to say.
         bool old = false;
         for (const PlannedFile& file : plan.files)
@@ -25,6 +27,24 @@ RunBases::RunBases(const RunPlan& plan) : m_plan(plan)
             OutLine(L"vexlo: " + Slashed(top) + L": no base store (" + Ansi(m_stores.back().WhyAbsent()) +
                     L"); lines outside the preserved zones are told from generated ones by their words, and zones "
                     L"are carried as they are. This run writes a new one.");
+    }
+}
+
+// A zone saved to a recovery file that the user has since deleted is nowhere to be
+// brought back from: its record goes, so that no later run looks for it again.
+void RunBases::ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store)
+{
+    const std::vector<VexloRun::SavedZone> saved = store.Saved();
+    for (const VexloRun::SavedZone& z : saved) {
+        std::wstring recovery = Slashed(top) + L"/" + Ansi(z.recovery);
+        if (GetFileAttributesW(recovery.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            continue; // there, but not to be looked at now: the record stays
+        store.ForgetSaved(z.id, z.tag);
+        OutLine(L"vexlo: " + recovery + L" is gone, and with it the zone " + Ansi(z.id) + L"." + Ansi(z.tag) +
+                L" an earlier run saved there; the base store no longer looks for it");
     }
 }
 

@@ -45,6 +45,7 @@ public:
 
 private:
     VexloRun::BaseStore* StoreOf(const std::wstring& path);
+    static void ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store);
     const RunPlan& m_plan;
     std::vector<VexloRun::BaseStore> m_stores; // same order as plan.tops
     std::vector<std::wstring> m_stale;

@@ -6,6 +6,7 @@
 
 #include "vxplat/Crt.h"
 #include "vxplat/Durability.h"
+#include "vxplat/Files.h"
 #include "vxplat/Kernel.h"
 #include "vxplat/Scratch.h"
 
@@ -44,16 +45,27 @@ void RemoveStale(const fs::path& temp, int next)
         unsigned long pid = std::wcstoul(name.c_str() + std::size(kPrefix) - 1, &rest, 10);
         bool earlierOfThisNumber = pid == GetCurrentProcessId() && *rest == L'-' && std::wcstol(rest + 1, nullptr, 10) >= next;
         std::error_code ignored;
-        if (pid && (earlierOfThisNumber || (pid != GetCurrentProcessId() && !VxpProcessAlive(pid))))
+        if (pid && (earlierOfThisNumber || (pid != GetCurrentProcessId() && !VxpProcessAlive(pid))) &&
+            VxpFaultBeforeChange())
             fs::remove_all(it->path(), ignored);
     }
+}
+
+void RemoveShadow(const std::wstring& root)
+{
+    VxpSetScratchFolder(nullptr);
+    // Still removed by a request to stop that comes meanwhile; one a fault leaves (or a
+    // kill) goes with the next run.
+    std::error_code error;
+    if (VxpFaultBeforeChange())
+        fs::remove_all(VexloCli::PathOf(root), error);
+    VxpRemoveOnTermination(nullptr);
 }
 
 } // namespace
 
 Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
 {
-    std::error_code error;
     std::wstring warning, why;
     const std::wstring scratch = VxpUserScratchFolder(&warning, &why);
     if (!warning.empty())
@@ -65,15 +77,15 @@ Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
     static std::atomic<int> count{0};
     RemoveStale(temp, count);
     for (;;) {
-        fs::path folder = temp / (std::wstring(kPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(count++));
-        if (fs::create_directory(folder, error)) {
-            m_root = WideOf(folder);
+        std::wstring folder = WideOf(temp / (std::wstring(kPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                             std::to_wstring(count++)));
+        if (CreateDirectoryW(folder.c_str(), nullptr)) {
+            m_root = folder;
             break;
         }
-        if (error)
-            throw CliError(ExitHostError, WideOf(folder) + L": the run's scratch folder cannot be created: " +
-                                              Ansi(error.message()) + L"; nothing was written.");
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw CliError(ExitHostError, folder + L": the run's scratch folder cannot be created: " + LastErrorText() +
+                                              L"; nothing was written.");
     }
     VxpRemoveOnTermination(m_root.c_str());
     // What the add-in writes here is read back and committed by the run, which flushes
@@ -81,17 +93,16 @@ Shadow::Shadow(const RunPlan& plan) : m_plan(plan)
     VxpSetScratchFolder(m_root.c_str());
     for (size_t i = 0; i < plan.bases.size(); ++i) {
         m_folders.push_back(m_root + L"/b" + std::to_wstring(i));
-        fs::create_directory(VexloCli::PathOf(m_folders.back()), error);
+        if (!CreateDirectoryW(m_folders.back().c_str(), nullptr)) {
+            std::wstring why = LastErrorText();
+            RemoveShadow(m_root); // no destructor runs for a constructor that throws
+            throw CliError(ExitHostError, m_folders.back() + L": the run's scratch folder cannot be created: " + why +
+                                              L"; nothing was written.");
+        }
     }
 }
 
-Shadow::~Shadow()
-{
-    VxpRemoveOnTermination(nullptr);
-    VxpSetScratchFolder(nullptr);
-    std::error_code error;
-    fs::remove_all(VexloCli::PathOf(m_root), error);
-}
+Shadow::~Shadow() { RemoveShadow(m_root); }
 
 void Shadow::Redirect(Model& model, const PathSymbolLookup& lookup) const
 {

@@ -196,12 +196,13 @@ void ZoneGuard::SaveLines(const File& file, const std::vector<int>& lines, const
         std::string_view line = std::string_view(text).substr(p, end - p);
         chunk.append(line).append(!line.empty() && line.back() == '\r' ? "\n" : "\r\n");
     }
+    // Named by their lines in the user's file, which the add-in's copy may have fewer of.
     std::wstring where;
     for (size_t i = 0; i < lines.size() && i < 8; ++i)
-        where += (i ? L", " : L"") + std::to_wstring(lines[i]);
+        where += (i ? L", " : L"") + std::to_wstring(file.UserLine(lines[i]));
     if (lines.size() > 8)
         where += L", ...";
-    Save(file, chunk, lines.front(),
+    Save(file, chunk, file.UserLine(lines.front()),
          std::to_wstring(lines.size()) + L" line(s) outside the preserved zones (line " + where + L") " + why);
 }
 

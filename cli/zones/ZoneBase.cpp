@@ -45,7 +45,9 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
             generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     std::string kept;
-    std::vector<std::pair<size_t, size_t>> cuts;
+    std::vector<std::pair<size_t, size_t>> ranges;
+    size_t keptSize = 0; // of the text without the released zones (kept, when it is made)
+    char keptBack = '\n'; // its last character ('\n' while it is empty)
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : file.Zones()) {
@@ -65,30 +67,38 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
         line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
                                             text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
         counted = zone.start;
+        if (zone.start > at) {
+            keptSize += zone.start - at;
+            keptBack = text[zone.start - 1];
+        }
         // Cut from the original, a zone is found there again when asked for.
         if (cutOriginal) {
-            cuts.emplace_back(zone.start, zone.end);
-            continue;
+            ranges.emplace_back(zone.start, zone.end);
+        } else {
+            for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
+                file.released.append(part).push_back('\0');
+            file.releasedLines.push_back(line);
+            kept.append(text, at, zone.start - at);
         }
-        for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
-            file.released.append(part).push_back('\0');
-        file.releasedLines.push_back(line);
-        kept.append(text, at, zone.start - at);
+        const int gone = static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(zone.start),
+                                                     text.begin() + static_cast<std::ptrdiff_t>(zone.end), '\n'));
+        const int removed = file.cuts.empty() ? 0 : file.cuts.back().lines;
+        file.cuts.push_back({keptSize, line - removed + (keptBack == '\n' ? 0 : 1), removed + gone});
         at = zone.end;
     }
-    if (file.releasedLines.empty() && cuts.empty())
+    if (file.cuts.empty())
         return;
     file.released.shrink_to_fit();
+    file.cuts.shrink_to_fit();
     file.zones.reset();
     if (cutOriginal) {
-        file.cuts = std::move(cuts);
-        file.cuts.shrink_to_fit();
+        file.cutRanges = std::move(ranges);
     } else {
         kept.append(text, at, std::string::npos);
         file.mended = std::move(kept);
     }
     file.zoneCount = file.Zones().size();
-    if (!file.cuts.empty()) { // made again for the add-in's copy
+    if (!file.cutRanges.empty()) { // made again for the add-in's copy
         file.zones.reset();
         file.cutText.reset();
     }
@@ -98,7 +108,7 @@ std::string ZoneGuard::File::CutText() const
 {
     std::string text;
     size_t at = 0;
-    for (auto [start, end] : cuts) {
+    for (auto [start, end] : cutRanges) {
         text.append(original, at, start - at);
         at = end;
     }
@@ -112,6 +122,23 @@ void ZoneGuard::DropAddinText(const std::wstring& path)
         file->zones.reset(); // its views are into the text
         file->cutText.reset();
     }
+}
+
+int ZoneGuard::File::UserLineAt(size_t at) const
+{
+    int line = LineOf(Text(), at);
+    for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+        if (it->at <= at)
+            return line + it->lines;
+    return line;
+}
+
+int ZoneGuard::File::UserLine(int line) const
+{
+    for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+        if (it->firstLine <= line)
+            return line + it->lines;
+    return line;
 }
 
 // The zones of the recovery files that earlier runs recorded, the last one of each key:
@@ -164,7 +191,7 @@ ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newT
 void ZoneGuard::ReportFollowed(const NewPath& newPath) const
 {
     for (const File& file : m_files) {
-        if (file.releasedLines.empty() && file.cuts.empty())
+        if (file.releasedLines.empty() && file.cutRanges.empty())
             continue;
         // The old file again: every zone has the text it had.
         std::optional<std::string> text = ReadWhole(newPath(file.path));
@@ -189,10 +216,10 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath) const
         size_t cut = 0, counted = 0;
         int line = 1; // of position `counted`
         const std::string& old = file.original;
-        for (const ScannedZone& zone : file.cuts.empty() ? std::vector<ScannedZone>() : ScanZoneText(old).zones) {
-            while (cut < file.cuts.size() && file.cuts[cut].first < zone.start)
+        for (const ScannedZone& zone : file.cutRanges.empty() ? std::vector<ScannedZone>() : ScanZoneText(old).zones) {
+            while (cut < file.cutRanges.size() && file.cutRanges[cut].first < zone.start)
                 ++cut;
-            if (cut == file.cuts.size() || file.cuts[cut].first != zone.start)
+            if (cut == file.cutRanges.size() || file.cutRanges[cut].first != zone.start)
                 continue;
             line += static_cast<int>(std::count(old.begin() + static_cast<std::ptrdiff_t>(counted),
                                                 old.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));

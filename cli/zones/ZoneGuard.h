@@ -145,13 +145,13 @@ private:
         std::string original; // as on disk
         std::string mended;   // line ends made consistent, when that changes anything
         // Released zones of the original, [start, end): the add-in's text is then the
-        // original without them, made when asked for (DropAddinTexts lets it go again).
-        std::vector<std::pair<size_t, size_t>> cuts;
+        // original without them, made when asked for (DropAddinText lets it go again).
+        std::vector<std::pair<size_t, size_t>> cutRanges;
         mutable std::optional<std::string> cutText;
         // What the add-in and the guard read.
         const std::string& Text() const
         {
-            if (cuts.empty())
+            if (cutRanges.empty())
                 return mended.empty() ? original : mended;
             if (!cutText)
                 cutText = CutText();
@@ -175,11 +175,22 @@ private:
         bool baseIsOriginal = false;
         const std::string& Base() const { return baseIsOriginal ? original : *base; }
         ZoneKeys defaults;               // its zones with the generator's own text (until released)
-        // Zones left out of the add-in's copy because they held the generated text: their
-        // scope, id, tag and comparable text, each ended by a NUL, and their lines. Most
-        // zones of a file nobody edited are such: one buffer keeps them small.
+        // Zones left out of the add-in's copy because they held the generated text, when
+        // it is not cut from the original: their scope, id, tag and comparable text, each
+        // ended by a NUL, and their lines (one buffer keeps thousands of zones small).
         std::string released;
         std::vector<int> releasedLines;
+        // Where released zones were cut out of the add-in's copy: the place in it, the
+        // first line that starts there or after, and how many lines went with the zone.
+        struct Cut {
+            size_t at = 0;
+            int firstLine = 0;
+            int lines = 0;
+        };
+        std::vector<Cut> cuts;
+        // A place or a line of Text() as the line of the user's file.
+        int UserLineAt(size_t at) const;
+        int UserLine(int line) const;
         std::vector<int> sourceLines; // a recovery file's zones: their lines in it
     };
     // A zone by id, tag and comparable text, as one string.
@@ -196,6 +207,10 @@ private:
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void Mend(File& file) const;
+    bool ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
+                     std::vector<ZoneAnomaly>& anomalies);
+    void SaveAnomalies(const File& file, const std::vector<ZoneAnomaly>& anomalies);
+    void ReadNeighbours(const std::unordered_set<std::wstring>& seen);
     void SaveStrayLines(const NewPath& newPath);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
                                     const std::string* now = nullptr) const;

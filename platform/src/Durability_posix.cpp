@@ -1,6 +1,7 @@
 #include "vxplat/Durability.h"
 #include "vxplat/Kernel.h"
 
+#include "PosixFiles.h"
 #include "PosixText.h"
 
 #include <sys/syscall.h>
@@ -148,8 +149,9 @@ void BlockStops(int how)
 
 struct Fault {
     long at = 0;        // 0: no fault
-    char kind = 0;      // 'k' kill, 't' term, 'f' full, 'c' count, 'e' edit
-    std::string edited; // 'e': the file a user edits at that instant
+    char kind = 0;      // 'k' kill, 't' term, 'f' full, 'c' count, 'e' edit, 's' stray
+    std::string edited; // 'e': the file a user edits at that instant; 's': the stray's name
+    bool planted = false;
     std::atomic<long> changes{0};
 };
 
@@ -167,7 +169,7 @@ Fault& TheFault()
                 char* rest = nullptr;
                 f->at = std::strtol(spec, &rest, 10);
                 f->kind = rest && *rest == ':' ? rest[1] : 0;
-                if (f->kind == 'e' && std::strchr(rest, '='))
+                if ((f->kind == 'e' || f->kind == 's') && std::strchr(rest, '='))
                     f->edited = std::strchr(rest, '=') + 1;
             }
         }
@@ -236,6 +238,15 @@ bool VxpFaultBeforeChange()
                 std::rename(temporary.c_str(), fault.edited.c_str());
             }
         }
+        return true;
+    case 's':
+        // As an add-in writing a file of its own choosing beside the ones asked of it.
+        if (!fault.planted && !vxp::ScratchFolder().empty())
+            if (FILE* out = std::fopen((vxp::ScratchFolder() + fault.edited).c_str(), "wb")) {
+                std::fputs("unit Stray;\r\n", out);
+                std::fclose(out);
+                fault.planted = true;
+            }
         return true;
     case 'f':
         SetLastError(ERROR_DISK_FULL);

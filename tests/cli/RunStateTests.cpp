@@ -9,8 +9,11 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <regex>
 
 using namespace CliTest;
@@ -55,6 +58,22 @@ protected:
                 (path.extension() != ".vxlost" || Contains(r.out + r.err, "saved to " + path.string())))
                 return true;
         return false;
+    }
+    // A note of the user's before the unit's last lines of Catalog.pas, an edited body of
+    // TCatalog::Find, and the model giving that operation a new id: both are saved.
+    // Returns the lines of the note and of the body's begin marker in the user's file.
+    std::pair<int, int> SaveNoteAndFindBody()
+    {
+        std::string text = ReadFile(Catalog());
+        const std::string body = "//## begin TCatalog::Find%62B0A1C3006B.body preserve=yes\r\n";
+        text.insert(text.find(body) + body.size(), "    Exit(nil); // mine\r\n");
+        text.insert(text.rfind("\r\nend.") + 2, "// a note of mine\r\n");
+        WriteFile(Catalog(), text);
+        auto lineOf = [&](const std::string& what) {
+            return 1 + static_cast<int>(std::count(text.begin(), text.begin() + text.find(what), '\n'));
+        };
+        WriteFile(m_model, Replace(RenameTitle(ReadFile(m_model)), "62B0A1C3006B", "62B0A1C3F06B"));
+        return {lineOf("// a note of mine"), lineOf(body)};
     }
     fs::path m_model;
 };
@@ -372,6 +391,41 @@ TEST_F(RunStateTest, ACopiedOrMovedProjectIsRecoveredWhereItIs)
     }
 }
 
+// Zones that held the generated text are left out of the add-in's copy of the file;
+// what is saved from below them is still named by its line in the user's file.
+TEST_F(RunStateTest, SavedTextIsNamedByItsLineInTheUsersFile)
+{
+    const auto [note, body] = SaveNoteAndFindBody();
+    Result r = Generate();
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_TRUE(Contains(r.out, "held the generated text, never edited")) << r.out;
+    const std::string n = std::to_string(note), b = std::to_string(body);
+    EXPECT_TRUE(Contains(r.err, Catalog().string() + ":" + n + ": 1 line(s) outside the preserved zones (line " + n +
+                                    ")"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, Catalog().string() + ":" + b + ": the zone TCatalog::Find (62B0A1C3006B.body) of lines " +
+                                    b + "-" + std::to_string(body + 2) + " is in no generated file"))
+        << r.err;
+}
+
+// A recovery file the user deleted takes the base store's record of its zones with it:
+// said once, and no later run looks for them.
+TEST_F(RunStateTest, ADeletedRecoveryFileIsForgotten)
+{
+    SaveNoteAndFindBody();
+    ASSERT_EQ(Generate().code, 0);
+    const fs::path index = Out() / ".vexlo" / "base" / "index";
+    ASSERT_TRUE(Contains(ReadFile(index), "saved 62B0A1C3006B\tbody\tDelphi/Catalog.pas.vxlost"));
+    fs::remove(Catalog().string() + ".vxlost");
+    const std::string gone = "Catalog.pas.vxlost is gone, and with it the zone 62B0A1C3006B.body";
+    Result r = Generate();
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, gone)) << r.out;
+    EXPECT_FALSE(Contains(ReadFile(index), "saved ")) << ReadFile(index);
+    Result again = Generate();
+    EXPECT_FALSE(Contains(again.out, gone)) << again.out;
+}
+
 // Whoever runs it, with whatever TMPDIR: the lock is in the output folder.
 TEST_F(RunStateTest, TheLockIsInTheOutputFolder)
 {
@@ -405,6 +459,58 @@ TEST_F(RunStateTest, AnUnusableTmpdirFallsBackToTheSystemsOne)
     struct stat st {};
     ASSERT_EQ(::stat(("/tmp/vexlo-" + std::to_string(::getuid())).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+// Two users generating into the folder they share (group-writable, as a team shares one),
+// each with a TMPDIR of their own: the other user's run waits for the lock this one holds,
+// and then changes the files, keeping the user's line.
+TEST_F(RunStateTest, TwoUsersTakeTurnsAndLoseNothing)
+{
+    const struct passwd* other = ::getpwnam("nobody");
+    const struct group* group = ::getgrnam("nogroup");
+    if (::getuid() != 0 || !other || !group || std::system("command -v setpriv >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "running vexlo as a second user (nobody) needs root and setpriv";
+    const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    if (std::system((asNobody + "test -r " + Quote(m_model.string())).c_str()) != 0)
+        GTEST_SKIP() << "the second user (nobody) cannot reach the test folder " << m_dir;
+    std::string text = ReadFile(Catalog());
+    const std::string mine = "  // shared by two users";
+    text.insert(text.find("\r\n", text.find("//## begin Catalog%62B0A1C30007.suses")) + 2, mine + "\r\n");
+    WriteFile(Catalog(), text);
+    for (const auto& entry : fs::recursive_directory_iterator(Out())) {
+        ASSERT_EQ(::chown(entry.path().c_str(), 0, group->gr_gid), 0);
+        ::chmod(entry.path().c_str(), entry.is_directory() ? 02775 : 0664);
+    }
+    ASSERT_EQ(::chown(Out().c_str(), 0, group->gr_gid), 0);
+    ::chmod(Out().c_str(), 02775);
+    const fs::path otherTmp = m_dir / "tmp-other";
+    fs::create_directories(otherTmp);
+    ASSERT_EQ(::chown(otherTmp.c_str(), other->pw_uid, group->gr_gid), 0);
+    ::chmod(m_registry.c_str(), 0644); // where the add-in module is registered
+    auto asOther = [&](const std::string& env) {
+        std::string command = Command({"generate", m_model.string(), "--out", Out().string()}, ".",
+                                      "umask 002 && TMPDIR=" + Quote(otherTmp.string()) + " " + env);
+        command.insert(command.find(" exec ") + 6, asNobody);
+        fs::path out = m_dir / "other.out", err = m_dir / "other.err";
+        int status = std::system(("(" + command + ") >" + Quote(out.string()) + " 2>" + Quote(err.string())).c_str());
+        return Result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    };
+    WriteFile(m_model, RenameTitle(ReadFile(m_model)));
+    const auto before = Outputs(Out());
+    int fd = ::open((Out() / ".vexlo" / "lock").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    Result waited = asOther("VEXLO_LOCK_WAIT=0.3");
+    ::close(fd);
+    EXPECT_EQ(waited.code, 1) << waited.err;
+    EXPECT_TRUE(Contains(waited.err, "is still generating into this folder")) << waited.err;
+    EXPECT_EQ(Outputs(Out()), before);
+    Result r = asOther("");
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(Contains(ReadFile(Catalog()), "FHeading")) << r.out;
+    EXPECT_TRUE(Kept(mine, r)) << r.out << r.err;
+    EXPECT_EQ(Generate().code, 0) << "and the first user after the second";
+    EXPECT_TRUE(Contains(ReadFile(Catalog()), mine));
 }
 
 } // namespace

@@ -66,9 +66,21 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
     // moves with the kind of fault, and the commit's last changes always.
     const int stride = std::getenv("VEXLO_SWEEP_ALL") ? 1 : 7;
     const int offset = std::string(GetParam()) == "kill" ? 0 : std::string(GetParam()) == "term" ? 2 : 4;
+    // The last check of a file before it is replaced: the latest change from which on a
+    // full disk fails that check.
+    int check = 0;
+    for (int n = changes - 12; n > changes - 40 && !check; --n) {
+        restore();
+        if (Contains(Generate("VEXLO_FAULT=" + std::to_string(n) + ":full").err, "cannot be looked at again before"))
+            check = n;
+    }
+    ASSERT_GT(check, 0) << "no fault fell on the check before a file is replaced";
+    // Those runs could not remove their scratch folders (the next run would).
+    fs::remove_all(m_dir / "tmp");
+    fs::create_directories(m_dir / "tmp");
     bool journalRecovered = false;
     for (int n = 1; n <= changes; ++n) {
-        if ((n + offset) % stride != 0 && n < changes - 12)
+        if ((n + offset) % stride != 0 && n < changes - 12 && n != check)
             continue;
         SCOPED_TRACE("fault at change " + std::to_string(n) + " of " + std::to_string(changes));
         restore();
@@ -105,6 +117,21 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::Values("kill", "term", "full"));
+
+// A file the generator writes that no component of the run is planned to write fails
+// the run, naming it, and nothing is written.
+TEST_F(TransactionTest, AFileOutsideThePlanFailsTheRun)
+{
+    WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
+    const std::map<fs::path, std::string> before = Outputs(Out());
+    Result r = Generate("VEXLO_FAULT=1:stray=b0/Stray.pas");
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, (Out() / "Stray.pas").string() + ": the add-in wrote this file, which no component "
+                                                                 "of the run is planned to write"))
+        << r.err;
+    EXPECT_EQ(Outputs(Out()), before);
+    EXPECT_EQ(Shadows(), 0u);
+}
 
 TEST_F(TransactionTest, NamesThatClimbOutAreRefusedBeforeAnythingIsWritten)
 {

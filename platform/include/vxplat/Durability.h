@@ -52,11 +52,13 @@ void VxpDeferTermination(bool defer);
 // (nullptr: none). Its path is kept; the removal uses only what a signal handler may.
 void VxpRemoveOnTermination(const wchar_t* folder);
 
-// The test switch VEXLO_FAULT="N:kill|term|full|edit=FILE" (or "count"): the Nth change to
-// the file system (a write, rename, replacement, link, deletion, folder creation) kills the
-// process (SIGKILL), asks it to stop (SIGTERM), fails with a full disk from then on, or
-// has FILE saved by someone else just before (a line appended, renamed into place);
-// "count" prints the number of changes at exit. Returns false when the change must fail
+// The test switch VEXLO_FAULT="N:kill|term|full|edit=FILE|stray=NAME" (or "count"): the Nth
+// change to the file system (a write, rename, replacement, link, deletion, folder creation,
+// and the host's check of a file just before it replaces it) kills the process (SIGKILL),
+// asks it to stop (SIGTERM), fails with a full disk from then on, has FILE saved by
+// someone else just before (a line appended, renamed into place), or (stray) has a file
+// NAME ("/" separated) written in the scratch folder at the first change from N on where
+// its folder exists, as a generator would that writes a file nobody asked for; "count" prints the number of changes at exit. Returns false when the change must fail
 // (the error is set). Without the variable it only returns true. The changes are counted
 // where the platform layer stands in for the system's file functions (POSIX); on Windows
 // those are the system's own and the switch is not read.

@@ -1,0 +1,205 @@
+// Paths over POSIX names. Windows paths are case-insensitive and the system relies
+// on it, so each component of a path is matched against what already exists (exact
+// name first, else the first name equal ignoring case); what does not exist yet is
+// created with the case given.
+#include "vxplat/Files.h"
+#include "vxplat/Kernel.h"
+
+#include "PosixFiles.h"
+#include "PosixText.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vxp {
+
+namespace {
+
+// A folder's entries by their names in upper case, each with the first name in byte
+// order that has it, as they were when the folder had this identity and these times.
+struct FolderListing {
+    dev_t device;
+    ino_t inode;
+    timespec modified, changed;
+    std::unordered_map<std::wstring, std::string> byUpperName;
+};
+
+std::mutex g_listingMutex;
+std::unordered_map<std::string, FolderListing> g_listings;
+
+std::wstring UpperName(const std::string& name)
+{
+    std::wstring upper = FromUtf8(name);
+    for (auto& c : upper) c = ToUpperChar(c);
+    return upper;
+}
+
+bool Before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// Whether a folder with these times changed early enough before `now` that a later change
+// must give it other times. File systems with times in whole milliseconds or coarser
+// (seconds, FAT's two seconds) are given two seconds; the others one tick of the clock.
+bool SettledBefore(const struct stat& st, timespec now)
+{
+    if (st.st_mtim.tv_nsec % 1000000 == 0 && st.st_ctim.tv_nsec % 1000000 == 0) now.tv_sec -= 2;
+    return Before(st.st_mtim, now) && Before(st.st_ctim, now);
+}
+
+// The entry of the folder that equals the name ignoring letter case (the first in byte
+// order when several do); "" when none does. A folder is listed again only when it has
+// changed: any change to its entries moves its modification time past the moment it
+// was last listed. A listing taken within the file system's time resolution of the
+// folder's last change cannot tell a change that follows, and is not kept.
+std::string NameInFolder(const std::string& folder, const std::string& name)
+{
+    timespec started;
+    clock_gettime(CLOCK_REALTIME_COARSE, &started);
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return std::string();
+    const std::wstring wanted = UpperName(name);
+    std::lock_guard<std::mutex> lock(g_listingMutex);
+    auto it = g_listings.find(folder);
+    if (it != g_listings.end() && it->second.device == st.st_dev && it->second.inode == st.st_ino &&
+        Same(it->second.modified, st.st_mtim) && Same(it->second.changed, st.st_ctim)) {
+        auto found = it->second.byUpperName.find(wanted);
+        return found == it->second.byUpperName.end() ? std::string() : found->second;
+    }
+    FolderListing listing{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, {}};
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            std::string entryName = entry->d_name;
+            if (entryName == "." || entryName == "..") continue;
+            auto [at, added] = listing.byUpperName.emplace(UpperName(entryName), entryName);
+            if (!added && entryName < at->second) at->second = entryName;
+        }
+        closedir(dir);
+    }
+    auto found = listing.byUpperName.find(wanted);
+    std::string result = found == listing.byUpperName.end() ? std::string() : found->second;
+    if (SettledBefore(st, started))
+        g_listings[folder] = std::move(listing);
+    else if (it != g_listings.end())
+        g_listings.erase(it);
+    return result;
+}
+
+}  // namespace
+
+std::string ResolvePath(const wchar_t* path, bool* missingParents)
+{
+    if (missingParents) *missingParents = false;
+    std::wstring text(path ? path : L"");
+    for (auto& c : text)
+        if (c == L'\\') c = L'/';
+    std::string utf8 = ToUtf8(text);
+    bool absolute = !utf8.empty() && utf8[0] == '/';
+
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= utf8.size()) {
+        size_t next = utf8.find('/', pos);
+        if (next == std::string::npos) next = utf8.size();
+        if (next > pos) parts.push_back(utf8.substr(pos, next - pos));
+        pos = next + 1;
+    }
+
+    // A path that exists as given has every component in its exact case: one look-up
+    // instead of one per component. So has the folder of a new name, which then needs
+    // only that folder listed.
+    std::string exact = absolute ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) exact += (i ? "/" : "") + parts[i];
+    struct stat st;
+    if (exact.empty() || lstat(exact.c_str(), &st) == 0) return exact.empty() ? (absolute ? "/" : ".") : exact;
+    size_t lastSlash = exact.rfind('/');
+    const std::string& last = parts.back();
+    if (last != "." && last != ".." && (lastSlash == std::string::npos || lastSlash > 0)) {
+        std::string folder = lastSlash == std::string::npos ? "." : exact.substr(0, lastSlash);
+        if (lstat(folder.c_str(), &st) == 0) {
+            std::string found = NameInFolder(folder, last);
+            return (lastSlash == std::string::npos ? "" : folder + "/") + (found.empty() ? last : found);
+        }
+    }
+
+    std::string result = absolute ? "/" : "";
+    bool parentExists = true;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        std::string name = part;
+        if (part != "." && part != ".." && parentExists) {
+            std::string candidate = result + part;
+            if (lstat(candidate.c_str(), &st) != 0) {
+                std::string best = NameInFolder(result.empty() ? "." : result, part);
+                if (!best.empty()) {
+                    name = best;
+                } else {
+                    if (i + 1 < parts.size() && missingParents) *missingParents = true;
+                    parentExists = false;
+                }
+            }
+        } else if (!parentExists && i + 1 < parts.size() && missingParents) {
+            *missingParents = true;
+        }
+        result += name;
+        if (i + 1 < parts.size()) result += '/';
+    }
+    if (result.empty()) result = absolute ? "/" : ".";
+    return result;
+}
+
+
+DWORD ErrorFromErrno(int e)
+{
+    switch (e) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY: return ERROR_ACCESS_DENIED;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case ENOSPC: return ERROR_DISK_FULL;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case EXDEV: return ERROR_NOT_SAME_DEVICE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    default: return ERROR_ACCESS_DENIED;
+    }
+}
+
+void FailWithErrno(bool missingParents)
+{
+    int e = errno;
+    SetLastError(e == ENOENT && missingParents ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(e));
+}
+
+bool Resolve(LPCWSTR path, std::string& out, bool& missingParents)
+{
+    if (!path || !*path) {
+        SetLastError(path ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    out = vxp::ResolvePath(path, &missingParents);
+    return true;
+}
+
+}  // namespace vxp
