@@ -400,7 +400,7 @@ TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
         return std::regex_replace(text, std::regex("\"[0-9A-F]{12}\""), "\"ID\"");
     };
     const bool all = std::getenv("VEXLO_SWEEP_ALL") != nullptr;
-    const int stride = all ? 1 : std::max(1, changes / 8);
+    const int stride = all ? 1 : std::max(1, changes / 6);
     for (const std::string kind : {"kill", "term", "full"}) {
         // kill: every stride-th change; term and full: every fourth of those, shifted.
         const int step = all || kind == "kill" ? stride : 4 * stride;
@@ -413,6 +413,10 @@ TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
             EXPECT_TRUE(modelNow == ids(model) || modelNow == ids(modelAfter)) << faulted.err;
             EXPECT_TRUE(codeNow == code || codeNow == codeAfter) << faulted.err;
             // The next reverse, then generate, finish the loop: the model and the code as after.
+            // (In CI after a kill, which may leave a journal, and after the model's commit alone.)
+            const bool between = modelNow == ids(modelAfter) && codeNow == code;
+            if (!all && kind != "kill" && !between)
+                continue;
             Result again = Reverse();
             EXPECT_EQ(again.code, 0) << again.err;
             EXPECT_EQ(Run({"generate", "Example.mdl", "--out", "out"}).code, 0);
