@@ -119,6 +119,8 @@ def tree(folder):
         for name in names:
             full = os.path.join(dirpath, name)
             files[os.path.relpath(full, folder)] = full
+    # The run's lock file holds the number of the process that made it.
+    files.pop(os.path.join(".vexlo", "lock"), None)
     return files
 
 

@@ -15,9 +15,8 @@ bool IsNestedType(std::string_view kind) {
 // only one marker of a pair is cut in two by a zone.
 bool PairedMarkers(const std::vector<ZoneMarker>& markers, int first, int last) {
   int open = 0;
-  for (const ZoneMarker& m : markers) {
-    if (m.line < first || m.line > last) continue;
-    open += m.begin ? 1 : -1;
+  for (auto m = MarkerAt(markers, first); m != markers.end() && m->line <= last; ++m) {
+    open += m->begin ? 1 : -1;
     if (open < 0 || open > 1) return false;
   }
   return open == 0;
@@ -215,10 +214,10 @@ std::vector<Parameter> Reader::Parameters(TSNode list) {
 void Reader::TakeZoneId(VexloCode::Member& m, const TypeDecl& type, TSNode n) {
   const int first = tree_.Line(n), last = tree_.EndLine(n);
   const std::string prefix = type.name + "::";
-  for (const ZoneMarker& z : markers_) {
-    if (z.begin && z.line > first && z.line < last && z.scope.starts_with(prefix)) {
-      m.uniqueId = z.id;
-      m.zoneTag = BodyTag(z.tag);
+  for (auto z = MarkerAt(markers_, first + 1); z != markers_.end() && z->line < last; ++z) {
+    if (z->begin && z->scope.starts_with(prefix)) {
+      m.uniqueId = z->id;
+      m.zoneTag = BodyTag(z->tag);
       return;
     }
   }

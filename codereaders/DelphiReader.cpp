@@ -168,9 +168,7 @@ void AttachIds(CodeFile& file, const std::vector<ImplHeader>& headers, const std
     const int next = i + 1 < headers.size() ? headers[i + 1].line : 1 << 30;
     const ZoneMarker* zone = nullptr;
     // The markers are in line order: those after the header, up to the next one.
-    auto z = std::upper_bound(markers.begin(), markers.end(), h.line,
-                              [](int line, const ZoneMarker& marker) { return line < marker.line; });
-    for (; z != markers.end() && z->line < next; ++z)
+    for (auto z = MarkerAt(markers, h.line + 1); z != markers.end() && z->line < next; ++z)
       if (z->begin && EqualNoCase(z->scope, h.type + "::" + h.name)) {
         zone = &*z;
         break;

@@ -56,10 +56,14 @@ std::vector<ZoneMarker> FindZoneMarkers(std::string_view text) {
   return markers;
 }
 
-int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last) {
+std::vector<ZoneMarker>::const_iterator MarkerAt(const std::vector<ZoneMarker>& markers, int line) {
   // Asked for every declaration of a file: a search, not a scan of all its markers.
-  auto it = std::lower_bound(markers.begin(), markers.end(), first,
-                             [](const ZoneMarker& marker, int line) { return marker.line < line; });
+  return std::lower_bound(markers.begin(), markers.end(), line,
+                          [](const ZoneMarker& marker, int at) { return marker.line < at; });
+}
+
+int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last) {
+  auto it = MarkerAt(markers, first);
   return it != markers.end() && it->line < last ? it->line : 0;
 }
 

@@ -19,6 +19,9 @@ struct ZoneMarker {
 
 std::vector<ZoneMarker> FindZoneMarkers(std::string_view text);
 
+// The first marker on this line or after it (the markers in line order).
+std::vector<ZoneMarker>::const_iterator MarkerAt(const std::vector<ZoneMarker>& markers, int line);
+
 // The first marker line in [first, last), or 0: a declaration over those lines is split.
 // The markers in line order, as FindZoneMarkers gives them.
 int MarkerLineWithin(const std::vector<ZoneMarker>& markers, int first, int last);

@@ -6,8 +6,11 @@
 
 #include "vxplat/Durability.h"
 #include "vxplat/Files.h"
+#include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -45,19 +48,59 @@ std::string BlobName(const std::string& text)
     return name;
 }
 
-std::string Key(const std::string& relative) { return Narrow(Lower(Ansi(relative))); }
+// The index's paths are UTF-8, whatever the process's code page is at the time (a run
+// switches it for the add-in between reading the store and recording in it).
+std::string Key(const std::string& relative)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, relative.data(), static_cast<int>(relative.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, relative.data(), static_cast<int>(relative.size()), wide.data(), length);
+    return Narrow(Lower(wide));
+}
 
 // The path as UTF-8 text, "/" separated.
 std::string Utf8(const std::wstring& text) { return Narrow(Slashed(text)); }
 
-std::vector<std::string> Fields(const std::string& text)
+// The tab-separated fields of a line (views into it); more than four count as five.
+size_t Fields(std::string_view text, std::array<std::string_view, 4>& fields)
 {
-    std::vector<std::string> fields;
-    size_t at = 0;
-    for (size_t tab; (tab = text.find('\t', at)) != std::string::npos; at = tab + 1)
-        fields.push_back(text.substr(at, tab - at));
-    fields.push_back(text.substr(at));
-    return fields;
+    size_t count = 0, at = 0;
+    for (size_t tab; (tab = text.find('\t', at)) != std::string_view::npos; at = tab + 1) {
+        if (count == fields.size())
+            return fields.size() + 1;
+        fields[count++] = text.substr(at, tab - at);
+    }
+    if (count == fields.size())
+        return fields.size() + 1;
+    fields[count++] = text.substr(at);
+    return count;
+}
+
+// Zone keys as "ID<TAB>TAG<NEWLINE>" each, in the set's order: the index's own form,
+// without an allocation per key.
+std::string PackKeys(const BaseStore::ZoneKeys& keys)
+{
+    std::string packed;
+    for (const auto& [id, tag] : keys)
+        packed.append(id).append(1, '\t').append(tag).append(1, '\n');
+    return packed;
+}
+
+template <typename Each>
+void ForEachKey(const std::string& packed, Each each)
+{
+    for (size_t at = 0, end; (end = packed.find('\n', at)) != std::string::npos; at = end + 1) {
+        size_t tab = packed.find('\t', at);
+        each(std::string_view(packed).substr(at, tab - at), std::string_view(packed).substr(tab + 1, end - tab - 1));
+    }
+}
+
+BaseStore::ZoneKeys UnpackKeys(const std::string& packed)
+{
+    BaseStore::ZoneKeys keys;
+    ForEachKey(packed, [&](std::string_view id, std::string_view tag) { keys.emplace_hint(keys.end(), id, tag); });
+    return keys;
 }
 
 } // namespace
@@ -77,32 +120,52 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
         store.m_whyAbsent = "there is no " + Narrow(Slashed(Wide(folder / "index")));
         return store;
     }
-    std::istringstream lines(*index);
-    std::string line;
-    if (!std::getline(lines, line) || line != kMagic) {
+    const std::string_view text = *index;
+    size_t at = std::min(text.find('\n'), text.size());
+    if (text.empty() || text.substr(0, at) != kMagic) {
         store.m_whyAbsent = Narrow(Slashed(Wide(folder / "index"))) + " is not a base-store index";
         return store;
     }
     Entry* last = nullptr;
-    while (std::getline(lines, line)) {
+    // The last file's keys, packed as read; put in order only when they were not (an
+    // index vexlo writes has them in order).
+    std::string keys;
+    std::pair<std::string_view, std::string_view> previous;
+    bool ordered = true;
+    auto packLast = [&] {
+        if (last)
+            last->defaults = ordered ? std::move(keys) : PackKeys(UnpackKeys(keys));
+        keys.clear();
+        previous = {};
+        ordered = true;
+    };
+    std::array<std::string_view, 4> f;
+    for (at = at + 1; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::vector<std::string> f = Fields(line.substr(line.find(' ') == std::string::npos ? line.size() : line.find(' ') + 1));
-        if (line.rfind("file ", 0) == 0 && f.size() == 3) {
+            line.remove_suffix(1);
+        const size_t blank = line.find(' ');
+        const size_t n = Fields(line.substr(blank == std::string_view::npos ? line.size() : blank + 1), f);
+        if (line.starts_with("file ") && n == 3) {
             Entry e;
             e.blob = f[0];
-            e.size = std::strtoull(f[1].c_str(), nullptr, 10);
+            e.size = std::strtoull(std::string(f[1]).c_str(), nullptr, 10);
             e.path = f[2];
-            last = &(store.m_files[Key(e.path)] = e);
-        } else if (line.rfind("default ", 0) == 0 && f.size() == 2 && last) {
-            last->defaults.insert({f[0], f[1]});
-        } else if (line.rfind("saved ", 0) == 0 && f.size() == 3) {
-            store.m_saved.push_back({f[0], f[1], f[2]});
-        } else if (line != "end") {
-            continue; // a later version's line: skipped
+            packLast();
+            std::string key = Key(e.path);
+            last = &(store.m_files[std::move(key)] = std::move(e));
+        } else if (line.starts_with("default ") && n == 2 && last) {
+            ordered = ordered && (keys.empty() || previous < std::pair(f[0], f[1]));
+            keys.append(f[0]).append(1, '\t').append(f[1]).append(1, '\n');
+            previous = {f[0], f[1]};
+        } else if (line.starts_with("saved ") && n == 3) {
+            store.m_saved.push_back({std::string(f[0]), std::string(f[1]), std::string(f[2])});
         }
+        // Anything else ("end", a later version's line) is skipped.
     }
-    store.m_oldIndex = *index;
+    packLast();
     store.m_present = true;
     return store;
 }
@@ -128,7 +191,7 @@ std::optional<std::string> BaseStore::Generated(const fs::path& file) const
     if (it == m_files.end())
         return std::nullopt;
     if (it->second.pending)
-        return it->second.pending;
+        return *it->second.pending;
     std::wstring blob = Wide(m_output / ".vexlo" / "base" / it->second.blob);
     if (IsSymbolicLink(blob))
         return std::nullopt;
@@ -158,23 +221,24 @@ BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return it == m_files.end() ? ZoneKeys() : it->second.defaults;
+    return it == m_files.end() ? ZoneKeys() : UnpackKeys(it->second.defaults);
 }
 
-void BaseStore::Record(const fs::path& file, std::string generated, ZoneKeys defaults)
+void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)
 {
     std::optional<std::string> relative = RelativeOf(file);
     if (!relative)
         return;
     Entry& e = m_files[Key(*relative)];
     std::string blob = BlobName(generated);
-    if (e.blob == blob && e.path == *relative && e.defaults == defaults && m_present)
+    std::string packed = PackKeys(defaults);
+    if (e.blob == blob && e.path == *relative && e.defaults == packed && m_present)
         return;
-    e.defaults = std::move(defaults);
+    e.defaults = std::move(packed);
     e.blob = blob;
     e.size = generated.size();
     e.path = *relative;
-    e.pending = std::move(generated);
+    e.pending = &generated;
     m_changed = true;
 }
 
@@ -252,10 +316,19 @@ bool BaseStore::BeginCommit()
         SetLastError(error);
         return false;
     }
-    // Then the old index goes: from here on until EndCommit the store is absent.
+    // Then the old index goes: from here on until EndCommit the store is absent. It is read
+    // again only now, for RestoreIndex: a run that changes nothing never needs it.
     std::wstring index = Wide(folder / "index");
-    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(index.c_str()))
-        return false;
+    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (m_present) {
+            std::optional<std::string> old = ReadWhole(index);
+            if (!old)
+                return false;
+            m_oldIndex = std::move(*old);
+        }
+        if (!DeleteFileW(index.c_str()))
+            return false;
+    }
     return VxpFlushFolder(wideFolder.c_str());
 }
 
@@ -268,8 +341,9 @@ bool BaseStore::EndCommit()
     std::set<std::string> used;
     for (auto& [key, e] : m_files) {
         index += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
-        for (const auto& [id, tag] : e.defaults)
-            index += "default " + id + "\t" + tag + "\n";
+        ForEachKey(e.defaults, [&](std::string_view id, std::string_view tag) {
+            index.append("default ").append(id).append(1, '\t').append(tag).append(1, '\n');
+        });
         used.insert(e.blob);
     }
     for (const SavedZone& z : m_saved)
@@ -283,8 +357,8 @@ bool BaseStore::EndCommit()
     if (!ReplaceDurably(indexPath, index))
         return false;
     for (auto& [key, e] : m_files)
-        e.pending.reset();
-    m_oldIndex = index;
+        e.pending = nullptr;
+    m_oldIndex = std::move(index);
     m_present = true;
     m_changed = false;
     // Texts that no file names any more.

@@ -54,8 +54,10 @@ public:
     bool Holds(const std::filesystem::path& file, const std::string& text) const;
 
     // The next state, committed by Commit: a file's generated text, a file no longer
-    // generated, a zone saved to a recovery file or brought back.
-    void Record(const std::filesystem::path& file, std::string generated, ZoneKeys defaults);
+    // generated, a zone saved to a recovery file or brought back. The store does not copy
+    // a recorded text (a run holds all its files' texts already): it must stay alive and
+    // unchanged until EndCommit or the store's end.
+    void Record(const std::filesystem::path& file, const std::string& generated, ZoneKeys defaults);
     void Forget(const std::filesystem::path& file);
     void RecordSaved(SavedZone zone);
     void ForgetSaved(const std::string& id, const std::string& tag);
@@ -78,14 +80,14 @@ private:
         std::string blob;
         size_t size = 0;
         std::string path; // as recorded
-        ZoneKeys defaults;
-        std::optional<std::string> pending; // a text to write
+        std::string defaults; // packed (PackKeys): a set's nodes would take five times the room
+        const std::string* pending = nullptr; // a text to write, held by the caller
     };
     std::filesystem::path m_output;
     bool m_present = false;
     bool m_changed = false;
     std::string m_whyAbsent;
-    std::string m_oldIndex; // the index as read, for RestoreIndex
+    std::string m_oldIndex; // the index BeginCommit removed, for RestoreIndex
     std::map<std::string, Entry> m_files; // by lower-case relative path
     std::vector<SavedZone> m_saved;
 };

@@ -80,6 +80,9 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
                 TextForms& forms, RunReport& report, bool diff, std::string& diffs)
 {
     Outcome outcome;
+    // The base stores record the texts where they are (these changes, or the old files):
+    // no element may move until the commit is done.
+    outcome.changes.reserve(plan.files.size());
     std::map<std::wstring, size_t> carriedInto, savedFrom;
     for (const CarriedZone& c : zoneGuard.Carried())
         ++carriedInto[Lower(c.to)];
@@ -95,20 +98,23 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
-        if (!old || *old != *now || !bases.Holds(file.path, *now)) {
-            ZoneKeys defaults = zoneGuard.DefaultZones(file.path, *now);
+        const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
+        ZoneKeys defaults;
+        if (record) {
+            defaults = zoneGuard.DefaultZones(file.path, *now);
             // Zones another command handed the add-in hold the user's text, not the generator's.
             if (auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
                 extra != CurrentRunHooks().extraZones.end())
                 for (const ScannedZone& zone : ScanZoneText(extra->second).zones)
                     defaults.erase({std::string(zone.id), std::string(zone.tag)});
-            bases.Record(file.path, *now, defaults);
         }
         std::wstring shown = Slashed(file.path);
         std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
                                 savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
+            if (record)
+                bases.Record(file.path, *old, std::move(defaults));
             outcome.unchanged.push_back(shown);
             continue;
         }
@@ -118,6 +124,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         }
         outcome.changes.push_back({file.path, std::move(*now), old, L"component " + QualifiedName(*file.module),
                                    zoneGuard.IdentityOf(file.path)});
+        if (record)
+            bases.Record(file.path, outcome.changes.back().newText, std::move(defaults));
     }
     for (const std::wstring& stale : bases.Stale())
         report.files.push_back({stale, L"stale", 0, 0, 0, 0});
@@ -166,7 +174,7 @@ std::vector<const Module*> ModulesOf(const std::map<std::wstring, Selection>& wo
 // The add-in works in the shadow, on copies of the old files; the planned files by
 // their lower-case paths.
 std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const Shadow& shadow,
-                                                       const ZoneGuard& zoneGuard)
+                                                       ZoneGuard& zoneGuard)
 {
     std::map<std::wstring, const PlannedFile*> byPath;
     for (const PlannedFile& file : plan.files) {
@@ -180,6 +188,7 @@ std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const
             if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
+            zoneGuard.DropAddinText(file.path);
         }
     }
     return byPath;
@@ -252,7 +261,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path) { return bases.Generated(path); });
+    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old) { return bases.Generated(path, old); });
     zoneGuard.OfferSavedZones(bases.SavedZones());
     zoneGuard.HandZones(CurrentRunHooks().extraZones);
     std::vector<std::wstring> paths;

@@ -20,7 +20,9 @@ public:
     // the folder holds generated files (the run then tells the user's lines by their words).
     explicit RunBases(const RunPlan& plan);
 
-    std::optional<BaseFile> Generated(const std::wstring& path) const;
+    // With the old file's bytes: when the last run generated just those, the base says so
+    // (isOld) instead of reading them again.
+    std::optional<BaseFile> Generated(const std::wstring& path, const std::string* old = nullptr) const;
     std::vector<ZoneGuard::SavedZoneRef> SavedZones() const;
 
     // Files a store knows that no component of the model writes (real paths, "/" separated).
@@ -29,6 +31,7 @@ public:
 
     // The new state: each file's new text, the zones saved and brought back, and (with
     // prune) the stale files forgotten after their zones go to the guard's recovery entries.
+    // A recorded text is not copied: the caller keeps it, unchanged, until the commit ends.
     bool Holds(const std::wstring& path, const std::string& generated) const;
     void Record(const std::wstring& path, const std::string& generated, ZoneKeys defaults);
     void RecordZones(const ZoneGuard& guard);

@@ -9,6 +9,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include <cstdio>
@@ -112,8 +113,12 @@ unsigned FirstChangedLine(const std::string* old, const std::string& now)
 {
     if (!old)
         return 1;
+    // Whole blocks first: most files of a run are unchanged, and some are megabytes.
+    const size_t common = std::min(old->size(), now.size());
     size_t same = 0;
-    while (same < old->size() && same < now.size() && (*old)[same] == now[same])
+    while (same + 4096 <= common && std::memcmp(old->data() + same, now.data() + same, 4096) == 0)
+        same += 4096;
+    while (same < common && (*old)[same] == now[same])
         ++same;
     return 1 + static_cast<unsigned>(std::count(old->begin(), old->begin() + static_cast<std::ptrdiff_t>(same), '\n'));
 }

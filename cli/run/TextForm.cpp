@@ -6,6 +6,8 @@
 #include "vxplat/CodePage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace VexloCli {
@@ -18,7 +20,20 @@ bool HasMark(const std::string& text) { return text.compare(0, 3, kMark) == 0; }
 
 bool IsAscii(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: every file of a run is looked at, some more than once.
+    size_t i = 0;
+    for (; i + 64 <= text.size(); i += 64) {
+        uint64_t any = 0;
+        for (size_t k = 0; k < 64; k += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i + k, 8);
+            any |= word;
+        }
+        if (any & 0x8080808080808080ull)
+            return false;
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::wstring Wide(const std::string& text, unsigned codePage)
@@ -98,21 +113,32 @@ std::string AnsiFromUtf8(const std::string& text, unsigned codePage, size_t* los
     return ansi;
 }
 
+// Whether every line of the text already ends so (most files of a run do).
+static bool HasLineEnds(const std::string& text, bool crlf)
+{
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1))
+        if ((end > 0 && text[end - 1] == '\r') != crlf)
+            return false;
+    return true;
+}
+
 std::string WithLineEnds(const std::string& text, bool crlf)
 {
     std::string result;
     result.reserve(text.size() + (crlf ? static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) : 0));
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            const bool afterCr = !result.empty() && result.back() == '\r' && i > 0 && text[i - 1] == '\r';
-            if (crlf && !afterCr)
-                result += '\r';
-            else if (!crlf && afterCr)
-                result.pop_back();
+    // The text between the line ends that change is copied in one piece.
+    size_t at = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1)) {
+        const bool afterCr = end > 0 && text[end - 1] == '\r';
+        if (crlf && !afterCr) {
+            result.append(text, at, end - at).push_back('\r');
+            at = end;
+        } else if (!crlf && afterCr) {
+            result.append(text, at, end - 1 - at);
+            at = end;
         }
-        result += text[i];
     }
-    return result;
+    return result.append(text, at, std::string::npos);
 }
 
 TextForms::TextForms(std::wstring lineEnds, std::wstring encoding, unsigned ansiCodePage)
@@ -157,11 +183,9 @@ std::string TextForms::ToAddin(const std::wstring& path, const std::string& text
         result = Utf8FromAnsi(result, m_ansi);
     }
     // The add-in reads CR LF lines; an LF line of the user's is one to it as well.
-    const size_t lf = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
-    size_t crlf = 0;
-    for (size_t at = result.find("\r\n"); at != std::string::npos; at = result.find("\r\n", at + 2))
-        ++crlf;
-    return crlf == lf ? result : WithLineEnds(result, true);
+    if (!HasLineEnds(result, true))
+        return WithLineEnds(result, true);
+    return result;
 }
 
 bool TextForms::TargetUtf8(const Planned& file, const std::string& addinText) const
@@ -201,16 +225,17 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
     } else if (std::optional<GitEol> git = m_git.EolOf(path)) {
         crlf = git->crlf;
     } else if (old) {
-        const size_t lf = static_cast<size_t>(std::count(old->begin(), old->end(), '\n'));
-        size_t pairs = 0;
-        for (size_t at = old->find("\r\n"); at != std::string::npos; at = old->find("\r\n", at + 2))
-            ++pairs;
+        size_t lf = 0, pairs = 0;
+        for (size_t end = old->find('\n'); end != std::string::npos; end = old->find('\n', end + 1), ++lf)
+            pairs += end > 0 && (*old)[end - 1] == '\r';
         if (lf > 0 && (pairs == 0 || pairs == lf))
             crlf = pairs == lf;
     }
-    if (crlf >= 0)
+    if (crlf >= 0 && !HasLineEnds(text, crlf == 1))
         text = WithLineEnds(text, crlf == 1);
-    return mark ? kMark + text : text;
+    if (mark)
+        text.insert(0, kMark);
+    return text;
 }
 
 } // namespace VexloCli

@@ -169,7 +169,7 @@ std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<s
         count(at, text.size());
     };
     std::unordered_map<std::string, int> generated, written;
-    countOutside(*file.base, generated);
+    countOutside(file.Base(), generated);
     // A user's line that the new file now writes outside its zones more often than the
     // last run did is the generator's own from now on (the model took it over, as after
     // `vexlo reverse`): it is in the new file, not lost.

@@ -17,40 +17,111 @@
 
 namespace VexloCli {
 
+namespace {
+
+struct ViewPairHash {
+    size_t operator()(const std::pair<std::string_view, std::string_view>& key) const
+    {
+        return std::hash<std::string_view>()(key.first) * 31 + std::hash<std::string_view>()(key.second);
+    }
+};
+
+} // namespace
+
 void ZoneGuard::ReleaseGeneratedZones(File& file)
 {
-    std::map<std::pair<std::string, std::string>, std::string> generated;
-    for (const ScannedZone& zone : ScanZoneText(*file.base).zones)
-        generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*file.base, zone));
     const std::string& text = file.Text();
+    // The original's zones are cut where they are; a text made for the add-in is copied.
+    const bool cutOriginal = &text == &file.original;
+    // The generated text of a zone is that of the first zone of its key in the base. When
+    // the base is the very text scanned (a file nobody edited), only a key's later zones
+    // need comparing.
+    const bool baseIsText = cutOriginal && file.baseIsOriginal;
+    std::map<std::pair<std::string, std::string>, std::string> generated;
+    std::unordered_map<std::pair<std::string_view, std::string_view>, const ScannedZone*, ViewPairHash> first;
+    if (baseIsText)
+        first.reserve(file.Zones().size());
+    else
+        for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
+            generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
     std::string kept;
+    std::vector<std::pair<size_t, size_t>> ranges;
+    size_t keptSize = 0; // of the text without the released zones (kept, when it is made)
+    char keptBack = '\n'; // its last character ('\n' while it is empty)
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : file.Zones()) {
-        std::pair<std::string, std::string> key{zone.id, zone.tag};
-        auto it = generated.find(key);
-        std::string comparable = ZoneText(text, zone);
-        if (!file.defaults.count(key) || it == generated.end() || it->second != comparable)
+        std::string comparable;
+        if (baseIsText) {
+            auto [it, fresh] = first.try_emplace({zone.id, zone.tag}, &zone);
+            if (!fresh && ZoneText(text, *it->second) != ZoneText(text, zone))
+                continue;
+        } else {
+            auto it = generated.find({std::string(zone.id), std::string(zone.tag)});
+            comparable = ZoneText(text, zone);
+            if (it == generated.end() || it->second != comparable)
+                continue;
+        }
+        if (!file.defaults.count({std::string(zone.id), std::string(zone.tag)}))
             continue;
         line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
                                             text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
         counted = zone.start;
-        file.released.push_back({std::string(zone.scope), std::string(zone.id), std::string(zone.tag), comparable,
-                                 line});
-        kept.append(text, at, zone.start - at);
+        if (zone.start > at) {
+            keptSize += zone.start - at;
+            keptBack = text[zone.start - 1];
+        }
+        // Cut from the original, a zone is found there again when asked for.
+        if (cutOriginal) {
+            ranges.emplace_back(zone.start, zone.end);
+        } else {
+            for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
+                file.released.append(part).push_back('\0');
+            file.releasedLines.push_back(line);
+            kept.append(text, at, zone.start - at);
+        }
         const int gone = static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(zone.start),
                                                      text.begin() + static_cast<std::ptrdiff_t>(zone.end), '\n'));
         const int removed = file.cuts.empty() ? 0 : file.cuts.back().lines;
-        const bool lineStart = kept.empty() || kept.back() == '\n';
-        file.cuts.push_back({kept.size(), line - removed + (lineStart ? 0 : 1), removed + gone});
+        file.cuts.push_back({keptSize, line - removed + (keptBack == '\n' ? 0 : 1), removed + gone});
         at = zone.end;
     }
-    if (file.released.empty())
+    if (file.cuts.empty())
         return;
-    kept.append(text, at, std::string::npos);
-    file.mended = std::move(kept);
+    file.released.shrink_to_fit();
+    file.cuts.shrink_to_fit();
     file.zones.reset();
+    if (cutOriginal) {
+        file.cutRanges = std::move(ranges);
+    } else {
+        kept.append(text, at, std::string::npos);
+        file.mended = std::move(kept);
+    }
     file.zoneCount = file.Zones().size();
+    if (!file.cutRanges.empty()) { // made again for the add-in's copy
+        file.zones.reset();
+        file.cutText.reset();
+    }
+}
+
+std::string ZoneGuard::File::CutText() const
+{
+    std::string text;
+    size_t at = 0;
+    for (auto [start, end] : cutRanges) {
+        text.append(original, at, start - at);
+        at = end;
+    }
+    return text.append(original, at, std::string::npos);
+}
+
+void ZoneGuard::DropAddinText(const std::wstring& path)
+{
+    auto it = m_byPath.find(Lower(Slashed(path)));
+    if (File* file = it == m_byPath.end() ? nullptr : &m_files[it->second]; file && file->cutText) {
+        file->zones.reset(); // its views are into the text
+        file->cutText.reset();
+    }
 }
 
 int ZoneGuard::File::UserLineAt(size_t at) const
@@ -120,21 +191,51 @@ ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newT
 void ZoneGuard::ReportFollowed(const NewPath& newPath) const
 {
     for (const File& file : m_files) {
-        if (file.released.empty())
+        if (file.releasedLines.empty() && file.cutRanges.empty())
             continue;
+        // The old file again: every zone has the text it had.
         std::optional<std::string> text = ReadWhole(newPath(file.path));
+        if (text && *text == file.original)
+            continue;
         std::map<std::pair<std::string, std::string>, std::string> now;
         if (text)
             for (const ScannedZone& zone : ScanZoneText(*text).zones)
                 now.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(*text, zone));
-        for (const File::Released& r : file.released) {
-            auto it = now.find({r.id, r.tag});
-            if (it == now.end() || it->second == r.comparable)
-                continue;
-            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, r.line) +
-                    L": the zone " + Ansi(r.scope) + L" (" + Ansi(r.id) + L"." + Ansi(r.tag) +
+        auto report = [&](int line, std::string_view scope, std::string_view id, std::string_view tag,
+                          std::string_view comparable) {
+            auto it = now.find({std::string(id), std::string(tag)});
+            if (it == now.end() || it->second == comparable)
+                return;
+            (m_notesToError ? ErrLine : OutLine)(std::wstring(m_preview ? L"would follow the model: " : L"vexlo: ") + At(file.path, line) +
+                    L": the zone " + Ansi(scope) + L" (" + Ansi(id) + L"." +
+                    Ansi(tag) +
                     L") held the generated text, never edited" +
                     (m_preview ? std::wstring() : std::wstring(L"; it follows the model's new text")));
+        };
+        // Zones cut from the original are found in it; the others were kept aside.
+        size_t cut = 0, counted = 0;
+        int line = 1; // of position `counted`
+        const std::string& old = file.original;
+        for (const ScannedZone& zone : file.cutRanges.empty() ? std::vector<ScannedZone>() : ScanZoneText(old).zones) {
+            while (cut < file.cutRanges.size() && file.cutRanges[cut].first < zone.start)
+                ++cut;
+            if (cut == file.cutRanges.size() || file.cutRanges[cut].first != zone.start)
+                continue;
+            line += static_cast<int>(std::count(old.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                old.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
+            counted = zone.start;
+            report(line, zone.scope, zone.id, zone.tag, ZoneText(old, zone));
+        }
+        size_t at = 0;
+        auto next = [&] {
+            size_t end = file.released.find('\0', at);
+            std::string_view part = std::string_view(file.released).substr(at, end - at);
+            at = end + 1;
+            return part;
+        };
+        for (int line : file.releasedLines) {
+            std::string_view scope = next(), id = next(), tag = next(), comparable = next();
+            report(line, scope, id, tag, comparable);
         }
     }
 }

@@ -20,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <string>
 #include <vector>
@@ -55,10 +56,13 @@ struct CarriedZone {
 // text, and the zones (unique id, tag) whose text the generator wrote itself.
 using ZoneKeys = std::set<std::pair<std::string, std::string>>;
 struct BaseFile {
-    std::string text;
+    std::string text; // empty when isOld
     ZoneKeys defaults;
+    bool isOld = false; // the last run generated exactly the old file's bytes
 };
-using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path)>;
+// The base of a file, told the old file's bytes (or null) so that the usual case, an
+// old file nobody edited, needs no second copy.
+using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old)>;
 
 class ZoneGuard {
 public:
@@ -101,6 +105,12 @@ public:
     // An old file of the run: its bytes, and its text as the add-in is to read it.
     const std::string* OriginalText(const std::wstring& path) const;
     const std::string* TextForAddin(const std::wstring& path) const;
+    // Once the add-in's copy of a file is written: a text made for it that can be made
+    // again is let go until the guard needs it (all of them at once take much room).
+    void DropAddinText(const std::wstring& path);
+    // Whether the last run generated exactly the old file (then a new text equal to the
+    // old one is what the base store holds).
+    bool OldIsBase(const std::wstring& path) const;
     // The old file's identity when it was read (exists = false: there was none).
     VxpFileIdentity IdentityOf(const std::wstring& path) const;
 
@@ -140,8 +150,20 @@ private:
         std::wstring path;    // as shown to the user ("/" separated)
         std::string original; // as on disk
         std::string mended;   // line ends made consistent, when that changes anything
+        // Released zones of the original, [start, end): the add-in's text is then the
+        // original without them, made when asked for (DropAddinText lets it go again).
+        std::vector<std::pair<size_t, size_t>> cutRanges;
+        mutable std::optional<std::string> cutText;
         // What the add-in and the guard read.
-        const std::string& Text() const { return mended.empty() ? original : mended; }
+        const std::string& Text() const
+        {
+            if (cutRanges.empty())
+                return mended.empty() ? original : mended;
+            if (!cutText)
+                cutText = CutText();
+            return *cutText;
+        }
+        std::string CutText() const;
         size_t zoneCount = 0;
         // Its zones, scanned again when first asked for: a run whose new files are the
         // old texts asks for none, and all old files' zones at once take much room.
@@ -155,13 +177,15 @@ private:
         bool inRun = false;   // written by this run (else only a source of zones)
         VxpFileIdentity identity;
         std::optional<std::string> base; // what the last run generated here
-        ZoneKeys defaults;               // its zones with the generator's own text
-        // Zones left out of the add-in's copy because they held the generated text.
-        struct Released {
-            std::string scope, id, tag, comparable;
-            int line = 0;
-        };
-        std::vector<Released> released;
+        // The usual case, a file nobody edited since, keeps one copy of the text.
+        bool baseIsOriginal = false;
+        const std::string& Base() const { return baseIsOriginal ? original : *base; }
+        ZoneKeys defaults;               // its zones with the generator's own text (until released)
+        // Zones left out of the add-in's copy because they held the generated text, when
+        // it is not cut from the original: their scope, id, tag and comparable text, each
+        // ended by a NUL, and their lines (one buffer keeps thousands of zones small).
+        std::string released;
+        std::vector<int> releasedLines;
         // Where released zones were cut out of the add-in's copy: the place in it, the
         // first line that starts there or after, and how many lines went with the zone.
         struct Cut {
@@ -211,6 +235,7 @@ private:
     AddinForm m_addinForm;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
+    std::unordered_map<std::wstring, size_t> m_byPath; // the run's files by lower-case path
     std::map<std::wstring, std::set<std::pair<std::string, std::string>>> m_carried; // file -> (id, tag)
     std::vector<RecoveryEntry> m_recovery;
     std::vector<CarriedZone> m_carriedNotes;

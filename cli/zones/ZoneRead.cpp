@@ -79,10 +79,12 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     // are told by the places of the whole text, so only now).
     if (m_base)
         for (File& file : m_files)
-            if (std::optional<BaseFile> base = m_base(file.path)) {
-                file.base = std::move(base->text);
+            if (std::optional<BaseFile> base = m_base(file.path, &file.original)) {
+                file.baseIsOriginal = base->isOld || base->text == file.original;
+                file.base = file.baseIsOriginal ? std::string() : std::move(base->text);
                 file.defaults = std::move(base->defaults);
                 ReleaseGeneratedZones(file);
+                ZoneKeys().swap(file.defaults);
             }
 
     ReadNeighbours(seen);
@@ -115,7 +117,7 @@ bool ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::
         throw CliError(ExitUserText, file.path + L": the old file cannot be read (" + LastErrorText() +
                                          L"), and its preserved zones would be lost" + repair +
                                          L"Make it readable and run again.");
-    file.original = bytes.value_or(std::string());
+    file.original = bytes ? std::move(*bytes) : std::string();
     const size_t mixed = MixedLineEnds(file.original);
     const std::string& text = file.original;
     if (mixed)
@@ -144,6 +146,8 @@ bool ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::
                                          L"and run again.");
     file.zoneCount = scan.zones.size();
     anomalies = std::move(scan.anomalies);
+    if (file.inRun)
+        m_byPath.try_emplace(Lower(file.path), m_files.size());
     m_files.push_back(std::move(file));
     return true;
 }
@@ -215,6 +219,12 @@ void ZoneGuard::ReadNeighbours(const std::unordered_set<std::wstring>& seen)
     }
 }
 
+bool ZoneGuard::OldIsBase(const std::wstring& path) const
+{
+    const File* file = Find(path);
+    return file && file->base && file->baseIsOriginal;
+}
+
 VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
 {
     const File* file = Find(path);
@@ -235,11 +245,8 @@ void ZoneGuard::Mend(File& file) const
 
 const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
 {
-    std::wstring wanted = Lower(Slashed(path));
-    for (const File& file : m_files)
-        if (file.inRun && Lower(file.path) == wanted)
-            return &file;
-    return nullptr;
+    auto it = m_byPath.find(Lower(Slashed(path)));
+    return it == m_byPath.end() ? nullptr : &m_files[it->second];
 }
 
 const std::string* ZoneGuard::OriginalText(const std::wstring& path) const

@@ -3,7 +3,7 @@
 // to the documented normalisations (the generator's order, zone markers around new
 // bodies). A no-op reverse of the example and of the sample models changes no byte.
 #include "CliTestSupport.h"
-#include "FreePascal.h"
+#include "ExampleCompile.h"
 #include "ReverseTestSupport.h"
 #include "SampleModels.h"
 
@@ -11,7 +11,6 @@
 #include <regex>
 
 using namespace CliTest;
-using ReverseTest::FpcErrors;
 using ReverseTest::Normalised;
 
 namespace {
@@ -564,7 +563,8 @@ TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
         return std::regex_replace(text, std::regex("\"[0-9A-F]{12}\""), "\"ID\"");
     };
     const bool all = std::getenv("VEXLO_SWEEP_ALL") != nullptr;
-    const int stride = all ? 1 : std::max(1, changes / 8);
+    int finished = 0; // faults after which the next runs were checked
+    const int stride = all ? 1 : std::max(1, changes / 6);
     for (const std::string kind : {"kill", "term", "full"}) {
         // kill: every stride-th change; term and full: every fourth of those, shifted.
         const int step = all || kind == "kill" ? stride : 4 * stride;
@@ -577,6 +577,11 @@ TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
             EXPECT_TRUE(modelNow == ids(model) || modelNow == ids(modelAfter)) << faulted.err;
             EXPECT_TRUE(codeNow == code || codeNow == codeAfter) << faulted.err;
             // The next reverse, then generate, finish the loop: the model and the code as after.
+            // (In CI where a fault left a journal or the model's commit alone.)
+            const bool between = modelNow == ids(modelAfter) && codeNow == code;
+            if (!all && !between && !fs::exists(m_dir / "out" / ".vexlo" / "journal"))
+                continue;
+            ++finished;
             Result again = Reverse();
             EXPECT_EQ(again.code, 0) << again.err;
             EXPECT_EQ(Run({"generate", "Example.mdl", "--out", "out"}).code, 0);
@@ -584,6 +589,7 @@ TEST_F(ReverseRun, AFaultAtAnyStepLeavesEachFileAsBeforeOrAsAfter)
             EXPECT_EQ(ReadFile(m_dir / "out" / kCatalog), codeAfter) << faulted.err << again.out << again.err;
         }
     }
+    EXPECT_GT(finished, 0) << "no fault fell into a commit or between the two";
 }
 
 // Generated once, reversed at once: nothing to read back, the model byte for byte.

@@ -6,7 +6,7 @@
 // to date, a method's body stands in its zone, the Delphi unit compiles, and every line
 // the user typed stands in the new file or in its .vxlost file.
 #include "CliTestSupport.h"
-#include "FreePascal.h"
+#include "ExampleCompile.h"
 #include "ReverseTestSupport.h"
 
 #include <algorithm>
@@ -168,7 +168,7 @@ TEST_F(ReverseStyles, EachStyleIsReadBackAndNothingTypedIsLost)
         Result upToDate = Run({"generate", "Example.mdl", "--out", "out", "--check"});
         EXPECT_EQ(upToDate.code, 0) << upToDate.out << upToDate.err;
         if (row.file == kCatalog) {
-            EXPECT_EQ(ReverseTest::FpcErrors(m_dir / "out" / "Delphi", m_dir / "fpc"), "");
+            EXPECT_EQ(FpcErrors(m_dir / "out" / "Delphi", m_dir / "fpc"), "");
         }
         const std::string now = ReadFile(m_dir / "out" / row.file);
         std::set<std::string> zones;
