@@ -198,17 +198,25 @@ std::string CSharpZones(const std::string& text, const std::vector<Line>& lines,
     size_t open = static_cast<size_t>(m.member->line) - 1;
     const size_t last = static_cast<size_t>(m.member->endLine) - 1;
     const std::string scope = m.className + "::" + (m.name.empty() ? m.member->name : m.name);
-    if (!m.accessor.empty()) {
-        auto isAccessor = [&](const std::string& t) {
-            return t.compare(0, m.accessor.size(), m.accessor) == 0 &&
-                   (t.size() == m.accessor.size() || t[m.accessor.size()] == ' ' || t[m.accessor.size()] == '{');
-        };
+    auto isAccessor = [&](const std::string& t) {
+        return !m.accessor.empty() && t.compare(0, m.accessor.size(), m.accessor) == 0 &&
+               (t.size() == m.accessor.size() || t[m.accessor.size()] == ' ' || t[m.accessor.size()] == '{');
+    };
+    if (!m.accessor.empty())
         while (open < last && !isAccessor(Trimmed(text, lines[open])))
             ++open;
-    }
+    // An accessor's block opens on its own line or the next: never look past it into the other's.
+    const size_t window = m.accessor.empty() ? last : std::min(last, open + 1);
     size_t brace = std::string::npos;
-    for (; open <= last && brace == std::string::npos; ++open) {
+    for (; open <= window && brace == std::string::npos; ++open) {
         const std::string t = Trimmed(text, lines[open]);
+        if (isAccessor(t) && t.find('{') != std::string::npos && t.back() == '}') { // get { return 3; }
+            const std::string indent = IndentOf(text, lines[open]) + "  ";
+            std::string inner = t.substr(t.find('{') + 1, t.size() - t.find('{') - 2);
+            inner.erase(0, inner.find_first_not_of(" \t"));
+            inner.erase(inner.find_last_not_of(" \t") + 1);
+            return Zone(indent, scope, m.id, m.accessor + "body", inner.empty() ? indent : indent + inner + "\r\n" + indent);
+        }
         if (const size_t arrow = t.find("=>"); m.accessor.empty() && arrow != std::string::npos && t.find('{') > arrow) {
             const size_t from = lines[open].begin + text.substr(lines[open].begin).find("=>") + 2;
             std::string expression = text.substr(from, lines[last].end - from);

@@ -81,15 +81,19 @@ const StyleRow kRows[] = {
      {"add operation Catalog::TDateRange.Clear()"},
      {"FStartDate := 0;"},
      "tabs"},
-    {"C#: a one-line summary with more tags, a brace ending the header, an expression body, a void method", kModel,
+    {"C#: a one-line summary with more tags, a brace ending the header, an expression body, a void method, "
+     "a get block on one line",
+     kModel,
      {{"        public Loan Lend(Member member)\n",
        "        /// <summary>Counts.</summary>\n        /// <param name=\"n\">how many</param>\n"
        "        public int Count(int n) {\n            return n;\n        }\n"
        "        public int Twice(int n) => n * 2;\n        public void Touch()\n        {\n            Twice(1);\n        }\n"
+       "        public int Shelf\n        {\n            get { return 3; }\n            set\n            {\n"
+       "                FCopies = value;\n            }\n        }\n"
        "        public Loan Lend(Member member)\n"}},
      {"add operation LendingServer::Model::Book.Count(int n): int", "add operation LendingServer::Model::Book.Twice(int n): int",
       "add operation LendingServer::Model::Book.Touch()"},
-     {"return n;", "return n * 2;", "Twice(1);"},
+     {"return n;", "return n * 2;", "Twice(1);", "return 3;", "FCopies = value;"},
      "",
      {"/// Counts.", "public int Count(int n)", "public void Touch()"}},
     {"C#: several fields in one declaration, auto-properties, LF line ends, a byte order mark, tabs", kModel,
