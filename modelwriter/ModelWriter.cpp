@@ -36,13 +36,7 @@ const std::vector<std::string>& FieldOrder(ElementKind kind)
     }
 }
 
-std::string Narrow(const std::wstring& w)
-{
-    std::string s;
-    for (wchar_t c : w)
-        s += c < 0x100 ? static_cast<char>(c) : '?';
-    return s;
-}
+std::string Narrow(const std::wstring& w) { return AnsiText(w); }
 
 size_t LineStart(std::string_view text, size_t at)
 {

@@ -1,10 +1,33 @@
 #include "PetalText.h"
 
+#include "vxplat/CodePage.h"
+
 #include "PetalLexer.h"
 
 #include <stdexcept>
 
 namespace VexloModelWriter {
+
+std::string AnsiText(const std::wstring& wide)
+{
+    const int length = static_cast<int>(wide.size());
+    const int n = length ? WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr) : 0;
+    std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), n, nullptr, nullptr);
+    return text;
+}
+
+std::wstring AnsiWide(const std::string& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int n = length ? MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0) : 0;
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), n);
+    return wide;
+}
+
 
 using RoseHost::PetalLex::Lexer;
 using RoseHost::PetalLex::Tok;

@@ -9,6 +9,12 @@
 
 namespace VexloModelWriter {
 
+// Names in the run's code page (the model file's and the code files', which the run makes
+// the ANSI code page): the bytes a model file and the code readers hold. Latin-1 would turn
+// every CJK name into "?".
+std::string AnsiText(const std::wstring& wide);
+std::wstring AnsiWide(const std::string& text);
+
 // One field of an object: `name` at [nameBegin, ...), its value [valueBegin, valueEnd);
 // `end` also covers the blanks the tool writes after a multi-line '|' text.
 struct FieldSpan {

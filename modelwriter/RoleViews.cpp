@@ -13,13 +13,7 @@ using namespace RoseHost;
 
 namespace {
 
-std::string Narrow(const std::wstring& w)
-{
-    std::string s;
-    for (wchar_t c : w)
-        s += c < 0x100 ? static_cast<char>(c) : '?';
-    return s;
-}
+std::string Narrow(const std::wstring& w) { return AnsiText(w); }
 
 std::string_view ValueOf(std::string_view text, const ObjectSpan& o, std::string_view field)
 {

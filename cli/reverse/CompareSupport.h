@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ReverseCompare.h"
+#include "PetalText.h"
 
 namespace VexloReverse::Detail {
 
@@ -14,14 +15,9 @@ using VexloCode::TypeDecl;
 using VexloModelWriter::ModelWriter;
 using VexloModelWriter::NewParameter;
 
-inline std::string Narrow(const std::wstring& w)
-{
-    std::string s;
-    for (wchar_t c : w)
-        s += c < 0x100 ? static_cast<char>(c) : '?';
-    return s;
-}
-inline std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+// The model's names in the code files' bytes (the run's code page), so that they compare.
+inline std::string Narrow(const std::wstring& w) { return VexloModelWriter::AnsiText(w); }
+inline std::wstring Widen(const std::string& s) { return VexloModelWriter::AnsiWide(s); }
 
 // The element id in a zone id ("TX::Search%62B0A1C30071.body" or the id alone).
 inline std::string QuidOf(const std::string& zoneId)

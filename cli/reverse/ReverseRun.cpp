@@ -7,6 +7,7 @@
 
 #include "BodyCarry.h"
 #include "Console.h"
+#include "PetalText.h"
 #include "ReverseCompare.h"
 #include "RunChecks.h"
 #include "run/Journal.h"
@@ -29,6 +30,8 @@
 namespace VexloCli {
 
 using namespace RoseHost;
+using VexloModelWriter::AnsiText;
+using VexloModelWriter::AnsiWide;
 
 namespace {
 
@@ -108,7 +111,7 @@ bool IsCSharp(const std::wstring& path)
 
 VexloCode::CodeFile Read(const std::wstring& path, const std::string& text)
 {
-    return IsCSharp(path) ? VexloCode::ReadCSharp(Narrow(path), text) : VexloCode::ReadDelphi(Narrow(path), text);
+    return IsCSharp(path) ? VexloCode::ReadCSharp(AnsiText(path), text) : VexloCode::ReadDelphi(AnsiText(path), text);
 }
 
 // The model files after the changes, by path; the ids of the operations added, by change.
@@ -214,7 +217,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
         out.userCode.emplace_back();
         if (!file.user)
             continue; // nothing written there yet: nothing to read back
-        const std::string shown = Narrow(Shown(file.path));
+        const std::string shown = AnsiText(Shown(file.path));
         if (IsCSharp(file.path) && !VexloCode::CSharpReaderAvailable()) {
             out.comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
             continue;
@@ -230,20 +233,20 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
 bool Say(const ReadBack& found, RunReport& report, int& exitCode)
 {
     for (const std::string& line : found.comparison.notReadBack) {
-        OutLine(L"not read back: " + ArgumentText(line.c_str()));
-        report.Message(L"not read back", ArgumentText(line.c_str()));
+        OutLine(L"not read back: " + AnsiWide(line));
+        report.Message(L"not read back", AnsiWide(line));
     }
     for (const std::string& line : found.comparison.kept) {
-        OutLine(ArgumentText(line.c_str()));
-        report.Message(L"kept", ArgumentText(line.c_str()));
+        OutLine(AnsiWide(line));
+        report.Message(L"kept", AnsiWide(line));
     }
     for (const VexloReverse::ModelChange& change : found.comparison.changes)
-        report.Message(L"change", ArgumentText(change.line.c_str()));
+        report.Message(L"change", AnsiWide(change.line));
     exitCode = ExitOk;
     if (!found.conflicts.empty()) {
         for (const std::string& conflict : found.conflicts) {
-            ErrLine(L"vexlo: conflict: " + ArgumentText(conflict.c_str()));
-            report.Message(L"error", L"conflict: " + ArgumentText(conflict.c_str()));
+            ErrLine(L"vexlo: conflict: " + AnsiWide(conflict));
+            report.Message(L"error", L"conflict: " + AnsiWide(conflict));
         }
         ErrLine(L"vexlo: the code and the model changed the same element(s) differently since the last run;"
                 L" nothing was written (make them agree, in the code or in the model, and run again)");
@@ -262,7 +265,7 @@ int Preview(const Options& options, const ReadBack& found, const std::map<std::w
 {
     if (options.dryRun || options.check)
         for (const VexloReverse::ModelChange& change : found.comparison.changes)
-            OutLine(ArgumentText(change.line.c_str()));
+            OutLine(AnsiWide(change.line));
     if (options.diff)
         for (const auto& [path, text] : texts) {
             std::optional<std::string> old = ReadWhole(path);
@@ -328,7 +331,7 @@ int RunReverse(const Options& options, const Installation& installation)
     const size_t unresolved = model->unresolved.size();
     CommitModel(*model, texts, olds);
     for (const VexloReverse::ModelChange& change : found.comparison.changes)
-        OutLine(ArgumentText(change.line.c_str()));
+        OutLine(AnsiWide(change.line));
     for (const auto& [path, text] : texts)
         OutLine(L"model written: " + Shown(path));
     model.reset();

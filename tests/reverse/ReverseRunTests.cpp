@@ -621,4 +621,36 @@ TEST_F(ReverseRun, ANoOpChangesNothing)
     }
 }
 
+// A model in a CJK code page: names of the model and of the code meet in that code page,
+// so a field typed with a Chinese name is read back under its package's Chinese names,
+// and the model file gets the name in its own bytes.
+TEST_F(ReverseRun, NamesInTheModelsCodePageAreReadBack)
+{
+    if (!SampleFolder::Present())
+        GTEST_SKIP() << SampleFolder::MissingNote();
+    const fs::path copy = m_dir / "library-gbk.mdl";
+    fs::copy_file(SampleFolder::Dir() + "/library-gbk.mdl", copy);
+    fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+    const std::vector<std::string> args = {"generate", "library-gbk.mdl", "--language", "Delphi", "--out", "out"};
+    ASSERT_EQ(Run(args).code, 0);
+    // "图书.pas", "书名", "数据访问层::图书包" in GBK and in UTF-8.
+    const fs::path unit = m_dir / "out" / "\xE5\x9B\xBE\xE4\xB9\xA6.pas";
+    const std::string marker = "  //## begin Book%423FC23C0280.private preserve=yes";
+    std::string text = ReadFile(unit);
+    ASSERT_NE(text.find(marker), std::string::npos);
+    WriteFile(unit, text.insert(text.find(marker), "    F\xCA\xE9\xC3\xFB: string;\r\n"));
+    std::vector<std::string> reverse = args;
+    reverse[0] = "reverse";
+    Result r = Run(reverse);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "add attribute \xE6\x95\xB0\xE6\x8D\xAE\xE8\xAE\xBF\xE9\x97\xAE\xE5\xB1\x82::"
+                                "\xE5\x9B\xBE\xE4\xB9\xA6\xE5\x8C\x85::Book.\xE4\xB9\xA6\xE5\x90\x8D: string "
+                                "(out/\xE5\x9B\xBE\xE4\xB9\xA6.pas:"))
+        << r.out;
+    EXPECT_TRUE(Contains(ReadFile(copy), "(object ClassAttribute \"\xCA\xE9\xC3\xFB\""));
+    std::vector<std::string> check = args;
+    check.push_back("--check");
+    EXPECT_EQ(Run(check).code, 0);
+}
+
 } // namespace
