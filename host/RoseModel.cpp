@@ -100,10 +100,12 @@ Element* Model::FindByQuid(const ModelText& q) const { return FindQuid(q, q.Hash
 
 void Model::ReserveQuids(size_t count)
 {
-    if (count * 4 <= m_quidSlots.size() * 3)
+    // Up to seven eighths full: a slot keeps its hash, so a longer probe reads no element,
+    // and a model of a million elements stays within 2^20 slots (16 MB) instead of twice that.
+    if (count * 8 <= m_quidSlots.size() * 7)
         return;
     size_t size = std::max<size_t>(m_quidSlots.size(), 1024);
-    while (count * 4 > size * 3)
+    while (count * 8 > size * 7)
         size *= 2;
     std::vector<QuidSlot> old(size);
     old.swap(m_quidSlots);

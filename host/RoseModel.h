@@ -353,7 +353,7 @@ private:
         Element* element = nullptr;
         size_t hash = 0;
     };
-    std::vector<QuidSlot> m_quidSlots; // a power of two long, at most three quarters full
+    std::vector<QuidSlot> m_quidSlots; // a power of two long, at most seven eighths full
     size_t m_quidCount = 0;
     template <class Key> Element* FindQuid(const Key& quid, size_t hash) const;
     void ReserveQuids(size_t count);

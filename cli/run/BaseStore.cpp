@@ -190,8 +190,8 @@ std::optional<std::string> BaseStore::Generated(const fs::path& file) const
     auto it = m_files.find(Key(*relative));
     if (it == m_files.end())
         return std::nullopt;
-    if (it->second.pending)
-        return *it->second.pending;
+    if (it->second.pending || it->second.held)
+        return PendingText(it->second);
     std::wstring blob = Wide(m_output / ".vexlo" / "base" / it->second.blob);
     if (IsSymbolicLink(blob))
         return std::nullopt;
@@ -224,22 +224,44 @@ BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
     return it == m_files.end() ? ZoneKeys() : UnpackKeys(it->second.defaults);
 }
 
-void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)
+// The entry to write for that text, or null when the store has it already.
+BaseStore::Entry* BaseStore::Recorded(const fs::path& file, const std::string& generated, ZoneKeys& defaults)
 {
     std::optional<std::string> relative = RelativeOf(file);
     if (!relative)
-        return;
+        return nullptr;
     Entry& e = m_files[Key(*relative)];
     std::string blob = BlobName(generated);
     std::string packed = PackKeys(defaults);
     if (e.blob == blob && e.path == *relative && e.defaults == packed && m_present)
-        return;
+        return nullptr;
     e.defaults = std::move(packed);
     e.blob = blob;
     e.size = generated.size();
     e.path = *relative;
-    e.pending = &generated;
+    e.pending = nullptr;
+    e.held = nullptr;
     m_changed = true;
+    return &e;
+}
+
+void BaseStore::Record(const fs::path& file, const std::string& generated, ZoneKeys defaults)
+{
+    if (Entry* e = Recorded(file, generated, defaults))
+        e->pending = &generated;
+}
+
+void BaseStore::Record(const fs::path& file, const std::string& generated, const HeldText& held, ZoneKeys defaults)
+{
+    if (Entry* e = Recorded(file, generated, defaults))
+        e->held = &held;
+}
+
+// A recorded text as it was recorded; nothing (the system's error set) when a text
+// waiting on disk is gone or changed.
+std::optional<std::string> BaseStore::PendingText(const Entry& e) const
+{
+    return e.held ? e.held->Read() : std::optional<std::string>(*e.pending);
 }
 
 void BaseStore::Forget(const fs::path& file)
@@ -281,13 +303,14 @@ bool BaseStore::BeginCommit()
     std::vector<std::pair<std::wstring, StagedFile*>> places;
     std::set<std::string> written;
     for (auto& [key, e] : m_files) {
-        if (!e.pending || !written.insert(e.blob).second)
+        if ((!e.pending && !e.held) || !written.insert(e.blob).second)
             continue;
         std::wstring path = Wide(folder / e.blob);
         if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !IsSymbolicLink(path))
             continue;
         staged.emplace_back();
-        if (!StageFile(path, *e.pending, staged.back())) {
+        std::optional<std::string> text = PendingText(e);
+        if (!text || !StageFile(path, *text, staged.back())) {
             DWORD error = GetLastError();
             for (StagedFile& s : staged)
                 DiscardStaged(s);
@@ -356,8 +379,10 @@ bool BaseStore::EndCommit()
     }
     if (!ReplaceDurably(indexPath, index))
         return false;
-    for (auto& [key, e] : m_files)
+    for (auto& [key, e] : m_files) {
         e.pending = nullptr;
+        e.held = nullptr;
+    }
     m_oldIndex = std::move(index);
     m_present = true;
     m_changed = false;

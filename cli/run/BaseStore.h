@@ -12,6 +12,8 @@
 // store is absent, and a run does what it did before it existed.
 #pragma once
 
+#include "HeldText.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -58,6 +60,10 @@ public:
     // a recorded text (a run holds all its files' texts already): it must stay alive and
     // unchanged until EndCommit or the store's end.
     void Record(const std::filesystem::path& file, const std::string& generated, ZoneKeys defaults);
+    // The same for a text that waits on disk: `generated` names it (and may go once this
+    // returns); `held` is read back when the commit writes the text.
+    void Record(const std::filesystem::path& file, const std::string& generated, const VexloCli::HeldText& held,
+                ZoneKeys defaults);
     void Forget(const std::filesystem::path& file);
     void RecordSaved(SavedZone zone);
     void ForgetSaved(const std::string& id, const std::string& tag);
@@ -82,12 +88,15 @@ private:
         std::string path; // as recorded
         std::string defaults; // packed (PackKeys): a set's nodes would take five times the room
         const std::string* pending = nullptr; // a text to write, held by the caller
+        const VexloCli::HeldText* held = nullptr; // or one waiting on disk, held by the caller
     };
     std::filesystem::path m_output;
     bool m_present = false;
     bool m_changed = false;
     std::string m_whyAbsent;
     std::string m_oldIndex; // the index BeginCommit removed, for RestoreIndex
+    Entry* Recorded(const std::filesystem::path& file, const std::string& generated, ZoneKeys& defaults);
+    std::optional<std::string> PendingText(const Entry& e) const;
     std::map<std::string, Entry> m_files; // by lower-case relative path
     std::vector<SavedZone> m_saved;
 };

@@ -207,6 +207,8 @@ std::wstring ErrorText(DWORD error)
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return L"not enough memory";
     case ERROR_INVALID_HANDLE: return L"the file was closed under the run";
+    // Set by the run itself: a new text read back from its scratch folder (HeldText).
+    case ERROR_INVALID_DATA: return L"the text the run made for it changed in the run's scratch folder";
     case ERROR_SUCCESS: return L"the system gave no reason (an input/output error?)";
     default: return L"system error " + std::to_wstring(error);
     }

@@ -80,8 +80,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
                 TextForms& forms, RunReport& report, bool diff, std::string& diffs)
 {
     Outcome outcome;
-    // The base stores record the texts where they are (these changes, or the old files):
-    // no element may move until the commit is done.
+    // The base stores record where the texts are (these changes, or the old files): no
+    // element may move until the commit is done.
     outcome.changes.reserve(plan.files.size());
     std::map<std::wstring, size_t> carriedInto, savedFrom;
     for (const CarriedZone& c : zoneGuard.Carried())
@@ -89,11 +89,14 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
     for (const RecoveryEntry& e : zoneGuard.Recovery())
         ++savedFrom[Lower(e.file)];
     for (const PlannedFile& file : plan.files) {
-        std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
+        const std::wstring scratch = shadow.PathOf(file);
+        std::optional<std::string> now = ReadWhole(scratch);
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
         // The user's line ends and encoding, so that the base and the comparison see the file as written.
-        *now = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
+        std::string user = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
+        const bool asWritten = user == *now;
+        *now = std::move(user);
         const std::string* old = zoneGuard.OriginalText(file.path);
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
@@ -122,10 +125,12 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
             std::wstring relative = Below(plan.tops[plan.TopOf(file.path)], file.path).value_or(shown);
             diffs += UnifiedDiff(old, *now, Narrow(Slashed(relative)));
         }
-        outcome.changes.push_back({file.path, std::move(*now), old, L"component " + QualifiedName(*file.module),
-                                   zoneGuard.IdentityOf(file.path)});
+        // The new text waits in the scratch folder until the commit: all of them together
+        // can take more memory than the model.
+        outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten), old,
+                                   L"component " + QualifiedName(*file.module), zoneGuard.IdentityOf(file.path)});
         if (record)
-            bases.Record(file.path, outcome.changes.back().newText, std::move(defaults));
+            bases.Record(file.path, *now, outcome.changes.back().newText, std::move(defaults));
     }
     for (const std::wstring& stale : bases.Stale())
         report.files.push_back({stale, L"stale", 0, 0, 0, 0});

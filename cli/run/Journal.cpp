@@ -61,8 +61,10 @@ template <class Fail> void StageAll(std::vector<Step>& steps, Fail&& fail)
     const size_t kOpenAtOnce = 64;
     std::vector<StagedFile*> batch;
     for (size_t i = 0; i < steps.size(); ++i) {
-        if (!CreateFolders(ParentFolder(steps[i].entry->path)) ||
-            !StageFile(steps[i].entry->path, steps[i].change->newText, steps[i].staged))
+        // One new text in memory at a time: each is read back just before it is staged.
+        std::optional<std::string> text = steps[i].change->newText.Read();
+        if (!text || !CreateFolders(ParentFolder(steps[i].entry->path)) ||
+            !StageFile(steps[i].entry->path, *text, steps[i].staged))
             fail(steps[i]);
         batch.push_back(&steps[i].staged);
         if (batch.size() == kOpenAtOnce || i + 1 == steps.size()) {

@@ -6,6 +6,7 @@
 // the old files back. A journal that a killed run left is recovered by the next run.
 #pragma once
 
+#include "HeldText.h"
 #include "RunPlan.h"
 
 #include "vxplat/Durability.h"
@@ -19,7 +20,7 @@ namespace VexloCli {
 
 struct FileChange {
     std::wstring path;                  // the real path, as the add-in names it
-    std::string newText;
+    HeldText newText;                   // read back from the scratch folder when staged
     const std::string* oldText = nullptr; // the old file's bytes (held by the caller); null for a new file
     std::wstring component;             // "component Pkg::Name", for messages
     VxpFileIdentity identity;           // the old file as read (exists = false: there was none)

@@ -102,6 +102,13 @@ void RunBases::Record(const std::wstring& path, const std::string& generated, Zo
         store->Record(PathOf(Slashed(path)), generated, std::move(defaults));
 }
 
+void RunBases::Record(const std::wstring& path, const std::string& generated, const HeldText& held,
+                      ZoneKeys defaults)
+{
+    if (VexloRun::BaseStore* store = StoreOf(path))
+        store->Record(PathOf(Slashed(path)), generated, held, std::move(defaults));
+}
+
 void RunBases::RecordZones(const ZoneGuard& guard)
 {
     for (const RecoveryEntry& e : guard.Recovery()) {

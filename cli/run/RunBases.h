@@ -34,6 +34,8 @@ public:
     // A recorded text is not copied: the caller keeps it, unchanged, until the commit ends.
     bool Holds(const std::wstring& path, const std::string& generated) const;
     void Record(const std::wstring& path, const std::string& generated, ZoneKeys defaults);
+    // A text that waits on disk (see HeldText): `generated` may go once this returns.
+    void Record(const std::wstring& path, const std::string& generated, const HeldText& held, ZoneKeys defaults);
     void RecordZones(const ZoneGuard& guard);
     void Prune(ZoneGuard& guard);
 

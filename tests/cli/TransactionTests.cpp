@@ -133,6 +133,55 @@ TEST_F(TransactionTest, AFileOutsideThePlanFailsTheRun)
     EXPECT_EQ(Shadows(), 0u);
 }
 
+// The new texts wait in the scratch folder from the comparison to the commit. One that
+// changes there meanwhile (a generator still writing) is never committed: the run either
+// staged it already or rolls back, saying why.
+TEST_F(TransactionTest, ANewTextChangedInTheScratchFolderIsNeverCommitted)
+{
+    WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
+    const std::map<fs::path, std::string> start = Outputs(Out());
+    auto restore = [&] {
+        fs::remove_all(Out());
+        for (const auto& [path, text] : start) {
+            fs::create_directories(path.parent_path());
+            WriteFile(path, text);
+        }
+    };
+    restore();
+    // One component: its folder is the scratch folder's first ("b0").
+    const std::vector<std::string> members = {"--component", "Members"};
+    Result probe = Generate("VEXLO_FAULT=count", members);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    const int changes = std::stoi(m[1]);
+    const std::map<fs::path, std::string> done = Outputs(Out());
+    fs::path replaced;
+    for (const auto& [path, text] : done)
+        if (start.count(path) && start.at(path) != text && replaced.empty())
+            replaced = path;
+    ASSERT_FALSE(replaced.empty());
+    const std::string planted = "b0/" + fs::relative(replaced, Out()).generic_string();
+    bool refused = false;
+    for (int n = changes - 15; n <= changes; ++n) {
+        SCOPED_TRACE("scratch text changed at change " + std::to_string(n) + " of " + std::to_string(changes));
+        restore();
+        Result r = Generate("VEXLO_FAULT=" + std::to_string(n) + ":stray=" + planted, members);
+        const std::map<fs::path, std::string> now = Outputs(Out());
+        for (const auto& [path, text] : now)
+            EXPECT_FALSE(Contains(text, "unit Stray;")) << path << " holds what the scratch folder held\n" << r.err;
+        if (r.code == 0) {
+            EXPECT_EQ(now, done) << r.err;
+            continue;
+        }
+        refused = true;
+        EXPECT_EQ(now, start) << r.err;
+        // The base store records the text before the file is staged: either says why.
+        EXPECT_TRUE(Contains(r.err, "changed in the run's scratch folder")) << r.err;
+        EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
+    }
+    EXPECT_TRUE(refused) << "no change fell between the comparison and the staging of " << replaced;
+}
+
 TEST_F(TransactionTest, NamesThatClimbOutAreRefusedBeforeAnythingIsWritten)
 {
     fs::path victim = m_dir / "victim.txt", keep = m_dir / "keep.pas";
