@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <new>
 #include <string>
 
@@ -109,35 +107,4 @@ TEST(PetalMemory, PeakStaysWithinItsMultipleOfTheText)
             EXPECT_EQ(PageMemoryInUse(), pagesBefore) << reader.name << " left pages behind";
         }
     }
-}
-
-// A model file is mapped and its pages go back to the system behind the reader: one large
-// enough to have pages released loads into the same model as its text held in memory.
-TEST(PetalMemory, AFileReleasedBehindTheReaderLoadsAsItsText)
-{
-    const std::string text = SampleText(6000); // about 20 MB: several releases
-    ASSERT_GT(text.size(), size_t(16) << 20);
-    const std::string path = testing::TempDir() + "released-behind.mdl";
-    {
-        FILE* out = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(out, nullptr);
-        ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), out), text.size());
-        std::fclose(out);
-    }
-    const std::unique_ptr<Model> mapped = LoadRoseModel(std::wstring(path.begin(), path.end()), LoadOptions{});
-    const std::unique_ptr<Model> held = LoadRoseModelFromText(text, L"m.mdl", LoadOptions{});
-    std::remove(path.c_str());
-    ASSERT_EQ(mapped->allClasses.size(), held->allClasses.size());
-    for (size_t i = 0; i < held->allClasses.size(); i += 997) {
-        const Class& a = *mapped->allClasses[i];
-        const Class& b = *held->allClasses[i];
-        EXPECT_EQ(a.name.str(), b.name.str());
-        EXPECT_EQ(a.quid.str(), b.quid.str());
-        EXPECT_EQ(a.documentation.str(), b.documentation.str());
-        ASSERT_EQ(a.operations.size(), b.operations.size());
-        EXPECT_EQ(a.operations.back()->quid.str(), b.operations.back()->quid.str());
-        EXPECT_EQ(a.textBegin, b.textBegin);
-        EXPECT_EQ(a.textEnd, b.textEnd);
-    }
-    EXPECT_EQ(mapped->FindByQuid(std::wstring(L"C5999")), mapped->allClasses.back());
 }
