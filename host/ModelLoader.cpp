@@ -4,7 +4,6 @@
 #include "vxplat/CodePage.h"
 #include "vxplat/Files.h"
 #include "vxplat/Kernel.h"
-#include "vxplat/MappedFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -42,51 +41,6 @@ FileText ReadModelFile(const std::wstring& fileName)
     return text;
 }
 
-// The model file mapped: its pages go back to the system behind the reader, so that a
-// large model's text is not resident beside the whole model built from it.
-class MappedModelFile {
-public:
-    explicit MappedModelFile(const std::wstring& fileName)
-        : m_mapped(VxpMapFile(fileName.c_str(), &m_data, &m_size))
-    {
-    }
-    MappedModelFile(const MappedModelFile&) = delete;
-    MappedModelFile& operator=(const MappedModelFile&) = delete;
-    ~MappedModelFile() { VxpUnmapFile(m_data, m_size); }
-    bool Mapped() const { return m_mapped; }
-    std::string_view Text() const { return {m_data, m_size}; }
-    // Lets go of the pages well behind `offset`: the reader still looks at the last
-    // values it read (and would read a page again from the file, only slower).
-    void PassedTo(size_t offset)
-    {
-        constexpr size_t kKeep = 4 << 20;
-        if (offset < kKeep || offset - kKeep <= m_released)
-            return;
-        VxpReleaseMappedPages(m_data + m_released, offset - kKeep - m_released);
-        m_released = offset - kKeep;
-    }
-
-private:
-    const char* m_data = nullptr;
-    size_t m_size = 0;
-    bool m_mapped;
-    size_t m_released = 0;
-};
-
-std::unique_ptr<Model> LoadText(std::string_view text, const std::wstring& fileName, const LoadOptions& options,
-                                MappedModelFile* mapped)
-{
-    auto model = std::make_unique<Model>();
-    Builder builder(*model, options);
-    if (options.onDocument)
-        options.onDocument(builder.Parse(text, fileName));
-    PetalReader reader = builder.Reader(text, fileName);
-    if (mapped)
-        reader.OnProgress(8 << 20, [mapped](size_t offset) { mapped->PassedTo(offset); });
-    builder.BuildModel(reader);
-    return model;
-}
-
 } // namespace
 
 std::wstring ExpandVirtualPath(const std::wstring& name, const std::map<std::wstring, std::wstring>& pathMap,
@@ -116,16 +70,17 @@ std::wstring ExpandVirtualPath(const std::wstring& name, const std::map<std::wst
 std::unique_ptr<Model> LoadRoseModelFromText(std::string_view text, const std::wstring& fileName,
                                              const LoadOptions& options)
 {
-    return LoadText(text, fileName, options, nullptr);
+    auto model = std::make_unique<Model>();
+    Builder builder(*model, options);
+    if (options.onDocument)
+        options.onDocument(builder.Parse(text, fileName));
+    PetalReader reader = builder.Reader(text, fileName);
+    builder.BuildModel(reader);
+    return model;
 }
 
 std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOptions& options)
 {
-    // A file that cannot be mapped (a pipe, a device) is read whole, and one that cannot
-    // be read at all says why.
-    MappedModelFile mapped(fileName);
-    if (mapped.Mapped())
-        return LoadText(mapped.Text(), fileName, options, &mapped);
     const FileText text = ReadModelFile(fileName);
     return LoadRoseModelFromText(text, fileName, options);
 }

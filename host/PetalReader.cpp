@@ -57,14 +57,7 @@ uint32_t PetalReader::KeyOf(std::string_view name, uint32_t hash) const
     }
 }
 
-void PetalReader::Advance()
-{
-    m_lex.Next(m_tok);
-    if (m_lex.Position() >= m_nextProgress) {
-        m_nextProgress = m_lex.Position() + m_every;
-        m_passed(m_lex.Position());
-    }
-}
+void PetalReader::Advance() { m_lex.Next(m_tok); }
 
 void PetalReader::Fail(unsigned line, unsigned column, const std::wstring& message) const
 {

@@ -6,8 +6,6 @@
 #include "PetalLexer.h"
 #include "PetalParser.h"
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -74,15 +72,6 @@ public:
 
     [[noreturn]] void Fail(unsigned line, unsigned column, const std::wstring& message) const;
 
-    // Calls `passed` with the offset read so far each time the reading has gone `every`
-    // more bytes: the caller may let the text behind go, where it can be read again.
-    void OnProgress(size_t every, std::function<void(size_t)> passed)
-    {
-        m_every = every;
-        m_passed = std::move(passed);
-        m_nextProgress = every;
-    }
-
 private:
     void Advance();
     std::string_view Keep(std::string_view text);
@@ -108,9 +97,6 @@ private:
     size_t m_block = 0;
     size_t m_used = 0;
     size_t m_lastClose = 0;
-    size_t m_every = 0;
-    size_t m_nextProgress = SIZE_MAX;
-    std::function<void(size_t)> m_passed;
 };
 
 } // namespace RoseHost
