@@ -156,7 +156,8 @@ std::string ResolvePath(const wchar_t* path, bool* missingParents)
         result += name;
         if (i + 1 < parts.size()) result += '/';
     }
-    if (result.empty()) result = absolute ? "/" : ".";
+    if (result.empty())
+        return absolute ? std::string("/") : std::string(".");
     return result;
 }
 
