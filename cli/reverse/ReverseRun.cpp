@@ -117,8 +117,9 @@ std::map<std::wstring, std::string> WriteChanges(const Model& model, const Vexlo
 {
     VexloModelWriter::ModelWriter writer(model, [](const std::wstring& path) { return ReadWhole(path); });
     try {
-        for (const VexloReverse::ModelChange& change : comparison.changes)
-            ids.push_back(change.apply(writer));
+        ids.resize(comparison.changes.size());
+        for (const size_t i : VexloReverse::ApplyOrder(comparison))
+            ids[i] = comparison.changes[i].apply(writer);
         return writer.Texts();
     } catch (const std::runtime_error& error) {
         throw CliError(ExitHostError, ArgumentText(error.what()) + L"; the model was not changed");
@@ -223,6 +224,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
+    VexloReverse::LinkAddedBases(out.comparison);
     return out;
 }
 
