@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
+#include <tuple>
 #include <filesystem>
 
 namespace VexloCli {
@@ -180,9 +181,15 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     // code's to read back (most files of a large model, and reading costs time).
     if (*file.user == file.generated || (base && *base == *file.user))
         return;
-    out.userCode.back() = Read(file.path, *file.user);
+    // C#: the user's file is parsed again from the generated text's tree, where it differs.
+    VexloCode::CodeFile generated;
+    if (IsCSharp(file.path)) {
+        std::tie(generated, out.userCode.back()) = VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+    } else {
+        out.userCode.back() = Read(file.path, *file.user);
+        generated = Read(file.path, file.generated);
+    }
     const VexloCode::CodeFile& user = out.userCode.back();
-    const VexloCode::CodeFile generated = Read(file.path, file.generated);
     if (!base) {
         VexloReverse::CompareFile(model, generated, user, shown, prune, out.comparison);
         return;
