@@ -2,6 +2,8 @@
 // declarations of a file; the members are read by CSharpMembers.cpp.
 #include "CSharpRead.h"
 
+#include <algorithm>
+
 extern "C" const TSLanguage* tree_sitter_c_sharp(void);
 
 namespace VexloCode {
@@ -234,8 +236,53 @@ bool CSharpReaderAvailable() { return true; }
 
 std::string CSharpReaderMissing() { return ""; }
 
-CodeFile ReadCSharp(std::string path, std::string_view text) {
-  CodeFile file;
+namespace {
+
+// The text as the parser reads it: a copy of the same length, so that every offset and
+// line stays that of the original text, from which all text is taken. The file is in an
+// ANSI code page, the grammar reads UTF-8: each byte past ASCII is given to it as a
+// letter, so that names stay names. A documentation text of several lines is written with
+// "///" on its first line only: the lines after it are given to the parser as comments.
+struct Masked {
+  std::string text;
+  std::vector<char> continuation;
+  explicit Masked(std::string_view original) : text(original) {
+    for (char& c : text)
+      if (static_cast<unsigned char>(c) >= 0x80) c = 'x';
+    if (original.starts_with("\xEF\xBB\xBF")) text.replace(0, 3, "   ");  // a UTF-8 byte order mark is no name
+    continuation = CSharp::MaskDocContinuations(text);
+  }
+};
+
+TSPoint PointAt(std::string_view text, size_t offset) {
+  const size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+  const size_t row = static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  const size_t column = lineStart == std::string_view::npos || offset == 0 ? offset : offset - lineStart - 1;
+  return {static_cast<uint32_t>(row), static_cast<uint32_t>(column)};
+}
+
+// The edit that turns `before` into `after`: the span between their common ends.
+TSInputEdit EditBetween(std::string_view before, std::string_view after) {
+  size_t prefix = 0;
+  const size_t shorter = std::min(before.size(), after.size());
+  while (prefix < shorter && before[prefix] == after[prefix]) ++prefix;
+  size_t suffix = 0;
+  while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) ++suffix;
+  TSInputEdit edit;
+  edit.start_byte = static_cast<uint32_t>(prefix);
+  edit.old_end_byte = static_cast<uint32_t>(before.size() - suffix);
+  edit.new_end_byte = static_cast<uint32_t>(after.size() - suffix);
+  edit.start_point = PointAt(before, prefix);
+  edit.old_end_point = PointAt(before, edit.old_end_byte);
+  edit.new_end_point = PointAt(after, edit.new_end_byte);
+  return edit;
+}
+
+// Reads one text; with `old` (the tree of another version, already edited to this
+// text), tree-sitter parses again only where the texts differ. Gives the tree (the
+// caller deletes it) or null.
+TSTree* ReadInto(CodeFile& file, std::string path, std::string_view text, const Masked& masked, TSParser* parser,
+                 TSTree* old) {
   file.path = std::move(path);
   file.language = Language::CSharp;
   const std::vector<ZoneMarker> markers = FindZoneMarkers(text);
@@ -247,35 +294,55 @@ CodeFile ReadCSharp(std::string path, std::string_view text) {
     }
   if (text.size() > UINT32_MAX / 2) {
     file.notReadBack.push_back({1, "the file is too large to read"});
-    return file;
+    return nullptr;
   }
-  TSParser* parser = ts_parser_new();
-  if (!ts_parser_set_language(parser, tree_sitter_c_sharp())) {
-    ts_parser_delete(parser);
-    file.notReadBack.push_back({1, "the C# grammar does not fit the tree-sitter runtime (language version " +
-                                       std::to_string(ts_language_version(tree_sitter_c_sharp())) + ")"});
-    return file;
-  }
-  // The parser reads a copy of the same length, so that every offset and line stays that
-  // of the original text, from which all text is taken. The file is in an ANSI code page,
-  // the grammar reads UTF-8: each byte past ASCII is given to it as a letter, so that
-  // names stay names. A documentation text of several lines is written with "///" on its
-  // first line only: the lines after it are given to the parser as comments.
-  std::string masked(text);
-  for (char& c : masked)
-    if (static_cast<unsigned char>(c) >= 0x80) c = 'x';
-  if (text.starts_with("\xEF\xBB\xBF")) masked.replace(0, 3, "   ");  // a UTF-8 byte order mark is no name
-  const std::vector<char> continuation = CSharp::MaskDocContinuations(masked);
-  TSTree* tree = ts_parser_parse_string(parser, nullptr, masked.data(), static_cast<uint32_t>(masked.size()));
-  if (tree) {
-    CSharp::Reader(text, file, markers, continuation).Declarations(ts_tree_root_node(tree), {}, 0);
-    ts_tree_delete(tree);
-  } else {
+  TSTree* tree = ts_parser_parse_string(parser, old, masked.text.data(), static_cast<uint32_t>(masked.text.size()));
+  if (tree)
+    CSharp::Reader(text, file, markers, masked.continuation).Declarations(ts_tree_root_node(tree), {}, 0);
+  else
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});
-  }
-  ts_parser_delete(parser);
   file.initialisations = ReadInitialisations(text, Language::CSharp);
+  return tree;
+}
+
+TSParser* NewParser(CodeFile& file) {
+  TSParser* parser = ts_parser_new();
+  if (ts_parser_set_language(parser, tree_sitter_c_sharp())) return parser;
+  ts_parser_delete(parser);
+  file.notReadBack.push_back({1, "the C# grammar does not fit the tree-sitter runtime (language version " +
+                                     std::to_string(ts_language_version(tree_sitter_c_sharp())) + ")"});
+  return nullptr;
+}
+
+}  // namespace
+
+CodeFile ReadCSharp(std::string path, std::string_view text) {
+  CodeFile file;
+  TSParser* parser = NewParser(file);
+  if (!parser) return file;
+  if (TSTree* tree = ReadInto(file, std::move(path), text, Masked(text), parser, nullptr)) ts_tree_delete(tree);
+  ts_parser_delete(parser);
   return file;
+}
+
+std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::string_view before, std::string_view after) {
+  std::pair<CodeFile, CodeFile> out;
+  TSParser* parser = NewParser(out.first);
+  if (!parser) {
+    out.second = out.first;
+    return out;
+  }
+  const Masked maskedBefore(before), maskedAfter(after);
+  TSTree* tree = ReadInto(out.first, path, before, maskedBefore, parser, nullptr);
+  if (tree) {
+    const TSInputEdit edit = EditBetween(maskedBefore.text, maskedAfter.text);
+    ts_tree_edit(tree, &edit);
+  }
+  TSTree* second = ReadInto(out.second, path, after, maskedAfter, parser, tree);
+  if (tree) ts_tree_delete(tree);
+  if (second) ts_tree_delete(second);
+  ts_parser_delete(parser);
+  return out;
 }
 
 }  // namespace VexloCode

@@ -18,4 +18,8 @@ CodeFile ReadCSharp(std::string path, std::string_view) {
   return file;
 }
 
+std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::string_view before, std::string_view after) {
+  return {ReadCSharp(path, before), ReadCSharp(path, after)};
+}
+
 }  // namespace VexloCode

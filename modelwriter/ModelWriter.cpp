@@ -327,6 +327,22 @@ std::string ModelWriter::AddClass(const Category& category, const Module* module
         relationQuids.push_back(NewQuid());
     if (operationIds)
         *operationIds = operationQuids;
+    std::vector<Added> bases;
+    for (const NewBase& b : c.superclasses) {
+        if (b.cls) {
+            bases.push_back({PathOf(*b.cls), Narrow(b.cls->quid)});
+            continue;
+        }
+        const auto it = m_added.find(b.added);
+        if (it == m_added.end())
+            throw std::runtime_error("the new class " + c.name + " names the base " + b.added +
+                                     ", which is neither a class of the model nor added before it");
+        bases.push_back(it->second);
+    }
+    std::string path = c.name;
+    for (const Category* p = &category; p; p = p->parent)
+        path = Narrow(p->name) + "::" + path;
+    m_added[c.name] = {path, quid};
     AppendItem(category, "logical_models", "unit_reference_list", [&](unsigned column) {
         const unsigned fc = column + 4;
         Fields fields;
@@ -338,8 +354,8 @@ std::string ModelWriter::AddClass(const Category& category, const Module* module
             fields.emplace_back("stereotype", StringValue(c.stereotype, m_eol, fc));
         std::vector<std::string> items;
         for (size_t i = 0; i < c.superclasses.size(); ++i)
-            items.push_back(RelationText("Inheritance_Relationship", relationQuids[i], PathOf(*c.superclasses[i]),
-                                         Narrow(c.superclasses[i]->quid), fc + 4, m_eol));
+            items.push_back(RelationText("Inheritance_Relationship", relationQuids[i], bases[i].path, bases[i].quid,
+                                         fc + 4, m_eol));
         if (!items.empty())
             fields.emplace_back("superclasses", ListText("inheritance_relationship_list", items, fc + 4, m_eol));
         items.clear();

@@ -49,6 +49,15 @@ struct NewOperation {
     std::vector<Setting> settings;
 };
 
+// A base of a new class: a class of the model, or (`cls` null) one this writer added
+// before, by name.
+struct NewBase {
+    const RoseHost::Class* cls = nullptr;
+    std::string added;
+    NewBase(const RoseHost::Class* c) : cls(c) {}
+    NewBase(std::string name) : added(std::move(name)) {}
+};
+
 struct NewClass {
     std::string name;
     std::string documentation;
@@ -57,7 +66,7 @@ struct NewClass {
     std::vector<Setting> settings;
     std::vector<NewAttribute> attributes;
     std::vector<NewOperation> operations;
-    std::vector<const RoseHost::Class*> superclasses;
+    std::vector<NewBase> superclasses;
 };
 
 class ModelWriter {
@@ -90,7 +99,8 @@ public:
     std::string AddSuperclass(const RoseHost::Class& cls, const RoseHost::Class& supplier);
     std::string AddRealization(const RoseHost::Class& cls, const RoseHost::Class& supplier);
     // A new class in `category`, assigned to `module`; `operationIds` (when given) gets the
-    // ids of its operations.
+    // ids of its operations. A base named as added must have been added before (else it
+    // throws: the model would name a class it does not hold).
     std::string AddClass(const RoseHost::Category& category, const RoseHost::Module* module, const NewClass& c,
                          std::vector<std::string>* operationIds = nullptr);
     // Takes the element's object out of its list.
@@ -122,6 +132,11 @@ private:
                     const std::function<std::string(unsigned column)>& item);
     std::string PathOf(const RoseHost::Class& cls) const;
     void MoveRoleViews(const RoseHost::Role& role, const RoseHost::Class& cls); // RoleViews.cpp
+
+    struct Added {
+        std::string path, quid;
+    };
+    std::map<std::string, Added> m_added; // the classes added, by name
 
     const RoseHost::Model& m_model;
     ReadFile m_read;

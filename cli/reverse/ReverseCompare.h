@@ -10,6 +10,8 @@
 #include "RoseModel.h"
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,11 @@ struct ModelChange {
     std::string key = "", value = "";
     const RoseHost::Element* element = nullptr;
     std::string codePlace = "";
+    // A class the change adds; its bases that are no class of the model are named as
+    // added (`NewBase::added`) until LinkAddedBases sees whether the run adds them, with
+    // the line saying why one is not read back when it does not.
+    std::shared_ptr<VexloModelWriter::NewClass> newClass = nullptr;
+    std::map<std::string, std::pair<std::string, std::string>> unknownBases = {}; // name: as written, why
 };
 
 struct Comparison {
@@ -46,6 +53,12 @@ void CompareFile(const RoseHost::Model& model, const VexloCode::CodeFile& genera
 // changes both made alike are dropped, changes of one thing both made differently are
 // conflicts ("CODE:LINE ... MODEL:LINE ..."), the rest stay in `code`.
 std::vector<std::string> ThreeWay(const RoseHost::Model& model, Comparison& code, const Comparison& modelSide);
+
+// New classes whose bases are other classes the run adds: linked to them; the bases no
+// type of the run gives are taken out and said not read back.
+void LinkAddedBases(Comparison& comparison);
+// The order the changes are written in: a new class after the new classes it names as bases.
+std::vector<size_t> ApplyOrder(const Comparison& comparison);
 
 // "Catalog::TBook": the class's packages below the root and its name.
 std::string ClassPath(const RoseHost::Class& cls);

@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
+#include <tuple>
 #include <filesystem>
 
 namespace VexloCli {
@@ -120,8 +121,9 @@ std::map<std::wstring, std::string> WriteChanges(const Model& model, const Vexlo
 {
     VexloModelWriter::ModelWriter writer(model, [](const std::wstring& path) { return ReadWhole(path); });
     try {
-        for (const VexloReverse::ModelChange& change : comparison.changes)
-            ids.push_back(change.apply(writer));
+        ids.resize(comparison.changes.size());
+        for (const size_t i : VexloReverse::ApplyOrder(comparison))
+            ids[i] = comparison.changes[i].apply(writer);
         return writer.Texts();
     } catch (const std::runtime_error& error) {
         throw CliError(ExitHostError, ArgumentText(error.what()) + L"; the model was not changed");
@@ -182,9 +184,15 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     // code's to read back (most files of a large model, and reading costs time).
     if (*file.user == file.generated || (base && *base == *file.user))
         return;
-    out.userCode.back() = Read(file.path, *file.user);
+    // C#: the user's file is parsed again from the generated text's tree, where it differs.
+    VexloCode::CodeFile generated;
+    if (IsCSharp(file.path)) {
+        std::tie(generated, out.userCode.back()) = VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+    } else {
+        out.userCode.back() = Read(file.path, *file.user);
+        generated = Read(file.path, file.generated);
+    }
     const VexloCode::CodeFile& user = out.userCode.back();
-    const VexloCode::CodeFile generated = Read(file.path, file.generated);
     if (!base) {
         VexloReverse::CompareFile(model, generated, user, shown, prune, out.comparison);
         return;
@@ -226,6 +234,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
+    VexloReverse::LinkAddedBases(out.comparison);
     return out;
 }
 

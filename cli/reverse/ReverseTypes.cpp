@@ -2,6 +2,9 @@
 // declaration lists become its generalizations.
 #include "CompareSupport.h"
 
+#include <algorithm>
+#include <set>
+
 namespace VexloReverse::Detail {
 
 namespace {
@@ -20,16 +23,38 @@ const Class* SiblingOf(const Model& model, const CodeFile& generated)
     return nullptr;
 }
 
-const Class* BaseClass(const FileContext& c, const std::string& name, const TypeDecl& u)
+// C# names a base with its namespaces ("LendingServer.Model.Entity").
+std::string LastName(const std::string& name)
 {
-    // C# names a base with its namespaces ("LendingServer.Model.Entity").
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
+std::string NoBase(const FileContext& c, const std::string& name, const TypeDecl& u)
+{
+    return c.shown + ":" + std::to_string(u.line) + ": the base " + name + " of " + u.name +
+           " is not a class of the model (add it to the model, or to the code as a type)";
+}
+
+const Class* BaseClass(const FileContext& c, const std::string& name, const TypeDecl& u, bool say = true)
+{
     const Class* base = c.model.FindClass(Widen(name));
-    if (const size_t dot = name.rfind('.'); !base && dot != std::string::npos)
-        base = c.model.FindClass(Widen(name.substr(dot + 1)));
-    if (!base)
-        c.NotReadBack(u.line, "the base " + name + " of " + u.name +
-                                  " is not a class of the model (add it to the model, or to the code as a type)");
+    if (!base && name.find('.') != std::string::npos)
+        base = c.model.FindClass(Widen(LastName(name)));
+    if (!base && say)
+        c.out.notReadBack.push_back(NoBase(c, name, u));
     return base;
+}
+
+// Takes a base out of an added class's line ("superclass A, B; ").
+void DropBase(std::string& line, const std::string& name)
+{
+    for (const auto& [from, to] : std::initializer_list<std::pair<std::string, std::string>>{
+             {", " + name + ";", ";"}, {"superclass " + name + ", ", "superclass "}, {"superclass " + name + "; ", ""}})
+        if (const size_t at = line.find(from); at != std::string::npos) {
+            line.replace(at, from.size(), to);
+            return;
+        }
 }
 
 } // namespace
@@ -62,11 +87,16 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     if (!u.guid.empty())
         nc.settings.push_back({Narrow(tool), "GUID", u.guid, false});
     std::string bases;
-    for (const std::string& name : u.bases)
-        if (const Class* base = BaseClass(c, name, u)) {
+    std::map<std::string, std::pair<std::string, std::string>> unknown;
+    for (const std::string& name : u.bases) {
+        if (const Class* base = BaseClass(c, name, u, false))
             nc.superclasses.push_back(base);
-            bases += (bases.empty() ? "" : ", ") + name;
-        }
+        else if (unknown.emplace(LastName(name), std::make_pair(name, NoBase(c, name, u))).second)
+            nc.superclasses.push_back(LastName(name)); // perhaps another type of the run
+        else
+            continue;
+        bases += (bases.empty() ? "" : ", ") + name;
+    }
     std::vector<AddedMethod> methods;
     for (const Member& m : u.members) {
         std::string name;
@@ -86,15 +116,18 @@ void AddType(const FileContext& c, const CodeFile& generated, const TypeDecl& u)
     }
     std::string path = ClassPath(*sibling);
     path = path.substr(0, path.size() - sibling->name.size()) + u.name;
+    auto added = std::make_shared<VexloModelWriter::NewClass>(std::move(nc));
     c.Add(
         {"add class " + path + " (" + (u.kind == "class" ? "" : u.kind + "; ") +
              (bases.empty() ? "" : "superclass " + bases + "; ") + "in no diagram)" + c.At(u.line),
-         [sibling, nc](ModelWriter& w) {
+         [sibling, added](ModelWriter& w) {
              std::vector<std::string> ids;
-             w.AddClass(*sibling->parentCategory, sibling->assignedModules[0], nc, &ids);
+             w.AddClass(*sibling->parentCategory, sibling->assignedModules[0], *added, &ids);
              return ids;
          },
          methods});
+    c.out.changes.back().newClass = added;
+    c.out.changes.back().unknownBases = std::move(unknown);
 }
 
 void CompareKind(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
@@ -147,3 +180,90 @@ void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, con
 }
 
 } // namespace VexloReverse::Detail
+
+namespace VexloReverse {
+
+namespace {
+
+void DropAddedBase(ModelChange& change, const std::string& name, const std::string& written)
+{
+    auto& bases = change.newClass->superclasses;
+    bases.erase(std::remove_if(bases.begin(), bases.end(),
+                               [&](const VexloModelWriter::NewBase& b) { return !b.cls && b.added == name; }),
+                bases.end());
+    Detail::DropBase(change.line, written);
+    Detail::DropBase(change.value, written);
+}
+
+} // namespace
+
+void LinkAddedBases(Comparison& comparison)
+{
+    std::set<std::string> added;
+    for (const ModelChange& change : comparison.changes)
+        if (change.newClass)
+            added.insert(change.newClass->name);
+    for (ModelChange& change : comparison.changes) {
+        if (!change.newClass)
+            continue;
+        for (auto it = change.unknownBases.begin(); it != change.unknownBases.end();) {
+            if (added.count(it->first) && it->first != change.newClass->name) {
+                ++it;
+                continue;
+            }
+            comparison.notReadBack.push_back(it->second.second);
+            DropAddedBase(change, it->first, it->second.first);
+            it = change.unknownBases.erase(it);
+        }
+    }
+    // Bases that lead back to their class (TA = class(TB), TB = class(TA)): no order
+    // gives them, the compiler would refuse them too.
+    std::set<std::string> placed;
+    for (const size_t i : ApplyOrder(comparison))
+        if (ModelChange& change = comparison.changes[i]; change.newClass) {
+            for (const auto& [name, text] : change.unknownBases)
+                if (!placed.count(name)) {
+                    comparison.notReadBack.push_back(text.second.substr(0, text.second.find(" is not ")) +
+                                                     " derives from " + change.newClass->name +
+                                                     " in turn: a circle of bases, left out");
+                    DropAddedBase(change, name, text.first);
+                }
+            placed.insert(change.newClass->name);
+        }
+    for (ModelChange& change : comparison.changes)
+        change.unknownBases.clear();
+}
+
+
+std::vector<size_t> ApplyOrder(const Comparison& comparison)
+{
+    const auto& changes = comparison.changes;
+    std::vector<size_t> order;
+    std::vector<bool> done(changes.size(), false);
+    std::set<std::string> added;
+    auto ready = [&](const ModelChange& change) {
+        if (change.newClass)
+            for (const VexloModelWriter::NewBase& b : change.newClass->superclasses)
+                if (!b.cls && !added.count(b.added))
+                    return false;
+        return true;
+    };
+    // Rounds: each adds the classes whose bases are there; what a circle holds is written
+    // last, where the writer refuses it by name.
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (size_t i = 0; i < changes.size(); ++i)
+            if (!done[i] && ready(changes[i])) {
+                done[i] = progress = true;
+                order.push_back(i);
+                if (changes[i].newClass)
+                    added.insert(changes[i].newClass->name);
+            }
+    }
+    for (size_t i = 0; i < changes.size(); ++i)
+        if (!done[i])
+            order.push_back(i);
+    return order;
+}
+
+} // namespace VexloReverse

@@ -174,7 +174,8 @@ TEST_F(GeneratedFiles, SampleModelsLeaveNothingOutSilently)
 } // namespace
 
 // Generated files cut short anywhere and edited at random (a fixed seed): the readers
-// never crash and report only lines of the text. The fuzz target goes further.
+// never crash and report only lines of the text, and C# read again from the tree of
+// the text before an edit reads as read afresh. The fuzz target goes further.
 TEST_F(GeneratedFiles, MalformedTextNeverBreaksTheReaders)
 {
     Result generated = Run({"generate", EXAMPLE_MODEL, "--out", (m_dir / "out").string()});
@@ -196,12 +197,19 @@ TEST_F(GeneratedFiles, MalformedTextNeverBreaksTheReaders)
         }
         std::string edited = text;
         for (int edit = 0; edit < 40; ++edit) {
+            const std::string before = edited;
             const size_t at = random() % (edited.size() + 1);
             if (random() % 2)
                 edited.insert(at, pieces[random() % std::size(pieces)]);
             else
                 edited.erase(at, random() % 8);
-            ExpectSane(read(edited), edited, entry.path().filename().string() + " edit " + std::to_string(edit));
+            const CodeFile file = read(edited);
+            ExpectSane(file, edited, entry.path().filename().string() + " edit " + std::to_string(edit));
+            if (csharp) { // parsed again from the tree of the text before the edit: the same
+                const CodeFile again = ReadCSharpTwice("x.cs", before, edited).second;
+                EXPECT_EQ(ReaderText::Lines(again) + ReaderText::Skipped(again),
+                          ReaderText::Lines(file) + ReaderText::Skipped(file)) << "edit " << edit;
+            }
         }
     }
     EXPECT_GE(files, 8);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <set>
 #include <sstream>
 
@@ -162,6 +163,27 @@ const Edit kEdits[] = {
          EXPECT_EQ(c->operations.size(), 1u);
          EXPECT_EQ(std::wstring(c->language), L"Delphi");
          EXPECT_EQ(FindClass(m, L"TDateRange")->superclasses.size(), 1u);
+     }},
+    {"add classes based on classes added before them; none on a class nobody added",
+     [](ModelWriter& w, const Model& m) {
+         const Class* item = FindClass(m, L"TItem");
+         NewClass nowhere{"TLost", "", "", "Delphi", {}, {}, {}, {std::string("TNowhere")}};
+         EXPECT_THROW(w.AddClass(*item->parentCategory, item->assignedModules[0], nowhere), std::runtime_error);
+         for (const char* name : {"TPeriodical", "TDaily"}) {
+             NewClass c{name, "", "", "Delphi", {}, {}, {}, {}};
+             c.superclasses.push_back(name[1] == 'P' ? NewBase(item) : NewBase(std::string("TPeriodical")));
+             c.superclasses.push_back(FindClass(m, L"IBorrowable"));
+             w.AddClass(*item->parentCategory, item->assignedModules[0], c);
+         }
+     },
+     [](const Model& m) {
+         EXPECT_FALSE(FindClass(m, L"TLost"));
+         const Class* daily = FindClass(m, L"TDaily");
+         ASSERT_TRUE(daily);
+         ASSERT_EQ(daily->superclasses.size(), 2u);
+         EXPECT_EQ(daily->superclasses[0]->supplier, FindClass(m, L"TPeriodical"));
+         EXPECT_EQ(daily->superclasses[1]->supplier, FindClass(m, L"IBorrowable"));
+         EXPECT_EQ(FindClass(m, L"TPeriodical")->superclasses[0]->supplier, FindClass(m, L"TItem"));
      }},
 };
 

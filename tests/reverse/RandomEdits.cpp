@@ -377,10 +377,8 @@ const std::vector<std::pair<const char*, Edit>>& Edits()
              return name;
          }},
         {"add class", [](CodeFile& f, const Cls& c, std::mt19937&, int k) -> std::string {
-             // Reverse reads back bases that are classes of the model, not types new in the same run.
-             if (c.name.rfind("TRnd", 0) == 0)
-                 return "";
-             const std::string name = "TRnd" + std::to_string(k);
+             // The base may be a class added by an earlier edit of the same run.
+             const std::string name = "TRnd" + std::to_string(k), field = "FIssue" + std::to_string(k);
              if (f.csharp) {
                  const std::string in = c.indent.substr(2);
                  size_t at = c.begin;
@@ -388,15 +386,15 @@ const std::vector<std::pair<const char*, Edit>>& Edits()
                                    f.lines[at - 1].find(in + "///") == 0))
                      --at;
                  Insert(f, at, {in + "public class " + name + " : " + Qualified(f, c), in + "{",
-                                     c.indent + "private int FIssue;", c.indent + "public int Next(int step)",
-                                     c.indent + "{", c.indent + "  return FIssue + step;", c.indent + "}", in + "}"});
+                                     c.indent + "private int " + field + ";", c.indent + "public int Next(int step)",
+                                     c.indent + "{", c.indent + "  return " + field + " + step;", c.indent + "}", in + "}"});
              } else {
                  Insert(f, ImplementationEnd(f), {"function " + name + ".Next(AStep: Integer): Integer;", "begin",
-                                                  "  Result := FIssue + AStep;", "end;", ""});
+                                                  "  Result := " + field + " + AStep;", "end;", ""});
                  size_t at = c.begin;
                  while (at > 0 && f.lines[at - 1].find(".preface") != std::string::npos)
                      --at;
-                 Insert(f, at, {"  " + name + " = class (" + c.name + ")", "  private", "    FIssue: Integer;",
+                 Insert(f, at, {"  " + name + " = class (" + c.name + ")", "  private", "    " + field + ": Integer;",
                                 "  public", "    function Next(AStep: Integer): Integer;", "  end;", ""});
              }
              return name + " (base " + c.name + ")";

@@ -17,6 +17,7 @@ namespace {
 
 struct Replace {
     std::string from, to;
+    const char* file = nullptr; // another file of the run (below out/); none: the row's
 };
 
 struct EditRow {
@@ -101,6 +102,16 @@ const EditRow kRows[] = {
      {},
      false,
      {"class TJournal [Delphi] -> Delphi::Catalog", "attribute Issue: Integer (private)"}},
+    {"classes added whose bases are added too: a chain, an interface, a class of another unit", kCatalog,
+     {{"  //## begin TCatalog%", "  TJournal = class (TPeriodical,IShelved)\r\n  private\r\n    FIssue: Integer;\r\n  end;\r\n\r\n"
+                               "  IShelved = interface \r\n  end;\r\n\r\n  TPeriodical = class (TItem)\r\n  end;\r\n\r\n"
+                               "  //## begin TCatalog%"},
+      {"  //## begin TMember%", "  TDaily = class (TJournal)\r\n  end;\r\n\r\n  //## begin TMember%", "Delphi/Members.pas"}},
+     {"add class Catalog::TJournal (superclass TPeriodical, IShelved; in no diagram)",
+      "add class Catalog::TPeriodical (superclass TItem; in no diagram)", "add class Members::TDaily (superclass TJournal;"},
+     {},
+     false,
+     {"class TJournal [Delphi] -> Delphi::Catalog", "class TDaily [Delphi] -> Delphi::Members"}},
     {"properties: one for an attribute's field, one new, their read methods with bodies", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;\r\n",
        "    function Contains(ADate: TDateTime): Boolean;\r\n    function GetStartDate(): TDateTime;\r\n"
@@ -157,6 +168,21 @@ const EditRow kRows[] = {
      {},
      true,
      {"class Journal [C#] -> CSharp::LendingModel", "operation Next(step: int): int (public)"}},
+    {"C#: classes added whose bases are added too: a chain, an interface, a class of another file", kModel,
+     {{"      /// <summary>\r\n      /// A book of the library.",
+       "      public class Journal : LendingServer.Model.Periodical,LendingServer.Model.IShelved\r\n      {\r\n"
+       "        private int FIssue;\r\n      }\r\n      public interface IShelved \r\n      {\r\n      }\r\n"
+       "      public class Periodical : LendingServer.Model.Entity\r\n      {\r\n      }\r\n"
+       "      /// <summary>\r\n      /// A book of the library."},
+      {"      internal class ReminderJob ",
+       "      public class Daily : LendingServer.Model.Journal\r\n      {\r\n      }\r\n      internal class ReminderJob ",
+       "CSharp/LendingServices.cs"}},
+     {"add class LendingServer::Model::Journal (superclass LendingServer.Model.Periodical, LendingServer.Model.IShelved;",
+      "add class LendingServer::Model::IShelved (interface; in no diagram)",
+      "add class LendingServer::Internal::Services::Daily (superclass LendingServer.Model.Journal;"},
+     {},
+     true,
+     {"class Journal [C#] -> CSharp::LendingModel", "class Daily [C#] -> CSharp::Services::LendingServices"}},
     {"enumeration: values added where typed, one renamed; an enumeration added", kCatalog,
      {{"TItemState =  (isAvailable,isOnLoan,isReserved,isLost);",
        "TItemState =  (isNew,isAvailable,isOnLoan,isInRepair,isReserved,isGone);"},
@@ -292,12 +318,16 @@ void ReverseRun::CheckRows(const std::string& modelFile, const std::vector<std::
             WriteFile(m_dir / "out" / f, text);
         fs::remove_all(m_dir / "out" / ".vexlo");
         fs::copy(m_dir / "base", m_dir / "out" / ".vexlo", fs::copy_options::recursive);
-        std::string edited = generated[row.file];
+        std::map<std::string, std::string> edits;
         for (const Replace& e : row.edits) {
-            ASSERT_NE(edited.find(e.from), std::string::npos) << e.from;
-            edited.replace(edited.find(e.from), e.from.size(), e.to);
+            const std::string file = e.file ? e.file : row.file;
+            std::string& text = edits.emplace(file, generated[file]).first->second;
+            ASSERT_NE(text.find(e.from), std::string::npos) << e.from;
+            text.replace(text.find(e.from), e.from.size(), e.to);
         }
-        WriteFile(m_dir / "out" / row.file, edited);
+        for (const auto& [f, text] : edits)
+            WriteFile(m_dir / "out" / f, text);
+        const std::string& edited = edits[row.file];
 
         std::vector<std::string> args = {"reverse", modelFile, "--out", "out"};
         args.insert(args.end(), row.flags.begin(), row.flags.end());
@@ -326,16 +356,18 @@ void ReverseRun::CheckRows(const std::string& modelFile, const std::vector<std::
         }
         // The zone guard saves lines the last run did not generate; what reverse read back
         // (the bodies of new methods in their zones) stands in the regenerated file.
-        const fs::path lost = m_dir / "out" / (row.file + std::string(".vxlost"));
-        EXPECT_FALSE(fs::exists(lost)) << ReadFile(lost);
-        fs::remove(lost);
+        for (const auto& [f, text] : edits) {
+            const fs::path lost = m_dir / "out" / (f + ".vxlost");
+            EXPECT_FALSE(fs::exists(lost)) << ReadFile(lost);
+            fs::remove(lost);
+        }
     }
 }
 
 TEST_F(ReverseRun, EditsFlowIntoTheModelAndTheCodeStays)
 {
     fs::copy_file(EXAMPLE_MODEL, m_dir / "Example.mdl");
-    CheckRows("Example.mdl", {kCatalog, kModel}, kRows, std::size(kRows));
+    CheckRows("Example.mdl", {kCatalog, kModel, "Delphi/Members.pas", "CSharp/LendingServices.cs"}, kRows, std::size(kRows));
 }
 
 TEST_F(ReverseRun, EditsOfASyntheticModelFlowIntoTheModel)
