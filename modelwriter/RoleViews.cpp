@@ -61,7 +61,13 @@ void ModelWriter::MoveRoleViews(const Role& role, const Class& cls)
     for (const Category* c : m_model.allCategories)
         if (c->textEnd > c->textBegin)
             paths.insert(c->SourceFile());
-    const std::string roleQuid = "\"" + Narrow(role.quid) + "\"", classQuid = "\"" + Narrow(cls.quid) + "\"";
+    auto quoted = [](const std::wstring& quid) {
+        std::string text(1, '"');
+        text += Narrow(quid);
+        text += '"';
+        return text;
+    };
+    const std::string roleQuid = quoted(role.quid), classQuid = quoted(cls.quid);
     for (const std::wstring& path : paths) {
         File& f = Load(path);
         const std::string_view text = f.text;
