@@ -1,4 +1,5 @@
 #include "BaseStore.h"
+#include "TextHash.h"
 
 #include "Console.h"
 #include "RunFiles.h"
@@ -31,15 +32,8 @@ std::wstring Wide(const fs::path& path) { return WideOf(path); }
 // Two independent 64-bit hashes of a text: its name in the store.
 std::string BlobName(const std::string& text)
 {
-    uint64_t a = text.size(), b = 0xCBF29CE484222325ull;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        a = (std::rotl(a, 29) ^ word) * 0x9E3779B97F4A7C15ull;
-    }
-    for (; i < text.size(); ++i)
-        a = (std::rotl(a, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
+    const uint64_t a = TextHash(text);
+    uint64_t b = 0xCBF29CE484222325ull;
     for (unsigned char c : text)
         b = (b ^ c) * 0x100000001B3ull;
     char name[40];

@@ -1,6 +1,7 @@
 #include "zones/ZoneGuard.h"
 
 #include "run/RunFiles.h"
+#include "run/TextHash.h"
 #include "zones/ZoneText.h"
 
 #include <bit>
@@ -8,24 +9,6 @@
 #include <optional>
 
 namespace VexloCli {
-
-namespace {
-
-uint64_t HashBytes(std::string_view text)
-{
-    uint64_t h = text.size();
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        h = (std::rotl(h, 29) ^ word) * 0x9E3779B97F4A7C15ull;
-    }
-    for (; i < text.size(); ++i)
-        h = (std::rotl(h, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
-    return h;
-}
-
-} // namespace
 
 std::string ZoneGuard::KeyOf(std::string_view id, std::string_view tag, std::string_view comparable)
 {
@@ -35,7 +18,7 @@ std::string ZoneGuard::KeyOf(std::string_view id, std::string_view tag, std::str
     // every zone of the run is in these sets at once, and their texts are megabytes.
     if (comparable.size() <= 32)
         return key.append(comparable);
-    uint64_t h[3] = {comparable.size(), HashBytes(comparable), 0};
+    uint64_t h[3] = {comparable.size(), TextHash(comparable), 0};
     uint64_t second = 0xCBF29CE484222325ull; // FNV-1a
     for (unsigned char c : comparable)
         second = (second ^ c) * 0x100000001B3ull;
@@ -48,7 +31,7 @@ uint64_t ZoneGuard::FileKey(const File* file, std::string_view id, std::string_v
 {
     std::string key(reinterpret_cast<const char*>(&file), sizeof file);
     key.append(id).append(1, '\0').append(tag);
-    return HashBytes(key);
+    return TextHash(key);
 }
 
 // A fingerprint of the new files: their sizes and a hash of their bytes, to tell that
@@ -60,7 +43,7 @@ std::vector<std::pair<size_t, uint64_t>> ZoneGuard::Fingerprint(const NewPath& n
         if (!file.inRun)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(file.path));
-        prints.emplace_back(text ? text->size() : SIZE_MAX, text ? HashBytes(*text) : 0);
+        prints.emplace_back(text ? text->size() : SIZE_MAX, text ? TextHash(*text) : 0);
     }
     return prints;
 }
@@ -76,7 +59,7 @@ ZoneGuard::KeySet ZoneGuard::PresentIn(const NewPath& newPath,
         if (!file.inRun)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(file.path));
-        m_prints.emplace_back(text ? text->size() : SIZE_MAX, text ? HashBytes(*text) : 0);
+        m_prints.emplace_back(text ? text->size() : SIZE_MAX, text ? TextHash(*text) : 0);
         if (!text)
             continue;
         for (const ScannedZone& zone : ScanZoneText(*text).zones) {
