@@ -314,4 +314,32 @@ TEST_F(ReverseCase, NamesInTheModelsCodePageAreReadBack)
     EXPECT_EQ(Run(check).code, 0);
 }
 
+// A checkout in UTF-8 (the C# files of a model whose code page is GBK carry a byte-order
+// mark): its names are read in the model's code page too.
+TEST_F(ReverseCase, NamesOfAUtf8CheckoutAreReadBack)
+{
+    if (!SampleFolder::Present())
+        GTEST_SKIP() << SampleFolder::MissingNote();
+    fs::copy_file(SampleFolder::Dir() + "/umldemo.mdl", m_dir / "umldemo.mdl");
+    fs::permissions(m_dir / "umldemo.mdl", fs::perms::owner_write, fs::perm_options::add);
+    const std::vector<std::string> args = {"generate", "umldemo.mdl", "--language", "C#", "--out", "out"};
+    ASSERT_EQ(Run(args).code, 0);
+    const fs::path file = m_dir / "out" / "Actors.cs";
+    std::string text = ReadFile(file);
+    ASSERT_TRUE(text.starts_with("\xEF\xBB\xBF"));
+    const std::string section = "    //private\r\n";
+    ASSERT_NE(text.find(section), std::string::npos);
+    WriteFile(file, text.insert(text.find(section) + section.size(), "    private int FAudit;\r\n"));
+    std::vector<std::string> reverse = args;
+    reverse[0] = "reverse";
+    Result r = Run(reverse);
+    ASSERT_EQ(r.code, 0) << r.err;
+    // "住户", the class, in UTF-8.
+    EXPECT_TRUE(Contains(r.out, "add attribute Use Case View::Use-Case Model::Actors::\xE4\xBD\x8F\xE6\x88\xB7.Audit: int"))
+        << r.out;
+    std::vector<std::string> check = args;
+    check.push_back("--check");
+    EXPECT_EQ(Run(check).code, 0);
+}
+
 } // namespace
