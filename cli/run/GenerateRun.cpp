@@ -262,7 +262,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (!preview)
         lock.emplace(plan.tops);
     RecoverInterruptedRuns(plan, preview);
-    RunBases bases(plan);
+    // Reverse's preview is followed by the run that writes, which says it all once.
+    RunBases bases(plan, !preview                         ? RunBases::Notes::Done
+                         : CurrentRunHooks().onGenerated ? RunBases::Notes::Quiet
+                                                         : RunBases::Notes::Would);
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);

@@ -10,12 +10,12 @@
 
 namespace VexloCli {
 
-RunBases::RunBases(const RunPlan& plan) : m_plan(plan)
+RunBases::RunBases(const RunPlan& plan, Notes notes) : m_plan(plan)
 {
     for (const std::wstring& top : plan.tops) {
         m_stores.push_back(VexloRun::BaseStore::Open(PathOf(Slashed(top))));
         if (m_stores.back().Present()) {
-            ForgetLostRecoveries(top, m_stores.back());
+            ForgetLostRecoveries(top, m_stores.back(), notes);
             continue;
         }
         // A first run into an empty folder has nothing to say.
@@ -23,16 +23,17 @@ RunBases::RunBases(const RunPlan& plan) : m_plan(plan)
         for (const PlannedFile& file : plan.files)
             old = old || (plan.TopOf(file.path) == m_stores.size() - 1 &&
                           GetFileAttributesW(file.path.c_str()) != INVALID_FILE_ATTRIBUTES);
-        if (old)
+        if (old && notes != Notes::Quiet)
             OutLine(L"vexlo: " + Slashed(top) + L": no base store (" + Ansi(m_stores.back().WhyAbsent()) +
                     L"); lines outside the preserved zones are told from generated ones by their words, and zones "
-                    L"are carried as they are. This run writes a new one.");
+                    L"are carried as they are. " +
+                    (notes == Notes::Would ? L"A run that writes makes a new one." : L"This run writes a new one."));
     }
 }
 
 // A zone saved to a recovery file that the user has since deleted is nowhere to be
 // brought back from: its record goes, so that no later run looks for it again.
-void RunBases::ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store)
+void RunBases::ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store, Notes notes)
 {
     const std::vector<VexloRun::SavedZone> saved = store.Saved();
     for (const VexloRun::SavedZone& z : saved) {
@@ -43,8 +44,12 @@ void RunBases::ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             continue; // there, but not to be looked at now: the record stays
         store.ForgetSaved(z.id, z.tag);
-        OutLine(L"vexlo: " + recovery + L" is gone, and with it the zone " + Ansi(z.id) + L"." + Ansi(z.tag) +
-                L" an earlier run saved there; the base store no longer looks for it");
+        if (notes != Notes::Quiet)
+            OutLine(L"vexlo: " + recovery + L" is gone, and with it the zone " + Ansi(z.id) + L"." + Ansi(z.tag) +
+                    L" an earlier run saved there; " +
+                    (notes == Notes::Would ? L"a run that writes would have the base store forget it (this one changes "
+                                             L"nothing)"
+                                           : L"the base store no longer looks for it"));
     }
 }
 

@@ -18,7 +18,10 @@ class RunBases {
 public:
     // Opens the store of each top folder; says in the log where one is missing although
     // the folder holds generated files (the run then tells the user's lines by their words).
-    explicit RunBases(const RunPlan& plan);
+    // A preview changes no store: its notes say what a run that writes would do (Would),
+    // or nothing when another command's preview runs before a run that writes (Quiet).
+    enum class Notes { Done, Would, Quiet };
+    explicit RunBases(const RunPlan& plan, Notes notes = Notes::Done);
 
     // With the old file's bytes: when the last run generated just those, the base says so
     // (isOld) instead of reading them again.
@@ -47,7 +50,7 @@ public:
 
 private:
     VexloRun::BaseStore* StoreOf(const std::wstring& path);
-    static void ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store);
+    static void ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store, Notes notes);
     const RunPlan& m_plan;
     std::vector<VexloRun::BaseStore> m_stores; // same order as plan.tops
     std::vector<std::wstring> m_stale;

@@ -414,7 +414,7 @@ TEST_F(RunStateTest, SavedTextIsNamedByItsLineInTheUsersFile)
 }
 
 // A recovery file the user deleted takes the base store's record of its zones with it:
-// said once, and no later run looks for them.
+// said once by the run that writes, and no later run looks for them.
 TEST_F(RunStateTest, ADeletedRecoveryFileIsForgotten)
 {
     SaveNoteAndFindBody();
@@ -423,6 +423,13 @@ TEST_F(RunStateTest, ADeletedRecoveryFileIsForgotten)
     ASSERT_TRUE(Contains(ReadFile(index), "saved 62B0A1C3006B\tbody\tDelphi/Catalog.pas.vxlost"));
     fs::remove(Catalog().string() + ".vxlost");
     const std::string gone = "Catalog.pas.vxlost is gone, and with it the zone 62B0A1C3006B.body";
+    // Previews change no store: generate's says what a run would do, reverse's nothing.
+    Result dry = Generate({"--dry-run"});
+    EXPECT_TRUE(Contains(dry.out, gone + " an earlier run saved there; a run that writes would")) << dry.out;
+    Result reverse = Run({"reverse", m_model.string(), "--out", Out().string(), "--dry-run"}, ".",
+                         "TMPDIR=" + Quote((m_dir / "tmp").string()));
+    EXPECT_FALSE(Contains(reverse.out, "is gone")) << reverse.out;
+    ASSERT_TRUE(Contains(ReadFile(index), "saved 62B0A1C3006B\tbody")) << "a dry run forgot the zone";
     Result r = Generate();
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, gone)) << r.out;
