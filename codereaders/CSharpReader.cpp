@@ -198,7 +198,9 @@ std::string Reader::FirstLine(TSNode n) const {
   return std::string(raw.substr(0, 60));
 }
 
-void Reader::Skip(TSNode n, std::string why) { file_.notReadBack.push_back({tree_.Line(n), std::move(why)}); }
+void Reader::Skip(TSNode n, std::string why) {
+  file_.notReadBack.push_back({tree_.Line(n), std::move(why), tree_.EndLine(n)});
+}
 
 std::string DocText(const std::vector<std::string>& lines) {
   std::string out;
@@ -297,9 +299,10 @@ TSTree* ReadInto(CodeFile& file, std::string path, std::string_view text, const 
     return nullptr;
   }
   TSTree* tree = ts_parser_parse_string(parser, old, masked.text.data(), static_cast<uint32_t>(masked.text.size()));
-  if (tree)
+  if (tree) {
     CSharp::Reader(text, file, markers, masked.continuation).Declarations(ts_tree_root_node(tree), {}, 0);
-  else
+    DescribeNotReadBack(file.notReadBack, text, markers, "C#");
+  } else
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});
   file.initialisations = ReadInitialisations(text, Language::CSharp);
   return tree;

@@ -72,8 +72,12 @@ struct TypeDecl {
 // A declaration left as it is: generics, nested types, conditional compilation,
 // a declaration split by a zone, text the reader does not understand.
 struct NotReadBack {
+  NotReadBack() = default;
+  NotReadBack(int first, std::string reason, int last = 0) : line(first), why(std::move(reason)), endLine(last) {}
   int line = 0;
   std::string why;
+  int endLine = 0;   // the declaration's last line (0: the first line only)
+  std::string text;  // its lines outside the zones, trimmed: whether the user changed it
 };
 
 // A statement between a method's opening ("begin", "{") and its body zone: the place

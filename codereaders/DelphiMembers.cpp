@@ -101,8 +101,7 @@ class BodyReader {
     } else if (cur_.IsWord() && (cur_.Is(":", 1) || cur_.Is(",", 1))) {
       Fields();
     } else {
-      ctx_.Skip(cur_.Peek().line, "unknown text in " + type_.name + " ('" + cur_.Peek().text + "')");
-      SkipDeclaration(cur_);
+      ctx_.SkipThrough(cur_.Peek().line, "unknown text in " + type_.name + " ('" + cur_.Peek().text + "')");
     }
   }
 
@@ -134,8 +133,7 @@ class BodyReader {
     }
     if (cur_.Accept(":")) {
       if (cur_.Is("record") || cur_.Is("packed") || cur_.Is("class") || cur_.Is("object")) {
-        ctx_.Skip(shape.line, type_.name + "." + names.front() + ": an inline record or class type");
-        SkipDeclaration(cur_);
+        ctx_.SkipThrough(shape.line, type_.name + "." + names.front() + ": an inline record or class type");
         return;
       }
       shape.type = TextUntil(cur_, [&] { return cur_.Is(";") || cur_.Is("="); });
@@ -163,8 +161,7 @@ class BodyReader {
   void NestedTypes() {
     cur_.Take();  // "type"
     while (cur_.IsWord() && !cur_.Is("implementation") && (cur_.Is("=", 1) || cur_.Is("<", 1))) {
-      ctx_.Skip(cur_.Peek().line, "a nested type (" + type_.name + "." + cur_.Peek().text + ")");
-      SkipDeclaration(cur_);
+      ctx_.SkipThrough(cur_.Peek().line, "a nested type (" + type_.name + "." + cur_.Peek().text + ")");
     }
   }
 
@@ -175,8 +172,7 @@ class BodyReader {
     m.name = cur_.IsWord() ? cur_.Take().text : "";
     if (m.methodKind == "operator" || cur_.Is(".") || cur_.Is("<")) {
       const char* why = m.methodKind == "operator" ? "an operator" : cur_.Is(".") ? "a method resolution clause" : "a generic method";
-      ctx_.Skip(m.line, type_.name + "." + m.name + ": " + why);
-      SkipDeclaration(cur_);
+      ctx_.SkipThrough(m.line, type_.name + "." + m.name + ": " + why);
       Member ignored;
       Directives(cur_, ignored);
       return;
@@ -184,8 +180,7 @@ class BodyReader {
     if (cur_.Is("(")) m.parameters = ReadParameters(cur_, ")");
     if (cur_.Accept(":")) m.type = TextUntil(cur_, [&] { return cur_.Is(";"); });
     if (!cur_.Accept(";")) {
-      ctx_.Skip(m.line, type_.name + "." + m.name + ": unknown text in the method's header ('" + cur_.Peek().text + "')");
-      SkipDeclaration(cur_);
+      ctx_.SkipThrough(m.line, type_.name + "." + m.name + ": unknown text in the method's header ('" + cur_.Peek().text + "')");
       return;
     }
     Directives(cur_, m);
@@ -199,8 +194,7 @@ class BodyReader {
     m.name = cur_.IsWord() ? cur_.Take().text : "";
     if (cur_.Is("[")) m.parameters = ReadParameters(cur_, "]");
     if (!cur_.Is(":")) {
-      ctx_.Skip(m.line, type_.name + "." + m.name + ": a property redeclaration without a type");
-      SkipDeclaration(cur_);
+      ctx_.SkipThrough(m.line, type_.name + "." + m.name + ": a property redeclaration without a type");
       return;
     }
     cur_.Take();

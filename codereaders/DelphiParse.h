@@ -54,6 +54,8 @@ struct Context {
   const std::vector<ZoneMarker>& markers;
 
   void Skip(int line, std::string why) { file.notReadBack.push_back({line, std::move(why)}); }
+  // Skips the declaration at the cursor, said with all its lines.
+  void SkipThrough(int line, std::string why);
   // Why a declaration over these lines is not read back ("" when it is): a zone marker
   // inside it, or conditional compilation around it.
   std::string Unreadable(int first, int last) const;

@@ -26,6 +26,11 @@ std::string Cursor::TextOf(size_t first, size_t last) const {
   return out;
 }
 
+void Context::SkipThrough(int line, std::string why) {
+  SkipDeclaration(cur);
+  file.notReadBack.push_back({line, std::move(why), cur.LineBefore()});
+}
+
 std::string Context::Unreadable(int first, int last) const {
   if (int line = MarkerLineWithin(markers, first, last))
     return "a zone marker (line " + std::to_string(line) + ") splits the declaration";
@@ -220,20 +225,17 @@ void ReadTypeDeclaration(Context& ctx) {
   const Token& nameToken = cur.Take();
   type.name = nameToken.text;
   if (nameToken.kind != Token::Kind::Word) {
-    ctx.Skip(type.line = nameToken.line, "unknown text in the type section ('" + type.name + "')");
-    SkipDeclaration(cur);
+    ctx.SkipThrough(type.line = nameToken.line, "unknown text in the type section ('" + type.name + "')");
     return;
   }
   type.line = nameToken.line;
   if (nameToken.hasDoc) type.documentation = nameToken.doc;
   if (cur.Is("<") || cur.Is(".")) {
-    ctx.Skip(type.line, std::string(cur.Is("<") ? "a generic type" : "a qualified type name") + " (" + type.name + ")");
-    SkipDeclaration(cur);
+    ctx.SkipThrough(type.line, std::string(cur.Is("<") ? "a generic type" : "a qualified type name") + " (" + type.name + ")");
     return;
   }
   if (!cur.Accept("=")) {
-    ctx.Skip(type.line, "unknown text in the type section ('" + type.name + "')");
-    SkipDeclaration(cur);
+    ctx.SkipThrough(type.line, "unknown text in the type section ('" + type.name + "')");
     return;
   }
   const std::string kind = TypeKind(cur, type);
@@ -243,8 +245,7 @@ void ReadTypeDeclaration(Context& ctx) {
     return;
   }
   if (kind.empty() || cur.Is("of", 1) || cur.Is("helper", 1)) {
-    ctx.Skip(type.line, Describe(cur) + " (" + type.name + ") the model cannot express");
-    SkipDeclaration(cur);
+    ctx.SkipThrough(type.line, Describe(cur) + " (" + type.name + ") the model cannot express");
     return;
   }
   const size_t headerStart = cur.Position();

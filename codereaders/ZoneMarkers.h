@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Declarations.h"
+
 namespace VexloCode {
 
 struct ZoneMarker {
@@ -31,6 +33,13 @@ std::string OwnZoneId(const std::vector<ZoneMarker>& markers, std::string_view s
 
 // "getvar"/"getbody" -> "getbody", "setvar"/"setbody" -> "setbody", "var"/"body" -> "body".
 std::string BodyTag(std::string_view tag);
+
+// Fills each entry's text from its lines outside the zones (a user's change of a declaration
+// left unread is told from the generator's own by it), and names a class whose model name
+// is no identifier of the language ("<Process Name>", "A-B"): the generator writes the
+// name as it stands, so the reader finds no type there.
+void DescribeNotReadBack(std::vector<NotReadBack>& entries, std::string_view text,
+                         const std::vector<ZoneMarker>& markers, std::string_view language);
 
 bool EqualNoCase(std::string_view a, std::string_view b);
 std::string Lower(std::string_view text);

@@ -276,13 +276,14 @@ void CompareFile(const Model& model, const CodeFile& generated, const CodeFile& 
                  bool prune, Comparison& out)
 {
     FileContext c{model, user, shown, prune, out};
-    // What the reader cannot read in the generated text too is the model's doing, not an
-    // edit: only the rest is said.
-    std::multiset<std::string> generatedToo;
+    // What the reader cannot read in the generated text too, as the generator wrote it, is
+    // the model's doing, not an edit: only the rest is said (a declaration left unread that
+    // the user changed too, such as a member typed into a class whose name is no identifier).
+    std::multiset<std::pair<std::string, std::string>> generatedToo;
     for (const auto& n : generated.notReadBack)
-        generatedToo.insert(n.why);
+        generatedToo.insert({n.why, n.text});
     for (const auto& n : user.notReadBack) {
-        if (auto it = generatedToo.find(n.why); it != generatedToo.end())
+        if (auto it = generatedToo.find({n.why, n.text}); it != generatedToo.end())
             generatedToo.erase(it);
         else
             c.NotReadBack(n.line, n.why);
