@@ -296,8 +296,17 @@ std::string ModelWriter::PathOf(const Class& cls) const
 
 std::string ModelWriter::AddSuperclass(const Class& cls, const Class& supplier)
 {
+    return AddSuperclass(cls, NewBase(&supplier));
+}
+
+std::string ModelWriter::AddSuperclass(const Class& cls, const NewBase& supplier)
+{
+    if (!supplier.cls && !m_added.count(supplier.added))
+        throw std::runtime_error("the class " + Narrow(cls.name) + " is given the base " + supplier.added +
+                                 ", which is neither a class of the model nor added before");
     std::string quid = NewQuid();
-    const std::string name = PathOf(supplier), supplierQuid = Narrow(supplier.quid);
+    const std::string name = supplier.cls ? PathOf(*supplier.cls) : m_added.at(supplier.added).path;
+    const std::string supplierQuid = supplier.cls ? Narrow(supplier.cls->quid) : m_added.at(supplier.added).quid;
     AppendItem(cls, "superclasses", "inheritance_relationship_list", [&](unsigned column) {
         return RelationText("Inheritance_Relationship", quid, name, supplierQuid, column, m_eol);
     });

@@ -97,6 +97,8 @@ public:
     std::string AddOperation(const RoseHost::Class& cls, const NewOperation& o);
     void ReplaceParameters(const RoseHost::Operation& op, const std::vector<NewParameter>& parameters);
     std::string AddSuperclass(const RoseHost::Class& cls, const RoseHost::Class& supplier);
+    // A base this writer added before (by name; else it throws), or one of the model.
+    std::string AddSuperclass(const RoseHost::Class& cls, const NewBase& supplier);
     std::string AddRealization(const RoseHost::Class& cls, const RoseHost::Class& supplier);
     // A new class in `category`, assigned to `module`; `operationIds` (when given) gets the
     // ids of its operations. A base named as added must have been added before (else it

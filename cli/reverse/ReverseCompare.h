@@ -35,6 +35,9 @@ struct ModelChange {
     // the line saying why one is not read back when it does not.
     std::shared_ptr<VexloModelWriter::NewClass> newClass = nullptr;
     std::map<std::string, std::pair<std::string, std::string>> unknownBases = {}; // name: as written, why
+    // A base given to a class of the model that is no class of the model: a class the run
+    // may add (written after it; the change goes when the run adds none of that name).
+    std::string addedBase = "";
 };
 
 struct Comparison {
@@ -55,8 +58,10 @@ void CompareFile(const RoseHost::Model& model, const VexloCode::CodeFile& genera
 std::vector<std::string> ThreeWay(const RoseHost::Model& model, Comparison& code, const Comparison& modelSide);
 
 // New classes whose bases are other classes the run adds: linked to them; the bases no
-// type of the run gives are taken out and said not read back.
-void LinkAddedBases(Comparison& comparison);
+// type of the run gives are taken out and said not read back. So are the bases given to
+// classes of the model: a change naming no class the run adds goes (`firstChange`, the
+// first change of each file, follows the changes).
+void LinkAddedBases(Comparison& comparison, std::vector<size_t>* firstChange = nullptr);
 // The order the changes are written in: a new class after the new classes it names as bases.
 std::vector<size_t> ApplyOrder(const Comparison& comparison);
 

@@ -234,7 +234,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
-    VexloReverse::LinkAddedBases(out.comparison);
+    VexloReverse::LinkAddedBases(out.comparison, &out.firstChange);
     return out;
 }
 

@@ -157,9 +157,16 @@ void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, con
     for (const std::string& name : u.bases) {
         if (std::find(g.bases.begin(), g.bases.end(), name) != g.bases.end())
             continue;
-        if (const Class* base = BaseClass(c, name, u))
+        if (const Class* base = BaseClass(c, name, u, false)) {
             c.Change("add superclass " + name + " to class " + ClassPath(cls) + c.At(u.line),
                      [&cls, base](ModelWriter& w) { w.AddSuperclass(cls, *base); });
+            continue;
+        }
+        // Perhaps a type the run adds (in this file or another): LinkAddedBases decides.
+        c.Change("add superclass " + name + " to class " + ClassPath(cls) + c.At(u.line),
+                 [&cls, added = LastName(name)](ModelWriter& w) { w.AddSuperclass(cls, VexloModelWriter::NewBase(added)); });
+        c.out.changes.back().addedBase = LastName(name);
+        c.out.changes.back().unknownBases[LastName(name)] = {name, NoBase(c, name, u)};
     }
     for (const std::string& name : g.bases) {
         if (std::find(u.bases.begin(), u.bases.end(), name) != u.bases.end())
@@ -197,8 +204,55 @@ void DropAddedBase(ModelChange& change, const std::string& name, const std::stri
 
 } // namespace
 
-void LinkAddedBases(Comparison& comparison)
+namespace {
+
+// Whether the new class `name`, through its bases the run adds, derives from `target`.
+bool DerivesFrom(const std::map<std::string, const VexloModelWriter::NewClass*>& added, const std::string& name,
+                 const RoseHost::Class& target, std::set<std::string>& seen)
 {
+    const auto it = added.find(name);
+    if (it == added.end() || !seen.insert(name).second)
+        return false;
+    for (const VexloModelWriter::NewBase& b : it->second->superclasses)
+        if (b.cls == &target || (!b.cls && DerivesFrom(added, b.added, target, seen)))
+            return true;
+    return false;
+}
+
+// Bases given to classes of the model that no type of the run adds, or that would lead
+// back to the class itself: said, and their changes go.
+void LinkBasesOfModelClasses(Comparison& comparison, std::vector<size_t>* firstChange)
+{
+    std::map<std::string, const VexloModelWriter::NewClass*> added;
+    for (const ModelChange& change : comparison.changes)
+        if (change.newClass)
+            added.emplace(change.newClass->name, change.newClass.get());
+    for (size_t i = comparison.changes.size(); i-- > 0;) {
+        ModelChange& change = comparison.changes[i];
+        if (change.addedBase.empty())
+            continue;
+        const auto& [written, why] = change.unknownBases.begin()->second;
+        std::set<std::string> seen;
+        const auto* cls = static_cast<const RoseHost::Class*>(change.element);
+        if (!added.count(change.addedBase))
+            comparison.notReadBack.push_back(why);
+        else if (cls && DerivesFrom(added, change.addedBase, *cls, seen))
+            comparison.notReadBack.push_back(why.substr(0, why.find(" is not ")) + " derives from " +
+                                             Detail::Narrow(cls->name) + " in turn: a circle of bases, left out");
+        else
+            continue;
+        comparison.changes.erase(comparison.changes.begin() + static_cast<long>(i));
+        if (firstChange)
+            for (size_t& first : *firstChange)
+                first -= first > i ? 1 : 0;
+    }
+}
+
+} // namespace
+
+void LinkAddedBases(Comparison& comparison, std::vector<size_t>* firstChange)
+{
+    LinkBasesOfModelClasses(comparison, firstChange);
     std::set<std::string> added;
     for (const ModelChange& change : comparison.changes)
         if (change.newClass)
@@ -242,6 +296,8 @@ std::vector<size_t> ApplyOrder(const Comparison& comparison)
     std::vector<bool> done(changes.size(), false);
     std::set<std::string> added;
     auto ready = [&](const ModelChange& change) {
+        if (!change.addedBase.empty() && !added.count(change.addedBase))
+            return false;
         if (change.newClass)
             for (const VexloModelWriter::NewBase& b : change.newClass->superclasses)
                 if (!b.cls && !added.count(b.added))

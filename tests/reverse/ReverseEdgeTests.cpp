@@ -73,6 +73,8 @@ const Unreadable kUnreadable[] = {
      {"the modifiers of Book (public sealed partial for public sealed) are the class's settings"}},
     {kModel, "        Returned,\r\n        Overdue\r\n", "        Overdue,\r\n        Returned\r\n", "        Returned\r\n",
      {"the values of the enumeration LoanStatus stand in another order than the model's attributes (Returned moved)"}},
+    {kModel, "      public class Loan \r\n", "      public class Loan : LendingServer.Model.INowhere\r\n", "class Loan :",
+     {"the base LendingServer.Model.INowhere of Loan is not a class of the model (add it to the model, or to the code"}},
     {kModel, "        private bool FIsAvailable;", "        private static bool FIsAvailable;", "static bool",
      {"the field FIsAvailable is static: the C# generator writes fields as private, const or readonly only"}},
     {kModel, "          FIsAvailable=true;\r\n", "          FIsAvailable=true;\r\n          Init();\r\n", "Init();",
