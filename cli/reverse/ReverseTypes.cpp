@@ -152,12 +152,34 @@ void CompareKind(const FileContext& c, const Class& cls, const TypeDecl& g, cons
              });
 }
 
+namespace {
+
+// A base as the generator writes it (C#: with its namespaces) or as typed (short): the same.
+bool Lists(const std::vector<std::string>& bases, const std::string& name)
+{
+    return std::any_of(bases.begin(), bases.end(), [&](const std::string& b) { return LastName(b) == LastName(name); });
+}
+
+// The class's generalization or realization whose supplier is named so (null: none).
+const Relation* BaseRelation(const Class& cls, const std::string& name)
+{
+    for (const auto* list : {&cls.superclasses, &cls.realizations})
+        for (const Relation* r : *list)
+            if (r->supplier && r->supplier->name == Widen(LastName(name)))
+                return r;
+    return nullptr;
+}
+
+} // namespace
+
 void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, const TypeDecl& u)
 {
     for (const std::string& name : u.bases) {
-        if (std::find(g.bases.begin(), g.bases.end(), name) != g.bases.end())
+        if (Lists(g.bases, name))
             continue;
         if (const Class* base = BaseClass(c, name, u, false)) {
+            if (BaseRelation(cls, Narrow(base->name)))
+                continue; // the model has it already
             c.Change("add superclass " + name + " to class " + ClassPath(cls) + c.At(u.line),
                      [&cls, base](ModelWriter& w) { w.AddSuperclass(cls, *base); });
             continue;
@@ -169,12 +191,9 @@ void CompareBases(const FileContext& c, const Class& cls, const TypeDecl& g, con
         c.out.changes.back().unknownBases[LastName(name)] = {name, NoBase(c, name, u)};
     }
     for (const std::string& name : g.bases) {
-        if (std::find(u.bases.begin(), u.bases.end(), name) != u.bases.end())
+        if (Lists(u.bases, name))
             continue;
-        const Relation* relation = nullptr;
-        for (const Relation* r : cls.superclasses)
-            if (r->supplier && r->supplier->name == Widen(name))
-                relation = r;
+        const Relation* relation = BaseRelation(cls, name);
         if (!relation)
             continue;
         const std::string what = "superclass " + name + " of class " + ClassPath(cls);
