@@ -93,7 +93,10 @@ bool Reader::Member(TSNode n, const std::vector<std::string>& doc, TypeDecl& typ
   for (const Child& child : tree_.Children(n)) {
     const std::string_view k = tree_.Kind(child.node);
     if (k == "modifier") AddModifier(tree_.Text(child.node), m.visibility, m.modifiers);
-    if (k == "attribute_list") Skip(child.node, "an attribute " + tree_.Text(child.node));
+    if (k == "attribute_list")
+      Skip(child.node, "an attribute " + tree_.Text(child.node) + " of " + (m.name.empty() ? "a field" : m.name) +
+                           ": the C# generator writes no attributes, so no model setting gives one; the next "
+                           "generation saves your line to the file's .vxlost file");
     if (k == "type_parameter_list") {
       Skip(n, type.name + "." + m.name + ": a generic method");
       return true;
@@ -157,12 +160,20 @@ void Reader::Property(TSNode n, VexloCode::Member& m) {
   bool bodies = false;
   for (const Child& accessor : tree_.Children(accessors)) {
     if (tree_.Kind(accessor.node) != "accessor_declaration") continue;
+    std::string access, which;
     for (const Child& part : tree_.Children(accessor.node)) {
       const std::string_view word = tree_.Kind(part.node);
       if (word == "get") m.readAccessor = "get";
       if (word == "set" || word == "init") m.writeAccessor = std::string(word);
+      if (word == "get" || word == "set" || word == "init") which = std::string(word);
+      if (word == "modifier") access += (access.empty() ? "" : " ") + tree_.Text(part.node);
       bodies = bodies || word == "block" || word == "arrow_expression_clause";
     }
+    if (!access.empty())  // "private set": the accessor's own access
+      Skip(accessor.node, "the " + which + " accessor of " + m.name + " is " + access +
+                              ": the C# generator writes a property's accessors without an access of their own, so "
+                              "no model setting gives one; the next generation writes the accessor without it and "
+                              "saves your line to the file's .vxlost file");
   }
   if (!bodies) m.modifiers.push_back("auto");  // { get; set; }: the compiler gives it a field
 }

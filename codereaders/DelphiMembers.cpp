@@ -86,7 +86,10 @@ class BodyReader {
       while (!cur_.AtEnd() && !cur_.Is("end") && !cur_.Is("implementation")) SkipDeclaration(cur_);
     } else if (w == "[") {
       const int line = cur_.Peek().line;
-      ctx_.Skip(line, "an attribute " + TextUntil(cur_, [&] { return cur_.Is("]"); }) + "]");
+      cur_.Take();  // "[": taken first, so that the text inside ends at its "]"
+      ctx_.Skip(line, "an attribute [" + TextUntil(cur_, [&] { return cur_.Is("]"); }) +
+                          "]: the Delphi generator writes no attributes, so no model setting gives one; the next "
+                          "generation saves your line to the file's .vxlost file");
       cur_.Accept("]");
     } else if (IsRoutineWord(w) || (w == "class" && IsRoutineWord(cur_.Peek(1).lower))) {
       section_ = Section::Fields;

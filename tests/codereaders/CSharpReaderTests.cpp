@@ -47,7 +47,7 @@ TEST(CSharpReader, ReadsEachConstructOfATypeBody)
          "field internal L: List<int>\n"},
         {"properties",
          "    public virtual int P\n    {\n      get { return 1; }\n      set { }\n    }\n    public int Q { get; init; } = 3;\n"
-         "    public int R => 5;\n    protected internal string S { get; private set; }\n",
+         "    public int R => 5;\n    protected internal string S { get; set; }\n",
          "property public P: int read get write set [virtual]\nproperty public Q: int = 3 read get write init [auto]\n"
          "property public R: int read get\nproperty protected internal S: string read get write set [auto]\n"},
         {"indexer", "    public Book this[int index, string key = \"a\"] { get { return null; } }\n",
@@ -139,6 +139,8 @@ TEST(CSharpReader, NamesWhatItDoesNotReadBack)
         {"public class C {\n  public event EventHandler E;\n}", 2, "an event"},
         {"public class C {\n  public static C operator +(C a, C b) => a;\n}", 2, "an operator"},
         {"public class C {\n  [Obsolete] public void Old() { }\n}", 2, "an attribute [Obsolete]"},
+        {"public class C {\n  public int S\n  {\n    get;\n    private set;\n  }\n}", 5,
+         "the set accessor of S is private: the C# generator writes a property's accessors without an access"},
         {"public class C {\n  public void M( { }\n}", 2, "cannot read"},
         {"System.Console.WriteLine(1);", 1, "a top-level statement"},
     };

@@ -137,7 +137,7 @@ TEST(DelphiReader, NamesWhatItDoesNotReadBack)
         {"  TX = class(TInterfacedObject, IFoo)\n    procedure IFoo.Bar = Baz;\n  end;", 5, "TX.IFoo: a method resolution clause"},
         {"  TR = record\n    class operator Add(A, B: TR): TR;\n  end;", 5, "TR.Add: an operator"},
         {"  TX = class\n    property Tag;\n  end;", 5, "TX.Tag: a property redeclaration without a type"},
-        {"  TX = class\n    [Weak] FRef: TObject;\n  end;", 5, "an attribute [Weak]"},
+        {"  TX = class\n    [Weak] FRef: TObject;\n  end;", 5, "an attribute [Weak]: the Delphi generator writes no"},
         {"  TX = class\n    procedure M<T>(A: T);\n  end;", 5, "TX.M: a generic method"},
         {"  TX = class\n    FRec: record A: Integer; end;\n  end;", 5, "TX.FRec: an inline record or class type"},
     };
