@@ -117,6 +117,9 @@ bool Reader::Member(TSNode n, const std::vector<std::string>& doc, TypeDecl& typ
     Fields(n, std::move(m), type);
     return true;
   }
+  // A body, accessors or an expression ("int R => 5;") are the user's text, not the head.
+  const TSNode tail = ts_node_is_null(body) ? tree_.Field(n, "value") : body;
+  if (!ts_node_is_null(tail)) m.headEnd = tree_.Line(tail) - 1;
   if (kind == "property_declaration" || kind == "indexer_declaration") Property(n, m);
   else Method(n, m);
   TakeZoneId(m, type, n);

@@ -50,6 +50,17 @@ struct Member {
                            // with both accessors has the tag of its first zone; "" when none
   int line = 0;            // 1-based line of the declaration's first line
   int endLine = 0;         // its last line
+  int headEnd = -1;        // C#: the last line of its head, before a body or accessors that start on a
+                           // line of their own (line - 1 when they start on its first line); -1: endLine
+};
+
+// A Delphi method's header in the implementation section: "function TX.Name(A: T): R;".
+struct ImplementationHeader {
+  std::string type, name, result;
+  std::string methodKind;  // "function", "procedure", "constructor", "destructor"; "class function", ...
+  std::vector<Parameter> parameters;
+  int line = 0, endLine = 0;
+  bool alone = false;      // no other text shares its lines
 };
 
 struct TypeDecl {
@@ -102,6 +113,7 @@ struct CodeFile {
   std::vector<TypeDecl> types;        // in the order of the file
   std::vector<NotReadBack> notReadBack;
   std::vector<Initialisation> initialisations;  // in the order of the file
+  std::vector<ImplementationHeader> implementations;  // Delphi, in the order of the file
 };
 
 // The statements before each method body zone of the text (both languages).

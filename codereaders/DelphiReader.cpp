@@ -63,11 +63,7 @@ void ReadInterface(Context& ctx) {
   }
 }
 
-struct ImplHeader {
-  std::string type, name;
-  std::vector<Parameter> parameters;
-  int line = 0;
-};
+using ImplHeader = ImplementationHeader;
 
 bool InZone(const std::vector<ZoneMarker>& markers, int line) {
   int open = 0;
@@ -95,6 +91,9 @@ std::vector<ImplHeader> ReadImplementationHeaders(Context& ctx) {
     if (cur.Is("(") || cur.Is(";") || cur.Is(":") || cur.Is("of")) continue;
     ImplHeader h;
     h.line = cur.LineBefore();
+    size_t start = cur.Position() - 1;  // the routine's word, or "class" before it
+    h.methodKind = w;
+    if (start > 0 && cur.At(start - 1).lower == "class") h.methodKind = "class " + cur.At(--start).lower;
     const bool nested = awaiting > 0 || depth > 0;
     if (depth == 0) ++awaiting;
     std::vector<std::string> parts;
@@ -112,6 +111,14 @@ std::vector<ImplHeader> ReadImplementationHeaders(Context& ctx) {
     parts.pop_back();
     for (const std::string& p : parts) h.type += (h.type.empty() ? "" : ".") + p;
     if (cur.Is("(")) h.parameters = ReadParameters(cur, ")");
+    if (cur.Accept(":")) {
+      const size_t first = cur.Position();
+      while (!cur.AtEnd() && !cur.Is(";") && !IsSectionWord(cur.Peek().lower)) cur.Take();
+      if (cur.Position() > first) h.result = cur.TextOf(first, cur.Position() - 1);
+    }
+    h.endLine = cur.Peek().line;
+    h.alone = cur.Is(";") && (start == 0 || cur.At(start - 1).line < cur.At(start).line) &&
+              cur.Peek(1).line > h.endLine;
     out.push_back(std::move(h));
   }
   return out;
@@ -209,7 +216,8 @@ CodeFile ReadDelphi(std::string path, std::string_view text) {
   ReadHeader(cur, file, markers);
   ReadInterface(ctx);
   if (cur.Is("implementation")) {
-    AttachIds(file, ReadImplementationHeaders(ctx), markers);
+    file.implementations = ReadImplementationHeaders(ctx);
+    AttachIds(file, file.implementations, markers);
   }
   for (const Directive& d : lexed.directives)
     if ((d.name == "I" && d.text.size() > 2 && d.text[2] != '+' && d.text[2] != '-') || d.name == "INCLUDE")

@@ -7,6 +7,7 @@
 
 #include "BodyCarry.h"
 #include "Console.h"
+#include "HeldLines.h"
 #include "PetalText.h"
 #include "ReverseCompare.h"
 #include "RunChecks.h"
@@ -290,10 +291,18 @@ int Preview(const Options& options, const ReadBack& found, const std::map<std::w
     return ExitOk;
 }
 
-// The bodies of new methods and accessors, as zones of their new elements for the add-in.
+// The bodies of new methods and accessors, as zones of their new elements for the add-in;
+// the lines read back that the new text holds, for the zone guard.
 void CarryBodies(const std::vector<CodeState>& files, const ReadBack& found,
                  const std::vector<std::vector<std::string>>& ids)
 {
+    CurrentRunHooks().readBack = [&files, &found](const std::wstring& path, const std::string& now) {
+        for (size_t f = 0; f < files.size(); ++f)
+            if (files[f].user && Lower(Slashed(files[f].path)) == path)
+                return VexloReverse::HeldLines(found.userCode[f], *files[f].user, now, found.comparison.notReadBack,
+                                               AnsiText(Shown(files[f].path)));
+        return std::set<int>();
+    };
     for (size_t f = 0; f < files.size(); ++f) {
         std::vector<VexloReverse::AddedMethod> added;
         for (size_t c = found.firstChange[f]; c < found.firstChange[f + 1]; ++c)
@@ -352,6 +361,7 @@ int RunReverse(const Options& options, const Installation& installation)
     generate.report.clear();
     const int code = RunGenerate(generate, installation);
     CurrentRunHooks().extraZones.clear();
+    CurrentRunHooks().readBack = nullptr;
     return finish(code);
 }
 

@@ -272,6 +272,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old) { return bases.Generated(path, old); });
     zoneGuard.OfferSavedZones(bases.SavedZones());
     zoneGuard.HandZones(CurrentRunHooks().extraZones);
+    zoneGuard.KnowReadBack(CurrentRunHooks().readBack);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);

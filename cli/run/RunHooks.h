@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace VexloCli {
@@ -22,6 +23,9 @@ struct RunHooks {
     // Zones (in marker form) appended to the add-in's copy of an old file, by lower-case
     // "/"-separated path: the add-in finds them by their new ids.
     std::map<std::wstring, std::string> extraZones;
+    // The lines of a user's file (by lower-case "/"-separated path) that the regeneration
+    // need not save: their declarations were read back and the new text holds them.
+    std::function<std::set<int>(const std::wstring& path, const std::string& now)> readBack;
 };
 
 // The hooks of the next run in this process (none by default).

@@ -78,7 +78,7 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
         }
         outside.emplace_back(at, file.Text().size());
         if (file.base) {
-            SaveLines(file, LinesNotInBase(file, outside, &*now),
+            SaveLines(file, LeaveReadBack(file, LinesNotInBase(file, outside, &*now), *now),
                       L"are not text the last run generated: regeneration replaces text outside the zones, and "
                       L"these are yours");
             continue;
@@ -141,7 +141,7 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
                 p = end + 1;
             }
         }
-        SaveLines(file, lines,
+        SaveLines(file, LeaveReadBack(file, std::move(lines), *now),
                   L"are in no generated file and hold words no generated file has: regeneration replaces text "
                   L"outside the zones, and these look like yours (a marker deleted or moved?)");
     }
@@ -205,6 +205,15 @@ std::vector<int> ZoneGuard::LinesNotInBase(const File& file, const std::vector<s
             p = end + 1;
         }
     }
+    return lines;
+}
+
+std::vector<int> ZoneGuard::LeaveReadBack(const File& file, std::vector<int> lines, const std::string& now) const
+{
+    if (!m_readBack || lines.empty())
+        return lines;
+    const std::set<int> read = m_readBack(Lower(file.path), now);
+    std::erase_if(lines, [&](int line) { return read.count(file.UserLine(line)) > 0; });
     return lines;
 }
 

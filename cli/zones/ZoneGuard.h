@@ -91,6 +91,12 @@ public:
     // lower-case "/"-separated path. A line of the user's outside the zones that such a
     // zone carries into the new file stands in it: it is not saved as lost.
     void HandZones(std::map<std::wstring, std::string> zones) { m_handed = std::move(zones); }
+    // Before Account: the lines of an old file (numbered as the user's file) whose
+    // declarations another command read back and the new text (the add-in's) holds in the
+    // generator's form (`vexlo reverse`: `FA, FB: Integer;` for two fields). They are not
+    // saved as lost; every other line is, as always.
+    using ReadBackLines = std::function<std::set<int>(const std::wstring& path, const std::string& now)>;
+    void KnowReadBack(ReadBackLines lines) { m_readBack = std::move(lines); }
 
     // How an old file's text is handed to the add-in (line ends, encoding: the run's
     // TextForms); without one, only mixed line ends are made CR LF.
@@ -223,6 +229,7 @@ private:
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id = {},
               std::string_view tag = {});
     void SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why);
+    std::vector<int> LeaveReadBack(const File& file, std::vector<int> lines, const std::string& now) const;
     void ReleaseGeneratedZones(File& file);
     void ReadSavedZones(std::unordered_set<std::wstring>& seen);
     void ReportFollowed(const NewPath& newPath) const;
@@ -232,6 +239,7 @@ private:
     BaseText m_base;
     std::vector<SavedZoneRef> m_saved;
     std::map<std::wstring, std::string> m_handed;
+    ReadBackLines m_readBack;
     AddinForm m_addinForm;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first

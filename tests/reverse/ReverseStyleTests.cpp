@@ -29,6 +29,9 @@ struct StyleRow {
     std::vector<std::string> inZones; // lines of the user's that stand in a zone afterwards (trimmed)
     const char* form = "";            // the whole file then written with "LF" ends, a "BOM", "tabs"
     std::vector<std::string> written = {}; // lines the regenerated file holds (trimmed)
+    // Lines of the user's (trimmed) that reverse read back and the regenerated file holds in
+    // the generator's form: in neither file as typed, and not saved as lost.
+    std::vector<std::string> readBack = {};
 };
 
 const char* const kCatalog = "Delphi/Catalog.pas";
@@ -40,7 +43,10 @@ const StyleRow kRows[] = {
                                  "    (* shelf *) FShelf: string;\n"}},
      {"add attribute Catalog::TBook.Edition: Integer", "add attribute Catalog::TBook.Printing: Integer",
       "add attribute Catalog::TBook.Shelf: string"},
-     {}},
+     {},
+     "",
+     {},
+     {"FEdition, FPrinting: Integer;"}},
     {"Delphi: keywords in capitals, a header over two lines, a local routine, a case", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;\n",
        "    function Contains(ADate: TDateTime): Boolean;\n    FUNCTION Overlaps(AOther: TDateTime;\n"
@@ -51,7 +57,10 @@ const StyleRow kRows[] = {
        "    0: Result := False;\n  else\n    Result := AStrict;\n  end;\nEND;\n\n"
        "function TDateRange.Contains(ADate: TDateTime): Boolean;\n"}},
      {"add operation Catalog::TDateRange.Overlaps(AOther: TDateTime; AStrict: Boolean): Boolean"},
-     {"I: Integer;", "I := 0;", "Local;", "0: Result := False;", "Result := AStrict;"}},
+     {"I: Integer;", "I := 0;", "Local;", "0: Result := False;", "Result := AStrict;"},
+     "",
+     {},
+     {"FUNCTION Overlaps(AOther: TDateTime;", "AStrict: Boolean): Boolean;", "FUNCTION TDateRange.Overlaps(AOther: TDateTime;"}},
     {"Delphi: a body on the header's line, a constructor, an indented implementation", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;\n",
        "    function Contains(ADate: TDateTime): Boolean;\n    function Width: Integer;\n"
@@ -62,7 +71,10 @@ const StyleRow kRows[] = {
        "function TDateRange.Contains(ADate: TDateTime): Boolean;\n"}},
      {"add operation Catalog::TDateRange.Width(): Integer", "add operation Catalog::TDateRange.CreateFor(ADays: Integer)",
       "add operation Catalog::TDateRange.Clear()"},
-     {"Result := 7;", "FEndDate := ADays;", "FStartDate := 0;"}},
+     {"Result := 7;", "FEndDate := ADays;", "FStartDate := 0;"},
+     "",
+     {},
+     {"function Width: Integer;", "procedure Clear;", "procedure TDateRange.Clear;"}},
     {"Delphi: a new overload of a name, LF line ends and a byte order mark", kCatalog,
      {{"    procedure Borrow(AMember: TObject;ADays: Integer); overload; virtual;\n",
        "    procedure Borrow(AMember: TObject;ADays: Integer); overload; virtual;\n"
@@ -72,7 +84,10 @@ const StyleRow kRows[] = {
        "procedure TItem.Borrow(AMember: TObject;ADays: Integer);\n"}},
      {"add operation Catalog::TItem.Borrow(AMember: TObject; AHours: Integer; AFlag: Boolean)"},
      {"FTitle := 'lent';"},
-     "LF BOM"},
+     "LF BOM",
+     {},
+     {"procedure Borrow(AMember: TObject; AHours: Integer; AFlag: Boolean); overload;",
+      "procedure TItem.Borrow(AMember: TObject; AHours: Integer; AFlag: Boolean);"}},
     {"Delphi: tabs", kCatalog,
      {{"    function Contains(ADate: TDateTime): Boolean;\n",
        "    function Contains(ADate: TDateTime): Boolean;\n    procedure Clear;\n"},
@@ -80,7 +95,9 @@ const StyleRow kRows[] = {
        "procedure TDateRange.Clear;\nbegin\n    FStartDate := 0;\nend;\n\nfunction TDateRange.Contains(ADate: TDateTime): Boolean;\n"}},
      {"add operation Catalog::TDateRange.Clear()"},
      {"FStartDate := 0;"},
-     "tabs"},
+     "tabs",
+     {},
+     {"procedure Clear;", "procedure TDateRange.Clear;"}},
     {"C#: a one-line summary with more tags, a brace ending the header, an expression body, a void method, "
      "a get block on one line",
      kModel,
@@ -108,7 +125,8 @@ const StyleRow kRows[] = {
       "add attribute LendingServer::Model::Book.Made: int (a property, read and write, no field)"},
      {"return FFloor;", "FCode=value;"},
      "LF BOM tabs",
-     {"private int FFloor;", "FCode=\"x\";"}},
+     {"private int FFloor;", "FCode=\"x\";"},
+     {"private int FShelf, FRow;"}},
     {"C#: base names without their namespaces, a field added", kModel,
      {{"public sealed class Book : LendingServer.Model.Entity,LendingServer.Model.ILendable",
        "public sealed class Book : Entity, ILendable"},
@@ -116,7 +134,8 @@ const StyleRow kRows[] = {
      {"add attribute LendingServer::Model::Book.Shelf: int", "!superclass"},
      {},
      "",
-     {"public sealed class Book : LendingServer.Model.Entity,LendingServer.Model.ILendable"}},
+     {"public sealed class Book : LendingServer.Model.Entity,LendingServer.Model.ILendable"},
+     {"public sealed class Book : Entity, ILendable"}},
 };
 
 // The text in the row's form: its line ends, its byte order mark, its indentation.
@@ -195,12 +214,21 @@ TEST_F(ReverseStyles, EachStyleIsReadBackAndNothingTypedIsLost)
                 << "not written: " << line;
         const fs::path lost = m_dir / "out" / (row.file + std::string(".vxlost"));
         const std::string saved = fs::exists(lost) ? ReadFile(lost) : "";
-        std::set<std::string> kept;
+        std::set<std::string> kept, savedLines, typed;
         for (const std::string& text : {now, saved})
             for (const std::string& line : ReverseTest::Lines(text))
-                kept.insert(Trim(line));
-        for (const std::string& line : ReverseTest::Lines(edited))
-            EXPECT_TRUE(kept.count(Trim(line))) << "lost: " << line;
+                (&text == &saved ? savedLines : kept).insert(Trim(line));
+        for (const std::string& line : ReverseTest::Lines(edited)) {
+            const std::string trimmed = Trim(line);
+            typed.insert(trimmed);
+            const bool readBack = std::count(row.readBack.begin(), row.readBack.end(), trimmed) > 0;
+            if (readBack)
+                EXPECT_FALSE(savedLines.count(trimmed)) << "saved, though read back: " << line;
+            else
+                EXPECT_TRUE(kept.count(trimmed) || savedLines.count(trimmed)) << "lost: " << line;
+        }
+        for (const std::string& line : row.readBack)
+            EXPECT_TRUE(typed.count(line)) << "not typed: " << line;
     }
 }
 
