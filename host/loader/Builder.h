@@ -70,7 +70,7 @@ private:
     // A unique id: not worth keeping for sharing.
     ModelText Unique(std::string_view s) const
     {
-        return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
+        return IsAscii(s) ? ModelText::Lasting(s) : ModelText(m_decode(s));
     }
     static constexpr size_t kSharedTextSize = 48;
 

@@ -208,7 +208,7 @@ public:
             if (slot.hash == hash && SameText(slot.text.Ascii(), s))
                 return slot.text;
         }
-        m_slots[at] = {ModelText::FromAscii(s), hash};
+        m_slots[at] = {ModelText::Lasting(s), hash};
         ++m_count;
         return m_slots[at].text;
     }
