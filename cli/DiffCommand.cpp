@@ -144,7 +144,7 @@ int Compare(const Options& options, const Installation& installation, const Side
     const PathSymbolLookup lookup = PathMapLookup(options.pathMap);
     VexloDiff::DiffOptions diffOptions;
     diffOptions.componentFolder = [&](const Module& m) {
-        const Model& model = *m.model;
+        const Model& model = *m.OwningModel();
         std::optional<ComponentOutput> out = ComponentOutputOf(model, m, lookup);
         return out && out->generated ? FolderOf(out->path) : std::string();
     };

@@ -81,8 +81,15 @@ std::unique_ptr<Model> LoadRoseModelFromText(std::string_view text, const std::w
 
 std::unique_ptr<Model> LoadRoseModel(const std::wstring& fileName, const LoadOptions& options)
 {
-    const FileText text = ReadModelFile(fileName);
-    return LoadRoseModelFromText(text, fileName, options);
+    FileText text = ReadModelFile(fileName);
+    if (options.onDocument)
+        return LoadRoseModelFromText(text, fileName, options);
+    auto model = std::make_unique<Model>();
+    Builder builder(*model, options);
+    PetalReader reader = builder.Reader(text, fileName);
+    builder.OwnText(reader);
+    builder.BuildModel(reader);
+    return model;
 }
 
 DefaultPropertySets LoadPropertyFileFromText(std::string_view text, const std::wstring& fileName,

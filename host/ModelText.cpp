@@ -89,12 +89,82 @@ ModelText ModelText::FromAscii(std::string_view ascii)
     return t;
 }
 
+namespace {
+
+// A block of lasting texts: its count is the texts alive in it, plus one while it is the
+// block its thread fills.
+struct LastingBlock {
+    static constexpr size_t kSize = 64 * 1024; // an offset in it fits 16 bits
+    static constexpr size_t kLargest = 256;    // longer texts take a heap block of their own
+    std::atomic<uint32_t> live{1};
+
+    char* Bytes() { return reinterpret_cast<char*>(this); }
+    void Drop() noexcept
+    {
+        if (live.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            this->~LastingBlock();
+            ::operator delete(this);
+        }
+    }
+};
+
+struct LastingFill {
+    LastingBlock* block = nullptr;
+    size_t used = 0;
+    ~LastingFill()
+    {
+        if (block)
+            block->Drop();
+    }
+};
+
+thread_local LastingFill t_lasting;
+
+} // namespace
+
+ModelText ModelText::Lasting(std::string_view ascii)
+{
+    const size_t bytes = (kHeader + ascii.size() + 1 + alignof(Rep) - 1) / alignof(Rep) * alignof(Rep);
+    if (ascii.empty() || bytes > LastingBlock::kLargest)
+        return FromAscii(ascii);
+    LastingFill& fill = t_lasting;
+    if (!fill.block || fill.used + bytes > LastingBlock::kSize) {
+        LastingBlock* fresh = new (::operator new(LastingBlock::kSize)) LastingBlock;
+        if (fill.block)
+            fill.block->Drop();
+        fill.block = fresh;
+        fill.used = (sizeof(LastingBlock) + alignof(Rep) - 1) / alignof(Rep) * alignof(Rep);
+    }
+    ModelText t;
+    t.m_rep = new (fill.block->Bytes() + fill.used) Rep{};
+    t.m_rep->refs.store(1, std::memory_order_relaxed);
+    t.m_rep->size = static_cast<uint32_t>(ascii.size());
+    t.m_rep->lasting = true;
+    t.m_rep->offset = static_cast<uint16_t>(fill.used);
+    fill.block->live.fetch_add(1, std::memory_order_relaxed);
+    fill.used += bytes;
+    char* out = const_cast<char*>(t.NarrowData());
+    std::memcpy(out, ascii.data(), ascii.size());
+    out[ascii.size()] = 0;
+    return t;
+}
+
+void ModelText::Free(Rep* rep) noexcept
+{
+    if (rep->lasting) {
+        LastingBlock* block = reinterpret_cast<LastingBlock*>(reinterpret_cast<char*>(rep) - rep->offset);
+        rep->~Rep();
+        block->Drop();
+        return;
+    }
+    rep->~Rep();
+    ::operator delete(rep);
+}
+
 void ModelText::Release() noexcept
 {
-    if (m_rep && m_rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        m_rep->~Rep();
-        ::operator delete(m_rep);
-    }
+    if (m_rep && m_rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        Free(m_rep);
     m_rep = nullptr;
 }
 

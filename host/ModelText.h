@@ -27,6 +27,10 @@ public:
     ModelText(const wchar_t* text) : ModelText(std::wstring_view(text)) {}
     // Bytes that are all below 0x80, kept as they are.
     static ModelText FromAscii(std::string_view ascii);
+    // The same for a text that lives about as long as the model, such as a unique id: kept
+    // in a large block shared with others made on this thread (a heap block of its own
+    // costs a short text half its size again). The block goes when its last text does.
+    static ModelText Lasting(std::string_view ascii);
 
     ModelText(const ModelText& other) noexcept : m_rep(other.m_rep)
     {
@@ -83,10 +87,13 @@ private:
         std::atomic<uint32_t> refs;
         uint32_t size;
         bool wide;
+        bool lasting;       // in a shared block (Lasting), at `offset` bytes from its start
+        uint16_t offset;
     };
     static constexpr size_t kHeader = (sizeof(Rep) + alignof(wchar_t) - 1) / alignof(wchar_t) * alignof(wchar_t);
 
     static Rep* Allocate(size_t size, bool wide);
+    static void Free(Rep* rep) noexcept;
     // The characters of a text of other.size() characters are other's.
     bool SameChars(std::wstring_view other) const noexcept;
     const char* NarrowData() const noexcept { return reinterpret_cast<const char*>(m_rep) + kHeader; }

@@ -1,5 +1,7 @@
 #include "PetalReader.h"
 
+#include "vxplat/Heap.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -69,6 +71,24 @@ std::string_view PetalReader::Keep(std::string_view s)
 {
     if (s.empty() || (s.data() >= m_text.data() && s.data() + s.size() <= m_text.data() + m_text.size()))
         return s;
+    return Copy(s);
+}
+
+std::string_view PetalReader::Hold(std::string_view s)
+{
+    if (s.empty() || !(s.data() >= m_text.data() && s.data() + s.size() <= m_text.data() + m_text.size()))
+        return s; // in the arena already
+    return Copy(s);
+}
+
+void PetalReader::DropRead()
+{
+    VxpDiscardPages(const_cast<char*>(m_text.data()) + m_dropped, m_tok.offset - m_dropped);
+    m_dropped = m_tok.offset;
+}
+
+std::string_view PetalReader::Copy(std::string_view s)
+{
     while (m_block < m_blocks.size() && m_blocks[m_block].size - m_used < s.size()) {
         ++m_block;
         m_used = 0;
@@ -138,14 +158,14 @@ PetalValue PetalReader::Open(unsigned depth)
             Advance();
             if (m_tok.kind != Tok::Ident)
                 ExpectedAfter(L"a type name", L"'(object'");
-            v.text = m_tok.text;
+            v.text = Copy(m_tok.text);
             Advance();
             if (m_names.size() <= v.depth)
                 m_names.resize(v.depth + 1);
             std::vector<std::string_view>& names = m_names[v.depth];
             names.clear();
             while (m_tok.kind == Tok::String) {
-                names.push_back(Keep(m_tok.text));
+                names.push_back(Copy(m_tok.text));
                 Advance();
             }
             if (m_tok.kind == Tok::Ref)
@@ -154,7 +174,7 @@ PetalValue PetalReader::Open(unsigned depth)
             v.kind = PetalKind::List;
             Advance();
             if (m_tok.kind == Tok::Ident) {
-                v.text = m_tok.text;
+                v.text = Copy(m_tok.text);
                 Advance();
             }
         } else if (IsWord(m_tok, "value")) {
@@ -162,7 +182,7 @@ PetalValue PetalReader::Open(unsigned depth)
             Advance();
             if (m_tok.kind != Tok::Ident)
                 ExpectedAfter(L"a type name", L"'(value'");
-            v.text = m_tok.text;
+            v.text = Copy(m_tok.text);
             Advance();
         } else {
             v.kind = PetalKind::Tuple;

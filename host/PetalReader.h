@@ -22,7 +22,9 @@ struct PetalValue {
     unsigned depth = 0;      // forms: their nesting depth
     size_t offset = 0;       // byte offset of its first character (a form's '(') in the file
     // Scalars: the text (escapes resolved); objects: the type; lists: the list type;
-    // (value T ...): T. Valid until the arena is released below it.
+    // (value T ...): T. A form's text is valid until the arena is released below it, a
+    // scalar's until the next object ends (the file's text behind it may go then): Hold
+    // keeps one longer.
     std::string_view text;
     bool IsForm() const
     {
@@ -64,17 +66,31 @@ public:
         size_t used;
     };
     Mark GetMark() const { return {m_block, m_used}; }
+    // An object ends: with DropTextBehind, the file's text read so far goes back to the
+    // system once there is enough of it.
     void Release(Mark m)
     {
         m_block = m.block;
         m_used = m.used;
+        if (m_drop && m_tok.offset - m_dropped >= kDropStep)
+            DropRead();
     }
+    // A copy of a text in the arena, for a value kept beyond the next object's end.
+    std::string_view Hold(std::string_view text);
+
+    // The reader owns the text (it may hand its pages back to the system) and nothing else
+    // reads it: what is behind the value being read is given back as objects end, so that
+    // a model file's text and the model built from it are not both held in full.
+    void DropTextBehind() { m_drop = true; }
 
     [[noreturn]] void Fail(unsigned line, unsigned column, const std::wstring& message) const;
 
 private:
     void Advance();
     std::string_view Keep(std::string_view text);
+    std::string_view Copy(std::string_view text);
+    void DropRead();
+    static constexpr size_t kDropStep = 1 << 20;
     uint32_t KeyOf(std::string_view name, uint32_t hash) const;
     [[noreturn]] void Unclosed(const PetalValue& open) const;
     [[noreturn]] void ExpectedAfter(const std::wstring& what, const std::wstring& after) const;
@@ -97,6 +113,8 @@ private:
     size_t m_block = 0;
     size_t m_used = 0;
     size_t m_lastClose = 0;
+    bool m_drop = false;
+    size_t m_dropped = 0; // the text before this offset is given back
 };
 
 } // namespace RoseHost

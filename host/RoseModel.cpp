@@ -3,6 +3,7 @@
 #include "DefaultSetIndex.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace RoseHost {
@@ -62,7 +63,18 @@ std::wstring Element::SourceFile() const
 {
     if (!unitFile.empty())
         return unitFile;
-    return model ? model->fileName : std::wstring();
+    const Model* m = OwningModel();
+    return m ? m->fileName : std::wstring();
+}
+
+// Elements keep no pointer to their model (a word each of a large model): it is found up
+// the owners, a few steps at most.
+const Model* Element::OwningModel() const
+{
+    const Element* top = this;
+    while (top->owner)
+        top = top->owner;
+    return top->kind == ElementKind::Model ? static_cast<const Model*>(top) : nullptr;
 }
 
 Role* Role::OtherRole() const
@@ -76,7 +88,26 @@ Role* Role::OtherRole() const
     return nullptr;
 }
 
-Model::Model() : Element(ElementKind::Model), m_defaultIndex(std::make_unique<DefaultSetIndex>(&DefaultSetOfSlot)) { model = this; }
+void* ElementArena::Allocate(size_t bytes, size_t alignment)
+{
+    const size_t skip = (alignment - reinterpret_cast<uintptr_t>(m_next) % alignment) % alignment;
+    if (!m_next || m_left < skip + bytes) {
+        while (m_blockSize < bytes + alignment)
+            m_blockSize *= 2;
+        m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(m_blockSize));
+        m_next = m_blocks.back().get();
+        m_left = m_blockSize;
+        if (m_blockSize < (size_t(1) << 20))
+            m_blockSize *= 2;
+        return Allocate(bytes, alignment);
+    }
+    void* at = m_next + skip;
+    m_next += skip + bytes;
+    m_left -= skip + bytes;
+    return at;
+}
+
+Model::Model() : Element(ElementKind::Model), m_defaultIndex(std::make_unique<DefaultSetIndex>(&DefaultSetOfSlot)) {}
 
 Model::~Model() = default;
 

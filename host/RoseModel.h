@@ -21,8 +21,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <cstddef>
 #include <map>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -119,11 +121,12 @@ struct Element {
     ModelText stereotype;
     std::vector<ToolProperty> properties; // own tool properties, in file order
     Element* owner = nullptr;   // the containing element (nullptr for the model)
-    Model* model = nullptr;
     ModelText unitFile;         // the .cat/.sub unit file the element stands in ("": the model file)
 
     // The file the element was read from: its unit file, else the model file.
     std::wstring SourceFile() const;
+    // The model at the top of its owners; nullptr for an element not (yet) in one.
+    const Model* OwningModel() const;
 
     // Own property of this element (no defaults), or nullptr.
     const ToolProperty* FindOwnProperty(std::wstring_view tool, std::wstring_view propName) const;
@@ -270,6 +273,30 @@ struct UnresolvedReference {
                             // but it is no class ("UseCase"); "" when it names nothing
 };
 
+// An element's end: its members go, its memory stays with the model's arena.
+struct ElementDisposer {
+    void operator()(Element* e) const noexcept { e->~Element(); }
+};
+using ElementPtr = std::unique_ptr<Element, ElementDisposer>;
+
+// Memory for a model's elements: hundreds of thousands of small objects that all live as
+// long as the model, taken from a few large blocks instead of one heap block each (the
+// heap's own bookkeeping and rounding cost a tenth of a large model, and its scattered
+// blocks cost cache misses when the model is walked).
+class ElementArena {
+public:
+    ElementArena() = default;
+    ElementArena(const ElementArena&) = delete;
+    ElementArena& operator=(const ElementArena&) = delete;
+    void* Allocate(size_t bytes, size_t alignment);
+
+private:
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::byte* m_next = nullptr;
+    size_t m_left = 0;
+    size_t m_blockSize = 4096; // doubles up to a megabyte: small models stay small
+};
+
 // Default property sets: tool -> element kind name ("Class", "Module-Spec", ...) ->
 // properties in file order.
 using DefaultPropertySets =
@@ -289,8 +316,11 @@ struct Model : Element {
     std::vector<Class*> selectedClasses;   // filled by the host, not by the loader
     std::vector<Module*> selectedModules;
 
+    // The memory of every element but the model; declared before `elements`, so that it
+    // outlives them.
+    ElementArena elementMemory;
     // Every element, owned; in load order.
-    std::vector<std::unique_ptr<Element>> elements;
+    std::vector<ElementPtr> elements;
     // All of a kind, in load order.
     std::vector<Category*> allCategories;
     std::vector<Subsystem*> allSubsystems;
@@ -307,10 +337,9 @@ struct Model : Element {
     std::wstring PlaceOf(const Element& element) const;
 
     template <class T, class... Args> T* Create(Element* owner, Args&&... args) {
-        auto p = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = p.get();
+        T* raw = new (elementMemory.Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+        ElementPtr p(raw);
         raw->owner = owner;
-        raw->model = this;
         elements.push_back(std::move(p));
         return raw;
     }

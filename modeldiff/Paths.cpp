@@ -163,7 +163,7 @@ std::string OwnerOf(const Element& e)
 bool IsRoot(const Element& e)
 {
     if (e.kind == ElementKind::Category)
-        return static_cast<const Category&>(e).isRoot || (e.model && e.model->useCaseCategory == &e) ||
+        return static_cast<const Category&>(e).isRoot || (e.OwningModel() && e.OwningModel()->useCaseCategory == &e) ||
                !static_cast<const Category&>(e).parent;
     if (e.kind == ElementKind::Subsystem)
         return static_cast<const Subsystem&>(e).isRoot || !static_cast<const Subsystem&>(e).parent;

@@ -35,6 +35,12 @@ public:
     {
         return PetalReader(text, fileName, m_codePage, m_options.maxDepth, kKeyNames);
     }
+    // A file's text read for the model alone: its pages go as it is read.
+    void OwnText(PetalReader& reader) const
+    {
+        if (!m_options.onDocument)
+            reader.DropTextBehind();
+    }
 
     void BuildModel(PetalReader& r);
     void BuildPropertyFile(PetalReader& r, DefaultPropertySets& sets);
@@ -64,7 +70,7 @@ private:
     // A unique id: not worth keeping for sharing.
     ModelText Unique(std::string_view s) const
     {
-        return IsAscii(s) ? ModelText::FromAscii(s) : ModelText(m_decode(s));
+        return IsAscii(s) ? ModelText::Lasting(s) : ModelText(m_decode(s));
     }
     static constexpr size_t kSharedTextSize = 48;
 
@@ -116,7 +122,7 @@ private:
         s.kind = v.kind;
         s.line = v.line;
         s.column = v.column;
-        s.text = v.text;
+        s.text = m_r->Hold(v.text); // read at the object's end, after its children
         s.enumPair = false;
         if (IsTuple(v.kind))
             s.tupleText = TupleText(v, &s);
@@ -305,6 +311,7 @@ private:
             m_options.onDocument(Parse(text, path));
         const std::string_view type = stub.text;
         PetalReader reader = Reader(text, path);
+        OwnText(reader);
         // The file that names the unit is read on when the unit is done.
         struct Outer {
             Builder& b;

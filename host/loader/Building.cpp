@@ -305,7 +305,7 @@ Parameter* Builder::BuildParameter(const PetalValue& object, Element* owner, siz
     if (p->quid.empty()) {
         const std::string_view owned = owner->quid.Ascii();
         if (!owned.empty() || owner->quid.empty())
-            p->quid = ModelText::FromAscii(std::string(owned) + "-P" + std::to_string(index + 1));
+            p->quid = ModelText::Lasting(std::string(owned) + "-P" + std::to_string(index + 1));
         else
             p->quid = owner->quid + L"-P" + std::to_wstring(index + 1);
     }

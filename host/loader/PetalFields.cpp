@@ -58,8 +58,8 @@ ModelText Builder::TupleText(const PetalValue& form, FieldValue* pair)
     }
     if (pair && count == 2 && kinds[0] == PetalKind::String && kinds[1] == PetalKind::Number) {
         pair->enumPair = true;
-        pair->enumSet = texts[0];
-        pair->enumNumber = texts[1];
+        pair->enumSet = m_r->Hold(texts[0]);
+        pair->enumNumber = m_r->Hold(texts[1]);
     }
     return haveWide ? ModelText(wide) : first;
 }

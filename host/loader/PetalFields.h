@@ -208,7 +208,7 @@ public:
             if (slot.hash == hash && SameText(slot.text.Ascii(), s))
                 return slot.text;
         }
-        m_slots[at] = {ModelText::FromAscii(s), hash};
+        m_slots[at] = {ModelText::Lasting(s), hash};
         ++m_count;
         return m_slots[at].text;
     }
@@ -238,8 +238,8 @@ private:
 inline constexpr size_t kKeyCount = std::size(kKeyNames);
 static_assert(kKeyCount < 64, "a field's number is a bit of a mask");
 
-// The first value of a field, kept until its object ends: views of the file (or of the
-// reader's arena), and the text of a tuple read as it came.
+// The first value of a field, kept until its object ends: views of the reader's arena
+// (the file's text behind may be gone by then), and the text of a tuple read as it came.
 struct FieldValue {
     PetalKind kind = PetalKind::Identifier;
     unsigned line = 0;

@@ -34,6 +34,9 @@ void Builder::ReadProperties(const PetalValue& list, std::vector<ToolProperty>& 
         else
             m_r->Skip(a);
     }
+    // Hundreds of thousands of elements keep a few properties each for the whole run.
+    if (out.capacity() > out.size())
+        out.shrink_to_fit();
 }
 
 ToolProperty Builder::ReadProperty(const PetalValue& a)

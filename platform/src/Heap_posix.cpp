@@ -1,6 +1,10 @@
 #include "vxplat/Heap.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 void VxpKeepHeapForTheRun()
 {
@@ -10,4 +14,13 @@ void VxpKeepHeapForTheRun()
     // the heap, and its top stays until exit.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+}
+
+void VxpDiscardPages(void* begin, size_t bytes)
+{
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes) & ~(page - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace RoseHost;
 
 TEST(ModelText, ReadsAsTheWideTextItKeeps)
@@ -42,4 +44,26 @@ TEST(ModelText, TheIndexFindsElementsByEitherForm)
     EXPECT_EQ(model.FindByQuid(made[1]->quid), made[1]);
     EXPECT_EQ(model.FindByQuid(std::wstring(L"Q\u00E9\u4E2D")), made[1]);
     EXPECT_EQ(model.FindByQuid(std::wstring(L"C0000")), nullptr);
+}
+
+TEST(ModelText, LastingTextsOutliveTheirNeighbours)
+{
+    // Short ones share blocks, long ones do not; every one reads as FromAscii's.
+    const std::string lengths[] = {"", "C1", std::string(200, 'q'), std::string(300, 'r')};
+    for (const std::string& text : lengths) {
+        const ModelText t = ModelText::Lasting(text);
+        EXPECT_TRUE(t == ModelText::FromAscii(text)) << text.size();
+        EXPECT_EQ(t.Hash(), ModelText::FromAscii(text).Hash()) << text.size();
+    }
+    // Several blocks' worth, most dropped at once, the rest kept past their thread's end.
+    std::vector<ModelText> kept;
+    std::thread([&] {
+        std::vector<ModelText> all;
+        for (int i = 0; i < 20000; ++i)
+            all.push_back(ModelText::Lasting("O" + std::to_string(i) + "-P1"));
+        for (size_t i = 0; i < all.size(); i += 997)
+            kept.push_back(all[i]);
+    }).join();
+    for (size_t k = 0; k < kept.size(); ++k)
+        EXPECT_EQ(kept[k], L"O" + std::to_wstring(k * 997) + L"-P1");
 }

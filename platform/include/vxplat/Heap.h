@@ -3,6 +3,13 @@
 // only asked for again a moment later, each page faulted in afresh.
 #pragma once
 
+#include <cstddef>
+
 // Keeps freed memory, large blocks included, in the heap for reuse instead of returning
 // it to the system while the process runs. Called once, first thing in main.
 void VxpKeepHeapForTheRun();
+
+// The whole pages inside [begin, begin + bytes) of a block the caller owns hold nothing it
+// will read again: the system may take them back now instead of when the block is freed.
+// The block stays the caller's; what those pages hold afterwards is undefined.
+void VxpDiscardPages(void* begin, size_t bytes);
