@@ -45,35 +45,25 @@ struct CodeState {
     std::wstring path;
     std::string generated;
     std::optional<std::string> user;
+    bool unchanged = false; // as the last run left it: not generated, nothing to read back
 };
 
-// What the model generates now for every file of the selection, with the files as they stand.
-std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, int& exitCode)
-{
-    Options preview = options;
-    preview.command = Command::Generate;
-    preview.dryRun = true;
-    preview.check = preview.diff = false;
-    preview.report.clear();
-    std::vector<CodeState> files;
-    CurrentRunHooks().onGenerated = [&](const GeneratedFile& f) {
-        files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt});
-    };
-    try {
-        exitCode = RunGenerate(preview, installation);
-    } catch (...) {
-        CurrentRunHooks().onGenerated = nullptr;
-        throw;
-    }
-    CurrentRunHooks().onGenerated = nullptr;
-    return files;
-}
+// The hooks a run of this command sets hold for that run alone, however it ends.
+struct HooksReset {
+    ~HooksReset() { CurrentRunHooks() = RunHooks(); }
+};
 
 // What the last run generated for a file: the store of the nearest folder above it that has one.
 class Bases {
 public:
     std::optional<std::string> Of(const std::wstring& path)
     {
+        // The preview asked already for the files it generates.
+        if (auto it = m_asked.find(path); it != m_asked.end()) {
+            std::optional<std::string> base = std::move(it->second);
+            m_asked.erase(it);
+            return base;
+        }
         namespace fs = std::filesystem;
         const std::wstring file = Slashed(path);
         std::error_code error;
@@ -90,9 +80,41 @@ public:
         return std::nullopt;
     }
 
+    // Whether the file holds just what the last run generated; else its base is kept for Of.
+    bool Unchanged(const std::wstring& path, const std::string& text)
+    {
+        std::optional<std::string> base = Of(path);
+        if (base && *base == text)
+            return true;
+        m_asked[path] = std::move(base);
+        return false;
+    }
+
 private:
     std::map<std::filesystem::path, VexloRun::BaseStore> m_stores;
+    std::map<std::wstring, std::optional<std::string>> m_asked;
 };
+
+// What the model generates now for every file of the selection, with the files as they
+// stand; a component whose files are all as the last run left them is not generated.
+std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, Bases& bases,
+                                   int& exitCode)
+{
+    Options preview = options;
+    preview.command = Command::Generate;
+    preview.dryRun = true;
+    preview.check = preview.diff = false;
+    preview.report.clear();
+    std::vector<CodeState> files;
+    RunHooks& hooks = CurrentRunHooks();
+    hooks.onGenerated = [&](const GeneratedFile& f) {
+        files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt, f.leftOut});
+    };
+    hooks.unchanged = [&](const std::wstring& path, const std::string& text) { return bases.Unchanged(path, text); };
+    HooksReset reset;
+    exitCode = RunGenerate(preview, installation);
+    return files;
+}
 
 // A file as messages name it: below the current folder relative to it, else as it is.
 std::wstring Shown(const std::wstring& path)
@@ -215,10 +237,10 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     all.notReadBack.insert(all.notReadBack.end(), code.notReadBack.begin(), code.notReadBack.end());
 }
 
-ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, RunReport& report)
+ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, Bases& bases,
+                    RunReport& report)
 {
     ReadBack out;
-    Bases bases;
     out.userCode.reserve(files.size());
     for (const CodeState& file : files) {
         out.firstChange.push_back(out.comparison.changes.size());
@@ -230,7 +252,8 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
             out.comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
             continue;
         }
-        CompareOne(model, file, shown, prune, bases, out);
+        if (!file.unchanged)
+            CompareOne(model, file, shown, prune, bases, out);
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
@@ -321,12 +344,13 @@ int RunReverse(const Options& options, const Installation& installation)
     };
 
     int exitCode = ExitOk;
-    std::vector<CodeState> files = GenerateNow(options, installation, exitCode);
+    Bases bases;
+    std::vector<CodeState> files = GenerateNow(options, installation, bases, exitCode);
     if (exitCode != ExitOk)
         return finish(exitCode);
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    const ReadBack found = CompareAll(*model, files, options.prune, report);
+    const ReadBack found = CompareAll(*model, files, options.prune, bases, report);
     if (!Say(found, report, exitCode))
         return finish(exitCode);
 
@@ -335,6 +359,7 @@ int RunReverse(const Options& options, const Installation& installation)
     if (options.dryRun || options.check || options.diff)
         return finish(Preview(options, found, texts));
 
+    HooksReset reset;
     CarryBodies(files, found, ids);
     std::vector<std::string> olds;
     const size_t unresolved = model->unresolved.size();
@@ -350,9 +375,7 @@ int RunReverse(const Options& options, const Installation& installation)
     Options generate = options;
     generate.command = Command::Generate;
     generate.report.clear();
-    const int code = RunGenerate(generate, installation);
-    CurrentRunHooks().extraZones.clear();
-    return finish(code);
+    return finish(RunGenerate(generate, installation));
 }
 
 } // namespace VexloCli

@@ -30,9 +30,11 @@
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace VexloCli {
 
@@ -75,9 +77,41 @@ std::map<std::wstring, Selection> SplitByLanguage(const Selection& selection, Ru
     return work;
 }
 
+// A preview's components whose every file stands as the last run wrote it (the hook says
+// which) are not generated: their files as they stand, by lower-case path. A selected
+// class goes with them when all its components do; an add-in left nothing is not loaded.
+std::map<std::wstring, std::string> LeaveOutUnchanged(const RunPlan& plan, std::map<std::wstring, Selection>& work)
+{
+    std::set<const Module*> changed;
+    std::map<std::wstring, std::string> texts;
+    for (const PlannedFile& file : plan.files) {
+        std::optional<std::string> text = ReadWhole(file.path);
+        if (text && CurrentRunHooks().unchanged(file.path, *text))
+            texts[Lower(Slashed(file.path))] = std::move(*text);
+        else
+            changed.insert(file.module);
+    }
+    std::set<const Module*> unchanged;
+    for (const PlannedFile& file : plan.files)
+        if (!changed.count(file.module))
+            unchanged.insert(file.module);
+        else
+            texts.erase(Lower(Slashed(file.path)));
+    auto out = [&](const Module* m) { return unchanged.count(m) != 0; };
+    for (auto& [language, selected] : work) {
+        std::erase_if(selected.modules, out);
+        std::erase_if(selected.classes, [&](const Class* c) {
+            return !c->assignedModules.empty() && std::all_of(c->assignedModules.begin(), c->assignedModules.end(), out);
+        });
+    }
+    std::erase_if(work, [](const auto& entry) { return entry.second.classes.empty() && entry.second.modules.empty(); });
+    return texts;
+}
+
 // What the run changes, file by file, against the user's real files.
 Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneGuard, RunBases& bases,
-                TextForms& forms, RunReport& report, bool diff, std::string& diffs)
+                TextForms& forms, RunReport& report, bool diff, std::string& diffs,
+                const std::map<std::wstring, std::string>& leftOut)
 {
     Outcome outcome;
     // The base stores record where the texts are (these changes, or the old files): no
@@ -89,6 +123,10 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
     for (const RecoveryEntry& e : zoneGuard.Recovery())
         ++savedFrom[Lower(e.file)];
     for (const PlannedFile& file : plan.files) {
+        if (auto unchanged = leftOut.find(Lower(Slashed(file.path))); unchanged != leftOut.end()) {
+            CurrentRunHooks().onGenerated({file.path, std::string(), &unchanged->second, true});
+            continue;
+        }
         const std::wstring scratch = shadow.PathOf(file);
         std::optional<std::string> now = ReadWhole(scratch);
         if (!now)
@@ -263,6 +301,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         lock.emplace(plan.tops);
     RecoverInterruptedRuns(plan, preview);
     RunBases bases(plan);
+    const std::map<std::wstring, std::string> leftOut =
+        preview && CurrentRunHooks().unchanged ? LeaveOutUnchanged(plan, work) : std::map<std::wstring, std::string>();
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);
@@ -271,7 +311,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     zoneGuard.HandZones(CurrentRunHooks().extraZones);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
-        paths.push_back(file.path);
+        if (!leftOut.count(Lower(Slashed(file.path))))
+            paths.push_back(file.path);
     // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
     TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
     forms.Plan(paths);
@@ -308,7 +349,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         bases.Prune(zoneGuard);
     bases.RecordZones(zoneGuard);
     std::string diffs;
-    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
+    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs, leftOut);
     AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
     if (preview && CurrentRunHooks().onGenerated)
         return zoneGuard.ExitCode();
