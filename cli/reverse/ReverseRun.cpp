@@ -176,16 +176,6 @@ void CommitModel(const Model& model, const std::map<std::wstring, std::string>& 
     CommitRun(plan, changes, model.fileName, CommitSteps{});
 }
 
-// After the model is written: it must load as before, without new warnings.
-void CheckWrittenModel(const Options& options, const Installation& installation, size_t unresolvedBefore)
-{
-    CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    if (model->unresolved.size() > unresolvedBefore)
-        Warn(L"the written model refers to " + std::to_wstring(model->unresolved.size() - unresolvedBefore) +
-             L" more class(es) it does not hold");
-}
-
 // The files compared: the model changes, what is kept and not read back, the conflicts;
 // the user's declarations stay alive here, since the changes point at them.
 struct ReadBack {
@@ -369,12 +359,17 @@ int RunReverse(const Options& options, const Installation& installation)
     for (const auto& [path, text] : texts)
         OutLine(L"model written: " + Shown(path));
     model.reset();
-    CheckWrittenModel(options, installation, unresolved);
 
-    // The code, generated again as `generate` does, with the carried bodies.
+    // The code, generated again as `generate` does, with the carried bodies. Its load is
+    // the check of the written model: it must load as before, without new warnings.
     Options generate = options;
     generate.command = Command::Generate;
     generate.report.clear();
+    CurrentRunHooks().onLoaded = [unresolved](const Model& written) {
+        if (written.unresolved.size() > unresolved)
+            Warn(L"the written model refers to " + std::to_wstring(written.unresolved.size() - unresolved) +
+                 L" more class(es) it does not hold");
+    };
     return finish(RunGenerate(generate, installation));
 }
 

@@ -281,6 +281,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    if (CurrentRunHooks().onLoaded)
+        CurrentRunHooks().onLoaded(*model);
     report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
     report.Time("load");
     Selection selection = SelectElements(*model, options.classes, options.components);

@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 
+namespace RoseHost {
+struct Model;
+}
+
 namespace VexloCli {
 
 struct GeneratedFile {
@@ -24,6 +28,8 @@ struct RunHooks {
     // the code in it). A component whose every file is so is left out of the preview; its
     // files still reach onGenerated, marked leftOut.
     std::function<bool(const std::wstring& path, const std::string& text)> unchanged;
+    // Called with the model as the run loaded it, before anything else looks at it.
+    std::function<void(const RoseHost::Model&)> onLoaded;
     // Zones (in marker form) appended to the add-in's copy of an old file, by lower-case
     // "/"-separated path: the add-in finds them by their new ids.
     std::map<std::wstring, std::string> extraZones;
