@@ -110,8 +110,7 @@ std::map<std::wstring, std::string> LeaveOutUnchanged(const RunPlan& plan, std::
 
 // What the run changes, file by file, against the user's real files.
 Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneGuard, RunBases& bases,
-                TextForms& forms, RunReport& report, bool diff, std::string& diffs,
-                const std::map<std::wstring, std::string>& leftOut)
+                TextForms& forms, RunReport& report, bool diff, std::string& diffs)
 {
     Outcome outcome;
     // The base stores record where the texts are (these changes, or the old files): no
@@ -123,10 +122,6 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
     for (const RecoveryEntry& e : zoneGuard.Recovery())
         ++savedFrom[Lower(e.file)];
     for (const PlannedFile& file : plan.files) {
-        if (auto unchanged = leftOut.find(Lower(Slashed(file.path))); unchanged != leftOut.end()) {
-            CurrentRunHooks().onGenerated({file.path, std::string(), &unchanged->second, true});
-            continue;
-        }
         const std::wstring scratch = shadow.PathOf(file);
         std::optional<std::string> now = ReadWhole(scratch);
         if (!now)
@@ -136,8 +131,6 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         const bool asWritten = user == *now;
         *now = std::move(user);
         const std::string* old = zoneGuard.OriginalText(file.path);
-        if (CurrentRunHooks().onGenerated)
-            CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
         const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
         ZoneKeys defaults;
@@ -173,6 +166,24 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
     for (const std::wstring& stale : bases.Stale())
         report.files.push_back({stale, L"stale", 0, 0, 0, 0});
     return outcome;
+}
+
+// A preview for another command (reverse): each file's new text, in the user's form, with
+// the file as it stands; the files of components left out with their text alone.
+void HandTexts(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneGuard, TextForms& forms,
+               const std::map<std::wstring, std::string>& leftOut)
+{
+    for (const PlannedFile& file : plan.files) {
+        if (auto unchanged = leftOut.find(Lower(Slashed(file.path))); unchanged != leftOut.end()) {
+            CurrentRunHooks().onGenerated({file.path, std::string(), &unchanged->second, true});
+            continue;
+        }
+        std::optional<std::string> now = ReadWhole(shadow.PathOf(file));
+        if (!now)
+            continue; // the add-in wrote nothing there (its log says why)
+        const std::string* old = zoneGuard.OriginalText(file.path);
+        CurrentRunHooks().onGenerated({file.path, forms.ToUser(file.path, *now, old), old});
+    }
 }
 
 // --dry-run, --check, --diff: what the run would do, and for --check whether it is needed.
@@ -346,15 +357,25 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     }
 
     RefuseUnplanned(shadow);
+    if (preview && CurrentRunHooks().onGenerated) {
+        // The texts alone are asked for: what would go to recovery files matters only where
+        // --strict-zones refuses the run for it.
+        if (options.strictZones)
+            zoneGuard.Account(newPath);
+        else
+            zoneGuard.ReportOnly(newPath);
+        if (options.strictZones && options.pruneStale)
+            bases.Prune(zoneGuard);
+        HandTexts(plan, shadow, zoneGuard, forms, leftOut);
+        return zoneGuard.ExitCode();
+    }
     zoneGuard.Account(newPath);
     if (options.pruneStale)
         bases.Prune(zoneGuard);
     bases.RecordZones(zoneGuard);
     std::string diffs;
-    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs, leftOut);
+    Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
     AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
-    if (preview && CurrentRunHooks().onGenerated)
-        return zoneGuard.ExitCode();
     if (preview)
         return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
     if (zoneGuard.ExitCode() != ExitOk)
