@@ -98,7 +98,7 @@ private:
 // What the model generates now for every file of the selection, with the files as they
 // stand; a component whose files are all as the last run left them is not generated.
 std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, Bases& bases,
-                                   int& exitCode)
+                                   std::shared_ptr<Model>& model, int& exitCode)
 {
     Options preview = options;
     preview.command = Command::Generate;
@@ -111,6 +111,7 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
         files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt, f.leftOut});
     };
     hooks.unchanged = [&](const std::wstring& path, const std::string& text) { return bases.Unchanged(path, text); };
+    hooks.keepModel = [&model](std::shared_ptr<Model> loaded) { model = std::move(loaded); };
     HooksReset reset;
     exitCode = RunGenerate(preview, installation);
     return files;
@@ -335,11 +336,17 @@ int RunReverse(const Options& options, const Installation& installation)
 
     int exitCode = ExitOk;
     Bases bases;
-    std::vector<CodeState> files = GenerateNow(options, installation, bases, exitCode);
+    // The comparison takes the preview's model (loaded once): the preview changed no
+    // element of it, and its settings are as loaded; the code page is set as for a load.
+    std::shared_ptr<Model> model;
+    std::vector<CodeState> files = GenerateNow(options, installation, bases, model, exitCode);
     if (exitCode != ExitOk)
         return finish(exitCode);
     CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    if (model)
+        ApplyCodePage(ChooseCodePage(options));
+    else
+        model = LoadForRun(options, installation.executableFolder, codePage);
     const ReadBack found = CompareAll(*model, files, options.prune, bases, report);
     if (!Say(found, report, exitCode))
         return finish(exitCode);

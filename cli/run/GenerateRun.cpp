@@ -186,6 +186,27 @@ void HandTexts(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneG
     }
 }
 
+// The settings of the model and its component packages, which the shadow redirects.
+struct OwnSettings {
+    std::vector<ToolProperty> model;
+    std::vector<std::vector<ToolProperty>> subsystems;
+};
+
+OwnSettings OwnSettingsOf(const Model& model)
+{
+    OwnSettings settings{model.properties, {}};
+    for (const Subsystem* subsystem : model.allSubsystems)
+        settings.subsystems.push_back(subsystem->properties);
+    return settings;
+}
+
+void PutBack(Model& model, OwnSettings settings)
+{
+    model.properties = std::move(settings.model);
+    for (size_t i = 0; i < model.allSubsystems.size(); ++i)
+        model.allSubsystems[i]->properties = std::move(settings.subsystems[i]);
+}
+
 // --dry-run, --check, --diff: what the run would do, and for --check whether it is needed.
 int Describe(const Options& options, const RunReport& report, const Outcome& outcome, const ZoneGuard& zoneGuard,
              const std::string& diffs, size_t stale)
@@ -341,6 +362,9 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     Shadow shadow(plan);
     std::map<std::wstring, const PlannedFile*> byPath = FillShadow(plan, shadow, zoneGuard);
+    std::optional<OwnSettings> loaded;
+    if (preview && CurrentRunHooks().keepModel)
+        loaded = OwnSettingsOf(*model);
     shadow.Redirect(*model, lookup);
     auto newPath = [&](const std::wstring& path) {
         auto it = byPath.find(Lower(Slashed(path)));
@@ -367,6 +391,10 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         if (options.strictZones && options.pruneStale)
             bases.Prune(zoneGuard);
         HandTexts(plan, shadow, zoneGuard, forms, leftOut);
+        if (loaded) {
+            PutBack(*model, std::move(*loaded));
+            CurrentRunHooks().keepModel(model);
+        }
         return zoneGuard.ExitCode();
     }
     zoneGuard.Account(newPath);

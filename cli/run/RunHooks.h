@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,9 @@ struct RunHooks {
     std::function<bool(const std::wstring& path, const std::string& text)> unchanged;
     // Called with the model as the run loaded it, before anything else looks at it.
     std::function<void(const RoseHost::Model&)> onLoaded;
+    // After a preview that handed its texts to onGenerated: the model it loaded, with its
+    // settings as loaded (the run's redirection of the output folders undone).
+    std::function<void(std::shared_ptr<RoseHost::Model>)> keepModel;
     // Zones (in marker form) appended to the add-in's copy of an old file, by lower-case
     // "/"-separated path: the add-in finds them by their new ids.
     std::map<std::wstring, std::string> extraZones;
