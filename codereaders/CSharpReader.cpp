@@ -301,7 +301,7 @@ TSTree* ReadInto(CodeFile& file, std::string path, std::string_view text, const 
     CSharp::Reader(text, file, markers, masked.continuation).Declarations(ts_tree_root_node(tree), {}, 0);
   else
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});
-  file.initialisations = ReadInitialisations(text, Language::CSharp);
+  file.initialisations = ReadInitialisations(text, Language::CSharp, markers);
   return tree;
 }
 

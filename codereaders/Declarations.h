@@ -102,6 +102,10 @@ struct CodeFile {
 
 // The statements before each method body zone of the text (both languages).
 std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language);
+// The same with the text's zone markers, found already (FindZoneMarkers).
+struct ZoneMarker;
+std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language,
+                                                const std::vector<ZoneMarker>& markers);
 
 // Reads the declarations of one file's text; never throws on malformed input: what it
 // cannot read goes to notReadBack with its line.

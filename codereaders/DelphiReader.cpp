@@ -216,7 +216,7 @@ CodeFile ReadDelphi(std::string path, std::string_view text) {
       ctx.Skip(d.line, "an included file ({" + d.text + "}) is not read");
   if (!lexed.unterminated.empty())
     ctx.Skip(lexed.unterminatedLine, "a " + lexed.unterminated + " that is never closed");
-  file.initialisations = ReadInitialisations(text, Language::Delphi);
+  file.initialisations = ReadInitialisations(text, Language::Delphi, markers);
   return file;
 }
 
