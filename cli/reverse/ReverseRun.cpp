@@ -7,6 +7,7 @@
 
 #include "BodyCarry.h"
 #include "Console.h"
+#include "ReadAhead.h"
 #include "PetalText.h"
 #include "ReverseCompare.h"
 #include "RunChecks.h"
@@ -53,6 +54,19 @@ struct HooksReset {
     ~HooksReset() { CurrentRunHooks() = RunHooks(); }
 };
 
+bool IsCSharp(const std::wstring& path)
+{
+    return path.size() >= 3 && Lower(path.substr(path.size() - 3)) == L".cs";
+}
+
+std::string AheadKey(const std::wstring& path, const char* side) { return Narrow(path) + "\n" + side; }
+
+// Reads on the second thread: the path as messages name it, taken now, not there.
+ReadAhead::Reader DelphiReader(const std::wstring& path)
+{
+    return [name = AnsiText(path)](const std::string& text) { return VexloCode::ReadDelphi(name, text); };
+}
+
 // What the last run generated for a file: the store of the nearest folder above it that has one.
 class Bases {
 public:
@@ -98,7 +112,7 @@ private:
 // What the model generates now for every file of the selection, with the files as they
 // stand; a component whose files are all as the last run left them is not generated.
 std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, Bases& bases,
-                                   std::shared_ptr<Model>& model, int& exitCode)
+                                   ReadAhead& ahead, std::shared_ptr<Model>& model, int& exitCode)
 {
     Options preview = options;
     preview.command = Command::Generate;
@@ -110,7 +124,13 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
     hooks.onGenerated = [&](const GeneratedFile& f) {
         files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt, f.leftOut});
     };
-    hooks.unchanged = [&](const std::wstring& path, const std::string& text) { return bases.Unchanged(path, text); };
+    // A Delphi file that changed since the last run is read while the preview goes on.
+    hooks.unchanged = [&](const std::wstring& path, const std::string& text) {
+        const bool same = bases.Unchanged(path, text);
+        if (!same && !IsCSharp(path))
+            ahead.Queue(AheadKey(path, "user"), text, DelphiReader(path));
+        return same;
+    };
     hooks.keepModel = [&model](std::shared_ptr<Model> loaded) { model = std::move(loaded); };
     HooksReset reset;
     exitCode = RunGenerate(preview, installation);
@@ -126,11 +146,6 @@ std::wstring Shown(const std::wstring& path)
     if (error || relative.empty() || *relative.begin() == "..")
         return Slashed(path);
     return Slashed(WideOf(relative));
-}
-
-bool IsCSharp(const std::wstring& path)
-{
-    return path.size() >= 3 && Lower(path.substr(path.size() - 3)) == L".cs";
 }
 
 VexloCode::CodeFile Read(const std::wstring& path, const std::string& text)
@@ -187,7 +202,7 @@ struct ReadBack {
 };
 
 void CompareOne(const Model& model, const CodeState& file, const std::string& shown, bool prune, Bases& bases,
-                ReadBack& out)
+                ReadAhead& ahead, ReadBack& out)
 {
     std::optional<std::string> base = bases.Of(file.path);
     if (!base)
@@ -202,8 +217,10 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     if (IsCSharp(file.path)) {
         std::tie(generated, out.userCode.back()) = VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
     } else {
-        out.userCode.back() = Read(file.path, *file.user);
-        generated = Read(file.path, file.generated);
+        std::optional<VexloCode::CodeFile> user = ahead.Take(AheadKey(file.path, "user"), *file.user);
+        out.userCode.back() = user ? std::move(*user) : Read(file.path, *file.user);
+        std::optional<VexloCode::CodeFile> now = ahead.Take(AheadKey(file.path, "generated"), file.generated);
+        generated = now ? std::move(*now) : Read(file.path, file.generated);
     }
     const VexloCode::CodeFile& user = out.userCode.back();
     if (!base) {
@@ -229,9 +246,12 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
 }
 
 ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, Bases& bases,
-                    RunReport& report)
+                    ReadAhead& ahead, RunReport& report)
 {
     ReadBack out;
+    for (const CodeState& file : files)
+        if (file.user && !file.unchanged && !IsCSharp(file.path) && *file.user != file.generated)
+            ahead.Queue(AheadKey(file.path, "generated"), file.generated, DelphiReader(file.path));
     out.userCode.reserve(files.size());
     for (const CodeState& file : files) {
         out.firstChange.push_back(out.comparison.changes.size());
@@ -244,7 +264,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
             continue;
         }
         if (!file.unchanged)
-            CompareOne(model, file, shown, prune, bases, out);
+            CompareOne(model, file, shown, prune, bases, ahead, out);
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
@@ -335,11 +355,12 @@ int RunReverse(const Options& options, const Installation& installation)
     };
 
     int exitCode = ExitOk;
+    ReadAhead ahead;
     Bases bases;
     // The comparison takes the preview's model (loaded once): the preview changed no
     // element of it, and its settings are as loaded; the code page is set as for a load.
     std::shared_ptr<Model> model;
-    std::vector<CodeState> files = GenerateNow(options, installation, bases, model, exitCode);
+    std::vector<CodeState> files = GenerateNow(options, installation, bases, ahead, model, exitCode);
     if (exitCode != ExitOk)
         return finish(exitCode);
     CodePageChoice codePage;
@@ -347,7 +368,7 @@ int RunReverse(const Options& options, const Installation& installation)
         ApplyCodePage(ChooseCodePage(options));
     else
         model = LoadForRun(options, installation.executableFolder, codePage);
-    const ReadBack found = CompareAll(*model, files, options.prune, bases, report);
+    const ReadBack found = CompareAll(*model, files, options.prune, bases, ahead, report);
     if (!Say(found, report, exitCode))
         return finish(exitCode);
 
