@@ -19,7 +19,7 @@ ReadAhead::~ReadAhead()
         m_thread.join();
 }
 
-void ReadAhead::Queue(const std::string& key, std::string text, Reader reader)
+void ReadAhead::Queue(const std::string& key, std::string first, std::string second, Reader reader)
 {
     if (!m_thread.joinable())
         return;
@@ -28,7 +28,8 @@ void ReadAhead::Queue(const std::string& key, std::string text, Reader reader)
         if (m_jobs.count(key))
             return;
         Job& job = m_jobs[key];
-        job.text = std::move(text);
+        job.first = std::move(first);
+        job.second = std::move(second);
         job.reader = std::move(reader);
         m_waiting.push_back(key);
     }
@@ -38,7 +39,7 @@ void ReadAhead::Queue(const std::string& key, std::string text, Reader reader)
 void ReadAhead::Run(Job& job)
 {
     try {
-        job.result = job.reader(job.text);
+        job.result = job.reader(job.first, job.second);
     } catch (...) {
         job.error = std::current_exception();
     }
@@ -65,24 +66,39 @@ void ReadAhead::Work()
     }
 }
 
-std::optional<VexloCode::CodeFile> ReadAhead::Take(const std::string& key, const std::string& text)
+ReadAhead::Job* ReadAhead::NextWaiting()
+{
+    for (const std::string& key : m_waiting)
+        if (auto it = m_jobs.find(key); it != m_jobs.end() && it->second.state == Job::State::Waiting)
+            return &it->second;
+    return nullptr;
+}
+
+std::optional<ReadAhead::Result> ReadAhead::Take(const std::string& key, const std::string& first,
+                                                 const std::string& second)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     auto it = m_jobs.find(key);
-    if (it == m_jobs.end() || it->second.text != text)
+    if (it == m_jobs.end() || it->second.first != first || it->second.second != second)
         return std::nullopt;
     Job& job = it->second;
-    if (job.state == Job::State::Waiting) {
-        job.state = Job::State::Running;
+    // While the thread reads this one, the next one waiting is read here.
+    while (job.state != Job::State::Done) {
+        Job* next = job.state == Job::State::Waiting ? &job : NextWaiting();
+        if (!next) {
+            m_changed.wait(lock);
+            continue;
+        }
+        next->state = Job::State::Running;
         lock.unlock();
-        Run(job);
+        Run(*next);
         lock.lock();
-        job.state = Job::State::Done;
+        next->state = Job::State::Done;
+        m_changed.notify_all();
     }
-    m_changed.wait(lock, [&job] { return job.state == Job::State::Done; });
     if (job.error)
         std::rethrow_exception(job.error);
-    VexloCode::CodeFile result = std::move(job.result);
+    Result result = std::move(job.result);
     m_jobs.erase(it);
     return result;
 }

@@ -64,7 +64,17 @@ std::string AheadKey(const std::wstring& path, const char* side) { return Narrow
 // Reads on the second thread: the path as messages name it, taken now, not there.
 ReadAhead::Reader DelphiReader(const std::wstring& path)
 {
-    return [name = AnsiText(path)](const std::string& text) { return VexloCode::ReadDelphi(name, text); };
+    return [name = AnsiText(path)](const std::string& text, const std::string&) {
+        return ReadAhead::Result(VexloCode::ReadDelphi(name, text), {});
+    };
+}
+
+// A C# file's generated text and the user's, parsed again from the first one's tree.
+ReadAhead::Reader CSharpReader(const std::wstring& path)
+{
+    return [name = Narrow(path)](const std::string& generated, const std::string& user) {
+        return VexloCode::ReadCSharpTwice(name, generated, user);
+    };
 }
 
 // What the last run generated for a file: the store of the nearest folder above it that has one.
@@ -128,7 +138,7 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
     hooks.unchanged = [&](const std::wstring& path, const std::string& text) {
         const bool same = bases.Unchanged(path, text);
         if (!same && !IsCSharp(path))
-            ahead.Queue(AheadKey(path, "user"), text, DelphiReader(path));
+            ahead.Queue(AheadKey(path, "user"), text, std::string(), DelphiReader(path));
         return same;
     };
     hooks.keepModel = [&model](std::shared_ptr<Model> loaded) { model = std::move(loaded); };
@@ -215,12 +225,14 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     // C#: the user's file is parsed again from the generated text's tree, where it differs.
     VexloCode::CodeFile generated;
     if (IsCSharp(file.path)) {
-        std::tie(generated, out.userCode.back()) = VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+        std::optional<ReadAhead::Result> both = ahead.Take(AheadKey(file.path, "both"), file.generated, *file.user);
+        std::tie(generated, out.userCode.back()) =
+            both ? std::move(*both) : VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
     } else {
-        std::optional<VexloCode::CodeFile> user = ahead.Take(AheadKey(file.path, "user"), *file.user);
-        out.userCode.back() = user ? std::move(*user) : Read(file.path, *file.user);
-        std::optional<VexloCode::CodeFile> now = ahead.Take(AheadKey(file.path, "generated"), file.generated);
-        generated = now ? std::move(*now) : Read(file.path, file.generated);
+        std::optional<ReadAhead::Result> user = ahead.Take(AheadKey(file.path, "user"), *file.user, std::string());
+        out.userCode.back() = user ? std::move(user->first) : Read(file.path, *file.user);
+        std::optional<ReadAhead::Result> now = ahead.Take(AheadKey(file.path, "generated"), file.generated, std::string());
+        generated = now ? std::move(now->first) : Read(file.path, file.generated);
     }
     const VexloCode::CodeFile& user = out.userCode.back();
     if (!base) {
@@ -249,9 +261,14 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
                     ReadAhead& ahead, RunReport& report)
 {
     ReadBack out;
-    for (const CodeState& file : files)
-        if (file.user && !file.unchanged && !IsCSharp(file.path) && *file.user != file.generated)
-            ahead.Queue(AheadKey(file.path, "generated"), file.generated, DelphiReader(file.path));
+    for (const CodeState& file : files) {
+        if (!file.user || file.unchanged || *file.user == file.generated)
+            continue;
+        if (!IsCSharp(file.path))
+            ahead.Queue(AheadKey(file.path, "generated"), file.generated, std::string(), DelphiReader(file.path));
+        else if (VexloCode::CSharpReaderAvailable())
+            ahead.Queue(AheadKey(file.path, "both"), file.generated, *file.user, CSharpReader(file.path));
+    }
     out.userCode.reserve(files.size());
     for (const CodeState& file : files) {
         out.firstChange.push_back(out.comparison.changes.size());
