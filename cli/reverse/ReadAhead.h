@@ -12,6 +12,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,8 +23,12 @@ namespace VexloCli {
 
 class ReadAhead {
 public:
-    // One text read, or two (the second text may be empty).
-    using Result = std::pair<VexloCode::CodeFile, VexloCode::CodeFile>;
+    // One text read, or two (the second text may be empty); or a C# parse kept to read
+    // another version of the file from it.
+    struct Result {
+        VexloCode::CodeFile first, second;
+        std::shared_ptr<const VexloCode::CSharpParse> parse;
+    };
     using Reader = std::function<Result(const std::string& first, const std::string& second)>;
 
     ReadAhead();

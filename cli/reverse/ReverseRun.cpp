@@ -65,15 +65,28 @@ std::string AheadKey(const std::wstring& path, const char* side) { return Narrow
 ReadAhead::Reader DelphiReader(const std::wstring& path)
 {
     return [name = AnsiText(path)](const std::string& text, const std::string&) {
-        return ReadAhead::Result(VexloCode::ReadDelphi(name, text), {});
+        return ReadAhead::Result{VexloCode::ReadDelphi(name, text), {}, nullptr};
     };
 }
 
-// A C# file's generated text and the user's, parsed again from the first one's tree.
-ReadAhead::Reader CSharpReader(const std::wstring& path)
+// A C# user's file read while the preview goes on, its tree kept for the generated text.
+ReadAhead::Reader CSharpUserReader(const std::wstring& path)
 {
-    return [name = Narrow(path)](const std::string& generated, const std::string& user) {
-        return VexloCode::ReadCSharpTwice(name, generated, user);
+    return [name = Narrow(path)](const std::string& user, const std::string&) {
+        return ReadAhead::Result{{}, {}, std::make_shared<const VexloCode::CSharpParse>(name, user)};
+    };
+}
+
+// A C# file's generated text and the user's: the generated one parsed again from the
+// user's tree where that was read ahead, else both read here, the user's from the other.
+ReadAhead::Reader CSharpReader(const std::wstring& path, ReadAhead& ahead)
+{
+    return [name = Narrow(path), path, &ahead](const std::string& generated, const std::string& user) {
+        std::optional<ReadAhead::Result> read = ahead.Take(AheadKey(path, "user"), user, std::string());
+        if (read && read->parse)
+            return ReadAhead::Result{read->parse->ReadAgain(generated), read->parse->File(), nullptr};
+        auto [now, theirs] = VexloCode::ReadCSharpTwice(name, generated, user);
+        return ReadAhead::Result{std::move(now), std::move(theirs), nullptr};
     };
 }
 
@@ -134,11 +147,12 @@ std::vector<CodeState> GenerateNow(const Options& options, const Installation& i
     hooks.onGenerated = [&](const GeneratedFile& f) {
         files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt, f.leftOut});
     };
-    // A Delphi file that changed since the last run is read while the preview goes on.
+    // A file that changed since the last run is read while the preview goes on.
     hooks.unchanged = [&](const std::wstring& path, const std::string& text) {
         const bool same = bases.Unchanged(path, text);
-        if (!same && !IsCSharp(path))
-            ahead.Queue(AheadKey(path, "user"), text, std::string(), DelphiReader(path));
+        if (!same && (!IsCSharp(path) || VexloCode::CSharpReaderAvailable()))
+            ahead.Queue(AheadKey(path, "user"), text, std::string(),
+                        IsCSharp(path) ? CSharpUserReader(path) : DelphiReader(path));
         return same;
     };
     hooks.keepModel = [&model](std::shared_ptr<Model> loaded) { model = std::move(loaded); };
@@ -225,9 +239,13 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     // C#: the user's file is parsed again from the generated text's tree, where it differs.
     VexloCode::CodeFile generated;
     if (IsCSharp(file.path)) {
-        std::optional<ReadAhead::Result> both = ahead.Take(AheadKey(file.path, "both"), file.generated, *file.user);
-        std::tie(generated, out.userCode.back()) =
-            both ? std::move(*both) : VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+        if (std::optional<ReadAhead::Result> both = ahead.Take(AheadKey(file.path, "both"), file.generated, *file.user)) {
+            generated = std::move(both->first);
+            out.userCode.back() = std::move(both->second);
+        } else {
+            std::tie(generated, out.userCode.back()) =
+                VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+        }
     } else {
         std::optional<ReadAhead::Result> user = ahead.Take(AheadKey(file.path, "user"), *file.user, std::string());
         out.userCode.back() = user ? std::move(user->first) : Read(file.path, *file.user);
@@ -267,7 +285,7 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
         if (!IsCSharp(file.path))
             ahead.Queue(AheadKey(file.path, "generated"), file.generated, std::string(), DelphiReader(file.path));
         else if (VexloCode::CSharpReaderAvailable())
-            ahead.Queue(AheadKey(file.path, "both"), file.generated, *file.user, CSharpReader(file.path));
+            ahead.Queue(AheadKey(file.path, "both"), file.generated, *file.user, CSharpReader(file.path, ahead));
     }
     out.userCode.reserve(files.size());
     for (const CodeState& file : files) {

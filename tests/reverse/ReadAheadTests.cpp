@@ -25,7 +25,7 @@ std::string Unit(int n)
 ReadAhead::Reader Delphi()
 {
     return [](const std::string& text, const std::string&) {
-        return ReadAhead::Result(VexloCode::ReadDelphi("U.pas", text), {});
+        return ReadAhead::Result{VexloCode::ReadDelphi("U.pas", text), {}, nullptr};
     };
 }
 
