@@ -304,7 +304,7 @@ TSTree* ReadInto(CodeFile& file, std::string path, std::string_view text, const 
     DescribeNotReadBack(file.notReadBack, text, markers, "C#");
   } else
     file.notReadBack.push_back({1, "the C# grammar could not read the file"});
-  file.initialisations = ReadInitialisations(text, Language::CSharp);
+  file.initialisations = ReadInitialisations(text, Language::CSharp, markers);
   return tree;
 }
 
@@ -346,6 +346,35 @@ std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::stri
   if (second) ts_tree_delete(second);
   ts_parser_delete(parser);
   return out;
+}
+
+CSharpParse::CSharpParse(std::string path, std::string_view text) : path_(std::move(path)), text_(text) {
+  if (TSParser* parser = NewParser(file_)) {
+    tree_ = ReadInto(file_, path_, text_, Masked(text_), parser, nullptr);
+    ts_parser_delete(parser);
+  }
+}
+
+CSharpParse::~CSharpParse() {
+  if (tree_) ts_tree_delete(static_cast<TSTree*>(tree_));
+}
+
+CodeFile CSharpParse::ReadAgain(std::string_view other) const {
+  CodeFile file;
+  TSParser* parser = NewParser(file);
+  if (!parser) return file;
+  const Masked maskedOther(other);
+  TSTree* old = nullptr;
+  if (tree_) {
+    old = ts_tree_copy(static_cast<const TSTree*>(tree_));
+    const TSInputEdit edit = EditBetween(Masked(text_).text, maskedOther.text);
+    ts_tree_edit(old, &edit);
+  }
+  TSTree* tree = ReadInto(file, path_, other, maskedOther, parser, old);
+  if (old) ts_tree_delete(old);
+  if (tree) ts_tree_delete(tree);
+  ts_parser_delete(parser);
+  return file;
 }
 
 }  // namespace VexloCode

@@ -118,6 +118,10 @@ struct CodeFile {
 
 // The statements before each method body zone of the text (both languages).
 std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language);
+// The same with the text's zone markers, found already (FindZoneMarkers).
+struct ZoneMarker;
+std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language,
+                                                const std::vector<ZoneMarker>& markers);
 
 // Reads the declarations of one file's text; never throws on malformed input: what it
 // cannot read goes to notReadBack with its line.
@@ -126,6 +130,22 @@ CodeFile ReadCSharp(std::string path, std::string_view text);
 // Two versions of one C# file, the second parsed again only where it differs from the
 // first: the same as two reads, in less time where the versions differ in a part.
 std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::string_view before, std::string_view after);
+// The same in two steps: one version read, its syntax tree kept; another version read
+// from it later (not two at once: ReadAgain is not for several threads at a time).
+class CSharpParse {
+ public:
+  CSharpParse(std::string path, std::string_view text);
+  ~CSharpParse();
+  CSharpParse(const CSharpParse&) = delete;
+  CSharpParse& operator=(const CSharpParse&) = delete;
+  const CodeFile& File() const { return file_; }
+  CodeFile ReadAgain(std::string_view other) const;
+
+ private:
+  std::string path_, text_;
+  CodeFile file_;
+  void* tree_ = nullptr;  // the parser's tree, when the grammar read the text
+};
 
 // By the file's extension: ".pas", ".dpr", ".dpk" Delphi, ".cs" C# (any letter case);
 // nullopt for any other file.

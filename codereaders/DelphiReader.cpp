@@ -225,7 +225,7 @@ CodeFile ReadDelphi(std::string path, std::string_view text) {
   if (!lexed.unterminated.empty())
     ctx.Skip(lexed.unterminatedLine, "a " + lexed.unterminated + " that is never closed");
   DescribeNotReadBack(file.notReadBack, text, markers, "Delphi");
-  file.initialisations = ReadInitialisations(text, Language::Delphi);
+  file.initialisations = ReadInitialisations(text, Language::Delphi, markers);
   return file;
 }
 

@@ -51,10 +51,15 @@ void Assignment(Initialisation& init, Language language) {
 }  // namespace
 
 std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language) {
+  return ReadInitialisations(text, language, FindZoneMarkers(text));
+}
+
+std::vector<Initialisation> ReadInitialisations(std::string_view text, Language language,
+                                                const std::vector<ZoneMarker>& markers) {
   std::vector<Initialisation> out;
   const std::vector<std::string_view> lines = Lines(text);
   const std::string_view opening = language == Language::Delphi ? "begin" : "{";
-  for (const ZoneMarker& m : FindZoneMarkers(text)) {
+  for (const ZoneMarker& m : markers) {
     if (!m.begin || m.tag != "body") continue;
     // Back from the marker to the method's opening; a marker on the way means the zone
     // stands elsewhere (the reader takes nothing).

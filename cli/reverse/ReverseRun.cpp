@@ -8,6 +8,7 @@
 #include "BodyCarry.h"
 #include "Console.h"
 #include "HeldLines.h"
+#include "ReadAhead.h"
 #include "PetalText.h"
 #include "ReverseCompare.h"
 #include "RunChecks.h"
@@ -46,28 +47,48 @@ struct CodeState {
     std::wstring path;
     std::string generated;
     std::optional<std::string> user;
+    bool unchanged = false; // as the last run left it: not generated, nothing to read back
 };
 
-// What the model generates now for every file of the selection, with the files as they stand.
-std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, int& exitCode)
+// The hooks a run of this command sets hold for that run alone, however it ends.
+struct HooksReset {
+    ~HooksReset() { CurrentRunHooks() = RunHooks(); }
+};
+
+bool IsCSharp(const std::wstring& path)
 {
-    Options preview = options;
-    preview.command = Command::Generate;
-    preview.dryRun = true;
-    preview.check = preview.diff = false;
-    preview.report.clear();
-    std::vector<CodeState> files;
-    CurrentRunHooks().onGenerated = [&](const GeneratedFile& f) {
-        files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt});
+    return path.size() >= 3 && Lower(path.substr(path.size() - 3)) == L".cs";
+}
+
+std::string AheadKey(const std::wstring& path, const char* side) { return Narrow(path) + "\n" + side; }
+
+// Reads on the second thread: the path as messages name it, taken now, not there.
+ReadAhead::Reader DelphiReader(const std::wstring& path)
+{
+    return [name = AnsiText(path)](const std::string& text, const std::string&) {
+        return ReadAhead::Result{VexloCode::ReadDelphi(name, text), {}, nullptr};
     };
-    try {
-        exitCode = RunGenerate(preview, installation);
-    } catch (...) {
-        CurrentRunHooks().onGenerated = nullptr;
-        throw;
-    }
-    CurrentRunHooks().onGenerated = nullptr;
-    return files;
+}
+
+// A C# user's file read while the preview goes on, its tree kept for the generated text.
+ReadAhead::Reader CSharpUserReader(const std::wstring& path)
+{
+    return [name = Narrow(path)](const std::string& user, const std::string&) {
+        return ReadAhead::Result{{}, {}, std::make_shared<const VexloCode::CSharpParse>(name, user)};
+    };
+}
+
+// A C# file's generated text and the user's: the generated one parsed again from the
+// user's tree where that was read ahead, else both read here, the user's from the other.
+ReadAhead::Reader CSharpReader(const std::wstring& path, ReadAhead& ahead)
+{
+    return [name = Narrow(path), path, &ahead](const std::string& generated, const std::string& user) {
+        std::optional<ReadAhead::Result> read = ahead.Take(AheadKey(path, "user"), user, std::string());
+        if (read && read->parse)
+            return ReadAhead::Result{read->parse->ReadAgain(generated), read->parse->File(), nullptr};
+        auto [now, theirs] = VexloCode::ReadCSharpTwice(name, generated, user);
+        return ReadAhead::Result{std::move(now), std::move(theirs), nullptr};
+    };
 }
 
 // What the last run generated for a file: the store of the nearest folder above it that has one.
@@ -75,6 +96,12 @@ class Bases {
 public:
     std::optional<std::string> Of(const std::wstring& path)
     {
+        // The preview asked already for the files it generates.
+        if (auto it = m_asked.find(path); it != m_asked.end()) {
+            std::optional<std::string> base = std::move(it->second);
+            m_asked.erase(it);
+            return base;
+        }
         namespace fs = std::filesystem;
         const std::wstring file = Slashed(path);
         std::error_code error;
@@ -91,9 +118,49 @@ public:
         return std::nullopt;
     }
 
+    // Whether the file holds just what the last run generated; else its base is kept for Of.
+    bool Unchanged(const std::wstring& path, const std::string& text)
+    {
+        std::optional<std::string> base = Of(path);
+        if (base && *base == text)
+            return true;
+        m_asked[path] = std::move(base);
+        return false;
+    }
+
 private:
     std::map<std::filesystem::path, VexloRun::BaseStore> m_stores;
+    std::map<std::wstring, std::optional<std::string>> m_asked;
 };
+
+// What the model generates now for every file of the selection, with the files as they
+// stand; a component whose files are all as the last run left them is not generated.
+std::vector<CodeState> GenerateNow(const Options& options, const Installation& installation, Bases& bases,
+                                   ReadAhead& ahead, std::shared_ptr<Model>& model, int& exitCode)
+{
+    Options preview = options;
+    preview.command = Command::Generate;
+    preview.dryRun = true;
+    preview.check = preview.diff = false;
+    preview.report.clear();
+    std::vector<CodeState> files;
+    RunHooks& hooks = CurrentRunHooks();
+    hooks.onGenerated = [&](const GeneratedFile& f) {
+        files.push_back({f.path, f.text, f.old ? std::optional<std::string>(*f.old) : std::nullopt, f.leftOut});
+    };
+    // A file that changed since the last run is read while the preview goes on.
+    hooks.unchanged = [&](const std::wstring& path, const std::string& text) {
+        const bool same = bases.Unchanged(path, text);
+        if (!same && (!IsCSharp(path) || VexloCode::CSharpReaderAvailable()))
+            ahead.Queue(AheadKey(path, "user"), text, std::string(),
+                        IsCSharp(path) ? CSharpUserReader(path) : DelphiReader(path));
+        return same;
+    };
+    hooks.keepModel = [&model](std::shared_ptr<Model> loaded) { model = std::move(loaded); };
+    HooksReset reset;
+    exitCode = RunGenerate(preview, installation);
+    return files;
+}
 
 // A file as messages name it: below the current folder relative to it, else as it is.
 std::wstring Shown(const std::wstring& path)
@@ -104,11 +171,6 @@ std::wstring Shown(const std::wstring& path)
     if (error || relative.empty() || *relative.begin() == "..")
         return Slashed(path);
     return Slashed(WideOf(relative));
-}
-
-bool IsCSharp(const std::wstring& path)
-{
-    return path.size() >= 3 && Lower(path.substr(path.size() - 3)) == L".cs";
 }
 
 VexloCode::CodeFile Read(const std::wstring& path, const std::string& text)
@@ -155,16 +217,6 @@ void CommitModel(const Model& model, const std::map<std::wstring, std::string>& 
     CommitRun(plan, changes, model.fileName, CommitSteps{});
 }
 
-// After the model is written: it must load as before, without new warnings.
-void CheckWrittenModel(const Options& options, const Installation& installation, size_t unresolvedBefore)
-{
-    CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    if (model->unresolved.size() > unresolvedBefore)
-        Warn(L"the written model refers to " + std::to_wstring(model->unresolved.size() - unresolvedBefore) +
-             L" more class(es) it does not hold");
-}
-
 // The files compared: the model changes, what is kept and not read back, the conflicts;
 // the user's declarations stay alive here, since the changes point at them.
 struct ReadBack {
@@ -175,7 +227,7 @@ struct ReadBack {
 };
 
 void CompareOne(const Model& model, const CodeState& file, const std::string& shown, bool prune, Bases& bases,
-                ReadBack& out)
+                ReadAhead& ahead, ReadBack& out)
 {
     std::optional<std::string> base = bases.Of(file.path);
     if (!base)
@@ -188,10 +240,18 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     // C#: the user's file is parsed again from the generated text's tree, where it differs.
     VexloCode::CodeFile generated;
     if (IsCSharp(file.path)) {
-        std::tie(generated, out.userCode.back()) = VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+        if (std::optional<ReadAhead::Result> both = ahead.Take(AheadKey(file.path, "both"), file.generated, *file.user)) {
+            generated = std::move(both->first);
+            out.userCode.back() = std::move(both->second);
+        } else {
+            std::tie(generated, out.userCode.back()) =
+                VexloCode::ReadCSharpTwice(Narrow(file.path), file.generated, *file.user);
+        }
     } else {
-        out.userCode.back() = Read(file.path, *file.user);
-        generated = Read(file.path, file.generated);
+        std::optional<ReadAhead::Result> user = ahead.Take(AheadKey(file.path, "user"), *file.user, std::string());
+        out.userCode.back() = user ? std::move(user->first) : Read(file.path, *file.user);
+        std::optional<ReadAhead::Result> now = ahead.Take(AheadKey(file.path, "generated"), file.generated, std::string());
+        generated = now ? std::move(now->first) : Read(file.path, file.generated);
     }
     const VexloCode::CodeFile& user = out.userCode.back();
     if (!base) {
@@ -216,10 +276,18 @@ void CompareOne(const Model& model, const CodeState& file, const std::string& sh
     all.notReadBack.insert(all.notReadBack.end(), code.notReadBack.begin(), code.notReadBack.end());
 }
 
-ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, RunReport& report)
+ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, bool prune, Bases& bases,
+                    ReadAhead& ahead, RunReport& report)
 {
     ReadBack out;
-    Bases bases;
+    for (const CodeState& file : files) {
+        if (!file.user || file.unchanged || *file.user == file.generated)
+            continue;
+        if (!IsCSharp(file.path))
+            ahead.Queue(AheadKey(file.path, "generated"), file.generated, std::string(), DelphiReader(file.path));
+        else if (VexloCode::CSharpReaderAvailable())
+            ahead.Queue(AheadKey(file.path, "both"), file.generated, *file.user, CSharpReader(file.path, ahead));
+    }
     out.userCode.reserve(files.size());
     for (const CodeState& file : files) {
         out.firstChange.push_back(out.comparison.changes.size());
@@ -231,7 +299,8 @@ ReadBack CompareAll(const Model& model, const std::vector<CodeState>& files, boo
             out.comparison.notReadBack.push_back(shown + ":1: " + VexloCode::CSharpReaderMissing());
             continue;
         }
-        CompareOne(model, file, shown, prune, bases, out);
+        if (!file.unchanged)
+            CompareOne(model, file, shown, prune, bases, ahead, out);
         report.files.push_back({Slashed(file.path), L"read", file.user->size(), 0, 0, 0});
     }
     out.firstChange.push_back(out.comparison.changes.size());
@@ -330,12 +399,20 @@ int RunReverse(const Options& options, const Installation& installation)
     };
 
     int exitCode = ExitOk;
-    std::vector<CodeState> files = GenerateNow(options, installation, exitCode);
+    ReadAhead ahead;
+    Bases bases;
+    // The comparison takes the preview's model (loaded once): the preview changed no
+    // element of it, and its settings are as loaded; the code page is set as for a load.
+    std::shared_ptr<Model> model;
+    std::vector<CodeState> files = GenerateNow(options, installation, bases, ahead, model, exitCode);
     if (exitCode != ExitOk)
         return finish(exitCode);
     CodePageChoice codePage;
-    std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
-    const ReadBack found = CompareAll(*model, files, options.prune, report);
+    if (model)
+        ApplyCodePage(ChooseCodePage(options));
+    else
+        model = LoadForRun(options, installation.executableFolder, codePage);
+    const ReadBack found = CompareAll(*model, files, options.prune, bases, ahead, report);
     if (!Say(found, report, exitCode))
         return finish(exitCode);
 
@@ -344,6 +421,7 @@ int RunReverse(const Options& options, const Installation& installation)
     if (options.dryRun || options.check || options.diff)
         return finish(Preview(options, found, texts));
 
+    HooksReset reset;
     CarryBodies(files, found, ids);
     std::vector<std::string> olds;
     const size_t unresolved = model->unresolved.size();
@@ -353,16 +431,18 @@ int RunReverse(const Options& options, const Installation& installation)
     for (const auto& [path, text] : texts)
         OutLine(L"model written: " + Shown(path));
     model.reset();
-    CheckWrittenModel(options, installation, unresolved);
 
-    // The code, generated again as `generate` does, with the carried bodies.
+    // The code, generated again as `generate` does, with the carried bodies. Its load is
+    // the check of the written model: it must load as before, without new warnings.
     Options generate = options;
     generate.command = Command::Generate;
     generate.report.clear();
-    const int code = RunGenerate(generate, installation);
-    CurrentRunHooks().extraZones.clear();
-    CurrentRunHooks().readBack = nullptr;
-    return finish(code);
+    CurrentRunHooks().onLoaded = [unresolved](const Model& written) {
+        if (written.unresolved.size() > unresolved)
+            Warn(L"the written model refers to " + std::to_wstring(written.unresolved.size() - unresolved) +
+                 L" more class(es) it does not hold");
+    };
+    return finish(RunGenerate(generate, installation));
 }
 
 } // namespace VexloCli

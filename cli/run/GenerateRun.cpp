@@ -15,6 +15,7 @@
 #include "RunChecks.h"
 #include "zones/ZoneGuard.h"
 #include "run/AddinPasses.h"
+#include "run/HookedPreview.h"
 #include "run/Journal.h"
 #include "run/RunBases.h"
 #include "run/RunFiles.h"
@@ -30,9 +31,11 @@
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace VexloCli {
 
@@ -98,8 +101,6 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         const bool asWritten = user == *now;
         *now = std::move(user);
         const std::string* old = zoneGuard.OriginalText(file.path);
-        if (CurrentRunHooks().onGenerated)
-            CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
         const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
         ZoneKeys defaults;
@@ -243,6 +244,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    if (CurrentRunHooks().onLoaded)
+        CurrentRunHooks().onLoaded(*model);
     report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
     report.Time("load");
     Selection selection = SelectElements(*model, options.classes, options.components);
@@ -266,6 +269,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     RunBases bases(plan, !preview                         ? RunBases::Notes::Done
                          : CurrentRunHooks().onGenerated ? RunBases::Notes::Quiet
                                                          : RunBases::Notes::Would);
+    const std::map<std::wstring, std::string> leftOut =
+        preview && CurrentRunHooks().unchanged ? LeaveOutUnchanged(plan, work) : std::map<std::wstring, std::string>();
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);
@@ -275,7 +280,8 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     zoneGuard.KnowReadBack(CurrentRunHooks().readBack);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
-        paths.push_back(file.path);
+        if (!leftOut.count(Lower(Slashed(file.path))))
+            paths.push_back(file.path);
     // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
     TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
     forms.Plan(paths);
@@ -291,6 +297,9 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     Shadow shadow(plan);
     std::map<std::wstring, const PlannedFile*> byPath = FillShadow(plan, shadow, zoneGuard);
+    std::optional<OwnSettings> loaded;
+    if (preview && CurrentRunHooks().keepModel)
+        loaded = OwnSettingsOf(*model);
     shadow.Redirect(*model, lookup);
     auto newPath = [&](const std::wstring& path) {
         auto it = byPath.find(Lower(Slashed(path)));
@@ -307,6 +316,22 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     }
 
     RefuseUnplanned(shadow);
+    if (preview && CurrentRunHooks().onGenerated) {
+        // The texts alone are asked for: what would go to recovery files matters only where
+        // --strict-zones refuses the run for it.
+        if (options.strictZones)
+            zoneGuard.Account(newPath);
+        else
+            zoneGuard.ReportOnly(newPath);
+        if (options.strictZones && options.pruneStale)
+            bases.Prune(zoneGuard);
+        HandTexts(plan, shadow, zoneGuard, forms, leftOut);
+        if (loaded) {
+            PutBack(*model, std::move(*loaded));
+            CurrentRunHooks().keepModel(model);
+        }
+        return zoneGuard.ExitCode();
+    }
     zoneGuard.Account(newPath);
     if (options.pruneStale)
         bases.Prune(zoneGuard);
@@ -314,8 +339,6 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     std::string diffs;
     Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
     AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
-    if (preview && CurrentRunHooks().onGenerated)
-        return zoneGuard.ExitCode();
     if (preview)
         return Describe(options, report, outcome, zoneGuard, diffs, bases.Stale().size());
     if (zoneGuard.ExitCode() != ExitOk)

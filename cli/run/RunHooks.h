@@ -5,9 +5,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
+
+namespace RoseHost {
+struct Model;
+}
 
 namespace VexloCli {
 
@@ -15,11 +20,21 @@ struct GeneratedFile {
     std::wstring path;               // the real path
     std::string text;                // what the model generates for it now
     const std::string* old = nullptr; // the file as it stands; null when there is none
+    bool leftOut = false;             // not generated (see RunHooks::unchanged); text is empty
 };
 
 struct RunHooks {
     // Called for every file of a preview run; the preview then prints nothing.
     std::function<void(const GeneratedFile&)> onGenerated;
+    // For a preview: whether a file, as it stands, is what the last run wrote (no change of
+    // the code in it). A component whose every file is so is left out of the preview; its
+    // files still reach onGenerated, marked leftOut.
+    std::function<bool(const std::wstring& path, const std::string& text)> unchanged;
+    // Called with the model as the run loaded it, before anything else looks at it.
+    std::function<void(const RoseHost::Model&)> onLoaded;
+    // After a preview that handed its texts to onGenerated: the model it loaded, with its
+    // settings as loaded (the run's redirection of the output folders undone).
+    std::function<void(std::shared_ptr<RoseHost::Model>)> keepModel;
     // Zones (in marker form) appended to the add-in's copy of an old file, by lower-case
     // "/"-separated path: the add-in finds them by their new ids.
     std::map<std::wstring, std::string> extraZones;

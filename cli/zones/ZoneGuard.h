@@ -132,6 +132,9 @@ public:
     // After the last pass: every zone of an old file of the run whose text is under its key
     // in no new file becomes a recovery entry.
     void Account(const NewPath& newPath);
+    // For a preview whose texts another command takes (reverse), where nothing would go
+    // to a recovery file anyway: the notes of zones that follow the model, no accounting.
+    void ReportOnly(const NewPath& newPath) const { ReportFollowed(newPath); }
 
     // A stale file about to be removed: its zones, and its lines outside them that the
     // last run did not generate, become recovery entries.
