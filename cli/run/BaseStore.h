@@ -44,9 +44,10 @@ public:
     // output folder); nothing when the store has no such file or its text is damaged.
     std::optional<std::string> Generated(const std::filesystem::path& file) const;
 
-    // The zones (unique id, tag) of that file whose text the generator wrote itself.
+    // The zones (unique id, tag) of that file whose text the generator wrote itself,
+    // "ID<TAB>TAG<LF>" each, in order.
     using ZoneKeys = std::set<std::pair<std::string, std::string>>;
-    ZoneKeys Defaults(const std::filesystem::path& file) const;
+    std::string Defaults(const std::filesystem::path& file) const;
 
     // Every file the store knows, relative to the output folder ("/" separated).
     std::vector<std::string> Files() const;

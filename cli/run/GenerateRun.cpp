@@ -30,6 +30,7 @@
 #include "vxplat/CodePage.h"
 #include "vxplat/Kernel.h"
 
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -43,6 +44,7 @@ namespace {
 struct Outcome {
     std::vector<FileChange> changes;
     std::vector<std::wstring> unchanged;
+    std::deque<HeldText> recorded; // unchanged files' texts the base store records
 };
 
 // Each add-in gets the selected elements of its language: every add-in generates
@@ -93,15 +95,25 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::optional<std::string> now = ReadWhole(scratch);
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
+        // One old file in memory at a time: the guard reads it again (checked) when asked.
+        struct LetGoAtEnd {
+            const ZoneGuard& guard;
+            const std::wstring& path;
+            ~LetGoAtEnd() { guard.LetGo(path); }
+        } letGo{zoneGuard, file.path};
+        const bool exists = zoneGuard.HasOld(file.path);
         // The user's line ends and encoding, so that the base and the comparison see the file as written.
-        std::string user = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
+        std::string user = forms.ToUser(file.path, *now, {exists, zoneGuard.OldLineEnds(file.path)});
         const bool asWritten = user == *now;
         *now = std::move(user);
-        const std::string* old = zoneGuard.OriginalText(file.path);
+        // Told by the old file's print; its bytes are read again only when they differ.
+        const bool same = exists && zoneGuard.IsOld(file.path, *now);
+        const std::string* old = exists && (!same || CurrentRunHooks().onGenerated) ? zoneGuard.OriginalText(file.path)
+                                                                                     : nullptr;
         if (CurrentRunHooks().onGenerated)
             CurrentRunHooks().onGenerated({file.path, *now, old});
         // A file the last run generated just so keeps its record (and its zones' origins).
-        const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
+        const bool record = !same || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
         ZoneKeys defaults;
         if (record) {
             defaults = zoneGuard.DefaultZones(file.path, *now);
@@ -112,12 +124,14 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
                     defaults.erase({std::string(zone.id), std::string(zone.tag)});
         }
         std::wstring shown = Slashed(file.path);
-        std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
+        std::wstring action = !exists ? L"create" : same ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
-                                savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
+                                savedFrom[Lower(shown)], action == L"unchanged" ? 0 : FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
-            if (record)
-                bases.Record(file.path, *old, std::move(defaults));
+            if (record) {
+                outcome.recorded.push_back(HeldText::InFile(scratch, *now, asWritten));
+                bases.Record(file.path, *now, outcome.recorded.back(), std::move(defaults));
+            }
             outcome.unchanged.push_back(shown);
             continue;
         }
@@ -127,7 +141,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         }
         // The new text waits in the scratch folder until the commit: all of them together
         // can take more memory than the model.
-        outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten), old,
+        outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten),
+                                   exists ? std::optional<TextPrint>(zoneGuard.PrintOf(file.path)) : std::nullopt,
                                    L"component " + QualifiedName(*file.module), zoneGuard.IdentityOf(file.path)});
         if (record)
             bases.Record(file.path, *now, outcome.changes.back().newText, std::move(defaults));
@@ -193,7 +208,7 @@ std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const
             if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
-            zoneGuard.DropAddinText(file.path);
+            zoneGuard.LetGo(file.path);
         }
     }
     return byPath;

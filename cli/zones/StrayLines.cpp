@@ -45,7 +45,7 @@ void CountHandedLines(const std::string& handed, const std::string& now, std::un
 // that no new file of the run holds and that the old file has nowhere else outside its
 // zones (a renamed class's name stands in many generated lines). Those lines of a file
 // that changes are saved, one entry per file.
-void ZoneGuard::SaveStrayLines(const NewPath& newPath)
+void ZoneGuard::SaveStrayLines(const NewPath& newPath, const std::vector<bool>& unchanged)
 {
     auto words = [](std::string_view text, auto&& each) {
         for (size_t i = 0; i < text.size();) {
@@ -63,10 +63,14 @@ void ZoneGuard::SaveStrayLines(const NewPath& newPath)
     std::unordered_set<std::string> newLines, newWords;
     bool read = false;
     for (const File& file : m_files) {
-        if (!file.inRun || (!file.zoneCount && !file.base))
+        if (!file.inRun || (!file.zoneCount && !file.base) || unchanged[static_cast<size_t>(&file - m_files.data())])
             continue;
+        struct LetGoAtEnd {
+            const File& file;
+            ~LetGoAtEnd() { file.LetGo(); }
+        } letGo{file};
         std::optional<std::string> now = ReadWhole(newPath(file.path));
-        if (!now || *now == file.original)
+        if (!now)
             continue;
         // The text outside the zones, as ranges.
         std::vector<std::pair<size_t, size_t>> outside;
