@@ -31,22 +31,23 @@ std::wstring Wide(const fs::path& path) { return WideOf(path); }
 
 // A text's name in the store: its two 64-bit hashes taken in one pass (PrintOf), "p"
 // and 32 hexadecimal digits.
-std::string BlobName(const std::string& text)
+std::string BlobName(const TextPrint& print)
 {
-    const TextPrint print = PrintOf(text);
     char name[40];
     std::snprintf(name, sizeof name, "p%016llx%016llx", static_cast<unsigned long long>(print.a),
                   static_cast<unsigned long long>(print.b));
     return name;
 }
 
+std::string BlobName(const std::string& text) { return BlobName(PrintOf(text)); }
+
 // Whether `blob` names the text. Stores of earlier versions named texts by 32 digits
 // of two other hashes (the second a byte at a time, a tenth of a run's time on its
 // old files); such names are still understood, so such a store keeps its texts.
-bool Names(const std::string& blob, const std::string& text)
+bool Names(const std::string& blob, const std::string& text, const TextPrint* print = nullptr)
 {
     if (blob.size() != 32)
-        return blob == BlobName(text);
+        return blob == (print ? BlobName(*print) : BlobName(text));
     uint64_t b = 0xCBF29CE484222325ull;
     for (unsigned char c : text)
         b = (b ^ c) * 0x100000001B3ull;
@@ -218,11 +219,11 @@ std::vector<std::string> BaseStore::Files() const
     return files;
 }
 
-bool BaseStore::Holds(const fs::path& file, const std::string& text) const
+bool BaseStore::Holds(const fs::path& file, const std::string& text, const TextPrint* print) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return m_present && it != m_files.end() && it->second.size == text.size() && Names(it->second.blob, text);
+    return m_present && it != m_files.end() && it->second.size == text.size() && Names(it->second.blob, text, print);
 }
 
 std::string BaseStore::Defaults(const fs::path& file) const

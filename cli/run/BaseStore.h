@@ -13,6 +13,7 @@
 #pragma once
 
 #include "HeldText.h"
+#include "TextHash.h"
 
 #include <filesystem>
 #include <map>
@@ -53,8 +54,10 @@ public:
     std::vector<std::string> Files() const;
     const std::vector<SavedZone>& Saved() const { return m_saved; }
 
-    // Whether the store has exactly this text for that file (then Record has nothing to do).
-    bool Holds(const std::filesystem::path& file, const std::string& text) const;
+    // Whether the store has exactly this text for that file (then Record has nothing to do);
+    // `print`, when given, is the text's (PrintOf), so that it is not hashed again.
+    bool Holds(const std::filesystem::path& file, const std::string& text,
+               const VexloCli::TextPrint* print = nullptr) const;
 
     // The next state, committed by Commit: a file's generated text, a file no longer
     // generated, a zone saved to a recovery file or brought back. The store does not copy

@@ -281,7 +281,9 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     ZoneGuard zoneGuard(options.strictZones);
     if (preview)
         zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old) { return bases.Generated(path, old); });
+    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old, const TextPrint* print) {
+        return bases.Generated(path, old, print);
+    });
     zoneGuard.OfferSavedZones(bases.SavedZones());
     zoneGuard.HandZones(CurrentRunHooks().extraZones);
     std::vector<std::wstring> paths;
@@ -291,9 +293,15 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
     forms.Plan(paths);
     zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
+    std::vector<std::wstring> pageWarnings;
+    zoneGuard.WatchOldFiles([&](const std::wstring& path, const std::string& bytes) {
+        if (std::optional<std::wstring> warning = UnrepresentableBytes(path, bytes, codePage.codePage))
+            pageWarnings.push_back(std::move(*warning));
+    });
     zoneGuard.ReadOldFiles(paths);
     ScopedPathMap pathMap(options.pathMap);
-    CheckOldFiles(paths, codePage.codePage);
+    for (const std::wstring& warning : pageWarnings)
+        Warn(warning);
     // Files the last run wrote that no component of the model writes any more.
     for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
         (options.diff ? ErrLine : OutLine)(L"stale: " + stale);

@@ -200,12 +200,12 @@ bool TextForms::TargetUtf8(const Planned& file, const std::string& addinText) co
     return file.csharp && m_addinUtf8 && !IsAscii(addinText);
 }
 
-int LineEndsOf(std::string_view text)
+LineEndTally TallyLineEnds(std::string_view text)
 {
-    size_t lf = 0, pairs = 0;
-    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1), ++lf)
-        pairs += end > 0 && text[end - 1] == '\r';
-    return lf > 0 && (pairs == 0 || pairs == lf) ? pairs == lf : -1;
+    LineEndTally tally;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1), ++tally.lf)
+        tally.pairs += end > 0 && text[end - 1] == '\r';
+    return tally;
 }
 
 std::string TextForms::ToUser(const std::wstring& path, const std::string& addinText, OldFile old)

@@ -47,7 +47,7 @@ public:
     std::optional<std::string> ToAddin(const std::wstring& path, const std::string& text) const;
 
     // A new text of the add-in as the user's file is to hold it; `old` tells whether
-    // there is an old file and how its lines end (LineEndsOf).
+    // there is an old file and how its lines end (LineEndTally::Alike).
     struct OldFile {
         bool exists = false;
         int lineEnds = -1;
@@ -82,7 +82,11 @@ std::string Utf8FromAnsi(const std::string& text, unsigned codePage);
 std::string AnsiFromUtf8(const std::string& text, unsigned codePage, size_t* lost = nullptr, int* firstLine = nullptr);
 
 // How a text's lines end: 1 all in CR LF, 0 all in LF, -1 mixed or no line end.
-int LineEndsOf(std::string_view text);
+struct LineEndTally {
+    size_t lf = 0, pairs = 0; // line ends, and those in CR LF
+    int Alike() const { return lf > 0 && (pairs == 0 || pairs == lf) ? pairs == lf : -1; }
+};
+LineEndTally TallyLineEnds(std::string_view text);
 
 // Every line end made CR LF, or LF.
 std::string WithLineEnds(const std::string& text, bool crlf);

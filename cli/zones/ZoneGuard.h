@@ -64,7 +64,8 @@ struct BaseFile {
 };
 // The base of a file, told the old file's bytes (or null) so that the usual case, an
 // old file nobody edited, needs no second copy.
-using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old)>;
+using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old,
+                                                         const TextPrint* oldPrint)>;
 
 class ZoneGuard {
 public:
@@ -100,6 +101,11 @@ public:
     using AddinForm = std::function<std::optional<std::string>(const std::wstring& path, const std::string& text)>;
     void SetAddinForm(AddinForm form) { m_addinForm = std::move(form); }
 
+    // Before ReadOldFiles: told each old file of the run's bytes as they are read (the
+    // path as given to ReadOldFiles), so that other checks need not read them again.
+    using OldBytes = std::function<void(const std::wstring& path, const std::string& bytes)>;
+    void WatchOldFiles(OldBytes watch) { m_watch = std::move(watch); }
+
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
@@ -115,7 +121,7 @@ public:
     // The old file's bytes and every text made from them let go, until asked for again.
     void LetGo(const std::wstring& path) const;
     // Whether the old file is there (as OriginalText, without reading it again), its
-    // size and hashes as first read, and how its lines end (LineEndsOf).
+    // size and hashes as first read, and how its lines end (LineEndTally::Alike).
     bool HasOld(const std::wstring& path) const;
     TextPrint PrintOf(const std::wstring& path) const;
     int OldLineEnds(const std::wstring& path) const;
@@ -266,6 +272,7 @@ private:
     std::vector<SavedZoneRef> m_saved;
     std::map<std::wstring, std::string> m_handed;
     AddinForm m_addinForm;
+    OldBytes m_watch;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
     std::unordered_map<std::wstring, size_t> m_byPath; // the run's files by lower-case path

@@ -97,7 +97,7 @@ void ZoneGuard::FollowBase(File& file, const std::vector<ScannedZone>& zones)
 {
     if (!m_base)
         return;
-    std::optional<BaseFile> base = m_base(file.path, &file.Original());
+    std::optional<BaseFile> base = m_base(file.path, &file.Original(), &file.print);
     if (!base)
         return;
     file.baseIsOriginal = base->isOld || base->text == file.Original();
@@ -135,8 +135,12 @@ ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, std::unorder
     file.original = bytes ? std::move(*bytes) : std::string();
     file.print = VexloCli::PrintOf(*file.original);
     file.reloadable = bytes && !file.original->empty();
-    file.lineEnds = LineEndsOf(*file.original);
-    const size_t mixed = MixedLineEnds(*file.original);
+    if (bytes && m_watch)
+        m_watch(output, *file.original);
+    // One pass over the line ends: how they end, and how many are LF alone among CR LF ones.
+    const LineEndTally ends = TallyLineEnds(*file.original);
+    file.lineEnds = ends.Alike();
+    const size_t mixed = ends.pairs ? ends.lf - ends.pairs : 0;
     const std::string& text = *file.original;
     if (mixed)
         (m_notesToError ? ErrLine : OutLine)(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
