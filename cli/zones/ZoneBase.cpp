@@ -62,7 +62,9 @@ private:
 int CountLineEnds(const std::string& text, size_t from, size_t to)
 {
     int lines = 0;
-    for (const char* p = text.data() + from; (p = static_cast<const char*>(std::memchr(p, '\n', to - static_cast<size_t>(p - text.data())))) != nullptr; ++p)
+    const char* const end = text.data() + to;
+    for (const char* p = text.data() + from;
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
         ++lines;
     return lines;
 }
@@ -235,7 +237,8 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath, const std::vector<bool>& 
 {
     for (const File& file : m_files) {
         // The old file again: every zone has the text it had.
-        if ((file.releasedLines.empty() && file.cutRanges.empty()) || unchanged[static_cast<size_t>(&file - m_files.data())])
+        const bool released = !file.releasedLines.empty() || !file.cutRanges.empty();
+        if (!released || unchanged[static_cast<size_t>(&file - m_files.data())])
             continue;
         std::optional<std::string> text = ReadWhole(newPath(file.path));
         std::map<std::pair<std::string, std::string>, std::string> now;

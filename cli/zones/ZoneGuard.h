@@ -173,7 +173,10 @@ private:
         TextPrint print;
         int lineEnds = -1;
         bool reloadable = false;
-        bool Holds(const std::string& text) const { return text.size() == print.size && VexloCli::PrintOf(text) == print; }
+        bool Holds(const std::string& text) const
+        {
+            return text.size() == print.size && VexloCli::PrintOf(text) == print;
+        }
         const std::string& Original() const;
         // Drops the bytes and what is made from them (the zones are views into them).
         void LetGo() const;
