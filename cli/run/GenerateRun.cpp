@@ -106,8 +106,10 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::string user = forms.ToUser(file.path, *now, {exists, zoneGuard.OldLineEnds(file.path)});
         const bool asWritten = user == *now;
         *now = std::move(user);
-        // Told by the old file's print; its bytes are read again only when they differ.
-        const bool same = exists && zoneGuard.IsOld(file.path, *now);
+        // Told by the old file's print (the guard compared the text the add-in wrote
+        // already); the old bytes are read again only when they differ.
+        const std::optional<bool> known = asWritten ? zoneGuard.NewIsOld(file.path) : std::nullopt;
+        const bool same = exists && (known ? *known : zoneGuard.IsOld(file.path, *now));
         const std::string* old = exists && (!same || CurrentRunHooks().onGenerated) ? zoneGuard.OriginalText(file.path)
                                                                                      : nullptr;
         if (CurrentRunHooks().onGenerated)

@@ -127,6 +127,9 @@ public:
     int OldLineEnds(const std::wstring& path) const;
     // Whether a text is the old file's, byte for byte, told by its print.
     bool IsOld(const std::wstring& path, const std::string& text) const;
+    // After Account: whether the new file the run wrote is the old file, byte for byte
+    // (nothing when the guard did not look).
+    std::optional<bool> NewIsOld(const std::wstring& path) const;
     // Whether the last run generated exactly the old file (then a new text equal to the
     // old one is what the base store holds).
     bool OldIsBase(const std::wstring& path) const;
@@ -258,7 +261,7 @@ private:
     void ReadNeighbours(const std::unordered_set<std::wstring>& seen);
     // For each file (in m_files order): whether the run writes it and its new text is
     // the old file's bytes (then it loses no line and no zone changes).
-    std::vector<bool> Unchanged(const NewPath& newPath) const;
+    std::vector<bool> Unchanged(const NewPath& newPath);
     void SaveStrayLines(const NewPath& newPath, const std::vector<bool>& unchanged);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
                                     const std::string* now = nullptr) const;
@@ -285,6 +288,7 @@ private:
     // The keys of the new files after a pass that needs no other, and what those files were.
     std::optional<KeySet> m_present;
     std::vector<std::pair<size_t, uint64_t>> m_prints;
+    std::vector<bool> m_unchanged; // Unchanged's answer, by m_files index
 };
 
 } // namespace VexloCli

@@ -87,7 +87,7 @@ std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
     return kept;
 }
 
-std::vector<bool> ZoneGuard::Unchanged(const NewPath& newPath) const
+std::vector<bool> ZoneGuard::Unchanged(const NewPath& newPath)
 {
     std::vector<bool> unchanged(m_files.size(), false);
     for (size_t i = 0; i < m_files.size(); ++i) {
@@ -96,6 +96,7 @@ std::vector<bool> ZoneGuard::Unchanged(const NewPath& newPath) const
         const std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
         unchanged[i] = text && m_files[i].Holds(*text);
     }
+    m_unchanged = unchanged;
     return unchanged;
 }
 

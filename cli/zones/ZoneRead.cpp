@@ -316,6 +316,14 @@ bool ZoneGuard::IsOld(const std::wstring& path, const std::string& text) const
     return file && file->Holds(text);
 }
 
+std::optional<bool> ZoneGuard::NewIsOld(const std::wstring& path) const
+{
+    auto it = m_byPath.find(Lower(Slashed(path)));
+    if (it == m_byPath.end() || it->second >= m_unchanged.size())
+        return std::nullopt;
+    return m_unchanged[it->second];
+}
+
 const std::string& ZoneGuard::File::Original() const
 {
     if (original)
