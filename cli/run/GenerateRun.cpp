@@ -252,6 +252,34 @@ void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstri
         OutLine(L"unchanged: " + file);
 }
 
+// The zone guard told what the run knows: the base stores, zones saved by earlier runs or
+// handed over by another command, and the form the add-in reads.
+void PrepareGuard(ZoneGuard& zoneGuard, RunBases& bases, TextForms& forms, const Options& options, bool preview)
+{
+    if (preview)
+        zoneGuard.Preview(options.diff);
+    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old, const TextPrint* print) {
+        return bases.Generated(path, old, print);
+    });
+    zoneGuard.OfferSavedZones(bases.SavedZones());
+    zoneGuard.HandZones(CurrentRunHooks().extraZones);
+    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
+}
+
+// The old files read (refused when unsafe). Returns the warnings about bytes the code page
+// cannot carry, found on the bytes the guard reads, to be given once the path map is set.
+std::vector<std::wstring> ReadOldFiles(ZoneGuard& zoneGuard, const std::vector<std::wstring>& paths, unsigned codePage)
+{
+    std::vector<std::wstring> pageWarnings;
+    zoneGuard.WatchOldFiles([&](const std::wstring& path, const std::string& bytes) {
+        if (std::optional<std::wstring> warning = UnrepresentableBytes(path, bytes, codePage))
+            pageWarnings.push_back(std::move(*warning));
+    });
+    zoneGuard.ReadOldFiles(paths);
+    zoneGuard.WatchOldFiles(nullptr);
+    return pageWarnings;
+}
+
 int Generate(RunReport& report, const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
@@ -280,27 +308,15 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
         lock.emplace(plan.tops);
     RecoverInterruptedRuns(plan, preview);
     RunBases bases(plan);
-    ZoneGuard zoneGuard(options.strictZones);
-    if (preview)
-        zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old, const TextPrint* print) {
-        return bases.Generated(path, old, print);
-    });
-    zoneGuard.OfferSavedZones(bases.SavedZones());
-    zoneGuard.HandZones(CurrentRunHooks().extraZones);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         paths.push_back(file.path);
     // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
     TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
     forms.Plan(paths);
-    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
-    std::vector<std::wstring> pageWarnings;
-    zoneGuard.WatchOldFiles([&](const std::wstring& path, const std::string& bytes) {
-        if (std::optional<std::wstring> warning = UnrepresentableBytes(path, bytes, codePage.codePage))
-            pageWarnings.push_back(std::move(*warning));
-    });
-    zoneGuard.ReadOldFiles(paths);
+    ZoneGuard zoneGuard(options.strictZones);
+    PrepareGuard(zoneGuard, bases, forms, options, preview);
+    std::vector<std::wstring> pageWarnings = ReadOldFiles(zoneGuard, paths, codePage.codePage);
     ScopedPathMap pathMap(options.pathMap);
     for (const std::wstring& warning : pageWarnings)
         Warn(warning);
