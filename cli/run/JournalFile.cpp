@@ -34,9 +34,12 @@ std::string Utf8(const std::wstring& text) { return Narrow(text); }
 
 // A copy of the old file as it is now (the run holds only its print): should it have
 // changed since the run read it, the check before it is replaced refuses the run, and
-// the journal keeps what is on disk.
-bool CopyDurably(const std::wstring& from, const std::wstring& to)
+// the journal keeps what is on disk. What the run read as nothing (an empty file, or a
+// folder in the way, which placing the new file then explains) is copied as that.
+bool CopyDurably(const std::wstring& from, const std::wstring& to, const TextPrint& read)
 {
+    if (read.size == 0)
+        return ReplaceDurably(to, std::string());
     std::optional<std::string> text = ReadWhole(from);
     return text && ReplaceDurably(to, *text);
 }
@@ -201,7 +204,7 @@ bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>&
             // A second name keeps the old file without a byte written, and puts it
             // back with a rename even on a full disk; a link or another volume is copied.
             e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
-            ok = e.linked || CopyDurably(change->path, saved);
+            ok = e.linked || CopyDurably(change->path, saved, *change->old);
         }
         // Relative to the top folder: a moved project is recovered where it is, and a
         // copied one never writes into the original.
