@@ -121,6 +121,22 @@ def tree(folder):
             files[os.path.relpath(full, folder)] = full
     # The run's lock file holds the number of the process that made it.
     files.pop(os.path.join(".vexlo", "lock"), None)
+    # The base store's texts by the file they are the text of, and its index without their
+    # names: two builds may name a text differently (by another hash) and hold the same.
+    index = os.path.join(folder, ".vexlo", "base", "index")
+    if os.path.exists(index):
+        with open(index, "rb") as f:
+            lines = f.read().split(b"\n")
+        for i, line in enumerate(lines):
+            fields = line.split(b" ", 1)[1].split(b"\t") if line.startswith(b"file ") else []
+            if len(fields) == 3:
+                blob = os.path.join(".vexlo", "base", fields[0].decode())
+                files[os.path.join(".vexlo", "base", "text of " + fields[2].decode())] = files.pop(blob, blob)
+                lines[i] = b"file BLOB\t" + fields[1] + b"\t" + fields[2]
+        normalized = folder.rstrip(os.sep) + ".base-index"
+        with open(normalized, "wb") as f:
+            f.write(b"\n".join(lines))
+        files[os.path.join(".vexlo", "base", "index")] = normalized
     return files
 
 

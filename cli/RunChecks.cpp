@@ -320,40 +320,38 @@ bool IsAscii(const std::string& bytes)
 
 } // namespace
 
-void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage)
+std::optional<std::wstring> UnrepresentableBytes(const std::wstring& path, const std::string& bytes, unsigned codePage)
 {
     const UINT page = codePage ? codePage : GetACP();
-    for (const std::wstring& path : paths) {
-        std::string bytes;
-        if (!ReadBytes(path, bytes) || bytes.empty() || bytes.size() > 0x7FFFFFFF)
-            continue;
-        if ((IsAscii(bytes) && KeepsAscii(page)) || IsUtf8Text(bytes))
-            continue; // a UTF-8 file is read as UTF-8 (run/TextForm)
-        int length = static_cast<int>(bytes.size());
-        int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
-        std::wstring text(static_cast<size_t>(std::max(wide, 0)), L'\0');
-        if (wide > 0)
-            MultiByteToWideChar(page, 0, bytes.data(), length, text.data(), wide);
-        int narrow = wide > 0 ? WideCharToMultiByte(page, 0, text.data(), wide, nullptr, 0, nullptr, nullptr) : 0;
-        std::string back(static_cast<size_t>(std::max(narrow, 0)), '\0');
-        if (narrow > 0)
-            WideCharToMultiByte(page, 0, text.data(), wide, back.data(), narrow, nullptr, nullptr);
-        if (back == bytes)
-            continue;
-        size_t at = 0;
-        while (at < bytes.size() && at < back.size() && bytes[at] == back[at])
-            ++at;
-        size_t line = 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(at), '\n'));
-        size_t column = at + 1;
-        for (size_t i = at; i > 0; --i)
-            if (bytes[i - 1] == '\n') {
-                column = at - (i - 1);
-                break;
-            }
-        Warn(path + L":" + std::to_wstring(line) + L":" + std::to_wstring(column) + L": the old file holds bytes that code page " +
-             std::to_wstring(page) + L" cannot represent; they will not come back unchanged when the file is rewritten"
-             L" (--codepage N reads and writes it in another code page)");
-    }
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF)
+        return std::nullopt;
+    if ((IsAscii(bytes) && KeepsAscii(page)) || IsUtf8Text(bytes))
+        return std::nullopt; // a UTF-8 file is read as UTF-8 (run/TextForm)
+    int length = static_cast<int>(bytes.size());
+    int wide = MultiByteToWideChar(page, 0, bytes.data(), length, nullptr, 0);
+    std::wstring text(static_cast<size_t>(std::max(wide, 0)), L'\0');
+    if (wide > 0)
+        MultiByteToWideChar(page, 0, bytes.data(), length, text.data(), wide);
+    int narrow = wide > 0 ? WideCharToMultiByte(page, 0, text.data(), wide, nullptr, 0, nullptr, nullptr) : 0;
+    std::string back(static_cast<size_t>(std::max(narrow, 0)), '\0');
+    if (narrow > 0)
+        WideCharToMultiByte(page, 0, text.data(), wide, back.data(), narrow, nullptr, nullptr);
+    if (back == bytes)
+        return std::nullopt;
+    size_t at = 0;
+    while (at < bytes.size() && at < back.size() && bytes[at] == back[at])
+        ++at;
+    size_t line = 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(at), '\n'));
+    size_t column = at + 1;
+    for (size_t i = at; i > 0; --i)
+        if (bytes[i - 1] == '\n') {
+            column = at - (i - 1);
+            break;
+        }
+    return path + L":" + std::to_wstring(line) + L":" + std::to_wstring(column) +
+           L": the old file holds bytes that code page " + std::to_wstring(page) +
+           L" cannot represent; they will not come back unchanged when the file is rewritten"
+           L" (--codepage N reads and writes it in another code page)";
 }
 
 } // namespace VexloCli

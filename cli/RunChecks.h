@@ -11,6 +11,7 @@
 #include "RoseModel.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,10 @@ void MakeFoldersAbsolute(RoseHost::Model& model);
 // A virtual path map entry's folder made absolute (from the current folder).
 std::wstring AbsoluteFolder(const std::wstring& folder);
 
-// Warns, naming the file and line, when an old output file holds bytes that do not come
-// back unchanged through the code page (they would change when the file is rewritten).
-void CheckOldFiles(const std::vector<std::wstring>& paths, unsigned codePage);
+// The warning, naming the file and line, when an old output file holds bytes that do not
+// come back unchanged through the code page (they would change when the file is rewritten).
+std::optional<std::wstring> UnrepresentableBytes(const std::wstring& path, const std::string& bytes,
+                                                 unsigned codePage);
 
 
 } // namespace VexloCli

@@ -193,14 +193,12 @@ std::map<std::wstring, std::string> WriteChanges(const Model& model, const Vexlo
     }
 }
 
-void CommitModel(const Model& model, const std::map<std::wstring, std::string>& texts,
-                 std::vector<std::string>& olds)
+void CommitModel(const Model& model, const std::map<std::wstring, std::string>& texts)
 {
     auto absolute = [](const std::wstring& path) { return WideOf(std::filesystem::absolute(PathOf(path))); };
     RunPlan plan;
     plan.tops.push_back(ParentFolder(absolute(model.fileName)));
     std::vector<FileChange> changes;
-    olds.reserve(texts.size());
     for (const auto& [written, text] : texts) {
         const std::wstring path = absolute(written);
         if (plan.TopOf(path) == plan.tops.size())
@@ -211,8 +209,7 @@ void CommitModel(const Model& model, const std::map<std::wstring, std::string>& 
         if (!VxpIdentifyFile(path.c_str(), &identity) || !(old = ReadWhole(path)))
             throw CliError(ExitHostError, path + L": the model file cannot be read again: " + LastErrorText() +
                                               L"; the model was not changed");
-        olds.push_back(std::move(*old));
-        changes.push_back({path, text, &olds.back(), L"model", identity});
+        changes.push_back({path, text, PrintOf(*old), L"model", identity});
     }
     CommitRun(plan, changes, model.fileName, CommitSteps{});
 }
@@ -423,9 +420,8 @@ int RunReverse(const Options& options, const Installation& installation)
 
     HooksReset reset;
     CarryBodies(files, found, ids);
-    std::vector<std::string> olds;
     const size_t unresolved = model->unresolved.size();
-    CommitModel(*model, texts, olds);
+    CommitModel(*model, texts);
     for (const VexloReverse::ModelChange& change : found.comparison.changes)
         OutLine(AnsiWide(change.line));
     for (const auto& [path, text] : texts)

@@ -29,17 +29,32 @@ const char kMagic[] = "vexlo base 1";
 
 std::wstring Wide(const fs::path& path) { return WideOf(path); }
 
-// Two independent 64-bit hashes of a text: its name in the store.
-std::string BlobName(const std::string& text)
+// A text's name in the store: its two 64-bit hashes taken in one pass (PrintOf), "p"
+// and 32 hexadecimal digits.
+std::string BlobName(const TextPrint& print)
 {
-    const uint64_t a = TextHash(text);
+    char name[40];
+    std::snprintf(name, sizeof name, "p%016llx%016llx", static_cast<unsigned long long>(print.a),
+                  static_cast<unsigned long long>(print.b));
+    return name;
+}
+
+std::string BlobName(const std::string& text) { return BlobName(PrintOf(text)); }
+
+// Whether `blob` names the text. Stores of earlier versions named texts by 32 digits
+// of two other hashes (the second a byte at a time, a tenth of a run's time on its
+// old files); such names are still understood, so such a store keeps its texts.
+bool Names(const std::string& blob, const std::string& text, const TextPrint* print = nullptr)
+{
+    if (blob.size() != 32)
+        return blob == (print ? BlobName(*print) : BlobName(text));
     uint64_t b = 0xCBF29CE484222325ull;
     for (unsigned char c : text)
         b = (b ^ c) * 0x100000001B3ull;
     char name[40];
-    std::snprintf(name, sizeof name, "%016llx%016llx", static_cast<unsigned long long>(a),
+    std::snprintf(name, sizeof name, "%016llx%016llx", static_cast<unsigned long long>(TextHash(text)),
                   static_cast<unsigned long long>(b));
-    return name;
+    return blob == name;
 }
 
 // The index's paths are UTF-8, whatever the process's code page is at the time (a run
@@ -191,7 +206,7 @@ std::optional<std::string> BaseStore::Generated(const fs::path& file) const
         return std::nullopt;
     std::optional<std::string> text = ReadWhole(blob);
     // A text that is not what its name says is damaged: no base for that file.
-    if (!text || text->size() != it->second.size || BlobName(*text) != it->second.blob)
+    if (!text || text->size() != it->second.size || !Names(it->second.blob, *text))
         return std::nullopt;
     return text;
 }
@@ -204,18 +219,18 @@ std::vector<std::string> BaseStore::Files() const
     return files;
 }
 
-bool BaseStore::Holds(const fs::path& file, const std::string& text) const
+bool BaseStore::Holds(const fs::path& file, const std::string& text, const TextPrint* print) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return m_present && it != m_files.end() && it->second.size == text.size() && it->second.blob == BlobName(text);
+    return m_present && it != m_files.end() && it->second.size == text.size() && Names(it->second.blob, text, print);
 }
 
-BaseStore::ZoneKeys BaseStore::Defaults(const fs::path& file) const
+std::string BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return it == m_files.end() ? ZoneKeys() : UnpackKeys(it->second.defaults);
+    return it == m_files.end() ? std::string() : it->second.defaults;
 }
 
 // The entry to write for that text, or null when the store has it already.
@@ -225,12 +240,12 @@ BaseStore::Entry* BaseStore::Recorded(const fs::path& file, const std::string& g
     if (!relative)
         return nullptr;
     Entry& e = m_files[Key(*relative)];
-    std::string blob = BlobName(generated);
     std::string packed = PackKeys(defaults);
-    if (e.blob == blob && e.path == *relative && e.defaults == packed && m_present)
+    if (e.size == generated.size() && Names(e.blob, generated) && e.path == *relative && e.defaults == packed &&
+        m_present)
         return nullptr;
     e.defaults = std::move(packed);
-    e.blob = blob;
+    e.blob = BlobName(generated);
     e.size = generated.size();
     e.path = *relative;
     e.pending = nullptr;

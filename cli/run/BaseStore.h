@@ -13,6 +13,7 @@
 #pragma once
 
 #include "HeldText.h"
+#include "TextHash.h"
 
 #include <filesystem>
 #include <map>
@@ -44,16 +45,19 @@ public:
     // output folder); nothing when the store has no such file or its text is damaged.
     std::optional<std::string> Generated(const std::filesystem::path& file) const;
 
-    // The zones (unique id, tag) of that file whose text the generator wrote itself.
+    // The zones (unique id, tag) of that file whose text the generator wrote itself,
+    // "ID<TAB>TAG<LF>" each, in order.
     using ZoneKeys = std::set<std::pair<std::string, std::string>>;
-    ZoneKeys Defaults(const std::filesystem::path& file) const;
+    std::string Defaults(const std::filesystem::path& file) const;
 
     // Every file the store knows, relative to the output folder ("/" separated).
     std::vector<std::string> Files() const;
     const std::vector<SavedZone>& Saved() const { return m_saved; }
 
-    // Whether the store has exactly this text for that file (then Record has nothing to do).
-    bool Holds(const std::filesystem::path& file, const std::string& text) const;
+    // Whether the store has exactly this text for that file (then Record has nothing to do);
+    // `print`, when given, is the text's (PrintOf), so that it is not hashed again.
+    bool Holds(const std::filesystem::path& file, const std::string& text,
+               const VexloCli::TextPrint* print = nullptr) const;
 
     // The next state, committed by Commit: a file's generated text, a file no longer
     // generated, a zone saved to a recovery file or brought back. The store does not copy

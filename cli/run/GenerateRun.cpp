@@ -32,6 +32,7 @@
 #include "vxplat/Kernel.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -46,6 +47,7 @@ namespace {
 struct Outcome {
     std::vector<FileChange> changes;
     std::vector<std::wstring> unchanged;
+    std::deque<HeldText> recorded; // unchanged files' texts the base store records
 };
 
 // Each add-in gets the selected elements of its language: every add-in generates
@@ -96,13 +98,24 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         std::optional<std::string> now = ReadWhole(scratch);
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
+        // One old file in memory at a time: the guard reads it again (checked) when asked.
+        struct LetGoAtEnd {
+            const ZoneGuard& guard;
+            const std::wstring& path;
+            ~LetGoAtEnd() { guard.LetGo(path); }
+        } letGo{zoneGuard, file.path};
+        const bool exists = zoneGuard.HasOld(file.path);
         // The user's line ends and encoding, so that the base and the comparison see the file as written.
-        std::string user = forms.ToUser(file.path, *now, zoneGuard.OriginalText(file.path));
+        std::string user = forms.ToUser(file.path, *now, {exists, zoneGuard.OldLineEnds(file.path)});
         const bool asWritten = user == *now;
         *now = std::move(user);
-        const std::string* old = zoneGuard.OriginalText(file.path);
+        // Told by the old file's print (the guard compared the text the add-in wrote
+        // already); the old bytes are read again only when they differ.
+        const std::optional<bool> known = asWritten ? zoneGuard.NewIsOld(file.path) : std::nullopt;
+        const bool same = exists && (known ? *known : zoneGuard.IsOld(file.path, *now));
+        const std::string* old = exists && !same ? zoneGuard.OriginalText(file.path) : nullptr;
         // A file the last run generated just so keeps its record (and its zones' origins).
-        const bool record = !old || *old != *now || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
+        const bool record = !same || !(zoneGuard.OldIsBase(file.path) || bases.Holds(file.path, *now));
         ZoneKeys defaults;
         if (record) {
             defaults = zoneGuard.DefaultZones(file.path, *now);
@@ -113,12 +126,14 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
                     defaults.erase({std::string(zone.id), std::string(zone.tag)});
         }
         std::wstring shown = Slashed(file.path);
-        std::wstring action = !old ? L"create" : *old == *now ? L"unchanged" : L"replace";
+        std::wstring action = !exists ? L"create" : same ? L"unchanged" : L"replace";
         report.files.push_back({shown, action, now->size(), CountZones(*now), carriedInto[Lower(shown)],
-                                savedFrom[Lower(shown)], FirstChangedLine(old, *now)});
+                                savedFrom[Lower(shown)], action == L"unchanged" ? 0 : FirstChangedLine(old, *now)});
         if (action == L"unchanged") {
-            if (record)
-                bases.Record(file.path, *old, std::move(defaults));
+            if (record) {
+                outcome.recorded.push_back(HeldText::InFile(scratch, *now, asWritten));
+                bases.Record(file.path, *now, outcome.recorded.back(), std::move(defaults));
+            }
             outcome.unchanged.push_back(shown);
             continue;
         }
@@ -128,7 +143,8 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         }
         // The new text waits in the scratch folder until the commit: all of them together
         // can take more memory than the model.
-        outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten), old,
+        outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten),
+                                   exists ? std::optional<TextPrint>(zoneGuard.PrintOf(file.path)) : std::nullopt,
                                    L"component " + QualifiedName(*file.module), zoneGuard.IdentityOf(file.path)});
         if (record)
             bases.Record(file.path, *now, outcome.changes.back().newText, std::move(defaults));
@@ -194,7 +210,7 @@ std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const
             if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
                 throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
                                                   L" cannot be written: " + LastErrorText() + L"; nothing was written.");
-            zoneGuard.DropAddinText(file.path);
+            zoneGuard.LetGo(file.path);
         }
     }
     return byPath;
@@ -236,6 +252,35 @@ void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstri
         OutLine(L"unchanged: " + file);
 }
 
+// The zone guard told what the run knows: the base stores, zones saved by earlier runs or
+// handed over by another command, and the form the add-in reads.
+void PrepareGuard(ZoneGuard& zoneGuard, RunBases& bases, TextForms& forms, const Options& options, bool preview)
+{
+    if (preview)
+        zoneGuard.Preview(options.diff);
+    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old, const TextPrint* print) {
+        return bases.Generated(path, old, print);
+    });
+    zoneGuard.OfferSavedZones(bases.SavedZones());
+    zoneGuard.HandZones(CurrentRunHooks().extraZones);
+    zoneGuard.KnowReadBack(CurrentRunHooks().readBack);
+    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
+}
+
+// The old files read (refused when unsafe). Returns the warnings about bytes the code page
+// cannot carry, found on the bytes the guard reads, to be given once the path map is set.
+std::vector<std::wstring> ReadOldFiles(ZoneGuard& zoneGuard, const std::vector<std::wstring>& paths, unsigned codePage)
+{
+    std::vector<std::wstring> pageWarnings;
+    zoneGuard.WatchOldFiles([&](const std::wstring& path, const std::string& bytes) {
+        if (std::optional<std::wstring> warning = UnrepresentableBytes(path, bytes, codePage))
+            pageWarnings.push_back(std::move(*warning));
+    });
+    zoneGuard.ReadOldFiles(paths);
+    zoneGuard.WatchOldFiles(nullptr);
+    return pageWarnings;
+}
+
 int Generate(RunReport& report, const Options& options, const Installation& installation)
 {
     TakeOverMessageBoxes();
@@ -271,13 +316,6 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
                                                          : RunBases::Notes::Would);
     const std::map<std::wstring, std::string> leftOut =
         preview && CurrentRunHooks().unchanged ? LeaveOutUnchanged(plan, work) : std::map<std::wstring, std::string>();
-    ZoneGuard zoneGuard(options.strictZones);
-    if (preview)
-        zoneGuard.Preview(options.diff);
-    zoneGuard.UseBase([&bases](const std::wstring& path, const std::string* old) { return bases.Generated(path, old); });
-    zoneGuard.OfferSavedZones(bases.SavedZones());
-    zoneGuard.HandZones(CurrentRunHooks().extraZones);
-    zoneGuard.KnowReadBack(CurrentRunHooks().readBack);
     std::vector<std::wstring> paths;
     for (const PlannedFile& file : plan.files)
         if (!leftOut.count(Lower(Slashed(file.path))))
@@ -285,10 +323,12 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     // Line ends and encoding: the add-in reads and writes its own form, the user's files keep theirs.
     TextForms forms(options.lineEnds, options.encoding, codePage.codePage ? codePage.codePage : GetACP());
     forms.Plan(paths);
-    zoneGuard.SetAddinForm([&forms](const std::wstring& path, const std::string& text) { return forms.ToAddin(path, text); });
-    zoneGuard.ReadOldFiles(paths);
+    ZoneGuard zoneGuard(options.strictZones);
+    PrepareGuard(zoneGuard, bases, forms, options, preview);
+    std::vector<std::wstring> pageWarnings = ReadOldFiles(zoneGuard, paths, codePage.codePage);
     ScopedPathMap pathMap(options.pathMap);
-    CheckOldFiles(paths, codePage.codePage);
+    for (const std::wstring& warning : pageWarnings)
+        Warn(warning);
     // Files the last run wrote that no component of the model writes any more.
     for (const std::wstring& stale : bases.FindStale(GeneratedFiles(*model, {}, model->allModules, lookup)))
         (options.diff ? ErrLine : OutLine)(L"stale: " + stale);

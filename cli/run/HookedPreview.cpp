@@ -56,7 +56,9 @@ void HandTexts(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zoneG
         if (!now)
             continue; // the add-in wrote nothing there (its log says why)
         const std::string* old = zoneGuard.OriginalText(file.path);
-        CurrentRunHooks().onGenerated({file.path, forms.ToUser(file.path, *now, old), old});
+        CurrentRunHooks().onGenerated(
+            {file.path, forms.ToUser(file.path, *now, {old != nullptr, zoneGuard.OldLineEnds(file.path)}), old});
+        zoneGuard.LetGo(file.path); // one old file in memory at a time
     }
 }
 

@@ -34,7 +34,7 @@ std::wstring ChangedSinceRead(const FileChange& change)
     VxpFileIdentity now;
     if (!VxpIdentifyFile(change.path.c_str(), &now))
         return L"it cannot be looked at again before it is replaced (" + LastErrorText() + L")";
-    if (!change.oldText) // a folder in the way stays what it was: placing the file says why it fails
+    if (!change.old) // a folder in the way stays what it was: placing the file says why it fails
         return now.exists && now != change.identity ? L"the file appeared after the run looked for it" : std::wstring();
     if (!now.exists)
         return L"the file was removed after the run read it";
@@ -42,7 +42,7 @@ std::wstring ChangedSinceRead(const FileChange& change)
         return L"the file changed after the run read it";
     // Unreadable as it was when read (a folder in the way): placing the file says why it fails.
     std::optional<std::string> text = ReadWhole(change.path);
-    if (text && *text != *change.oldText)
+    if (text && PrintOf(*text) != *change.old)
         return L"the file changed after the run read it";
     return std::wstring();
 }

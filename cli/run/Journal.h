@@ -8,6 +8,7 @@
 
 #include "HeldText.h"
 #include "RunPlan.h"
+#include "TextHash.h"
 
 #include "vxplat/Durability.h"
 
@@ -21,7 +22,7 @@ namespace VexloCli {
 struct FileChange {
     std::wstring path;                  // the real path, as the add-in names it
     HeldText newText;                   // read back from the scratch folder when staged
-    const std::string* oldText = nullptr; // the old file's bytes (held by the caller); null for a new file
+    std::optional<TextPrint> old;       // the old file's size and hashes as read; none for a new file
     std::wstring component;             // "component Pkg::Name", for messages
     VxpFileIdentity identity;           // the old file as read (exists = false: there was none)
 };
@@ -35,7 +36,7 @@ struct CommitSteps {
 };
 
 // Commits the changes. Just before an old file is replaced, it is checked to be the file
-// the run read (size, time, number, bytes); a file changed meanwhile, or one that appeared
+// the run read (size, time, number, and its bytes' size and hashes); a file changed meanwhile, or one that appeared
 // where the run creates a file, rolls the run back (ExitUserText) naming it. Throws
 // CliError when the run cannot be committed, after putting every old file back (or, where
 // even that fails, keeping the journal and saying so).

@@ -32,6 +32,18 @@ std::string UtcNow()
 
 std::string Utf8(const std::wstring& text) { return Narrow(text); }
 
+// A copy of the old file as it is now (the run holds only its print): should it have
+// changed since the run read it, the check before it is replaced refuses the run, and
+// the journal keeps what is on disk. What the run read as nothing (an empty file, or a
+// folder in the way, which placing the new file then explains) is copied as that.
+bool CopyDurably(const std::wstring& from, const std::wstring& to, const TextPrint& read)
+{
+    if (read.size == 0)
+        return ReplaceDurably(to, std::string());
+    std::optional<std::string> text = ReadWhole(from);
+    return text && ReplaceDurably(to, *text);
+}
+
 } // namespace
 
 // The system's reason and what a look at the place adds; a look that already gives the
@@ -176,7 +188,7 @@ bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>&
                   JournalFolder& j)
 {
     // Only replacing needs a journal: a file the run creates takes no old text with it.
-    bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->oldText != nullptr; });
+    bool replaces = std::any_of(files.begin(), files.end(), [](const FileChange* c) { return c->old.has_value(); });
     j.folder = replaces ? JournalOf(top) : std::wstring();
     std::string manifest = std::string(kMagic) + "\nprocess " + std::to_string(GetCurrentProcessId()) + "\nmodel " +
                            Utf8(modelFile) + "\nstarted " + UtcNow() + "\nfolder " + Utf8(FolderIdentity(top)) + "\n";
@@ -185,14 +197,14 @@ bool WriteJournal(const std::wstring& top, const std::vector<const FileChange*>&
     for (const FileChange* change : files) {
         Entry e;
         e.path = change->path;
-        e.replace = change->oldText != nullptr;
+        e.replace = change->old.has_value();
         if (e.replace && ok) {
             e.name = L"old-" + std::to_wstring(++n);
             std::wstring saved = j.folder + L"\\" + e.name;
             // A second name keeps the old file without a byte written, and puts it
             // back with a rename even on a full disk; a link or another volume is copied.
             e.linked = !IsSymbolicLink(change->path) && VxpLinkFile(change->path.c_str(), saved.c_str());
-            ok = e.linked || ReplaceDurably(saved, *change->oldText);
+            ok = e.linked || CopyDurably(change->path, saved, *change->old);
         }
         // Relative to the top folder: a moved project is recovered where it is, and a
         // copied one never writes into the original.

@@ -59,12 +59,13 @@ VexloRun::BaseStore* RunBases::StoreOf(const std::wstring& path)
     return top < m_stores.size() ? &m_stores[top] : nullptr;
 }
 
-std::optional<BaseFile> RunBases::Generated(const std::wstring& path, const std::string* old) const
+std::optional<BaseFile> RunBases::Generated(const std::wstring& path, const std::string* old,
+                                            const TextPrint* oldPrint) const
 {
     size_t top = m_plan.TopOf(path);
     if (top >= m_stores.size() || !m_stores[top].Present())
         return std::nullopt;
-    if (old && m_stores[top].Holds(PathOf(Slashed(path)), *old))
+    if (old && m_stores[top].Holds(PathOf(Slashed(path)), *old, oldPrint))
         return BaseFile{std::string(), m_stores[top].Defaults(PathOf(Slashed(path))), true};
     std::optional<std::string> text = m_stores[top].Generated(PathOf(Slashed(path)));
     if (!text)

@@ -25,7 +25,8 @@ public:
 
     // With the old file's bytes: when the last run generated just those, the base says so
     // (isOld) instead of reading them again.
-    std::optional<BaseFile> Generated(const std::wstring& path, const std::string* old = nullptr) const;
+    std::optional<BaseFile> Generated(const std::wstring& path, const std::string* old = nullptr,
+                                      const TextPrint* oldPrint = nullptr) const;
     std::vector<ZoneGuard::SavedZoneRef> SavedZones() const;
 
     // Files a store knows that no component of the model writes (real paths, "/" separated).

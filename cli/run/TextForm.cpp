@@ -166,9 +166,12 @@ void TextForms::Plan(const std::vector<std::wstring>& paths)
 
 unsigned TextForms::AddinCodePage() const { return m_addinUtf8 ? CP_UTF8 : m_ansi; }
 
-std::string TextForms::ToAddin(const std::wstring& path, const std::string& text) const
+std::optional<std::string> TextForms::ToAddin(const std::wstring& path, const std::string& text) const
 {
     const bool utf8 = IsUtf8Text(text);
+    // ASCII reads the same in either encoding.
+    if (!HasMark(text) && (utf8 == m_addinUtf8 || IsAscii(text)) && HasLineEnds(text, true))
+        return std::nullopt;
     std::string result = HasMark(text) ? text.substr(3) : text;
     if (utf8 && !m_addinUtf8) {
         size_t lost = 0;
@@ -197,14 +200,21 @@ bool TextForms::TargetUtf8(const Planned& file, const std::string& addinText) co
     return file.csharp && m_addinUtf8 && !IsAscii(addinText);
 }
 
-std::string TextForms::ToUser(const std::wstring& path, const std::string& addinText, const std::string* old)
+LineEndTally TallyLineEnds(std::string_view text)
+{
+    LineEndTally tally;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1), ++tally.lf)
+        tally.pairs += end > 0 && text[end - 1] == '\r';
+    return tally;
+}
+
+std::string TextForms::ToUser(const std::wstring& path, const std::string& addinText, OldFile old)
 {
     Planned file;
     if (auto it = m_files.find(Lower(Slashed(path))); it != m_files.end())
         file = it->second;
     else
-        file.exists = old != nullptr, file.utf8 = old && IsUtf8Text(*old), file.mark = old && HasMark(*old),
-        file.ascii = old && IsAscii(*old);
+        file.exists = old.exists;
     const bool utf8 = TargetUtf8(file, addinText);
     const bool mark = utf8 && (m_encoding == L"utf-8" || Undecided(file) || file.mark);
     std::string text = addinText;
@@ -224,12 +234,8 @@ std::string TextForms::ToUser(const std::wstring& path, const std::string& addin
         crlf = m_lineEnds == L"crlf";
     } else if (std::optional<GitEol> git = m_git.EolOf(path)) {
         crlf = git->crlf;
-    } else if (old) {
-        size_t lf = 0, pairs = 0;
-        for (size_t end = old->find('\n'); end != std::string::npos; end = old->find('\n', end + 1), ++lf)
-            pairs += end > 0 && (*old)[end - 1] == '\r';
-        if (lf > 0 && (pairs == 0 || pairs == lf))
-            crlf = pairs == lf;
+    } else if (old.exists) {
+        crlf = old.lineEnds;
     }
     if (crlf >= 0 && !HasLineEnds(text, crlf == 1))
         text = WithLineEnds(text, crlf == 1);

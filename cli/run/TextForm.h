@@ -18,7 +18,9 @@
 #include "GitAttributes.h"
 
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace VexloCli {
@@ -40,12 +42,17 @@ public:
 
     // An old file's text as the add-in is to read it: CR LF line ends, the add-in's
     // encoding, no mark. Characters that the ANSI code page cannot hold (a UTF-8 file
-    // converted by --encoding ansi) are named in a warning.
-    std::string ToAddin(const std::wstring& path, const std::string& text) const;
+    // converted by --encoding ansi) are named in a warning. Nothing when the text is in
+    // that form already (the usual case: no copy of the file is made).
+    std::optional<std::string> ToAddin(const std::wstring& path, const std::string& text) const;
 
-    // A new text of the add-in as the user's file is to hold it; `old` is the old file
-    // (null for a new one).
-    std::string ToUser(const std::wstring& path, const std::string& addinText, const std::string* old);
+    // A new text of the add-in as the user's file is to hold it; `old` tells whether
+    // there is an old file and how its lines end (LineEndTally::Alike).
+    struct OldFile {
+        bool exists = false;
+        int lineEnds = -1;
+    };
+    std::string ToUser(const std::wstring& path, const std::string& addinText, OldFile old);
 
 private:
     struct Planned {
@@ -73,6 +80,13 @@ bool IsUtf8Text(const std::string& text);
 // that became "?" (and the line of the first, from 1).
 std::string Utf8FromAnsi(const std::string& text, unsigned codePage);
 std::string AnsiFromUtf8(const std::string& text, unsigned codePage, size_t* lost = nullptr, int* firstLine = nullptr);
+
+// How a text's lines end: 1 all in CR LF, 0 all in LF, -1 mixed or no line end.
+struct LineEndTally {
+    size_t lf = 0, pairs = 0; // line ends, and those in CR LF
+    int Alike() const { return lf > 0 && (pairs == 0 || pairs == lf) ? pairs == lf : -1; }
+};
+LineEndTally TallyLineEnds(std::string_view text);
 
 // Every line end made CR LF, or LF.
 std::string WithLineEnds(const std::string& text, bool crlf);

@@ -37,111 +37,151 @@ void CountHandedLines(const std::string& handed, const std::string& now, std::un
     }
 }
 
+// Each word (letters, digits, '_') of a text.
+template <class Each> void EachWord(std::string_view text, Each&& each)
+{
+    auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    for (size_t i = 0; i < text.size();) {
+        if (!isWord(text[i])) {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        while (i < text.size() && isWord(text[i]))
+            ++i;
+        each(text.substr(start, i - start));
+    }
+}
+
+// The text outside the zones, as ranges.
+std::vector<std::pair<size_t, size_t>> OutsideZones(const std::vector<ScannedZone>& zones, size_t size)
+{
+    std::vector<std::pair<size_t, size_t>> outside;
+    size_t at = 0;
+    for (const ScannedZone& zone : zones) {
+        if (zone.start > at)
+            outside.emplace_back(at, zone.start);
+        at = std::max(at, zone.end);
+    }
+    outside.emplace_back(at, size);
+    return outside;
+}
+
+// Every line (comparable) and every word of the run's new files.
+struct NewFilesWords {
+    std::unordered_set<std::string> lines, words;
+};
+
+// Whether the model reworded the old line at `index` into `reworded` (RewordedLines): the
+// words its new form brings are new names, found nowhere in the old file. (A generated
+// line the user edited is reworded back to words or numbers the old file has: the edit
+// is saved.)
+bool ModelReworded(std::string_view line, std::string_view reworded,
+                   const std::unordered_set<std::string>& oldFileWords)
+{
+    if (reworded.empty())
+        return false;
+    std::unordered_set<std::string> lineWords;
+    EachWord(line, [&](std::string_view w) { lineWords.emplace(w); });
+    bool onlyNewNames = true;
+    EachWord(reworded, [&](std::string_view w) {
+        std::string word(w);
+        const bool newName = !std::isdigit(static_cast<unsigned char>(word[0])) && !oldFileWords.count(word);
+        onlyNewNames = onlyNewNames && (lineWords.count(word) || newName);
+    });
+    return onlyNewNames;
+}
+
+// The lines (from 1) outside the zones of `text` that hold a word of their own: one no new
+// file has and the old file's text outside its zones has nowhere else.
+std::vector<int> LinesByWords(const std::string& text, const std::vector<std::pair<size_t, size_t>>& outside,
+                              const std::string& now, const NewFilesWords& fresh)
+{
+    std::unordered_map<std::string, int> oldWords;
+    for (auto [from, to] : outside)
+        EachWord(std::string_view(text).substr(from, to - from),
+                 [&](std::string_view w) { ++oldWords[std::string(w)]; });
+    const std::vector<std::string_view> reworded = RewordedLines(text, now);
+    std::unordered_set<std::string> oldFileWords;
+    EachWord(text, [&](std::string_view w) { oldFileWords.emplace(w); });
+    std::vector<int> lines;
+    size_t index = 0, counted = 0; // the line of position `counted`, from 0
+    for (auto [from, to] : outside) {
+        for (size_t p = from; p < to;) {
+            size_t end = std::min(text.find('\n', p), to);
+            std::string_view line = std::string_view(text).substr(p, end - p);
+            std::string comparable = ComparableText(line);
+            bool own = false;
+            index += static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                    text.begin() + static_cast<std::ptrdiff_t>(p), '\n'));
+            counted = p;
+            if (!comparable.empty() && !fresh.lines.count(comparable) && line.find("//## ") == std::string_view::npos &&
+                !ModelReworded(line, index < reworded.size() ? reworded[index] : std::string_view(), oldFileWords))
+                EachWord(line, [&](std::string_view w) {
+                    own = own || (!fresh.words.count(std::string(w)) && oldWords[std::string(w)] == 1);
+                });
+            if (own)
+                lines.push_back(static_cast<int>(index + 1));
+            p = end + 1;
+        }
+    }
+    return lines;
+}
+
+// The lines and words of the new files at these paths.
+NewFilesWords WordsOfNewFiles(const std::vector<std::wstring>& newFiles)
+{
+    NewFilesWords fresh;
+    for (const std::wstring& path : newFiles) {
+        std::optional<std::string> text = ReadWhole(path);
+        if (!text)
+            continue;
+        for (size_t at = 0; at < text->size();) {
+            size_t end = std::min(text->find('\n', at), text->size());
+            fresh.lines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
+            at = end + 1;
+        }
+        EachWord(*text, [&](std::string_view w) { fresh.words.emplace(w); });
+    }
+    return fresh;
+}
+
 } // namespace
 
 // Text outside the zones is the generator's, and regeneration replaces it; but a line of
 // the user's lands there when a marker line is deleted or moved, or lines are swapped.
-// Such a line is told from generated text the model changed by a word of its own: a word
-// that no new file of the run holds and that the old file has nowhere else outside its
-// zones (a renamed class's name stands in many generated lines). Those lines of a file
-// that changes are saved, one entry per file.
-void ZoneGuard::SaveStrayLines(const NewPath& newPath)
+// With the base store such a line is one the last run did not write there; without it,
+// it is told from generated text the model changed by a word of its own (LinesByWords:
+// a renamed class's name stands in many generated lines). Those lines of a file that
+// changes are saved, one entry per file.
+void ZoneGuard::SaveStrayLines(const NewPath& newPath, const std::vector<bool>& unchanged)
 {
-    auto words = [](std::string_view text, auto&& each) {
-        for (size_t i = 0; i < text.size();) {
-            auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
-            if (!isWord(text[i])) {
-                ++i;
-                continue;
-            }
-            size_t start = i;
-            while (i < text.size() && isWord(text[i]))
-                ++i;
-            each(text.substr(start, i - start));
-        }
-    };
-    std::unordered_set<std::string> newLines, newWords;
-    bool read = false;
+    std::optional<NewFilesWords> fresh; // read when first needed
     for (const File& file : m_files) {
-        if (!file.inRun || (!file.zoneCount && !file.base))
+        if (!file.inRun || (!file.zoneCount && !file.base) || unchanged[static_cast<size_t>(&file - m_files.data())])
             continue;
+        struct LetGoAtEnd {
+            const File& file;
+            ~LetGoAtEnd() { file.LetGo(); }
+        } letGo{file};
         std::optional<std::string> now = ReadWhole(newPath(file.path));
-        if (!now || *now == file.original)
+        if (!now)
             continue;
-        // The text outside the zones, as ranges.
-        std::vector<std::pair<size_t, size_t>> outside;
-        size_t at = 0;
-        for (const ScannedZone& zone : file.Zones()) {
-            if (zone.start > at)
-                outside.emplace_back(at, zone.start);
-            at = std::max(at, zone.end);
-        }
-        outside.emplace_back(at, file.Text().size());
+        const std::vector<std::pair<size_t, size_t>> outside = OutsideZones(file.Zones(), file.Text().size());
         if (file.base) {
             SaveLines(file, LeaveReadBack(file, LinesNotInBase(file, outside, &*now), *now),
                       L"are not text the last run generated: regeneration replaces text outside the zones, and "
                       L"these are yours");
             continue;
         }
-        if (!read) {
-            for (const File& other : m_files) {
-                std::optional<std::string> text = other.inRun ? ReadWhole(newPath(other.path)) : std::nullopt;
-                if (!text)
-                    continue;
-                for (size_t at = 0; at < text->size();) {
-                    size_t end = std::min(text->find('\n', at), text->size());
-                    newLines.insert(ComparableText(std::string_view(*text).substr(at, end - at)));
-                    at = end + 1;
-                }
-                words(*text, [&](std::string_view w) { newWords.emplace(w); });
-            }
-            read = true;
+        if (!fresh) {
+            std::vector<std::wstring> newFiles;
+            for (const File& other : m_files)
+                if (other.inRun)
+                    newFiles.push_back(newPath(other.path));
+            fresh = WordsOfNewFiles(newFiles);
         }
-        std::unordered_map<std::string, int> oldWords;
-        for (auto [from, to] : outside)
-            words(std::string_view(file.Text()).substr(from, to - from), [&](std::string_view w) { ++oldWords[std::string(w)]; });
-
-        // A line the model reworded is the generator's: the words its new form brings are
-        // new names, found nowhere in the old file. (A generated line the user edited is
-        // reworded back to words or numbers the old file has: the edit is saved.)
-        const std::vector<std::string_view> reworded = RewordedLines(file.Text(), *now);
-        std::unordered_set<std::string> oldFileWords;
-        words(file.Text(), [&](std::string_view w) { oldFileWords.emplace(w); });
-        auto modelReworded = [&](size_t index, std::string_view line) {
-            if (index >= reworded.size() || reworded[index].empty())
-                return false;
-            std::unordered_set<std::string> lineWords;
-            words(line, [&](std::string_view w) { lineWords.emplace(w); });
-            bool onlyNewNames = true;
-            words(reworded[index], [&](std::string_view w) {
-                std::string word(w);
-                onlyNewNames = onlyNewNames && (lineWords.count(word) || (!std::isdigit(static_cast<unsigned char>(word[0])) &&
-                                                                          !oldFileWords.count(word)));
-            });
-            return onlyNewNames;
-        };
-        std::vector<int> lines;
-        size_t index = 0, counted = 0; // the line of position `counted`, from 0
-        for (auto [from, to] : outside) {
-            for (size_t p = from; p < to;) {
-                size_t end = std::min(file.Text().find('\n', p), to);
-                std::string_view line = std::string_view(file.Text()).substr(p, end - p);
-                std::string comparable = ComparableText(line);
-                bool own = false;
-                index += static_cast<size_t>(std::count(file.Text().begin() + static_cast<std::ptrdiff_t>(counted),
-                                                        file.Text().begin() + static_cast<std::ptrdiff_t>(p), '\n'));
-                counted = p;
-                if (!comparable.empty() && !newLines.count(comparable) && line.find("//## ") == std::string_view::npos &&
-                    !modelReworded(index, line))
-                    words(line, [&](std::string_view w) {
-                        own = own || (!newWords.count(std::string(w)) && oldWords[std::string(w)] == 1);
-                    });
-                if (own)
-                    lines.push_back(static_cast<int>(index + 1));
-                p = end + 1;
-            }
-        }
-        SaveLines(file, LeaveReadBack(file, std::move(lines), *now),
+        SaveLines(file, LeaveReadBack(file, LinesByWords(file.Text(), outside, *now, *fresh), *now),
                   L"are in no generated file and hold words no generated file has: regeneration replaces text "
                   L"outside the zones, and these look like yours (a marker deleted or moved?)");
     }
@@ -248,17 +288,11 @@ void ZoneGuard::SaveRetired(const std::wstring& path, const std::string& text, c
     file.path = Slashed(path);
     file.original = text;
     file.base = base;
-    std::vector<std::pair<size_t, size_t>> outside;
-    size_t at = 0;
-    for (const ScannedZone& zone : file.Zones()) {
-        if (zone.start > at)
-            outside.emplace_back(at, zone.start);
-        at = std::max(at, zone.end);
+    for (const ScannedZone& zone : file.Zones())
         if (!ZoneText(text, zone).empty())
             Save(file, MarkerForm(zone, text), LineOf(text, zone.start),
                  ZoneName(zone) + L" of a stale file (no component writes it any more)", zone.id, zone.tag);
-    }
-    outside.emplace_back(at, text.size());
+    const std::vector<std::pair<size_t, size_t>> outside = OutsideZones(file.Zones(), text.size());
     if (base)
         SaveLines(file, LinesNotInBase(file, outside), L"of a stale file are not text the last run generated");
 }

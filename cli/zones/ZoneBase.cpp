@@ -6,12 +6,15 @@
 #include "Console.h"
 #include "run/DurableFiles.h"
 #include "run/TextDiff.h"
+#include "run/TextHash.h"
 #include "zones/ZoneText.h"
 
 #include "vxplat/Files.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -26,46 +29,95 @@ struct ViewPairHash {
     }
 };
 
+// The zone keys (id, tag) of one file in one flat table: thousands of zones a file, each
+// looked up once, where a node per key would cost more than the rest of the work.
+class KeyTable {
+public:
+    struct Slot {
+        std::string_view id, tag;
+        bool used = false;
+        bool own = false;                   // the generator wrote the zone's text itself
+        const ScannedZone* first = nullptr; // the first zone of the key in the text
+    };
+    explicit KeyTable(size_t keys) : m_slots(std::bit_ceil(keys * 2 + 2)) {}
+    Slot& operator()(std::string_view id, std::string_view tag)
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = (TextHash(id) * 31 + TextHash(tag)) & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_slots[i];
+            if (!slot.used) {
+                slot.used = true, slot.id = id, slot.tag = tag;
+                return slot;
+            }
+            if (slot.id == id && slot.tag == tag)
+                return slot;
+        }
+    }
+
+private:
+    std::vector<Slot> m_slots;
+};
+
+// Line ends in [from, to): a search per line rather than a look at every byte.
+int CountLineEnds(const std::string& text, size_t from, size_t to)
+{
+    int lines = 0;
+    const char* const end = text.data() + to;
+    for (const char* p = text.data() + from;
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
+        ++lines;
+    return lines;
+}
+
 } // namespace
 
-void ZoneGuard::ReleaseGeneratedZones(File& file)
+// `zones` are the zones of file.Text(); `defaults` the base's packed keys of the zones
+// whose text the generator wrote itself.
+void ZoneGuard::ReleaseGeneratedZones(File& file, const std::string& defaults, const std::vector<ScannedZone>& zones)
 {
+    if (defaults.empty())
+        return;
+    KeyTable keys(zones.size() + static_cast<size_t>(std::count(defaults.begin(), defaults.end(), '\n')));
+    for (size_t at = 0, end; (end = defaults.find('\n', at)) != std::string::npos; at = end + 1) {
+        const size_t tab = std::min(defaults.find('\t', at), end), next = std::min(tab + 1, end);
+        keys(std::string_view(defaults).substr(at, tab - at), std::string_view(defaults).substr(next, end - next)).own =
+            true;
+    }
     const std::string& text = file.Text();
     // The original's zones are cut where they are; a text made for the add-in is copied.
-    const bool cutOriginal = &text == &file.original;
+    const bool cutOriginal = &text == &file.Original();
     // The generated text of a zone is that of the first zone of its key in the base. When
     // the base is the very text scanned (a file nobody edited), only a key's later zones
     // need comparing.
     const bool baseIsText = cutOriginal && file.baseIsOriginal;
-    std::map<std::pair<std::string, std::string>, std::string> generated;
-    std::unordered_map<std::pair<std::string_view, std::string_view>, const ScannedZone*, ViewPairHash> first;
-    if (baseIsText)
-        first.reserve(file.Zones().size());
-    else
-        for (const ScannedZone& zone : ScanZoneText(file.Base()).zones)
-            generated.try_emplace({std::string(zone.id), std::string(zone.tag)}, ZoneText(file.Base(), zone));
+    std::unordered_map<std::pair<std::string_view, std::string_view>, std::string, ViewPairHash> generated;
+    const ZoneScanResult baseScan = baseIsText ? ZoneScanResult() : ScanZoneText(file.Base());
+    for (const ScannedZone& zone : baseScan.zones)
+        generated.try_emplace({zone.id, zone.tag}, ZoneText(file.Base(), zone));
     std::string kept;
     std::vector<std::pair<size_t, size_t>> ranges;
     size_t keptSize = 0; // of the text without the released zones (kept, when it is made)
     char keptBack = '\n'; // its last character ('\n' while it is empty)
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
-    for (const ScannedZone& zone : file.Zones()) {
+    for (const ScannedZone& zone : zones) {
         std::string comparable;
+        KeyTable::Slot& key = keys(zone.id, zone.tag);
+        const ScannedZone* first = key.first;
+        if (!first)
+            key.first = &zone;
+        if (!key.own)
+            continue;
         if (baseIsText) {
-            auto [it, fresh] = first.try_emplace({zone.id, zone.tag}, &zone);
-            if (!fresh && ZoneText(text, *it->second) != ZoneText(text, zone))
+            if (first && ZoneText(text, *first) != ZoneText(text, zone))
                 continue;
         } else {
-            auto it = generated.find({std::string(zone.id), std::string(zone.tag)});
+            auto it = generated.find({zone.id, zone.tag});
             comparable = ZoneText(text, zone);
             if (it == generated.end() || it->second != comparable)
                 continue;
         }
-        if (!file.defaults.count({std::string(zone.id), std::string(zone.tag)}))
-            continue;
-        line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
-                                            text.begin() + static_cast<std::ptrdiff_t>(zone.start), '\n'));
+        line += CountLineEnds(text, counted, zone.start);
         counted = zone.start;
         if (zone.start > at) {
             keptSize += zone.start - at;
@@ -80,8 +132,7 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
             file.releasedLines.push_back(line);
             kept.append(text, at, zone.start - at);
         }
-        const int gone = static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(zone.start),
-                                                     text.begin() + static_cast<std::ptrdiff_t>(zone.end), '\n'));
+        const int gone = CountLineEnds(text, zone.start, zone.end);
         const int removed = file.cuts.empty() ? 0 : file.cuts.back().lines;
         file.cuts.push_back({keptSize, line - removed + (keptBack == '\n' ? 0 : 1), removed + gone});
         at = zone.end;
@@ -91,13 +142,15 @@ void ZoneGuard::ReleaseGeneratedZones(File& file)
     file.released.shrink_to_fit();
     file.cuts.shrink_to_fit();
     file.zones.reset();
+    // Whole zones went, so the others are as they were; with none left no scan is needed.
+    const size_t left = zones.size() - file.cuts.size();
     if (cutOriginal) {
         file.cutRanges = std::move(ranges);
     } else {
         kept.append(text, at, std::string::npos);
         file.mended = std::move(kept);
     }
-    file.zoneCount = file.Zones().size();
+    file.zoneCount = left ? file.Zones().size() : 0;
     if (!file.cutRanges.empty()) { // made again for the add-in's copy
         file.zones.reset();
         file.cutText.reset();
@@ -109,19 +162,10 @@ std::string ZoneGuard::File::CutText() const
     std::string text;
     size_t at = 0;
     for (auto [start, end] : cutRanges) {
-        text.append(original, at, start - at);
+        text.append(Original(), at, start - at);
         at = end;
     }
-    return text.append(original, at, std::string::npos);
-}
-
-void ZoneGuard::DropAddinText(const std::wstring& path)
-{
-    auto it = m_byPath.find(Lower(Slashed(path)));
-    if (File* file = it == m_byPath.end() ? nullptr : &m_files[it->second]; file && file->cutText) {
-        file->zones.reset(); // its views are into the text
-        file->cutText.reset();
-    }
+    return text.append(Original(), at, std::string::npos);
 }
 
 int ZoneGuard::File::UserLineAt(size_t at) const
@@ -161,8 +205,9 @@ void ZoneGuard::ReadSavedZones(std::unordered_set<std::wstring>& seen)
                 last[{std::string(zone.id), std::string(zone.tag)}] = &zone;
         File file;
         file.path = Slashed(recovery);
+        file.original.emplace();
         for (const auto& [key, zone] : last) {
-            file.original += MarkerForm(*zone, *text);
+            *file.original += MarkerForm(*zone, *text);
             file.sourceLines.push_back(LineOf(*text, zone->start));
         }
         file.zoneCount = last.size();
@@ -188,15 +233,14 @@ ZoneKeys ZoneGuard::DefaultZones(const std::wstring& path, std::string_view newT
 }
 
 // Zones that held the generated text and now hold the model's new one, said in the log.
-void ZoneGuard::ReportFollowed(const NewPath& newPath) const
+void ZoneGuard::ReportFollowed(const NewPath& newPath, const std::vector<bool>& unchanged) const
 {
     for (const File& file : m_files) {
-        if (file.releasedLines.empty() && file.cutRanges.empty())
-            continue;
         // The old file again: every zone has the text it had.
-        std::optional<std::string> text = ReadWhole(newPath(file.path));
-        if (text && *text == file.original)
+        const bool released = !file.releasedLines.empty() || !file.cutRanges.empty();
+        if (!released || unchanged[static_cast<size_t>(&file - m_files.data())])
             continue;
+        std::optional<std::string> text = ReadWhole(newPath(file.path));
         std::map<std::pair<std::string, std::string>, std::string> now;
         if (text)
             for (const ScannedZone& zone : ScanZoneText(*text).zones)
@@ -215,7 +259,7 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath) const
         // Zones cut from the original are found in it; the others were kept aside.
         size_t cut = 0, counted = 0;
         int line = 1; // of position `counted`
-        const std::string& old = file.original;
+        const std::string& old = file.Original();
         for (const ScannedZone& zone : file.cutRanges.empty() ? std::vector<ScannedZone>() : ScanZoneText(old).zones) {
             while (cut < file.cutRanges.size() && file.cutRanges[cut].first < zone.start)
                 ++cut;
@@ -237,6 +281,7 @@ void ZoneGuard::ReportFollowed(const NewPath& newPath) const
             std::string_view scope = next(), id = next(), tag = next(), comparable = next();
             report(line, scope, id, tag, comparable);
         }
+        file.LetGo();
     }
 }
 

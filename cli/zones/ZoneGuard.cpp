@@ -80,6 +80,8 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
             }
         }
     }
+    for (const File& file : m_files)
+        file.LetGo();
     // Without a second pass the new files stay as they are: their keys serve Account.
     if (carried.empty())
         m_present = std::move(present);
@@ -96,14 +98,15 @@ bool ZoneGuard::CarryDroppedZones(const NewPath& newPath)
 
 void ZoneGuard::Account(const NewPath& newPath)
 {
-    ReportFollowed(newPath);
+    const std::vector<bool> unchanged = Unchanged(newPath);
+    ReportFollowed(newPath, unchanged);
     // Only a zone of a file the run writes can be lost, or a line the last run did not write.
     if (std::none_of(m_files.begin(), m_files.end(), [](const File& f) { return f.inRun && (f.zoneCount || f.base); }))
         return;
     const std::vector<bool> kept = Kept(newPath);
     if (AllKept(kept, true)) {
         m_present.reset();
-        SaveStrayLines(newPath);
+        SaveStrayLines(newPath, unchanged);
         return;
     }
     // The keys taken after the last pass, unless a new file changed since.
@@ -125,8 +128,9 @@ void ZoneGuard::Account(const NewPath& newPath)
                  ZoneName(zone) + L" of " + Lines(file, zone.start, zone.end) + L" is in no generated file", zone.id,
                  zone.tag);
         }
+        file.LetGo();
     }
-    SaveStrayLines(newPath);
+    SaveStrayLines(newPath, unchanged);
 }
 
 void ZoneGuard::Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id,

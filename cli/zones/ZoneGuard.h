@@ -10,6 +10,7 @@
 #pragma once
 
 #include "OutputPaths.h"
+#include "run/TextHash.h"
 #include "zones/ZoneScan.h"
 
 #include "vxplat/Durability.h"
@@ -53,16 +54,18 @@ struct CarriedZone {
 };
 
 // What the last run generated for a file of the run, when the base store knows it: the
-// text, and the zones (unique id, tag) whose text the generator wrote itself.
+// text, and the zones (unique id, tag) whose text the generator wrote itself, packed as
+// the store keeps them ("ID<TAB>TAG<LF>" each).
 using ZoneKeys = std::set<std::pair<std::string, std::string>>;
 struct BaseFile {
     std::string text; // empty when isOld
-    ZoneKeys defaults;
+    std::string defaults;
     bool isOld = false; // the last run generated exactly the old file's bytes
 };
 // The base of a file, told the old file's bytes (or null) so that the usual case, an
 // old file nobody edited, needs no second copy.
-using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old)>;
+using BaseText = std::function<std::optional<BaseFile>(const std::wstring& path, const std::string* old,
+                                                         const TextPrint* oldPrint)>;
 
 class ZoneGuard {
 public:
@@ -100,20 +103,39 @@ public:
 
     // How an old file's text is handed to the add-in (line ends, encoding: the run's
     // TextForms); without one, only mixed line ends are made CR LF.
-    using AddinForm = std::function<std::string(const std::wstring& path, const std::string& text)>;
+    // The form returns nothing when the text is in the add-in's form already.
+    using AddinForm = std::function<std::optional<std::string>(const std::wstring& path, const std::string& text)>;
     void SetAddinForm(AddinForm form) { m_addinForm = std::move(form); }
+
+    // Before ReadOldFiles: told each old file of the run's bytes as they are read (the
+    // path as given to ReadOldFiles), so that other checks need not read them again.
+    using OldBytes = std::function<void(const std::wstring& path, const std::string& bytes)>;
+    void WatchOldFiles(OldBytes watch) { m_watch = std::move(watch); }
 
     // Reads the old files at these output paths ("\" or "/" separated) and the other
     // generated files beside them. Throws CliError (ExitUserText) naming the file and
     // line when an old file cannot be read safely; nothing has been written then.
     void ReadOldFiles(const std::vector<std::wstring>& outputPaths);
 
-    // An old file of the run: its bytes, and its text as the add-in is to read it.
+    // An old file of the run: its bytes, and its text as the add-in is to read it. The
+    // guard keeps the old files' bytes only while it works on them (all of them at once
+    // take more room than the model): a file let go is read again when asked for, and
+    // a file whose bytes are no longer the ones first read fails the run (ExitUserText)
+    // before anything is written. The text stays until LetGo.
     const std::string* OriginalText(const std::wstring& path) const;
     const std::string* TextForAddin(const std::wstring& path) const;
-    // Once the add-in's copy of a file is written: a text made for it that can be made
-    // again is let go until the guard needs it (all of them at once take much room).
-    void DropAddinText(const std::wstring& path);
+    // The old file's bytes and every text made from them let go, until asked for again.
+    void LetGo(const std::wstring& path) const;
+    // Whether the old file is there (as OriginalText, without reading it again), its
+    // size and hashes as first read, and how its lines end (LineEndTally::Alike).
+    bool HasOld(const std::wstring& path) const;
+    TextPrint PrintOf(const std::wstring& path) const;
+    int OldLineEnds(const std::wstring& path) const;
+    // Whether a text is the old file's, byte for byte, told by its print.
+    bool IsOld(const std::wstring& path, const std::string& text) const;
+    // After Account: whether the new file the run wrote is the old file, byte for byte
+    // (nothing when the guard did not look).
+    std::optional<bool> NewIsOld(const std::wstring& path) const;
     // Whether the last run generated exactly the old file (then a new text equal to the
     // old one is what the base store holds).
     bool OldIsBase(const std::wstring& path) const;
@@ -134,7 +156,7 @@ public:
     void Account(const NewPath& newPath);
     // For a preview whose texts another command takes (reverse), where nothing would go
     // to a recovery file anyway: the notes of zones that follow the model, no accounting.
-    void ReportOnly(const NewPath& newPath) const { ReportFollowed(newPath); }
+    void ReportOnly(const NewPath& newPath) const { ReportFollowed(newPath, std::vector<bool>(m_files.size(), false)); }
 
     // A stale file about to be removed: its zones, and its lines outside them that the
     // last run did not generate, become recovery entries.
@@ -157,7 +179,19 @@ public:
 private:
     struct File {
         std::wstring path;    // as shown to the user ("/" separated)
-        std::string original; // as on disk
+        // As on disk, while the guard works on it; a file of the run is read again when
+        // let go (reloadable), and checked against the print of its first reading.
+        mutable std::optional<std::string> original;
+        TextPrint print;
+        int lineEnds = -1;
+        bool reloadable = false;
+        bool Holds(const std::string& text) const
+        {
+            return text.size() == print.size && VexloCli::PrintOf(text) == print;
+        }
+        const std::string& Original() const;
+        // Drops the bytes and what is made from them (the zones are views into them).
+        void LetGo() const;
         std::string mended;   // line ends made consistent, when that changes anything
         // Released zones of the original, [start, end): the add-in's text is then the
         // original without them, made when asked for (DropAddinText lets it go again).
@@ -167,7 +201,7 @@ private:
         const std::string& Text() const
         {
             if (cutRanges.empty())
-                return mended.empty() ? original : mended;
+                return mended.empty() ? Original() : mended;
             if (!cutText)
                 cutText = CutText();
             return *cutText;
@@ -188,8 +222,7 @@ private:
         std::optional<std::string> base; // what the last run generated here
         // The usual case, a file nobody edited since, keeps one copy of the text.
         bool baseIsOriginal = false;
-        const std::string& Base() const { return baseIsOriginal ? original : *base; }
-        ZoneKeys defaults;               // its zones with the generator's own text (until released)
+        const std::string& Base() const { return baseIsOriginal ? Original() : *base; }
         // Zones left out of the add-in's copy because they held the generated text, when
         // it is not cut from the original: their scope, id, tag and comparable text, each
         // ended by a NUL, and their lines (one buffer keeps thousands of zones small).
@@ -222,20 +255,32 @@ private:
     bool AllKept(const std::vector<bool>& kept, bool inRunOnly) const;
     const File* Find(const std::wstring& path) const;
     void Mend(File& file) const;
-    bool ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
-                     std::vector<ZoneAnomaly>& anomalies);
-    void SaveAnomalies(const File& file, const std::vector<ZoneAnomaly>& anomalies);
+    // What an old file's marker oddities call for once every file is read: a warning
+    // (no chunk) or text saved.
+    struct Oddity {
+        size_t file = 0;
+        int line = 0;
+        std::string chunk;
+        std::wstring text;
+        bool warn = false;
+    };
+    File* ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen, ZoneScanResult& scan);
+    void NoteAnomalies(size_t index, const std::vector<ZoneAnomaly>& anomalies, std::vector<Oddity>& into) const;
+    void FollowBase(File& file, const std::vector<ScannedZone>& zones);
     void ReadNeighbours(const std::unordered_set<std::wstring>& seen);
-    void SaveStrayLines(const NewPath& newPath);
+    // For each file (in m_files order): whether the run writes it and its new text is
+    // the old file's bytes (then it loses no line and no zone changes).
+    std::vector<bool> Unchanged(const NewPath& newPath);
+    void SaveStrayLines(const NewPath& newPath, const std::vector<bool>& unchanged);
     std::vector<int> LinesNotInBase(const File& file, const std::vector<std::pair<size_t, size_t>>& outside,
                                     const std::string* now = nullptr) const;
     void Save(const File& file, std::string chunk, int line, const std::wstring& reason, std::string_view id = {},
               std::string_view tag = {});
     void SaveLines(const File& file, const std::vector<int>& lines, const std::wstring& why);
     std::vector<int> LeaveReadBack(const File& file, std::vector<int> lines, const std::string& now) const;
-    void ReleaseGeneratedZones(File& file);
+    void ReleaseGeneratedZones(File& file, const std::string& defaults, const std::vector<ScannedZone>& zones);
     void ReadSavedZones(std::unordered_set<std::wstring>& seen);
-    void ReportFollowed(const NewPath& newPath) const;
+    void ReportFollowed(const NewPath& newPath, const std::vector<bool>& unchanged) const;
 
     bool m_strict;
     bool m_preview = false;
@@ -244,6 +289,7 @@ private:
     std::map<std::wstring, std::string> m_handed;
     ReadBackLines m_readBack;
     AddinForm m_addinForm;
+    OldBytes m_watch;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
     std::unordered_map<std::wstring, size_t> m_byPath; // the run's files by lower-case path
@@ -253,6 +299,7 @@ private:
     // The keys of the new files after a pass that needs no other, and what those files were.
     std::optional<KeySet> m_present;
     std::vector<std::pair<size_t, uint64_t>> m_prints;
+    std::vector<bool> m_unchanged; // Unchanged's answer, by m_files index
 };
 
 } // namespace VexloCli

@@ -81,9 +81,23 @@ std::vector<bool> ZoneGuard::Kept(const NewPath& newPath) const
         if (!m_files[i].inRun || !m_files[i].zoneCount)
             continue;
         std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
-        kept[i] = text && (*text == m_files[i].Text() || *text == m_files[i].original);
+        kept[i] = text && (m_files[i].Holds(*text) || *text == m_files[i].Text());
+        m_files[i].LetGo();
     }
     return kept;
+}
+
+std::vector<bool> ZoneGuard::Unchanged(const NewPath& newPath)
+{
+    std::vector<bool> unchanged(m_files.size(), false);
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_files[i].inRun)
+            continue;
+        const std::optional<std::string> text = ReadWhole(newPath(m_files[i].path));
+        unchanged[i] = text && m_files[i].Holds(*text);
+    }
+    m_unchanged = unchanged;
+    return unchanged;
 }
 
 bool ZoneGuard::AllKept(const std::vector<bool>& kept, bool inRunOnly) const

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "run/RunFiles.h"
+#include "run/TextForm.h"
 #include "zones/ZoneText.h"
 
 #include "vxplat/CodePage.h"
@@ -67,40 +68,54 @@ std::string ConsistentLineEnds(const std::string& text, size_t* changed)
 void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
 {
     std::unordered_set<std::wstring> seen;
-    std::vector<std::vector<ZoneAnomaly>> anomalies; // of each run file, reported once all are read
-    for (const std::wstring& output : outputPaths)
-        if (std::vector<ZoneAnomaly> found; ReadRunFile(output, seen, found))
-            anomalies.push_back(std::move(found));
+    std::vector<Oddity> oddities; // reported once all files are read
+    // One file at a time: read, checked, its oddities noted and the zones that still hold
+    // the generated text released (both told by the places of the whole text), let go.
+    for (const std::wstring& output : outputPaths) {
+        ZoneScanResult scan;
+        File* file = ReadRunFile(output, seen, scan);
+        if (!file)
+            continue;
+        NoteAnomalies(static_cast<size_t>(file - m_files.data()), scan.anomalies, oddities);
+        FollowBase(*file, scan.zones);
+        scan = ZoneScanResult();
+        file->LetGo();
+    }
     // Only now, when no file is refused, anything is saved or reported.
-    for (size_t f = 0; f < m_files.size(); ++f)
-        SaveAnomalies(m_files[f], anomalies[f]);
-
-    // Zones that still hold the generated text follow the model (the anomalies above
-    // are told by the places of the whole text, so only now).
-    if (m_base)
-        for (File& file : m_files)
-            if (std::optional<BaseFile> base = m_base(file.path, &file.original)) {
-                file.baseIsOriginal = base->isOld || base->text == file.original;
-                file.base = file.baseIsOriginal ? std::string() : std::move(base->text);
-                file.defaults = std::move(base->defaults);
-                ReleaseGeneratedZones(file);
-                ZoneKeys().swap(file.defaults);
-            }
-
+    for (Oddity& odd : oddities) {
+        if (odd.warn)
+            Warn(At(m_files[odd.file].path, odd.line) + odd.text);
+        else
+            Save(m_files[odd.file], std::move(odd.chunk), odd.line, odd.text);
+    }
     ReadNeighbours(seen);
     ReadSavedZones(seen);
 }
 
+// Zones that still hold the generated text follow the model: the base store says which.
+void ZoneGuard::FollowBase(File& file, const std::vector<ScannedZone>& zones)
+{
+    if (!m_base)
+        return;
+    std::optional<BaseFile> base = m_base(file.path, &file.Original(), &file.print);
+    if (!base)
+        return;
+    file.baseIsOriginal = base->isOld || base->text == file.Original();
+    file.base = file.baseIsOriginal ? std::string() : std::move(base->text);
+    ReleaseGeneratedZones(file, base->defaults, zones);
+}
+
 // One old file of the run: refused when the add-in would misread it (ExitUserText);
-// false when the path names a file already read.
-bool ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
-                            std::vector<ZoneAnomaly>& anomalies)
+// null when the path names a file already read. `scan` gets its zones, views into
+// its text (valid until the file is let go).
+ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
+                                        ZoneScanResult& scan)
 {
     File file;
     file.path = Slashed(output);
     file.inRun = true;
     if (!seen.insert(Lower(WideOf(PathOf(file.path).lexically_normal()))).second)
-        return false;
+        return nullptr;
     const std::wstring repair = L"; nothing was written. ";
     if (IsDanglingLink(file.path))
         throw CliError(ExitUserText, file.path + L": the file is a symbolic link to " +
@@ -118,8 +133,15 @@ bool ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::
                                          L"), and its preserved zones would be lost" + repair +
                                          L"Make it readable and run again.");
     file.original = bytes ? std::move(*bytes) : std::string();
-    const size_t mixed = MixedLineEnds(file.original);
-    const std::string& text = file.original;
+    file.print = VexloCli::PrintOf(*file.original);
+    file.reloadable = bytes && !file.original->empty();
+    if (bytes && m_watch)
+        m_watch(output, *file.original);
+    // One pass over the line ends: how they end, and how many are LF alone among CR LF ones.
+    const LineEndTally ends = TallyLineEnds(*file.original);
+    file.lineEnds = ends.Alike();
+    const size_t mixed = ends.pairs ? ends.lf - ends.pairs : 0;
+    const std::string& text = *file.original;
     if (mixed)
         (m_notesToError ? ErrLine : OutLine)(L"vexlo: " + file.path + L" has mixed line ends: " + std::to_wstring(mixed) +
                 L" line(s) end in LF alone; they are read as CR LF, the line end of the new file");
@@ -136,51 +158,54 @@ bool ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::
                                          L": the file holds a NUL byte, and its preserved zones would be misread" +
                                          repair + L"Remove the NUL bytes (from this line on) and run again.");
     Mend(file);
-    ZoneScanResult scan = ScanZoneText(file.Text());
+    // Scanned where it stays: the scan's views into the text serve the caller.
+    m_files.push_back(std::move(file));
+    File& kept = m_files.back();
+    scan = ScanZoneText(kept.Text());
     if (scan.unreadable)
-        throw CliError(ExitUserText, At(file.path, LineOf(file.Text(), scan.unreadableAt)) +
+        throw CliError(ExitUserText, At(kept.path, LineOf(kept.Text(), scan.unreadableAt)) +
                                          L": the preserved-zone begin marker on this line cannot be read (" +
                                          scan.why + L" before the end of the file)" + repair +
                                          L"Complete the marker (\"//## begin SCOPE%ID.TAG preserve=yes\" and a "
                                          L"line \"//## end SCOPE%ID.TAG\" after the zone's text) or remove it, "
                                          L"and run again.");
-    file.zoneCount = scan.zones.size();
-    anomalies = std::move(scan.anomalies);
-    if (file.inRun)
-        m_byPath.try_emplace(Lower(file.path), m_files.size());
-    m_files.push_back(std::move(file));
-    return true;
+    kept.zoneCount = scan.zones.size();
+    m_byPath.try_emplace(Lower(kept.path), m_files.size() - 1);
+    return &kept;
 }
 
-// The oddities of an old file's markers: warned about, or their text kept.
-void ZoneGuard::SaveAnomalies(const File& file, const std::vector<ZoneAnomaly>& anomalies)
+// The oddities of an old file's markers: to be warned about, or their text kept.
+void ZoneGuard::NoteAnomalies(size_t index, const std::vector<ZoneAnomaly>& anomalies,
+                              std::vector<Oddity>& into) const
 {
-    const std::string& text = file.Text();
+    const std::string& text = m_files[index].Text();
     for (const ZoneAnomaly& anomaly : anomalies) {
         int line = LineOf(text, anomaly.at);
         switch (anomaly.kind) {
         case ZoneAnomaly::BeginInsideText:
-            Warn(At(file.path, line) + L": a preserved-zone begin marker inside the text of another zone (is an "
-                                       L"end marker missing above it?); it is kept as part of that zone's text");
+            into.push_back({index, line, {},
+                            L": a preserved-zone begin marker inside the text of another zone (is an end marker "
+                            L"missing above it?); it is kept as part of that zone's text",
+                            true});
             break;
         case ZoneAnomaly::OrphanEnd:
-            Save(file, text.substr(anomaly.from, anomaly.to - anomaly.from), LineOf(text, anomaly.from),
-                 L"an end marker that no begin marker opens on line " + std::to_wstring(line) +
-                     L" (a deleted begin marker, or \"//## end\" in the code)");
+            into.push_back({index, LineOf(text, anomaly.from), text.substr(anomaly.from, anomaly.to - anomaly.from),
+                            L"an end marker that no begin marker opens on line " + std::to_wstring(line) +
+                                L" (a deleted begin marker, or \"//## end\" in the code)"});
             break;
         case ZoneAnomaly::MismatchedEnd:
             if (!ComparableText(std::string_view(text).substr(anomaly.from, anomaly.to - anomaly.from)).empty())
-                Save(file, text.substr(anomaly.from, anomaly.to - anomaly.from), LineOf(text, anomaly.from),
+                into.push_back({index, LineOf(text, anomaly.from), text.substr(anomaly.from, anomaly.to - anomaly.from),
                      L"the end marker on line " + std::to_wstring(line) +
                          L" names another zone than the one begun on line " +
                          std::to_wstring(LineOf(text, anomaly.to)) +
                          L" (a deleted begin marker?), so the text before that begin marker, from line " +
-                         std::to_wstring(LineOf(text, anomaly.from)) + L" on, may be a zone's text");
+                         std::to_wstring(LineOf(text, anomaly.from)) + L" on, may be a zone's text"});
             break;
         case ZoneAnomaly::EndLineText:
-            Save(file, text.substr(anomaly.from, anomaly.to - anomaly.from), line,
-                 L"the zone's end marker on line " + std::to_wstring(line) +
-                     L" stands on a line with other text (\"//## end\" in the code?)");
+            into.push_back({index, line, text.substr(anomaly.from, anomaly.to - anomaly.from),
+                            L"the zone's end marker on line " + std::to_wstring(line) +
+                                L" stands on a line with other text (\"//## end\" in the code?)"});
             break;
         }
     }
@@ -219,46 +244,16 @@ void ZoneGuard::ReadNeighbours(const std::unordered_set<std::wstring>& seen)
     }
 }
 
-bool ZoneGuard::OldIsBase(const std::wstring& path) const
-{
-    const File* file = Find(path);
-    return file && file->base && file->baseIsOriginal;
-}
-
-VxpFileIdentity ZoneGuard::IdentityOf(const std::wstring& path) const
-{
-    const File* file = Find(path);
-    return file ? file->identity : VxpFileIdentity();
-}
-
 void ZoneGuard::Mend(File& file) const
 {
+    const std::string& original = file.Original();
     if (!m_addinForm) {
-        if (MixedLineEnds(file.original))
-            file.mended = ConsistentLineEnds(file.original);
+        if (MixedLineEnds(original))
+            file.mended = ConsistentLineEnds(original);
         return;
     }
-    std::string form = m_addinForm(file.path, file.original);
-    if (form != file.original)
-        file.mended = std::move(form);
-}
-
-const ZoneGuard::File* ZoneGuard::Find(const std::wstring& path) const
-{
-    auto it = m_byPath.find(Lower(Slashed(path)));
-    return it == m_byPath.end() ? nullptr : &m_files[it->second];
-}
-
-const std::string* ZoneGuard::OriginalText(const std::wstring& path) const
-{
-    const File* file = Find(path);
-    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->original : nullptr;
-}
-
-const std::string* ZoneGuard::TextForAddin(const std::wstring& path) const
-{
-    const File* file = Find(path);
-    return file && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES ? &file->Text() : nullptr;
+    if (std::optional<std::string> form = m_addinForm(file.path, original); form && *form != original)
+        file.mended = std::move(*form);
 }
 
 } // namespace VexloCli

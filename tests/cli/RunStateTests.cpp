@@ -15,6 +15,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <regex>
 
 using namespace CliTest;
@@ -29,6 +31,31 @@ std::string Replace(std::string text, const std::string& pattern, const std::str
 std::string RenameTitle(std::string model)
 {
     return Replace(model, "ClassAttribute \"Title\"", "ClassAttribute \"Heading\"");
+}
+
+// The base store as earlier versions wrote it: each text named by 32 hexadecimal digits
+// of two 64-bit hashes (eight bytes at a time; FNV-1a a byte at a time).
+void NameTextsAsBefore(const fs::path& out)
+{
+    const fs::path base = out / ".vexlo" / "base";
+    std::string index = ReadFile(base / "index");
+    for (std::smatch m; std::regex_search(index, m, std::regex("file (p[0-9a-f]{32})\t"));) {
+        const std::string text = ReadFile(base / m[1].str());
+        uint64_t a = text.size(), b = 0xCBF29CE484222325ull;
+        size_t i = 0;
+        for (uint64_t word; i + 8 <= text.size(); i += 8)
+            std::memcpy(&word, text.data() + i, 8), a = (std::rotl(a, 29) ^ word) * 0x9E3779B97F4A7C15ull;
+        for (; i < text.size(); ++i)
+            a = (std::rotl(a, 29) ^ static_cast<unsigned char>(text[i])) * 0x9E3779B97F4A7C15ull;
+        for (unsigned char c : text)
+            b = (b ^ c) * 0x100000001B3ull;
+        char name[40];
+        std::snprintf(name, sizeof name, "%016llx%016llx", static_cast<unsigned long long>(a),
+                      static_cast<unsigned long long>(b));
+        fs::rename(base / m[1].str(), base / name);
+        index.replace(static_cast<size_t>(m.position(1)), m[1].length(), name);
+    }
+    WriteFile(base / "index", index);
 }
 
 // The example generated into `out`, zones as the generator wrote them.
@@ -88,12 +115,15 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         const char* gone;      // and not this
         const char* log;
         bool lf = false; // the checkout has LF line ends (the add-in reads a converted copy)
+        bool storeAsBefore = false; // the base store an earlier version wrote
     };
     const Row rows[] = {
         {"never edited", "", "Result:=FHeading;", "Result:=FTitle;", "held the generated text, never edited"},
         {"edited", "    Inc(FReads);\r\n", "Inc(FReads);", "Result:=FHeading;", ""},
         {"never edited, LF", "", "Result:=FHeading;", "Result:=FTitle;", "held the generated text, never edited", true},
         {"edited, LF", "    Inc(FReads);\r\n", "Inc(FReads);", "Result:=FHeading;", "", true},
+        {"never edited, store of an earlier version", "", "Result:=FHeading;", "Result:=FTitle;",
+         "held the generated text, never edited", false, true},
     };
     const std::string model = ReadFile(m_model);
     for (const Row& row : rows) {
@@ -106,6 +136,8 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
                                      std::string("$1") + row.edit + "$2");
         WriteFile(Catalog(), row.lf ? Replace(edited, "\r\n", "\n") : edited);
         ASSERT_EQ(Generate().code, 0);
+        if (row.storeAsBefore)
+            NameTextsAsBefore(Out());
         WriteFile(m_model, RenameTitle(model));
         Result r = Generate();
         ASSERT_EQ(r.code, 0) << r.err;
