@@ -47,19 +47,24 @@ void Reader::Members(TSNode body, TypeDecl& type) {
   // generator writes for it ("FTitle") shares the id.
   for (const VexloCode::Member& p : type.members) {
     if (p.kind != VexloCode::Member::Kind::Property || p.uniqueId.empty()) continue;
-    for (const ZoneMarker& z : markers_) {
-      if (z.id != p.uniqueId || !z.begin) continue;
-      const size_t set = z.scope.find("::Set");
-      if (set == std::string::npos) break;
-      for (VexloCode::Member& f : type.members)
-        if (f.kind == VexloCode::Member::Kind::Field && f.uniqueId.empty() && f.name.size() > 1 && f.name[0] == 'F' &&
-            f.name.compare(1, std::string::npos, z.scope, set + 5, std::string::npos) == 0) {
-          f.uniqueId = p.uniqueId;
-          f.zoneTag = p.zoneTag;
-        }
-      break;
-    }
+    const ZoneMarker* z = FirstBegin(p.uniqueId);
+    const size_t set = z ? z->scope.find("::Set") : std::string::npos;
+    if (set == std::string::npos) continue;
+    for (VexloCode::Member& f : type.members)
+      if (f.kind == VexloCode::Member::Kind::Field && f.uniqueId.empty() && f.name.size() > 1 && f.name[0] == 'F' &&
+          f.name.compare(1, std::string::npos, z->scope, set + 5, std::string::npos) == 0) {
+        f.uniqueId = p.uniqueId;
+        f.zoneTag = p.zoneTag;
+      }
   }
+}
+
+const ZoneMarker* Reader::FirstBegin(const std::string& id) {
+  if (firstBegin_.empty())  // by id, the first begin marker: a file holds thousands
+    for (const ZoneMarker& z : markers_)
+      if (z.begin) firstBegin_.emplace(z.id, &z);
+  const auto it = firstBegin_.find(id);
+  return it == firstBegin_.end() ? nullptr : it->second;
 }
 
 // False for what is not a member the model can express; the caller names it.

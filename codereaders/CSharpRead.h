@@ -5,6 +5,8 @@
 #include "Declarations.h"
 #include "ZoneMarkers.h"
 
+#include <unordered_map>
+
 namespace VexloCode::CSharp {
 
 class Reader {
@@ -41,6 +43,7 @@ class Reader {
   void Method(TSNode n, VexloCode::Member& m);
   std::vector<Parameter> Parameters(TSNode list);
   void TakeZoneId(VexloCode::Member& m, const TypeDecl& type, TSNode n);
+  const ZoneMarker* FirstBegin(const std::string& id);  // the first begin marker of that id
 
   Tree tree_;
   std::string_view text_;
@@ -48,6 +51,7 @@ class Reader {
   CodeFile& file_;
   const std::vector<ZoneMarker>& markers_;
   const std::vector<char>& continuation_;  // by line: a documentation line given as a comment
+  std::unordered_map<std::string_view, const ZoneMarker*> firstBegin_;
 };
 
 // Lines of the generator's that are not C#, made comments in `masked` (its length kept):

@@ -64,6 +64,7 @@ std::vector<char> MaskDocContinuations(std::string& masked) {
   auto docLine = [&](size_t i) { return Trimmed(std::string_view(masked).substr(lines[i].begin, lines[i].end - lines[i].begin)); };
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string_view line = docLine(i);
+    if (line.empty() || (line.front() != '[' && line.front() != '/')) continue;  // most lines: code
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line.starts_with("['{") && line.ends_with("}']")) {  // an interface's GUID line
       masked.replace(lines[i].end - lines[i].begin - docLine(i).size() + lines[i].begin, 2, "//");
@@ -348,9 +349,11 @@ std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::stri
   return out;
 }
 
-CSharpParse::CSharpParse(std::string path, std::string_view text) : path_(std::move(path)), text_(text) {
+CSharpParse::CSharpParse(std::string path, std::string_view text) : path_(std::move(path)) {
   if (TSParser* parser = NewParser(file_)) {
-    tree_ = ReadInto(file_, path_, text_, Masked(text_), parser, nullptr);
+    Masked masked(text);
+    tree_ = ReadInto(file_, path_, text, masked, parser, nullptr);
+    masked_ = std::move(masked.text);
     ts_parser_delete(parser);
   }
 }
@@ -367,7 +370,7 @@ CodeFile CSharpParse::ReadAgain(std::string_view other) const {
   TSTree* old = nullptr;
   if (tree_) {
     old = ts_tree_copy(static_cast<const TSTree*>(tree_));
-    const TSInputEdit edit = EditBetween(Masked(text_).text, maskedOther.text);
+    const TSInputEdit edit = EditBetween(masked_, maskedOther.text);
     ts_tree_edit(old, &edit);
   }
   TSTree* tree = ReadInto(file, path_, other, maskedOther, parser, old);

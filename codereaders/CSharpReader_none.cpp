@@ -23,7 +23,7 @@ std::pair<CodeFile, CodeFile> ReadCSharpTwice(const std::string& path, std::stri
 }
 
 CSharpParse::CSharpParse(std::string path, std::string_view text)
-    : path_(std::move(path)), text_(text), file_(ReadCSharp(path_, text)) {}
+    : path_(std::move(path)), masked_(text), file_(ReadCSharp(path_, text)) {}
 CSharpParse::~CSharpParse() = default;
 CodeFile CSharpParse::ReadAgain(std::string_view other) const { return ReadCSharp(path_, other); }
 

@@ -4,20 +4,27 @@
 
 #include <tree_sitter/api.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace VexloCode::CSharp {
 
 struct Child {
   TSNode node;
-  std::string field;  // the grammar's field name, "" when none
+  std::string_view field;  // the grammar's field name, "" when none
 };
 
 class Tree {
  public:
   explicit Tree(std::string_view text) : text_(text) {}
+  ~Tree() {
+    if (cursor_) ts_tree_cursor_delete(&*cursor_);
+  }
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
 
   std::string_view Kind(TSNode n) const { return ts_node_type(n); }
   bool Named(TSNode n) const { return ts_node_is_named(n); }
@@ -42,24 +49,37 @@ class Tree {
     }
     return out;
   }
-  TSNode Field(TSNode n, const char* name) const {
-    return ts_node_child_by_field_name(n, name, static_cast<uint32_t>(std::char_traits<char>::length(name)));
-  }
+  TSNode Field(TSNode n, const char* name) const { return ts_node_child_by_field_id(n, FieldId(n, name)); }
   std::vector<Child> Children(TSNode n) const {
     std::vector<Child> out;
-    TSTreeCursor cursor = ts_tree_cursor_new(n);
-    if (ts_tree_cursor_goto_first_child(&cursor)) {
+    out.reserve(ts_node_child_count(n));
+    // One cursor for the whole walk: making one costs more than most nodes' children.
+    if (!cursor_) cursor_.emplace(ts_tree_cursor_new(n));
+    else ts_tree_cursor_reset(&*cursor_, n);
+    if (ts_tree_cursor_goto_first_child(&*cursor_)) {
       do {
-        const char* field = ts_tree_cursor_current_field_name(&cursor);
-        out.push_back({ts_tree_cursor_current_node(&cursor), field ? field : ""});
-      } while (ts_tree_cursor_goto_next_sibling(&cursor));
+        const char* field = ts_tree_cursor_current_field_name(&*cursor_);
+        out.push_back({ts_tree_cursor_current_node(&*cursor_), field ? field : ""});
+      } while (ts_tree_cursor_goto_next_sibling(&*cursor_));
     }
-    ts_tree_cursor_delete(&cursor);
     return out;
   }
 
  private:
+  // The grammar finds a field's id by comparing its name with every field's: the few
+  // names the reader asks for are looked up once.
+  TSFieldId FieldId(TSNode n, const char* name) const {
+    for (const auto& [known, id] : fields_)
+      if (known == name) return id;
+    const TSFieldId id = ts_language_field_id_for_name(ts_tree_language(n.tree), name,
+                                                       static_cast<uint32_t>(std::char_traits<char>::length(name)));
+    fields_.emplace_back(name, id);
+    return id;
+  }
+
   std::string_view text_;
+  mutable std::vector<std::pair<std::string_view, TSFieldId>> fields_;
+  mutable std::optional<TSTreeCursor> cursor_;
 };
 
 }  // namespace VexloCode::CSharp

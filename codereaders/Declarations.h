@@ -142,7 +142,7 @@ class CSharpParse {
   CodeFile ReadAgain(std::string_view other) const;
 
  private:
-  std::string path_, text_;
+  std::string path_, masked_;  // the text as the parser read it
   CodeFile file_;
   void* tree_ = nullptr;  // the parser's tree, when the grammar read the text
 };
