@@ -178,7 +178,7 @@ void Reader::Property(TSNode n, VexloCode::Member& m) {
       bodies = bodies || word == "block" || word == "arrow_expression_clause";
     }
     if (!access.empty())  // "private set": the accessor's own access
-      Skip(accessor.node, "the " + which + " accessor of " + m.name + " is " + access +
+      Skip(accessor.node, std::string("the ") + which + " accessor of " + m.name + " is " + access +
                               ": the C# generator writes a property's accessors without an access of their own, so "
                               "no model setting gives one; the next generation writes the accessor without it and "
                               "saves your line to the file's .vxlost file");

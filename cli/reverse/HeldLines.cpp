@@ -44,8 +44,10 @@ std::string TypeKey(const TypeDecl& t)
     std::string key = t.name + "\n" + t.kind + "\n" + t.visibility + "\n";
     for (const std::string& word : t.modifiers)
         key += word + " ";
-    for (const std::string& base : t.bases)
-        key += "\n" + LastName(base);
+    for (const std::string& base : t.bases) {
+        key += '\n';
+        key += LastName(base);
+    }
     return key;
 }
 
