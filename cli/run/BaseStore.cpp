@@ -399,7 +399,8 @@ bool BaseStore::EndCommit()
     std::error_code code;
     for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
         std::string name = Narrow(WideOf(it->path().filename()));
-        if (name.size() == 32 && !used.count(name))
+        const bool text = name.size() == 32 || (name.size() == 33 && name[0] == 'p'); // this or an earlier version's
+        if (text && !used.count(name))
             DeleteFileW(Wide(it->path()).c_str());
     }
     return true;

@@ -149,6 +149,12 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         EXPECT_FALSE(Contains(zone, row.gone)) << zone;
         EXPECT_TRUE(Contains(r.out, row.log)) << r.out;
         EXPECT_FALSE(fs::exists(Catalog().string() + ".vxlost")) << r.err;
+        // The store keeps only the texts its index names: the renamed unit's old one goes.
+        const fs::path base = Out() / ".vexlo" / "base";
+        const std::string index = ReadFile(base / "index");
+        for (const fs::directory_entry& entry : fs::directory_iterator(base))
+            if (entry.path().filename() != "index")
+                EXPECT_TRUE(Contains(index, "file " + entry.path().filename().string() + "\t")) << entry.path();
         // The unit follows the renamed attribute, so it still compiles (LF rows read the same text).
         if (!*row.edit && !row.lf) {
             EXPECT_EQ(FpcErrors(Catalog().parent_path(), m_dir / "fpc"), "");
