@@ -369,7 +369,18 @@ bool BaseStore::EndCommit()
     if (!m_changed && m_present)
         return true;
     const fs::path folder = m_output / ".vexlo" / "base";
-    std::string index = std::string(kMagic) + "\n";
+    // Sized first: at tens of thousands of classes the index is tens of megabytes, and
+    // growing it by doubling would hold two copies at the commit, the run's peak.
+    size_t size = sizeof kMagic + 5;
+    for (const auto& [key, e] : m_files) {
+        size += 8 + e.blob.size() + 20 + e.path.size();
+        ForEachKey(e.defaults, [&](std::string_view id, std::string_view tag) { size += 10 + id.size() + tag.size(); });
+    }
+    for (const SavedZone& z : m_saved)
+        size += 9 + z.id.size() + z.tag.size() + z.recovery.size();
+    std::string index;
+    index.reserve(size);
+    index.append(kMagic).append(1, '\n');
     std::set<std::string> used;
     for (auto& [key, e] : m_files) {
         index += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
