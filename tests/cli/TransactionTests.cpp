@@ -35,6 +35,15 @@ protected:
             count += entry.path().filename().string().rfind("vexlo-shadow-", 0) == 0;
         return count;
     }
+    // The output folder as it was, and nothing else in it.
+    void PutBack(const std::map<fs::path, std::string>& files) const
+    {
+        fs::remove_all(Out());
+        for (const auto& [path, text] : files) {
+            fs::create_directories(path.parent_path());
+            WriteFile(path, text);
+        }
+    }
 };
 
 // Runs cut off at every change they make, then a normal run: every user line is in a
@@ -47,13 +56,7 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
     // A class moved: the run carries zones between files and replaces several.
     WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
     const std::map<fs::path, std::string> start = Outputs(Out());
-    auto restore = [&] {
-        fs::remove_all(Out());
-        for (const auto& [path, text] : start) {
-            fs::create_directories(path.parent_path());
-            WriteFile(path, text);
-        }
-    };
+    auto restore = [&] { PutBack(start); };
     restore();
     Result probe = Generate("VEXLO_FAULT=count");
     std::smatch m;
@@ -140,13 +143,7 @@ TEST_F(TransactionTest, ANewTextChangedInTheScratchFolderIsNeverCommitted)
 {
     WriteFile(m_model, MoveEngineToMembers(ReadFile(m_model)));
     const std::map<fs::path, std::string> start = Outputs(Out());
-    auto restore = [&] {
-        fs::remove_all(Out());
-        for (const auto& [path, text] : start) {
-            fs::create_directories(path.parent_path());
-            WriteFile(path, text);
-        }
-    };
+    auto restore = [&] { PutBack(start); };
     restore();
     // One component: its folder is the scratch folder's first ("b0").
     const std::vector<std::string> members = {"--component", "Members"};
