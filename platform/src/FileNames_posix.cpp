@@ -33,11 +33,13 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    vxp::FolderChange change(path);
     if (mkdir(path.c_str(), 0777) != 0) {
         int e = errno;
         SetLastError(e == EEXIST ? ERROR_ALREADY_EXISTS : e == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(e));
         return FALSE;
     }
+    change.Done({{path, true}});
     return TRUE;
 }
 
@@ -47,12 +49,14 @@ BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName)
     std::string path;
     bool missingParents = false;
     if (!Resolve(pathName, path, missingParents)) return FALSE;
+    vxp::FolderChange change(path);
     if (rmdir(path.c_str()) != 0) {
         int e = errno;
         SetLastError(e == ENOTDIR ? ERROR_DIRECTORY : e == ENOENT && missingParents ? ERROR_PATH_NOT_FOUND
                                                                                     : ErrorFromErrno(e));
         return FALSE;
     }
+    change.Done({{path, false}});
     return TRUE;
 }
 
@@ -81,10 +85,12 @@ BOOL WINAPI DeleteFileW(LPCWSTR fileName)
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    vxp::FolderChange change(path);
     if (unlink(path.c_str()) != 0) {
         FailWithErrno(missingParents);
         return FALSE;
     }
+    change.Done({{path, false}});
     return TRUE;
 }
 
@@ -124,9 +130,21 @@ BOOL WINAPI MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags)
         to = (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) +
              (askedSlash == std::string::npos ? asked : asked.substr(askedSlash + 1));
     }
+    const bool replaces = lstat(to.c_str(), &target) == 0;
+    vxp::FolderChange fromChange(from), toChange(to);
     if (rename(from.c_str(), to.c_str()) != 0) {
         SetLastError(ErrorFromErrno(errno));
         return FALSE;
+    }
+    if (from == to) {
+        fromChange.Done({{from, false}, {to, true}}); // the letter case, perhaps
+    } else if (vxp::SameFolder(from, to)) {
+        std::vector<std::pair<std::string, bool>> names{{from, false}};
+        if (!replaces) names.push_back({to, true});
+        fromChange.Done(names);
+    } else {
+        fromChange.Done({{from, false}});
+        toChange.Done(replaces ? std::vector<std::pair<std::string, bool>>() : std::vector<std::pair<std::string, bool>>{{to, true}});
     }
     return TRUE;
 }
@@ -178,7 +196,13 @@ BOOL WINAPI ReplaceFileW(LPCWSTR replacedName, LPCWSTR replacementName, LPCWSTR 
     if ((own.st_uid != st.st_uid || own.st_gid != st.st_gid) && chown(replacement.c_str(), st.st_uid, st.st_gid) != 0) {
         // Not ours to give away: the file keeps the writer's owner, as a copy would.
     }
-    if (rename(replacement.c_str(), target.c_str()) == 0) return TRUE;
+    vxp::FolderChange replacementChange(replacement), targetChange(target);
+    if (rename(replacement.c_str(), target.c_str()) == 0) {
+        // The replacement's name goes; the target's stays.
+        replacementChange.Done({{replacement, false}});
+        if (!vxp::SameFolder(replacement, target)) targetChange.Done({});
+        return TRUE;
+    }
     if (errno != EXDEV) {
         SetLastError(ErrorFromErrno(errno));
         return FALSE;
@@ -209,7 +233,8 @@ BOOL WINAPI ReplaceFileW(LPCWSTR replacedName, LPCWSTR replacementName, LPCWSTR 
         SetLastError(ErrorFromErrno(error));
         return FALSE;
     }
-    unlink(replacement.c_str());
+    vxp::FolderChange change(replacement);
+    if (unlink(replacement.c_str()) == 0) change.Done({{replacement, false}});
     return TRUE;
 }
 

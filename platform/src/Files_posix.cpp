@@ -21,6 +21,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <set>
@@ -99,11 +100,16 @@ HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD access, DWORD /*shareMode: not
     default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
     }
     mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    struct stat entry;
+    const bool creates = (flags & O_CREAT) && lstat(path.c_str(), &entry) != 0;
+    std::optional<vxp::FolderChange> change;
+    if (creates) change.emplace(path);
     int fd = open(path.c_str(), flags, mode);
     if (fd < 0) {
         FailWithErrno(missingParents);
         return INVALID_HANDLE_VALUE;
     }
+    if (change) change->Done({{path, true}});
     auto* file = new FileObject{fd, InScratch(path)};
     {
         std::lock_guard<std::mutex> lock(g_handleMutex);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <cwctype>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -231,6 +232,50 @@ TEST_F(PathCase, ChangesMadeByOthersAreSeen)
             CloseHandle(h);
             EXPECT_EQ(Entries(folder), step.after) << step.what << (settle ? ", settled" : ", quick");
         }
+    }
+}
+
+TEST_F(PathCase, OwnChangesKeepTheFolderListingTrue)
+{
+    // Changes made through the layer, each followed by look-ups in other letter cases:
+    // the folder's listing follows them rather than being read again, and must stay true.
+    const std::wstring dir = wroot + L"\\own";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    std::system(("touch '" + root + "/own/Twin.txt' '" + root + "/own/twin.txt'").c_str());
+    auto create = [&](const wchar_t* name) {
+        HANDLE h = CreateFileW((dir + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return h != INVALID_HANDLE_VALUE;
+    };
+    struct Step {
+        const char* what;
+        std::function<bool()> change;
+        std::vector<std::pair<const wchar_t*, bool>> lookups; // name, whether it exists in some case
+        std::set<std::string> after;
+    };
+    const Step steps[] = {
+        {"created", [&] { return create(L"Unit.pas"); }, {{L"UNIT.PAS", true}, {L"unit2.pas", false}},
+         {"Twin.txt", "twin.txt", "Unit.pas"}},
+        {"renamed", [&] { return MoveFileExW((dir + L"\\unit.PAS").c_str(), (dir + L"\\Main.pas").c_str(), 0) != 0; },
+         {{L"unit.pas", false}, {L"MAIN.PAS", true}}, {"Main.pas", "Twin.txt", "twin.txt"}},
+        {"folder made", [&] { return CreateDirectoryW((dir + L"\\Sub").c_str(), nullptr) != 0; },
+         {{L"SUB", true}}, {"Main.pas", "Sub", "Twin.txt", "twin.txt"}},
+        {"the first of two names removed", [&] { return DeleteFileW((dir + L"\\Twin.txt").c_str()) != 0; },
+         {{L"TWIN.TXT", true}}, {"Main.pas", "Sub", "twin.txt"}},
+        {"the last one removed", [&] { return DeleteFileW((dir + L"\\TWIN.txt").c_str()) != 0; },
+         {{L"Twin.txt", false}}, {"Main.pas", "Sub"}},
+        {"created again in another case", [&] { return create(L"TWIN.TXT"); }, {{L"twin.txt", true}},
+         {"Main.pas", "Sub", "TWIN.TXT"}},
+        {"folder removed", [&] { return RemoveDirectoryW((dir + L"\\sub").c_str()) != 0; }, {{L"Sub", false}},
+         {"Main.pas", "TWIN.TXT"}},
+    };
+    for (const Step& step : steps) {
+        ASSERT_TRUE(step.change()) << step.what;
+        for (const auto& [name, exists] : step.lookups)
+            EXPECT_EQ(GetFileAttributesW((dir + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES, exists)
+                << step.what;
+        EXPECT_EQ(Entries(root + "/own"), step.after) << step.what;
     }
 }
 
