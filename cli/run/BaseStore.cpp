@@ -211,6 +211,12 @@ std::optional<std::string> BaseStore::Generated(const fs::path& file) const
     return text;
 }
 
+bool BaseStore::Knows(const fs::path& file) const
+{
+    std::optional<std::string> relative = RelativeOf(file);
+    return relative && m_files.count(Key(*relative));
+}
+
 std::vector<std::string> BaseStore::Files() const
 {
     std::vector<std::string> files;
@@ -319,7 +325,7 @@ bool BaseStore::BeginCommit()
             continue;
         staged.emplace_back();
         std::optional<std::string> text = PendingText(e);
-        if (!text || !StageFile(path, *text, staged.back())) {
+        if (!text || !StageFile(path, *text, staged.back(), false)) {
             DWORD error = GetLastError();
             for (StagedFile& s : staged)
                 DiscardStaged(s);
@@ -328,15 +334,14 @@ bool BaseStore::BeginCommit()
         }
         places.emplace_back(path, nullptr);
     }
-    std::vector<StagedFile*> batch;
+    // Not flushed: a text is read only after its name and size are checked against its
+    // print, so one a crash of the machine left short is no base for its file (the run
+    // says so and does what it does without one). Flushing them took as long as flushing
+    // the run's own files.
     bool ok = true;
     for (size_t i = 0; i < staged.size(); ++i) {
         places[i].second = &staged[i];
-        batch.push_back(&staged[i]);
-        if (batch.size() == 64 || i + 1 == staged.size()) {
-            ok = ok && FlushStaged(batch) == nullptr;
-            batch.clear();
-        }
+        ok = ok && CloseStaged(staged[i]);
     }
     DWORD error = GetLastError();
     for (size_t i = 0; ok && i < places.size(); ++i)

@@ -45,6 +45,9 @@ public:
     // output folder); nothing when the store has no such file or its text is damaged.
     std::optional<std::string> Generated(const std::filesystem::path& file) const;
 
+    // Whether the store names a text for that file (Generated may still find it damaged).
+    bool Knows(const std::filesystem::path& file) const;
+
     // The zones (unique id, tag) of that file whose text the generator wrote itself,
     // "ID<TAB>TAG<LF>" each, in order.
     using ZoneKeys = std::set<std::pair<std::string, std::string>>;

@@ -73,7 +73,7 @@ bool WriteHandle(HANDLE file, const std::string& text, bool flush)
 
 } // namespace
 
-bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged)
+bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged, bool writeBack)
 {
     staged = StagedFile();
     // A read-only file is not replaced behind its owner's back, as on Windows.
@@ -98,7 +98,8 @@ bool StageFile(const std::wstring& path, const std::string& text, StagedFile& st
         SetLastError(error);
         return false;
     }
-    VxpStartWriteBack(file);
+    if (writeBack)
+        VxpStartWriteBack(file);
     return true;
 }
 
@@ -127,6 +128,13 @@ void DiscardStaged(StagedFile& staged)
     if (!staged.temporary.empty())
         DeleteFileW(staged.temporary.c_str());
     staged = StagedFile();
+}
+
+bool CloseStaged(StagedFile& staged)
+{
+    const bool ok = !staged.handle || CloseHandle(staged.handle);
+    staged.handle = nullptr;
+    return ok;
 }
 
 bool PlaceStaged(const std::wstring& path, StagedFile& staged)

@@ -36,9 +36,12 @@ struct StagedFile {
     std::wstring temporary; // empty: none (not staged, or in place already)
     HANDLE handle = nullptr; // open from StageFile until FlushStaged or DiscardStaged
 };
-bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged);
+// `writeBack` false: no early write-back, for a text that is not flushed (CloseStaged), so
+// that the flushes that follow do not wait for it.
+bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged, bool writeBack = true);
 StagedFile* FlushStaged(const std::vector<StagedFile*>& batch);
 void DiscardStaged(StagedFile& staged); // closes and deletes what is left of it
+bool CloseStaged(StagedFile& staged);   // closes it unflushed, for texts checked when read
 bool PlaceStaged(const std::wstring& path, StagedFile& staged);
 
 // Appends and flushes (creating the file).

@@ -10,7 +10,7 @@
 
 namespace VexloCli {
 
-RunBases::RunBases(const RunPlan& plan, Notes notes) : m_plan(plan)
+RunBases::RunBases(const RunPlan& plan, Notes notes) : m_plan(plan), m_notes(notes)
 {
     for (const std::wstring& top : plan.tops) {
         m_stores.push_back(VexloRun::BaseStore::Open(PathOf(Slashed(top))));
@@ -68,8 +68,15 @@ std::optional<BaseFile> RunBases::Generated(const std::wstring& path, const std:
     if (old && m_stores[top].Holds(PathOf(Slashed(path)), *old, oldPrint))
         return BaseFile{std::string(), m_stores[top].Defaults(PathOf(Slashed(path))), true};
     std::optional<std::string> text = m_stores[top].Generated(PathOf(Slashed(path)));
-    if (!text)
+    if (!text) {
+        // Its text is checked against its name when read; the machine's crash after a run
+        // can leave it short, since the store's texts are not flushed.
+        if (m_notes != Notes::Quiet && m_stores[top].Knows(PathOf(Slashed(path))))
+            OutLine(L"vexlo: " + Slashed(path) + L": the base store's text of this file is missing or damaged; "
+                    L"lines outside the preserved zones are told from generated ones by their words, and zones "
+                    L"are carried as they are");
         return std::nullopt;
+    }
     return BaseFile{std::move(*text), m_stores[top].Defaults(PathOf(Slashed(path)))};
 }
 

@@ -53,6 +53,7 @@ private:
     VexloRun::BaseStore* StoreOf(const std::wstring& path);
     static void ForgetLostRecoveries(const std::wstring& top, VexloRun::BaseStore& store, Notes notes);
     const RunPlan& m_plan;
+    Notes m_notes;
     std::vector<VexloRun::BaseStore> m_stores; // same order as plan.tops
     std::vector<std::wstring> m_stale;
     std::vector<std::wstring> m_pruned;

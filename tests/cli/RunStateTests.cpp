@@ -116,6 +116,7 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         const char* log;
         bool lf = false; // the checkout has LF line ends (the add-in reads a converted copy)
         bool storeAsBefore = false; // the base store an earlier version wrote
+        bool damaged = false; // the store's text of the edited unit cut short, as a crash of the machine may leave it
     };
     const Row rows[] = {
         {"never edited", "", "Result:=FHeading;", "Result:=FTitle;", "held the generated text, never edited"},
@@ -124,6 +125,8 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         {"edited, LF", "    Inc(FReads);\r\n", "Inc(FReads);", "Result:=FHeading;", "", true},
         {"never edited, store of an earlier version", "", "Result:=FHeading;", "Result:=FTitle;",
          "held the generated text, never edited", false, true},
+        {"edited, its base text damaged", "    Inc(FReads);\r\n", "Inc(FReads, 2);", "Result:=FHeading;",
+         "the base store's text of this file is missing or damaged", false, false, true},
     };
     const std::string model = ReadFile(m_model);
     for (const Row& row : rows) {
@@ -138,6 +141,14 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         ASSERT_EQ(Generate().code, 0);
         if (row.storeAsBefore)
             NameTextsAsBefore(Out());
+        if (row.damaged) {
+            std::smatch m;
+            const std::string index = ReadFile(Out() / ".vexlo" / "base" / "index");
+            ASSERT_TRUE(std::regex_search(index, m, std::regex("file (\\w+)\t\\d+\t[^\n]*Catalog\\.pas")));
+            fs::resize_file(Out() / ".vexlo" / "base" / m[1].str(), 100);
+            // Edited again, so the unit is no longer the text the store names.
+            WriteFile(Catalog(), Replace(ReadFile(Catalog()), "Inc\\(FReads\\);", "Inc(FReads, 2);"));
+        }
         WriteFile(m_model, RenameTitle(model));
         Result r = Generate();
         ASSERT_EQ(r.code, 0) << r.err;
@@ -156,7 +167,7 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
             if (entry.path().filename() != "index")
                 EXPECT_TRUE(Contains(index, "file " + entry.path().filename().string() + "\t")) << entry.path();
         // The unit follows the renamed attribute, so it still compiles (LF rows read the same text).
-        if (!*row.edit && !row.lf) {
+        if (!*row.edit && !row.lf && !row.damaged) {
             EXPECT_EQ(FpcErrors(Catalog().parent_path(), m_dir / "fpc"), "");
         }
     }
