@@ -28,6 +28,8 @@
 
 namespace VexloCli {
 
+struct OldFileRead;
+
 
 // Bare LF line ends made CR LF in a text that has CR LF ones (the add-in reads such a
 // text by its CR LF line ends alone); *changed counts them. Other texts come back as they are.
@@ -264,7 +266,8 @@ private:
         std::wstring text;
         bool warn = false;
     };
-    File* ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen, ZoneScanResult& scan);
+    File* ReadRunFile(const std::wstring& output, OldFileRead read, std::unordered_set<std::wstring>& seen,
+                      ZoneScanResult& scan);
     void NoteAnomalies(size_t index, const std::vector<ZoneAnomaly>& anomalies, std::vector<Oddity>& into) const;
     void FollowBase(File& file, const std::vector<ScannedZone>& zones);
     void ReadNeighbours(const std::unordered_set<std::wstring>& seen);

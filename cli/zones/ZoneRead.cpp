@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "run/RunFiles.h"
 #include "run/TextForm.h"
+#include "zones/OldFileReads.h"
 #include "zones/ZoneText.h"
 
 #include "vxplat/CodePage.h"
@@ -71,9 +72,10 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
     std::vector<Oddity> oddities; // reported once all files are read
     // One file at a time: read, checked, its oddities noted and the zones that still hold
     // the generated text released (both told by the places of the whole text), let go.
+    OldFileReads reads(outputPaths);
     for (const std::wstring& output : outputPaths) {
         ZoneScanResult scan;
-        File* file = ReadRunFile(output, seen, scan);
+        File* file = ReadRunFile(output, reads.Next(), seen, scan);
         if (!file)
             continue;
         NoteAnomalies(static_cast<size_t>(file - m_files.data()), scan.anomalies, oddities);
@@ -108,8 +110,8 @@ void ZoneGuard::FollowBase(File& file, const std::vector<ScannedZone>& zones)
 // One old file of the run: refused when the add-in would misread it (ExitUserText);
 // null when the path names a file already read. `scan` gets its zones, views into
 // its text (valid until the file is let go).
-ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, std::unordered_set<std::wstring>& seen,
-                                        ZoneScanResult& scan)
+ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, OldFileRead read,
+                                        std::unordered_set<std::wstring>& seen, ZoneScanResult& scan)
 {
     File file;
     file.path = Slashed(output);
@@ -122,23 +124,23 @@ ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, std::unorder
                                          WideOf(fs::read_symlink(PathOf(file.path))) +
                                          L", which does not exist" + repair +
                                          L"Create the link's target, or remove the link, and run again.");
-    // Taken before the bytes: a change in between shows as a changed file at the commit.
-    if (!VxpIdentifyFile(file.path.c_str(), &file.identity))
+    // The identity was taken before the bytes: a change in between shows as a changed file at the commit.
+    file.identity = read.identity;
+    if (!read.identified)
         file.identity.exists = true; // unknown: compared by its bytes only, and so never equal
-    std::optional<std::string> bytes = ReadWhole(file.path);
-    DWORD attributes = GetFileAttributesW(file.path.c_str());
+    const bool readable = read.bytes.has_value();
     // A folder in the way holds no zone: the commit explains why the file cannot be written.
-    if (!bytes && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw CliError(ExitUserText, file.path + L": the old file cannot be read (" + LastErrorText() +
+    if (!readable && read.attributes != INVALID_FILE_ATTRIBUTES && !(read.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw CliError(ExitUserText, file.path + L": the old file cannot be read (" + ErrorText(read.error) +
                                          L"), and its preserved zones would be lost" + repair +
                                          L"Make it readable and run again.");
-    file.original = bytes ? std::move(*bytes) : std::string();
-    file.print = VexloCli::PrintOf(*file.original);
-    file.reloadable = bytes && !file.original->empty();
-    if (bytes && m_watch)
+    file.original = readable ? std::move(*read.bytes) : std::string();
+    file.print = readable ? read.print : VexloCli::PrintOf(std::string());
+    file.reloadable = readable && !file.original->empty();
+    if (readable && m_watch)
         m_watch(output, *file.original);
     // One pass over the line ends: how they end, and how many are LF alone among CR LF ones.
-    const LineEndTally ends = TallyLineEnds(*file.original);
+    const LineEndTally ends = read.ends;
     file.lineEnds = ends.Alike();
     const size_t mixed = ends.pairs ? ends.lf - ends.pairs : 0;
     const std::string& text = *file.original;
@@ -153,7 +155,7 @@ ZoneGuard::File* ZoneGuard::ReadRunFile(const std::wstring& output, std::unorder
                                 : L"") +
                            L", and its preserved zones would be misread" + repair +
                            L"Save it as UTF-8 or as 8-bit text in the ANSI code page and run again.");
-    if (size_t nul = text.find('\0'); nul != std::string::npos)
+    if (size_t nul = read.nul; nul != std::string::npos)
         throw CliError(ExitUserText, At(file.path, LineOf(text, nul)) +
                                          L": the file holds a NUL byte, and its preserved zones would be misread" +
                                          repair + L"Remove the NUL bytes (from this line on) and run again.");
