@@ -248,6 +248,7 @@ void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstri
     steps.afterPlaced = [&] { bases.End(); };
     steps.rolledBack = [&] { bases.RolledBack(); };
     CommitRun(plan, outcome.changes, modelFile, steps);
+    bases.Finish();
     for (const std::wstring& file : outcome.unchanged)
         OutLine(L"unchanged: " + file);
 }

@@ -104,6 +104,11 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
                          path.string().find("/.vexlo/") != std::string::npos;
             EXPECT_TRUE(whole) << path << " is neither the old nor the new file\n" << faulted.err;
         }
+        // A rolled-back run leaves the base store as it found it (none), even when a
+        // fault falls after its new index is written.
+        if (Contains(faulted.err, "Every file of the run is as it was before")) {
+            EXPECT_FALSE(fs::exists(Out() / ".vexlo" / "base" / "index")) << faulted.err;
+        }
         Result again = Generate();
         EXPECT_EQ(again.code, 0) << again.err;
         journalRecovered = journalRecovered || Contains(again.out, "found the journal of an interrupted run");
@@ -266,9 +271,15 @@ TEST_F(TransactionTest, ARecoveryFileThatCannotBeWrittenChangesNothing)
     WriteFile(m_model, model.erase(start, at + 1 - start));
     fs::create_directories(Out() / "Delphi" / "Search" / "SearchEngine.pas.vxlost");
     const std::map<fs::path, std::string> before = Outputs(Out());
+    const fs::path index = Out() / ".vexlo" / "base" / "index";
+    const std::string indexBefore = ReadFile(index);
+    ASSERT_FALSE(indexBefore.empty());
     auto stamp = fs::last_write_time(Out() / "Delphi" / "Search" / "SearchEngine.pas");
     Result r = Generate();
     EXPECT_EQ(r.code, 5) << r.err;
+    // The old index is back, and no copy of it is left aside.
+    EXPECT_EQ(ReadFile(index), indexBefore);
+    EXPECT_FALSE(fs::exists(index.string() + ".old"));
     EXPECT_TRUE(Contains(r.err, "SearchEngine.pas.vxlost: the recovery file cannot be written")) << r.err;
     EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
     EXPECT_EQ(Outputs(Out()), before);
