@@ -294,7 +294,7 @@ std::string BaseStore::Defaults(const fs::path& file) const
 
 std::string BaseStore::Keys(const Entry& e) const { return e.length ? IndexedKeys(e) : e.defaults; }
 
-void BaseStore::OpenFile::Close()
+void BaseStore::FileHandle::Close()
 {
     if (m_handle)
         CloseHandle(m_handle);

@@ -108,16 +108,16 @@ private:
         const VexloCli::HeldText* held = nullptr; // or one waiting on disk, held by the caller
     };
     // An open file, closed when it goes.
-    class OpenFile {
+    class FileHandle {
     public:
-        OpenFile() = default;
-        OpenFile(OpenFile&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-        OpenFile& operator=(OpenFile&& other) noexcept
+        FileHandle() = default;
+        FileHandle(FileHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+        FileHandle& operator=(FileHandle&& other) noexcept
         {
             std::swap(m_handle, other.m_handle);
             return *this;
         }
-        ~OpenFile() { Close(); }
+        ~FileHandle() { Close(); }
         HANDLE Get() const { return m_handle; }
         void Reset(HANDLE handle)
         {
@@ -136,7 +136,7 @@ private:
     // The index the entries' keys are in (moved aside by BeginCommit), as it was when read.
     std::wstring m_indexPath;
     VxpFileIdentity m_indexIdentity;
-    mutable OpenFile m_index;
+    mutable FileHandle m_index;
     bool m_movedAside = false; // BeginCommit moved an index aside
     bool m_wroteIndex = false; // EndCommit wrote one
     static constexpr char kIndexMagic[] = "vexlo base 1"; // the index's first line

@@ -126,6 +126,47 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::Values("kill", "term", "full"));
 
+// Two output folders, each with its base store. When the later one's new index cannot be
+// written, the run rolls back, and both stores are as they were: the earlier one's new
+// index, written already, gives way to its old one again.
+TEST_F(TransactionTest, ARolledBackCommitPutsBackEveryFoldersIndex)
+{
+    // The Delphi components go to a folder of their own, outside the output folder.
+    const fs::path second = m_dir / "second";
+    fs::create_directories(second);
+    std::string model = Replace(ReadFile(m_model), "(name\\s+\"Directory\"\\s+value\\s+)\"AUTO GENERATE\"(\\)\\)\\s+quid\\s+\"62B0A1C30011\")",
+                                "$1\"" + second.generic_string() + "\"$2");
+    ASSERT_TRUE(Contains(model, second.generic_string()));
+    WriteFile(m_model, model);
+    ASSERT_EQ(Generate().code, 0);
+    // Every file of both folders changes.
+    WriteFile(m_model, Replace(model, "Lending", "Loaning"));
+    const fs::path saved = m_dir / "saved";
+    fs::create_directories(saved);
+    for (const fs::path& folder : {Out(), second})
+        fs::copy(folder, saved / folder.filename(), fs::copy_options::recursive);
+    auto indexes = [&] { return ReadFile(Out() / ".vexlo/base/index") + ReadFile(second / ".vexlo/base/index"); };
+    const std::string before = indexes();
+    ASSERT_TRUE(Contains(before, "Lending")) << before;
+    Result probe = Generate("VEXLO_FAULT=count");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    bool rolledBack = false;
+    for (int n = std::stoi(m[1]); n > 0 && !rolledBack; --n) {
+        for (const fs::path& folder : {Out(), second}) {
+            fs::remove_all(folder);
+            fs::copy(saved / folder.filename(), folder, fs::copy_options::recursive);
+        }
+        Result r = Generate("VEXLO_FAULT=" + std::to_string(n) + ":once");
+        rolledBack = Contains(r.err, "base/index: the base store cannot be written");
+        if (rolledBack) {
+            EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
+            EXPECT_EQ(indexes(), before) << r.err;
+        }
+    }
+    EXPECT_TRUE(rolledBack) << "no fault fell on writing an index";
+}
+
 // A file the generator writes that no component of the run is planned to write fails
 // the run, naming it, and nothing is written.
 TEST_F(TransactionTest, AFileOutsideThePlanFailsTheRun)
