@@ -8,8 +8,9 @@
 // the output folder, "/" separated), after each file the zones whose text the generator
 // wrote itself, never the user ("default ID<TAB>TAG"), and the zones saved to recovery
 // files ("saved ID<TAB>TAG<TAB>RECOVERY"); "base/BLOB" holds a generated text, named by
-// its hashes (a text is written once, never changed in place). Without the index the
-// store is absent, and a run does what it did before it existed.
+// its hashes (a text is written once, never changed in place); "base/index.old" is the
+// index a commit under way moved aside. Without the index the store is absent, and a run
+// does what it did before it existed.
 #pragma once
 
 #include "HeldText.h"
