@@ -21,11 +21,13 @@ const wchar_t* const kPropertyFiles[] = {L"Delphi.pty", L"CSharp.pty"};
 // A run ends soon after its model's last use: the system takes the whole process back
 // at once, far faster than freeing the elements one by one. The models stay reachable
 // from here, so leak checkers do not count them.
-void KeepUntilExit(const std::shared_ptr<Model>& model)
+std::vector<std::shared_ptr<Model>>& Kept()
 {
     static auto* const kept = new std::vector<std::shared_ptr<Model>>();
-    kept->push_back(model);
+    return *kept;
 }
+
+void KeepUntilExit(const std::shared_ptr<Model>& model) { Kept().push_back(model); }
 
 bool FileExists(const std::wstring& path)
 {
@@ -192,6 +194,12 @@ std::shared_ptr<Model> LoadModel(const Options& options, const std::wstring& pro
     } catch (const std::exception& error) {
         throw CliError(ExitModelLoad, options.path + L": " + ArgumentText(error.what()));
     }
+}
+
+void LetGoOfModel(std::shared_ptr<Model>& model)
+{
+    std::erase(Kept(), model);
+    model.reset();
 }
 
 void AssignLanguage(Model& model, const std::wstring& language)

@@ -25,6 +25,11 @@ using PrepareLoad = std::function<void(RoseHost::LoadOptions&)>;
 std::shared_ptr<RoseHost::Model> LoadModel(const Options& options, const std::wstring& propertiesFolder,
                                            const PrepareLoad& prepare = {});
 
+// A model loaded by LoadModel stays until the process ends (the system takes it back far
+// faster than freeing it would). A run that no longer needs it lets it go here instead,
+// so that what the run builds next reuses its memory; nothing may use it afterwards.
+void LetGoOfModel(std::shared_ptr<RoseHost::Model>& model);
+
 // Every component gets the language; classes without a component get one component per
 // logical package, named after it, in the root component package.
 void AssignLanguage(RoseHost::Model& model, const std::wstring& language);

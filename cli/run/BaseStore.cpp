@@ -25,8 +25,6 @@ using namespace VexloCli;
 
 namespace {
 
-const char kMagic[] = "vexlo base 1";
-
 std::wstring Wide(const fs::path& path) { return WideOf(path); }
 
 // A text's name in the store: its two 64-bit hashes taken in one pass (PrintOf), "p"
@@ -112,6 +110,42 @@ BaseStore::ZoneKeys UnpackKeys(const std::string& packed)
     return keys;
 }
 
+// Each line of a file (without its "\n") with where it starts and where the next one
+// does, read a block at a time: a base store's index is tens of megabytes at tens of
+// thousands of classes. False when the file cannot be read (the system's error set).
+template <typename Each> bool ForEachLine(const std::wstring& path, Each each)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    constexpr DWORD kBlock = 1u << 20;
+    std::string block;
+    uint64_t offset = 0; // of block[0]
+    bool ok = true;
+    for (DWORD read = kBlock; read != 0;) {
+        const size_t kept = block.size();
+        block.resize(kept + kBlock);
+        if (!(ok = ReadFile(file, block.data() + kept, kBlock, &read, nullptr)))
+            break;
+        block.resize(kept + read);
+        const std::string_view text = block;
+        size_t at = 0;
+        for (size_t end; (end = text.find('\n', at)) != std::string_view::npos; at = end + 1)
+            each(text.substr(at, end - at), offset + at, offset + end + 1);
+        if (read == 0 && at < text.size()) { // the last line has no line end
+            each(text.substr(at), offset + at, offset + text.size());
+            at = text.size();
+        }
+        block.erase(0, at);
+        offset += at;
+    }
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return ok;
+}
+
 } // namespace
 
 BaseStore BaseStore::Open(const fs::path& outputFolder)
@@ -124,35 +158,53 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
             store.m_whyAbsent = Narrow(Slashed(Wide(own))) + " is a symbolic link, which vexlo does not follow";
             return store;
         }
-    std::optional<std::string> index = ReadWhole(Wide(folder / "index"));
-    if (!index) {
-        store.m_whyAbsent = "there is no " + Narrow(Slashed(Wide(folder / "index")));
-        return store;
+    // Taken before the bytes: the keys are read again later from the very same index.
+    store.m_indexPath = Wide(folder / "index");
+    const bool identified = VxpIdentifyFile(store.m_indexPath.c_str(), &store.m_indexIdentity) &&
+                            store.m_indexIdentity.exists;
+    std::optional<bool> valid = store.ReadIndex(identified);
+    if (!valid)
+        store.m_whyAbsent = "there is no " + Narrow(Slashed(store.m_indexPath));
+    else if (!*valid)
+        store.m_whyAbsent = Narrow(Slashed(store.m_indexPath)) + " is not a base-store index";
+    else
+        store.m_present = true;
+    if (!store.m_present) {
+        store.m_files.clear();
+        store.m_saved.clear();
     }
-    const std::string_view text = *index;
-    size_t at = std::min(text.find('\n'), text.size());
-    if (text.empty() || text.substr(0, at) != kMagic) {
-        store.m_whyAbsent = Narrow(Slashed(Wide(folder / "index"))) + " is not a base-store index";
-        return store;
-    }
+    return store;
+}
+
+// The index at m_indexPath, a line at a time; nothing when it cannot be read, false when
+// it is no base-store index. With `identified`, the files' keys stay in it.
+std::optional<bool> BaseStore::ReadIndex(bool identified)
+{
     Entry* last = nullptr;
-    // The last file's keys, packed as read; put in order only when they were not (an
-    // index vexlo writes has them in order).
+    // The last file's keys, packed as read. Kept only when they were out of order (an
+    // index vexlo writes has them in order) or the index cannot be told again; otherwise
+    // the entry notes where they are.
     std::string keys;
-    std::pair<std::string_view, std::string_view> previous;
+    size_t lastKey = 0; // where the last key starts in `keys`
     bool ordered = true;
+    uint64_t keysEnd = 0; // of the last file's last key line
     auto packLast = [&] {
-        if (last)
+        if (last && (!ordered || !identified || keysEnd - last->at > UINT32_MAX))
             last->defaults = ordered ? std::move(keys) : PackKeys(UnpackKeys(keys));
+        else if (last && !keys.empty())
+            last->length = static_cast<uint32_t>(keysEnd - last->at);
         keys.clear();
-        previous = {};
         ordered = true;
     };
+    bool first = true, magic = false;
     std::array<std::string_view, 4> f;
-    for (at = at + 1; at < text.size();) {
-        const size_t end = std::min(text.find('\n', at), text.size());
-        std::string_view line = text.substr(at, end - at);
-        at = end + 1;
+    const bool read = ForEachLine(m_indexPath, [&](std::string_view line, uint64_t start, uint64_t next) {
+        if (first) {
+            first = false;
+            magic = line == kIndexMagic;
+        }
+        if (!magic || start == 0)
+            return;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         const size_t blank = line.find(' ');
@@ -162,21 +214,28 @@ BaseStore BaseStore::Open(const fs::path& outputFolder)
             e.blob = f[0];
             e.size = std::strtoull(std::string(f[1]).c_str(), nullptr, 10);
             e.path = f[2];
+            e.at = start;
             packLast();
             std::string key = Key(e.path);
-            last = &(store.m_files[std::move(key)] = std::move(e));
+            last = &(m_files[std::move(key)] = std::move(e));
         } else if (line.starts_with("default ") && n == 2 && last) {
-            ordered = ordered && (keys.empty() || previous < std::pair(f[0], f[1]));
+            if (!keys.empty()) {
+                std::string_view previous = std::string_view(keys).substr(lastKey, keys.size() - 1 - lastKey);
+                const size_t tab = previous.find('\t');
+                ordered = ordered && std::pair(previous.substr(0, tab), previous.substr(tab + 1)) < std::pair(f[0], f[1]);
+            }
+            lastKey = keys.size();
             keys.append(f[0]).append(1, '\t').append(f[1]).append(1, '\n');
-            previous = {f[0], f[1]};
+            keysEnd = next;
         } else if (line.starts_with("saved ") && n == 3) {
-            store.m_saved.push_back({std::string(f[0]), std::string(f[1]), std::string(f[2])});
+            m_saved.push_back({std::string(f[0]), std::string(f[1]), std::string(f[2])});
         }
         // Anything else ("end", a later version's line) is skipped.
-    }
+    });
+    if (!read)
+        return std::nullopt;
     packLast();
-    store.m_present = true;
-    return store;
+    return magic;
 }
 
 std::optional<std::string> BaseStore::RelativeOf(const fs::path& file) const
@@ -236,7 +295,55 @@ std::string BaseStore::Defaults(const fs::path& file) const
 {
     std::optional<std::string> relative = RelativeOf(file);
     auto it = relative ? m_files.find(Key(*relative)) : m_files.end();
-    return it == m_files.end() ? std::string() : it->second.defaults;
+    return it == m_files.end() ? std::string() : Keys(it->second);
+}
+
+std::string BaseStore::Keys(const Entry& e) const { return e.length ? IndexedKeys(e) : e.defaults; }
+
+void BaseStore::FileHandle::Close()
+{
+    if (m_handle)
+        CloseHandle(m_handle);
+    m_handle = nullptr;
+}
+
+// An entry's keys as the index read holds them. None when that index is no longer there
+// or no longer the one read, or the place does not start with the entry's line: the
+// zones are then carried as the user's, which loses nothing.
+std::string BaseStore::IndexedKeys(const Entry& e) const
+{
+    if (!m_index.Get()) {
+        VxpFileIdentity now;
+        if (IsSymbolicLink(m_indexPath) || !VxpIdentifyFile(m_indexPath.c_str(), &now) || !(now == m_indexIdentity))
+            return std::string();
+        HANDLE file = CreateFileW(m_indexPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return std::string();
+        m_index.Reset(file);
+    }
+    std::string range(e.length, '\0');
+    LONG high = static_cast<LONG>(e.at >> 32);
+    DWORD read = 0;
+    SetLastError(ERROR_SUCCESS);
+    if ((SetFilePointer(m_index.Get(), static_cast<LONG>(e.at & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
+             INVALID_SET_FILE_POINTER &&
+         GetLastError() != ERROR_SUCCESS) ||
+        !ReadFile(m_index.Get(), range.data(), e.length, &read, nullptr) || read != e.length ||
+        !range.starts_with("file " + e.blob + "\t"))
+        return std::string();
+    std::string keys;
+    std::array<std::string_view, 4> f;
+    for (size_t at = range.find('\n'); at < range.size();) {
+        const size_t end = std::min(range.find('\n', at + 1), range.size());
+        std::string_view line = std::string_view(range).substr(at + 1, end - at - 1);
+        at = end;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.starts_with("default ") && Fields(line.substr(8), f) == 2)
+            keys.append(f[0]).append(1, '\t').append(f[1]).append(1, '\n');
+    }
+    return keys;
 }
 
 // The entry to write for that text, or null when the store has it already.
@@ -247,10 +354,11 @@ BaseStore::Entry* BaseStore::Recorded(const fs::path& file, const std::string& g
         return nullptr;
     Entry& e = m_files[Key(*relative)];
     std::string packed = PackKeys(defaults);
-    if (e.size == generated.size() && Names(e.blob, generated) && e.path == *relative && e.defaults == packed &&
+    if (e.size == generated.size() && Names(e.blob, generated) && e.path == *relative && Keys(e) == packed &&
         m_present)
         return nullptr;
     e.defaults = std::move(packed);
+    e.length = 0;
     e.blob = BlobName(generated);
     e.size = generated.size();
     e.path = *relative;
@@ -299,139 +407,13 @@ void BaseStore::ForgetSaved(const std::string& id, const std::string& tag)
     m_changed = m_changed || m_saved.size() != before;
 }
 
-bool BaseStore::BeginCommit()
+// The index's lines of an entry: its file and its keys.
+void BaseStore::AppendLines(const Entry& e, std::string& text) const
 {
-    if (!m_changed && m_present)
-        return true;
-    const fs::path folder = m_output / ".vexlo" / "base";
-    const std::wstring wideFolder = Wide(folder);
-    for (const fs::path& own : {m_output / ".vexlo", folder})
-        if (IsSymbolicLink(Wide(own))) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return false;
-        }
-    if (!CreateFolders(wideFolder))
-        return false;
-    // The new texts first, all flushed together; a text already there is the same text.
-    std::vector<StagedFile> staged;
-    staged.reserve(m_files.size());
-    std::vector<std::pair<std::wstring, StagedFile*>> places;
-    std::set<std::string> written;
-    for (auto& [key, e] : m_files) {
-        if ((!e.pending && !e.held) || !written.insert(e.blob).second)
-            continue;
-        std::wstring path = Wide(folder / e.blob);
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !IsSymbolicLink(path))
-            continue;
-        staged.emplace_back();
-        std::optional<std::string> text = PendingText(e);
-        if (!text || !StageFile(path, *text, staged.back(), false)) {
-            DWORD error = GetLastError();
-            for (StagedFile& s : staged)
-                DiscardStaged(s);
-            SetLastError(error);
-            return false;
-        }
-        places.emplace_back(path, nullptr);
-    }
-    // Not flushed: a text is read only after its name and size are checked against its
-    // print, so one a crash of the machine left short is no base for its file (the run
-    // says so and does what it does without one). Flushing them took as long as flushing
-    // the run's own files.
-    bool ok = true;
-    for (size_t i = 0; i < staged.size(); ++i) {
-        places[i].second = &staged[i];
-        ok = ok && CloseStaged(staged[i]);
-    }
-    DWORD error = GetLastError();
-    for (size_t i = 0; ok && i < places.size(); ++i)
-        ok = PlaceStaged(places[i].first, *places[i].second);
-    if (!ok) {
-        error = GetLastError();
-        for (StagedFile& s : staged)
-            DiscardStaged(s);
-        SetLastError(error);
-        return false;
-    }
-    // Then the old index goes: from here on until EndCommit the store is absent. It is read
-    // again only now, for RestoreIndex: a run that changes nothing never needs it.
-    std::wstring index = Wide(folder / "index");
-    if (GetFileAttributesW(index.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (m_present) {
-            std::optional<std::string> old = ReadWhole(index);
-            if (!old)
-                return false;
-            m_oldIndex = std::move(*old);
-        }
-        if (!DeleteFileW(index.c_str()))
-            return false;
-    }
-    return VxpFlushFolder(wideFolder.c_str());
-}
-
-bool BaseStore::EndCommit()
-{
-    if (!m_changed && m_present)
-        return true;
-    const fs::path folder = m_output / ".vexlo" / "base";
-    // Sized first: at tens of thousands of classes the index is tens of megabytes, and
-    // growing it by doubling would hold two copies at the commit, the run's peak.
-    size_t size = sizeof kMagic + 5;
-    for (const auto& [key, e] : m_files) {
-        size += 8 + e.blob.size() + 20 + e.path.size();
-        ForEachKey(e.defaults, [&](std::string_view id, std::string_view tag) { size += 10 + id.size() + tag.size(); });
-    }
-    for (const SavedZone& z : m_saved)
-        size += 9 + z.id.size() + z.tag.size() + z.recovery.size();
-    std::string index;
-    index.reserve(size);
-    index.append(kMagic).append(1, '\n');
-    std::set<std::string> used;
-    for (auto& [key, e] : m_files) {
-        index += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
-        ForEachKey(e.defaults, [&](std::string_view id, std::string_view tag) {
-            index.append("default ").append(id).append(1, '\t').append(tag).append(1, '\n');
-        });
-        used.insert(e.blob);
-    }
-    for (const SavedZone& z : m_saved)
-        index += "saved " + z.id + "\t" + z.tag + "\t" + z.recovery + "\n";
-    index += "end\n";
-    std::wstring indexPath = Wide(folder / "index");
-    if (IsSymbolicLink(indexPath)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    if (!ReplaceDurably(indexPath, index))
-        return false;
-    for (auto& [key, e] : m_files) {
-        e.pending = nullptr;
-        e.held = nullptr;
-    }
-    m_oldIndex = std::move(index);
-    m_present = true;
-    m_changed = false;
-    // Texts that no file names any more.
-    std::error_code code;
-    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
-        std::string name = Narrow(WideOf(it->path().filename()));
-        const bool text = name.size() == 32 || (name.size() == 33 && name[0] == 'p'); // this or an earlier version's
-        if (text && !used.count(name))
-            DeleteFileW(Wide(it->path()).c_str());
-    }
-    return true;
-}
-
-bool BaseStore::RestoreIndex()
-{
-    if (m_oldIndex.empty())
-        return true;
-    std::wstring indexPath = Wide(m_output / ".vexlo" / "base" / "index");
-    if (IsSymbolicLink(indexPath)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return ReplaceDurably(indexPath, m_oldIndex);
+    text += "file " + e.blob + "\t" + std::to_string(e.size) + "\t" + e.path + "\n";
+    ForEachKey(Keys(e), [&](std::string_view id, std::string_view tag) {
+        text.append("default ").append(id).append(1, '\t').append(tag).append(1, '\n');
+    });
 }
 
 } // namespace VexloRun

@@ -8,18 +8,23 @@
 // the output folder, "/" separated), after each file the zones whose text the generator
 // wrote itself, never the user ("default ID<TAB>TAG"), and the zones saved to recovery
 // files ("saved ID<TAB>TAG<TAB>RECOVERY"); "base/BLOB" holds a generated text, named by
-// its hashes (a text is written once, never changed in place). Without the index the
-// store is absent, and a run does what it did before it existed.
+// its hashes (a text is written once, never changed in place); "base/index.old" is the
+// index a commit under way moved aside. Without the index the store is absent, and a run
+// does what it did before it existed.
 #pragma once
 
 #include "HeldText.h"
 #include "TextHash.h"
+
+#include "vxplat/Durability.h"
+#include "vxplat/Types.h"
 
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace VexloRun {
@@ -76,14 +81,17 @@ public:
     void ForgetSaved(const std::string& id, const std::string& tag);
     bool Changed() const { return m_changed; }
 
-    // The commit in three steps. BeginCommit writes the new texts (flushed) and then
-    // removes the old index, so that a run killed from here on leaves no index that
-    // disagrees with the files (the next run falls back and says so). EndCommit writes
-    // the new index (flushed) and removes texts nothing names. RestoreIndex puts the old
-    // index back after a rolled-back commit. Each returns false with the system's error set.
+    // The commit in steps. BeginCommit writes the new texts (flushed) and then moves the
+    // old index aside ("base/index.old"), so that a run killed from here on leaves no
+    // index that disagrees with the files (the next run falls back and says so).
+    // EndCommit writes the new index (flushed). RestoreIndex puts the old index back
+    // after a rolled-back commit, whether or not EndCommit ran. FinishCommit, once the
+    // whole commit stands, removes the old index and the texts nothing names. Each
+    // returns false with the system's error set.
     bool BeginCommit();
     bool EndCommit();
     bool RestoreIndex();
+    bool FinishCommit();
 
     // Relative path of a file below the output folder ("/" separated), or nothing.
     std::optional<std::string> RelativeOf(const std::filesystem::path& file) const;
@@ -93,15 +101,53 @@ private:
         std::string blob;
         size_t size = 0;
         std::string path; // as recorded
-        std::string defaults; // packed (PackKeys): a set's nodes would take five times the room
+        // The zone keys packed (PackKeys: a set's nodes would take five times the room)
+        // when recorded; as read, they stay in the index, at [at, at + length) with the
+        // file's line, read again when asked for (all files' keys at once take as much
+        // room as a tenth of a large model). length 0: they are here.
+        std::string defaults;
+        uint64_t at = 0;
+        uint32_t length = 0;
         const std::string* pending = nullptr; // a text to write, held by the caller
         const VexloCli::HeldText* held = nullptr; // or one waiting on disk, held by the caller
+    };
+    // An open file, closed when it goes.
+    class FileHandle {
+    public:
+        FileHandle() = default;
+        FileHandle(FileHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+        FileHandle& operator=(FileHandle&& other) noexcept
+        {
+            std::swap(m_handle, other.m_handle);
+            return *this;
+        }
+        ~FileHandle() { Close(); }
+        HANDLE Get() const { return m_handle; }
+        void Reset(HANDLE handle)
+        {
+            Close();
+            m_handle = handle;
+        }
+        void Close();
+
+    private:
+        HANDLE m_handle = nullptr;
     };
     std::filesystem::path m_output;
     bool m_present = false;
     bool m_changed = false;
     std::string m_whyAbsent;
-    std::string m_oldIndex; // the index BeginCommit removed, for RestoreIndex
+    // The index the entries' keys are in (moved aside by BeginCommit), as it was when read.
+    std::wstring m_indexPath;
+    VxpFileIdentity m_indexIdentity;
+    mutable FileHandle m_index;
+    bool m_movedAside = false; // BeginCommit moved an index aside
+    bool m_wroteIndex = false; // EndCommit wrote one
+    static constexpr char kIndexMagic[] = "vexlo base 1"; // the index's first line
+    std::optional<bool> ReadIndex(bool identified);
+    void AppendLines(const Entry& e, std::string& text) const;
+    std::string Keys(const Entry& e) const;
+    std::string IndexedKeys(const Entry& e) const;
     Entry* Recorded(const std::filesystem::path& file, const std::string& generated, ZoneKeys& defaults);
     std::optional<std::string> PendingText(const Entry& e) const;
     std::map<std::string, Entry> m_files; // by lower-case relative path

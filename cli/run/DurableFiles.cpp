@@ -73,7 +73,10 @@ bool WriteHandle(HANDLE file, const std::string& text, bool flush)
 
 } // namespace
 
-bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged, bool writeBack)
+namespace {
+
+// The temporary file of StageFile, created and open for writing.
+bool CreateStaged(const std::wstring& path, StagedFile& staged)
 {
     staged = StagedFile();
     // A read-only file is not replaced behind its owner's back, as on Windows.
@@ -90,16 +93,46 @@ bool StageFile(const std::wstring& path, const std::string& text, StagedFile& st
         return false;
     staged.temporary = temporary;
     staged.handle = file;
+    return true;
+}
+
+// Appends to a staged file; a failure discards it.
+bool WriteStaged(StagedFile& staged, std::string_view text)
+{
     DWORD written = 0;
-    if (!text.empty() &&
-        !(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size())) {
+    if (text.empty() ||
+        (WriteFile(staged.handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size()))
+        return true;
+    DWORD error = GetLastError();
+    DiscardStaged(staged);
+    SetLastError(error);
+    return false;
+}
+
+// Flushed, put in place and the folder flushed: the end of ReplaceDurably.
+bool PlaceDurably(const std::wstring& path, StagedFile& staged)
+{
+    if (FlushStaged({&staged})) {
         DWORD error = GetLastError();
         DiscardStaged(staged);
         SetLastError(error);
         return false;
     }
+    if (!PlaceStaged(path, staged))
+        return false;
+    // The rename is durable only with its folder.
+    return VxpFlushFolder(ParentFolder(path).c_str());
+}
+
+} // namespace
+
+bool StageFile(const std::wstring& path, const std::string& text, StagedFile& staged, bool writeBack)
+{
+    if (!CreateStaged(path, staged) || !WriteStaged(staged, text))
+        return false;
     if (writeBack)
-        VxpStartWriteBack(file);
+        VxpStartWriteBack(staged.handle);
     return true;
 }
 
@@ -155,18 +188,22 @@ bool PlaceStaged(const std::wstring& path, StagedFile& staged)
 bool ReplaceDurably(const std::wstring& path, const std::string& text)
 {
     StagedFile staged;
-    if (!StageFile(path, text, staged))
+    return StageFile(path, text, staged) && PlaceDurably(path, staged);
+}
+
+bool ReplaceDurably(const std::wstring& path, const std::function<bool(std::string& piece)>& next)
+{
+    StagedFile staged;
+    if (!CreateStaged(path, staged))
         return false;
-    if (FlushStaged({&staged})) {
-        DWORD error = GetLastError();
-        DiscardStaged(staged);
-        SetLastError(error);
-        return false;
+    std::string piece;
+    for (bool more = true; more;) {
+        piece.clear();
+        more = next(piece);
+        if (!WriteStaged(staged, piece))
+            return false;
     }
-    if (!PlaceStaged(path, staged))
-        return false;
-    // The rename is durable only with its folder.
-    return VxpFlushFolder(ParentFolder(path).c_str());
+    return PlaceDurably(path, staged);
 }
 
 bool AppendDurably(const std::wstring& path, const std::string& text)

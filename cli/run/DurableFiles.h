@@ -8,6 +8,7 @@
 #include "vxplat/Types.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ bool CreateFolders(const std::wstring& folder);
 // flushed, and put in place (keeping an old file's permissions; a symbolic link stays a
 // link). False with the system's error set; nothing of the old file is lost then.
 bool ReplaceDurably(const std::wstring& path, const std::string& text);
+
+// ReplaceDurably for a text made in pieces, so that it is never whole in memory: `next`
+// appends the next piece to the (emptied) string it is given and returns false with the last.
+bool ReplaceDurably(const std::wstring& path, const std::function<bool(std::string& piece)>& next);
 
 // ReplaceDurably in steps, for files put in place together: StageFile writes the new
 // text to the temporary file and starts its write-back, keeping it open (the old file

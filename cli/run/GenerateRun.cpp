@@ -29,6 +29,7 @@
 #include "system/AddinSystemCalls.h"
 
 #include "vxplat/CodePage.h"
+#include "vxplat/Heap.h"
 #include "vxplat/Kernel.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ Outcome Compare(const RunPlan& plan, const Shadow& shadow, const ZoneGuard& zone
         // can take more memory than the model.
         outcome.changes.push_back({file.path, HeldText::InFile(scratch, *now, asWritten),
                                    exists ? std::optional<TextPrint>(zoneGuard.PrintOf(file.path)) : std::nullopt,
-                                   L"component " + QualifiedName(*file.module), zoneGuard.IdentityOf(file.path)});
+                                   file.component, zoneGuard.IdentityOf(file.path)});
         if (record)
             bases.Record(file.path, *now, outcome.changes.back().newText, std::move(defaults));
     }
@@ -248,6 +249,7 @@ void CommitChanges(const RunPlan& plan, const Outcome& outcome, const std::wstri
     steps.afterPlaced = [&] { bases.End(); };
     steps.rolledBack = [&] { bases.RolledBack(); };
     CommitRun(plan, outcome.changes, modelFile, steps);
+    bases.Finish();
     for (const std::wstring& file : outcome.unchanged)
         OutLine(L"unchanged: " + file);
 }
@@ -289,6 +291,9 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
 
     CodePageChoice codePage;
     std::shared_ptr<Model> model = LoadForRun(options, installation.executableFolder, codePage);
+    // The loader's own tables are gone: their pages go back rather than stay beside
+    // everything the run builds on top of the model.
+    VxpReturnFreeMemory();
     if (CurrentRunHooks().onLoaded)
         CurrentRunHooks().onLoaded(*model);
     report.codePage = GetACP(); // the one the add-in writes in, after LoadForRun set it
@@ -306,6 +311,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     PathSymbolLookup lookup = PathMapLookup(options.pathMap);
     RunPlan plan = PlanRun(*model, ModulesOf(work), lookup);
     RefuseDuplicateIds(*model, plan, lookup);
+    VxpReturnFreeMemory(); // likewise the checks' tables of every element
     std::optional<RunLock> lock;
     if (!preview)
         lock.emplace(plan.tops);
@@ -376,6 +382,12 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (options.pruneStale)
         bases.Prune(zoneGuard);
     bases.RecordZones(zoneGuard);
+    // Nothing needs the model from here on but the components' names: it goes, and the
+    // comparison and the commit take its memory (a first run's records of every file
+    // would otherwise stand on top of it).
+    const std::wstring modelFile = model->fileName;
+    NameComponents(plan);
+    LetGoOfModel(model);
     std::string diffs;
     Outcome outcome = Compare(plan, shadow, zoneGuard, bases, forms, report, options.diff, diffs);
     AddRunEntries(report, options.check, zoneGuard.Carried(), zoneGuard.Recovery());
@@ -384,7 +396,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (zoneGuard.ExitCode() != ExitOk)
         return RefuseStrictZones(zoneGuard);
     report.Time("compare");
-    CommitChanges(plan, outcome, model->fileName, bases, zoneGuard);
+    CommitChanges(plan, outcome, modelFile, bases, zoneGuard);
     report.Time("commit");
     return ExitOk;
 }

@@ -175,6 +175,12 @@ void RunBases::End()
     }
 }
 
+void RunBases::Finish()
+{
+    for (VexloRun::BaseStore& store : m_stores)
+        store.FinishCommit(); // what is left stays until the next commit: nothing depends on it
+}
+
 void RunBases::RolledBack()
 {
     for (VexloRun::BaseStore& store : m_stores)

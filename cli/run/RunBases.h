@@ -44,10 +44,12 @@ public:
     void Prune(ZoneGuard& guard);
 
     // The commit's steps for the stores: written before the first file is replaced (the
-    // old index removed), finished after, put back on a roll-back; pruned files removed.
+    // old index moved aside), finished after, put back on a roll-back; pruned files removed.
     void Begin();
     void End();
     void RolledBack();
+    // After the whole commit: the old indexes and the texts nothing names removed.
+    void Finish();
 
 private:
     VexloRun::BaseStore* StoreOf(const std::wstring& path);

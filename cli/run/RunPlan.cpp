@@ -77,6 +77,15 @@ std::optional<std::wstring> Below(const std::wstring& folder, const std::wstring
     return std::nullopt;
 }
 
+void NameComponents(RunPlan& plan)
+{
+    for (PlannedFile& file : plan.files) {
+        if (file.module)
+            file.component = L"component " + QualifiedName(*file.module);
+        file.module = nullptr;
+    }
+}
+
 size_t RunPlan::TopOf(const std::wstring& path) const
 {
     for (size_t i = 0; i < tops.size(); ++i)
@@ -157,7 +166,7 @@ RunPlan PlanRun(Model& model, const std::vector<const Module*>& modules, const P
                    L"Give one of them another name or folder and run again.");
         if (same != plan.files.end())
             continue;
-        plan.files.push_back({out->path, module, baseIndex(out->base), *relative});
+        plan.files.push_back({out->path, module, baseIndex(out->base), *relative, {}});
     }
 
     // Only bases that receive a file: the lock and journal go nowhere else.

@@ -15,9 +15,10 @@ namespace VexloCli {
 
 struct PlannedFile {
     std::wstring path;                        // as the add-in names it
-    const RoseHost::Module* module = nullptr;
+    const RoseHost::Module* module = nullptr; // null once the model is let go (NameComponents)
     size_t base = 0;                          // index into RunPlan::bases
     std::wstring relative;                    // below the base ("\" separated)
+    std::wstring component;                   // "component NAME", set by NameComponents
 };
 
 struct RunPlan {
@@ -30,6 +31,9 @@ struct RunPlan {
     std::vector<std::wstring> tops;
     size_t TopOf(const std::wstring& path) const;
 };
+
+// Each file's component named, for a run about to let its model go.
+void NameComponents(RunPlan& plan);
 
 // Throws CliError (ExitModelLoad) naming the model file's line, the element and the name
 // when a file of the run would leave its base.

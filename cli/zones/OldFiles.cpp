@@ -102,6 +102,8 @@ void ZoneGuard::File::LetGo() const
         return;
     zones.reset();
     cutText.reset();
+    if (!cutRanges.empty())
+        std::vector<Cut>().swap(cuts);
     original.reset();
 }
 

@@ -69,6 +69,28 @@ int CountLineEnds(const std::string& text, size_t from, size_t to)
     return lines;
 }
 
+// Where the zones at `ranges` (in order) were cut out of `text`: see File::Cut.
+template <class Cut, class Range> std::vector<Cut> CutsOf(const std::string& text, const std::vector<Range>& ranges)
+{
+    std::vector<Cut> cuts;
+    cuts.reserve(ranges.size());
+    size_t keptSize = 0, at = 0, counted = 0;
+    char keptBack = '\n'; // the last character kept ('\n' while none is)
+    int line = 1;          // of position `counted`
+    for (auto [start, end] : ranges) {
+        line += CountLineEnds(text, counted, start);
+        counted = start;
+        if (start > at) {
+            keptSize += start - at;
+            keptBack = text[start - 1];
+        }
+        const int removed = cuts.empty() ? 0 : cuts.back().lines;
+        cuts.push_back({keptSize, line - removed + (keptBack == '\n' ? 0 : 1), removed + CountLineEnds(text, start, end)});
+        at = end;
+    }
+    return cuts;
+}
+
 } // namespace
 
 // `zones` are the zones of file.Text(); `defaults` the base's packed keys of the zones
@@ -84,6 +106,8 @@ void ZoneGuard::ReleaseGeneratedZones(File& file, const std::string& defaults, c
             true;
     }
     const std::string& text = file.Text();
+    if (text.size() > UINT32_MAX)
+        return;
     // The original's zones are cut where they are; a text made for the add-in is copied.
     const bool cutOriginal = &text == &file.Original();
     // The generated text of a zone is that of the first zone of its key in the base. When
@@ -95,9 +119,7 @@ void ZoneGuard::ReleaseGeneratedZones(File& file, const std::string& defaults, c
     for (const ScannedZone& zone : baseScan.zones)
         generated.try_emplace({zone.id, zone.tag}, ZoneText(file.Base(), zone));
     std::string kept;
-    std::vector<std::pair<size_t, size_t>> ranges;
-    size_t keptSize = 0; // of the text without the released zones (kept, when it is made)
-    char keptBack = '\n'; // its last character ('\n' while it is empty)
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
     size_t at = 0, counted = 0;
     int line = 1; // of position `counted`, counted on from zone to zone
     for (const ScannedZone& zone : zones) {
@@ -117,36 +139,29 @@ void ZoneGuard::ReleaseGeneratedZones(File& file, const std::string& defaults, c
             if (it == generated.end() || it->second != comparable)
                 continue;
         }
-        line += CountLineEnds(text, counted, zone.start);
-        counted = zone.start;
-        if (zone.start > at) {
-            keptSize += zone.start - at;
-            keptBack = text[zone.start - 1];
-        }
+        ranges.emplace_back(static_cast<uint32_t>(zone.start), static_cast<uint32_t>(zone.end));
         // Cut from the original, a zone is found there again when asked for.
-        if (cutOriginal) {
-            ranges.emplace_back(zone.start, zone.end);
-        } else {
+        if (!cutOriginal) {
+            line += CountLineEnds(text, counted, zone.start);
+            counted = zone.start;
             for (std::string_view part : {zone.scope, zone.id, zone.tag, std::string_view(comparable)})
                 file.released.append(part).push_back('\0');
             file.releasedLines.push_back(line);
             kept.append(text, at, zone.start - at);
         }
-        const int gone = CountLineEnds(text, zone.start, zone.end);
-        const int removed = file.cuts.empty() ? 0 : file.cuts.back().lines;
-        file.cuts.push_back({keptSize, line - removed + (keptBack == '\n' ? 0 : 1), removed + gone});
         at = zone.end;
     }
-    if (file.cuts.empty())
+    if (ranges.empty())
         return;
     file.released.shrink_to_fit();
-    file.cuts.shrink_to_fit();
     file.zones.reset();
     // Whole zones went, so the others are as they were; with none left no scan is needed.
-    const size_t left = zones.size() - file.cuts.size();
+    const size_t left = zones.size() - ranges.size();
     if (cutOriginal) {
+        ranges.shrink_to_fit();
         file.cutRanges = std::move(ranges);
     } else {
+        file.cuts = CutsOf<File::Cut>(text, ranges);
         kept.append(text, at, std::string::npos);
         file.mended = std::move(kept);
     }
@@ -168,9 +183,17 @@ std::string ZoneGuard::File::CutText() const
     return text.append(Original(), at, std::string::npos);
 }
 
+const std::vector<ZoneGuard::File::Cut>& ZoneGuard::File::Cuts() const
+{
+    if (!cutRanges.empty() && cuts.empty())
+        cuts = CutsOf<Cut>(Original(), cutRanges);
+    return cuts;
+}
+
 int ZoneGuard::File::UserLineAt(size_t at) const
 {
     int line = LineOf(Text(), at);
+    const std::vector<Cut>& cuts = Cuts();
     for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
         if (it->at <= at)
             return line + it->lines;
@@ -179,6 +202,7 @@ int ZoneGuard::File::UserLineAt(size_t at) const
 
 int ZoneGuard::File::UserLine(int line) const
 {
+    const std::vector<Cut>& cuts = Cuts();
     for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
         if (it->firstLine <= line)
             return line + it->lines;

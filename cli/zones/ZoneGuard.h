@@ -196,8 +196,10 @@ private:
         void LetGo() const;
         std::string mended;   // line ends made consistent, when that changes anything
         // Released zones of the original, [start, end): the add-in's text is then the
-        // original without them, made when asked for (DropAddinText lets it go again).
-        std::vector<std::pair<size_t, size_t>> cutRanges;
+        // original without them, made when asked for (LetGo lets it go again). A run
+        // releases close to a million zones, hence 32-bit offsets: a file of 4 GB or more
+        // releases none.
+        std::vector<std::pair<uint32_t, uint32_t>> cutRanges;
         mutable std::optional<std::string> cutText;
         // What the add-in and the guard read.
         const std::string& Text() const
@@ -232,12 +234,15 @@ private:
         std::vector<int> releasedLines;
         // Where released zones were cut out of the add-in's copy: the place in it, the
         // first line that starts there or after, and how many lines went with the zone.
+        // Kept for a text made for the add-in; for zones cut from the original, worked
+        // out from cutRanges when asked for and let go with the bytes.
         struct Cut {
             size_t at = 0;
             int firstLine = 0;
             int lines = 0;
         };
-        std::vector<Cut> cuts;
+        mutable std::vector<Cut> cuts;
+        const std::vector<Cut>& Cuts() const;
         // A place or a line of Text() as the line of the user's file.
         int UserLineAt(size_t at) const;
         int UserLine(int line) const;

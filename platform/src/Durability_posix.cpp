@@ -149,7 +149,7 @@ void BlockStops(int how)
 
 struct Fault {
     long at = 0;        // 0: no fault
-    char kind = 0;      // 'k' kill, 't' term, 'f' full, 'c' count, 'e' edit, 's' stray
+    char kind = 0;      // 'k' kill, 't' term, 'f' full, 'o' once, 'c' count, 'e' edit, 's' stray
     std::string edited; // 'e': the file a user edits at that instant; 's': the stray's name
     bool planted = false;
     std::atomic<long> changes{0};
@@ -248,6 +248,10 @@ bool VxpFaultBeforeChange()
                 fault.planted = true;
             }
         return true;
+    case 'o':
+        if (n != fault.at)
+            return true;
+        [[fallthrough]];
     case 'f':
         SetLastError(ERROR_DISK_FULL);
         errno = ENOSPC;

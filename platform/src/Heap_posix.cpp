@@ -24,3 +24,8 @@ void VxpDiscardPages(void* begin, size_t bytes)
     if (to > from)
         madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
 }
+
+void VxpReturnFreeMemory()
+{
+    malloc_trim(0); // free pages inside the heap too, not only its top
+}

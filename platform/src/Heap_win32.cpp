@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <malloc.h>
+
 #include <cstdint>
 
 // The process heap keeps freed blocks for reuse (the low-fragmentation heap is the
@@ -21,4 +23,9 @@ void VxpDiscardPages(void* begin, size_t bytes)
         VirtualAlloc(reinterpret_cast<void*>(from), to - from, MEM_RESET, PAGE_NOACCESS);
         VirtualUnlock(reinterpret_cast<void*>(from), to - from);
     }
+}
+
+void VxpReturnFreeMemory()
+{
+    _heapmin(); // the C runtime's heap, which new and malloc use
 }

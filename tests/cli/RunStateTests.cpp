@@ -163,9 +163,11 @@ TEST_F(RunStateTest, ZonesFollowTheModelUntilTheUserEditsThem)
         // The store keeps only the texts its index names: the renamed unit's old one goes.
         const fs::path base = Out() / ".vexlo" / "base";
         const std::string index = ReadFile(base / "index");
-        for (const fs::directory_entry& entry : fs::directory_iterator(base))
-            if (entry.path().filename() != "index")
+        for (const fs::directory_entry& entry : fs::directory_iterator(base)) {
+            if (entry.path().filename() != "index") {
                 EXPECT_TRUE(Contains(index, "file " + entry.path().filename().string() + "\t")) << entry.path();
+            }
+        }
         // The unit follows the renamed attribute, so it still compiles (LF rows read the same text).
         if (!*row.edit && !row.lf && !row.damaged) {
             EXPECT_EQ(FpcErrors(Catalog().parent_path(), m_dir / "fpc"), "");

@@ -104,6 +104,11 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
                          path.string().find("/.vexlo/") != std::string::npos;
             EXPECT_TRUE(whole) << path << " is neither the old nor the new file\n" << faulted.err;
         }
+        // A rolled-back run leaves the base store as it found it (none), even when a
+        // fault falls after its new index is written.
+        if (Contains(faulted.err, "Every file of the run is as it was before")) {
+            EXPECT_FALSE(fs::exists(Out() / ".vexlo" / "base" / "index")) << faulted.err;
+        }
         Result again = Generate();
         EXPECT_EQ(again.code, 0) << again.err;
         journalRecovered = journalRecovered || Contains(again.out, "found the journal of an interrupted run");
@@ -120,6 +125,47 @@ TEST_P(FaultTest, EveryChangeOfARunCanFail)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, ::testing::Values("kill", "term", "full"));
+
+// Two output folders, each with its base store. When the later one's new index cannot be
+// written, the run rolls back, and both stores are as they were: the earlier one's new
+// index, written already, gives way to its old one again.
+TEST_F(TransactionTest, ARolledBackCommitPutsBackEveryFoldersIndex)
+{
+    // The Delphi components go to a folder of their own, outside the output folder.
+    const fs::path second = m_dir / "second";
+    fs::create_directories(second);
+    std::string model = Replace(ReadFile(m_model), "(name\\s+\"Directory\"\\s+value\\s+)\"AUTO GENERATE\"(\\)\\)\\s+quid\\s+\"62B0A1C30011\")",
+                                "$1\"" + second.generic_string() + "\"$2");
+    ASSERT_TRUE(Contains(model, second.generic_string()));
+    WriteFile(m_model, model);
+    ASSERT_EQ(Generate().code, 0);
+    // Every file of both folders changes.
+    WriteFile(m_model, Replace(model, "Lending", "Loaning"));
+    const fs::path saved = m_dir / "saved";
+    fs::create_directories(saved);
+    for (const fs::path& folder : {Out(), second})
+        fs::copy(folder, saved / folder.filename(), fs::copy_options::recursive);
+    auto indexes = [&] { return ReadFile(Out() / ".vexlo/base/index") + ReadFile(second / ".vexlo/base/index"); };
+    const std::string before = indexes();
+    ASSERT_TRUE(Contains(before, "Lending")) << before;
+    Result probe = Generate("VEXLO_FAULT=count");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(probe.err, m, std::regex("([0-9]+) changes to the file system"))) << probe.err;
+    bool rolledBack = false;
+    for (int n = std::stoi(m[1]); n > 0 && !rolledBack; --n) {
+        for (const fs::path& folder : {Out(), second}) {
+            fs::remove_all(folder);
+            fs::copy(saved / folder.filename(), folder, fs::copy_options::recursive);
+        }
+        Result r = Generate("VEXLO_FAULT=" + std::to_string(n) + ":once");
+        rolledBack = Contains(r.err, "base/index: the base store cannot be written");
+        if (rolledBack) {
+            EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
+            EXPECT_EQ(indexes(), before) << r.err;
+        }
+    }
+    EXPECT_TRUE(rolledBack) << "no fault fell on writing an index";
+}
 
 // A file the generator writes that no component of the run is planned to write fails
 // the run, naming it, and nothing is written.
@@ -266,9 +312,15 @@ TEST_F(TransactionTest, ARecoveryFileThatCannotBeWrittenChangesNothing)
     WriteFile(m_model, model.erase(start, at + 1 - start));
     fs::create_directories(Out() / "Delphi" / "Search" / "SearchEngine.pas.vxlost");
     const std::map<fs::path, std::string> before = Outputs(Out());
+    const fs::path index = Out() / ".vexlo" / "base" / "index";
+    const std::string indexBefore = ReadFile(index);
+    ASSERT_FALSE(indexBefore.empty());
     auto stamp = fs::last_write_time(Out() / "Delphi" / "Search" / "SearchEngine.pas");
     Result r = Generate();
     EXPECT_EQ(r.code, 5) << r.err;
+    // The old index is back, and no copy of it is left aside.
+    EXPECT_EQ(ReadFile(index), indexBefore);
+    EXPECT_FALSE(fs::exists(index.string() + ".old"));
     EXPECT_TRUE(Contains(r.err, "SearchEngine.pas.vxlost: the recovery file cannot be written")) << r.err;
     EXPECT_TRUE(Contains(r.err, "Every file of the run is as it was before")) << r.err;
     EXPECT_EQ(Outputs(Out()), before);

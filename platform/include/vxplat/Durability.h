@@ -52,10 +52,11 @@ void VxpDeferTermination(bool defer);
 // (nullptr: none). Its path is kept; the removal uses only what a signal handler may.
 void VxpRemoveOnTermination(const wchar_t* folder);
 
-// The test switch VEXLO_FAULT="N:kill|term|full|edit=FILE|stray=NAME" (or "count"): the Nth
+// The test switch VEXLO_FAULT="N:kill|term|full|once|edit=FILE|stray=NAME" (or "count"): the Nth
 // change to the file system (a write, rename, replacement, link, deletion, folder creation,
 // and the host's check of a file just before it replaces it) kills the process (SIGKILL),
-// asks it to stop (SIGTERM), fails with a full disk from then on, has FILE saved by
+// asks it to stop (SIGTERM), fails with a full disk from then on (once: that change
+// alone, as a disk that has room again once the run gives some back), has FILE saved by
 // someone else just before (a line appended, renamed into place), or (stray) has a file
 // NAME ("/" separated) written in the scratch folder at the first change from N on where
 // its folder exists, as a generator would that writes a file nobody asked for; "count" prints the number of changes at exit. Returns false when the change must fail

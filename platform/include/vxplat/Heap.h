@@ -13,3 +13,8 @@ void VxpKeepHeapForTheRun();
 // will read again: the system may take them back now instead of when the block is freed.
 // The block stays the caller's; what those pages hold afterwards is undefined.
 void VxpDiscardPages(void* begin, size_t bytes);
+
+// Hands the heap's free memory back to the system now, once large short-lived structures
+// are gone and before the process grows again: what it allocates later takes pages anew
+// where it needs them, instead of the process holding those and the freed ones both.
+void VxpReturnFreeMemory();
