@@ -13,7 +13,6 @@
 #include "ModelSetup.h"
 #include "RegistryTools.h"
 #include "RunChecks.h"
-#include "zones/ZoneGuard.h"
 #include "run/AddinPasses.h"
 #include "run/HookedPreview.h"
 #include "run/Journal.h"
@@ -23,6 +22,8 @@
 #include "run/RunLock.h"
 #include "run/RunPlan.h"
 #include "run/RunReport.h"
+#include "run/ScratchWriter.h"
+#include "zones/ZoneGuard.h"
 #include "run/Shadow.h"
 #include "run/TextDiff.h"
 #include "run/TextForm.h"
@@ -194,28 +195,32 @@ std::vector<const Module*> ModulesOf(const std::map<std::wstring, Selection>& wo
     return modules;
 }
 
-// The add-in works in the shadow, on copies of the old files; the planned files by
-// their lower-case paths.
-std::map<std::wstring, const PlannedFile*> FillShadow(const RunPlan& plan, const Shadow& shadow,
-                                                       ZoneGuard& zoneGuard)
+// The planned files by their lower-case paths.
+std::map<std::wstring, const PlannedFile*> ByPath(const RunPlan& plan)
 {
     std::map<std::wstring, const PlannedFile*> byPath;
-    for (const PlannedFile& file : plan.files) {
+    for (const PlannedFile& file : plan.files)
         byPath[Lower(Slashed(file.path))] = &file;
-        if (const std::string* text = zoneGuard.TextForAddin(file.path)) {
-            std::wstring copy = shadow.PathOf(file);
-            // Zones another command hands the add-in (reverse: the bodies of new methods).
-            auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(file.path)));
-            const std::string withExtra =
-                extra == CurrentRunHooks().extraZones.end() ? std::string() : *text + extra->second;
-            if (!CreateFolders(ParentFolder(copy)) || !WriteScratch(copy, withExtra.empty() ? *text : withExtra))
-                throw CliError(ExitHostError, shadow.Root() + L": the run's scratch copy of " + Slashed(file.path) +
-                                                  L" cannot be written: " + LastErrorText() + L"; nothing was written.");
-            zoneGuard.LetGo(file.path);
-        }
-    }
     return byPath;
 }
+
+// The add-in works in the shadow, on copies of the old files, written as the zone guard
+// reads them (while it holds their bytes).
+void FillShadow(const RunPlan& plan, const Shadow& shadow, ZoneGuard& zoneGuard, ScratchWriter& copies)
+{
+    std::map<std::wstring, const PlannedFile*> byPath = ByPath(plan);
+    zoneGuard.MakeAddinCopies([&shadow, &copies, byPath](const std::wstring& path, const std::string& text) {
+        auto planned = byPath.find(Lower(Slashed(path)));
+        if (planned == byPath.end())
+            return;
+        // Zones another command hands the add-in (reverse: the bodies of new methods).
+        auto extra = CurrentRunHooks().extraZones.find(Lower(Slashed(path)));
+        copies.Write(shadow.PathOf(*planned->second),
+                     extra == CurrentRunHooks().extraZones.end() ? text : text + extra->second,
+                     shadow.Root() + L": the run's scratch copy of " + Slashed(path) + L" cannot be written: ");
+    });
+}
+
 
 // The commit takes the planned files only: a file the add-in wrote anywhere else fails
 // the run rather than going unnoticed.
@@ -331,7 +336,11 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     forms.Plan(paths);
     ZoneGuard zoneGuard(options.strictZones);
     PrepareGuard(zoneGuard, bases, forms, options, preview);
+    Shadow shadow(plan);
+    ScratchWriter copies;
+    FillShadow(plan, shadow, zoneGuard, copies);
     std::vector<std::wstring> pageWarnings = ReadOldFiles(zoneGuard, paths, codePage.codePage);
+    copies.Finish();
     ScopedPathMap pathMap(options.pathMap);
     for (const std::wstring& warning : pageWarnings)
         Warn(warning);
@@ -341,8 +350,7 @@ int Generate(RunReport& report, const Options& options, const Installation& inst
     if (forms.AddinUtf8())
         SetAddinCodePage(forms.AddinCodePage());
 
-    Shadow shadow(plan);
-    std::map<std::wstring, const PlannedFile*> byPath = FillShadow(plan, shadow, zoneGuard);
+    const std::map<std::wstring, const PlannedFile*> byPath = ByPath(plan);
     std::optional<OwnSettings> loaded;
     if (preview && CurrentRunHooks().keepModel)
         loaded = OwnSettingsOf(*model);

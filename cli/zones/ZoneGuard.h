@@ -109,6 +109,11 @@ public:
     using AddinForm = std::function<std::optional<std::string>(const std::wstring& path, const std::string& text)>;
     void SetAddinForm(AddinForm form) { m_addinForm = std::move(form); }
 
+    // Before ReadOldFiles: handed each old file of the run's text as the add-in is to read
+    // it (TextForAddin), while the guard holds its bytes, so that they are not read again
+    // for the add-in's copy. May throw (CliError).
+    using AddinCopy = std::function<void(const std::wstring& path, const std::string& text)>;
+    void MakeAddinCopies(AddinCopy copy) { m_addinCopy = std::move(copy); }
     // Before ReadOldFiles: told each old file of the run's bytes as they are read (the
     // path as given to ReadOldFiles), so that other checks need not read them again.
     using OldBytes = std::function<void(const std::wstring& path, const std::string& bytes)>;
@@ -298,6 +303,7 @@ private:
     ReadBackLines m_readBack;
     AddinForm m_addinForm;
     OldBytes m_watch;
+    AddinCopy m_addinCopy;
     bool m_notesToError = false;
     std::vector<File> m_files; // the run's files first
     std::unordered_map<std::wstring, size_t> m_byPath; // the run's files by lower-case path

@@ -81,6 +81,8 @@ void ZoneGuard::ReadOldFiles(const std::vector<std::wstring>& outputPaths)
         NoteAnomalies(static_cast<size_t>(file - m_files.data()), scan.anomalies, oddities);
         FollowBase(*file, scan.zones);
         scan = ZoneScanResult();
+        if (m_addinCopy && GetFileAttributesW(file->path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            m_addinCopy(output, file->Text());
         file->LetGo();
     }
     // Only now, when no file is refused, anything is saved or reported.
