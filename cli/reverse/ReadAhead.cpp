@@ -1,5 +1,7 @@
 #include "ReadAhead.h"
 
+#include "vxplat/Durability.h"
+
 namespace VexloCli {
 
 ReadAhead::ReadAhead()
@@ -47,6 +49,7 @@ void ReadAhead::Run(Job& job)
 
 void ReadAhead::Work()
 {
+    VxpWorkerThread(); // a request to stop is handled on the main thread, which defers it in a commit
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_stop || !m_waiting.empty(); });

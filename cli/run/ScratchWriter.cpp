@@ -3,6 +3,8 @@
 #include "Console.h"
 #include "run/RunFiles.h"
 
+#include "vxplat/Durability.h"
+
 namespace VexloCli {
 
 ScratchWriter::ScratchWriter()
@@ -29,8 +31,20 @@ std::wstring ScratchWriter::WriteNow(const Job& job)
     return job.what + LastErrorText() + L"; nothing was written.";
 }
 
+// A request to stop removes the scratch folder: it waits for the file in progress here,
+// and none is begun after it.
+std::wstring ScratchWriter::WriteAside(const Job& job)
+{
+    if (!VxpBeginWorkerChange())
+        return job.what + L"the run is being stopped; nothing was written.";
+    std::wstring failure = WriteNow(job);
+    VxpEndWorkerChange();
+    return failure;
+}
+
 void ScratchWriter::Work()
 {
+    VxpWorkerThread();
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [&] { return m_stop || !m_jobs.empty(); });
@@ -41,7 +55,7 @@ void ScratchWriter::Work()
         m_busy = true;
         lock.unlock();
         m_changed.notify_all();
-        std::wstring failure = WriteNow(job);
+        std::wstring failure = WriteAside(job);
         lock.lock();
         m_busy = false;
         if (m_failure.empty())
@@ -74,8 +88,16 @@ void ScratchWriter::Write(std::wstring path, std::string text, std::wstring what
 
 void ScratchWriter::Finish()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [&] { return (m_jobs.empty() && !m_busy) || !m_failure.empty(); });
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return (m_jobs.empty() && !m_busy) || !m_failure.empty(); });
+        m_stop = true;
+    }
+    // No thread of the run's outlives its work: the commit defers a request to stop on the
+    // main thread only.
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
     ThrowFailure();
 }
 

@@ -32,6 +32,7 @@ private:
         std::string text;
     };
     static std::wstring WriteNow(const Job& job); // "" or the error's message
+    static std::wstring WriteAside(const Job& job); // the same, on the writer's thread
     void Work();
     void ThrowFailure();
 

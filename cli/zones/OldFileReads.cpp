@@ -38,6 +38,7 @@ OldFileReads::~OldFileReads()
 
 void OldFileReads::Work()
 {
+    VxpWorkerThread(); // a request to stop is handled where the run's files are written
     try {
         for (;;) {
             size_t next;

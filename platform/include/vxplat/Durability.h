@@ -52,6 +52,14 @@ void VxpDeferTermination(bool defer);
 // (nullptr: none). Its path is kept; the removal uses only what a signal handler may.
 void VxpRemoveOnTermination(const wchar_t* folder);
 
+// A thread beside the main one that writes into such a folder: it calls VxpWorkerThread
+// first (a request to stop is then never handled on it), and wraps each file it writes
+// in VxpBeginWorkerChange / VxpEndWorkerChange. A request to stop waits for the write in
+// progress before it removes the folder, and none begins after (Begin returns false).
+void VxpWorkerThread();
+bool VxpBeginWorkerChange();
+void VxpEndWorkerChange();
+
 // The test switch VEXLO_FAULT="N:kill|term|full|once|edit=FILE|stray=NAME" (or "count"): the Nth
 // change to the file system (a write, rename, replacement, link, deletion, folder creation,
 // and the host's check of a file just before it replaces it) kills the process (SIGKILL),
