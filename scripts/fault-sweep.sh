@@ -9,4 +9,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export VEXLO_SWEEP_ALL=1
 "$root/build/bin/transaction_tests" \
   --gtest_filter='Faults/*:RunStateTest.AFileChangedWhileTheRunRunsIsNeverOverwritten' "$@"
-exec "$root/build/bin/reverse_run_tests" --gtest_filter='ReverseRun.AFaultAtAnyStep*' "$@"
+exec "$root/build/bin/reverse_run_tests" --gtest_filter='ReverseCase.AFaultAtAnyStep*' "$@"
