@@ -1,4 +1,6 @@
 #include "vxplat/Durability.h"
+
+#include "WorkerChanges.h"
 #include "vxplat/Kernel.h"
 
 #include "PosixFiles.h"
@@ -80,17 +82,6 @@ const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 char g_removeOnStop[4096];
 std::atomic<int> g_deferDepth{0};
 
-// Writes in progress on worker threads, or -1 once a request to stop is handled.
-std::atomic<int> g_workerChanges{0};
-
-// Waits for the workers' writes in progress and lets none begin: from a handler.
-void StopWorkerChanges()
-{
-    int expected = 0;
-    while (!g_workerChanges.compare_exchange_weak(expected, -1) && expected >= 0)
-        expected = 0;
-}
-
 // Removes a tree with system calls only: a handler may not allocate or take locks.
 struct FolderEntry {
     uint64_t inode;
@@ -123,7 +114,7 @@ void RemoveTree(int parent, const char* name, int depth)
 
 void OnStop(int signal)
 {
-    StopWorkerChanges();
+    vxp::StopWorkerChanges();
     if (g_removeOnStop[0])
         RemoveTree(AT_FDCWD, g_removeOnStop, 0);
     struct sigaction standard {};
@@ -205,18 +196,6 @@ void VxpDeferTermination(bool defer)
 }
 
 void VxpWorkerThread() { BlockStops(SIG_BLOCK); }
-
-bool VxpBeginWorkerChange()
-{
-    int n = g_workerChanges.load();
-    do {
-        if (n < 0)
-            return false;
-    } while (!g_workerChanges.compare_exchange_weak(n, n + 1));
-    return true;
-}
-
-void VxpEndWorkerChange() { g_workerChanges.fetch_sub(1); }
 
 void VxpRemoveOnTermination(const wchar_t* folder)
 {

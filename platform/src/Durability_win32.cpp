@@ -1,5 +1,7 @@
 #include "vxplat/Durability.h"
 
+#include "WorkerChanges.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -67,17 +69,6 @@ namespace {
 // while the program runs on. The handler waits out a deferral, removes the folder and
 // ends the process.
 std::atomic<long> g_deferDepth{0};
-
-// Writes in progress on worker threads, or -1 once a request to stop is handled.
-std::atomic<int> g_workerChanges{0};
-
-// Waits for the workers' writes in progress and lets none begin: from a handler.
-void StopWorkerChanges()
-{
-    int expected = 0;
-    while (!g_workerChanges.compare_exchange_weak(expected, -1) && expected >= 0)
-        expected = 0;
-}
 CRITICAL_SECTION g_folderLock;
 std::wstring* g_removeOnStop = nullptr; // guarded by g_folderLock
 
@@ -114,7 +105,7 @@ BOOL WINAPI OnStop(DWORD event)
         return FALSE;
     while (g_deferDepth.load() > 0)
         Sleep(10);
-    StopWorkerChanges();
+    vxp::StopWorkerChanges();
     EnterCriticalSection(&g_folderLock);
     if (g_removeOnStop && !g_removeOnStop->empty())
         RemoveTree(*g_removeOnStop, 0);
@@ -148,18 +139,6 @@ void VxpDeferTermination(bool defer)
 }
 
 void VxpWorkerThread() {} // the console's handler has a thread of its own
-
-bool VxpBeginWorkerChange()
-{
-    int n = g_workerChanges.load();
-    do {
-        if (n < 0)
-            return false;
-    } while (!g_workerChanges.compare_exchange_weak(n, n + 1));
-    return true;
-}
-
-void VxpEndWorkerChange() { g_workerChanges.fetch_sub(1); }
 
 void VxpRemoveOnTermination(const wchar_t* folder)
 {
